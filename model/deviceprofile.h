@@ -1,0 +1,70 @@
+#ifndef DEVICEPROFILE_H
+#define DEVICEPROFILE_H
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QList>
+#include <QObject>
+#include <QQmlListProperty>
+#include <QString>
+#include <QStringList>
+
+#include "confitem.h"
+
+// The configuration of one device: the menu tree as an XML document, a cursor
+// into it for the robot, and the flat item list for the editor.
+class DeviceProfile : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QQmlListProperty<ConfItem> confItemList READ confItemList NOTIFY confItemListChanged)
+
+public:
+    explicit DeviceProfile(QObject *parent = nullptr);
+    ~DeviceProfile() override;
+
+    QQmlListProperty<ConfItem> confItemList();
+    const QList<ConfItem *> &items() const;
+
+    void resetProfile();
+    void rebuildConfItemList();
+
+    // Cursor operations for the robot.
+    QString currentTagName() const;
+    QString currentValue() const;
+    QString currentValueType() const;
+    bool currentHasChildren() const;
+    QStringList childTexts() const;
+    QStringList currentMenuPath() const;
+    void setCurrentAttribute(const QString &name, const QString &value);
+    void appendChildElement(const QString &tagName, const QString &text);
+    void gotoRoot();
+    void gotoParent();
+    void gotoLastChild();
+    bool gotoNextActive();
+
+    QDomDocument document() const;
+    QDomElement currentElement() const;
+
+    Q_INVOKABLE QString lastErrorString() const;
+
+    // The same as the slots, with the outcome (the slots' callers in QML
+    // learn it through fileError()).
+    bool save(const QString &filename);
+    bool load(const QString &filename);
+
+signals:
+    void confItemListChanged();
+    void fileError();
+
+public slots:
+    void saveToFile(QString filename);
+    void loadFromFile(QString filename);
+
+private:
+    QDomDocument m_document;
+    QDomElement m_currentElement;
+    QList<ConfItem *> m_confItemList;
+    QString m_lastError;
+};
+
+#endif // DEVICEPROFILE_H

@@ -1,0 +1,83 @@
+#ifndef LUMBOT_H
+#define LUMBOT_H
+
+#include <QMetaObject>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class KelHandler;
+class DeviceProfile;
+
+// The menu robot: a reactive state machine that operates the device's text
+// menu one completed screen at a time. It identifies the device, reads its
+// whole configuration menu out, and transfers marked settings back.
+class LumBot : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(KelHandler *kelHandler READ kelHandler WRITE setKelHandler NOTIFY kelHandlerChanged)
+    Q_PROPERTY(DeviceProfile *profile READ profile WRITE setProfile NOTIFY profileChanged)
+    Q_PROPERTY(bool isEnabled READ isEnabled NOTIFY enabledChanged)
+    Q_PROPERTY(QString deviceIdentifier READ deviceIdentifier NOTIFY deviceIdentifierChanged)
+    Q_PROPERTY(QString deviceWarning READ deviceWarning NOTIFY deviceIdentifierChanged)
+    Q_PROPERTY(int itemsDone READ itemsDone NOTIFY progressChanged)
+    Q_PROPERTY(int itemsTotal READ itemsTotal NOTIFY progressChanged)
+
+public:
+    enum Mode { Idle = 0, Init = 1, DownloadInit = 2, UploadInit = 3, Download = 4, Upload = 5 };
+    Q_ENUM(Mode)
+
+    explicit LumBot(QObject *parent = nullptr);
+
+    KelHandler *kelHandler() const;
+    void setKelHandler(KelHandler *kelHandler);
+    DeviceProfile *profile() const;
+    void setProfile(DeviceProfile *profile);
+    bool isEnabled() const;
+    QString deviceIdentifier() const;
+    QString deviceWarning() const;
+    int itemsDone() const;
+    int itemsTotal() const;
+    int mode() const;
+
+    Q_INVOKABLE QString lastErrorString() const;
+
+signals:
+    void kelHandlerChanged(KelHandler *kelHandler);
+    void profileChanged(DeviceProfile *profile);
+    void enabledChanged();
+    void transmissionError();
+    void deviceIdentifierChanged();
+    void progressChanged();
+
+public slots:
+    void startInit();
+    void startDownload();
+    void startUpload();
+    void abort();
+    void readDisplay();
+
+private:
+    KelHandler *m_kelHandler = nullptr;
+    DeviceProfile *m_profile = nullptr;
+    int m_mode = Idle;
+    QString m_lastDisplay;
+    bool m_takeIdentifier = false;
+    quint8 m_escCount = 0;
+    quint8 m_level = 0;
+    QString m_deviceIdentifier;
+    QString m_deviceWarning;
+    QString m_lastError;
+    QStringList m_targetPath;
+    QStringList m_devicePath;
+    bool m_valueEntered = false;
+    bool m_skipVerify = false;
+    QStringList m_searchPath;
+    QStringList m_seenNames;
+    int m_itemsDone = 0;
+    int m_itemsTotal = 0;
+    QMetaObject::Connection m_displayConnection;
+    QMetaObject::Connection m_portConnection;
+};
+
+#endif // LUMBOT_H

@@ -1,0 +1,72 @@
+#ifndef DEVICESIMULATOR_H
+#define DEVICESIMULATOR_H
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// A lift emergency-call device as seen through its programming port: it opens
+// a pseudo-terminal, reads key bytes from it and answers with display bytes,
+// running a menu described by a menu file. It can misbehave on purpose.
+//
+// (Contract for the rest of the project; the implementation may add to it.)
+class DeviceSimulator : public QObject
+{
+    Q_OBJECT
+
+public:
+    // One key as the simulator saw it, for tests and benchmarks.
+    struct KeyRecord {
+        char key = 0;
+        qint64 receivedMs = 0;       // monotonic ms when the key arrived
+        qint64 lastAnswerByteMs = -1; // when the last byte of the answer before this key went out (-1: none)
+    };
+
+    explicit DeviceSimulator(QObject *parent = nullptr);
+    ~DeviceSimulator() override;
+
+    // The menu: a menu file (see sim/menus/README.md) or its text.
+    bool loadMenuFile(const QString &path, QString *error = nullptr);
+    bool loadMenuText(const QString &text, QString *error = nullptr);
+
+    // Opens the pseudo-terminal and publishes a stable symlink to its slave.
+    bool start(QString *error = nullptr);
+    // Drops the line: closes the pseudo-terminal and removes the symlink.
+    void stop();
+    bool isRunning() const;
+    QString portPath() const;   // the symlink, e.g. /tmp/lum-devsim-XXXXXX/ttyLUM
+    QString slavePath() const;  // the /dev/pts/N behind it
+
+    // Misbehaviour, all off by default.
+    void setAnswerDelay(int ms);            // wait before the first byte of every answer
+    void setSilentAfterKeys(int keys);      // answer no key after this many keys (-1: off)
+    void setDropAfterKeys(int keys);        // close the line after this many keys (-1: off)
+    void setPaced(bool on);                 // send at real 9600-baud speed (~1.04 ms a byte)
+    void setByteGap(int ms);                // send answers byte by byte with this gap (0: off)
+    void setNoise(int intervalMs, const QByteArray &bytes); // send bytes of its own every interval (0: off)
+    // A value confirmed for the setting at this path is stored as `stored`
+    // instead (e.g. "05" becomes "5"); an empty path applies to every input value
+    // given as `from`.
+    void setValueAlteration(const QStringList &path, const QString &from, const QString &stored);
+    void sendRaw(const QByteArray &bytes);  // bytes of its own, now
+
+    // State, for tests.
+    QString value(const QStringList &path) const; // current value of the setting at the menu path
+    QStringList screen() const;                   // the two display lines as last drawn
+    int keyCount() const;
+    QByteArray receivedKeys() const;
+    QVector<KeyRecord> keyRecords() const;
+    void clearRecords();
+
+signals:
+    void keyReceived(char key);
+    void lineDropped();
+
+private:
+    class Private;
+    Private *d;
+};
+
+#endif // DEVICESIMULATOR_H

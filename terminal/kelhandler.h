@@ -1,0 +1,86 @@
+#ifndef KELHANDLER_H
+#define KELHANDLER_H
+
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVector>
+
+class QSerialPort;
+
+// The terminal link to the device's programming interface: the serial port,
+// the mirrored 2 x 32 character display and the completion of screens.
+class KelHandler : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QStringList termPortList READ termPortList NOTIFY termPortListChanged)
+    Q_PROPERTY(int termPortPreferredIndx READ termPortPreferredIndx NOTIFY termPortPreferredIndxChanged)
+    Q_PROPERTY(int termPortSelectedIndx READ termPortSelectedIndx WRITE setTermPortSelectedIndx NOTIFY termPortSelectedIndxChanged)
+    Q_PROPERTY(QString displayText READ displayText NOTIFY displayTextChanged)
+    Q_PROPERTY(QString displayCursorOverlay READ displayCursorOverlay NOTIFY displayCursorOverlayChanged)
+    Q_PROPERTY(bool terminalIsReady READ terminalIsReady NOTIFY terminalIsReadyChanged)
+
+public:
+    // One enumerated port: its name and the manufacturer text of the adapter.
+    using PortEntry = QPair<QString, QString>;
+
+    // The port list as the panel offers it, built from the enumerated ports
+    // and the extra ports (paths) named in LUM_EXTRA_PORTS.
+    struct PortChoice {
+        QStringList names;      // sorted by character codes
+        int preferredIndex = -1; // -1: no preferred adapter
+    };
+    static PortChoice buildPortChoice(const QVector<PortEntry> &ports, const QStringList &extraPorts);
+
+    explicit KelHandler(QObject *parent = nullptr);
+
+    QStringList termPortList() const;
+    int termPortPreferredIndx() const;
+    int termPortSelectedIndx() const;
+    QString displayText() const;
+    QString displayCursorOverlay() const;
+    bool terminalIsReady() const;
+
+    // For the robot (not exposed to QML).
+    QString displayLines() const;
+    quint8 cursorRow() const;
+
+    Q_INVOKABLE QString lastErrorString() const;
+
+    // Opens a port by name or device path, bypassing the list (command-line tool).
+    bool openSerialPortByName(const QString &name);
+
+signals:
+    void termPortListChanged();
+    void termPortSelectedIndxChanged();
+    void termPortPreferredIndxChanged();
+    void displayTextChanged();
+    void displayCursorOverlayChanged();
+    void displayCompleted();
+    void terminalIsReadyChanged();
+
+public slots:
+    void setTermPortSelectedIndx(int index);
+    void openSerialPort();
+    void closeSerialPort();
+    void sendString(QString text);
+    void sendChar(char key);
+    void sendCharTimer(char key, int time);
+    void readSerialInput();
+
+private:
+    QSerialPort *m_serialPort = nullptr;
+    QStringList m_termPortList;
+    int m_termPortPreferredIndx = -1;
+    int m_termPortSelectedIndx = -1;
+    QString m_lastErrorString;
+    quint8 m_cursorRow = 0;
+    quint8 m_cursorColumn = 0;
+    QString m_lines[2];
+    QTimer m_inputTimer;
+    int m_inputCount = 0;
+};
+
+#endif // KELHANDLER_H
