@@ -52,6 +52,11 @@ public:
     // Opens a port by name or device path, bypassing the list (command-line tool).
     bool openSerialPortByName(const QString &name);
 
+    // The decoding half of readSerialInput(): takes bytes as if they had just
+    // been read from the port (count, decode, log, change signals, quiet-gap
+    // timer). Lets the fuzzer and the benchmark drive the decoder without a port.
+    void processReceivedBytes(const QByteArray &bytes);
+
 signals:
     void termPortListChanged();
     void termPortSelectedIndxChanged();
