@@ -57,6 +57,11 @@ public:
     // timer). Lets the fuzzer and the benchmark drive the decoder without a port.
     void processReceivedBytes(const QByteArray &bytes);
 
+    // Takes over a port list (done by the constructor with the ports found and
+    // LUM_EXTRA_PORTS): the preferred index and the selection when an entry is
+    // preferred, then the list, with their change signals in that order.
+    void applyPortChoice(const PortChoice &choice);
+
 signals:
     void termPortListChanged();
     void termPortSelectedIndxChanged();
@@ -76,6 +81,14 @@ public slots:
     void readSerialInput();
 
 private:
+    static QVector<PortEntry> availablePorts();
+    bool openPort(const QString &name);
+    void handlePortError(int error);
+    void closeLostPort();
+    void checkCompletion();
+    void decodeByte(char byte);
+    void clearScreen();
+
     QSerialPort *m_serialPort = nullptr;
     QStringList m_termPortList;
     int m_termPortPreferredIndx = -1;

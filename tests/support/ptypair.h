@@ -1,0 +1,39 @@
+#ifndef PTYPAIR_H
+#define PTYPAIR_H
+
+#include <QByteArray>
+#include <QString>
+
+// A raw pseudo-terminal pair for tests that play the device byte by byte:
+// the code under test opens slavePath() as its serial port, the test writes
+// the device's output to the master side and reads the keys that arrive there.
+class PtyPair
+{
+public:
+    PtyPair();
+    ~PtyPair();
+    PtyPair(const PtyPair &) = delete;
+    PtyPair &operator=(const PtyPair &) = delete;
+
+    bool isOpen() const;
+    QString errorString() const;
+    QString slavePath() const;
+
+    // Writes everything (the master side blocks only when the slave's input
+    // queue is full, which never happens with the few bytes of a screen).
+    bool write(const QByteArray &bytes);
+    // Whatever the slave side has sent so far, without blocking.
+    QByteArray readAvailable();
+    // Reads until at least `count` bytes have arrived or `timeoutMs` passed,
+    // waiting with poll() so no event loop is needed.
+    QByteArray readAtLeast(int count, int timeoutMs);
+    // Hangs the line up: the slave side then sees an I/O error.
+    void closeMaster();
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+    QString m_error;
+};
+
+#endif // PTYPAIR_H
