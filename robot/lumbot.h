@@ -8,6 +8,7 @@
 
 class KelHandler;
 class DeviceProfile;
+class MenuScreen;
 
 // The menu robot: a reactive state machine that operates the device's text
 // menu one completed screen at a time. It identifies the device, reads its
@@ -58,6 +59,37 @@ public slots:
     void readDisplay();
 
 private:
+    void reset();
+    void clearTransferState();
+    void enterIdle();
+    void setProgress(int done, int total);
+    void reportError(const QString &text);
+    void onTerminalReadyChanged();
+    bool hasProfileFor(int mode);
+    void sendKey(char key);
+    void sendText(const QString &text);
+
+    void searchBaseMenu(const MenuScreen &screen);
+    void failBaseMenuSearch();
+
+    void readOutStep(const MenuScreen &screen);
+    void searchWayBack(const MenuScreen &screen);
+    void leaveLevel(const MenuScreen &screen);
+    void markReadOnly();
+    void recordEntry(const MenuScreen &screen);
+    void finishReadOut();
+    void failReadOut(const QString &text);
+
+    void transferStep(const MenuScreen &screen);
+    void walkTowardsTarget(const MenuScreen &screen);
+    void enterValue(const MenuScreen &screen);
+    void enterSelection(const MenuScreen &screen, const QString &wanted);
+    void verifyValue(const MenuScreen &screen);
+    void chooseMarkedSetting(bool first, const MenuScreen &screen);
+    bool gotoNextTransferable();
+    int countTransferable() const;
+    void failTransfer(const QString &text);
+
     KelHandler *m_kelHandler = nullptr;
     DeviceProfile *m_profile = nullptr;
     int m_mode = Idle;

@@ -1,0 +1,730 @@
+#include "lumbot.h"
+
+#include "deviceprofile.h"
+#include "kelhandler.h"
+#include "menuscreen.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QDomElement>
+
+namespace {
+
+const char keyOk = 13;
+const char keyEsc = 27;
+const char keyNext = '+';
+
+// The key that follows the base menu and the OK that confirms a value make
+// the device redraw more than usual; the link waits longer for the answer.
+const int slowAnswerMs = 500;
+
+// A name shown this often on one level means the device's list never comes
+// round to what the robot is looking for.
+const int maxRepeats = 2;
+const int maxLevel = 19;
+const int maxBaseMenuEscapes = 9;
+
+const QString baseMenuProgrammingEntry = QStringLiteral("Programmierung beenden");
+const QString configurationEntrySecondLine = QStringLiteral("konfigurieren?");
+
+const QStringList blockedSections = {
+    QStringLiteral("Formatieren"), QStringLiteral("Reset"),
+    QStringLiteral("Programmierung"), QStringLiteral("Ereig.-Speicher"),
+};
+const QStringList blockedSettings = {
+    QStringLiteral("Service-Center"), QStringLiteral("Netzbetreiber"),
+    QStringLiteral("Netzauswahl"), QStringLiteral("Ausgang PICTO"),
+    QStringLiteral("Status XIN"),
+};
+
+const QString typeSelection = QStringLiteral("selection");
+const QString typeInputNum = QStringLiteral("inputnum");
+const QString typeTime = QStringLiteral("inputtime_hhmm");
+const QString typeSystemTime = QStringLiteral("inputsystemtime");
+const QString typeSystemDate = QStringLiteral("inputsystemdate");
+const QString typeReadOnly = QStringLiteral("readonly");
+const QString typeBlocked = QStringLiteral("blocked");
+
+const QString errorBaseMenu = QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!");
+const QString errorNoConnection = QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
+const QString errorRepeated = QStringLiteral(
+    "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt oder Menüstruktur ist inkonsistent!");
+const QString errorTooDeep = QStringLiteral(
+    "Fehler beim Auslesen!\nMehr als 20 Untermenü-Ebenen gefunden oder Menüstruktur ist inkonsistent!");
+const QString errorReadOutLinkLost = QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!");
+const QString errorTransferLinkLost = QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
+const QString errorEntryNotFound = QStringLiteral(
+    "Fehler beim Übertragen von: %1\nMenüpunkt konnte auf dem Gerät leider nicht gefunden werden!");
+const QString errorOptionNotFound = QStringLiteral(
+    "Fehler beim Übertragen von: %1\nWert \"%2\" konnte auf dem Gerät leider nicht gefunden werden!");
+const QString errorNotTakenOver = QStringLiteral(
+    "Fehler beim Übertragen von: %1\nÜbernommener Wert: %2\nErwarteter Wert: %3");
+
+bool containsAny(const QString &name, const QStringList &parts)
+{
+    for (const QString &part : parts) {
+        if (name.contains(part))
+            return true;
+    }
+    return false;
+}
+
+bool isTransferable(const QString &valueType)
+{
+    return valueType == typeSelection || valueType == typeInputNum || valueType == typeTime
+        || valueType == typeSystemTime || valueType == typeSystemDate;
+}
+
+bool isMarked(const QDomElement &element)
+{
+    bool ok = false;
+    const int active = element.attribute(QStringLiteral("active")).toInt(&ok, 10);
+    return ok && active != 0;
+}
+
+// Marked elements below `parent` whose value the robot can key in, in the
+// order the transfer visits them.
+int countTransferableBelow(const QDomElement &parent)
+{
+    int count = 0;
+    for (QDomElement child = parent.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+        if (isMarked(child) && isTransferable(child.attribute(QStringLiteral("valuetype"))))
+            ++count;
+        count += countTransferableBelow(child);
+    }
+    return count;
+}
+
+} // namespace
+
+LumBot::LumBot(QObject *parent)
+    : QObject(parent)
+{
+}
+
+KelHandler *LumBot::kelHandler() const
+{
+    return m_kelHandler;
+}
+
+void LumBot::setKelHandler(KelHandler *kelHandler)
+{
+    // One connection per handler: a screen must never be processed twice.
+    disconnect(m_displayConnection);
+    disconnect(m_portConnection);
+    m_kelHandler = kelHandler;
+    emit kelHandlerChanged(kelHandler);
+    if (!kelHandler)
+        return;
+    m_displayConnection = connect(kelHandler, &KelHandler::displayCompleted, this, &LumBot::readDisplay);
+    m_portConnection = connect(kelHandler, &KelHandler::terminalIsReadyChanged, this, &LumBot::onTerminalReadyChanged);
+}
+
+DeviceProfile *LumBot::profile() const
+{
+    return m_profile;
+}
+
+void LumBot::setProfile(DeviceProfile *profile)
+{
+    m_profile = profile;
+    emit profileChanged(profile);
+}
+
+bool LumBot::isEnabled() const
+{
+    return m_mode != Idle;
+}
+
+QString LumBot::deviceIdentifier() const
+{
+    return m_deviceIdentifier;
+}
+
+QString LumBot::deviceWarning() const
+{
+    return m_deviceWarning;
+}
+
+int LumBot::itemsDone() const
+{
+    return m_itemsDone;
+}
+
+int LumBot::itemsTotal() const
+{
+    return m_itemsTotal;
+}
+
+int LumBot::mode() const
+{
+    return m_mode;
+}
+
+QString LumBot::lastErrorString() const
+{
+    return m_lastError;
+}
+
+// ---------------------------------------------------------------- control
+
+void LumBot::startInit()
+{
+    if (m_mode != Idle)
+        return;
+    if (!m_kelHandler) {
+        qDebug() << "LUMBOT start refused: no terminal link set";
+        return;
+    }
+    qDebug() << "LUMBOT start init";
+    reset();
+    setProgress(0, 0);
+    sendKey(keyEsc);
+    m_mode = Init;
+    emit enabledChanged();
+}
+
+void LumBot::startDownload()
+{
+    if (m_mode != Idle)
+        return;
+    if (!m_kelHandler || !m_profile) {
+        qDebug() << "LUMBOT start refused: terminal link or profile not set";
+        return;
+    }
+    qDebug() << "LUMBOT start download";
+    m_profile->resetProfile();
+    startInit();
+    if (m_mode == Init)
+        m_mode = DownloadInit;
+}
+
+void LumBot::startUpload()
+{
+    if (m_mode != Idle)
+        return;
+    if (!m_kelHandler || !m_profile) {
+        qDebug() << "LUMBOT start refused: terminal link or profile not set";
+        return;
+    }
+    qDebug() << "LUMBOT start upload";
+    clearTransferState();
+    m_profile->gotoRoot();
+    startInit();
+    if (m_mode == Init)
+        m_mode = UploadInit;
+}
+
+void LumBot::abort()
+{
+    if (m_mode == Idle)
+        return;
+    qDebug() << "LUMBOT abort";
+    if (m_mode == Download && m_profile)
+        m_profile->resetProfile();
+    reset();
+    clearTransferState();
+    m_mode = Idle;
+    emit enabledChanged();
+}
+
+void LumBot::readDisplay()
+{
+    if (m_mode == Idle || !m_kelHandler)
+        return;
+
+    const MenuScreen screen = MenuScreen::read(m_kelHandler->displayLines(), m_kelHandler->cursorRow(), m_level);
+    screen.log();
+
+    if (m_takeIdentifier) {
+        m_deviceIdentifier = screen.firstLine;
+        qDebug() << "m_deviceIdentifier" << m_deviceIdentifier;
+        m_takeIdentifier = false;
+        emit deviceIdentifierChanged();
+        if (m_mode == Init) {
+            enterIdle();
+            return;
+        }
+    }
+
+    switch (m_mode) {
+    case Init:
+    case DownloadInit:
+    case UploadInit:
+        searchBaseMenu(screen);
+        break;
+    case Download:
+        if (hasProfileFor(Download))
+            readOutStep(screen);
+        break;
+    case Upload:
+        if (hasProfileFor(Upload))
+            transferStep(screen);
+        break;
+    default:
+        break;
+    }
+}
+
+void LumBot::reset()
+{
+    m_takeIdentifier = false;
+    m_escCount = 0;
+    m_level = 0;
+    m_seenNames.clear();
+    m_searchPath.clear();
+    m_lastDisplay.clear();
+    m_deviceIdentifier.clear();
+    m_deviceWarning.clear();
+    emit deviceIdentifierChanged();
+}
+
+void LumBot::clearTransferState()
+{
+    m_targetPath.clear();
+    m_devicePath.clear();
+    m_valueEntered = false;
+    m_skipVerify = false;
+}
+
+void LumBot::enterIdle()
+{
+    m_mode = Idle;
+    emit enabledChanged();
+}
+
+void LumBot::setProgress(int done, int total)
+{
+    if (done == m_itemsDone && total == m_itemsTotal)
+        return;
+    m_itemsDone = done;
+    m_itemsTotal = total;
+    emit progressChanged();
+}
+
+void LumBot::reportError(const QString &text)
+{
+    m_lastError = text;
+    qDebug() << "LUMBOT ERROR:" << text;
+    emit transmissionError();
+}
+
+void LumBot::onTerminalReadyChanged()
+{
+    if (!m_kelHandler || m_kelHandler->terminalIsReady())
+        return;
+    switch (m_mode) {
+    case Init:
+        abort();
+        break;
+    case DownloadInit:
+    case Download:
+        failReadOut(errorReadOutLinkLost);
+        break;
+    case UploadInit:
+    case Upload:
+        failTransfer(errorTransferLinkLost);
+        break;
+    default:
+        break;
+    }
+}
+
+// The profile may be unset while a job runs (QML rebinding); stop rather than
+// walk without a tree.
+bool LumBot::hasProfileFor(int mode)
+{
+    if (m_profile)
+        return true;
+    qDebug() << "LUMBOT no profile set in mode" << mode << "- stopping";
+    abort();
+    return false;
+}
+
+void LumBot::sendKey(char key)
+{
+    m_kelHandler->sendChar(key);
+}
+
+void LumBot::sendText(const QString &text)
+{
+    for (const QChar c : text)
+        m_kelHandler->sendChar(c.toLatin1());
+}
+
+// ------------------------------------------------------- base-menu search
+
+// The base menu is the screen that ESC no longer changes.
+void LumBot::searchBaseMenu(const MenuScreen &screen)
+{
+    if (m_escCount > maxBaseMenuEscapes) {
+        failBaseMenuSearch();
+        return;
+    }
+
+    const QString current = screen.joinedLines();
+    if (m_lastDisplay.isEmpty() || m_lastDisplay != current) {
+        sendKey(keyEsc);
+        ++m_escCount;
+        m_lastDisplay = current;
+        return;
+    }
+
+    qDebug() << "reached root display:" << m_lastDisplay;
+    const bool programmingMode = m_lastDisplay.contains(baseMenuProgrammingEntry);
+    reset();
+    if (programmingMode) {
+        // The jumper keeps the device in programming mode until the user
+        // leaves it through this entry; '+' steps past it.
+        m_deviceWarning = QStringLiteral("Hinweis: Bitte zum Abschluss \"%1\" wählen und den Jumper zurücksetzen!")
+                              .arg(baseMenuProgrammingEntry);
+        m_kelHandler->sendCharTimer(keyNext, slowAnswerMs);
+    } else {
+        m_deviceWarning.clear();
+        m_kelHandler->sendCharTimer(keyEsc, slowAnswerMs);
+    }
+    m_takeIdentifier = true;
+    if (m_mode == DownloadInit)
+        m_mode = Download;
+    else if (m_mode == UploadInit)
+        m_mode = Upload;
+}
+
+void LumBot::failBaseMenuSearch()
+{
+    if (m_mode != Init)
+        reportError(errorBaseMenu);
+    abort();
+}
+
+// --------------------------------------------------------------- read-out
+
+void LumBot::readOutStep(const MenuScreen &screen)
+{
+    if (m_level == 0 && screen.secondLine == configurationEntrySecondLine) {
+        sendKey(keyOk);
+        m_seenNames.clear();
+        return;
+    }
+
+    qDebug() << "LUMBOT aktueller Cusorpfad:" << m_profile->currentMenuPath();
+
+    if (m_seenNames.count(screen.name) > maxRepeats) {
+        failReadOut(errorRepeated);
+        return;
+    }
+    m_seenNames.append(screen.name);
+
+    if (m_level > maxLevel) {
+        failReadOut(errorTooDeep);
+        return;
+    }
+
+    if (!m_searchPath.isEmpty()) {
+        searchWayBack(screen);
+        return;
+    }
+
+    // The device's lists start again at their first entry after the last:
+    // an entry already recorded here means the level has been walked.
+    if (screen.name.isEmpty() || m_profile->childTexts().contains(screen.name)) {
+        if (m_level > 0)
+            leaveLevel(screen);
+        else if (screen.name.isEmpty())
+            failReadOut(errorNoConnection);
+        else
+            finishReadOut();
+        return;
+    }
+
+    // A setting the device will not open keeps the cursor on the first row.
+    if (m_profile->currentTagName() == MenuScreen::Setting && screen.cursorRow == 0) {
+        markReadOnly();
+        return;
+    }
+
+    recordEntry(screen);
+}
+
+void LumBot::searchWayBack(const MenuScreen &screen)
+{
+    qDebug() << "LUMBOT suche nach nextElementByPath:" << m_searchPath;
+    qDebug() << "- bin bei:" << screen.name;
+
+    const int size = m_searchPath.size();
+    // A section named like the entry that was left, and like its parent, is
+    // taken to be the parent itself.
+    const bool looksLikeParent = size >= 2 && screen.name == m_searchPath.at(size - 2) && !screen.isSetting();
+    if (screen.name == m_searchPath.last() && !looksLikeParent) {
+        m_searchPath.clear();
+        sendKey(keyNext);
+        return;
+    }
+    if (screen.isSection() && m_searchPath.contains(screen.name)) {
+        sendKey(keyOk);
+        m_seenNames.clear();
+        return;
+    }
+    sendKey(keyNext);
+}
+
+void LumBot::leaveLevel(const MenuScreen &screen)
+{
+    const bool hasChildren = m_profile->currentHasChildren();
+    const bool isSetting = m_profile->currentTagName() == MenuScreen::Setting;
+    // Only a setting can hold a list of choices; marking a section would hide
+    // its entries from the editor.
+    if (isSetting && hasChildren && (screen.isOption() || screen.name.isEmpty()))
+        m_profile->setCurrentAttribute(QStringLiteral("valuetype"), typeSelection);
+    if (screen.isOption() && !hasChildren)
+        m_profile->setCurrentAttribute(QStringLiteral("valuetype"), typeInputNum);
+
+    sendKey(keyEsc);
+    m_seenNames.clear();
+    m_searchPath = m_profile->currentMenuPath();
+    --m_level;
+    m_profile->gotoParent();
+}
+
+void LumBot::markReadOnly()
+{
+    m_profile->setCurrentAttribute(QStringLiteral("valuetype"), typeReadOnly);
+    sendKey(keyNext);
+    --m_level;
+    m_profile->gotoParent();
+}
+
+void LumBot::recordEntry(const MenuScreen &screen)
+{
+    QString name = screen.name;
+    if (screen.isOption() && m_profile->currentTagName() == MenuScreen::Section) {
+        // A line of dots: the device is busy and draws the real screen later.
+        name.remove(QLatin1Char('.'));
+        if (name.isEmpty())
+            return;
+    }
+
+    m_profile->appendChildElement(screen.kind, name);
+    m_profile->gotoLastChild();
+    setProgress(m_itemsDone + 1, 0);
+
+    if (screen.isSection()) {
+        if (containsAny(name, blockedSections)) {
+            m_profile->setCurrentAttribute(QStringLiteral("sectiontype"), typeBlocked);
+            m_profile->gotoParent();
+            sendKey(keyNext);
+            return;
+        }
+        sendKey(keyOk);
+        ++m_level;
+        m_seenNames.clear();
+        return;
+    }
+
+    if (screen.isSetting()) {
+        m_profile->setCurrentAttribute(QStringLiteral("value"), screen.value);
+        m_profile->setCurrentAttribute(QStringLiteral("active"), QStringLiteral("0"));
+
+        QString closedType;
+        if (containsAny(name, blockedSettings))
+            closedType = typeBlocked;
+        else if (name.contains(QLatin1String("Timerzeit")))
+            closedType = typeTime;
+        else if (name == QLatin1String("Uhrzeit"))
+            closedType = typeSystemTime;
+        else if (name == QLatin1String("Datum"))
+            closedType = typeSystemDate;
+
+        if (!closedType.isEmpty()) {
+            m_profile->setCurrentAttribute(QStringLiteral("valuetype"), closedType);
+            m_profile->gotoParent();
+            sendKey(keyNext);
+            return;
+        }
+        // Opening it shows whether it offers choices, an input line or nothing.
+        sendKey(keyOk);
+        ++m_level;
+        m_seenNames.clear();
+        return;
+    }
+
+    // Options and information screens are recorded and passed.
+    m_profile->gotoParent();
+    sendKey(keyNext);
+}
+
+void LumBot::finishReadOut()
+{
+    enterIdle();
+    if (m_mode == Idle)
+        m_profile->rebuildConfItemList();
+}
+
+void LumBot::failReadOut(const QString &text)
+{
+    reportError(text);
+    abort();
+}
+
+// --------------------------------------------------------------- transfer
+
+void LumBot::transferStep(const MenuScreen &screen)
+{
+    if (m_targetPath != m_devicePath) {
+        walkTowardsTarget(screen);
+        return;
+    }
+    if (m_targetPath.isEmpty()) {
+        setProgress(0, countTransferable());
+        chooseMarkedSetting(true, screen);
+        return;
+    }
+    if (m_valueEntered) {
+        verifyValue(screen);
+        return;
+    }
+    qDebug() << "reached pending bot path: " << m_targetPath;
+    enterValue(screen);
+}
+
+void LumBot::walkTowardsTarget(const MenuScreen &screen)
+{
+    qDebug() << "LUMBOT device path:" << m_devicePath << "target path:" << m_targetPath;
+
+    const int depth = m_devicePath.size();
+    const bool offTarget = depth != 0
+        && (depth > m_targetPath.size() || m_devicePath.last() != m_targetPath.at(depth - 1));
+    if (offTarget) {
+        sendKey(keyEsc);
+        if (m_level > 0)
+            --m_level;
+        m_devicePath.removeLast();
+    }
+
+    // After an ESC the screen still shows the level being left, so its name
+    // says nothing about the level above.
+    if (!offTarget && m_devicePath.size() < m_targetPath.size()
+        && screen.name == m_targetPath.at(m_devicePath.size())) {
+        sendKey(keyOk);
+        ++m_level;
+        m_devicePath.append(screen.name);
+        m_seenNames.clear();
+        return;
+    }
+
+    if (m_seenNames.count(screen.name) > maxRepeats) {
+        failTransfer(errorEntryNotFound.arg(m_targetPath.join(QLatin1Char('/'))));
+        return;
+    }
+    m_seenNames.append(screen.name);
+    sendKey(keyNext);
+}
+
+void LumBot::enterValue(const MenuScreen &screen)
+{
+    const QString type = m_profile->currentValueType();
+    const QString stored = m_profile->currentValue();
+
+    if (type == typeSelection) {
+        enterSelection(screen, stored);
+        return;
+    }
+
+    if (type == typeInputNum) {
+        sendText(stored);
+    } else if (type == typeTime) {
+        sendText(QString(stored).remove(QLatin1Char(':')));
+    } else if (type == typeSystemTime || type == typeSystemDate) {
+        const bool time = type == typeSystemTime;
+        const QString now = time ? QTime::currentTime().toString(QStringLiteral("hhmm"))
+                                 : QDate::currentDate().toString(QStringLiteral("ddMMyy"));
+        qDebug() << (time ? "set inputsystemtime to: " : "set inputsystemdate to: ") << now;
+        sendText(now);
+        // The device shows its clock, not what was keyed in a moment ago.
+        m_skipVerify = true;
+    } else {
+        // Nothing can be keyed in: leave the setting as it is.
+        sendKey(keyEsc);
+        qDebug() << "valuetype not implemented: " << type;
+        m_valueEntered = true;
+        m_skipVerify = true;
+        return;
+    }
+    m_kelHandler->sendCharTimer(keyOk, slowAnswerMs);
+    m_valueEntered = true;
+}
+
+void LumBot::enterSelection(const MenuScreen &screen, const QString &wanted)
+{
+    if (screen.name == wanted) {
+        m_kelHandler->sendCharTimer(keyOk, slowAnswerMs);
+        m_seenNames.clear();
+        m_valueEntered = true;
+        return;
+    }
+    if (m_seenNames.count(screen.name) > maxRepeats) {
+        failTransfer(errorOptionNotFound.arg(m_targetPath.join(QLatin1Char('/')), wanted));
+        return;
+    }
+    m_seenNames.append(screen.name);
+    sendKey(keyNext);
+}
+
+void LumBot::verifyValue(const MenuScreen &screen)
+{
+    if (m_level > 0)
+        --m_level;
+    m_devicePath.removeLast();
+    m_valueEntered = false;
+
+    const QString stored = m_profile->currentValue();
+    if (m_skipVerify) {
+        m_skipVerify = false;
+    } else if (screen.value != stored) {
+        failTransfer(errorNotTakenOver.arg(m_targetPath.join(QLatin1Char('/')), screen.value, stored));
+        return;
+    }
+    qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value << "expected:" << stored;
+    setProgress(m_itemsDone + 1, m_itemsTotal);
+    chooseMarkedSetting(false, screen);
+}
+
+void LumBot::chooseMarkedSetting(bool first, const MenuScreen &screen)
+{
+    if (gotoNextTransferable()) {
+        m_targetPath = m_profile->currentMenuPath();
+        qDebug() << (first ? "first pending bot path: " : "next pending bot path: ") << m_targetPath;
+        walkTowardsTarget(screen);
+        return;
+    }
+    enterIdle();
+    // Bring the device back to its base menu and read its identity anew.
+    if (!first && m_mode == Idle)
+        startInit();
+}
+
+// Marked settings that cannot be keyed in are passed over: the device would
+// not open them, and the ESC meant to leave them would leave the whole list.
+bool LumBot::gotoNextTransferable()
+{
+    while (m_profile->gotoNextActive()) {
+        const QString type = m_profile->currentValueType();
+        if (isTransferable(type))
+            return true;
+        qDebug() << "valuetype not implemented: " << type;
+    }
+    return false;
+}
+
+int LumBot::countTransferable() const
+{
+    const QDomElement root = m_profile->document().documentElement();
+    return countTransferableBelow(root.firstChildElement());
+}
+
+void LumBot::failTransfer(const QString &text)
+{
+    reportError(text);
+    if (m_mode != Idle)
+        enterIdle();
+}
