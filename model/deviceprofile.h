@@ -5,7 +5,9 @@
 #include <QDomElement>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QQmlListProperty>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -61,10 +63,26 @@ public slots:
     void loadFromFile(QString filename);
 
 private:
+    static void appendItem(QQmlListProperty<ConfItem> *list, ConfItem *item);
+    static int itemCount(QQmlListProperty<ConfItem> *list);
+    static ConfItem *itemAt(QQmlListProperty<ConfItem> *list, int index);
+    static void clearItems(QQmlListProperty<ConfItem> *list);
+
+    QList<ConfItem *> buildItems(const QDomNode &parent);
+    ConfItem *createOwnItem(const QString &type, const QString &menuPath, const QString &value = QString(),
+                            const QString &options = QString(), bool active = false);
+    void releaseItems();
+    QDomElement itemRoot() const;
+    void failFileOperation(const QString &text);
+
     QDomDocument m_document;
     QDomElement m_currentElement;
     QList<ConfItem *> m_confItemList;
     QString m_lastError;
+    // Items the profile created (QML may append its own, which it keeps), and
+    // items taken out of the list whose deferred deletion is still pending.
+    QSet<ConfItem *> m_ownItems;
+    QList<QPointer<ConfItem>> m_releasedItems;
 };
 
 #endif // DEVICEPROFILE_H

@@ -1,0 +1,390 @@
+#include "deviceprofile.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+#include <QUrl>
+
+#include "lumcfile.h"
+
+namespace {
+
+const QString hintText = QStringLiteral("Bitte Konfiguration öffnen oder auslesen...");
+
+// The transfer mark is stored as a decimal number; anything that does not
+// read as a non-zero integer (missing, "0", garbage) leaves a setting alone.
+bool isMarkedForTransfer(const QDomElement &element)
+{
+    bool ok = false;
+    const int mark = element.attribute(QStringLiteral("active")).toInt(&ok, 10);
+    return ok && mark != 0;
+}
+
+// The menu path of a node as one text, top-level entry first: the texts of
+// the node and of every enclosing element that carries a text, joined by
+// line feeds. The walk stops at the menu tree element, which has no text.
+QString menuPathText(const QDomNode &node)
+{
+    QString path = node.toElement().attribute(QStringLiteral("text"));
+    QDomElement parent = node.parentNode().toElement();
+    while (!parent.isNull() && parent.hasAttribute(QStringLiteral("text"))) {
+        path.prepend(parent.attribute(QStringLiteral("text")) + QLatin1Char('\n'));
+        parent = parent.parentNode().toElement();
+    }
+    return path;
+}
+
+QString optionsText(const QDomElement &setting)
+{
+    if (setting.attribute(QStringLiteral("valuetype")) != QLatin1String("selection"))
+        return QString();
+    QStringList options;
+    for (QDomNode option = setting.firstChild(); !option.isNull(); option = option.nextSibling())
+        options.append(option.toElement().attribute(QStringLiteral("text")));
+    return options.join(QLatin1Char('\n'));
+}
+
+// QML file dialogs hand over URLs ("file:///home/..."), the command line and
+// tests plain paths.
+QString localPathOf(const QString &filename)
+{
+    if (filename.contains(QLatin1String("///")))
+        return QUrl(filename, QUrl::TolerantMode).toLocalFile();
+    return filename;
+}
+
+} // namespace
+
+DeviceProfile::DeviceProfile(QObject *parent)
+    : QObject(parent)
+{
+    resetProfile();
+    emit confItemListChanged();
+}
+
+DeviceProfile::~DeviceProfile()
+{
+    for (ConfItem *item : qAsConst(m_confItemList)) {
+        if (m_ownItems.contains(item))
+            delete item;
+    }
+    // Items released earlier whose deferred deletion has not run yet, e.g.
+    // because the event loop has already stopped.
+    for (const QPointer<ConfItem> &item : qAsConst(m_releasedItems))
+        delete item.data();
+}
+
+QQmlListProperty<ConfItem> DeviceProfile::confItemList()
+{
+    return QQmlListProperty<ConfItem>(this, nullptr, &DeviceProfile::appendItem, &DeviceProfile::itemCount,
+                                      &DeviceProfile::itemAt, &DeviceProfile::clearItems);
+}
+
+const QList<ConfItem *> &DeviceProfile::items() const
+{
+    return m_confItemList;
+}
+
+void DeviceProfile::resetProfile()
+{
+    releaseItems();
+    m_document = QDomDocument();
+    m_confItemList.append(createOwnItem(QStringLiteral("info"), hintText));
+
+    QDomElement root = m_document.createElement(QStringLiteral("deviceProfile"));
+    root.setAttribute(QStringLiteral("version"), QStringLiteral("1.0"));
+    m_document.appendChild(root);
+    QDomElement menuTree = m_document.createElement(QStringLiteral("menuTree"));
+    m_currentElement = menuTree;
+    root.appendChild(menuTree);
+
+    emit confItemListChanged();
+}
+
+void DeviceProfile::rebuildConfItemList()
+{
+    releaseItems();
+    const QDomElement root = itemRoot();
+    if (!root.isNull())
+        m_confItemList = buildItems(root);
+    emit confItemListChanged();
+}
+
+// One item per child node in pre-order. The options of a selection are part
+// of the setting's item and never items of their own.
+QList<ConfItem *> DeviceProfile::buildItems(const QDomNode &parent)
+{
+    QList<ConfItem *> result;
+    for (QDomNode node = parent.firstChild(); !node.isNull(); node = node.nextSibling()) {
+        const QDomElement element = node.toElement();
+        const QString path = menuPathText(node);
+        if (element.tagName() == QLatin1String("setting")) {
+            ConfItem *item = createOwnItem(element.attribute(QStringLiteral("valuetype")), path,
+                                           element.attribute(QStringLiteral("value")), optionsText(element),
+                                           isMarkedForTransfer(element));
+            item->setElement(element);
+            result.append(item);
+        } else {
+            result.append(createOwnItem(element.tagName(), path));
+        }
+        if (node.hasChildNodes() && element.attribute(QStringLiteral("valuetype")) != QLatin1String("selection"))
+            result.append(buildItems(node));
+    }
+    return result;
+}
+
+ConfItem *DeviceProfile::createOwnItem(const QString &type, const QString &menuPath, const QString &value,
+                                       const QString &options, bool active)
+{
+    auto *item = new ConfItem(type, menuPath, value, options, active);
+    m_ownItems.insert(item);
+    return item;
+}
+
+// The editor may still hold an item of the old list until it has handled
+// confItemListChanged, so items are deleted from the event loop, not here.
+void DeviceProfile::releaseItems()
+{
+    m_releasedItems.removeAll(QPointer<ConfItem>());
+    const QList<ConfItem *> old = m_confItemList;
+    m_confItemList.clear();
+    for (ConfItem *item : old) {
+        if (!m_ownItems.remove(item))
+            continue;
+        m_releasedItems.append(item);
+        item->deleteLater();
+    }
+}
+
+// The element whose children are the menu's top level: normally menuTree,
+// but any first child element of the root serves.
+QDomElement DeviceProfile::itemRoot() const
+{
+    return m_document.documentElement().firstChildElement();
+}
+
+QString DeviceProfile::currentTagName() const
+{
+    return m_currentElement.tagName();
+}
+
+QString DeviceProfile::currentValue() const
+{
+    return m_currentElement.attribute(QStringLiteral("value"));
+}
+
+QString DeviceProfile::currentValueType() const
+{
+    return m_currentElement.attribute(QStringLiteral("valuetype"));
+}
+
+bool DeviceProfile::currentHasChildren() const
+{
+    return m_currentElement.hasChildNodes();
+}
+
+QStringList DeviceProfile::childTexts() const
+{
+    QStringList texts;
+    for (QDomNode child = m_currentElement.firstChild(); !child.isNull(); child = child.nextSibling())
+        texts.append(child.toElement().attribute(QStringLiteral("text")));
+    return texts;
+}
+
+// Options sit below their setting, so an option's path is its own text only.
+QStringList DeviceProfile::currentMenuPath() const
+{
+    if (m_currentElement.isNull())
+        return QStringList();
+    QStringList path{m_currentElement.attribute(QStringLiteral("text"))};
+    QDomElement parent = m_currentElement.parentNode().toElement();
+    while (parent.tagName() == QLatin1String("section")) {
+        path.prepend(parent.attribute(QStringLiteral("text")));
+        parent = parent.parentNode().toElement();
+    }
+    return path;
+}
+
+void DeviceProfile::setCurrentAttribute(const QString &name, const QString &value)
+{
+    m_currentElement.setAttribute(name, value);
+}
+
+void DeviceProfile::appendChildElement(const QString &tagName, const QString &text)
+{
+    if (m_currentElement.isNull())
+        return;
+    QDomElement child = m_document.createElement(tagName);
+    child.setAttribute(QStringLiteral("text"), text);
+    m_currentElement.appendChild(child);
+}
+
+void DeviceProfile::gotoRoot()
+{
+    m_currentElement = m_document.documentElement();
+}
+
+void DeviceProfile::gotoParent()
+{
+    m_currentElement = m_currentElement.parentNode().toElement();
+}
+
+void DeviceProfile::gotoLastChild()
+{
+    m_currentElement = m_currentElement.lastChildElement();
+}
+
+// Document order, depth first, without testing the start element itself.
+// The search never leaves the menu tree upwards: once the last entry of the
+// top level is passed there is nothing more to transfer.
+bool DeviceProfile::gotoNextActive()
+{
+    if (m_currentElement.isNull())
+        return false;
+    const QDomElement top = itemRoot();
+    QDomElement element = m_currentElement;
+    for (;;) {
+        QDomElement next = element.firstChildElement();
+        while (next.isNull()) {
+            next = element.nextSiblingElement();
+            if (!next.isNull())
+                break;
+            element = element.parentNode().toElement();
+            if (element.isNull() || element == top || element.tagName() == QLatin1String("menuTree"))
+                return false;
+        }
+        element = next;
+        if (isMarkedForTransfer(element)) {
+            m_currentElement = element;
+            return true;
+        }
+    }
+}
+
+QDomDocument DeviceProfile::document() const
+{
+    return m_document;
+}
+
+QDomElement DeviceProfile::currentElement() const
+{
+    return m_currentElement;
+}
+
+QString DeviceProfile::lastErrorString() const
+{
+    return m_lastError;
+}
+
+bool DeviceProfile::save(const QString &filename)
+{
+    const QString path = localPathOf(filename);
+    m_lastError.clear();
+
+    // Written beside the target and renamed over it only when complete, so a
+    // full disk or a pulled stick never costs the technician the old file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        qDebug() << "Failed to open file for writing.";
+        failFileOperation(tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    QTextStream out(&file);
+    out.setCodec("UTF-8");
+    LumcFile::write(out, m_document);
+    out.flush();
+    if (out.status() != QTextStream::Ok) {
+        file.cancelWriting();
+        file.commit();
+        failFileOperation(tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    if (!file.commit()) {
+        failFileOperation(tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool DeviceProfile::load(const QString &filename)
+{
+    const QString path = localPathOf(filename);
+    m_lastError.clear();
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "Failed to open file for reading.";
+        failFileOperation(tr("Die Datei %1 konnte nicht geöffnet werden:\n%2")
+                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        return false;
+    }
+    const QByteArray content = file.readAll();
+    const bool readFailed = file.error() != QFileDevice::NoError;
+    const QString readError = file.errorString();
+    file.close();
+    if (readFailed) {
+        failFileOperation(tr("Die Datei %1 konnte nicht geöffnet werden:\n%2")
+                              .arg(QDir::toNativeSeparators(path), readError));
+        return false;
+    }
+
+    // Parsed into a document of its own and taken over only when it is
+    // sound: a broken file must not wipe the configuration on screen.
+    QDomDocument document;
+    LumcFile::ParseError error;
+    if (!LumcFile::parse(content, &document, &error)) {
+        failFileOperation(tr("Die Datei %1 ist keine gültige Konfigurationsdatei:\nZeile %2, Spalte %3: %4")
+                              .arg(QDir::toNativeSeparators(path), QString::number(error.line),
+                                   QString::number(error.column), error.message));
+        return false;
+    }
+    m_document = document;
+    rebuildConfItemList();
+    return true;
+}
+
+void DeviceProfile::failFileOperation(const QString &text)
+{
+    m_lastError = text;
+    qDebug().noquote() << text;
+    emit fileError();
+}
+
+void DeviceProfile::saveToFile(QString filename)
+{
+    save(filename);
+}
+
+void DeviceProfile::loadFromFile(QString filename)
+{
+    load(filename);
+}
+
+void DeviceProfile::appendItem(QQmlListProperty<ConfItem> *list, ConfItem *item)
+{
+    auto *profile = static_cast<DeviceProfile *>(list->object);
+    profile->m_confItemList.append(item);
+    emit profile->confItemListChanged();
+}
+
+int DeviceProfile::itemCount(QQmlListProperty<ConfItem> *list)
+{
+    return static_cast<DeviceProfile *>(list->object)->m_confItemList.size();
+}
+
+ConfItem *DeviceProfile::itemAt(QQmlListProperty<ConfItem> *list, int index)
+{
+    return static_cast<DeviceProfile *>(list->object)->m_confItemList.value(index);
+}
+
+void DeviceProfile::clearItems(QQmlListProperty<ConfItem> *list)
+{
+    auto *profile = static_cast<DeviceProfile *>(list->object);
+    profile->releaseItems();
+    emit profile->confItemListChanged();
+}

@@ -1,0 +1,187 @@
+#include "lumcfile.h"
+
+#include <algorithm>
+
+#include <QCoreApplication>
+#include <QDomNamedNodeMap>
+#include <QStringList>
+#include <QXmlStreamReader>
+
+namespace {
+
+// The attributes of the menu vocabulary in the order a reader expects them;
+// anything else follows sorted by name.
+const QStringList attributeOrder = {
+    QStringLiteral("version"), QStringLiteral("text"), QStringLiteral("value"),
+    QStringLiteral("active"), QStringLiteral("valuetype"), QStringLiteral("sectiontype"),
+};
+
+bool isXmlCharacter(char16_t c)
+{
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xFFFD);
+}
+
+bool hasCharacterData(const QDomNode &element)
+{
+    for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        if (child.isCharacterData() && !child.isComment())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void LumcFile::write(QTextStream &out, const QDomDocument &document)
+{
+    for (QDomNode node = document.firstChild(); !node.isNull(); node = node.nextSibling())
+        writeNode(out, node, 0);
+}
+
+void LumcFile::writeNode(QTextStream &out, const QDomNode &node, int depth)
+{
+    const QString indent(depth, QLatin1Char(' '));
+    if (node.isElement()) {
+        writeElement(out, node.toElement(), depth);
+    } else if (node.isComment()) {
+        out << indent << "<!--" << node.toComment().data() << "-->\n";
+    } else if (node.isProcessingInstruction()) {
+        // A declaration read from a foreign file may name another encoding;
+        // written back it would misstate the UTF-8 that follows.
+        const QDomProcessingInstruction instruction = node.toProcessingInstruction();
+        if (instruction.target().compare(QLatin1String("xml"), Qt::CaseInsensitive) != 0)
+            out << indent << "<?" << instruction.target() << ' ' << instruction.data() << "?>\n";
+    }
+}
+
+void LumcFile::writeElement(QTextStream &out, const QDomElement &element, int depth)
+{
+    // depth < 0: inside mixed content, where added white space would change
+    // the text.
+    const bool indented = depth >= 0;
+    if (indented)
+        out << QString(depth, QLatin1Char(' '));
+    out << '<' << element.tagName() << attributesText(element);
+    if (!element.hasChildNodes()) {
+        out << "/>";
+    } else if (!indented || hasCharacterData(element)) {
+        out << '>';
+        for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
+            if (child.isCDATASection()) {
+                out << "<![CDATA["
+                    << child.toCDATASection().data().replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"))
+                    << "]]>";
+            } else if (child.isText()) {
+                out << escaped(child.toText().data(), false);
+            } else if (child.isComment()) {
+                out << "<!--" << child.toComment().data() << "-->";
+            } else if (child.isElement()) {
+                writeElement(out, child.toElement(), -1);
+            }
+        }
+        out << "</" << element.tagName() << '>';
+    } else {
+        out << ">\n";
+        for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling())
+            writeNode(out, child, depth + 1);
+        out << QString(depth, QLatin1Char(' ')) << "</" << element.tagName() << '>';
+    }
+    if (indented)
+        out << '\n';
+}
+
+QString LumcFile::attributesText(const QDomElement &element)
+{
+    const QDomNamedNodeMap attributes = element.attributes();
+    QStringList names;
+    names.reserve(attributes.count());
+    for (int i = 0; i < attributes.count(); ++i)
+        names.append(attributes.item(i).nodeName());
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int rankA = attributeOrder.contains(a) ? attributeOrder.indexOf(a) : attributeOrder.size();
+        const int rankB = attributeOrder.contains(b) ? attributeOrder.indexOf(b) : attributeOrder.size();
+        return rankA != rankB ? rankA < rankB : a < b;
+    });
+
+    QString text;
+    for (const QString &name : qAsConst(names))
+        text += QLatin1Char(' ') + name + QLatin1String("=\"") + escaped(element.attribute(name), true) + QLatin1Char('"');
+    return text;
+}
+
+// Line breaks and tabs in attributes are written as character references:
+// a reader turns literal ones into spaces. Characters XML cannot carry at all
+// (control codes from a garbled display line) become U+FFFD, so that the file
+// stays readable.
+QString LumcFile::escaped(const QString &text, bool inAttribute)
+{
+    QString result;
+    result.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            result += c;
+            result += text.at(++i);
+            continue;
+        }
+        switch (c.unicode()) {
+        case '&': result += QLatin1String("&amp;"); break;
+        case '<': result += QLatin1String("&lt;"); break;
+        case '>': result += QLatin1String("&gt;"); break;
+        case '"': result += inAttribute ? QLatin1String("&quot;") : QLatin1String("\""); break;
+        case '\r': result += QLatin1String("&#xd;"); break;
+        case '\n': result += inAttribute ? QLatin1String("&#xa;") : QLatin1String("\n"); break;
+        case '\t': result += inAttribute ? QLatin1String("&#x9;") : QLatin1String("\t"); break;
+        default:
+            if (!isXmlCharacter(c.unicode()) || c.isSurrogate())
+                result += QChar(QChar::ReplacementCharacter);
+            else
+                result += c;
+        }
+    }
+    return result;
+}
+
+bool LumcFile::parse(const QByteArray &content, QDomDocument *document, ParseError *error)
+{
+    if (!check(content, error))
+        return false;
+    QDomDocument parsed;
+    if (!parsed.setContent(content, false, &error->message, &error->line, &error->column))
+        return false;
+    *document = parsed;
+    return true;
+}
+
+// A streaming pass before the tree is built: it stops at a document type
+// declaration before any entity could be expanded, and at absurd nesting.
+bool LumcFile::check(const QByteArray &content, ParseError *error)
+{
+    QXmlStreamReader reader(content);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        QString refusal;
+        if (token == QXmlStreamReader::DTD)
+            refusal = QCoreApplication::translate("LumcFile", "Dokumenttyp-Deklarationen werden nicht unterstützt");
+        else if (token == QXmlStreamReader::EntityReference)
+            refusal = QCoreApplication::translate("LumcFile", "Entitätsverweise werden nicht unterstützt");
+        else if (token == QXmlStreamReader::StartElement && ++depth > maximumDepth)
+            refusal = QCoreApplication::translate("LumcFile", "Mehr als %1 Ebenen verschachtelt").arg(maximumDepth);
+        else if (token == QXmlStreamReader::EndElement)
+            --depth;
+        if (!refusal.isEmpty()) {
+            error->line = int(reader.lineNumber());
+            error->column = int(reader.columnNumber());
+            error->message = refusal;
+            return false;
+        }
+    }
+    if (reader.hasError()) {
+        error->line = int(reader.lineNumber());
+        error->column = int(reader.columnNumber());
+        error->message = reader.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,42 @@
+#ifndef LUMCFILE_H
+#define LUMCFILE_H
+
+#include <QByteArray>
+#include <QDomDocument>
+#include <QString>
+#include <QTextStream>
+
+// The text form of a menu tree as kept in .lumc files.
+class LumcFile
+{
+public:
+    struct ParseError {
+        int line = 0;
+        int column = 0;
+        QString message;
+    };
+
+    // One element per line, indented by one space per level, elements
+    // without children in the short form, attributes in a fixed order so
+    // that two saves of the same tree give the same text.
+    static void write(QTextStream &out, const QDomDocument &document);
+
+    // Parses a whole file into `document`. Files with a document type
+    // declaration are refused: LUM never writes one, and entity
+    // declarations are the way to make a parser expand text without bound
+    // or read other files.
+    static bool parse(const QByteArray &content, QDomDocument *document, ParseError *error);
+
+    // Deeper than any device menu by far; refusing deeper files keeps the
+    // recursive walks over the tree within a sane stack depth.
+    static const int maximumDepth = 256;
+
+private:
+    static void writeNode(QTextStream &out, const QDomNode &node, int depth);
+    static void writeElement(QTextStream &out, const QDomElement &element, int depth);
+    static QString attributesText(const QDomElement &element);
+    static QString escaped(const QString &text, bool inAttribute);
+    static bool check(const QByteArray &content, ParseError *error);
+};
+
+#endif // LUMCFILE_H
