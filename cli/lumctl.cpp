@@ -1,0 +1,536 @@
+#include "lumctl.h"
+
+#include "configdiff.h"
+#include "console.h"
+#include "deviceprofile.h"
+#include "kelhandler.h"
+#include "progressline.h"
+#include "robotjob.h"
+#include "screenmonitor.h"
+#include "settingeditor.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDomDocument>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSerialPortInfo>
+
+namespace {
+
+struct CommandText {
+    const char *name;
+    const char *usage;
+    const char *help;
+};
+
+const CommandText commandTexts[] = {
+    {"ports", "lumctl ports",
+     "Lists the serial ports, one per line: name, manufacturer, and \"*\" on the\n"
+     "preferred adapter."},
+    {"monitor", "lumctl monitor --port P [--json] [--count N]",
+     "Prints every completed screen of the device and sends the keys read from\n"
+     "standard input, one per line: 0-9 * # + - OK ESC (any letter case).\n"
+     "A screen is printed as its two visible lines between bars; a \"+\" after\n"
+     "the right bar marks a line that goes on past 16 characters, and a line\n"
+     "with \"^\" below points at the text cursor in the second line.\n\n"
+     "  --port P     port name from \"lumctl ports\", or any device path\n"
+     "  --json       one JSON object per screen: text, overlay, lines, cursorRow\n"
+     "  --count N    end after N completed screens"},
+    {"identify", "lumctl identify --port P [--timeout S]",
+     "Brings the device to its base menu and prints its identifier, and the\n"
+     "device's warning when there is one.\n\n"
+     "  --port P     port name from \"lumctl ports\", or any device path\n"
+     "  --timeout S  give up after S seconds (default 600)"},
+    {"read", "lumctl read --port P --output FILE [--timeout S]",
+     "Reads the whole configuration out of the device into FILE (.lumc). FILE\n"
+     "is written only after a complete read-out; a failed read-out leaves an\n"
+     "existing FILE untouched. Progress goes to standard error.\n\n"
+     "  --port P       port name from \"lumctl ports\", or any device path\n"
+     "  --output FILE  the configuration file to write\n"
+     "  --timeout S    abort the read-out after S seconds (default 600)"},
+    {"write", "lumctl write --port P FILE [--timeout S]",
+     "Transfers the settings marked in FILE into the device; the device is\n"
+     "identified again afterwards. Progress goes to standard error.\n\n"
+     "  --port P     port name from \"lumctl ports\", or any device path\n"
+     "  --timeout S  abort the transfer after S seconds (default 600)"},
+    {"show", "lumctl show FILE [--json]",
+     "Lists the entries of FILE, one per line, separated by tabs: menu path\n"
+     "joined with \"/\", type, value, and \"*\" for a setting marked for transfer\n"
+     "(\"-\" otherwise).\n\n"
+     "  --json       one JSON array of the entries instead"},
+    {"set", "lumctl set FILE PATH=VALUE...",
+     "Changes settings of FILE and marks them for transfer, then saves FILE.\n"
+     "PATH is the menu path as \"lumctl show\" prints it. Values are refused as\n"
+     "the window refuses them: a selection takes one of its options, a number\n"
+     "field 0-9 # * (at most 32), a time field hh:mm. Settings that take the\n"
+     "PC's time or date are only marked: give them as \"PATH=\". Nothing is\n"
+     "saved when any argument is refused."},
+    {"diff", "lumctl diff A B",
+     "Compares two configuration files along their menu paths:\n"
+     "  ~ PATH: \"value in A\" -> \"value in B\" (type)   a setting whose value differs\n"
+     "  - PATH (type)                                an entry only in A\n"
+     "  + PATH (type)                                an entry only in B"},
+};
+
+const CommandText *findCommand(const QString &name)
+{
+    for (const CommandText &command : commandTexts) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+const QCommandLineOption portOption(QStringList{QStringLiteral("p"), QStringLiteral("port")}, QString(), QStringLiteral("P"));
+const QCommandLineOption jsonOption(QStringLiteral("json"));
+const QCommandLineOption countOption(QStringLiteral("count"), QString(), QStringLiteral("N"));
+const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE"));
+const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("S"));
+
+QString seconds(qint64 ms)
+{
+    return QString::number(double(ms) / 1000.0, 'f', 1) + QStringLiteral(" s");
+}
+
+void printIdentity(const RobotJob &job)
+{
+    Console::out(QStringLiteral("Gerät: ") + job.deviceIdentifier());
+    if (!job.deviceWarning().isEmpty())
+        Console::out(job.deviceWarning());
+}
+
+int markedSettings(const DeviceProfile &profile)
+{
+    int marked = 0;
+    for (const ConfItem *item : profile.items()) {
+        if (item->active() && !item->element().isNull())
+            ++marked;
+    }
+    return marked;
+}
+
+} // namespace
+
+QString Lumctl::overviewHelp()
+{
+    QStringList lines{QStringLiteral("LUM on the command line: programs lift emergency-call devices through"),
+                      QStringLiteral("their programming port, as the LUM window does."),
+                      QString(), QStringLiteral("Commands:")};
+    for (const CommandText &command : commandTexts)
+        lines << QStringLiteral("  ") + QLatin1String(command.usage);
+    lines << QString()
+          << QStringLiteral("\"lumctl COMMAND --help\" describes a command. \"-debuglog\" anywhere on the")
+          << QStringLiteral("command line appends every diagnostic line to ~/lum_debug.log.")
+          << QString()
+          << QStringLiteral("Exit status: 0 success; 1 the device or the robot failed; 2 wrong usage,")
+          << QStringLiteral("a file that cannot be read or written, or a port that cannot be opened.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString Lumctl::commandHelp(const QString &command)
+{
+    const CommandText *text = findCommand(command);
+    if (!text)
+        return overviewHelp();
+    return QStringLiteral("Usage: %1\n\n%2").arg(QLatin1String(text->usage), QLatin1String(text->help));
+}
+
+int Lumctl::run(const QStringList &arguments)
+{
+    if (arguments.isEmpty()) {
+        Console::err(overviewHelp());
+        return UsageError;
+    }
+    const QString command = arguments.first();
+    const QStringList rest = arguments.mid(1);
+    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+        Console::out(rest.isEmpty() ? overviewHelp() : commandHelp(rest.first()));
+        return Success;
+    }
+    if (command == QLatin1String("--version")) {
+        Console::out(QStringLiteral("lumctl ") + QCoreApplication::applicationVersion());
+        return Success;
+    }
+    if (command == QLatin1String("ports"))
+        return runPorts(rest);
+    if (command == QLatin1String("monitor"))
+        return runMonitor(rest);
+    if (command == QLatin1String("identify"))
+        return runIdentify(rest);
+    if (command == QLatin1String("read"))
+        return runRead(rest);
+    if (command == QLatin1String("write"))
+        return runWrite(rest);
+    if (command == QLatin1String("show"))
+        return runShow(rest);
+    if (command == QLatin1String("set"))
+        return runSet(rest);
+    if (command == QLatin1String("diff"))
+        return runDiff(rest);
+    Console::err(QStringLiteral("lumctl: unbekannter Befehl \"%1\"\n").arg(command) + overviewHelp());
+    return UsageError;
+}
+
+bool Lumctl::parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
+                   int minPositional, int maxPositional, int *status)
+{
+    parser.addOption(helpOption);
+    if (!parser.parse(QStringList{QStringLiteral("lumctl")} + arguments)) {
+        *status = usageError(command, parser.errorText());
+        return false;
+    }
+    if (parser.isSet(helpOption)) {
+        Console::out(commandHelp(command));
+        *status = Success;
+        return false;
+    }
+    const int positional = parser.positionalArguments().size();
+    if (positional < minPositional) {
+        *status = usageError(command, QStringLiteral("zu wenige Argumente"));
+        return false;
+    }
+    if (maxPositional >= 0 && positional > maxPositional) {
+        *status = usageError(command, QStringLiteral("unerwartetes Argument \"%1\"")
+                                          .arg(parser.positionalArguments().at(maxPositional)));
+        return false;
+    }
+    return true;
+}
+
+int Lumctl::usageError(const QString &command, const QString &problem)
+{
+    Console::err(QStringLiteral("lumctl %1: %2").arg(command, problem));
+    if (const CommandText *text = findCommand(command))
+        Console::err(QStringLiteral("Usage: ") + QLatin1String(text->usage));
+    return UsageError;
+}
+
+bool Lumctl::readTimeout(const QCommandLineParser &parser, const QString &command, int *seconds)
+{
+    *seconds = 600;
+    if (!parser.isSet(timeoutOption))
+        return true;
+    bool ok = false;
+    const int value = parser.value(timeoutOption).toInt(&ok);
+    if (!ok || value <= 0) {
+        usageError(command, QStringLiteral("--timeout erwartet eine positive Zahl von Sekunden"));
+        return false;
+    }
+    *seconds = value;
+    return true;
+}
+
+int Lumctl::openPort(KelHandler &link, const QString &port)
+{
+    if (link.openSerialPortByName(port))
+        return Success;
+    Console::err(QStringLiteral("Port \"%1\" kann nicht geöffnet werden: %2").arg(port, link.lastErrorString()));
+    return UsageError;
+}
+
+int Lumctl::loadConfiguration(const QString &file, DeviceProfile &profile)
+{
+    // The profile itself loads whatever it is given; here a file that is not
+    // a configuration at all is refused before anything is built from it.
+    QFile input(file);
+    if (!input.open(QIODevice::ReadOnly)) {
+        Console::err(QStringLiteral("\"%1\" kann nicht gelesen werden: %2").arg(file, input.errorString()));
+        return UsageError;
+    }
+    QDomDocument document;
+    QString parseError;
+    int line = 0;
+    if (!document.setContent(&input, &parseError, &line)) {
+        Console::err(QStringLiteral("\"%1\" ist keine gültige Konfigurationsdatei: %2 (Zeile %3)")
+                         .arg(file, parseError).arg(line));
+        return UsageError;
+    }
+    if (document.documentElement().tagName() != QLatin1String("deviceProfile")) {
+        Console::err(QStringLiteral("\"%1\" ist keine LUM-Konfigurationsdatei").arg(file));
+        return UsageError;
+    }
+    if (!profile.load(file)) {
+        Console::err(QStringLiteral("\"%1\" kann nicht geladen werden: %2").arg(file, profile.lastErrorString()));
+        return UsageError;
+    }
+    return Success;
+}
+
+int Lumctl::checkWritable(const QString &file)
+{
+    // Checked before a read-out that may take minutes, not after it.
+    const QFileInfo info(file);
+    const QFileInfo folder(info.absolutePath());
+    if (info.exists() ? (!info.isFile() || !info.isWritable()) : (!folder.isDir() || !folder.isWritable())) {
+        Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden").arg(file));
+        return UsageError;
+    }
+    return Success;
+}
+
+int Lumctl::runPorts(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    int status = Success;
+    if (!parse(parser, QStringLiteral("ports"), arguments, 0, 0, &status))
+        return status;
+    KelHandler link;
+    const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
+    const QStringList names = link.termPortList();
+    for (int i = 0; i < names.size(); ++i) {
+        QString manufacturer;
+        for (const QSerialPortInfo &info : infos) {
+            if (info.portName() == names.at(i))
+                manufacturer = info.manufacturer();
+        }
+        QString line = names.at(i) + QLatin1Char('\t') + manufacturer;
+        if (i == link.termPortPreferredIndx())
+            line += QStringLiteral("\t*");
+        Console::out(line);
+    }
+    return Success;
+}
+
+int Lumctl::runMonitor(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("monitor");
+    QCommandLineParser parser;
+    parser.addOption(portOption);
+    parser.addOption(jsonOption);
+    parser.addOption(countOption);
+    int status = Success;
+    if (!parse(parser, command, arguments, 0, 0, &status))
+        return status;
+    if (!parser.isSet(portOption))
+        return usageError(command, QStringLiteral("--port fehlt"));
+    int count = 0;
+    if (parser.isSet(countOption)) {
+        bool ok = false;
+        count = parser.value(countOption).toInt(&ok);
+        if (!ok || count <= 0)
+            return usageError(command, QStringLiteral("--count erwartet eine positive Zahl"));
+    }
+    KelHandler link;
+    status = openPort(link, parser.value(portOption));
+    if (status != Success)
+        return status;
+    ScreenMonitor monitor(&link);
+    monitor.setJson(parser.isSet(jsonOption));
+    monitor.setScreenLimit(count);
+    if (monitor.run() != 0) {
+        Console::err(QStringLiteral("Verbindung zum Gerät wurde getrennt!"));
+        return DeviceFailed;
+    }
+    return Success;
+}
+
+int Lumctl::runIdentify(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("identify");
+    QCommandLineParser parser;
+    parser.addOption(portOption);
+    parser.addOption(timeoutOption);
+    int status = Success;
+    int timeout = 0;
+    if (!parse(parser, command, arguments, 0, 0, &status))
+        return status;
+    if (!parser.isSet(portOption))
+        return usageError(command, QStringLiteral("--port fehlt"));
+    if (!readTimeout(parser, command, &timeout))
+        return UsageError;
+    KelHandler link;
+    DeviceProfile profile;
+    status = openPort(link, parser.value(portOption));
+    if (status != Success)
+        return status;
+    RobotJob job(RobotJob::Identify, &link, &profile);
+    job.setTimeoutSeconds(timeout);
+    if (!job.run()) {
+        Console::err(job.errorText());
+        return DeviceFailed;
+    }
+    Console::out(job.deviceIdentifier());
+    if (!job.deviceWarning().isEmpty())
+        Console::out(job.deviceWarning());
+    return Success;
+}
+
+int Lumctl::runRead(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("read");
+    QCommandLineParser parser;
+    parser.addOption(portOption);
+    parser.addOption(outputOption);
+    parser.addOption(timeoutOption);
+    int status = Success;
+    int timeout = 0;
+    if (!parse(parser, command, arguments, 0, 0, &status))
+        return status;
+    if (!parser.isSet(portOption))
+        return usageError(command, QStringLiteral("--port fehlt"));
+    if (!parser.isSet(outputOption) || parser.value(outputOption).isEmpty())
+        return usageError(command, QStringLiteral("--output fehlt"));
+    if (!readTimeout(parser, command, &timeout))
+        return UsageError;
+    const QString file = parser.value(outputOption);
+    status = checkWritable(file);
+    if (status != Success)
+        return status;
+    KelHandler link;
+    DeviceProfile profile;
+    status = openPort(link, parser.value(portOption));
+    if (status != Success)
+        return status;
+
+    ProgressLine progress(Console::stderrIsTerminal());
+    RobotJob job(RobotJob::Read, &link, &profile);
+    job.setTimeoutSeconds(timeout);
+    job.setProgressLine(&progress);
+    if (!job.run()) {
+        Console::err(job.errorText());
+        return DeviceFailed;
+    }
+    if (!profile.save(file)) {
+        Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden: %2").arg(file, profile.lastErrorString()));
+        return UsageError;
+    }
+    printIdentity(job);
+    Console::out(QStringLiteral("%1 Einträge ausgelesen in %2, gespeichert in %3")
+                     .arg(profile.items().size())
+                     .arg(seconds(job.elapsedMs()), file));
+    return Success;
+}
+
+int Lumctl::runWrite(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("write");
+    QCommandLineParser parser;
+    parser.addOption(portOption);
+    parser.addOption(timeoutOption);
+    int status = Success;
+    int timeout = 0;
+    if (!parse(parser, command, arguments, 1, 1, &status))
+        return status;
+    if (!parser.isSet(portOption))
+        return usageError(command, QStringLiteral("--port fehlt"));
+    if (!readTimeout(parser, command, &timeout))
+        return UsageError;
+    DeviceProfile profile;
+    status = loadConfiguration(parser.positionalArguments().first(), profile);
+    if (status != Success)
+        return status;
+    KelHandler link;
+    status = openPort(link, parser.value(portOption));
+    if (status != Success)
+        return status;
+
+    ProgressLine progress(Console::stderrIsTerminal());
+    RobotJob job(RobotJob::Write, &link, &profile);
+    job.setTimeoutSeconds(timeout);
+    job.setProgressLine(&progress);
+    const bool done = job.run();
+    if (!done) {
+        Console::err(job.errorText());
+        if (job.itemsDone() > 0)
+            Console::err(QStringLiteral("%1 von %2 Einstellungen wurden vorher übertragen.")
+                             .arg(job.itemsDone()).arg(job.itemsTotal()));
+        return DeviceFailed;
+    }
+    printIdentity(job);
+    if (markedSettings(profile) == 0)
+        Console::out(QStringLiteral("Keine Einstellung zur Übertragung markiert."));
+    Console::out(QStringLiteral("%1 Einstellungen übertragen in %2").arg(job.itemsDone()).arg(seconds(job.elapsedMs())));
+    return Success;
+}
+
+int Lumctl::runShow(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("show");
+    QCommandLineParser parser;
+    parser.addOption(jsonOption);
+    int status = Success;
+    if (!parse(parser, command, arguments, 1, 1, &status))
+        return status;
+    DeviceProfile profile;
+    status = loadConfiguration(parser.positionalArguments().first(), profile);
+    if (status != Success)
+        return status;
+    if (parser.isSet(jsonOption)) {
+        QJsonArray entries;
+        for (const ConfItem *item : profile.items()) {
+            QJsonObject entry;
+            entry.insert(QStringLiteral("path"), QJsonArray::fromStringList(item->menuPath()));
+            entry.insert(QStringLiteral("type"), item->type());
+            entry.insert(QStringLiteral("value"), item->value());
+            entry.insert(QStringLiteral("active"), item->active());
+            if (item->type() == QLatin1String("selection"))
+                entry.insert(QStringLiteral("options"), QJsonArray::fromStringList(item->options()));
+            entries.append(entry);
+        }
+        Console::outRaw(QJsonDocument(entries).toJson(QJsonDocument::Indented));
+        return Success;
+    }
+    for (const ConfItem *item : profile.items()) {
+        Console::out(QStringList{ConfigDiff::joinedPath(item), item->type(), item->value(),
+                                 item->active() ? QStringLiteral("*") : QStringLiteral("-")}
+                         .join(QLatin1Char('\t')));
+    }
+    return Success;
+}
+
+int Lumctl::runSet(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("set");
+    QCommandLineParser parser;
+    int status = Success;
+    if (!parse(parser, command, arguments, 2, -1, &status))
+        return status;
+    const QString file = parser.positionalArguments().first();
+    DeviceProfile profile;
+    status = loadConfiguration(file, profile);
+    if (status != Success)
+        return status;
+    SettingEditor editor(profile.items());
+    bool refused = false;
+    for (const QString &assignment : parser.positionalArguments().mid(1)) {
+        QString problem;
+        if (!editor.add(assignment, &problem)) {
+            Console::err(problem);
+            refused = true;
+        }
+    }
+    if (refused) {
+        Console::err(QStringLiteral("Nichts geändert."));
+        return UsageError;
+    }
+    editor.apply();
+    if (!profile.save(file)) {
+        Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden: %2").arg(file, profile.lastErrorString()));
+        return UsageError;
+    }
+    return Success;
+}
+
+int Lumctl::runDiff(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("diff");
+    QCommandLineParser parser;
+    int status = Success;
+    if (!parse(parser, command, arguments, 2, 2, &status))
+        return status;
+    DeviceProfile a;
+    DeviceProfile b;
+    status = loadConfiguration(parser.positionalArguments().at(0), a);
+    if (status == Success)
+        status = loadConfiguration(parser.positionalArguments().at(1), b);
+    if (status != Success)
+        return status;
+    for (const ConfigDiff::Difference &difference : ConfigDiff::compare(a.items(), b.items()))
+        Console::out(ConfigDiff::describe(difference));
+    return Success;
+}

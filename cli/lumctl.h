@@ -1,0 +1,45 @@
+#ifndef LUMCTL_H
+#define LUMCTL_H
+
+#include <QString>
+#include <QStringList>
+
+class DeviceProfile;
+class KelHandler;
+class QCommandLineParser;
+
+// The command-line tool: picks the command from the arguments and runs it
+// with the same terminal link, robot and profile that the window uses.
+class Lumctl
+{
+public:
+    enum ExitStatus { Success = 0, DeviceFailed = 1, UsageError = 2 };
+
+    // The arguments without the program name and without "-debuglog".
+    int run(const QStringList &arguments);
+
+    static QString overviewHelp();
+    static QString commandHelp(const QString &command);
+
+private:
+    int runPorts(const QStringList &arguments);
+    int runMonitor(const QStringList &arguments);
+    int runIdentify(const QStringList &arguments);
+    int runRead(const QStringList &arguments);
+    int runWrite(const QStringList &arguments);
+    int runShow(const QStringList &arguments);
+    int runSet(const QStringList &arguments);
+    int runDiff(const QStringList &arguments);
+
+    // False when the command must end now with *status (help shown, or a
+    // usage error reported).
+    bool parse(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
+               int minPositional, int maxPositional, int *status);
+    bool readTimeout(const QCommandLineParser &parser, const QString &command, int *seconds);
+    int usageError(const QString &command, const QString &problem);
+    int openPort(KelHandler &link, const QString &port);
+    int loadConfiguration(const QString &file, DeviceProfile &profile);
+    int checkWritable(const QString &file);
+};
+
+#endif // LUMCTL_H

@@ -1,0 +1,152 @@
+#include "robotjob.h"
+
+#include "deviceprofile.h"
+#include "kelhandler.h"
+#include "lumbot.h"
+#include "progressline.h"
+
+#include <QDomElement>
+#include <QtGlobal>
+
+#include <limits>
+
+RobotJob::RobotJob(Kind kind, KelHandler *link, DeviceProfile *profile, QObject *parent)
+    : QObject(parent)
+    , m_kind(kind)
+    , m_link(link)
+    , m_profile(profile)
+    , m_bot(new LumBot(this))
+{
+    m_bot->setKelHandler(m_link);
+    m_bot->setProfile(m_profile);
+    connect(m_bot, &LumBot::transmissionError, this, &RobotJob::recordError);
+    // Queued: at the end of a transfer the robot goes idle and at once starts
+    // re-identifying the device within the same step. Looking only after the
+    // step has finished sees the robot's settled state, not the gap between.
+    connect(m_bot, &LumBot::enabledChanged, this, &RobotJob::finishWhenIdle, Qt::QueuedConnection);
+    connect(m_bot, &LumBot::progressChanged, this, &RobotJob::showProgress);
+    m_timeout.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, &RobotJob::giveUp);
+}
+
+RobotJob::~RobotJob()
+{
+    // The robot must not outlive the link's connection to it mid-job.
+    m_bot->abort();
+}
+
+void RobotJob::setTimeoutSeconds(int seconds)
+{
+    m_timeoutSeconds = seconds;
+}
+
+void RobotJob::setProgressLine(ProgressLine *progress)
+{
+    m_progress = progress;
+}
+
+bool RobotJob::run()
+{
+    m_clock.start();
+    startRobot();
+    if (m_bot->isEnabled()) {
+        m_timeout.start(int(qMin<qint64>(qint64(m_timeoutSeconds) * 1000, std::numeric_limits<int>::max())));
+        m_loop.exec();
+    }
+    m_timeout.stop();
+    m_elapsedMs = m_clock.elapsed();
+    if (m_progress)
+        m_progress->finish();
+    return judgeOutcome();
+}
+
+void RobotJob::startRobot()
+{
+    switch (m_kind) {
+    case Identify:
+        m_bot->startInit();
+        break;
+    case Read:
+        m_bot->startDownload();
+        break;
+    case Write:
+        m_bot->startUpload();
+        break;
+    }
+}
+
+bool RobotJob::judgeOutcome()
+{
+    if (m_timedOut) {
+        m_errorText = QStringLiteral("Zeitüberschreitung: Das Gerät hat den Auftrag nicht innerhalb von %1 s beendet.")
+                          .arg(m_timeoutSeconds);
+        return false;
+    }
+    if (m_failed)
+        return false;
+    switch (m_kind) {
+    case Identify:
+        if (m_bot->deviceIdentifier().isEmpty()) {
+            m_errorText = QStringLiteral("Fehler bei Initialisierung!\nDas Gerät konnte nicht identifiziert werden!");
+            return false;
+        }
+        return true;
+    case Read:
+        // The robot ends silently when the link drops before the walk began.
+        if (!menuTreeHasEntries()) {
+            m_errorText = QStringLiteral("Fehler beim Auslesen!\nKeine Einträge vom Gerät erhalten!");
+            return false;
+        }
+        return true;
+    case Write:
+        return true;
+    }
+    return false;
+}
+
+bool RobotJob::menuTreeHasEntries() const
+{
+    const QDomElement menuTree = m_profile->document().documentElement().firstChildElement();
+    return !menuTree.isNull() && !menuTree.firstChildElement().isNull();
+}
+
+void RobotJob::recordError()
+{
+    m_failed = true;
+    m_errorText = m_bot->lastErrorString();
+}
+
+void RobotJob::finishWhenIdle()
+{
+    if (!m_bot->isEnabled())
+        m_loop.quit();
+}
+
+void RobotJob::showProgress()
+{
+    // Every start sets both counters back to 0, the re-identification after a
+    // transfer too; keep what the job itself reached.
+    m_itemsDone = qMax(m_itemsDone, m_bot->itemsDone());
+    m_itemsTotal = qMax(m_itemsTotal, m_bot->itemsTotal());
+    if (!m_progress || (m_itemsDone == 0 && m_itemsTotal == 0))
+        return;
+    if (m_kind == Read)
+        m_progress->show(QStringLiteral("Auslesen: %1 Einträge").arg(m_itemsDone));
+    else if (m_kind == Write)
+        m_progress->show(QStringLiteral("Übertragen: %1 von %2 Einstellungen").arg(m_itemsDone).arg(m_itemsTotal));
+}
+
+void RobotJob::giveUp()
+{
+    m_timedOut = true;
+    m_bot->abort();
+    m_loop.quit();
+}
+
+QString RobotJob::errorText() const { return m_errorText; }
+bool RobotJob::timedOut() const { return m_timedOut; }
+QString RobotJob::deviceIdentifier() const { return m_bot->deviceIdentifier(); }
+QString RobotJob::deviceWarning() const { return m_bot->deviceWarning(); }
+int RobotJob::itemsDone() const { return m_itemsDone; }
+int RobotJob::itemsTotal() const { return m_itemsTotal; }
+qint64 RobotJob::elapsedMs() const { return m_elapsedMs; }

@@ -1,0 +1,49 @@
+#ifndef SCREENMONITOR_H
+#define SCREENMONITOR_H
+
+#include <QByteArray>
+#include <QEventLoop>
+#include <QObject>
+#include <QString>
+
+class KelHandler;
+class QSocketNotifier;
+
+// The terminal panel for a shell: prints every completed screen of the
+// device and sends the keys it reads from standard input, one per line.
+class ScreenMonitor : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ScreenMonitor(KelHandler *link, QObject *parent = nullptr);
+
+    void setJson(bool json);
+    // Ends the monitor after this many completed screens (0: never).
+    void setScreenLimit(int screens);
+
+    int run();
+
+    // A key line as typed ("ok", "Esc", "7", "#"): its key byte, or 0 when
+    // the line names no key of the device.
+    static char keyForLine(const QString &line);
+    // The screen as framed text, with the cursor and overlong-line marks.
+    static QString framedScreen(const QString &text, const QString &overlay);
+
+private slots:
+    void printScreen();
+    void readKeys();
+
+private:
+    void sendKeyLine(const QString &line);
+
+    KelHandler *m_link = nullptr;
+    QSocketNotifier *m_stdinNotifier = nullptr;
+    QEventLoop m_loop;
+    QByteArray m_pendingInput;
+    bool m_json = false;
+    int m_screenLimit = 0;
+    int m_screensShown = 0;
+};
+
+#endif // SCREENMONITOR_H

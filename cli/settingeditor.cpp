@@ -1,0 +1,118 @@
+#include "settingeditor.h"
+
+#include "configdiff.h"
+#include "confitem.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// The same patterns as the editor's number and time fields, anchored: the
+// fields refuse any keystroke that would leave the pattern.
+bool matchesWhole(const QString &pattern, const QString &value)
+{
+    const QRegularExpression expression(QRegularExpression::anchoredPattern(pattern));
+    return expression.match(value).hasMatch();
+}
+
+} // namespace
+
+SettingEditor::SettingEditor(const QList<ConfItem *> &items)
+    : m_items(items)
+{
+}
+
+QList<ConfItem *> SettingEditor::itemsAt(const QString &path) const
+{
+    QList<ConfItem *> found;
+    for (ConfItem *item : m_items) {
+        if (ConfigDiff::joinedPath(item) == path)
+            found.append(item);
+    }
+    return found;
+}
+
+bool SettingEditor::add(const QString &argument, QString *problem)
+{
+    const int firstEquals = argument.indexOf(QLatin1Char('='));
+    if (firstEquals < 0) {
+        *problem = QStringLiteral("%1: erwartet PFAD=WERT").arg(quoted(argument));
+        return false;
+    }
+    // Menu texts may themselves contain "="; take the first split whose left
+    // side names an entry.
+    for (int at = firstEquals; at >= 0; at = argument.indexOf(QLatin1Char('='), at + 1)) {
+        const QString path = argument.left(at);
+        const QList<ConfItem *> found = itemsAt(path);
+        if (found.isEmpty())
+            continue;
+        if (found.size() > 1) {
+            *problem = QStringLiteral("%1: mehrdeutiger Pfad (%2 Einträge)").arg(quoted(path)).arg(found.size());
+            return false;
+        }
+        const QString value = argument.mid(at + 1);
+        *problem = refusal(found.first(), path, value);
+        if (!problem->isEmpty())
+            return false;
+        m_assignments.append({found.first(), value});
+        return true;
+    }
+    *problem = QStringLiteral("%1: kein solcher Eintrag in der Konfiguration").arg(quoted(argument.left(firstEquals)));
+    return false;
+}
+
+bool SettingEditor::takesPcClock(const ConfItem *item)
+{
+    return item->type() == QLatin1String("inputsystemtime") || item->type() == QLatin1String("inputsystemdate");
+}
+
+QString SettingEditor::refusal(const ConfItem *item, const QString &path, const QString &value)
+{
+    if (item->element().isNull() || item->element().tagName() != QLatin1String("setting"))
+        return QStringLiteral("%1 ist keine Einstellung, sondern %2").arg(quoted(path), quoted(item->type()));
+    const QString type = item->type();
+    if (type == QLatin1String("selection")) {
+        if (item->options().contains(value))
+            return QString();
+        QStringList options;
+        for (const QString &option : item->options())
+            options << quoted(option);
+        return QStringLiteral("%1: %2 ist keine der Auswahlmöglichkeiten %3")
+            .arg(quoted(path), quoted(value), options.join(QStringLiteral(", ")));
+    }
+    if (type == QLatin1String("inputnum")) {
+        if (matchesWhole(QStringLiteral("[0-9#*]{0,32}"), value))
+            return QString();
+        return QStringLiteral("%1: %2 ist keine gültige Eingabe (nur 0-9, # und *, höchstens 32 Zeichen)")
+            .arg(quoted(path), quoted(value));
+    }
+    if (type == QLatin1String("inputtime_hhmm")) {
+        if (matchesWhole(QStringLiteral("[0-9]{2}:[0-9]{2}"), value))
+            return QString();
+        return QStringLiteral("%1: %2 ist keine gültige Zeit (hh:mm)").arg(quoted(path), quoted(value));
+    }
+    if (takesPcClock(item)) {
+        // The transfer keys in the PC's clock; the stored value is not sent.
+        if (value.isEmpty() || value == item->value())
+            return QString();
+        return QStringLiteral("%1 wird bei der Übertragung auf %2 des PCs gesetzt; zum Markieren %3 angeben")
+            .arg(quoted(path),
+                 type == QLatin1String("inputsystemtime") ? QStringLiteral("die Uhrzeit") : QStringLiteral("das Datum"),
+                 quoted(path + QLatin1Char('=')));
+    }
+    return QStringLiteral("%1 kann nicht geändert werden (Werttyp %2)").arg(quoted(path), quoted(type));
+}
+
+void SettingEditor::apply()
+{
+    for (const Assignment &assignment : qAsConst(m_assignments)) {
+        if (!takesPcClock(assignment.item))
+            assignment.item->setValue(assignment.value);
+        assignment.item->setActive(true);
+    }
+}

@@ -1,0 +1,40 @@
+#ifndef SETTINGEDITOR_H
+#define SETTINGEDITOR_H
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+class ConfItem;
+
+// Changes settings of a loaded configuration from "PATH=VALUE" arguments and
+// marks them for transfer. It accepts exactly what the window's editor
+// accepts: an option of a selection, a number or a time that the input fields
+// would let through, and nothing for settings the editor cannot change.
+class SettingEditor
+{
+public:
+    explicit SettingEditor(const QList<ConfItem *> &items);
+
+    // Checks one argument and remembers it; false with the problem named.
+    bool add(const QString &argument, QString *problem);
+    // Writes every remembered value and mark into the configuration.
+    void apply();
+
+    // Why the setting refuses this value; empty when it takes it.
+    static QString refusal(const ConfItem *item, const QString &path, const QString &value);
+
+private:
+    struct Assignment {
+        ConfItem *item = nullptr;
+        QString value;
+    };
+
+    QList<ConfItem *> itemsAt(const QString &path) const;
+    static bool takesPcClock(const ConfItem *item);
+
+    QList<ConfItem *> m_items;
+    QVector<Assignment> m_assignments;
+};
+
+#endif // SETTINGEDITOR_H
