@@ -11,8 +11,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDomDocument>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -235,27 +233,13 @@ int Lumctl::openPort(KelHandler &link, const QString &port)
 
 int Lumctl::loadConfiguration(const QString &file, DeviceProfile &profile)
 {
-    // The profile itself loads whatever it is given; here a file that is not
-    // a configuration at all is refused before anything is built from it.
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly)) {
-        Console::err(QStringLiteral("\"%1\" kann nicht gelesen werden: %2").arg(file, input.errorString()));
-        return UsageError;
-    }
-    QDomDocument document;
-    QString parseError;
-    int line = 0;
-    if (!document.setContent(&input, &parseError, &line)) {
-        Console::err(QStringLiteral("\"%1\" ist keine gültige Konfigurationsdatei: %2 (Zeile %3)")
-                         .arg(file, parseError).arg(line));
-        return UsageError;
-    }
-    if (document.documentElement().tagName() != QLatin1String("deviceProfile")) {
-        Console::err(QStringLiteral("\"%1\" ist keine LUM-Konfigurationsdatei").arg(file));
-        return UsageError;
-    }
     if (!profile.load(file)) {
-        Console::err(QStringLiteral("\"%1\" kann nicht geladen werden: %2").arg(file, profile.lastErrorString()));
+        Console::err(profile.lastErrorString());
+        return UsageError;
+    }
+    // Well-formed XML of another kind would load as an empty configuration.
+    if (profile.document().documentElement().tagName() != QLatin1String("deviceProfile")) {
+        Console::err(QStringLiteral("Die Datei %1 ist keine LUM-Konfigurationsdatei.").arg(file));
         return UsageError;
     }
     return Success;
