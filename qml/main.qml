@@ -1,11 +1,51 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
+import QtQuick.Dialogs 1.3
 import com.orv.lum 1.0
+import "orvui"
 
 ApplicationWindow {
     id: window
+    objectName: "window"
     visible: true
+    visibility: "Maximized"
     title: qsTr("ORV Programmiersoftware ") + Qt.application.version
     minimumWidth: 1024
     minimumHeight: 640
+
+    KelHandler {
+        id: kelHandler
+    }
+
+    DeviceProfile {
+        id: deviceProfile
+        // A file that could not be written or read must not pass unnoticed:
+        // the technician would otherwise believe the configuration was kept.
+        onFileError: {
+            messageDialog.text = deviceProfile.lastErrorString()
+            messageDialog.open()
+        }
+    }
+
+    LumBot {
+        id: lumBot
+        kelHandler: kelHandler
+        profile: deviceProfile
+        onTransmissionError: {
+            messageDialog.text = lumBot.lastErrorString()
+            messageDialog.open()
+        }
+    }
+
+    MainForm {
+        id: mainForm
+        objectName: "mainForm"
+    }
+
+    MessageDialog {
+        id: messageDialog
+        objectName: "messageDialog"
+        title: "ORV Programmiersoftware"
+        text: "..."
+    }
 }
