@@ -7,6 +7,10 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace {
 
 constexpr int lineCells = 32;
@@ -222,6 +226,7 @@ bool KelHandler::openSerialPortByName(const QString &name)
 
 bool KelHandler::openPort(const QString &name)
 {
+    m_lineLostError.clear();
     m_serialPort->setPortName(name);
     m_serialPort->setBaudRate(QSerialPort::Baud9600, QSerialPort::AllDirections);
     m_serialPort->setDataBits(QSerialPort::Data8);
@@ -249,20 +254,41 @@ void KelHandler::closeSerialPort()
 
 void KelHandler::handlePortError(int error)
 {
-    if (error != QSerialPort::ResourceError)
+    // An unplugged adapter shows up as a resource error. A line hung up from
+    // the other end (a pseudo-terminal whose master was closed) reads as end
+    // of file instead, which the port reports as a read error again and again
+    // with a stale system text; that must end the connection as well.
+    if (error == QSerialPort::ResourceError)
+        m_lineLostError = m_serialPort->errorString();
+    else if (error == QSerialPort::ReadError && lineHungUp())
+        m_lineLostError = tr("Verbindung zum Gerät unterbrochen");
+    else
         return;
-    // The adapter is gone (unplugged, or the other end of the line closed).
-    // Close later, from the event loop: the port is still inside its own read
+    // Close from the event loop: the port is still inside its own read
     // handling while it reports the error.
     QMetaObject::invokeMethod(this, &KelHandler::closeLostPort, Qt::QueuedConnection);
 }
 
+bool KelHandler::lineHungUp() const
+{
+#ifdef Q_OS_UNIX
+    pollfd fd { int(m_serialPort->handle()), POLLIN, 0 };
+    return ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLHUP);
+#else
+    return false;
+#endif
+}
+
 void KelHandler::closeLostPort()
 {
-    if (!m_serialPort->isOpen() || m_serialPort->error() != QSerialPort::ResourceError)
+    if (m_lineLostError.isEmpty())
         return;
-    m_lastErrorString = m_serialPort->errorString();
-    qDebug() << "KELHANDLER: port lost:" << m_lastErrorString;
+    const QString error = m_lineLostError;
+    m_lineLostError.clear();
+    if (!m_serialPort->isOpen())
+        return;
+    m_lastErrorString = error;
+    qDebug() << "KELHANDLER: connection lost:" << m_lastErrorString;
     closeSerialPort();
 }
 

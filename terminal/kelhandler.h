@@ -85,6 +85,7 @@ private:
     bool openPort(const QString &name);
     void handlePortError(int error);
     void closeLostPort();
+    bool lineHungUp() const;
     void checkCompletion();
     void decodeByte(char byte);
     void clearScreen();
@@ -99,6 +100,7 @@ private:
     QString m_lines[2];
     QTimer m_inputTimer;
     int m_inputCount = 0;
+    QString m_lineLostError; // set when the line is lost, until the port is closed
 };
 
 #endif // KELHANDLER_H
