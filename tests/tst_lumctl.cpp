@@ -1,0 +1,845 @@
+// lumctl as a technician or a script uses it: the built program run as a
+// separate process, files in a temporary folder, and the project's device
+// simulator on a pseudo-terminal standing in for the device.
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "deviceprofile.h"
+#include "devicesimulator.h"
+#include "kelhandler.h"
+#include "lumbot.h"
+#include "treetext.h"
+
+namespace {
+
+// Small but complete: every entry kind and every value type.
+const char *const sampleConfiguration =
+    "<deviceProfile version=\"1.0\">\n"
+    " <menuTree>\n"
+    "  <section text=\"Einstellungen\">\n"
+    "   <section text=\"Notruf\">\n"
+    "    <setting text=\"Notrufende\" value=\"Quittierung\" active=\"0\" valuetype=\"selection\">\n"
+    "     <option text=\"Quittierung\"/>\n"
+    "     <option text=\"Befreiung\"/>\n"
+    "    </setting>\n"
+    "    <setting text=\"Rufnummer 1\" value=\"0711\" active=\"0\" valuetype=\"inputnum\"/>\n"
+    "   </section>\n"
+    "   <setting text=\"Timerzeit\" value=\"00:30\" active=\"0\" valuetype=\"inputtime_hhmm\"/>\n"
+    "   <setting text=\"Uhrzeit\" value=\"12:00\" active=\"0\" valuetype=\"inputsystemtime\"/>\n"
+    "   <setting text=\"Datum\" value=\"01.01.26\" active=\"0\" valuetype=\"inputsystemdate\"/>\n"
+    "   <setting text=\"Seriennummer\" value=\"12345\" active=\"0\" valuetype=\"readonly\"/>\n"
+    "   <setting text=\"Service-Center\" value=\"+49\" active=\"0\" valuetype=\"blocked\"/>\n"
+    "   <info text=\"Version 1.2\"/>\n"
+    "  </section>\n"
+    "  <section text=\"Reset\" sectiontype=\"blocked\"/>\n"
+    " </menuTree>\n"
+    "</deviceProfile>\n";
+
+struct LumctlResult {
+    bool finished = false;
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs lumctl while this process keeps its event loop going, so that an
+// in-process simulator goes on answering the keys lumctl sends.
+class LumctlProcess
+{
+public:
+    explicit LumctlProcess(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+    {
+        m_process.setProgram(QStringLiteral(LUMCTL_PATH));
+        m_process.setArguments(arguments);
+        m_process.setProcessEnvironment(environment);
+        m_process.start();
+        m_process.waitForStarted(30000);
+    }
+
+    ~LumctlProcess()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+
+    void write(const QByteArray &bytes) { m_process.write(bytes); }
+    void closeInput() { m_process.closeWriteChannel(); }
+    QByteArray outputSoFar() { return m_stdout += m_process.readAllStandardOutput(); }
+
+    LumctlResult wait(int timeoutMs)
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            QEventLoop loop;
+            QObject::connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished),
+                             &loop, &QEventLoop::quit);
+            QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        LumctlResult result;
+        result.finished = m_process.state() == QProcess::NotRunning
+            && m_process.exitStatus() == QProcess::NormalExit;
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+        result.exitCode = m_process.exitCode();
+        result.out = QString::fromUtf8(m_stdout + m_process.readAllStandardOutput());
+        result.err = QString::fromUtf8(m_process.readAllStandardError());
+        return result;
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_stdout;
+};
+
+LumctlResult runLumctl(const QStringList &arguments, int timeoutMs = 60000)
+{
+    LumctlProcess process(arguments);
+    process.closeInput();
+    return process.wait(timeoutMs);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+}
+
+QString canonicalTreeOf(const QString &path)
+{
+    DeviceProfile profile;
+    if (!profile.load(path))
+        return QStringLiteral("<unreadable %1>").arg(path);
+    return TreeText::canonical(TreeText::menuTreeOf(profile.document()));
+}
+
+// Queued, so that the robot's state is looked at only after its step ended.
+bool waitUntilIdle(LumBot &bot, int timeoutMs)
+{
+    if (!bot.isEnabled())
+        return true;
+    QEventLoop loop;
+    QObject::connect(&bot, &LumBot::enabledChanged, &loop, [&] {
+        if (!bot.isEnabled())
+            loop.quit();
+    }, Qt::QueuedConnection);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return !bot.isEnabled();
+}
+
+ConfItem *itemAt(const DeviceProfile &profile, const QString &joinedPath)
+{
+    for (ConfItem *item : profile.items()) {
+        if (item->menuPath().join(QLatin1Char('/')) == joinedPath)
+            return item;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestLumctl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void helpIsOfferedForEveryCommand_data();
+    void helpIsOfferedForEveryCommand();
+    void wrongUsageExitsWithTwo_data();
+    void wrongUsageExitsWithTwo();
+
+    void showListsEveryEntryWithPathTypeValueAndMark();
+    void showJsonCarriesPathsAndOptions();
+
+    void setAcceptsWhatTheEditorAccepts_data();
+    void setAcceptsWhatTheEditorAccepts();
+    void setRefusesNamingTheProblemAndLeavesFileAlone_data();
+    void setRefusesNamingTheProblemAndLeavesFileAlone();
+
+    void diffReportsChangedAddedAndRemovedEntries_data();
+    void diffReportsChangedAddedAndRemovedEntries();
+
+    void debugLogSwitchAppendsLinesToHomeLog();
+    void withoutDebugLogSwitchNoLogIsWritten();
+
+    void monitorJsonPrintsScreensTheDeviceSendsByItself_data();
+    void monitorJsonPrintsScreensTheDeviceSendsByItself();
+    void monitorFramesScreenAndMarksCursorAndOverlongLine();
+    void monitorSendsKeysReadFromStandardInput_data();
+    void monitorSendsKeysReadFromStandardInput();
+
+    void portThatCannotBeOpenedExitsWithTwoAndPortError_data();
+    void portThatCannotBeOpenedExitsWithTwoAndPortError();
+    void identifyPrintsDeviceIdentifier();
+    void silentDeviceFailsWithOneAndRobotText_data();
+    void silentDeviceFailsWithOneAndRobotText();
+    void failedReadOutLeavesExistingFileUntouched();
+    void timeoutAbortsJobAndExitsWithOne();
+
+    void readOutOfDemoMenuEqualsWindowReadOut();
+    void setAndWriteChangesTheDeviceValues();
+    void writeOfValueDeviceDoesNotOfferFailsWithRobotText();
+
+private:
+    QString samplePath(const QString &name = QStringLiteral("sample.lumc"));
+    bool startDemoDevice(DeviceSimulator &device);
+    QString demoReadOut();
+
+    QTemporaryDir m_dir;
+    QString m_demoReadOut;
+};
+
+void TestLumctl::initTestCase()
+{
+    QVERIFY2(QFile::exists(QStringLiteral(LUMCTL_PATH)), LUMCTL_PATH);
+    QVERIFY(m_dir.isValid());
+}
+
+QString TestLumctl::samplePath(const QString &name)
+{
+    const QString path = m_dir.filePath(name);
+    writeFile(path, sampleConfiguration);
+    return path;
+}
+
+bool TestLumctl::startDemoDevice(DeviceSimulator &device)
+{
+    QString error;
+    if (!device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU), &error) || !device.start(&error)) {
+        qWarning() << "simulator:" << error;
+        return false;
+    }
+    return true;
+}
+
+// The demo menu read out the way the window does it (link, robot and profile
+// in this process), kept for the tests that need a configuration of the
+// demo device.
+QString TestLumctl::demoReadOut()
+{
+    if (!m_demoReadOut.isEmpty())
+        return m_demoReadOut;
+    DeviceSimulator device;
+    if (!startDemoDevice(device))
+        return QString();
+    KelHandler link;
+    DeviceProfile profile;
+    LumBot bot;
+    bot.setKelHandler(&link);
+    bot.setProfile(&profile);
+    if (!link.openSerialPortByName(device.portPath()))
+        return QString();
+    bot.startDownload();
+    if (!waitUntilIdle(bot, 300000) || profile.items().isEmpty())
+        return QString();
+    const QString path = m_dir.filePath(QStringLiteral("demo-window.lumc"));
+    if (!profile.save(path))
+        return QString();
+    m_demoReadOut = path;
+    return path;
+}
+
+void TestLumctl::helpIsOfferedForEveryCommand_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("usage");
+    QTest::newRow("overview") << QStringList{"--help"} << "lumctl read --port P --output FILE";
+    for (const char *command : {"ports", "monitor", "identify", "read", "write", "show", "set", "diff"}) {
+        QTest::newRow(command) << QStringList{command, "--help"}
+                               << QStringLiteral("Usage: lumctl %1").arg(QLatin1String(command));
+    }
+    QTest::newRow("help among other arguments") << QStringList{"read", "--port", "x", "-h"}
+                                                << "Usage: lumctl read";
+}
+
+void TestLumctl::helpIsOfferedForEveryCommand()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, usage);
+    const LumctlResult result = runLumctl(arguments);
+    QVERIFY(result.finished);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.out.contains(usage), qPrintable(result.out));
+}
+
+void TestLumctl::wrongUsageExitsWithTwo_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    const QString sample = samplePath();
+    const QString garbage = m_dir.filePath(QStringLiteral("garbage.lumc"));
+    writeFile(garbage, "this is not a configuration");
+    const QString otherXml = m_dir.filePath(QStringLiteral("other.xml"));
+    writeFile(otherXml, "<html><body/></html>");
+    const QString missing = m_dir.filePath(QStringLiteral("missing.lumc"));
+
+    QTest::newRow("no command") << QStringList() << "Commands:";
+    QTest::newRow("unknown command") << QStringList{"erase"} << "erase";
+    QTest::newRow("unknown option") << QStringList{"show", sample, "--colour"} << "colour";
+    QTest::newRow("read without port") << QStringList{"read", "--output", m_dir.filePath("x.lumc")} << "--port";
+    QTest::newRow("read without output") << QStringList{"read", "--port", "/dev/null"} << "--output";
+    QTest::newRow("read into missing folder")
+        << QStringList{"read", "--port", "/dev/null", "--output", m_dir.filePath("no/such/dir/x.lumc")}
+        << "no/such/dir/x.lumc";
+    QTest::newRow("timeout not a number") << QStringList{"identify", "--port", "/dev/null", "--timeout", "soon"} << "--timeout";
+    QTest::newRow("count zero") << QStringList{"monitor", "--port", "/dev/null", "--count", "0"} << "--count";
+    QTest::newRow("write without file") << QStringList{"write", "--port", "/dev/null"} << "Usage: lumctl write";
+    QTest::newRow("write of missing file") << QStringList{"write", "--port", "/dev/null", missing} << "missing.lumc";
+    QTest::newRow("show of missing file") << QStringList{"show", missing} << "missing.lumc";
+    QTest::newRow("show of a file that is not XML") << QStringList{"show", garbage} << "garbage.lumc";
+    QTest::newRow("show of XML that is no configuration") << QStringList{"show", otherXml} << "other.xml";
+    QTest::newRow("show with two files") << QStringList{"show", sample, sample} << "unerwartetes Argument";
+    QTest::newRow("set without assignment") << QStringList{"set", sample} << "Usage: lumctl set";
+    QTest::newRow("diff with one file") << QStringList{"diff", sample} << "Usage: lumctl diff";
+    QTest::newRow("diff with unreadable second file") << QStringList{"diff", sample, missing} << "missing.lumc";
+}
+
+void TestLumctl::wrongUsageExitsWithTwo()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    const LumctlResult result = runLumctl(arguments);
+    QVERIFY(result.finished);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+}
+
+void TestLumctl::showListsEveryEntryWithPathTypeValueAndMark()
+{
+    const QString path = samplePath();
+    QFile::remove(path);
+    QByteArray marked = sampleConfiguration;
+    marked.replace("value=\"0711\" active=\"0\"", "value=\"0711\" active=\"1\"");
+    QVERIFY(writeFile(path, marked));
+
+    const LumctlResult result = runLumctl({"show", path});
+    QCOMPARE(result.exitCode, 0);
+    const QStringList expected{
+        "Einstellungen\tsection\t\t-",
+        "Einstellungen/Notruf\tsection\t\t-",
+        "Einstellungen/Notruf/Notrufende\tselection\tQuittierung\t-",
+        "Einstellungen/Notruf/Rufnummer 1\tinputnum\t0711\t*",
+        "Einstellungen/Timerzeit\tinputtime_hhmm\t00:30\t-",
+        "Einstellungen/Uhrzeit\tinputsystemtime\t12:00\t-",
+        "Einstellungen/Datum\tinputsystemdate\t01.01.26\t-",
+        "Einstellungen/Seriennummer\treadonly\t12345\t-",
+        "Einstellungen/Service-Center\tblocked\t+49\t-",
+        "Einstellungen/Version 1.2\tinfo\t\t-",
+        "Reset\tsection\t\t-",
+    };
+    QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), expected);
+}
+
+void TestLumctl::showJsonCarriesPathsAndOptions()
+{
+    const LumctlResult result = runLumctl({"show", samplePath(), "--json"});
+    QCOMPARE(result.exitCode, 0);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(result.out.toUtf8(), &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    const QJsonArray entries = document.array();
+    QCOMPARE(entries.size(), 11);
+    const QJsonObject selection = entries.at(2).toObject();
+    QCOMPARE(selection.value("path").toArray(), QJsonArray({"Einstellungen", "Notruf", "Notrufende"}));
+    QCOMPARE(selection.value("type").toString(), QStringLiteral("selection"));
+    QCOMPARE(selection.value("value").toString(), QStringLiteral("Quittierung"));
+    QCOMPARE(selection.value("active").toBool(), false);
+    QCOMPARE(selection.value("options").toArray(), QJsonArray({"Quittierung", "Befreiung"}));
+}
+
+void TestLumctl::setAcceptsWhatTheEditorAccepts_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("stored");
+
+    QTest::newRow("selection option") << "Einstellungen/Notruf/Notrufende" << "Befreiung" << "Befreiung";
+    QTest::newRow("number with star and hash") << "Einstellungen/Notruf/Rufnummer 1" << "*31#0049" << "*31#0049";
+    QTest::newRow("empty number") << "Einstellungen/Notruf/Rufnummer 1" << "" << "";
+    QTest::newRow("32 digits") << "Einstellungen/Notruf/Rufnummer 1" << QString(32, '9') << QString(32, '9');
+    QTest::newRow("time") << "Einstellungen/Timerzeit" << "07:45" << "07:45";
+    QTest::newRow("PC time only marked") << "Einstellungen/Uhrzeit" << "" << "12:00";
+    QTest::newRow("PC date only marked") << "Einstellungen/Datum" << "" << "01.01.26";
+}
+
+void TestLumctl::setAcceptsWhatTheEditorAccepts()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, value);
+    QFETCH(QString, stored);
+    const QString file = samplePath();
+    const LumctlResult result = runLumctl({"set", file, path + '=' + value});
+    QCOMPARE(result.exitCode, 0);
+
+    DeviceProfile profile;
+    QVERIFY(profile.load(file));
+    ConfItem *item = itemAt(profile, path);
+    QVERIFY(item);
+    QCOMPARE(item->value(), stored);
+    QVERIFY(item->active());
+    // Nothing else was marked.
+    int marked = 0;
+    for (const ConfItem *other : profile.items())
+        marked += other->active() ? 1 : 0;
+    QCOMPARE(marked, 1);
+}
+
+void TestLumctl::setRefusesNamingTheProblemAndLeavesFileAlone_data()
+{
+    QTest::addColumn<QStringList>("assignments");
+    QTest::addColumn<QString>("problem");
+
+    QTest::newRow("unknown path") << QStringList{"Einstellungen/Notruf/Lautstärke=3"} << "Einstellungen/Notruf/Lautstärke";
+    QTest::newRow("section") << QStringList{"Einstellungen/Notruf=1"} << "keine Einstellung";
+    QTest::newRow("info") << QStringList{"Einstellungen/Version 1.2=2"} << "keine Einstellung";
+    QTest::newRow("blocked section") << QStringList{"Reset=1"} << "keine Einstellung";
+    QTest::newRow("read-only setting") << QStringList{"Einstellungen/Seriennummer=1"} << "readonly";
+    QTest::newRow("blocked setting") << QStringList{"Einstellungen/Service-Center=+1"} << "blocked";
+    QTest::newRow("option the selection lacks") << QStringList{"Einstellungen/Notruf/Notrufende=Sofort"}
+                                                << "\"Quittierung\", \"Befreiung\"";
+    QTest::newRow("option in other case") << QStringList{"Einstellungen/Notruf/Notrufende=befreiung"} << "befreiung";
+    QTest::newRow("letter in number") << QStringList{"Einstellungen/Notruf/Rufnummer 1=0711a"} << "0711a";
+    QTest::newRow("plus in number") << QStringList{"Einstellungen/Notruf/Rufnummer 1=+49711"} << "+49711";
+    QTest::newRow("33 digits") << QStringList{"Einstellungen/Notruf/Rufnummer 1=" + QString(33, '1')} << "32";
+    QTest::newRow("time with one hour digit") << QStringList{"Einstellungen/Timerzeit=7:45"} << "hh:mm";
+    QTest::newRow("time without colon") << QStringList{"Einstellungen/Timerzeit=0745"} << "hh:mm";
+    QTest::newRow("incomplete time") << QStringList{"Einstellungen/Timerzeit=07:"} << "hh:mm";
+    QTest::newRow("value for PC time") << QStringList{"Einstellungen/Uhrzeit=13:00"} << "Einstellungen/Uhrzeit=";
+    QTest::newRow("no equals sign") << QStringList{"Einstellungen/Timerzeit"} << "PFAD=WERT";
+    QTest::newRow("one good, one bad") << QStringList{"Einstellungen/Timerzeit=01:00", "Einstellungen/Notruf/Notrufende=Nie"}
+                                       << "Nie";
+}
+
+void TestLumctl::setRefusesNamingTheProblemAndLeavesFileAlone()
+{
+    QFETCH(QStringList, assignments);
+    QFETCH(QString, problem);
+    const QString file = samplePath();
+    const LumctlResult result = runLumctl(QStringList{"set", file} + assignments);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.contains(problem), qPrintable(result.err));
+    QCOMPARE(readAll(file), QByteArray(sampleConfiguration));
+}
+
+void TestLumctl::diffReportsChangedAddedAndRemovedEntries_data()
+{
+    QTest::addColumn<QByteArray>("from");
+    QTest::addColumn<QByteArray>("to");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("identical") << QByteArray() << QByteArray() << QStringList();
+    QTest::newRow("changed value")
+        << QByteArray("value=\"00:30\"") << QByteArray("value=\"01:15\"")
+        << QStringList{"~ Einstellungen/Timerzeit: \"00:30\" -> \"01:15\" (inputtime_hhmm)"};
+    QTest::newRow("entry only in A")
+        << QByteArray("   <info text=\"Version 1.2\"/>\n") << QByteArray()
+        << QStringList{"- Einstellungen/Version 1.2 (info)"};
+    QTest::newRow("entry only in B")
+        << QByteArray("  <section text=\"Reset\" sectiontype=\"blocked\"/>\n")
+        << QByteArray("  <section text=\"Reset\" sectiontype=\"blocked\"/>\n"
+                      "  <setting text=\"Sprache\" value=\"Deutsch\" active=\"0\" valuetype=\"readonly\"/>\n")
+        << QStringList{"+ Sprache (readonly)"};
+    QTest::newRow("renamed entry is removed and added")
+        << QByteArray("text=\"Rufnummer 1\"") << QByteArray("text=\"Rufnummer 2\"")
+        << QStringList{"- Einstellungen/Notruf/Rufnummer 1 (inputnum)", "+ Einstellungen/Notruf/Rufnummer 2 (inputnum)"};
+    QTest::newRow("mark alone is no difference")
+        << QByteArray("value=\"0711\" active=\"0\"") << QByteArray("value=\"0711\" active=\"1\"") << QStringList();
+}
+
+void TestLumctl::diffReportsChangedAddedAndRemovedEntries()
+{
+    QFETCH(QByteArray, from);
+    QFETCH(QByteArray, to);
+    QFETCH(QStringList, expected);
+    QByteArray changed = sampleConfiguration;
+    if (!from.isEmpty()) {
+        QVERIFY(changed.contains(from));
+        changed.replace(from, to);
+    }
+    const QString a = samplePath(QStringLiteral("a.lumc"));
+    const QString b = m_dir.filePath(QStringLiteral("b.lumc"));
+    QVERIFY(writeFile(b, changed));
+
+    const LumctlResult result = runLumctl({"diff", a, b});
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), expected);
+}
+
+void TestLumctl::debugLogSwitchAppendsLinesToHomeLog()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    const QString logPath = QDir(home.path()).filePath(QStringLiteral("lum_debug.log"));
+
+    for (int run = 0; run < 2; ++run) {
+        LumctlProcess process({"show", "-debuglog", samplePath()}, environment);
+        process.closeInput();
+        const LumctlResult result = process.wait(60000);
+        QCOMPARE(result.exitCode, 0);
+        // The diagnostics go to the file, not between the tool's own output.
+        QVERIFY2(!result.err.contains(QLatin1String("START")), qPrintable(result.err));
+    }
+    const QStringList lines = QString::fromUtf8(readAll(logPath)).split('\n', Qt::SkipEmptyParts);
+    const QRegularExpression banner(QStringLiteral(
+        R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Debug: ######################## START LUMCTL "4\.1\.3 - DEBUGLOG AKTIV" ########################$)"));
+    QCOMPARE(lines.filter(banner).size(), 2);
+    const QRegularExpression lineForm(QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (Debug|Info|Warning|Critical|Fatal): )"));
+    QCOMPARE(lines.filter(lineForm).size(), lines.size());
+}
+
+void TestLumctl::withoutDebugLogSwitchNoLogIsWritten()
+{
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    // Letter case and the number of dashes matter.
+    LumctlProcess process({"show", "-DebugLog", "--debuglog", samplePath()}, environment);
+    process.closeInput();
+    const LumctlResult result = process.wait(60000);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY(!QFile::exists(QDir(home.path()).filePath(QStringLiteral("lum_debug.log"))));
+}
+
+void TestLumctl::monitorJsonPrintsScreensTheDeviceSendsByItself_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("overlay");
+    QTest::addColumn<int>("cursorRow");
+
+    const QString blankRow(16, ' ');
+    QTest::newRow("two lines, cursor behind second")
+        << QByteArray("\x0cNOTRUF\r\nAB")
+        << "NOTRUF          \nAB              " << blankRow + "\n  _             " << 1;
+    QTest::newRow("overlong first line")
+        << QByteArray("\x0c" "ABCDEFGHIJKLMNOPQRST")
+        << "ABCDEFGHIJKLMNOP\n" + blankRow << "               +\n" + blankRow << 0;
+    QTest::newRow("Latin-1 byte is one character")
+        << QByteArray("\x0cGer\xe4t\r\nok")
+        << QString::fromUtf8("Gerät           \nok              ") << blankRow + "\n  _             " << 1;
+    QTest::newRow("cursor home keeps the text")
+        << QByteArray("\x0cXY\r\nZ\x11")
+        << "XY              \nZ               " << blankRow + "\n" + blankRow << 0;
+}
+
+void TestLumctl::monitorJsonPrintsScreensTheDeviceSendsByItself()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(QString, overlay);
+    QFETCH(int, cursorRow);
+
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    // The device repeats its screen on its own; every burst starts with a
+    // clear screen, so whichever burst lumctl sees first is whole.
+    device.setNoise(300, bytes);
+    LumctlProcess process({"monitor", "--port", device.portPath(), "--json", "--count", "2"});
+    const LumctlResult result = process.wait(60000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 0);
+
+    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    for (const QString &line : lines) {
+        QJsonParseError error;
+        const QJsonObject screen = QJsonDocument::fromJson(line.toUtf8(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(screen.value("text").toString(), text);
+        QCOMPARE(screen.value("overlay").toString(), overlay);
+        QCOMPARE(screen.value("cursorRow").toInt(-1), cursorRow);
+        const QString lines32 = screen.value("lines").toString();
+        QCOMPARE(lines32.size(), 65);
+        QCOMPARE(lines32.left(16), text.left(16));
+    }
+}
+
+void TestLumctl::monitorFramesScreenAndMarksCursorAndOverlongLine()
+{
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    device.setNoise(300, QByteArray("\x0cNOTRUF AKTIV\r\n12345678901234567890\rAB"));
+    LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "1"});
+    const LumctlResult result = process.wait(60000);
+    QCOMPARE(result.exitCode, 0);
+    // Second row: "AB" written over the start of the long line; the cursor
+    // stands behind it, and the row still runs past 16 columns.
+    const QStringList expected{"|NOTRUF AKTIV    |", "|AB34567890123456|+", "   ^"};
+    QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), expected);
+}
+
+void TestLumctl::monitorSendsKeysReadFromStandardInput_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<char>("key");
+    QTest::newRow("ok in lower case") << QByteArray("ok\n") << char(13);
+    QTest::newRow("Esc in mixed case") << QByteArray("Esc\n") << char(27);
+    QTest::newRow("digit with blanks") << QByteArray("  7 \n") << '7';
+    QTest::newRow("hash") << QByteArray("#\n") << '#';
+    QTest::newRow("star") << QByteArray("*\n") << '*';
+    QTest::newRow("plus") << QByteArray("+\n") << '+';
+    QTest::newRow("minus after unknown key") << QByteArray("F1\n-\n") << '-';
+}
+
+void TestLumctl::monitorSendsKeysReadFromStandardInput()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(char, key);
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "1"});
+    process.write(line);
+    // The device answers the key with a screen, which ends the monitor.
+    const LumctlResult result = process.wait(60000);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(device.receivedKeys(), QByteArray(1, key));
+    QCOMPARE(result.err.contains(QLatin1String("F1")), line.contains("F1"));
+}
+
+void TestLumctl::portThatCannotBeOpenedExitsWithTwoAndPortError_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("monitor") << "monitor";
+    QTest::newRow("identify") << "identify";
+    QTest::newRow("read") << "read";
+    QTest::newRow("write") << "write";
+}
+
+void TestLumctl::portThatCannotBeOpenedExitsWithTwoAndPortError()
+{
+    QFETCH(QString, command);
+    const QString port = m_dir.filePath(QStringLiteral("ttyGone"));
+    QStringList arguments{command, "--port", port};
+    if (command == QLatin1String("read"))
+        arguments << "--output" << m_dir.filePath(QStringLiteral("never.lumc"));
+    if (command == QLatin1String("write"))
+        arguments << samplePath();
+    const LumctlResult result = runLumctl(arguments);
+    QCOMPARE(result.exitCode, 2);
+    QVERIFY2(result.err.contains(port), qPrintable(result.err));
+    // The port's own error text follows the port name.
+    QVERIFY2(result.err.section(port, 1).trimmed().size() > 3, qPrintable(result.err));
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.lumc"))));
+}
+
+void TestLumctl::identifyPrintsDeviceIdentifier()
+{
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    const LumctlResult result = runLumctl({"identify", "--port", device.portPath()}, 120000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 0);
+
+    // The same device identified by the window's link and robot.
+    DeviceSimulator again;
+    QVERIFY(startDemoDevice(again));
+    KelHandler link;
+    DeviceProfile profile;
+    LumBot bot;
+    bot.setKelHandler(&link);
+    bot.setProfile(&profile);
+    QVERIFY(link.openSerialPortByName(again.portPath()));
+    bot.startInit();
+    QVERIFY(waitUntilIdle(bot, 60000));
+    QVERIFY(!bot.deviceIdentifier().isEmpty());
+    QCOMPARE(result.out.split('\n').first(), bot.deviceIdentifier());
+    if (!bot.deviceWarning().isEmpty())
+        QVERIFY(result.out.contains(bot.deviceWarning()));
+}
+
+void TestLumctl::silentDeviceFailsWithOneAndRobotText_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("identify") << "identify" << "nicht identifiziert";
+    QTest::newRow("read") << "read" << "Fehler beim Auslesen!";
+}
+
+void TestLumctl::silentDeviceFailsWithOneAndRobotText()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, message);
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    device.setSilentAfterKeys(0);
+    QStringList arguments{command, "--port", device.portPath()};
+    if (command == QLatin1String("read"))
+        arguments << "--output" << m_dir.filePath(QStringLiteral("silent.lumc"));
+    const LumctlResult result = runLumctl(arguments, 120000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("silent.lumc"))));
+}
+
+void TestLumctl::failedReadOutLeavesExistingFileUntouched()
+{
+    const QString file = samplePath(QStringLiteral("keep.lumc"));
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    // The line drops in the middle of the read-out.
+    device.setDropAfterKeys(25);
+    const LumctlResult result = runLumctl({"read", "--port", device.portPath(), "--output", file}, 120000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QLatin1String("Fehler beim Auslesen!")), qPrintable(result.err));
+    QCOMPARE(readAll(file), QByteArray(sampleConfiguration));
+    QCOMPARE(QDir(m_dir.path()).entryList({"keep.lumc*"}, QDir::Files | QDir::Hidden), QStringList{"keep.lumc"});
+}
+
+void TestLumctl::timeoutAbortsJobAndExitsWithOne()
+{
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    // Every answer comes late: the robot keeps going, just too slowly.
+    device.setAnswerDelay(1500);
+    const QString file = m_dir.filePath(QStringLiteral("slow.lumc"));
+    const LumctlResult result = runLumctl({"read", "--port", device.portPath(), "--output", file, "--timeout", "2"}, 120000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QLatin1String("Zeitüberschreitung")), qPrintable(result.err));
+    QVERIFY(!QFile::exists(file));
+}
+
+void TestLumctl::readOutOfDemoMenuEqualsWindowReadOut()
+{
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    const QString file = m_dir.filePath(QStringLiteral("demo-lumctl.lumc"));
+    const LumctlResult result = runLumctl({"read", "--port", device.portPath(), "--output", file}, 300000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 0);
+
+    const QString window = demoReadOut();
+    QVERIFY(!window.isEmpty());
+    const QString expected = canonicalTreeOf(window);
+    const QString actual = canonicalTreeOf(file);
+    QVERIFY2(actual == expected, qPrintable(TreeText::diff(expected.split('\n'), actual.split('\n'))));
+
+    DeviceProfile profile;
+    QVERIFY(profile.load(file));
+    QVERIFY2(result.out.contains(QStringLiteral("%1 Einträge ausgelesen").arg(profile.items().size())),
+             qPrintable(result.out));
+    // Not a terminal: one progress line per recorded element, counting up.
+    const QStringList progress = result.err.split('\n', Qt::SkipEmptyParts).filter(QStringLiteral("Auslesen: "));
+    QVERIFY(progress.size() > 1);
+    int previous = 0;
+    for (const QString &line : progress) {
+        const int count = line.section(' ', 1, 1).toInt();
+        QVERIFY2(count > previous, qPrintable(line));
+        previous = count;
+    }
+}
+
+void TestLumctl::setAndWriteChangesTheDeviceValues()
+{
+    const QString readOut = demoReadOut();
+    QVERIFY(!readOut.isEmpty());
+    DeviceProfile profile;
+    QVERIFY(profile.load(readOut));
+
+    // One setting of each value type that takes a value, each with a value
+    // the device does not hold yet.
+    QStringList assignments;
+    QHash<QString, QStringList> wanted;
+    QHash<QString, QString> values;
+    for (const ConfItem *item : profile.items()) {
+        const QString type = item->type();
+        if (wanted.contains(type))
+            continue;
+        QString value;
+        if (type == QLatin1String("selection")) {
+            for (const QString &option : item->options()) {
+                if (option != item->value())
+                    value = option;
+            }
+        } else if (type == QLatin1String("inputnum")) {
+            value = item->value() == QLatin1String("4711") ? QStringLiteral("0815") : QStringLiteral("4711");
+        } else if (type == QLatin1String("inputtime_hhmm")) {
+            value = item->value() == QLatin1String("01:30") ? QStringLiteral("02:45") : QStringLiteral("01:30");
+        }
+        if (value.isEmpty())
+            continue;
+        wanted.insert(type, item->menuPath());
+        values.insert(type, value);
+        assignments << item->menuPath().join('/') + '=' + value;
+    }
+    QCOMPARE(assignments.size(), 3);
+
+    const QString file = m_dir.filePath(QStringLiteral("demo-write.lumc"));
+    QFile::remove(file);
+    QVERIFY(QFile::copy(readOut, file));
+    const LumctlResult set = runLumctl(QStringList{"set", file} + assignments);
+    QCOMPARE(set.exitCode, 0);
+
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    const LumctlResult write = runLumctl({"write", "--port", device.portPath(), file}, 300000);
+    QVERIFY2(write.finished, qPrintable(write.err));
+    QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+    QVERIFY2(write.out.contains(QLatin1String("3 Einstellungen übertragen")), qPrintable(write.out));
+    QVERIFY2(write.err.contains(QLatin1String("Übertragen: 3 von 3 Einstellungen")), qPrintable(write.err));
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
+        QCOMPARE(device.value(it.value()), values.value(it.key()));
+}
+
+void TestLumctl::writeOfValueDeviceDoesNotOfferFailsWithRobotText()
+{
+    const QString readOut = demoReadOut();
+    QVERIFY(!readOut.isEmpty());
+    DeviceProfile profile;
+    QVERIFY(profile.load(readOut));
+    ConfItem *selection = nullptr;
+    for (ConfItem *item : profile.items()) {
+        if (item->type() == QLatin1String("selection")) {
+            selection = item;
+            break;
+        }
+    }
+    QVERIFY(selection);
+    // What a file edited by hand or kept from another firmware may hold.
+    selection->setValue(QStringLiteral("Gibt es nicht"));
+    selection->setActive(true);
+    const QString file = m_dir.filePath(QStringLiteral("demo-bad.lumc"));
+    QVERIFY(profile.save(file));
+
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    const LumctlResult result = runLumctl({"write", "--port", device.portPath(), file}, 300000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 1);
+    const QString expected = QStringLiteral("Fehler beim Übertragen von: %1\nWert \"Gibt es nicht\" konnte auf dem Gerät leider nicht gefunden werden!")
+                                 .arg(selection->menuPath().join('/'));
+    QVERIFY2(result.err.contains(expected), qPrintable(result.err));
+}
+
+QTEST_GUILESS_MAIN(TestLumctl)
+#include "tst_lumctl.moc"
