@@ -1,0 +1,208 @@
+#include "kelhandler.h"
+#include "ptypair.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+// When a screen counts as complete: 50 ms of quiet after the device's answer,
+// and one extra second for a key that got no answer. The test plays the
+// device on a real pseudo-terminal, answering after a chosen delay.
+class TestKelHandlerTiming : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void keyCompletesExactlyOnce_data();
+    void keyCompletesExactlyOnce();
+    void keyDuringExtraWaitDoesNotRestartIt();
+    void unsolicitedBurstsCompleteOneEach();
+    void readWithoutBytesCompletesAtOnce();
+    void closedPortIgnoresTheTimer();
+};
+
+namespace {
+
+const char *const extraWaitMessage = "KELHANDLER: no input after regular timeout - we wait an additional 1000ms...";
+const QByteArray answerScreen("\x0CRufnummer 1:\r\n0800123456");
+
+QStringList capturedMessages;
+QtMessageHandler previousHandler = nullptr;
+
+void captureMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    capturedMessages.append(message);
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+struct Fixture {
+    PtyPair device;
+    KelHandler handler;
+};
+
+bool openFixture(Fixture &fixture)
+{
+    return fixture.device.isOpen() && fixture.handler.openSerialPortByName(fixture.device.slavePath());
+}
+
+} // namespace
+
+void TestKelHandlerTiming::init()
+{
+    capturedMessages.clear();
+    previousHandler = qInstallMessageHandler(captureMessage);
+}
+
+void TestKelHandlerTiming::cleanup()
+{
+    qInstallMessageHandler(previousHandler);
+    previousHandler = nullptr;
+}
+
+void TestKelHandlerTiming::keyCompletesExactlyOnce_data()
+{
+    QTest::addColumn<int>("keyTime");
+    QTest::addColumn<int>("answerDelay"); // -1: the device does not answer
+    QTest::addColumn<int>("earliestMs");
+    QTest::addColumn<int>("latestMs");
+    QTest::addColumn<int>("extraWaits");
+
+    // Windows are wide on purpose: they tell the paths apart (quiet gap,
+    // key time, extra second), not the speed of the machine.
+    QTest::newRow("prompt answer completes after the quiet gap") << 50 << 30 << 70 << 800 << 0;
+    QTest::newRow("late answer passes through the extra wait") << 50 << 300 << 900 << 2000 << 1;
+    QTest::newRow("unanswered key with time 500 completes once") << 500 << -1 << 1400 << 2600 << 1;
+    QTest::newRow("early answer waits for the key time of 500") << 500 << 20 << 480 << 1300 << 0;
+}
+
+void TestKelHandlerTiming::keyCompletesExactlyOnce()
+{
+    QFETCH(int, keyTime);
+    QFETCH(int, answerDelay);
+    QFETCH(int, earliestMs);
+    QFETCH(int, latestMs);
+    QFETCH(int, extraWaits);
+
+    Fixture fixture;
+    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
+    KelHandler &handler = fixture.handler;
+
+    QElapsedTimer clock;
+    qint64 completedAt = -1;
+    qint64 answerShownAt = -1;
+    connect(&handler, &KelHandler::displayCompleted, this, [&] {
+        if (completedAt < 0)
+            completedAt = clock.elapsed();
+    });
+    connect(&handler, &KelHandler::displayTextChanged, this, [&] {
+        if (answerShownAt < 0 && handler.displayText().startsWith("Rufnummer"))
+            answerShownAt = clock.elapsed();
+    });
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+
+    clock.start();
+    handler.sendCharTimer('+', keyTime);
+    if (answerDelay >= 0)
+        QTimer::singleShot(answerDelay, this, [&] { fixture.device.write(answerScreen); });
+
+    QVERIFY(completed.wait(5000));
+    QVERIFY2(completedAt >= earliestMs && completedAt <= latestMs,
+             qPrintable(QStringLiteral("completed after %1 ms").arg(completedAt)));
+    QCOMPARE(capturedMessages.count(extraWaitMessage), extraWaits);
+    if (answerDelay >= 0) {
+        // The answer is shown when it arrives, not only at completion.
+        QVERIFY(answerShownAt >= 0);
+        QVERIFY2(answerShownAt < answerDelay + 500,
+                 qPrintable(QStringLiteral("answer shown after %1 ms").arg(answerShownAt)));
+        QVERIFY(handler.displayText().startsWith("Rufnummer 1:"));
+    }
+
+    // The point here: no second completion for the same key.
+    QVERIFY(!completed.wait(1500));
+    QCOMPARE(completed.count(), 1);
+    QCOMPARE(capturedMessages.count(extraWaitMessage), extraWaits);
+}
+
+void TestKelHandlerTiming::keyDuringExtraWaitDoesNotRestartIt()
+{
+    Fixture fixture;
+    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
+    KelHandler &handler = fixture.handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+
+    QElapsedTimer clock;
+    clock.start();
+    handler.sendChar('+');
+    QTRY_COMPARE_WITH_TIMEOUT(capturedMessages.count(extraWaitMessage), 1, 5000);
+    // A second key while the extra second runs: the wait is not restarted,
+    // but the count is zeroed, so its end grants a further extra wait.
+    handler.sendChar('+');
+    QTRY_COMPARE_WITH_TIMEOUT(capturedMessages.count(extraWaitMessage), 2, 5000);
+    const qint64 secondWaitAt = clock.elapsed();
+    QVERIFY2(secondWaitAt >= 900 && secondWaitAt < 1800,
+             qPrintable(QStringLiteral("second wait began after %1 ms").arg(secondWaitAt)));
+    QCOMPARE(completed.count(), 0);
+
+    fixture.device.write(answerScreen);
+    QVERIFY(completed.wait(5000));
+    QCOMPARE(completed.count(), 1);
+    QVERIFY(handler.displayText().startsWith("Rufnummer 1:"));
+}
+
+void TestKelHandlerTiming::unsolicitedBurstsCompleteOneEach()
+{
+    Fixture fixture;
+    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
+    QSignalSpy completed(&fixture.handler, &KelHandler::displayCompleted);
+
+    fixture.device.write("\x0C" "Anruf 1");
+    QVERIFY(completed.wait(5000));
+    QCOMPARE(completed.count(), 1);
+    fixture.device.write("\x0C" "Anruf 2");
+    QVERIFY(completed.wait(5000));
+    QCOMPARE(completed.count(), 2);
+    QVERIFY(fixture.handler.displayText().startsWith("Anruf 2"));
+    QCOMPARE(capturedMessages.count(extraWaitMessage), 0);
+}
+
+void TestKelHandlerTiming::readWithoutBytesCompletesAtOnce()
+{
+    Fixture fixture;
+    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
+    QSignalSpy completed(&fixture.handler, &KelHandler::displayCompleted);
+    fixture.device.write(answerScreen);
+    QVERIFY(completed.wait(5000));
+
+    // Bytes have arrived since the last key: a read that finds none is a
+    // completion check and completes synchronously.
+    fixture.handler.readSerialInput();
+    QCOMPARE(completed.count(), 2);
+}
+
+void TestKelHandlerTiming::closedPortIgnoresTheTimer()
+{
+    Fixture fixture;
+    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
+    KelHandler &handler = fixture.handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
+    QSignalSpy overlayChanged(&handler, &KelHandler::displayCursorOverlayChanged);
+
+    handler.sendCharTimer(char(13), 200);
+    handler.closeSerialPort();
+    textChanged.clear();
+
+    // The timer still runs after closing; its timeout must find the port
+    // closed and do nothing.
+    QVERIFY(!completed.wait(1500));
+    QCOMPARE(textChanged.count(), 0);
+    QCOMPARE(overlayChanged.count(), 0);
+    QCOMPARE(capturedMessages.count(extraWaitMessage), 0);
+}
+
+QTEST_GUILESS_MAIN(TestKelHandlerTiming)
+#include "tst_kelhandler_timing.moc"
