@@ -1,0 +1,218 @@
+// lum-devsim: a simulated lift emergency-call device on a pseudo-terminal.
+// Prints the port's path as its first line and runs until killed.
+
+#include "devicesimulator.h"
+#include "menugenerator.h"
+#include "simmenu.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = { -1, -1 };
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    const ssize_t ignored = ::write(signalPipe[1], &byte, 1);
+    (void)ignored;
+}
+
+// Quits the event loop on SIGTERM, SIGINT and SIGHUP, so that the device is
+// destroyed normally and its symlink removed.
+void quitOnTerminationSignals(QCoreApplication *app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, app);
+    QObject::connect(notifier, &QSocketNotifier::activated, app, &QCoreApplication::quit);
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+// "\x0c", "\r", "\n", "\t" and "\\" in a noise text; everything else as is.
+QByteArray unescape(const QString &text)
+{
+    const QByteArray in = text.toLatin1();
+    QByteArray out;
+    for (int i = 0; i < in.size(); ++i) {
+        if (in.at(i) != '\\' || i + 1 >= in.size()) {
+            out.append(in.at(i));
+            continue;
+        }
+        const char next = in.at(++i);
+        if (next == 'x' && i + 2 < in.size()) {
+            bool ok = false;
+            const int value = in.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok) {
+                out.append(char(value));
+                i += 2;
+                continue;
+            }
+        }
+        switch (next) {
+        case 'r': out.append('\r'); break;
+        case 'n': out.append('\n'); break;
+        case 't': out.append('\t'); break;
+        default: out.append(next); break;
+        }
+    }
+    return out;
+}
+
+QStringList menuPath(const QString &text)
+{
+    return text.isEmpty() ? QStringList() : text.split(QLatin1Char('/'));
+}
+
+bool applyAlteration(DeviceSimulator *sim, const QString &spec)
+{
+    // [PATH:]FROM=TO, PATH being entry names joined with "/".
+    const int eq = spec.lastIndexOf(QLatin1Char('='));
+    if (eq < 0)
+        return false;
+    const QString left = spec.left(eq);
+    const int colon = left.lastIndexOf(QLatin1Char(':'));
+    const QString path = colon < 0 ? QString() : left.left(colon);
+    const QString from = colon < 0 ? left : left.mid(colon + 1);
+    sim->setValueAlteration(menuPath(path), from, spec.mid(eq + 1));
+    return true;
+}
+
+bool applyHiddenOption(DeviceSimulator *sim, const QString &spec)
+{
+    // PATH=OPTION
+    const int eq = spec.indexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return false;
+    sim->hideOption(menuPath(spec.left(eq)), spec.mid(eq + 1));
+    return true;
+}
+
+int intValue(const QCommandLineParser &parser, const QString &name, int fallback, bool *ok)
+{
+    if (!parser.isSet(name))
+        return fallback;
+    bool valid = false;
+    const int value = parser.value(name).toInt(&valid);
+    if (!valid)
+        *ok = false;
+    return value;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lum-devsim"));
+    QTextStream err(stderr);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated lift emergency-call device on a pseudo-terminal. Prints the "
+        "port's path as its first line and runs until killed."));
+    parser.addHelpOption();
+    parser.addOptions({
+        { QStringLiteral("menu"), QStringLiteral("Menu file to run (default: the built-in demo menu)."), QStringLiteral("file") },
+        { QStringLiteral("generate"), QStringLiteral("Run a generated menu made from this seed."), QStringLiteral("seed") },
+        { QStringLiteral("print-menu"), QStringLiteral("Print the menu file's text (with --generate: the generated menu) and exit.") },
+        { QStringLiteral("link"), QStringLiteral("Path of the symlink to the port (default: in a private temporary folder)."), QStringLiteral("path") },
+        { QStringLiteral("delay"), QStringLiteral("Wait this long before every answer."), QStringLiteral("ms") },
+        { QStringLiteral("silent-after"), QStringLiteral("Answer no key after this many keys."), QStringLiteral("keys") },
+        { QStringLiteral("drop-after"), QStringLiteral("Close the line after this many keys."), QStringLiteral("keys") },
+        { QStringLiteral("paced"), QStringLiteral("Send at real 9600-baud speed.") },
+        { QStringLiteral("byte-gap"), QStringLiteral("Send answers byte by byte with this gap."), QStringLiteral("ms") },
+        { QStringLiteral("noise"), QStringLiteral("Send bytes of its own at this interval."), QStringLiteral("ms") },
+        { QStringLiteral("noise-bytes"), QStringLiteral("The noise, with \\xNN escapes (default: \\x11)."), QStringLiteral("text") },
+        { QStringLiteral("alter"), QStringLiteral("Store a confirmed value FROM as TO, for the setting at PATH (names joined by /) or for all."), QStringLiteral("[PATH:]FROM=TO") },
+        { QStringLiteral("hide-option"), QStringLiteral("The selection at PATH does not offer OPTION."), QStringLiteral("PATH=OPTION") },
+        { QStringLiteral("restless-base"), QStringLiteral("ESC never settles on the base menu.") },
+        { QStringLiteral("verbose"), QStringLiteral("Log every key and the screen it led to on stderr.") },
+    });
+    parser.process(app);
+
+    QString menuText;
+    if (parser.isSet(QStringLiteral("generate"))) {
+        bool ok = false;
+        const quint32 seed = parser.value(QStringLiteral("generate")).toUInt(&ok);
+        if (!ok) {
+            err << "lum-devsim: --generate needs a number" << Qt::endl;
+            return 2;
+        }
+        menuText = MenuGenerator::generate(seed);
+    }
+    if (parser.isSet(QStringLiteral("print-menu"))) {
+        QString text = menuText;
+        if (text.isEmpty()) {
+            QFile file(parser.isSet(QStringLiteral("menu")) ? parser.value(QStringLiteral("menu")) : DeviceSimulator::demoMenuPath());
+            if (!file.open(QIODevice::ReadOnly)) {
+                err << "lum-devsim: " << file.fileName() << ": " << file.errorString() << Qt::endl;
+                return 1;
+            }
+            text = QString::fromUtf8(file.readAll());
+        }
+        QTextStream(stdout) << text;
+        return 0;
+    }
+
+    DeviceSimulator sim;
+    QString error;
+    const bool loaded = !menuText.isEmpty() ? sim.loadMenuText(menuText, &error)
+        : parser.isSet(QStringLiteral("menu")) ? sim.loadMenuFile(parser.value(QStringLiteral("menu")), &error)
+                                               : true;
+    if (!loaded) {
+        err << "lum-devsim: " << error << Qt::endl;
+        return 1;
+    }
+
+    bool ok = true;
+    sim.setAnswerDelay(intValue(parser, QStringLiteral("delay"), 0, &ok));
+    sim.setSilentAfterKeys(intValue(parser, QStringLiteral("silent-after"), -1, &ok));
+    sim.setDropAfterKeys(intValue(parser, QStringLiteral("drop-after"), -1, &ok));
+    sim.setByteGap(intValue(parser, QStringLiteral("byte-gap"), 0, &ok));
+    const int noiseMs = intValue(parser, QStringLiteral("noise"), 0, &ok);
+    sim.setPaced(parser.isSet(QStringLiteral("paced")));
+    sim.setRestlessBaseMenu(parser.isSet(QStringLiteral("restless-base")));
+    sim.setLogging(parser.isSet(QStringLiteral("verbose")));
+    for (const QString &spec : parser.values(QStringLiteral("alter")))
+        ok = applyAlteration(&sim, spec) && ok;
+    for (const QString &spec : parser.values(QStringLiteral("hide-option")))
+        ok = applyHiddenOption(&sim, spec) && ok;
+    if (!ok) {
+        err << "lum-devsim: invalid option value (see --help)" << Qt::endl;
+        return 2;
+    }
+    const QByteArray noise = parser.isSet(QStringLiteral("noise-bytes"))
+        ? unescape(parser.value(QStringLiteral("noise-bytes"))) : QByteArray("\x11");
+    sim.setNoise(noiseMs, noise);
+
+    quitOnTerminationSignals(&app);
+    sim.setLinkPath(parser.value(QStringLiteral("link")));
+    if (!sim.start(&error)) {
+        err << "lum-devsim: " << error << Qt::endl;
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(sim.portPath()));
+    std::fflush(stdout);
+    if (parser.isSet(QStringLiteral("verbose")))
+        err << "device " << sim.screen().join(QLatin1Char(' ')) << " on " << sim.slavePath() << Qt::endl;
+    QObject::connect(&sim, &DeviceSimulator::lineDropped, &app, [&err] {
+        err << "lum-devsim: line dropped" << Qt::endl;
+    });
+    return app.exec();
+}

@@ -1,0 +1,395 @@
+#include "menugenerator.h"
+
+#include "simmenu.h"
+
+#include <QRandomGenerator>
+#include <QSet>
+#include <QStringList>
+#include <QTextStream>
+#include <QVector>
+
+namespace {
+
+struct Item
+{
+    QString keyword;   // the menu file's entry kind
+    QString name;      // for info screens: the first line
+    QString value;     // for info screens: the second line
+    QStringList options;
+    QString line1;     // override of the first line, if any
+    int childList = -1;
+};
+
+struct List
+{
+    int depth = 0;
+    QString ownerName;
+    QVector<Item> items;
+    QSet<QString> shownNames;
+};
+
+const QStringList sectionNames = {
+    QStringLiteral("Einstellungen"), QStringLiteral("Notruf"), QStringLiteral("Rufnummern"),
+    QStringLiteral("Timer"), QStringLiteral("Audio"), QStringLiteral("Alarmfilter"),
+    QStringLiteral("Kommunikation"), QStringLiteral("GSM"), QStringLiteral("Eingänge"),
+    QStringLiteral("Ausgänge"), QStringLiteral("Relais"), QStringLiteral("Sprachansage"),
+    QStringLiteral("Service"), QStringLiteral("Anzeige"), QStringLiteral("Optionen"),
+    QStringLiteral("Erweitert"), QStringLiteral("Kabine"), QStringLiteral("Schacht"),
+    QStringLiteral("Notlicht"), QStringLiteral("Testalarm"),
+};
+
+const QStringList blockedSectionNames = {
+    QStringLiteral("Formatieren"), QStringLiteral("Reset"), QStringLiteral("Ereig.-Speicher"),
+    QStringLiteral("Reset-Optionen"),
+};
+
+const QStringList blockedSettingNames = {
+    QStringLiteral("Service-Center"), QStringLiteral("Netzbetreiber"), QStringLiteral("Netzauswahl"),
+    QStringLiteral("Ausgang PICTO"), QStringLiteral("Status XIN"),
+};
+
+const QStringList selectionNames = {
+    QStringLiteral("Sprache"), QStringLiteral("Lautstärke"), QStringLiteral("Wahlverfahren"),
+    QStringLiteral("Rückruf"), QStringLiteral("Notrufende"), QStringLiteral("Quittierton"),
+    QStringLiteral("Betriebsart"), QStringLiteral("Alarmeingang"), QStringLiteral("Filter"),
+    QStringLiteral("Modus"), QStringLiteral("Kontrast"), QStringLiteral("Relais 1"),
+    QStringLiteral("Relais 2"), QStringLiteral("Testalarm-Intervall"), QStringLiteral("Timerstoerung"),
+    QStringLiteral("Alarmfilter"), QStringLiteral("Notlicht"), QStringLiteral("Eingang 1"),
+};
+
+const QStringList inputNames = {
+    QStringLiteral("Rufnummer 1"), QStringLiteral("Rufnummer 2"), QStringLiteral("Rufnummer 3"),
+    QStringLiteral("Rufversuche"), QStringLiteral("Gesprächsdauer"), QStringLiteral("Haltezeit"),
+    QStringLiteral("Server-Port"), QStringLiteral("Kennung"), QStringLiteral("Wiederholungen"),
+    QStringLiteral("Testrufnummer"), QStringLiteral("Amtsholung"), QStringLiteral("Anlagennummer"),
+};
+
+const QStringList readOnlyNames = {
+    QStringLiteral("Seriennummer"), QStringLiteral("Firmware"), QStringLiteral("IMEI"),
+    QStringLiteral("Signalstärke"), QStringLiteral("Akkuspannung"), QStringLiteral("Hardware"),
+};
+
+const QVector<QStringList> optionPools = {
+    { QStringLiteral("Ein"), QStringLiteral("Aus") },
+    { QStringLiteral("Ton"), QStringLiteral("Impuls") },
+    { QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
+      QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8") },
+    { QStringLiteral("Deutsch"), QStringLiteral("English"), QStringLiteral("Français"), QStringLiteral("Italiano") },
+    { QStringLiteral("Auto"), QStringLiteral("Manuell") },
+    { QStringLiteral("Aus"), QStringLiteral("1 s"), QStringLiteral("2 s"), QStringLiteral("5 s"), QStringLiteral("10 s") },
+    { QStringLiteral("Öffner"), QStringLiteral("Schließer") },
+    { QStringLiteral("1 Tag"), QStringLiteral("3 Tage"), QStringLiteral("7 Tage"), QStringLiteral("30 Tage") },
+    { QStringLiteral("Notruf aktiv"), QStringLiteral("Stoerung"), QStringLiteral("Sprechen"), QStringLiteral("Aus") },
+};
+
+const QVector<QPair<QString, QString>> infoScreens = {
+    { QStringLiteral("Status"), QStringLiteral("Bereit") },
+    { QStringLiteral("Akku"), QStringLiteral("13,4 V OK") },
+    { QStringLiteral("Version"), QStringLiteral("2.31") },
+    { QStringLiteral("Letzter Test"), QStringLiteral("03.12.26 08:00") },
+    { QStringLiteral("Netz"), QStringLiteral("nicht verbunden") },
+    { QStringLiteral("Wartung"), QStringLiteral("fällig 2027") },
+};
+
+class Generator
+{
+public:
+    explicit Generator(quint32 seed)
+        : m_rng(seed)
+    {
+    }
+
+    QString run();
+
+private:
+    int pick(int count) { return int(m_rng.bounded(quint32(count))); }
+    template<typename T>
+    const T &pickFrom(const QVector<T> &list) { return list.at(pick(list.size())); }
+    const QString &pickName(const QStringList &names) { return names.at(pick(names.size())); }
+    bool chance(int percent) { return pick(100) < percent; }
+
+    QString shownName(const List &list, const Item &item) const;
+    bool add(int list, const Item &item);
+    int addSection(int list, const QString &name);
+    void addSomewhere(const Item &item, bool needsSectionList = false);
+    void addRandomEntry(int list);
+    Item randomSelection(const QString &name);
+    Item randomInput(const QString &name);
+    QString randomDigits(int length);
+    QString randomTime();
+    QString randomDate();
+    void write(QTextStream &out, int list, int indent) const;
+
+    QRandomGenerator m_rng;
+    QVector<List> m_lists;
+    QString m_identifier;
+    int m_entries = 0;
+};
+
+QString Generator::shownName(const List &list, const Item &item) const
+{
+    if (item.keyword == QLatin1String("info"))
+        return SimMenu::nameFromScreen(item.name, item.value, false, list.depth);
+    if (item.keyword == QLatin1String("section"))
+        return item.name;
+    const QString line1 = item.line1.isEmpty() ? item.name + QLatin1Char(':') : item.line1;
+    const QString line2 = item.value.isEmpty() ? QString::fromLatin1(SimMenu::EmptyValueText) : item.value;
+    return SimMenu::nameFromScreen(line1, line2, false, list.depth);
+}
+
+bool Generator::add(int list, const Item &item)
+{
+    List &target = m_lists[list];
+    const QString shown = shownName(target, item);
+    if (shown.isEmpty() || target.shownNames.contains(shown))
+        return false;
+    if (target.depth == 0 && (shown == QLatin1String("Programmierung") || shown == m_identifier))
+        return false;
+    // A section inside a section of the same name would be taken for its
+    // parent when the device shows it again after ESC.
+    if (item.keyword == QLatin1String("section") && item.name == target.ownerName)
+        return false;
+    target.shownNames.insert(shown);
+    target.items.append(item);
+    ++m_entries;
+    return true;
+}
+
+int Generator::addSection(int list, const QString &name)
+{
+    Item section;
+    section.keyword = QStringLiteral("section");
+    section.name = name;
+    section.childList = m_lists.size();
+    if (!add(list, section))
+        return -1;
+    List children;
+    children.depth = m_lists.at(list).depth + 1;
+    children.ownerName = name;
+    m_lists.append(children);
+    return section.childList;
+}
+
+void Generator::addSomewhere(const Item &item, bool needsSectionList)
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int list = pick(m_lists.size());
+        if (needsSectionList && m_lists.at(list).depth == 0)
+            continue;
+        if (add(list, item))
+            return;
+    }
+}
+
+QString Generator::randomDigits(int length)
+{
+    QString digits;
+    for (int i = 0; i < length; ++i)
+        digits += QChar(QLatin1Char(char('0' + pick(10))));
+    return digits;
+}
+
+QString Generator::randomTime()
+{
+    return QStringLiteral("%1:%2").arg(pick(24), 2, 10, QLatin1Char('0')).arg(pick(12) * 5, 2, 10, QLatin1Char('0'));
+}
+
+QString Generator::randomDate()
+{
+    return QStringLiteral("%1.%2.%3").arg(1 + pick(28), 2, 10, QLatin1Char('0'))
+        .arg(1 + pick(12), 2, 10, QLatin1Char('0')).arg(20 + pick(10), 2, 10, QLatin1Char('0'));
+}
+
+Item Generator::randomSelection(const QString &name)
+{
+    Item item;
+    item.keyword = QStringLiteral("selection");
+    item.name = name;
+    const QStringList &pool = pickFrom(optionPools);
+    // Any run of two or more options of the pool, in the pool's order.
+    const int count = 2 + pick(pool.size() - 1);
+    const int first = pick(pool.size() - count + 1);
+    item.options = pool.mid(first, count);
+    item.value = chance(8) ? QString() : item.options.at(pick(item.options.size()));
+    return item;
+}
+
+Item Generator::randomInput(const QString &name)
+{
+    Item item;
+    item.keyword = QStringLiteral("input");
+    item.name = name;
+    item.value = chance(25) ? QString() : randomDigits(1 + pick(10));
+    return item;
+}
+
+void Generator::addRandomEntry(int list)
+{
+    const int roll = pick(100);
+    Item item;
+    if (roll < 35) {
+        item = randomSelection(pickName(selectionNames));
+    } else if (roll < 60) {
+        item = randomInput(pickName(inputNames));
+    } else if (roll < 72) {
+        item.keyword = QStringLiteral("readonly");
+        item.name = pickName(readOnlyNames);
+        item.value = chance(20) ? QString() : randomDigits(2 + pick(8));
+    } else if (roll < 82) {
+        const auto &screen = pickFrom(infoScreens);
+        item.keyword = QStringLiteral("info");
+        item.name = screen.first;
+        item.value = screen.second;
+    } else if (roll < 90) {
+        item.keyword = QStringLiteral("time");
+        item.name = chance(50) ? QStringLiteral("Timerzeit") : QStringLiteral("Timerzeit %1").arg(1 + pick(3));
+        item.value = randomTime();
+    } else {
+        item = randomSelection(pickName(blockedSettingNames));
+    }
+    if (!add(list, item)) {
+        // Same name already in this list: number it.
+        for (int n = 2; n < 10; ++n) {
+            Item numbered = item;
+            numbered.name = item.name + QStringLiteral(" %1").arg(n);
+            if (add(list, numbered))
+                return;
+        }
+    }
+}
+
+QString Generator::run()
+{
+    m_identifier = QStringLiteral("ORV-NR%1 V%2.%3")
+                       .arg(QStringList{ QStringLiteral("4000"), QStringLiteral("4100"), QStringLiteral("2200") }.at(pick(3)))
+                       .arg(1 + pick(3)).arg(pick(100), 2, 10, QLatin1Char('0'));
+    m_lists.append(List());
+
+    // Sections first: one chain down to the deepest level, then more
+    // sections on random lists above it.
+    const int deepest = 2 + pick(3); // lists on levels 0 .. deepest-1
+    int list = 0;
+    for (int depth = 1; depth < deepest; ++depth) {
+        int child = -1;
+        while (child < 0)
+            child = addSection(list, pickName(sectionNames));
+        list = child;
+    }
+    const int moreSections = 2 + pick(5);
+    for (int i = 0; i < moreSections; ++i) {
+        const int parent = pick(m_lists.size());
+        if (m_lists.at(parent).depth + 1 < deepest)
+            addSection(parent, pickName(sectionNames));
+    }
+    const int sectionLists = m_lists.size();
+
+    // Every special screen once per menu.
+    Item item;
+    item.keyword = QStringLiteral("clock");
+    item.name = QStringLiteral("Uhrzeit");
+    item.value = randomTime();
+    addSomewhere(item);
+    item.keyword = QStringLiteral("date");
+    item.name = QStringLiteral("Datum");
+    item.value = randomDate();
+    addSomewhere(item);
+    item.keyword = QStringLiteral("time");
+    item.name = QStringLiteral("Timerzeit");
+    item.value = randomTime();
+    addSomewhere(item);
+    item = randomInput(QStringLiteral("SIM-Entsperren"));
+    item.line1 = QStringLiteral("SIM-Entsperren?");
+    item.value.clear();
+    addSomewhere(item);
+    const int alarm = 1 + pick(4);
+    const int alarmList = pick(sectionLists);
+    for (const QString &channel : { QStringLiteral("LSP"), QStringLiteral("MIC") }) {
+        item = Item();
+        item.keyword = QStringLiteral("readonly");
+        item.name = QStringLiteral("ALARM %1").arg(alarm);
+        item.value = QStringLiteral("VERWENDET %1%2").arg(channel).arg(alarm);
+        add(alarmList, item);
+    }
+    item = randomInput(pickName(inputNames));
+    item.value.clear();
+    addSomewhere(item);
+    addSomewhere(randomSelection(pickName(blockedSettingNames)));
+    addSomewhere(randomSelection(pickName(selectionNames)));
+    item.keyword = QStringLiteral("readonly");
+    item.name = pickName(readOnlyNames);
+    item.value = randomDigits(6);
+    addSomewhere(item);
+    const auto &screen = pickFrom(infoScreens);
+    item.keyword = QStringLiteral("info");
+    item.name = screen.first;
+    item.value = screen.second;
+    addSomewhere(item);
+
+    // A blocked section, which the device opens like any other.
+    const int blocked = addSection(pick(sectionLists), pickName(blockedSectionNames));
+    if (blocked >= 0) {
+        item.keyword = QStringLiteral("info");
+        item.name = QStringLiteral("Achtung");
+        item.value = QStringLiteral("Daten gehen verloren");
+        add(blocked, item);
+    }
+
+    // A section holding a setting of its own name.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        const int target = 1 + pick(sectionLists - 1);
+        if (add(target, chance(50) ? randomSelection(m_lists.at(target).ownerName)
+                                   : randomInput(m_lists.at(target).ownerName)))
+            break;
+    }
+
+    // Fill up, making sure no section is left empty.
+    for (int i = 1; i < m_lists.size(); ++i) {
+        if (m_lists.at(i).items.isEmpty())
+            addRandomEntry(i);
+    }
+    const int target = 20 + pick(41);
+    for (int guard = 0; m_entries < target && guard < 200; ++guard)
+        addRandomEntry(pick(sectionLists));
+
+    for (List &each : m_lists)
+        std::shuffle(each.items.begin(), each.items.end(), m_rng);
+
+    QString text;
+    QTextStream out(&text);
+    out << "# Generated menu\n";
+    out << "device " << m_identifier << "\n\n";
+    write(out, 0, 0);
+    out.flush();
+    return text;
+}
+
+void Generator::write(QTextStream &out, int list, int indent) const
+{
+    const QString pad(indent * 4, QLatin1Char(' '));
+    for (const Item &item : m_lists.at(list).items) {
+        if (item.keyword == QLatin1String("info")) {
+            out << pad << "info " << item.name;
+            if (!item.value.isEmpty())
+                out << " / " << item.value;
+            out << '\n';
+            continue;
+        }
+        out << pad << item.keyword << ' ' << item.name;
+        if (item.keyword != QLatin1String("section") && !item.value.isEmpty())
+            out << " = " << item.value;
+        out << '\n';
+        if (!item.options.isEmpty())
+            out << pad << "    options: " << item.options.join(QStringLiteral(" | ")) << '\n';
+        if (!item.line1.isEmpty())
+            out << pad << "    line1: " << item.line1 << '\n';
+        if (item.childList >= 0)
+            write(out, item.childList, indent + 1);
+    }
+}
+
+} // namespace
+
+QString MenuGenerator::generate(quint32 seed)
+{
+    return Generator(seed).run();
+}

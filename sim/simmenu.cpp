@@ -1,0 +1,413 @@
+#include "simmenu.h"
+
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QTextStream>
+
+namespace {
+
+const QStringList kindWords = {
+    QStringLiteral("section"), QStringLiteral("selection"), QStringLiteral("input"),
+    QStringLiteral("time"), QStringLiteral("clock"), QStringLiteral("date"),
+    QStringLiteral("readonly"), QStringLiteral("info")
+};
+
+struct MenuLine
+{
+    int number = 0;
+    int indent = 0;
+    QString keyword; // entry kind, or attribute name without its colon
+    QString rest;
+    bool isAttribute = false;
+};
+
+int indentOf(const QString &line)
+{
+    int columns = 0;
+    for (const QChar c : line) {
+        if (c == QLatin1Char(' '))
+            ++columns;
+        else if (c == QLatin1Char('\t'))
+            columns += 8 - columns % 8;
+        else
+            break;
+    }
+    return columns;
+}
+
+QString lineError(int number, const QString &text)
+{
+    return QStringLiteral("line %1: %2").arg(number).arg(text);
+}
+
+bool isValidTime(const QString &value)
+{
+    static const QRegularExpression form(QStringLiteral("^([01]\\d|2[0-3]):[0-5]\\d$"));
+    return value.isEmpty() || form.match(value).hasMatch();
+}
+
+bool isValidDate(const QString &value)
+{
+    static const QRegularExpression form(QStringLiteral("^(0[1-9]|[12]\\d|3[01])\\.(0[1-9]|1[0-2])\\.\\d\\d$"));
+    return value.isEmpty() || form.match(value).hasMatch();
+}
+
+class Parser
+{
+public:
+    QVector<MenuLine> lines;
+    int pos = 0;
+    QString error;
+
+    bool parseEntries(int indent, int depth, const QString &parentName, QVector<SimMenuNode> *out);
+
+private:
+    bool parseEntry(const MenuLine &line, int depth, const QString &parentName, SimMenuNode *node);
+    bool applyAttribute(const MenuLine &line, SimMenuNode *node);
+    bool finishEntry(SimMenuNode *node);
+};
+
+bool Parser::parseEntries(int indent, int depth, const QString &parentName, QVector<SimMenuNode> *out)
+{
+    while (pos < lines.size() && lines.at(pos).indent >= indent) {
+        const MenuLine &line = lines.at(pos);
+        if (line.indent > indent || line.isAttribute) {
+            error = lineError(line.number, QStringLiteral("unexpected indentation or attribute without an entry"));
+            return false;
+        }
+        SimMenuNode node;
+        if (!parseEntry(line, depth, parentName, &node))
+            return false;
+        ++pos;
+        while (pos < lines.size() && lines.at(pos).isAttribute && lines.at(pos).indent > indent) {
+            if (!applyAttribute(lines.at(pos), &node))
+                return false;
+            ++pos;
+        }
+        if (!finishEntry(&node))
+            return false;
+        const bool childrenFollow = pos < lines.size() && lines.at(pos).indent > indent;
+        if (node.kind == SimMenuNode::Section) {
+            if (!childrenFollow) {
+                error = lineError(node.lineNumber, QStringLiteral("section \"%1\" has no entries").arg(node.name));
+                return false;
+            }
+            if (!parseEntries(lines.at(pos).indent, depth + 1, node.name, &node.children))
+                return false;
+        } else if (childrenFollow) {
+            error = lineError(lines.at(pos).number, QStringLiteral("only sections hold entries"));
+            return false;
+        }
+        out->append(node);
+    }
+    return true;
+}
+
+bool Parser::parseEntry(const MenuLine &line, int depth, const QString &parentName, SimMenuNode *node)
+{
+    node->lineNumber = line.number;
+    node->depth = depth;
+    const QString &kw = line.keyword;
+    if (kw == QLatin1String("info")) {
+        node->kind = SimMenuNode::Info;
+        const int slash = line.rest.indexOf(QLatin1String(" / "));
+        node->line1 = slash < 0 ? line.rest : line.rest.left(slash).trimmed();
+        node->line2 = slash < 0 ? QString() : line.rest.mid(slash + 3).trimmed();
+        node->name = node->line2.isEmpty() ? node->line1 : node->line1 + QLatin1Char(' ') + node->line2;
+        return true;
+    }
+    if (line.rest.isEmpty()) {
+        error = lineError(line.number, QStringLiteral("%1 without a name").arg(kw));
+        return false;
+    }
+    if (kw == QLatin1String("section")) {
+        node->kind = SimMenuNode::Section;
+        node->name = line.rest;
+        // The device asks whether to open a section: at the top its name
+        // stands on the first line, deeper the first line keeps the name of
+        // the list the section belongs to.
+        node->line1 = depth == 0 ? node->name : parentName;
+        node->line2 = depth == 0 ? QStringLiteral("bearbeiten?") : node->name + QLatin1Char('?');
+        return true;
+    }
+    node->kind = SimMenuNode::Setting;
+    const int eq = line.rest.indexOf(QLatin1Char('='));
+    node->name = (eq < 0 ? line.rest : line.rest.left(eq)).trimmed();
+    node->value = eq < 0 ? QString() : line.rest.mid(eq + 1).trimmed();
+    if (node->name.isEmpty()) {
+        error = lineError(line.number, QStringLiteral("setting without a name"));
+        return false;
+    }
+    node->line1 = node->name + QLatin1Char(':');
+    static const QHash<QString, SimMenuNode::ValueType> types = {
+        { QStringLiteral("selection"), SimMenuNode::Selection },
+        { QStringLiteral("input"), SimMenuNode::Input },
+        { QStringLiteral("time"), SimMenuNode::Time },
+        { QStringLiteral("clock"), SimMenuNode::Clock },
+        { QStringLiteral("date"), SimMenuNode::Date },
+        { QStringLiteral("readonly"), SimMenuNode::ReadOnly },
+    };
+    node->valueType = types.value(kw);
+    return true;
+}
+
+bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
+{
+    if (line.keyword == QLatin1String("options")) {
+        if (node->valueType != SimMenuNode::Selection) {
+            error = lineError(line.number, QStringLiteral("options belong to a selection"));
+            return false;
+        }
+        for (const QString &option : line.rest.split(QLatin1Char('|'))) {
+            const QString trimmed = option.trimmed();
+            if (trimmed.isEmpty()) {
+                error = lineError(line.number, QStringLiteral("empty option"));
+                return false;
+            }
+            node->options.append(trimmed);
+        }
+    } else if (line.keyword == QLatin1String("line1")) {
+        node->line1 = line.rest;
+    } else if (line.keyword == QLatin1String("line2")) {
+        if (node->kind == SimMenuNode::Setting) {
+            error = lineError(line.number, QStringLiteral("a setting's second line is its value"));
+            return false;
+        }
+        node->line2 = line.rest;
+    }
+    return true;
+}
+
+bool Parser::finishEntry(SimMenuNode *node)
+{
+    if (node->valueType == SimMenuNode::Selection && node->options.isEmpty()) {
+        error = lineError(node->lineNumber, QStringLiteral("selection \"%1\" has no options").arg(node->name));
+        return false;
+    }
+    if ((node->valueType == SimMenuNode::Time || node->valueType == SimMenuNode::Clock)
+        && !isValidTime(node->value)) {
+        error = lineError(node->lineNumber, QStringLiteral("time value must read hh:mm"));
+        return false;
+    }
+    if (node->valueType == SimMenuNode::Date && !isValidDate(node->value)) {
+        error = lineError(node->lineNumber, QStringLiteral("date value must read dd.mm.yy"));
+        return false;
+    }
+    return true;
+}
+
+bool splitLines(const QString &text, QVector<MenuLine> *out, QString *identifier, QString *error)
+{
+    const QStringList raw = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < raw.size(); ++i) {
+        QString content = raw.at(i);
+        if (content.endsWith(QLatin1Char('\r')))
+            content.chop(1);
+        const QString trimmed = content.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('#')))
+            continue;
+        MenuLine line;
+        line.number = i + 1;
+        line.indent = indentOf(content);
+        const int space = trimmed.indexOf(QLatin1Char(' '));
+        line.keyword = space < 0 ? trimmed : trimmed.left(space);
+        line.rest = space < 0 ? QString() : trimmed.mid(space + 1).trimmed();
+        if (line.keyword == QLatin1String("device")) {
+            *identifier = line.rest;
+            continue;
+        }
+        if (line.keyword.endsWith(QLatin1Char(':'))) {
+            line.keyword.chop(1);
+            line.isAttribute = true;
+            if (line.keyword != QLatin1String("options") && line.keyword != QLatin1String("line1")
+                && line.keyword != QLatin1String("line2")) {
+                *error = lineError(line.number, QStringLiteral("unknown attribute \"%1:\"").arg(line.keyword));
+                return false;
+            }
+        } else if (!kindWords.contains(line.keyword)) {
+            *error = lineError(line.number, QStringLiteral("unknown entry kind \"%1\"").arg(line.keyword));
+            return false;
+        }
+        out->append(line);
+    }
+    return true;
+}
+
+void updateNames(QVector<SimMenuNode> &nodes)
+{
+    for (SimMenuNode &node : nodes) {
+        node.shownName = SimMenu::nameFromScreen(node.screenLine1(), node.screenLine2(), false, node.depth);
+        updateNames(node.children);
+    }
+}
+
+int countNodes(const QVector<SimMenuNode> &nodes)
+{
+    int count = 0;
+    for (const SimMenuNode &node : nodes)
+        count += 1 + countNodes(node.children);
+    return count;
+}
+
+int depthOf(const QVector<SimMenuNode> &nodes)
+{
+    int deepest = 0;
+    for (const SimMenuNode &node : nodes)
+        deepest = qMax(deepest, 1 + depthOf(node.children));
+    return deepest;
+}
+
+} // namespace
+
+QString SimMenuNode::screenLine1() const
+{
+    return line1;
+}
+
+QString SimMenuNode::screenLine2() const
+{
+    if (kind != Setting)
+        return line2;
+    return value.isEmpty() ? QString::fromLatin1(SimMenu::EmptyValueText) : value;
+}
+
+QString SimMenuNode::kindWord(Kind kind)
+{
+    switch (kind) {
+    case Section: return QStringLiteral("section");
+    case Setting: return QStringLiteral("setting");
+    case Info: break;
+    }
+    return QStringLiteral("info");
+}
+
+QString SimMenuNode::valueTypeWord(ValueType type)
+{
+    switch (type) {
+    case Selection: return QStringLiteral("selection");
+    case Input: return QStringLiteral("input");
+    case Time: return QStringLiteral("time");
+    case Clock: return QStringLiteral("clock");
+    case Date: return QStringLiteral("date");
+    case ReadOnly: return QStringLiteral("readonly");
+    case NoValue: break;
+    }
+    return QString();
+}
+
+bool SimMenu::parse(const QString &text, QString *error)
+{
+    QString message;
+    Parser parser;
+    QString id = QStringLiteral("ORV-SIM V1.00");
+    QVector<SimMenuNode> parsed;
+    bool ok = splitLines(text, &parser.lines, &id, &message);
+    if (ok && parser.lines.isEmpty()) {
+        message = QStringLiteral("the menu has no entries");
+        ok = false;
+    }
+    if (ok) {
+        ok = parser.parseEntries(parser.lines.first().indent, 0, QString(), &parsed);
+        message = parser.error;
+        if (ok && parser.pos < parser.lines.size()) {
+            message = lineError(parser.lines.at(parser.pos).number, QStringLiteral("indented less than the first entry"));
+            ok = false;
+        }
+    }
+    if (!ok) {
+        if (error)
+            *error = message;
+        return false;
+    }
+    identifier = id;
+    entries = parsed;
+    updateShownNames();
+    return true;
+}
+
+bool SimMenu::load(const QString &path, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    QTextStream in(&file);
+    in.setCodec("UTF-8");
+    QString message;
+    if (!parse(in.readAll(), &message)) {
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(path, message);
+        return false;
+    }
+    return true;
+}
+
+const SimMenuNode *SimMenu::find(const QStringList &shownPath) const
+{
+    return const_cast<SimMenu *>(this)->find(shownPath);
+}
+
+SimMenuNode *SimMenu::find(const QStringList &shownPath)
+{
+    QVector<SimMenuNode> *list = &entries;
+    SimMenuNode *found = nullptr;
+    for (const QString &name : shownPath) {
+        found = nullptr;
+        for (SimMenuNode &node : *list) {
+            if (node.shownName == name) {
+                found = &node;
+                break;
+            }
+        }
+        if (!found)
+            return nullptr;
+        list = &found->children;
+    }
+    return found;
+}
+
+int SimMenu::entryCount() const
+{
+    return countNodes(entries);
+}
+
+int SimMenu::maxDepth() const
+{
+    return depthOf(entries);
+}
+
+QString SimMenu::nameFromScreen(const QString &line1, const QString &line2, bool cursorOnSecondRow, int depth)
+{
+    QString first = line1.trimmed();
+    QString second = line2.trimmed();
+    if (first == QLatin1String("SIM-Entsperren?"))
+        first = QStringLiteral("SIM-Entsperren:");
+    // The device draws both alarm channels of a line as 'ALARM n:'; readers
+    // tell them apart by the channel named on the second line.
+    static const QRegularExpression alarm(QRegularExpression::anchoredPattern(QStringLiteral("ALARM \\d:")));
+    static const QRegularExpression speaker(QRegularExpression::anchoredPattern(QStringLiteral("VERWENDET LSP\\d")));
+    static const QRegularExpression microphone(QRegularExpression::anchoredPattern(QStringLiteral("VERWENDET MIC\\d")));
+    if (alarm.match(first).hasMatch() && speaker.match(second).hasMatch())
+        first = first.remove(QLatin1Char(':')) + QStringLiteral(" LSP:");
+    if (alarm.match(first).hasMatch() && microphone.match(second).hasMatch())
+        first = first.remove(QLatin1Char(':')) + QStringLiteral(" MIC:");
+
+    if (first.endsWith(QLatin1Char(':')))
+        return cursorOnSecondRow ? second : first.remove(QLatin1Char(':'));
+    if (depth == 0)
+        return first.remove(QLatin1Char('?'));
+    if (second.endsWith(QLatin1Char('?')))
+        return second.remove(QLatin1Char('?'));
+    first.remove(QLatin1Char('?'));
+    if (!second.isEmpty())
+        first += QLatin1Char(' ') + second.remove(QLatin1Char('?'));
+    return first;
+}
+
+void SimMenu::updateShownNames()
+{
+    updateNames(entries);
+}
