@@ -1,0 +1,157 @@
+#include "kelhandler.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+// The port list the panel offers: sorted by character codes, the adapter
+// with the manufacturer text "FTDI" preferred, and the extra ports named in
+// LUM_EXTRA_PORTS (a simulator's pseudo-terminal).
+class TestPortList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void buildsSortedListWithPreferredAdapter_data();
+    void buildsSortedListWithPreferredAdapter();
+    void preferredChoiceEmitsPreferredSelectedList();
+    void choiceWithoutPreferenceEmitsOnlyList();
+    void selectingTheSameIndexEmitsEveryTime();
+    void constructorOffersExtraPortsFromEnvironment();
+};
+
+using PortEntries = QVector<KelHandler::PortEntry>;
+
+void TestPortList::buildsSortedListWithPreferredAdapter_data()
+{
+    QTest::addColumn<PortEntries>("ports");
+    QTest::addColumn<QStringList>("extraPorts");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("preferred");
+
+    QTest::newRow("FTDI adapter preferred after sorting")
+        << PortEntries { { "COM3", "FTDI" }, { "COM1", "Microsoft" } } << QStringList()
+        << QStringList { "COM1", "COM3" } << 1;
+    QTest::newRow("character codes: COM10 before COM3")
+        << PortEntries { { "COM3", "" }, { "COM10", "FTDI" }, { "COM2", "" } } << QStringList()
+        << QStringList { "COM10", "COM2", "COM3" } << 0;
+    QTest::newRow("upper case before lower case")
+        << PortEntries { { "ttyUSB0", "" }, { "COM1", "" } } << QStringList()
+        << QStringList { "COM1", "ttyUSB0" } << -1;
+    QTest::newRow("last FTDI adapter enumerated wins")
+        << PortEntries { { "COM4", "FTDI" }, { "COM7", "FTDI" } } << QStringList()
+        << QStringList { "COM4", "COM7" } << 1;
+    QTest::newRow("last FTDI wins also when it sorts first")
+        << PortEntries { { "COM7", "FTDI" }, { "COM4", "FTDI" } } << QStringList()
+        << QStringList { "COM4", "COM7" } << 0;
+    QTest::newRow("manufacturer only beginning with FTDI is not preferred")
+        << PortEntries { { "COM1", "FTDI Ltd" }, { "COM2", "" } } << QStringList()
+        << QStringList { "COM1", "COM2" } << -1;
+    QTest::newRow("lower-case ftdi is not preferred")
+        << PortEntries { { "COM1", "ftdi" } } << QStringList()
+        << QStringList { "COM1" } << -1;
+    QTest::newRow("no ports at all")
+        << PortEntries() << QStringList() << QStringList() << -1;
+    QTest::newRow("extra port preferred when no FTDI adapter")
+        << PortEntries { { "ttyS0", "" } } << QStringList { "/tmp/lum-devsim-ab12/ttyLUM" }
+        << QStringList { "/tmp/lum-devsim-ab12/ttyLUM", "ttyS0" } << 0;
+    QTest::newRow("first extra port preferred, list sorted")
+        << PortEntries { { "ttyS0", "" } } << QStringList { "/tmp/z/ttyLUM", "/tmp/a/ttyLUM" }
+        << QStringList { "/tmp/a/ttyLUM", "/tmp/z/ttyLUM", "ttyS0" } << 1;
+    QTest::newRow("FTDI adapter beats the extra port")
+        << PortEntries { { "ttyUSB0", "FTDI" } } << QStringList { "/tmp/sim/ttyLUM" }
+        << QStringList { "/tmp/sim/ttyLUM", "ttyUSB0" } << 1;
+    QTest::newRow("extra port already in the list is offered once")
+        << PortEntries { { "ttyS0", "" } } << QStringList { "ttyS0" }
+        << QStringList { "ttyS0" } << 0;
+    QTest::newRow("empty entries of the variable are skipped")
+        << PortEntries() << QStringList { "", "/dev/pts/7" }
+        << QStringList { "/dev/pts/7" } << 0;
+}
+
+void TestPortList::buildsSortedListWithPreferredAdapter()
+{
+    QFETCH(PortEntries, ports);
+    QFETCH(QStringList, extraPorts);
+    QFETCH(QStringList, names);
+    QFETCH(int, preferred);
+
+    const KelHandler::PortChoice choice = KelHandler::buildPortChoice(ports, extraPorts);
+    QCOMPARE(choice.names, names);
+    QCOMPARE(choice.preferredIndex, preferred);
+}
+
+void TestPortList::preferredChoiceEmitsPreferredSelectedList()
+{
+    KelHandler handler;
+    QStringList order;
+    connect(&handler, &KelHandler::termPortPreferredIndxChanged, this, [&] { order << "preferred"; });
+    connect(&handler, &KelHandler::termPortSelectedIndxChanged, this, [&] { order << "selected"; });
+    connect(&handler, &KelHandler::termPortListChanged, this, [&] { order << "list"; });
+
+    handler.applyPortChoice(KelHandler::buildPortChoice({ { "COM3", "FTDI" }, { "COM1", "" } }, {}));
+
+    QCOMPARE(order, QStringList({ "preferred", "selected", "list" }));
+    QCOMPARE(handler.termPortList(), QStringList({ "COM1", "COM3" }));
+    QCOMPARE(handler.termPortPreferredIndx(), 1);
+    QCOMPARE(handler.termPortSelectedIndx(), 1);
+}
+
+void TestPortList::choiceWithoutPreferenceEmitsOnlyList()
+{
+    KelHandler handler;
+    QSignalSpy preferred(&handler, &KelHandler::termPortPreferredIndxChanged);
+    QSignalSpy selected(&handler, &KelHandler::termPortSelectedIndxChanged);
+    QSignalSpy list(&handler, &KelHandler::termPortListChanged);
+    const int preferredBefore = handler.termPortPreferredIndx();
+    const int selectedBefore = handler.termPortSelectedIndx();
+
+    handler.applyPortChoice(KelHandler::buildPortChoice({ { "COM2", "Prolific" } }, {}));
+
+    QCOMPARE(preferred.count(), 0);
+    QCOMPARE(selected.count(), 0);
+    QCOMPARE(list.count(), 1);
+    QCOMPARE(handler.termPortPreferredIndx(), preferredBefore);
+    QCOMPARE(handler.termPortSelectedIndx(), selectedBefore);
+}
+
+void TestPortList::selectingTheSameIndexEmitsEveryTime()
+{
+    KelHandler handler;
+    QSignalSpy selected(&handler, &KelHandler::termPortSelectedIndxChanged);
+    handler.setTermPortSelectedIndx(2);
+    handler.setTermPortSelectedIndx(2);
+    QCOMPARE(selected.count(), 2);
+    QCOMPARE(handler.termPortSelectedIndx(), 2);
+    // The selector writes whatever it holds, also an index that names nothing.
+    handler.setTermPortSelectedIndx(-1);
+    QCOMPARE(handler.termPortSelectedIndx(), -1);
+    QCOMPARE(selected.count(), 3);
+}
+
+void TestPortList::constructorOffersExtraPortsFromEnvironment()
+{
+    const QByteArray saved = qgetenv("LUM_EXTRA_PORTS");
+    const bool wasSet = qEnvironmentVariableIsSet("LUM_EXTRA_PORTS");
+    qputenv("LUM_EXTRA_PORTS", "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-a/ttyLUM");
+    KelHandler handler;
+    if (wasSet)
+        qputenv("LUM_EXTRA_PORTS", saved);
+    else
+        qunsetenv("LUM_EXTRA_PORTS");
+
+    const QStringList list = handler.termPortList();
+    QVERIFY(list.contains("/tmp/lum-test-a/ttyLUM"));
+    QVERIFY(list.contains("/tmp/lum-test-b/ttyLUM"));
+    QStringList sorted = list;
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(list, sorted);
+    // This machine has no FTDI adapter, so the first extra port is preferred
+    // and selected.
+    const int preferred = handler.termPortPreferredIndx();
+    QVERIFY(preferred >= 0 && preferred < list.size());
+    QCOMPARE(list.at(preferred), QStringLiteral("/tmp/lum-test-b/ttyLUM"));
+    QCOMPARE(handler.termPortSelectedIndx(), preferred);
+}
+
+QTEST_GUILESS_MAIN(TestPortList)
+#include "tst_portlist.moc"
