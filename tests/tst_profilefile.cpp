@@ -1,0 +1,536 @@
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTextCodec>
+#include <QUrl>
+#include <QtTest>
+
+#include <unistd.h>
+
+#include "confitem.h"
+#include "deviceprofile.h"
+
+namespace {
+
+// The text a profile writes for the example device: one submenu holding a
+// selection with two choices and a number setting.
+const QByteArray elevenLines =
+    "<deviceProfile version=\"1.0\">\n"
+    " <menuTree>\n"
+    "  <section text=\"Einstellungen\">\n"
+    "   <setting text=\"Sprache\" value=\"Deutsch\" active=\"0\" valuetype=\"selection\">\n"
+    "    <option text=\"Deutsch\"/>\n"
+    "    <option text=\"English\"/>\n"
+    "   </setting>\n"
+    "   <setting text=\"Rufnummer\" value=\"0815\" active=\"0\" valuetype=\"inputnum\"/>\n"
+    "  </section>\n"
+    " </menuTree>\n"
+    "</deviceProfile>\n";
+
+// Builds entries below the cursor the way the read-out walk does.
+void addSetting(DeviceProfile &profile, const QString &text, const QString &value, const QString &valueType,
+                const QStringList &options = QStringList())
+{
+    profile.appendChildElement(QStringLiteral("setting"), text);
+    profile.gotoLastChild();
+    profile.setCurrentAttribute(QStringLiteral("value"), value);
+    profile.setCurrentAttribute(QStringLiteral("active"), QStringLiteral("0"));
+    for (const QString &option : options)
+        profile.appendChildElement(QStringLiteral("option"), option);
+    profile.setCurrentAttribute(QStringLiteral("valuetype"), valueType);
+    profile.gotoParent();
+}
+
+void enterSection(DeviceProfile &profile, const QString &text)
+{
+    profile.appendChildElement(QStringLiteral("section"), text);
+    profile.gotoLastChild();
+}
+
+void buildExampleDevice(DeviceProfile &profile)
+{
+    profile.resetProfile();
+    enterSection(profile, QStringLiteral("Einstellungen"));
+    addSetting(profile, QStringLiteral("Sprache"), QStringLiteral("Deutsch"), QStringLiteral("selection"),
+               {QStringLiteral("Deutsch"), QStringLiteral("English")});
+    addSetting(profile, QStringLiteral("Rufnummer"), QStringLiteral("0815"), QStringLiteral("inputnum"));
+    profile.gotoParent();
+    profile.rebuildConfItemList();
+}
+
+// A tree as a complete read-out leaves it, with every kind of entry.
+void buildReadOut(DeviceProfile &profile)
+{
+    profile.resetProfile();
+    enterSection(profile, QStringLiteral("Einstellungen"));
+    addSetting(profile, QStringLiteral("Sprache:"), QStringLiteral("Deutsch"), QStringLiteral("selection"),
+               {QStringLiteral("Deutsch"), QStringLiteral("Englisch"), QStringLiteral("Français")});
+    enterSection(profile, QStringLiteral("Notruf"));
+    addSetting(profile, QStringLiteral("Notrufende"), QStringLiteral("Befreiung"), QStringLiteral("selection"),
+               {QStringLiteral("Quittung"), QStringLiteral("Befreiung")});
+    addSetting(profile, QStringLiteral("Rufnummer 1:"), QStringLiteral("0815"), QStringLiteral("inputnum"));
+    addSetting(profile, QStringLiteral("Timerzeit 2"), QStringLiteral("12:30"), QStringLiteral("inputtime_hhmm"));
+    profile.gotoParent();
+    addSetting(profile, QStringLiteral("Uhrzeit"), QStringLiteral("09:05"), QStringLiteral("inputsystemtime"));
+    addSetting(profile, QStringLiteral("Datum"), QStringLiteral("04.12.26"), QStringLiteral("inputsystemdate"));
+    addSetting(profile, QStringLiteral("Seriennummer"), QStringLiteral("A-42"), QStringLiteral("readonly"));
+    addSetting(profile, QStringLiteral("Service-Center"), QStringLiteral("+49 30 1234"), QStringLiteral("blocked"));
+    profile.gotoParent();
+    profile.appendChildElement(QStringLiteral("section"), QStringLiteral("Reset-Optionen"));
+    profile.gotoLastChild();
+    profile.setCurrentAttribute(QStringLiteral("sectiontype"), QStringLiteral("blocked"));
+    profile.gotoParent();
+    profile.appendChildElement(QStringLiteral("info"), QStringLiteral("Türöffner & Co <alt>"));
+    profile.rebuildConfItemList();
+}
+
+// type | menu path | value | initial value | options | marked
+QStringList describeItems(const DeviceProfile &profile)
+{
+    QStringList lines;
+    for (const ConfItem *item : profile.items()) {
+        lines.append(QStringList{item->type(), item->menuPath().join(QLatin1Char('/')), item->value(),
+                                 item->initValue(), item->options().join(QLatin1Char(',')),
+                                 item->active() ? "marked" : "-"}
+                         .join(QStringLiteral(" | ")));
+    }
+    return lines;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray nativeLineEnds(QByteArray text)
+{
+#ifdef Q_OS_WIN
+    text.replace("\n", "\r\n");
+#endif
+    return text;
+}
+
+QStringList folderEntries(const QString &path)
+{
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+class TestProfileFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void exampleDeviceIsWrittenByteForByte();
+    void freshProfileSavesEmptyMenuTree();
+    void readOutSurvivesSaveAndLoad();
+    void savedTextIsUtf8WithoutDeclaration();
+    void specialCharactersAreEscapedAndReadBack_data();
+    void specialCharactersAreEscapedAndReadBack();
+    void fileNamesAndUrlsReachTheLocalFile_data();
+    void fileNamesAndUrlsReachTheLocalFile();
+    void markedSettingInFileBecomesPending();
+    void declaredEncodingOfForeignFileIsHonoured();
+    void failedLoadKeepsConfiguration_data();
+    void failedLoadKeepsConfiguration();
+    void failedSaveKeepsOldFile_data();
+    void failedSaveKeepsOldFile();
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+};
+
+void TestProfileFile::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+}
+
+void TestProfileFile::cleanup()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // A test that locked a folder must not keep its removal from working.
+    QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    for (const QString &entry : folderEntries(m_dir->path()))
+        QFile::setPermissions(m_dir->filePath(entry),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    m_dir.reset();
+}
+
+void TestProfileFile::exampleDeviceIsWrittenByteForByte()
+{
+    DeviceProfile profile;
+    buildExampleDevice(profile);
+    const QString path = m_dir->filePath(QStringLiteral("beispiel.lumc"));
+
+    QVERIFY(profile.save(path));
+    QCOMPARE(readFile(path), nativeLineEnds(elevenLines));
+
+    // Attribute order is fixed, so saving again gives the same text.
+    QVERIFY(profile.save(path));
+    QCOMPARE(readFile(path), nativeLineEnds(elevenLines));
+}
+
+void TestProfileFile::freshProfileSavesEmptyMenuTree()
+{
+    DeviceProfile profile;
+    const QString path = m_dir->filePath(QStringLiteral("leer.lumc"));
+
+    QVERIFY(profile.save(path));
+    QCOMPARE(readFile(path), nativeLineEnds("<deviceProfile version=\"1.0\">\n <menuTree/>\n</deviceProfile>\n"));
+
+    DeviceProfile loaded;
+    QSignalSpy spy(&loaded, &DeviceProfile::confItemListChanged);
+    QVERIFY(loaded.load(path));
+    QCOMPARE(spy.count(), 1);
+    QVERIFY(loaded.items().isEmpty());
+}
+
+void TestProfileFile::readOutSurvivesSaveAndLoad()
+{
+    DeviceProfile profile;
+    buildReadOut(profile);
+    // An edit before saving: the file keeps the edited value, which becomes
+    // the loaded item's initial value.
+    ConfItem *rufnummer = profile.items().at(4);
+    QCOMPARE(rufnummer->menuName(), QStringLiteral("Rufnummer 1:"));
+    rufnummer->setValue(QStringLiteral("0171 555"));
+    rufnummer->setActive(true);
+    const QString path = m_dir->filePath(QStringLiteral("auslesung.lumc"));
+    QVERIFY(profile.save(path));
+
+    DeviceProfile loaded;
+    QSignalSpy errors(&loaded, &DeviceProfile::fileError);
+    QVERIFY(loaded.load(path));
+    QCOMPARE(errors.count(), 0);
+    QVERIFY(loaded.lastErrorString().isEmpty());
+
+    const QStringList expected{
+        "section | Einstellungen |  |  |  | -",
+        "selection | Einstellungen/Sprache: | Deutsch | Deutsch | Deutsch,Englisch,Français | -",
+        "section | Einstellungen/Notruf |  |  |  | -",
+        "selection | Einstellungen/Notruf/Notrufende | Befreiung | Befreiung | Quittung,Befreiung | -",
+        "inputnum | Einstellungen/Notruf/Rufnummer 1: | 0171 555 | 0171 555 |  | marked",
+        "inputtime_hhmm | Einstellungen/Notruf/Timerzeit 2 | 12:30 | 12:30 |  | -",
+        "inputsystemtime | Einstellungen/Uhrzeit | 09:05 | 09:05 |  | -",
+        "inputsystemdate | Einstellungen/Datum | 04.12.26 | 04.12.26 |  | -",
+        "readonly | Einstellungen/Seriennummer | A-42 | A-42 |  | -",
+        "blocked | Einstellungen/Service-Center | +49 30 1234 | +49 30 1234 |  | -",
+        "section | Reset-Optionen |  |  |  | -",
+        "info | Türöffner & Co <alt> |  |  |  | -",
+    };
+    QCOMPARE(describeItems(loaded), expected);
+    for (const ConfItem *item : loaded.items())
+        QCOMPARE(item->initValue(), item->value());
+    QCOMPARE(loaded.document().documentElement().firstChildElement().lastChildElement()
+                 .previousSiblingElement().attribute(QStringLiteral("sectiontype")),
+             QStringLiteral("blocked"));
+
+    // The loaded tree writes the same text again.
+    const QString again = m_dir->filePath(QStringLiteral("nochmal.lumc"));
+    QVERIFY(loaded.save(again));
+    QCOMPARE(readFile(again), readFile(path));
+}
+
+void TestProfileFile::savedTextIsUtf8WithoutDeclaration()
+{
+    DeviceProfile profile;
+    profile.appendChildElement(QStringLiteral("info"), QStringLiteral("Tür ä ö ü ß €"));
+    const QString path = m_dir->filePath(QStringLiteral("umlaute.lumc"));
+    QVERIFY(profile.save(path));
+
+    const QByteArray bytes = readFile(path);
+    QVERIFY(bytes.startsWith("<deviceProfile"));
+    QVERIFY(bytes.contains("text=\"T\xc3\xbcr \xc3\xa4 \xc3\xb6 \xc3\xbc \xc3\x9f \xe2\x82\xac\""));
+
+    DeviceProfile loaded;
+    QVERIFY(loaded.load(path));
+    QCOMPARE(loaded.items().first()->menuName(), QStringLiteral("Tür ä ö ü ß €"));
+}
+
+void TestProfileFile::specialCharactersAreEscapedAndReadBack_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("written");
+
+    QTest::newRow("double quote") << "Taste \"OK\"" << QByteArray("Taste &quot;OK&quot;");
+    QTest::newRow("ampersand") << "Ein & Aus" << QByteArray("Ein &amp; Aus");
+    QTest::newRow("less-than and greater-than") << "<5 s>" << QByteArray("&lt;5 s&gt;");
+    QTest::newRow("entity-like text") << "&amp;" << QByteArray("&amp;amp;");
+    QTest::newRow("apostrophe") << "Tür's" << QByteArray("T\xc3\xbcr's");
+    QTest::newRow("umlauts") << "Störung Ä Ö Ü" << QByteArray("St\xc3\xb6rung \xc3\x84 \xc3\x96 \xc3\x9c");
+    QTest::newRow("line feed and tab") << "A\nB\tC" << QByteArray("A&#xa;B&#x9;C");
+    QTest::newRow("blanks kept") << "  12  " << QByteArray("  12  ");
+}
+
+void TestProfileFile::specialCharactersAreEscapedAndReadBack()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, written);
+
+    DeviceProfile profile;
+    addSetting(profile, text, text, QStringLiteral("selection"), {text, QStringLiteral("anders")});
+    const QString path = m_dir->filePath(QStringLiteral("zeichen.lumc"));
+    QVERIFY(profile.save(path));
+
+    const QByteArray bytes = readFile(path);
+    QCOMPARE(bytes.count("\"" + written + "\""), 3);
+
+    DeviceProfile loaded;
+    QVERIFY(loaded.load(path));
+    QCOMPARE(loaded.items().size(), 1);
+    const ConfItem *item = loaded.items().first();
+    QCOMPARE(item->value(), text);
+    const QDomElement setting = item->element();
+    QCOMPARE(setting.attribute(QStringLiteral("text")), text);
+    QCOMPARE(setting.firstChildElement().attribute(QStringLiteral("text")), text);
+    QCOMPARE(setting.lastChildElement().attribute(QStringLiteral("text")), QStringLiteral("anders"));
+}
+
+void TestProfileFile::fileNamesAndUrlsReachTheLocalFile_data()
+{
+    // %1 is the temporary folder; `given` is what the caller hands over,
+    // `local` where the file must end up.
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("local");
+
+    QTest::newRow("plain path") << "%1/datei.lumc" << "%1/datei.lumc";
+    QTest::newRow("file URL") << "file://%1/datei.lumc" << "%1/datei.lumc";
+    QTest::newRow("percent-encoded blank in URL") << "file://%1/mit%20Leerzeichen.lumc"
+                                                  << "%1/mit Leerzeichen.lumc";
+    QTest::newRow("URL with umlaut") << "file://%1/Gerät.lumc" << "%1/Gerät.lumc";
+    QTest::newRow("percent sign in plain path stays") << "%1/50%20Rabatt.lumc" << "%1/50%20Rabatt.lumc";
+    QTest::newRow("double slash is not a URL") << "%1//doppelt.lumc" << "%1/doppelt.lumc";
+}
+
+void TestProfileFile::fileNamesAndUrlsReachTheLocalFile()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, local);
+    const QString folder = m_dir->path();
+    QVERIFY(folder.startsWith(QLatin1Char('/')));
+    given = given.arg(folder);
+    local = local.arg(folder);
+
+    DeviceProfile profile;
+    buildExampleDevice(profile);
+    QSignalSpy errors(&profile, &DeviceProfile::fileError);
+    profile.saveToFile(given);
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(readFile(local), nativeLineEnds(elevenLines));
+    QCOMPARE(folderEntries(folder).size(), 1);
+
+    DeviceProfile loaded;
+    QSignalSpy changes(&loaded, &DeviceProfile::confItemListChanged);
+    QSignalSpy loadErrors(&loaded, &DeviceProfile::fileError);
+    loaded.loadFromFile(given);
+    QCOMPARE(loadErrors.count(), 0);
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(describeItems(loaded), describeItems(profile));
+}
+
+void TestProfileFile::markedSettingInFileBecomesPending()
+{
+    const QString path = m_dir->filePath(QStringLiteral("markiert.lumc"));
+    QVERIFY(writeFile(path, QByteArray(elevenLines).replace("value=\"0815\" active=\"0\"", "value=\"0815\" active=\"1\"")));
+
+    DeviceProfile profile;
+    QVERIFY(profile.load(path));
+    QCOMPARE(profile.items().size(), 3);
+    QVERIFY(!profile.items().at(1)->active());
+    QVERIFY(profile.items().at(2)->active());
+
+    profile.gotoRoot();
+    QVERIFY(profile.gotoNextActive());
+    QCOMPARE(profile.currentMenuPath(), (QStringList{"Einstellungen", "Rufnummer"}));
+    QCOMPARE(profile.currentValue(), QStringLiteral("0815"));
+    QCOMPARE(profile.currentValueType(), QStringLiteral("inputnum"));
+    QVERIFY(!profile.gotoNextActive());
+}
+
+// Files edited with other tools may say how they are encoded; the
+// declaration is not written back, since LUM always writes UTF-8.
+void TestProfileFile::declaredEncodingOfForeignFileIsHonoured()
+{
+    QTextCodec *latin1 = QTextCodec::codecForName("ISO-8859-1");
+    QVERIFY(latin1);
+    const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+                                        "<deviceProfile version=\"1.0\"><menuTree>"
+                                        "<info text=\"Türöffner\"/></menuTree></deviceProfile>\n");
+    const QString path = m_dir->filePath(QStringLiteral("latin1.lumc"));
+    QVERIFY(writeFile(path, latin1->fromUnicode(text)));
+
+    DeviceProfile profile;
+    QVERIFY(profile.load(path));
+    QCOMPARE(profile.items().first()->menuName(), QStringLiteral("Türöffner"));
+
+    const QString resaved = m_dir->filePath(QStringLiteral("utf8.lumc"));
+    QVERIFY(profile.save(resaved));
+    const QByteArray bytes = readFile(resaved);
+    QVERIFY(!bytes.contains("<?xml"));
+    QVERIFY(bytes.contains("T\xc3\xbcr\xc3\xb6""ffner"));
+    DeviceProfile reread;
+    QVERIFY(reread.load(resaved));
+    QCOMPARE(reread.items().first()->menuName(), QStringLiteral("Türöffner"));
+}
+
+void TestProfileFile::failedLoadKeepsConfiguration_data()
+{
+    // `message` is a pattern for the text after "Die Datei <path> "; a
+    // missing file gets the system's reason appended by the test.
+    QTest::addColumn<bool>("createFile");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+
+    const QString invalid = QStringLiteral("ist keine gültige Konfigurationsdatei:\\n");
+    QTest::newRow("missing file") << false << QByteArray() << QString();
+    QTest::newRow("empty file") << true << QByteArray()
+                                << invalid + "Zeile 1, Spalte 0: Premature end of document\\.";
+    QTest::newRow("not XML") << true << QByteArray("Sprache: Deutsch\n") << invalid + "Zeile 1, Spalte \\d+: .+";
+    QTest::newRow("cut off after the third line")
+        << true << QByteArray("<deviceProfile version=\"1.0\">\n <menuTree>\n  <section text=\"A\">\n")
+        << invalid + "Zeile 4, Spalte 0: Premature end of document\\.";
+    QTest::newRow("mismatched end tag") << true << QByteArray("<a>\n<b>\n</c>\n</a>")
+                                        << invalid + "Zeile 3, Spalte 4: .+";
+
+    QByteArray laughs = "<!DOCTYPE deviceProfile [\n <!ENTITY lol \"lol\">\n";
+    for (int i = 1; i <= 9; ++i) {
+        const QByteArray previous = i == 1 ? "&lol;" : "&lol" + QByteArray::number(i - 1) + ";";
+        laughs += " <!ENTITY lol" + QByteArray::number(i) + " \"" + previous.repeated(10) + "\">\n";
+    }
+    laughs += "]>\n<deviceProfile><menuTree><info text=\"&lol9;\"/></menuTree></deviceProfile>\n";
+    QTest::newRow("nested entity expansion") << true << laughs << invalid + "Zeile \\d+, Spalte \\d+: .+";
+    QTest::newRow("external entity")
+        << true
+        << QByteArray("<!DOCTYPE deviceProfile [<!ENTITY pw SYSTEM \"file:///etc/passwd\">]>\n"
+                      "<deviceProfile><menuTree><info text=\"x\">&pw;</info></menuTree></deviceProfile>\n")
+        << invalid + "Zeile 1, Spalte \\d+: .+";
+    QTest::newRow("undeclared entity") << true
+                                       << QByteArray("<deviceProfile><menuTree><info text=\"&pw;\"/></menuTree></deviceProfile>")
+                                       << invalid + "Zeile 1, Spalte \\d+: .+";
+    QByteArray deep = "<deviceProfile><menuTree>";
+    deep += QByteArray("<section text=\"x\">").repeated(300) + QByteArray("</section>").repeated(300);
+    deep += "</menuTree></deviceProfile>";
+    QTest::newRow("absurdly deep nesting") << true << deep << invalid + "Zeile 1, Spalte \\d+: .+";
+}
+
+void TestProfileFile::failedLoadKeepsConfiguration()
+{
+    QFETCH(bool, createFile);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+
+    const QString path = m_dir->filePath(QStringLiteral("kaputt.lumc"));
+    if (createFile)
+        QVERIFY(writeFile(path, content));
+    if (!createFile) {
+        QFile probe(path);
+        QVERIFY(!probe.open(QIODevice::ReadOnly));
+        message = QStringLiteral("konnte nicht geöffnet werden:\\n") + QRegularExpression::escape(probe.errorString());
+    }
+
+    DeviceProfile profile;
+    buildReadOut(profile);
+    ConfItem *edited = profile.items().at(1);
+    edited->setValue(QStringLiteral("Englisch"));
+    const QDomDocument documentBefore = profile.document();
+    const QString textBefore = documentBefore.toString();
+    const QList<ConfItem *> itemsBefore = profile.items();
+    const QStringList describedBefore = describeItems(profile);
+    const QPointer<ConfItem> guard = edited;
+    QSignalSpy errors(&profile, &DeviceProfile::fileError);
+    QSignalSpy changes(&profile, &DeviceProfile::confItemListChanged);
+
+    if (!createFile)
+        QTest::ignoreMessage(QtDebugMsg, "Failed to open file for reading.");
+    QTest::ignoreMessage(QtDebugMsg, QRegularExpression(QStringLiteral("^Die Datei ")));
+    QVERIFY(!profile.load(path));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(changes.count(), 0);
+    const QRegularExpression expected(QStringLiteral("^Die Datei %1 %2$").arg(QRegularExpression::escape(path), message));
+    QVERIFY2(expected.match(profile.lastErrorString()).hasMatch(), qPrintable(profile.lastErrorString()));
+    QVERIFY(!profile.lastErrorString().contains(QLatin1String("root:")));
+    QVERIFY(profile.document() == documentBefore);
+    QCOMPARE(profile.document().toString(), textBefore);
+    QCOMPARE(profile.items(), itemsBefore);
+    QCOMPARE(describeItems(profile), describedBefore);
+    QVERIFY(!guard.isNull());
+
+    // The kept items are still bound to the kept tree.
+    edited->setValue(QStringLiteral("Français"));
+    QVERIFY(edited->element().ownerDocument() == profile.document());
+    QCOMPARE(edited->element().attribute(QStringLiteral("value")), QStringLiteral("Français"));
+}
+
+void TestProfileFile::failedSaveKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("situation");
+
+    QTest::newRow("read-only folder") << "read-only folder";
+    QTest::newRow("target is a folder") << "folder";
+    QTest::newRow("folder does not exist") << "missing folder";
+    QTest::newRow("system folder no one may write") << "proc";
+}
+
+void TestProfileFile::failedSaveKeepsOldFile()
+{
+    QFETCH(QString, situation);
+
+    const QByteArray oldContent = "<deviceProfile version=\"1.0\"><menuTree><info text=\"alt\"/></menuTree></deviceProfile>\n";
+    const QString folder = m_dir->filePath(QStringLiteral("ablage"));
+    QVERIFY(QDir().mkpath(folder));
+    QString path = folder + QStringLiteral("/konfig.lumc");
+    QVERIFY(writeFile(path, oldContent));
+
+    if (situation == QLatin1String("read-only folder")) {
+        if (geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    } else if (situation == QLatin1String("folder")) {
+        path = folder + QStringLiteral("/ordner.lumc");
+        QVERIFY(QDir(folder).mkdir(QStringLiteral("ordner.lumc")));
+    } else if (situation == QLatin1String("missing folder")) {
+        path = folder + QStringLiteral("/gibt-es-nicht/konfig.lumc");
+    } else {
+        path = QStringLiteral("/proc/lum-konfig.lumc");
+    }
+    const QStringList entriesBefore = folderEntries(folder);
+
+    DeviceProfile profile;
+    buildExampleDevice(profile);
+    const QList<ConfItem *> itemsBefore = profile.items();
+    const QString textBefore = profile.document().toString();
+    QSignalSpy errors(&profile, &DeviceProfile::fileError);
+
+    QVERIFY(!profile.save(path));
+
+    QCOMPARE(errors.count(), 1);
+    const QString prefix = QStringLiteral("Die Datei %1 konnte nicht gespeichert werden:\n").arg(path);
+    QVERIFY2(profile.lastErrorString().startsWith(prefix), qPrintable(profile.lastErrorString()));
+    QVERIFY2(profile.lastErrorString().size() > prefix.size(), "the system's reason is missing");
+    QCOMPARE(readFile(folder + QStringLiteral("/konfig.lumc")), oldContent);
+    QCOMPARE(folderEntries(folder), entriesBefore);
+    QCOMPARE(profile.items(), itemsBefore);
+    QCOMPARE(profile.document().toString(), textBefore);
+}
+
+QTEST_GUILESS_MAIN(TestProfileFile)
+#include "tst_profilefile.moc"
