@@ -725,7 +725,7 @@ void TestLumctl::timeoutAbortsJobAndExitsWithOne()
     const LumctlResult result = runLumctl({"read", "--port", device.portPath(), "--output", file, "--timeout", "2"}, 120000);
     QVERIFY2(result.finished, qPrintable(result.err));
     QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains(QLatin1String("Zeitüberschreitung")), qPrintable(result.err));
+    QVERIFY2(result.err.contains(QStringLiteral("Zeitüberschreitung")), qPrintable(result.err));
     QVERIFY(!QFile::exists(file));
 }
 
@@ -805,8 +805,8 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     const LumctlResult write = runLumctl({"write", "--port", device.portPath(), file}, 300000);
     QVERIFY2(write.finished, qPrintable(write.err));
     QVERIFY2(write.exitCode == 0, qPrintable(write.err));
-    QVERIFY2(write.out.contains(QLatin1String("3 Einstellungen übertragen")), qPrintable(write.out));
-    QVERIFY2(write.err.contains(QLatin1String("Übertragen: 3 von 3 Einstellungen")), qPrintable(write.err));
+    QVERIFY2(write.out.contains(QStringLiteral("3 Einstellungen übertragen")), qPrintable(write.out));
+    QVERIFY2(write.err.contains(QStringLiteral("Übertragen: 3 von 3 Einstellungen")), qPrintable(write.err));
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
         QCOMPARE(device.value(it.value()), values.value(it.key()));
 }
