@@ -1,0 +1,88 @@
+#include "confitem.h"
+#include "deviceprofile.h"
+#include "kelhandler.h"
+#include "loghandler.h"
+#include "lumbot.h"
+
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QUrl>
+#include <QtQml>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char *const lumVersion = "4.1.3";
+const char *const debugLogSwitch = "-debuglog";
+
+// On Linux without an X or Wayland display the platform plugin would abort
+// with a message that does not help a technician; say what to do instead.
+bool displayMissing(int argc, char *argv[])
+{
+#ifdef Q_OS_LINUX
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0)
+            return false;
+    }
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    Q_UNUSED(argc)
+    Q_UNUSED(argv)
+    return false;
+#endif
+}
+
+void reportMissingDisplay(const char *program)
+{
+    std::fprintf(stderr,
+                 "LUM needs a graphical display, and none is set (DISPLAY and WAYLAND_DISPLAY are empty).\n"
+                 "Run it on a desktop, or under a virtual X server: xvfb-run -a %s\n",
+                 program);
+}
+
+void registerQmlTypes()
+{
+    const char *const uri = "com.orv.lum";
+    qmlRegisterType<KelHandler>(uri, 1, 0, "KelHandler");
+    qmlRegisterType<LumBot>(uri, 1, 0, "LumBot");
+    qmlRegisterType<ConfItem>(uri, 1, 0, "ConfItem");
+    qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (displayMissing(argc, argv)) {
+        reportMissingDisplay(argv[0]);
+        return 1;
+    }
+
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QString version = QString::fromLatin1(lumVersion);
+
+    QGuiApplication app(argc, argv);
+    app.setOrganizationName(QStringLiteral("Kestrom Elektronik GmbH"));
+    app.setOrganizationDomain(QStringLiteral("kestrom-elektronik.example"));
+
+    if (app.arguments().contains(QLatin1String(debugLogSwitch))) {
+        LogHandler::install();
+        version += QStringLiteral(" - DEBUGLOG AKTIV");
+    }
+    app.setApplicationVersion(version);
+    qDebug() << "######################## START LUM" << app.applicationVersion() << "########################";
+
+    // The scene draws its text with the platform's glyphs, not with distance fields.
+    qputenv("QML_DISABLE_DISTANCEFIELD", "1");
+    registerQmlTypes();
+
+    QQmlApplicationEngine engine;
+    engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
+    if (engine.rootObjects().isEmpty())
+        return -1;
+    return app.exec();
+}

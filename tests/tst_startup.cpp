@@ -1,0 +1,236 @@
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Runs the built program the way a technician starts it, with a temporary
+// home folder, and checks the debug log switch and what lands in the log.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void debugLogOnlyWithExactSwitch_data();
+    void debugLogOnlyWithExactSwitch();
+    void logLinesCarryTimeLevelAndMessage();
+    void placeholderInMessageIsWrittenLiterally();
+    void secondRunAppendsToTheLog();
+    void missingDisplayIsReportedPlainly();
+
+private:
+    QProcessEnvironment environment() const;
+    bool startLum(QProcess &process, const QStringList &arguments, const QProcessEnvironment &env);
+    QString logText() const;
+    QString logPath() const;
+    void stopLum(QProcess &process);
+
+    QScopedPointer<QTemporaryDir> m_home;
+};
+
+namespace {
+
+const QString bannerWithLog =
+    QStringLiteral(R"(######################## START LUM "4.1.3 - DEBUGLOG AKTIV" ########################)");
+const QString bannerWithoutLog = QStringLiteral(R"(######################## START LUM "4.1.3" ########################)");
+const QRegularExpression logLinePattern(
+    QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (Debug|Info|Warning|Critical|Fatal): )"));
+// Generous: the program may be built with sanitizers on a busy machine.
+const int startTimeoutMs = 60000;
+
+QStringList lines(const QString &text)
+{
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+void TestStartup::initTestCase()
+{
+#ifndef LUM_PATH
+    QSKIP("The program lum is not built.");
+#endif
+}
+
+void TestStartup::init()
+{
+    m_home.reset(new QTemporaryDir);
+    QVERIFY(m_home->isValid());
+    QVERIFY(QDir(m_home->path()).mkpath("runtime"));
+    QFile::setPermissions(m_home->filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestStartup::cleanup()
+{
+    m_home.reset();
+}
+
+QProcessEnvironment TestStartup::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", m_home->path());
+    env.insert("XDG_RUNTIME_DIR", m_home->filePath("runtime"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform has no OpenGL; the scene draws in software.
+    env.insert("QT_QUICK_BACKEND", "software");
+    env.remove("LUM_EXTRA_PORTS");
+    return env;
+}
+
+QString TestStartup::logPath() const
+{
+    return QDir(m_home->path()).filePath("lum_debug.log");
+}
+
+QString TestStartup::logText() const
+{
+    QFile file(logPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLocal8Bit(file.readAll());
+}
+
+bool TestStartup::startLum(QProcess &process, const QStringList &arguments, const QProcessEnvironment &env)
+{
+#ifdef LUM_PATH
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(m_home->path());
+    process.start(QStringLiteral(LUM_PATH), arguments);
+    return process.waitForStarted(startTimeoutMs);
+#else
+    Q_UNUSED(process)
+    Q_UNUSED(arguments)
+    Q_UNUSED(env)
+    return false;
+#endif
+}
+
+void TestStartup::stopLum(QProcess &process)
+{
+    // The window would run until closed; the test ends it.
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(startTimeoutMs);
+    }
+}
+
+void TestStartup::debugLogOnlyWithExactSwitch_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("logged");
+
+    QTest::newRow("switch alone") << QStringList { "-debuglog" } << true;
+    QTest::newRow("switch after another argument") << QStringList { "demo.lumc", "-debuglog" } << true;
+    QTest::newRow("no switch") << QStringList() << false;
+    QTest::newRow("upper case") << QStringList { "-DEBUGLOG" } << false;
+    QTest::newRow("two dashes") << QStringList { "--debuglog" } << false;
+    QTest::newRow("no dash") << QStringList { "debuglog" } << false;
+    QTest::newRow("switch as part of an argument") << QStringList { "-debuglog2" } << false;
+}
+
+void TestStartup::debugLogOnlyWithExactSwitch()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, logged);
+
+    QProcess lum;
+    QVERIFY(startLum(lum, arguments, environment()));
+    if (logged) {
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains("START LUM"), startTimeoutMs);
+        stopLum(lum);
+        const QStringList logLines = lines(logText());
+        QVERIFY(!logLines.isEmpty());
+        QVERIFY2(logLinePattern.match(logLines.first()).hasMatch(), qPrintable(logLines.first()));
+        QVERIFY2(logLines.first().endsWith(" Debug: " + bannerWithLog), qPrintable(logLines.first()));
+    } else {
+        // Without the log the banner goes to the default output.
+        QString errorOutput;
+        QTRY_VERIFY_WITH_TIMEOUT((errorOutput += QString::fromLocal8Bit(lum.readAllStandardError())).contains("START LUM"),
+                                 startTimeoutMs);
+        stopLum(lum);
+        QVERIFY2(errorOutput.contains(bannerWithoutLog), qPrintable(errorOutput));
+        QVERIFY(!QFile::exists(logPath()));
+        QCOMPARE(QDir(m_home->path()).entryList(QDir::Files), QStringList());
+    }
+}
+
+void TestStartup::logLinesCarryTimeLevelAndMessage()
+{
+    QProcess lum;
+    QVERIFY(startLum(lum, { "-debuglog" }, environment()));
+    // The terminal link of the window lists the serial ports once the scene is up.
+    QTRY_VERIFY_WITH_TIMEOUT(logText().contains("Number of serial ports:"), startTimeoutMs);
+    stopLum(lum);
+
+    const QStringList logLines = lines(logText());
+    QVERIFY(logLines.size() >= 2);
+    QVERIFY(logLines.first().endsWith(bannerWithLog));
+    // The terminal link's lines follow in the same form.
+    const QStringList portLines = logLines.filter(QRegularExpression("Number of serial ports: \\d+$"));
+    QCOMPARE(portLines.size(), 1);
+    QVERIFY2(logLinePattern.match(portLines.first()).hasMatch(), qPrintable(portLines.first()));
+    QVERIFY(portLines.first().contains(" Debug: Number of serial ports: "));
+}
+
+void TestStartup::placeholderInMessageIsWrittenLiterally()
+{
+    QProcessEnvironment env = environment();
+    const QString port = m_home->filePath("sim-%1-%2/ttyLUM");
+    env.insert("LUM_EXTRA_PORTS", port);
+    QProcess lum;
+    QVERIFY(startLum(lum, { "-debuglog" }, env));
+    QTRY_VERIFY_WITH_TIMEOUT(logText().contains("Extra serial port:"), startTimeoutMs);
+    stopLum(lum);
+
+    const QString expected = QStringLiteral("Debug: Extra serial port: \"%1\"").arg(port);
+    QVERIFY2(logText().contains(expected), qPrintable(logText()));
+}
+
+void TestStartup::secondRunAppendsToTheLog()
+{
+    QProcess first;
+    QVERIFY(startLum(first, { "-debuglog" }, environment()));
+    QTRY_VERIFY_WITH_TIMEOUT(logText().contains("Number of serial ports:"), startTimeoutMs);
+    stopLum(first);
+    const QString firstRun = logText();
+    QCOMPARE(firstRun.count(bannerWithLog), 1);
+
+    QProcess second;
+    QVERIFY(startLum(second, { "-debuglog" }, environment()));
+    QTRY_COMPARE_WITH_TIMEOUT(logText().count(bannerWithLog), 2, startTimeoutMs);
+    stopLum(second);
+
+    const QString both = logText();
+    QVERIFY(both.startsWith(firstRun));
+    const QStringList added = lines(both.mid(firstRun.size()));
+    QVERIFY(!added.isEmpty());
+    QVERIFY2(added.first().endsWith(bannerWithLog), qPrintable(added.first()));
+}
+
+void TestStartup::missingDisplayIsReportedPlainly()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("Only Linux has no display by default.");
+#endif
+    QProcessEnvironment env = environment();
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    QProcess lum;
+    QVERIFY(startLum(lum, { "-debuglog" }, env));
+    QVERIFY(lum.waitForFinished(startTimeoutMs));
+
+    QCOMPARE(lum.exitStatus(), QProcess::NormalExit);
+    QVERIFY(lum.exitCode() != 0);
+    const QString errorOutput = QString::fromLocal8Bit(lum.readAllStandardError());
+    QVERIFY2(errorOutput.contains("display"), qPrintable(errorOutput));
+    QVERIFY2(errorOutput.contains("xvfb-run -a"), qPrintable(errorOutput));
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
