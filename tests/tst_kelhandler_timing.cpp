@@ -1,3 +1,4 @@
+#include "devicesimulator.h"
 #include "kelhandler.h"
 #include "ptypair.h"
 
@@ -18,6 +19,8 @@ private slots:
 
     void keyCompletesExactlyOnce_data();
     void keyCompletesExactlyOnce();
+    void simulatorAnswerCompletesOnce_data();
+    void simulatorAnswerCompletesOnce();
     void keyDuringExtraWaitDoesNotRestartIt();
     void unsolicitedBurstsCompleteOneEach();
     void readWithoutBytesCompletesAtOnce();
@@ -125,6 +128,58 @@ void TestKelHandlerTiming::keyCompletesExactlyOnce()
     QVERIFY(!completed.wait(1500));
     QCOMPARE(completed.count(), 1);
     QCOMPARE(capturedMessages.count(extraWaitMessage), extraWaits);
+}
+
+void TestKelHandlerTiming::simulatorAnswerCompletesOnce_data()
+{
+    QTest::addColumn<int>("keyTime");
+    QTest::addColumn<int>("answerDelay");
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<int>("earliestMs");
+    QTest::addColumn<int>("latestMs");
+    QTest::addColumn<int>("extraWaits");
+
+    QTest::newRow("prompt answer") << 50 << 0 << false << 40 << 800 << 0;
+    QTest::newRow("answer 300 ms late") << 50 << 300 << false << 900 << 2000 << 1;
+    QTest::newRow("silent device, key time 500") << 500 << 0 << true << 1400 << 2600 << 1;
+}
+
+// The same rules against the project's device simulator, which answers with
+// whole screens of its demo menu.
+void TestKelHandlerTiming::simulatorAnswerCompletesOnce()
+{
+    QFETCH(int, keyTime);
+    QFETCH(int, answerDelay);
+    QFETCH(bool, silent);
+    QFETCH(int, earliestMs);
+    QFETCH(int, latestMs);
+    QFETCH(int, extraWaits);
+
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.start(&error), qPrintable(error));
+    device.setAnswerDelay(answerDelay);
+    if (silent)
+        device.setSilentAfterKeys(0);
+    KelHandler handler;
+    QVERIFY2(handler.openSerialPortByName(device.portPath()), qPrintable(handler.lastErrorString()));
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    QSignalSpy keys(&device, &DeviceSimulator::keyReceived);
+
+    QElapsedTimer clock;
+    clock.start();
+    handler.sendCharTimer(char(27), keyTime);
+    QVERIFY(completed.wait(5000));
+    const qint64 completedAt = clock.elapsed();
+    QVERIFY2(completedAt >= earliestMs && completedAt <= latestMs,
+             qPrintable(QStringLiteral("completed after %1 ms").arg(completedAt)));
+    QCOMPARE(capturedMessages.count(extraWaitMessage), extraWaits);
+    QCOMPARE(keys.count(), 1);
+    if (!silent)
+        QCOMPARE(handler.displayLines().split('\n').first().trimmed(), device.screen().value(0).trimmed());
+
+    QVERIFY(!completed.wait(1500));
+    QCOMPARE(completed.count(), 1);
 }
 
 void TestKelHandlerTiming::keyDuringExtraWaitDoesNotRestartIt()

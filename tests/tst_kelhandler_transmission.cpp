@@ -1,3 +1,4 @@
+#include "devicesimulator.h"
 #include "kelhandler.h"
 #include "ptypair.h"
 
@@ -16,6 +17,7 @@ private slots:
 
     void keyReachesDeviceAsOneByte_data();
     void keyReachesDeviceAsOneByte();
+    void keysReachTheSimulatorInOrder();
     void sendStringWritesIso8859Bytes_data();
     void sendStringWritesIso8859Bytes();
     void closedPortSendsAndLogsNothing_data();
@@ -25,6 +27,7 @@ private slots:
     void openSelectedPortUsesTheList();
     void failedOpenKeepsPortErrorUntilReplaced();
     void lostLineClosesThePort();
+    void simulatorDroppingTheLineClosesThePort();
 
 private:
     QStringList debugLines(const QString &prefix) const;
@@ -111,6 +114,26 @@ void TestKelHandlerTransmission::keyReachesDeviceAsOneByte()
     QCOMPARE(debugLines("PRG TASTE:"), QStringList { logLine });
     // Exactly one byte: nothing follows the key.
     QCOMPARE(receiveNothingOnDevice(device), QByteArray());
+}
+
+void TestKelHandlerTransmission::keysReachTheSimulatorInOrder()
+{
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.start(&error), qPrintable(error));
+    KelHandler handler;
+    QVERIFY2(handler.openSerialPortByName(device.portPath()), qPrintable(handler.lastErrorString()));
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+
+    // One key per completed screen, as the robot sends them.
+    const QByteArray keys("\x1b+\r0579+\x1b", 8);
+    for (const char key : keys) {
+        const int before = completed.count();
+        handler.sendChar(key);
+        QTRY_VERIFY_WITH_TIMEOUT(completed.count() > before, 5000);
+    }
+    QCOMPARE(device.receivedKeys(), keys);
+    QCOMPARE(debugLines("PRG TASTE:").size(), keys.size());
 }
 
 void TestKelHandlerTransmission::sendStringWritesIso8859Bytes_data()
@@ -270,6 +293,23 @@ void TestKelHandlerTransmission::lostLineClosesThePort()
     capturedMessages.clear();
     handler.sendChar('+');
     QVERIFY(debugLines("PRG TASTE:").isEmpty());
+}
+
+void TestKelHandlerTransmission::simulatorDroppingTheLineClosesThePort()
+{
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.start(&error), qPrintable(error));
+    device.setDropAfterKeys(1);
+    KelHandler handler;
+    QVERIFY2(handler.openSerialPortByName(device.portPath()), qPrintable(handler.lastErrorString()));
+    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
+
+    handler.sendChar(char(27));
+    QTRY_VERIFY_WITH_TIMEOUT(!handler.terminalIsReady(), 10000);
+    QCOMPARE(ready.count(), 1);
+    QVERIFY(!handler.lastErrorString().isEmpty());
+    QVERIFY(capturedMessages.filter("KELHANDLER: connection lost:").size() == 1);
 }
 
 QTEST_GUILESS_MAIN(TestKelHandlerTransmission)
