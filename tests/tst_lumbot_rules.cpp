@@ -1,0 +1,838 @@
+// The menu robot's rules, one screen at a time: a scripted device on a real
+// pseudo-terminal answers every step of the robot with the next screen of its
+// script, the robot reads it through the real terminal link, and the tests
+// check the keys that arrive on the wire, the robot's state and the tree.
+
+#include <QDomElement>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "deviceprofile.h"
+#include "kelhandler.h"
+#include "lumbot.h"
+#include "menuscreen.h"
+#include "scripteddevice.h"
+
+namespace {
+
+const QByteArray esc("\x1b");
+const QByteArray ok("\r");
+const QByteArray plus("+");
+
+// The link mirrors 32 cells a line; the robot gets them padded with blanks.
+QString displayLinesOf(const QString &line1, const QString &line2)
+{
+    return line1.leftJustified(32, QLatin1Char(' '), true) + QLatin1Char('\n')
+        + line2.leftJustified(32, QLatin1Char(' '), true);
+}
+
+const int jobTimeoutMs = 30000;
+
+const QString programmingLine1 = QStringLiteral("Programmierung");
+const QString programmingLine2 = QStringLiteral("beenden?");
+const QString identifier = QStringLiteral("LUM 3000 V2.1");
+const QString configure = QStringLiteral("konfigurieren?");
+
+const QString jumperWarning = QStringLiteral(
+    "Hinweis: Bitte zum Abschluss \"Programmierung beenden\" wählen und den Jumper zurücksetzen!");
+
+// Robot, link, profile and device wired as the window wires them.
+struct Rig {
+    ScriptedDevice device;
+    KelHandler link;
+    DeviceProfile profile;
+    LumBot bot;
+
+    bool connectAll()
+    {
+        if (!device.isOpen() || !link.openSerialPortByName(device.slavePath()))
+            return false;
+        bot.setKelHandler(&link);
+        bot.setProfile(&profile);
+        return true;
+    }
+
+    // The base menu of a device in programming mode, found after one repeat,
+    // then the identification screen the '+' leads to.
+    void queueBaseMenuAndIdentifier()
+    {
+        device.queue(programmingLine1, programmingLine2);
+        device.queue(programmingLine1, programmingLine2);
+        device.queue(identifier, configure);
+    }
+
+    QList<QByteArray> burstKeys() const
+    {
+        QList<QByteArray> keys;
+        for (const ScriptedDevice::Burst &burst : device.bursts())
+            keys.append(burst.keys);
+        return keys;
+    }
+
+    bool loadProfile(const QString &menuTreeXml)
+    {
+        if (!m_dir.isValid())
+            return false;
+        const QString path = m_dir.filePath(QStringLiteral("profile.lumc"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        file.write(QStringLiteral("<deviceProfile version=\"1.0\"><menuTree>%1</menuTree></deviceProfile>")
+                       .arg(menuTreeXml).toUtf8());
+        file.close();
+        return profile.load(path);
+    }
+
+    QDomElement menuTree() const
+    {
+        return profile.document().documentElement().firstChildElement(QStringLiteral("menuTree"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QDomElement childByText(const QDomElement &parent, const QString &text)
+{
+    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        if (e.attribute(QStringLiteral("text")) == text)
+            return e;
+    }
+    return QDomElement();
+}
+
+QStringList childTextsOf(const QDomElement &parent)
+{
+    QStringList texts;
+    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+        texts.append(e.attribute(QStringLiteral("text")));
+    return texts;
+}
+
+QList<QByteArray> keyList(std::initializer_list<QByteArray> keys)
+{
+    return QList<QByteArray>(keys);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<QByteArray>)
+
+class TestLumBotRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void screenReading_classifiesAndNamesEntry_data();
+    void screenReading_classifiesAndNamesEntry();
+    void readOut_recordsScreenAsItsKindAndName_data();
+    void readOut_recordsScreenAsItsKindAndName();
+
+    void baseMenuSearch_countsEscapesBeforeComparing_data();
+    void baseMenuSearch_countsEscapesBeforeComparing();
+    void baseMenuSearch_answersFirstScreenWithEscEvenWhenUnchanged();
+    void baseMenu_keyAndWarningDependOnProgrammingMode_data();
+    void baseMenu_keyAndWarningDependOnProgrammingMode();
+
+    void readOut_learnsSettingKindByOpeningIt_data();
+    void readOut_learnsSettingKindByOpeningIt();
+    void readOut_wayBackAfterLeavingLevel_data();
+    void readOut_wayBackAfterLeavingLevel();
+    void readOut_dotsOnlyOptionScreenWaitsWithoutKey();
+
+    void transfer_visitsMarkedSettingsAcrossSectionsInOrder_data();
+    void transfer_visitsMarkedSettingsAcrossSectionsInOrder();
+    void transfer_endsAtOnceWithoutKeyWhenNothingTransferable_data();
+    void transfer_endsAtOnceWithoutKeyWhenNothingTransferable();
+
+    void start_withoutLinkOrProfileDoesNothing_data();
+    void start_withoutLinkOrProfileDoesNothing();
+    void setKelHandler_againProcessesEachScreenOnce_data();
+    void setKelHandler_againProcessesEachScreenOnce();
+    void linkLost_stopsJob_data();
+    void linkLost_stopsJob();
+};
+
+void TestLumBotRules::initTestCase()
+{
+    qRegisterMetaType<KelHandler *>();
+}
+
+// ------------------------------------------------------------ screen reading
+
+void TestLumBotRules::screenReading_classifiesAndNamesEntry_data()
+{
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<QString>("line2");
+    QTest::addColumn<int>("cursorRow");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("colon on first line, cursor on first row: setting")
+        << "Zeit:" << "12:00" << 0 << 0 << "setting" << "Zeit" << "12:00";
+    QTest::newRow("every colon leaves a setting's name")
+        << "A:B:" << "x" << 0 << 1 << "setting" << "AB" << "x";
+    QTest::newRow("no-entry marker gives an empty value")
+        << "Rufnummer:" << "<KEIN EINTRAG!>" << 0 << 1 << "setting" << "Rufnummer" << "";
+    QTest::newRow("no-entry marker is removed inside a value")
+        << "Name:" << "ab<KEIN EINTRAG!>" << 0 << 2 << "setting" << "Name" << "ab";
+    QTest::newRow("cursor on second row: option named by second line")
+        << "Sprache:" << "Deutsch" << 1 << 1 << "option" << "Deutsch" << "Deutsch";
+    QTest::newRow("option keeps the no-entry marker")
+        << "Rufnummer:" << "<KEIN EINTRAG!>" << 1 << 1 << "option" << "<KEIN EINTRAG!>" << "<KEIN EINTRAG!>";
+    QTest::newRow("empty input line: nameless option")
+        << "Rufnummer:" << "" << 1 << 1 << "option" << "" << "";
+    QTest::newRow("SIM-Entsperren question is a setting")
+        << "SIM-Entsperren?" << "Nein" << 0 << 1 << "setting" << "SIM-Entsperren" << "Nein";
+    QTest::newRow("SIM-Entsperren open is an option")
+        << "SIM-Entsperren?" << "Ja" << 1 << 1 << "option" << "Ja" << "Ja";
+    QTest::newRow("alarm over loudspeaker channel")
+        << "ALARM 1:" << "VERWENDET LSP1" << 0 << 1 << "setting" << "ALARM 1 LSP" << "VERWENDET LSP1";
+    QTest::newRow("alarm over microphone channel")
+        << "ALARM 2:" << "VERWENDET MIC2" << 0 << 1 << "setting" << "ALARM 2 MIC" << "VERWENDET MIC2";
+    QTest::newRow("alarm over another value keeps its name")
+        << "ALARM 2:" << "AUS" << 0 << 1 << "setting" << "ALARM 2" << "AUS";
+    QTest::newRow("two-digit alarm is not rewritten")
+        << "ALARM 12:" << "VERWENDET LSP1" << 0 << 1 << "setting" << "ALARM 12" << "VERWENDET LSP1";
+    QTest::newRow("leading blank is trimmed before the alarm rewrite")
+        << " ALARM 2:" << "VERWENDET MIC2" << 0 << 1 << "setting" << "ALARM 2 MIC" << "VERWENDET MIC2";
+    QTest::newRow("channel text must be the whole line")
+        << "ALARM 2:" << "VERWENDET MIC2X" << 0 << 1 << "setting" << "ALARM 2" << "VERWENDET MIC2X";
+    QTest::newRow("alarm heading must be the whole line")
+        << "XALARM 2:" << "VERWENDET MIC2" << 0 << 1 << "setting" << "XALARM 2" << "VERWENDET MIC2";
+    QTest::newRow("colon wins over question mark")
+        << "Frage?:" << "Ja" << 0 << 1 << "setting" << "Frage?" << "Ja";
+    QTest::newRow("section at level 0 is named by its first line")
+        << "Notruf" << "Einstellungen?" << 0 << 0 << "section" << "Notruf" << "Einstellungen?";
+    QTest::newRow("section deeper is named by its question")
+        << "Notruf" << "Einstellungen?" << 0 << 2 << "section" << "Einstellungen" << "Einstellungen?";
+    QTest::newRow("question on first line, deeper, joins both lines")
+        << "Rufe?" << "alle" << 0 << 1 << "section" << "Rufe alle" << "alle";
+    QTest::newRow("question on first line, empty second line")
+        << "Notruf?" << "" << 0 << 1 << "section" << "Notruf" << "";
+    QTest::newRow("info deeper joins both lines")
+        << "Status" << "Bereit" << 0 << 1 << "info" << "Status Bereit" << "Bereit";
+    QTest::newRow("info at level 0 is its first line")
+        << "Status" << "Bereit" << 0 << 0 << "info" << "Status" << "Bereit";
+    QTest::newRow("cursor row does not matter without a colon")
+        << "Status" << "Bereit" << 1 << 1 << "info" << "Status Bereit" << "Bereit";
+    QTest::newRow("empty screen is a nameless info")
+        << "" << "" << 0 << 1 << "info" << "" << "";
+    QTest::newRow("text beyond the visible width belongs to the line")
+        << "Notrufeinstellung 2" << "" << 0 << 0 << "info" << "Notrufeinstellung 2" << "";
+}
+
+void TestLumBotRules::screenReading_classifiesAndNamesEntry()
+{
+    QFETCH(QString, line1);
+    QFETCH(QString, line2);
+    QFETCH(int, cursorRow);
+    QFETCH(int, level);
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+
+    const MenuScreen screen = MenuScreen::read(displayLinesOf(line1, line2), cursorRow, level);
+    QCOMPARE(screen.kind, kind);
+    QCOMPARE(screen.name, name);
+    QCOMPARE(screen.value, value);
+}
+
+void TestLumBotRules::readOut_recordsScreenAsItsKindAndName_data()
+{
+    screenReading_classifiesAndNamesEntry_data();
+}
+
+// The same table through the link and the read-out walk: the screen is shown
+// at its level and the element the robot records for it is checked.
+void TestLumBotRules::readOut_recordsScreenAsItsKindAndName()
+{
+    QFETCH(QString, line1);
+    QFETCH(QString, line2);
+    QFETCH(int, cursorRow);
+    QFETCH(int, level);
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    rig.queueBaseMenuAndIdentifier();
+    if (level > 0)
+        rig.device.queue(QStringLiteral("M0?"), QString());
+    for (int l = 1; l < level; ++l)
+        rig.device.queue(QStringLiteral("Menue"), QStringLiteral("M%1?").arg(l));
+    rig.device.queue(line1, line2, cursorRow);
+
+    rig.bot.startDownload();
+    // Start ESC, ESC, '+', OK on "konfigurieren?", one OK per section, and
+    // the key that answers the screen under test.
+    const int bursts = 4 + level + 1;
+    QTRY_VERIFY_WITH_TIMEOUT(rig.device.bursts().size() >= bursts, jobTimeoutMs);
+
+    QDomElement parent = rig.menuTree();
+    for (int l = 0; l < level; ++l)
+        parent = parent.lastChildElement();
+    QVERIFY(!parent.isNull());
+    if (name.isEmpty()) {
+        // Below the top a nameless screen ends the level: ESC, nothing recorded.
+        QVERIFY(level > 0);
+        QCOMPARE(rig.burstKeys().at(bursts - 1), esc);
+        QVERIFY(!parent.hasChildNodes());
+        rig.bot.abort();
+        return;
+    }
+    const QDomElement recorded = parent.lastChildElement();
+    QCOMPARE(recorded.tagName(), kind);
+    QCOMPARE(recorded.attribute(QStringLiteral("text")), name);
+    if (kind == QLatin1String("setting")) {
+        QCOMPARE(recorded.attribute(QStringLiteral("value")), value);
+        QCOMPARE(recorded.attribute(QStringLiteral("active")), QStringLiteral("0"));
+    }
+    rig.bot.abort();
+}
+
+// --------------------------------------------------------- base-menu search
+
+void TestLumBotRules::baseMenuSearch_countsEscapesBeforeComparing_data()
+{
+    QTest::addColumn<QString>("job");
+    QTest::addColumn<int>("distinctScreens");
+    QTest::addColumn<bool>("lastRepeats");
+    QTest::addColumn<int>("expectedEscapes");
+    QTest::addColumn<bool>("expectFound");
+    QTest::addColumn<bool>("expectMessage");
+
+    // The start sends one ESC; the search sends at most ten more.
+    QTest::newRow("restless screens: download fails after eleven ESC")
+        << "download" << 11 << false << 11 << false << true;
+    QTest::newRow("restless screens: upload fails after eleven ESC")
+        << "upload" << 11 << false << 11 << false << true;
+    QTest::newRow("restless screens: init gives up silently")
+        << "init" << 11 << false << 11 << false << false;
+    QTest::newRow("repeat after the tenth ESC still fails the download")
+        << "download" << 10 << true << 11 << false << true;
+    QTest::newRow("repeat after the tenth ESC still ends init silently")
+        << "init" << 10 << true << 11 << false << false;
+    QTest::newRow("repeat after the ninth ESC is the base menu")
+        << "init" << 9 << true << 10 << true << false;
+    QTest::newRow("settled at once")
+        << "download" << 1 << true << 2 << true << false;
+}
+
+void TestLumBotRules::baseMenuSearch_countsEscapesBeforeComparing()
+{
+    QFETCH(QString, job);
+    QFETCH(int, distinctScreens);
+    QFETCH(bool, lastRepeats);
+    QFETCH(int, expectedEscapes);
+    QFETCH(bool, expectFound);
+    QFETCH(bool, expectMessage);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
+    const QString before = rig.bot.lastErrorString();
+
+    for (int i = 1; i <= distinctScreens; ++i)
+        rig.device.queue(QStringLiteral("Menue %1").arg(i), QStringLiteral("Ebene %1").arg(i));
+    if (lastRepeats)
+        rig.device.queue(QStringLiteral("Menue %1").arg(distinctScreens), QStringLiteral("Ebene %1").arg(distinctScreens));
+    rig.device.queue(identifier, configure);
+
+    if (job == QLatin1String("download"))
+        rig.bot.startDownload();
+    else if (job == QLatin1String("upload"))
+        rig.bot.startUpload();
+    else
+        rig.bot.startInit();
+    QVERIFY(rig.bot.isEnabled());
+
+    if (expectFound) {
+        QTRY_COMPARE_WITH_TIMEOUT(rig.bot.deviceIdentifier(), identifier, jobTimeoutMs);
+        // The base menu is answered with ESC (no programming mode).
+        QCOMPARE(rig.device.keys().left(expectedEscapes + 1), QByteArray(expectedEscapes + 1, '\x1b'));
+        QCOMPARE(errors.count(), 0);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.bot.isEnabled(), jobTimeoutMs);
+        QCOMPARE(rig.device.keys(), QByteArray(expectedEscapes, '\x1b'));
+        QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+        QCOMPARE(rig.bot.deviceIdentifier(), QString());
+        QCOMPARE(errors.count(), expectMessage ? 1 : 0);
+        QCOMPARE(rig.bot.lastErrorString(),
+                 expectMessage ? QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!")
+                               : before);
+    }
+    rig.bot.abort();
+}
+
+void TestLumBotRules::baseMenuSearch_answersFirstScreenWithEscEvenWhenUnchanged()
+{
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    // The device already shows its base menu before the start.
+    const QByteArray base = ScriptedDevice::screen(QStringLiteral("Bereit"), QStringLiteral("LUM"));
+    QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
+    rig.device.show(base);
+    QVERIFY(completed.wait(5000));
+
+    rig.device.queue(base);
+    rig.device.queue(base);
+    rig.device.queue(identifier, configure);
+    rig.bot.startInit();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.bot.deviceIdentifier(), identifier, jobTimeoutMs);
+    QCOMPARE(rig.burstKeys(), keyList({esc, esc, esc}));
+    QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+}
+
+void TestLumBotRules::baseMenu_keyAndWarningDependOnProgrammingMode_data()
+{
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<QString>("line2");
+    QTest::addColumn<QByteArray>("baseKey");
+    QTest::addColumn<QString>("warning");
+
+    QTest::newRow("programming mode: plus and jumper warning")
+        << programmingLine1 << programmingLine2 << plus << jumperWarning;
+    QTest::newRow("entry on one line")
+        << "Programmierung beenden" << "" << plus << jumperWarning;
+    QTest::newRow("other base menu: ESC and no warning")
+        << "Bereit" << "LUM 3000" << esc << QString();
+    QTest::newRow("spelling must match exactly")
+        << "programmierung" << "beenden?" << esc << QString();
+}
+
+void TestLumBotRules::baseMenu_keyAndWarningDependOnProgrammingMode()
+{
+    QFETCH(QString, line1);
+    QFETCH(QString, line2);
+    QFETCH(QByteArray, baseKey);
+    QFETCH(QString, warning);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    rig.device.queue(line1, line2);
+    rig.device.queue(line1, line2);
+    rig.device.queue(identifier, configure);
+    rig.bot.startDownload();
+
+    // ESC, ESC, the base-menu key, OK on the identification screen.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.device.bursts().size() >= 4, jobTimeoutMs);
+    QCOMPARE(rig.burstKeys().mid(0, 4), keyList({esc, esc, baseKey, ok}));
+    QCOMPARE(rig.bot.deviceWarning(), warning);
+    QCOMPARE(rig.bot.deviceIdentifier(), identifier);
+    QCOMPARE(rig.bot.mode(), int(LumBot::Download));
+
+    // The base-menu key is sent with the long wait: its answer is not taken
+    // as complete for 500 ms, however fast it comes.
+    const QList<ScriptedDevice::Burst> &bursts = rig.device.bursts();
+    QVERIFY2(bursts.at(3).receivedMs - bursts.at(2).receivedMs >= 450,
+             qPrintable(QStringLiteral("next key after %1 ms").arg(bursts.at(3).receivedMs - bursts.at(2).receivedMs)));
+    rig.bot.abort();
+}
+
+// ------------------------------------------------------------------ read-out
+
+void TestLumBotRules::readOut_learnsSettingKindByOpeningIt_data()
+{
+    QTest::addColumn<QStringList>("afterOk");   // line1|line2|row screens the device shows after OK
+    QTest::addColumn<QList<QByteArray>>("keys"); // keys after the OK that opens the setting
+    QTest::addColumn<QString>("valueType");
+    QTest::addColumn<QStringList>("options");
+
+    QTest::newRow("cursor stays on first row: read-only")
+        << QStringList{"Seriennr:|12345|0"}
+        << keyList({plus}) << "readonly" << QStringList();
+    QTest::newRow("empty input line: number input")
+        << QStringList{"Seriennr:||1", "Seriennr:|12345|0"}
+        << keyList({esc, plus}) << "inputnum" << QStringList();
+    QTest::newRow("options until one repeats: selection")
+        << QStringList{"Seriennr:|An|1", "Seriennr:|Aus|1", "Seriennr:|An|1", "Seriennr:|12345|0"}
+        << keyList({plus, plus, esc, plus}) << "selection" << QStringList{"An", "Aus"};
+}
+
+void TestLumBotRules::readOut_learnsSettingKindByOpeningIt()
+{
+    QFETCH(QStringList, afterOk);
+    QFETCH(QList<QByteArray>, keys);
+    QFETCH(QString, valueType);
+    QFETCH(QStringList, options);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    QSignalSpy rebuilt(&rig.profile, &DeviceProfile::confItemListChanged);
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(QStringLiteral("Seriennr:"), QStringLiteral("12345"));
+    for (const QString &screen : afterOk) {
+        const QStringList parts = screen.split(QLatin1Char('|'));
+        rig.device.queue(parts.at(0), parts.at(1), parts.at(2).toInt());
+    }
+    // The configuration menu holds only this setting: it comes round again.
+    rig.device.queue(QStringLiteral("Seriennr:"), QStringLiteral("12345"));
+    rig.bot.startDownload();
+
+    QTRY_COMPARE_WITH_TIMEOUT(rig.bot.mode(), int(LumBot::Idle), jobTimeoutMs);
+    QCOMPARE(rig.burstKeys(), keyList({esc, esc, plus, ok, ok}) + keys);
+
+    const QDomElement setting = childByText(rig.menuTree(), QStringLiteral("Seriennr"));
+    QCOMPARE(rig.menuTree().childNodes().count(), 1);
+    QCOMPARE(setting.tagName(), QStringLiteral("setting"));
+    QCOMPARE(setting.attribute(QStringLiteral("value")), QStringLiteral("12345"));
+    QCOMPARE(setting.attribute(QStringLiteral("valuetype")), valueType);
+    QCOMPARE(childTextsOf(setting), options);
+    // Finished, not failed: the item list was rebuilt from the tree.
+    QVERIFY(rebuilt.count() >= 1);
+    QCOMPARE(rig.profile.items().size(), 1);
+    QCOMPARE(rig.bot.lastErrorString(), QString());
+}
+
+void TestLumBotRules::readOut_wayBackAfterLeavingLevel_data()
+{
+    QTest::addColumn<QString>("outer");
+    QTest::addColumn<QString>("inner");
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<QString>("line2");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<bool>("searchEnds");
+
+    // Inside section 'outer' (level 1) the section 'inner' was walked and
+    // left with ESC; the device now shows the screen below.
+    QTest::newRow("A,B: setting B ends the search")
+        << "A" << "B" << "B:" << "1" << 0 << plus << true;
+    QTest::newRow("A,B: section B ends the search")
+        << "A" << "B" << "Menue" << "B?" << 0 << plus << true;
+    QTest::newRow("A,B: section A is entered")
+        << "A" << "B" << "Menue" << "A?" << 0 << ok << false;
+    QTest::newRow("A,B: setting A is passed")
+        << "A" << "B" << "A:" << "1" << 0 << plus << false;
+    QTest::newRow("A,B: another section is passed")
+        << "A" << "B" << "Menue" << "C?" << 0 << plus << false;
+    QTest::newRow("B,B: section B is taken for the enclosing one and entered")
+        << "B" << "B" << "Menue" << "B?" << 0 << ok << false;
+    QTest::newRow("B,B: setting B ends the search")
+        << "B" << "B" << "B:" << "1" << 0 << plus << true;
+    QTest::newRow("B,B: info B ends nothing and is passed")
+        << "B" << "B" << "B" << "" << 0 << plus << false;
+}
+
+void TestLumBotRules::readOut_wayBackAfterLeavingLevel()
+{
+    QFETCH(QString, outer);
+    QFETCH(QString, inner);
+    QFETCH(QString, line1);
+    QFETCH(QString, line2);
+    QFETCH(int, row);
+    QFETCH(QByteArray, key);
+    QFETCH(bool, searchEnds);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(outer + QLatin1Char('?'), QString());              // level 0: section outer, OK
+    rig.device.queue(QStringLiteral("Menue"), inner + QLatin1Char('?')); // level 1: section inner, OK
+    rig.device.queue(QStringLiteral("P"), QString());                   // level 2: info P, '+'
+    rig.device.queue(QStringLiteral("P"), QString());                   // P again: ESC
+    rig.device.queue(line1, line2, row);                                 // the screen under test
+    // A new entry of the outer level: recorded only once the search is over.
+    rig.device.queue(QStringLiteral("Z"), QString());
+    rig.bot.startDownload();
+
+    QTRY_VERIFY_WITH_TIMEOUT(rig.device.bursts().size() >= 10, jobTimeoutMs);
+    const QList<QByteArray> keys = rig.burstKeys();
+    QCOMPARE(keys.mid(0, 8), keyList({esc, esc, plus, ok, ok, ok, plus, esc}));
+    QCOMPARE(keys.at(8), key);
+
+    const QDomElement outerSection = childByText(rig.menuTree(), outer);
+    const QDomElement innerSection = childByText(outerSection, inner);
+    QCOMPARE(innerSection.tagName(), QStringLiteral("section"));
+    QCOMPARE(childTextsOf(innerSection), QStringList{"P"});
+    QCOMPARE(childTextsOf(outerSection).contains(QStringLiteral("Z")), searchEnds);
+    // Leaving the inner level recorded nothing for the search screen.
+    QCOMPARE(childTextsOf(outerSection).size(), searchEnds ? 2 : 1);
+    QCOMPARE(keys.at(9), plus);
+    rig.bot.abort();
+}
+
+void TestLumBotRules::readOut_dotsOnlyOptionScreenWaitsWithoutKey()
+{
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(QStringLiteral("Netzsuche?"), QString());
+    // The device is busy: a line of dots on the second row inside a section.
+    rig.device.queue(QStringLiteral("Suche:"), QStringLiteral("....."), 1);
+    rig.bot.startDownload();
+
+    // ESC, ESC, '+', OK (configure), OK (section): then the dots.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.device.bursts().size() >= 5, jobTimeoutMs);
+    const int screensBeforeDots = 4; // the start's ESC is not answered by a step
+    QTRY_VERIFY_WITH_TIMEOUT(completed.count() >= screensBeforeDots + 1, jobTimeoutMs);
+    // Nothing must follow the dots; give a wrong key time to show up.
+    QTest::qWait(400);
+    QCOMPARE(rig.device.keys(), esc + esc + plus + ok + ok);
+    QCOMPARE(rig.bot.mode(), int(LumBot::Download));
+    const QDomElement section = childByText(rig.menuTree(), QStringLiteral("Netzsuche"));
+    QVERIFY(!section.isNull());
+    QVERIFY(!section.hasChildNodes());
+
+    // The device finishes by itself; the robot goes on with that screen.
+    rig.device.show(ScriptedDevice::screen(QStringLiteral("Suche:"), QStringLiteral("Netz.A"), 1));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.device.bursts().size() >= 6, jobTimeoutMs);
+    QCOMPARE(rig.burstKeys().at(5), plus);
+    QCOMPARE(childTextsOf(section), QStringList{"NetzA"});
+    QCOMPARE(section.firstChildElement().tagName(), QStringLiteral("option"));
+    rig.bot.abort();
+}
+
+// ------------------------------------------------------------------ transfer
+
+void TestLumBotRules::transfer_visitsMarkedSettingsAcrossSectionsInOrder_data()
+{
+    QTest::addColumn<QString>("firstSetting");
+
+    QTest::newRow("plain names") << "X";
+    // Right after the first value the screen still shows that setting while
+    // the robot climbs out with ESC; its name must not be taken for the
+    // next section's entry.
+    QTest::newRow("setting left is named like the next section") << "B";
+}
+
+void TestLumBotRules::transfer_visitsMarkedSettingsAcrossSectionsInOrder()
+{
+    QFETCH(QString, firstSetting);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    QVERIFY(rig.loadProfile(QStringLiteral(
+        "<section text=\"A\">"
+        "<setting text=\"%1\" value=\"12\" active=\"1\" valuetype=\"inputnum\"/>"
+        "<setting text=\"W\" value=\"7\" active=\"1\" valuetype=\"readonly\"/>"
+        "<setting text=\"Y\" value=\"Aus\" active=\"0\" valuetype=\"selection\"><option text=\"An\"/><option text=\"Aus\"/></setting>"
+        "</section>"
+        "<section text=\"B\">"
+        "<setting text=\"Z\" value=\"12:30\" active=\"1\" valuetype=\"inputtime_hhmm\"/>"
+        "</section>").arg(firstSetting)));
+
+    QList<QPair<int, int>> progress;
+    connect(&rig.bot, &LumBot::progressChanged, &rig.bot,
+            [&] { progress.append({rig.bot.itemsDone(), rig.bot.itemsTotal()}); });
+    QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
+
+    const QString name1 = firstSetting + QLatin1Char(':');
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(QStringLiteral("A?"), QString());     // '+' from identification
+    rig.device.queue(name1, QStringLiteral("5"));            // OK into A
+    rig.device.queue(name1, QString(), 1);                   // OK opens the setting
+    rig.device.queue(name1, QStringLiteral("12"));           // "12" and OK: verified
+    rig.device.queue(QStringLiteral("B?"), QString());       // ESC and '+' in one step
+    rig.device.queue(QStringLiteral("Z:"), QStringLiteral("08:00")); // OK into B
+    rig.device.queue(QStringLiteral("Z:"), QString(), 1);    // OK opens Z
+    rig.device.queue(QStringLiteral("Z:"), QStringLiteral("12:30")); // "1230" and OK
+    rig.device.queue(programmingLine1, programmingLine2);    // startInit's ESC
+    rig.device.queue(programmingLine1, programmingLine2);
+    rig.device.queue(QStringLiteral("LUM 3000 V2.2"), configure);
+    rig.bot.startUpload();
+
+    QTRY_COMPARE_WITH_TIMEOUT(rig.bot.deviceIdentifier(), QStringLiteral("LUM 3000 V2.2"), jobTimeoutMs);
+    QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(rig.burstKeys(), keyList({esc, esc, plus, plus, ok, ok, QByteArray("12\r"),
+                                       esc + plus, ok, ok, QByteArray("1230\r"),
+                                       esc, esc, plus}));
+    // Counted once the transfer began (the read-only setting is not among
+    // them), one up per verified value, back to 0 by the closing start.
+    QCOMPARE(progress, (QList<QPair<int, int>>{{0, 2}, {1, 2}, {2, 2}, {0, 0}}));
+    // The transfer leaves the marks as they were.
+    QCOMPARE(childByText(childByText(rig.menuTree(), "B"), "Z").attribute("active"), QStringLiteral("1"));
+}
+
+void TestLumBotRules::transfer_endsAtOnceWithoutKeyWhenNothingTransferable_data()
+{
+    QTest::addColumn<QString>("tree");
+
+    QTest::newRow("nothing marked")
+        << "<section text=\"A\"><setting text=\"X\" value=\"1\" active=\"0\" valuetype=\"inputnum\"/></section>";
+    QTest::newRow("only settings that cannot be keyed in are marked")
+        << "<section text=\"A\"><setting text=\"X\" value=\"1\" active=\"1\" valuetype=\"readonly\"/>"
+           "<setting text=\"S\" value=\"1\" active=\"1\" valuetype=\"blocked\"/></section>";
+    QTest::newRow("empty tree") << "";
+}
+
+void TestLumBotRules::transfer_endsAtOnceWithoutKeyWhenNothingTransferable()
+{
+    QFETCH(QString, tree);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    QVERIFY(rig.loadProfile(tree));
+    QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
+    QSignalSpy enabled(&rig.bot, &LumBot::enabledChanged);
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(QStringLiteral("A?"), QString()); // only if a key were sent
+    rig.bot.startUpload();
+
+    QTRY_COMPARE_WITH_TIMEOUT(rig.bot.deviceIdentifier(), identifier, jobTimeoutMs);
+    QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+    QCOMPARE(enabled.count(), 2); // on at the start, off at the end
+    // No key after the identification screen, no return to the base menu.
+    QTest::qWait(400);
+    QCOMPARE(rig.burstKeys(), keyList({esc, esc, plus}));
+    QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(rig.bot.itemsTotal(), 0);
+    QCOMPARE(rig.bot.itemsDone(), 0);
+}
+
+// ------------------------------------------------------------------ wiring
+
+void TestLumBotRules::start_withoutLinkOrProfileDoesNothing_data()
+{
+    QTest::addColumn<bool>("withLink");
+    QTest::addColumn<bool>("withProfile");
+    QTest::addColumn<QString>("job");
+    QTest::addColumn<bool>("runs");
+
+    QTest::newRow("init without link") << false << true << "init" << false;
+    QTest::newRow("download without link") << false << true << "download" << false;
+    QTest::newRow("upload without link") << false << true << "upload" << false;
+    QTest::newRow("download without profile") << true << false << "download" << false;
+    QTest::newRow("upload without profile") << true << false << "upload" << false;
+    QTest::newRow("init needs no profile") << true << false << "init" << true;
+}
+
+void TestLumBotRules::start_withoutLinkOrProfileDoesNothing()
+{
+    QFETCH(bool, withLink);
+    QFETCH(bool, withProfile);
+    QFETCH(QString, job);
+    QFETCH(bool, runs);
+
+    Rig rig;
+    QVERIFY(rig.device.isOpen());
+    QVERIFY(rig.link.openSerialPortByName(rig.device.slavePath()));
+    if (withLink)
+        rig.bot.setKelHandler(&rig.link);
+    if (withProfile)
+        rig.bot.setProfile(&rig.profile);
+    QSignalSpy enabled(&rig.bot, &LumBot::enabledChanged);
+
+    if (job == QLatin1String("download"))
+        rig.bot.startDownload();
+    else if (job == QLatin1String("upload"))
+        rig.bot.startUpload();
+    else
+        rig.bot.startInit();
+
+    QCOMPARE(rig.bot.isEnabled(), runs);
+    QCOMPARE(enabled.count(), runs ? 1 : 0);
+    if (runs) {
+        QTRY_COMPARE_WITH_TIMEOUT(rig.device.keys(), esc, jobTimeoutMs);
+    } else {
+        // A screen arriving now must not wake the robot either.
+        rig.device.show(ScriptedDevice::screen(QStringLiteral("Bereit"), QString()));
+        QTest::qWait(300);
+        QCOMPARE(rig.device.keys(), QByteArray());
+        QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+    }
+    rig.bot.abort();
+}
+
+void TestLumBotRules::setKelHandler_againProcessesEachScreenOnce_data()
+{
+    QTest::addColumn<bool>("viaOtherHandler");
+
+    QTest::newRow("same handler set twice") << false;
+    QTest::newRow("other handler, then this one again") << true;
+}
+
+void TestLumBotRules::setKelHandler_againProcessesEachScreenOnce()
+{
+    QFETCH(bool, viaOtherHandler);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    KelHandler other;
+    QSignalSpy changed(&rig.bot, &LumBot::kelHandlerChanged);
+    if (viaOtherHandler)
+        rig.bot.setKelHandler(&other);
+    rig.bot.setKelHandler(&rig.link);
+    QCOMPARE(changed.count(), viaOtherHandler ? 2 : 1);
+    QCOMPARE(changed.last().at(0).value<KelHandler *>(), &rig.link);
+
+    rig.device.queue(QStringLiteral("Bereit"), QStringLiteral("LUM"));
+    rig.device.queue(QStringLiteral("Bereit"), QStringLiteral("LUM"));
+    rig.device.queue(identifier, configure);
+    rig.bot.startInit();
+    // Were the robot still listening to the other handler, this would be a
+    // step of its own, with a key of its own.
+    emit other.displayCompleted();
+
+    // A screen handled twice would be taken for the base menu at once and
+    // answered with two keys in one step.
+    QTRY_COMPARE_WITH_TIMEOUT(rig.bot.deviceIdentifier(), identifier, jobTimeoutMs);
+    QCOMPARE(rig.burstKeys(), keyList({esc, esc, esc}));
+}
+
+void TestLumBotRules::linkLost_stopsJob_data()
+{
+    QTest::addColumn<QString>("job");
+    QTest::addColumn<int>("burstsBeforeLoss");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("identifierAfter");
+
+    QTest::newRow("during init: silently")
+        << "init" << 1 << QString() << QString();
+    QTest::newRow("during read-out: message, partial tree dropped")
+        << "download" << 5 << "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!" << QString();
+    QTest::newRow("during base search of a read-out")
+        << "download" << 1 << "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!" << QString();
+    QTest::newRow("during transfer: message, identifier kept")
+        << "upload" << 5 << "Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!" << identifier;
+}
+
+void TestLumBotRules::linkLost_stopsJob()
+{
+    QFETCH(QString, job);
+    QFETCH(int, burstsBeforeLoss);
+    QFETCH(QString, message);
+    QFETCH(QString, identifierAfter);
+
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    QVERIFY(rig.loadProfile(QStringLiteral(
+        "<section text=\"A\"><setting text=\"X\" value=\"12\" active=\"1\" valuetype=\"inputnum\"/></section>")));
+    QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(QStringLiteral("A?"), QString());
+    rig.device.queue(QStringLiteral("X:"), QStringLiteral("5"));
+
+    if (job == QLatin1String("download"))
+        rig.bot.startDownload();
+    else if (job == QLatin1String("upload"))
+        rig.bot.startUpload();
+    else
+        rig.bot.startInit();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.device.bursts().size() >= burstsBeforeLoss, jobTimeoutMs);
+    QVERIFY(rig.bot.isEnabled());
+
+    rig.device.hangUp();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.link.terminalIsReady(), jobTimeoutMs);
+    QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+    QCOMPARE(errors.count(), message.isEmpty() ? 0 : 1);
+    QCOMPARE(rig.bot.lastErrorString(), message);
+    QCOMPARE(rig.bot.deviceIdentifier(), identifierAfter);
+    if (job == QLatin1String("download"))
+        QVERIFY(!rig.menuTree().hasChildNodes());
+    else
+        QCOMPARE(childTextsOf(rig.menuTree()), QStringList{"A"});
+}
+
+QTEST_GUILESS_MAIN(TestLumBotRules)
+#include "tst_lumbot_rules.moc"
