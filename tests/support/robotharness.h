@@ -1,0 +1,48 @@
+#ifndef ROBOTHARNESS_H
+#define ROBOTHARNESS_H
+
+#include <QObject>
+#include <QString>
+
+#include "devicesimulator.h"
+#include "deviceprofile.h"
+#include "kelhandler.h"
+#include "lumbot.h"
+
+// A robot wired to a simulated device as the window wires it to a real one:
+// the simulator's pseudo-terminal is opened through the terminal link, the
+// robot listens to the link and writes into its own profile.
+class RobotHarness : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit RobotHarness(QObject *parent = nullptr);
+    ~RobotHarness() override;
+
+    DeviceSimulator &device() { return m_device; }
+    KelHandler &link() { return m_link; }
+    DeviceProfile &profile() { return m_profile; }
+    LumBot &bot() { return m_bot; }
+
+    // Loads the menu into the simulator, starts it and opens its port through
+    // the link. On failure the reason is in `error`.
+    bool startWithMenuFile(const QString &path, QString *error);
+    bool startWithMenuText(const QString &text, QString *error);
+
+    bool isIdle() const { return m_bot.mode() == LumBot::Idle; }
+
+    // Generous limits: the link waits 50 ms after every screen, sanitizer
+    // builds are several times slower.
+    static int readOutTimeoutMs(int expectedScreens = 2000);
+
+private:
+    bool startDevice(QString *error);
+
+    DeviceSimulator m_device;
+    KelHandler m_link;
+    DeviceProfile m_profile;
+    LumBot m_bot;
+};
+
+#endif // ROBOTHARNESS_H
