@@ -297,10 +297,11 @@ bool DeviceProfile::save(const QString &filename)
     LumcFile::write(out, m_document);
     out.flush();
     if (out.status() != QTextStream::Ok) {
+        const QString reason = file.errorString();
         file.cancelWriting();
-        file.commit();
+        file.commit(); // only removes the half-written temporary file
         failFileOperation(tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")
-                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+                              .arg(QDir::toNativeSeparators(path), reason));
         return false;
     }
     if (!file.commit()) {
