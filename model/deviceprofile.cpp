@@ -296,7 +296,11 @@ bool DeviceProfile::save(const QString &filename)
     out.setCodec("UTF-8");
     LumcFile::write(out, m_document);
     out.flush();
-    if (out.status() != QTextStream::Ok) {
+    // The stream already flushes the file; flushing once more is what makes
+    // the file report the system's reason (e.g. a full disk). Without this
+    // check a commit could rename a cut-off file over the old one.
+    const bool flushed = file.flush();
+    if (out.status() != QTextStream::Ok || !flushed) {
         const QString reason = file.errorString();
         file.cancelWriting();
         file.commit(); // only removes the half-written temporary file

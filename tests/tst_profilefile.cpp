@@ -8,6 +8,8 @@
 #include <QUrl>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "confitem.h"
@@ -488,6 +490,7 @@ void TestProfileFile::failedSaveKeepsOldFile_data()
     QTest::newRow("target is a folder") << "folder";
     QTest::newRow("folder does not exist") << "missing folder";
     QTest::newRow("system folder no one may write") << "proc";
+    QTest::newRow("disk full while writing") << "file size limit";
 }
 
 void TestProfileFile::failedSaveKeepsOldFile()
@@ -509,7 +512,7 @@ void TestProfileFile::failedSaveKeepsOldFile()
         QVERIFY(QDir(folder).mkdir(QStringLiteral("ordner.lumc")));
     } else if (situation == QLatin1String("missing folder")) {
         path = folder + QStringLiteral("/gibt-es-nicht/konfig.lumc");
-    } else {
+    } else if (situation == QLatin1String("proc")) {
         path = QStringLiteral("/proc/lum-konfig.lumc");
     }
     const QStringList entriesBefore = folderEntries(folder);
@@ -520,12 +523,27 @@ void TestProfileFile::failedSaveKeepsOldFile()
     const QString textBefore = profile.document().toString();
     QSignalSpy errors(&profile, &DeviceProfile::fileError);
 
-    QVERIFY(!profile.save(path));
+    if (situation == QLatin1String("file size limit")) {
+        // Writes past 64 bytes fail as on a full disk (even for root).
+        rlimit previous {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = previous;
+        limited.rlim_cur = 64;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const bool saved = profile.save(path);
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!saved);
+    } else {
+        QVERIFY(!profile.save(path));
+    }
 
     QCOMPARE(errors.count(), 1);
     const QString prefix = QStringLiteral("Die Datei %1 konnte nicht gespeichert werden:\n").arg(path);
     QVERIFY2(profile.lastErrorString().startsWith(prefix), qPrintable(profile.lastErrorString()));
-    QVERIFY2(profile.lastErrorString().size() > prefix.size(), "the system's reason is missing");
+    const QString reason = profile.lastErrorString().mid(prefix.size());
+    QVERIFY2(!reason.isEmpty() && reason != QLatin1String("Unknown error"), "the system's reason is missing");
     QCOMPARE(readFile(folder + QStringLiteral("/konfig.lumc")), oldContent);
     QCOMPARE(folderEntries(folder), entriesBefore);
     QCOMPARE(profile.items(), itemsBefore);
