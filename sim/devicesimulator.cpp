@@ -21,6 +21,9 @@ namespace {
 // One byte on a 9600-baud line with start and stop bit: 10 bits.
 const qint64 ByteTimeUs = 1042;
 const int RetryWriteMs = 5;
+// A dropped line goes this long after the last answer has left, so that the
+// program on the line has read it before the hangup discards what is unread.
+const int DropAfterAnswerMs = 150;
 
 qint64 monotonicMs()
 {
@@ -115,7 +118,8 @@ void DeviceSimulator::Private::handleKey(char key, qint64 nowMs)
     receivedKeys.append(key);
     records.append({ key, nowMs, lastAnswerByteMs });
     emit q->keyReceived(key);
-    if (silentAfterKeys >= 0 && keyCount > silentAfterKeys) {
+    const bool dropping = dropAfterKeys >= 0 && keyCount > dropAfterKeys;
+    if (dropping || (silentAfterKeys >= 0 && keyCount > silentAfterKeys)) {
         if (logging)
             qInfo().noquote() << "key" << int(uchar(key)) << "(silent)";
         checkDrop();
@@ -207,7 +211,7 @@ void DeviceSimulator::Private::checkDrop()
         return;
     if (!dropPending) {
         dropPending = true;
-        QTimer::singleShot(0, q, [this] { dropLine(); });
+        QTimer::singleShot(DropAfterAnswerMs, q, [this] { dropLine(); });
     }
 }
 

@@ -48,14 +48,22 @@ const QStringList blockedSettingNames = {
     QStringLiteral("Ausgang PICTO"), QStringLiteral("Status XIN"),
 };
 
-const QStringList selectionNames = {
-    QStringLiteral("Sprache"), QStringLiteral("Lautstärke"), QStringLiteral("Wahlverfahren"),
-    QStringLiteral("Rückruf"), QStringLiteral("Notrufende"), QStringLiteral("Quittierton"),
-    QStringLiteral("Betriebsart"), QStringLiteral("Alarmeingang"), QStringLiteral("Filter"),
-    QStringLiteral("Modus"), QStringLiteral("Kontrast"), QStringLiteral("Relais 1"),
-    QStringLiteral("Relais 2"), QStringLiteral("Testalarm-Intervall"), QStringLiteral("Timerstoerung"),
-    QStringLiteral("Alarmfilter"), QStringLiteral("Notlicht"), QStringLiteral("Eingang 1"),
+// Selection names with the option list that suits them (an index into
+// optionPools).
+const QVector<QPair<QString, int>> selections = {
+    { QStringLiteral("Sprache"), 3 }, { QStringLiteral("Lautstärke"), 2 },
+    { QStringLiteral("Wahlverfahren"), 1 }, { QStringLiteral("Rückruf"), 0 },
+    { QStringLiteral("Notrufende"), 9 }, { QStringLiteral("Quittierton"), 0 },
+    { QStringLiteral("Betriebsart"), 10 }, { QStringLiteral("Alarmeingang"), 6 },
+    { QStringLiteral("Filter"), 5 }, { QStringLiteral("Modus"), 4 },
+    { QStringLiteral("Kontrast"), 2 }, { QStringLiteral("Relais 1"), 8 },
+    { QStringLiteral("Relais 2"), 8 }, { QStringLiteral("Testalarm-Intervall"), 7 },
+    { QStringLiteral("Timerstoerung"), 0 }, { QStringLiteral("Alarmfilter"), 5 },
+    { QStringLiteral("Notlicht"), 0 }, { QStringLiteral("Eingang 1"), 6 },
+    { QStringLiteral("Netzbetreiber"), 11 }, { QStringLiteral("Netzauswahl"), 4 },
+    { QStringLiteral("Ausgang PICTO"), 8 }, { QStringLiteral("Status XIN"), 6 },
 };
+
 
 const QStringList inputNames = {
     QStringLiteral("Rufnummer 1"), QStringLiteral("Rufnummer 2"), QStringLiteral("Rufnummer 3"),
@@ -80,6 +88,9 @@ const QVector<QStringList> optionPools = {
     { QStringLiteral("Öffner"), QStringLiteral("Schließer") },
     { QStringLiteral("1 Tag"), QStringLiteral("3 Tage"), QStringLiteral("7 Tage"), QStringLiteral("30 Tage") },
     { QStringLiteral("Notruf aktiv"), QStringLiteral("Stoerung"), QStringLiteral("Sprechen"), QStringLiteral("Aus") },
+    { QStringLiteral("Gegenstelle"), QStringLiteral("Zeitablauf"), QStringLiteral("Taste 0") },
+    { QStringLiteral("Normal"), QStringLiteral("Service"), QStringLiteral("Test") },
+    { QStringLiteral("Automatisch"), QStringLiteral("Telekom"), QStringLiteral("Vodafone"), QStringLiteral("O2") },
 };
 
 const QVector<QPair<QString, QString>> infoScreens = {
@@ -113,7 +124,8 @@ private:
     int addSection(int list, const QString &name);
     void addSomewhere(const Item &item, bool needsSectionList = false);
     void addRandomEntry(int list);
-    Item randomSelection(const QString &name);
+    Item randomSelection(const QString &name, int pool = -1);
+    Item randomBlockedSetting();
     Item randomInput(const QString &name);
     QString randomDigits(int length);
     QString randomTime();
@@ -200,18 +212,43 @@ QString Generator::randomDate()
         .arg(1 + pick(12), 2, 10, QLatin1Char('0')).arg(20 + pick(10), 2, 10, QLatin1Char('0'));
 }
 
-Item Generator::randomSelection(const QString &name)
+Item Generator::randomSelection(const QString &name, int pool)
 {
     Item item;
     item.keyword = QStringLiteral("selection");
     item.name = name;
-    const QStringList &pool = pickFrom(optionPools);
+    if (pool < 0) {
+        pool = pick(optionPools.size());
+        for (const auto &known : selections) {
+            if (known.first == name)
+                pool = known.second;
+        }
+    }
+    const QStringList &options = optionPools.at(pool);
     // Any run of two or more options of the pool, in the pool's order.
-    const int count = 2 + pick(pool.size() - 1);
-    const int first = pick(pool.size() - count + 1);
-    item.options = pool.mid(first, count);
+    const int count = 2 + pick(options.size() - 1);
+    const int first = pick(options.size() - count + 1);
+    item.options = options.mid(first, count);
     item.value = chance(8) ? QString() : item.options.at(pick(item.options.size()));
     return item;
+}
+
+Item Generator::randomBlockedSetting()
+{
+    const QString name = pickName(blockedSettingNames);
+    if (name == QLatin1String("Service-Center")) {
+        Item item = randomInput(name);
+        item.value = QStringLiteral("+49") + randomDigits(10);
+        return item;
+    }
+    if (name == QLatin1String("Status XIN")) {
+        Item item;
+        item.keyword = QStringLiteral("readonly");
+        item.name = name;
+        item.value = chance(50) ? QStringLiteral("offen") : QStringLiteral("geschlossen");
+        return item;
+    }
+    return randomSelection(name);
 }
 
 Item Generator::randomInput(const QString &name)
@@ -228,7 +265,7 @@ void Generator::addRandomEntry(int list)
     const int roll = pick(100);
     Item item;
     if (roll < 35) {
-        item = randomSelection(pickName(selectionNames));
+        item = randomSelection(pickFrom(selections).first);
     } else if (roll < 60) {
         item = randomInput(pickName(inputNames));
     } else if (roll < 72) {
@@ -245,7 +282,7 @@ void Generator::addRandomEntry(int list)
         item.name = chance(50) ? QStringLiteral("Timerzeit") : QStringLiteral("Timerzeit %1").arg(1 + pick(3));
         item.value = randomTime();
     } else {
-        item = randomSelection(pickName(blockedSettingNames));
+        item = randomBlockedSetting();
     }
     if (!add(list, item)) {
         // Same name already in this list: number it.
@@ -313,8 +350,8 @@ QString Generator::run()
     item = randomInput(pickName(inputNames));
     item.value.clear();
     addSomewhere(item);
-    addSomewhere(randomSelection(pickName(blockedSettingNames)));
-    addSomewhere(randomSelection(pickName(selectionNames)));
+    addSomewhere(randomBlockedSetting());
+    addSomewhere(randomSelection(pickFrom(selections).first));
     item.keyword = QStringLiteral("readonly");
     item.name = pickName(readOnlyNames);
     item.value = randomDigits(6);
@@ -326,7 +363,10 @@ QString Generator::run()
     addSomewhere(item);
 
     // A blocked section, which the device opens like any other.
-    const int blocked = addSection(pick(sectionLists), pickName(blockedSectionNames));
+    int blockedParent = pick(sectionLists);
+    while (m_lists.at(blockedParent).depth + 1 >= deepest)
+        blockedParent = pick(sectionLists);
+    const int blocked = addSection(blockedParent, pickName(blockedSectionNames));
     if (blocked >= 0) {
         item.keyword = QStringLiteral("info");
         item.name = QStringLiteral("Achtung");

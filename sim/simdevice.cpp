@@ -248,7 +248,7 @@ void SimDevice::pressInInput(char key)
         m_input.chop(1);
         break;
     case KeyOk: {
-        m_keyedInputs.insert(pathKey(currentPath()), m_input);
+        m_keyedInputs.insert(pathKey(currentPath()), m_input.isNull() ? QStringLiteral("") : m_input);
         bool accepted = false;
         const QString stored = storedFormOfInput(node, &accepted);
         if (accepted)

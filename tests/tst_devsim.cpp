@@ -1,0 +1,830 @@
+// The device simulator driven over its pseudo-terminal by a plain file
+// descriptor, the way a serial program sees it: key bytes in, display bytes
+// out.
+
+#include "devicesimulator.h"
+#include "menugenerator.h"
+#include "simmenu.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const char Ok = 13;
+const char Esc = 27;
+
+// A program on the port: opens the symlink raw and collects what the device
+// sends until the line has been quiet for a while.
+class PortClient
+{
+public:
+    ~PortClient() { close(); }
+
+    bool open(const QString &path)
+    {
+        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (m_fd < 0)
+            return false;
+        termios settings;
+        tcgetattr(m_fd, &settings);
+        cfmakeraw(&settings);
+        tcsetattr(m_fd, TCSANOW, &settings);
+        m_hungUp = false;
+        return true;
+    }
+
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+    bool isHungUp() const { return m_hungUp; }
+
+    void send(const QByteArray &keys)
+    {
+        QCOMPARE(::write(m_fd, keys.constData(), size_t(keys.size())), ssize_t(keys.size()));
+    }
+
+    // Waits up to timeoutMs for the first byte, then until quietMs pass
+    // without one (or the line hangs up).
+    QByteArray collect(int quietMs = 120, int timeoutMs = 3000)
+    {
+        QByteArray received;
+        QEventLoop loop;
+        QSocketNotifier notifier(m_fd, QSocketNotifier::Read);
+        QTimer quiet;
+        quiet.setSingleShot(true);
+        QTimer overall;
+        overall.setSingleShot(true);
+        QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&overall, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
+            char buffer[512];
+            for (;;) {
+                const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+                if (n > 0) {
+                    received.append(buffer, int(n));
+                    continue;
+                }
+                if (n < 0 && errno == EAGAIN)
+                    break;
+                m_hungUp = true;
+                notifier.setEnabled(false);
+                loop.quit();
+                return;
+            }
+            quiet.start(quietMs);
+        });
+        overall.start(timeoutMs);
+        loop.exec();
+        return received;
+    }
+
+    QByteArray press(const QByteArray &keys, int quietMs = 40)
+    {
+        send(keys);
+        return collect(quietMs);
+    }
+
+private:
+    int m_fd = -1;
+    bool m_hungUp = false;
+};
+
+// The display as the device's bytes leave it: clear, home, row toggle,
+// carriage return, ISO 8859-1 characters.
+struct Display
+{
+    QString lines[2];
+    int row = 0;
+    int column = 0;
+
+    void feed(const QByteArray &bytes)
+    {
+        for (const char byte : bytes) {
+            switch (byte) {
+            case '\x0c': lines[0].clear(); lines[1].clear(); row = 0; column = 0; break;
+            case '\x11': row = 0; column = 0; break;
+            case '\n': row = 1 - row; break;
+            case '\r': column = 0; break;
+            default:
+                if (column < 32) {
+                    QString &line = lines[row];
+                    line = line.leftJustified(column, QLatin1Char(' '));
+                    line.replace(column, 1, QChar(QLatin1Char(byte)));
+                    ++column;
+                }
+            }
+        }
+    }
+};
+
+const char *testMenu = R"(# a small device for the rules
+device ORV-TEST V1.00
+
+section Einstellungen
+    selection Sprache = Deutsch
+        options: Deutsch | English | Français
+    input Rufnummer 1 = 0800123
+    input Rufnummer 2
+    time Timerzeit Test = 08:00
+    clock Uhrzeit = 12:00
+    date Datum = 01.01.26
+    readonly ALARM 1 = VERWENDET LSP1
+    readonly ALARM 1 = VERWENDET MIC1
+    section Notruf
+        selection Notrufende = Taste
+            options: Taste | Zeit
+        info Status / Bereit
+    input SIM-Entsperren
+        line1: SIM-Entsperren?
+selection Betriebsart = Normal
+    options: Normal | Service
+info Wartung / fällig
+)";
+
+int countOf(const QByteArray &bytes, char byte)
+{
+    return int(std::count(bytes.begin(), bytes.end(), byte));
+}
+
+} // namespace
+
+class TestDeviceSimulator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void keysLeadToScreens_data();
+    void keysLeadToScreens();
+    void confirmedValuesAreStored_data();
+    void confirmedValuesAreStored();
+    void answerBytesHaveTheDisplayForm();
+    void everyKeyGetsOneAnswer();
+    void alteredValueIsStoredAndShown_data();
+    void alteredValueIsStoredAndShown();
+    void hiddenOptionIsNotOffered();
+    void restlessBaseMenuNeverSettles();
+    void dropAfterKeysHangsUpTheLine();
+    void silentAfterKeysAnswersNoMore();
+    void answerDelayHoldsBackTheAnswer();
+    void pacedOutputTakesLineTime();
+    void byteGapSpreadsTheAnswer();
+    void noiseAndRawBytesArriveUnasked();
+    void keyRecordsTellWhenTheLastAnswerEnded();
+    void reconnectedPortGetsNoStaleOutput();
+    void restartAfterDropKeepsMenuState();
+
+    void menuFileErrorsNameTheLine_data();
+    void menuFileErrorsNameTheLine();
+    void namesAreTakenAsAReaderOfTheScreenTakesThem_data();
+    void namesAreTakenAsAReaderOfTheScreenTakesThem();
+    void demoMenuIsComplete();
+
+    void generatorRepeatsForTheSameSeed();
+    void generatedMenusAreReadable_data();
+    void generatedMenusAreReadable();
+
+    void executablePublishesAndRemovesTheLink();
+
+private:
+    bool startDevice(DeviceSimulator *sim, PortClient *client, const QString &menu = QString::fromUtf8(testMenu));
+    Display pressAll(PortClient *client, const QByteArray &keys);
+};
+
+bool TestDeviceSimulator::startDevice(DeviceSimulator *sim, PortClient *client, const QString &menu)
+{
+    QString error;
+    if (!sim->loadMenuText(menu, &error)) {
+        qWarning() << error;
+        return false;
+    }
+    if (!sim->start(&error)) {
+        qWarning() << error;
+        return false;
+    }
+    return client->open(sim->portPath());
+}
+
+Display TestDeviceSimulator::pressAll(PortClient *client, const QByteArray &keys)
+{
+    Display display;
+    for (const char key : keys)
+        display.feed(client->press(QByteArray(1, key)));
+    return display;
+}
+
+void TestDeviceSimulator::keysLeadToScreens_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QString>("line1");
+    QTest::addColumn<QString>("line2");
+    QTest::addColumn<int>("row");
+
+    const QByteArray enter = QByteArray("+") + Ok; // identification, then OK
+    QTest::newRow("ESC at the base menu stays on Programmierung beenden")
+        << QByteArray(3, Esc) << "Programmierung" << "beenden?" << 0;
+    QTest::newRow("+ from the base menu shows the identification")
+        << (QByteArray(1, Esc) + '+') << "ORV-TEST V1.00" << "konfigurieren?" << 0;
+    QTest::newRow("OK on the identification shows the first entry")
+        << enter << "Einstellungen" << "bearbeiten?" << 0;
+    QTest::newRow("+ through the top list reaches the last entry")
+        << (enter + "++") << "Wartung" << QString::fromUtf8("fällig") << 0;
+    QTest::newRow("top list wraps to Programmierung beenden")
+        << (enter + "+++") << "Programmierung" << "beenden?" << 0;
+    QTest::newRow("top list wraps on to the identification")
+        << (enter + "++++") << "ORV-TEST V1.00" << "konfigurieren?" << 0;
+    QTest::newRow("- steps back from the first entry to the identification")
+        << (enter + "-") << "ORV-TEST V1.00" << "konfigurieren?" << 0;
+    QTest::newRow("ESC on a top-level entry returns to Programmierung beenden")
+        << (enter + "+" + Esc) << "Programmierung" << "beenden?" << 0;
+    QTest::newRow("OK on Programmierung beenden keeps it")
+        << (QByteArray(1, Esc) + Ok) << "Programmierung" << "beenden?" << 0;
+    QTest::newRow("OK on a section shows its first entry")
+        << (enter + Ok) << "Sprache:" << "Deutsch" << 0;
+    QTest::newRow("a section deeper down names its list over its own name")
+        << (enter + Ok + "++++++++") << "Einstellungen" << "Notruf?" << 0;
+    QTest::newRow("ESC from a section shows the section that was left")
+        << (enter + Ok + "++++++++" + Ok + Esc) << "Einstellungen" << "Notruf?" << 0;
+    QTest::newRow("a list wraps to its first entry")
+        << (enter + Ok + "++++++++" + Ok + "++") << "Notrufende:" << "Taste" << 0;
+    QTest::newRow("an opened selection shows the current value on row 1")
+        << (enter + Ok + Ok) << "Sprache:" << "Deutsch" << 1;
+    QTest::newRow("+ steps through the options")
+        << (enter + Ok + Ok + "++") << "Sprache:" << QString::fromUtf8("Français") << 1;
+    QTest::newRow("options wrap")
+        << (enter + Ok + Ok + "+++") << "Sprache:" << "Deutsch" << 1;
+    QTest::newRow("OK confirms the option shown")
+        << (enter + Ok + Ok + "+" + Ok) << "Sprache:" << "English" << 0;
+    QTest::newRow("ESC leaves a selection unchanged")
+        << (enter + Ok + Ok + "+" + Esc) << "Sprache:" << "Deutsch" << 0;
+    QTest::newRow("an input field opens empty with the cursor on row 1")
+        << (enter + Ok + "+" + Ok) << "Rufnummer 1:" << "" << 1;
+    QTest::newRow("keyed characters appear in the input field")
+        << (enter + Ok + "+" + Ok + "12*#") << "Rufnummer 1:" << "12*#" << 1;
+    QTest::newRow("- takes back the last keyed character")
+        << (enter + Ok + "+" + Ok + "123-") << "Rufnummer 1:" << "12" << 1;
+    QTest::newRow("OK confirms the keyed value")
+        << (enter + Ok + "+" + Ok + "4711" + Ok) << "Rufnummer 1:" << "4711" << 0;
+    QTest::newRow("ESC cancels the input")
+        << (enter + Ok + "+" + Ok + "4711" + Esc) << "Rufnummer 1:" << "0800123" << 0;
+    QTest::newRow("an empty value shows as KEIN EINTRAG")
+        << (enter + Ok + "++") << "Rufnummer 2:" << "<KEIN EINTRAG!>" << 0;
+    QTest::newRow("a timer time is keyed hhmm and shown hh:mm")
+        << (enter + Ok + "+++" + Ok + "1230" + Ok) << "Timerzeit Test:" << "12:30" << 0;
+    QTest::newRow("an impossible time is not taken")
+        << (enter + Ok + "+++" + Ok + "2561" + Ok) << "Timerzeit Test:" << "08:00" << 0;
+    QTest::newRow("the clock is keyed hhmm")
+        << (enter + Ok + "++++" + Ok + "0905" + Ok) << "Uhrzeit:" << "09:05" << 0;
+    QTest::newRow("the date is keyed ddMMyy and shown dd.mm.yy")
+        << (enter + Ok + "+++++" + Ok + "041226" + Ok) << "Datum:" << "04.12.26" << 0;
+    QTest::newRow("an impossible date is not taken")
+        << (enter + Ok + "+++++" + Ok + "310226" + Ok) << "Datum:" << "01.01.26" << 0;
+    QTest::newRow("a read-only setting answers OK with the same screen")
+        << (enter + Ok + "++++++" + Ok) << "ALARM 1:" << "VERWENDET LSP1" << 0;
+    QTest::newRow("the second alarm channel follows")
+        << (enter + Ok + "+++++++") << "ALARM 1:" << "VERWENDET MIC1" << 0;
+    QTest::newRow("an info screen cannot be opened")
+        << (enter + Ok + "++++++++" + Ok + "+" + Ok) << "Status" << "Bereit" << 0;
+    QTest::newRow("a setting may draw its own first line")
+        << (enter + Ok + "+++++++++" + Ok) << "SIM-Entsperren?" << "" << 1;
+    QTest::newRow("ESC from an open setting and the list leads home")
+        << (enter + Ok + Ok + Esc + Esc + Esc) << "Programmierung" << "beenden?" << 0;
+}
+
+void TestDeviceSimulator::keysLeadToScreens()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(QString, line1);
+    QFETCH(QString, line2);
+    QFETCH(int, row);
+
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    const Display display = pressAll(&client, keys);
+    QCOMPARE(display.lines[0], line1);
+    QCOMPARE(display.lines[1], line2);
+    QCOMPARE(display.row, row);
+    QCOMPARE(sim.screen(), (QStringList{ line1, line2 }));
+    QCOMPARE(sim.keyCount(), keys.size());
+    QCOMPARE(sim.receivedKeys(), keys);
+}
+
+void TestDeviceSimulator::confirmedValuesAreStored_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QStringList>("path");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("keyed");
+
+    const QByteArray settings = QByteArray("+") + Ok + Ok;
+    QTest::newRow("selection")
+        << (settings + Ok + "++" + Ok) << QStringList{ "Einstellungen", "Sprache" } << QString::fromUtf8("Français") << QString();
+    QTest::newRow("number input")
+        << (settings + "+" + Ok + "0301" + Ok) << QStringList{ "Einstellungen", "Rufnummer 1" } << "0301" << "0301";
+    QTest::newRow("empty input field clears the value")
+        << (settings + "+" + Ok + Ok) << QStringList{ "Einstellungen", "Rufnummer 1" } << "" << "";
+    QTest::newRow("timer time")
+        << (settings + "+++" + Ok + "2359" + Ok) << QStringList{ "Einstellungen", "Timerzeit Test" } << "23:59" << "2359";
+    QTest::newRow("clock")
+        << (settings + "++++" + Ok + "0905" + Ok) << QStringList{ "Einstellungen", "Uhrzeit" } << "09:05" << "0905";
+    QTest::newRow("date")
+        << (settings + "+++++" + Ok + "291228" + Ok) << QStringList{ "Einstellungen", "Datum" } << "29.12.28" << "291228";
+    QTest::newRow("cancelled selection keeps the value")
+        << (settings + Ok + "+" + Esc) << QStringList{ "Einstellungen", "Sprache" } << "Deutsch" << QString();
+    QTest::newRow("setting one level deeper")
+        << (settings + "++++++++" + Ok + Ok + "+" + Ok) << QStringList{ "Einstellungen", "Notruf", "Notrufende" } << "Zeit" << QString();
+    QTest::newRow("setting named by its rewritten first line")
+        << (settings + "+++++++++" + Ok + "1234" + Ok) << QStringList{ "Einstellungen", "SIM-Entsperren" } << "1234" << "1234";
+    QTest::newRow("top-level setting")
+        << (QByteArray("+") + Ok + "+" + Ok + "+" + Ok) << QStringList{ "Betriebsart" } << "Service" << QString();
+}
+
+void TestDeviceSimulator::confirmedValuesAreStored()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(QStringList, path);
+    QFETCH(QString, value);
+    QFETCH(QString, keyed);
+
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    pressAll(&client, keys);
+    QCOMPARE(sim.value(path), value);
+    QCOMPARE(sim.keyedInput(path), keyed);
+    QCOMPARE(sim.keyedInput(path).isNull(), keyed.isNull());
+}
+
+void TestDeviceSimulator::answerBytesHaveTheDisplayForm()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    QCOMPARE(client.press(QByteArray(1, Esc)), QByteArray("\x0cProgrammierung\r\nbeenden?\x11"));
+    client.press(QByteArray("+") + Ok + "+");
+    // ISO 8859-1 on the wire; an opened field leaves the cursor behind its text.
+    QCOMPARE(client.press(QByteArray(1, Ok)), QByteArray("\x0c" "Betriebsart:\r\nNormal"));
+    QCOMPARE(client.press(QByteArray(1, Esc)), QByteArray("\x0c" "Betriebsart:\r\nNormal\x11"));
+    QCOMPARE(client.press(QByteArray(1, '+')), QByteArray("\x0cWartung\r\nf\xe4llig\x11"));
+}
+
+void TestDeviceSimulator::everyKeyGetsOneAnswer()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    // Keys the device has no use for are answered as well.
+    const QByteArray keys = QByteArray(2, Esc) + "+" + Ok + "x-+9" + QByteArray(1, Esc);
+    client.send(keys);
+    QByteArray received;
+    while (countOf(received, '\x0c') < keys.size()) {
+        const QByteArray more = client.collect(150, 3000);
+        if (more.isEmpty())
+            break;
+        received += more;
+    }
+    QCOMPARE(countOf(received, '\x0c'), keys.size());
+    QCOMPARE(sim.keyCount(), keys.size());
+}
+
+void TestDeviceSimulator::alteredValueIsStoredAndShown_data()
+{
+    QTest::addColumn<QStringList>("alterationPath");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("keyed");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("leading zero dropped for this setting")
+        << QStringList{ "Einstellungen", "Rufnummer 1" } << "05" << "05" << "5";
+    QTest::newRow("leading zero dropped for every setting")
+        << QStringList() << "05" << "05" << "5";
+    QTest::newRow("alteration for another setting does not apply")
+        << QStringList{ "Einstellungen", "Rufnummer 2" } << "05" << "05" << "05";
+    QTest::newRow("another value is kept")
+        << QStringList() << "05" << "06" << "06";
+}
+
+void TestDeviceSimulator::alteredValueIsStoredAndShown()
+{
+    QFETCH(QStringList, alterationPath);
+    QFETCH(QString, from);
+    QFETCH(QString, keyed);
+    QFETCH(QString, shown);
+
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    sim.setValueAlteration(alterationPath, from, QStringLiteral("5"));
+    const Display display = pressAll(&client, QByteArray("+") + Ok + Ok + "+" + Ok + keyed.toLatin1() + Ok);
+    QCOMPARE(display.lines[0], QStringLiteral("Rufnummer 1:"));
+    QCOMPARE(display.lines[1], shown);
+    QCOMPARE(sim.value({ "Einstellungen", "Rufnummer 1" }), shown);
+}
+
+void TestDeviceSimulator::hiddenOptionIsNotOffered()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    sim.hideOption({ "Einstellungen", "Sprache" }, QStringLiteral("English"));
+    QStringList offered;
+    pressAll(&client, QByteArray("+") + Ok + Ok);
+    for (int i = 0; i < 3; ++i) {
+        Display display;
+        display.feed(client.press(QByteArray(1, i == 0 ? Ok : '+')));
+        offered << display.lines[1];
+    }
+    QCOMPARE(offered, (QStringList{ "Deutsch", QString::fromUtf8("Français"), "Deutsch" }));
+}
+
+void TestDeviceSimulator::restlessBaseMenuNeverSettles()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    sim.setRestlessBaseMenu(true);
+    QByteArray previous;
+    for (int i = 0; i < 12; ++i) {
+        const QByteArray screen = client.press(QByteArray(1, Esc));
+        QVERIFY(!screen.isEmpty());
+        QVERIFY2(screen != previous, qPrintable(QString::fromLatin1(screen)));
+        previous = screen;
+    }
+}
+
+void TestDeviceSimulator::dropAfterKeysHangsUpTheLine()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    QSignalSpy dropped(&sim, &DeviceSimulator::lineDropped);
+    const QString link = sim.portPath();
+    sim.setDropAfterKeys(3);
+    QVERIFY(!client.press(QByteArray(1, Esc)).isEmpty());
+    QVERIFY(!client.press(QByteArray(1, Esc)).isEmpty());
+    // The third key is still answered, then the line goes.
+    QCOMPARE(client.press(QByteArray(1, '+')), QByteArray("\x0cORV-TEST V1.00\r\nkonfigurieren?\x11"));
+    if (!client.isHungUp())
+        client.collect(100, 3000);
+    QVERIFY(client.isHungUp());
+    QCOMPARE(dropped.count(), 1);
+    QVERIFY(!sim.isRunning());
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QCOMPARE(sim.keyCount(), 3);
+}
+
+void TestDeviceSimulator::silentAfterKeysAnswersNoMore()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    sim.setSilentAfterKeys(2);
+    QVERIFY(!client.press(QByteArray(1, Esc)).isEmpty());
+    QVERIFY(!client.press(QByteArray(1, '+')).isEmpty());
+    client.send(QByteArray(1, Ok));
+    // Silence is the point here: nothing may come within a generous wait.
+    QCOMPARE(client.collect(100, 600), QByteArray());
+    QCOMPARE(sim.keyCount(), 3);
+    QCOMPARE(sim.receivedKeys(), QByteArray("\x1b+\r"));
+    // A silent device is hung: the key did not move it.
+    QCOMPARE(sim.screen(), (QStringList{ "ORV-TEST V1.00", "konfigurieren?" }));
+}
+
+void TestDeviceSimulator::answerDelayHoldsBackTheAnswer()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    sim.setAnswerDelay(300);
+    QElapsedTimer clock;
+    clock.start();
+    client.send(QByteArray(1, Esc));
+    const QByteArray answer = client.collect(50, 5000);
+    QVERIFY(clock.elapsed() >= 290);
+    QCOMPARE(answer, QByteArray("\x0cProgrammierung\r\nbeenden?\x11"));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.lastAnswerByteMs() >= 0, 5000);
+    QVERIFY(sim.lastAnswerByteMs() - sim.keyRecords().first().receivedMs >= 295);
+}
+
+void TestDeviceSimulator::pacedOutputTakesLineTime()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    sim.setPaced(true);
+    // Three answers in a row: at 9600 baud every byte takes about 1.04 ms.
+    QElapsedTimer clock;
+    clock.start();
+    client.send(QByteArray(1, Esc) + "+" + QByteArray(1, Ok));
+    QByteArray received;
+    while (countOf(received, '\x0c') < 3) {
+        const QByteArray more = client.collect(60, 5000);
+        if (more.isEmpty())
+            break;
+        received += more;
+    }
+    const qint64 elapsed = clock.elapsed() - 60;
+    QCOMPARE(countOf(received, '\x0c'), 3);
+    QVERIFY2(elapsed >= received.size() * 1.04 * 0.9,
+             qPrintable(QStringLiteral("%1 bytes in %2 ms").arg(received.size()).arg(elapsed)));
+    QCOMPARE(received.right(28), QByteArray("\x0c" "Einstellungen\r\nbearbeiten?\x11"));
+}
+
+void TestDeviceSimulator::byteGapSpreadsTheAnswer()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    sim.setByteGap(5);
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray answer = client.press(QByteArray(1, Esc), 80);
+    QCOMPARE(answer, QByteArray("\x0cProgrammierung\r\nbeenden?\x11"));
+    QVERIFY(clock.elapsed() - 80 >= (answer.size() - 1) * 5 * 0.9);
+}
+
+void TestDeviceSimulator::noiseAndRawBytesArriveUnasked()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.isPeerConnected(), 5000);
+    sim.sendRaw(QByteArray("\x0cSTOERUNG"));
+    QCOMPARE(client.collect(), QByteArray("\x0cSTOERUNG"));
+    sim.setNoise(40, QByteArray("#"));
+    const QByteArray noise = client.collect(30, 3000) + client.collect(30, 3000);
+    QVERIFY(noise.size() >= 2);
+    QCOMPARE(noise, QByteArray(noise.size(), '#'));
+    QCOMPARE(sim.keyCount(), 0);
+}
+
+void TestDeviceSimulator::keyRecordsTellWhenTheLastAnswerEnded()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    QSignalSpy keys(&sim, &DeviceSimulator::keyReceived);
+    client.press(QByteArray(1, Esc));
+    client.press(QByteArray(1, '+'));
+    const QVector<DeviceSimulator::KeyRecord> records = sim.keyRecords();
+    QCOMPARE(records.size(), 2);
+    QCOMPARE(keys.count(), 2);
+    QCOMPARE(records.at(0).key, Esc);
+    QCOMPARE(records.at(0).lastAnswerByteMs, qint64(-1));
+    QCOMPARE(records.at(1).key, '+');
+    QVERIFY(records.at(1).lastAnswerByteMs >= records.at(0).receivedMs);
+    QVERIFY(records.at(1).receivedMs >= records.at(1).lastAnswerByteMs);
+    sim.clearRecords();
+    QCOMPARE(sim.keyCount(), 0);
+    QVERIFY(sim.keyRecords().isEmpty());
+}
+
+void TestDeviceSimulator::reconnectedPortGetsNoStaleOutput()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    QVERIFY(!client.press(QByteArray(1, Esc)).isEmpty());
+    client.close();
+    QTRY_VERIFY_WITH_TIMEOUT(!sim.isPeerConnected(), 5000);
+    // Said to nobody: lost, as on a serial line without a listener.
+    sim.sendRaw(QByteArray("STALE"));
+    QVERIFY(client.open(sim.portPath()));
+    QTRY_VERIFY_WITH_TIMEOUT(sim.isPeerConnected(), 5000);
+    QCOMPARE(client.press(QByteArray(1, '+')), QByteArray("\x0cORV-TEST V1.00\r\nkonfigurieren?\x11"));
+}
+
+void TestDeviceSimulator::restartAfterDropKeepsMenuState()
+{
+    DeviceSimulator sim;
+    PortClient client;
+    QVERIFY(startDevice(&sim, &client));
+    pressAll(&client, QByteArray("+") + Ok + Ok);
+    sim.stop();
+    QVERIFY(!sim.isRunning());
+    client.close();
+    QString error;
+    QVERIFY2(sim.start(&error), qPrintable(error));
+    QVERIFY(client.open(sim.portPath()));
+    Display display;
+    display.feed(client.press(QByteArray(1, '+')));
+    QCOMPARE(display.lines[0], QStringLiteral("Rufnummer 1:"));
+}
+
+void TestDeviceSimulator::menuFileErrorsNameTheLine_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("unknown kind") << "section A\n    widget B\n" << "line 2: unknown entry kind";
+    QTest::newRow("section without entries") << "section A\nsection B\n    info X\n" << "line 1: section \"A\" has no entries";
+    QTest::newRow("selection without options") << "selection A = x\n" << "line 1: selection \"A\" has no options";
+    QTest::newRow("empty option") << "selection A\n    options: a || b\n" << "line 2: empty option";
+    QTest::newRow("entries below a setting") << "input A\n    info B\n" << "line 2: only sections hold entries";
+    QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n" << "line 1: time value";
+    QTest::newRow("date not dd.mm.yy") << "date Datum = 2026-01-01\n" << "line 1: date value";
+    QTest::newRow("uneven indentation") << "section A\n        info B\n    info C\n" << "line 3: unexpected indentation";
+    QTest::newRow("unknown attribute") << "input A\n    colour: red\n" << "line 2: unknown attribute";
+    QTest::newRow("nothing in it") << "# only a comment\n" << "the menu has no entries";
+}
+
+void TestDeviceSimulator::menuFileErrorsNameTheLine()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+
+    SimMenu menu;
+    QString error;
+    QVERIFY(!menu.parse(text, &error));
+    QVERIFY2(error.startsWith(message), qPrintable(error));
+    DeviceSimulator sim;
+    QVERIFY(!sim.loadMenuText(text));
+}
+
+void TestDeviceSimulator::namesAreTakenAsAReaderOfTheScreenTakesThem_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QStringList>("path");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("alarm on the speaker")
+        << "section A\n    readonly ALARM 1 = VERWENDET LSP1\n" << QStringList{ "A", "ALARM 1 LSP" } << "VERWENDET LSP1";
+    QTest::newRow("alarm on the microphone")
+        << "section A\n    readonly ALARM 2 = VERWENDET MIC2\n" << QStringList{ "A", "ALARM 2 MIC" } << "VERWENDET MIC2";
+    QTest::newRow("alarm without a channel keeps its name")
+        << "section A\n    readonly ALARM 2 = AUS\n" << QStringList{ "A", "ALARM 2" } << "AUS";
+    QTest::newRow("two-digit alarm is not rewritten")
+        << "readonly ALARM 12 = VERWENDET LSP1\n" << QStringList{ "ALARM 12" } << "VERWENDET LSP1";
+    QTest::newRow("SIM-Entsperren? reads as a setting")
+        << "input SIM-Entsperren = 1\n    line1: SIM-Entsperren?\n" << QStringList{ "SIM-Entsperren" } << "1";
+    QTest::newRow("colons leave the name")
+        << "input A:B = 3\n" << QStringList{ "AB" } << "3";
+    QTest::newRow("empty value")
+        << "input Rufnummer\n" << QStringList{ "Rufnummer" } << "";
+    QTest::newRow("deeper section named by its second line")
+        << "section A\n    section B\n        input C = 1\n" << QStringList{ "A", "B", "C" } << "1";
+    QTest::newRow("section with own lines")
+        << "section Notruf\n    line1: Notruf\n    line2: Einstellungen?\n    input X = 2\n" << QStringList{ "Notruf", "X" } << "2";
+    QTest::newRow("section holding a setting of its own name")
+        << "section A\n    section B\n        input B = 7\n" << QStringList{ "A", "B", "B" } << "7";
+    QTest::newRow("no such path")
+        << "section A\n    input B = 7\n" << QStringList{ "A", "C" } << QString();
+    QTest::newRow("a section has no value")
+        << "section A\n    input B = 7\n" << QStringList{ "A" } << QString();
+}
+
+void TestDeviceSimulator::namesAreTakenAsAReaderOfTheScreenTakesThem()
+{
+    QFETCH(QString, menu);
+    QFETCH(QStringList, path);
+    QFETCH(QString, value);
+
+    DeviceSimulator sim;
+    QString error;
+    QVERIFY2(sim.loadMenuText(menu, &error), qPrintable(error));
+    QCOMPARE(sim.value(path), value);
+    QCOMPARE(sim.value(path).isNull(), value.isNull());
+}
+
+void TestDeviceSimulator::demoMenuIsComplete()
+{
+    SimMenu menu;
+    QString error;
+    QVERIFY2(menu.load(QStringLiteral(LUM_DEMO_MENU), &error), qPrintable(error));
+    QVERIFY(menu.entryCount() >= 60);
+    QVERIFY(menu.maxDepth() >= 3);
+    QVERIFY(menu.identifier.startsWith(QLatin1String("ORV-")));
+    QVERIFY(menu.find({ "Einstellungen", "Notruf", "Notrufende" }));
+    QVERIFY(menu.find({ "Einstellungen", "Timer", "Timerstoerung" }));
+
+    QSet<int> types;
+    QSet<QString> shownNames;
+    std::function<void(const QVector<SimMenuNode> &)> visit = [&](const QVector<SimMenuNode> &nodes) {
+        for (const SimMenuNode &node : nodes) {
+            types.insert(node.valueType);
+            shownNames.insert(node.shownName);
+            visit(node.children);
+        }
+    };
+    visit(menu.entries);
+    for (int type = SimMenuNode::Selection; type <= SimMenuNode::ReadOnly; ++type)
+        QVERIFY2(types.contains(type), qPrintable(SimMenuNode::valueTypeWord(SimMenuNode::ValueType(type))));
+    for (const char *name : { "ALARM 1 LSP", "ALARM 1 MIC", "SIM-Entsperren", "Uhrzeit", "Datum", "Formatieren",
+                              "Reset", "Ereig.-Speicher", "Service-Center", "Netzbetreiber" })
+        QVERIFY2(shownNames.contains(QString::fromLatin1(name)), name);
+
+    // The simulator carries the same menu built in.
+    DeviceSimulator sim;
+    QCOMPARE(sim.menu().entryCount(), menu.entryCount());
+    QCOMPARE(sim.value({ "Einstellungen", "Rufnummern", "Rufnummer 3" }), QString(""));
+}
+
+void TestDeviceSimulator::generatorRepeatsForTheSameSeed()
+{
+    QCOMPARE(MenuGenerator::generate(42), MenuGenerator::generate(42));
+    QVERIFY(MenuGenerator::generate(42) != MenuGenerator::generate(43));
+}
+
+void TestDeviceSimulator::generatedMenusAreReadable_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 100; ++seed)
+        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+    QTest::newRow("seed 4294967295") << quint32(4294967295u);
+}
+
+void TestDeviceSimulator::generatedMenusAreReadable()
+{
+    QFETCH(quint32, seed);
+
+    const QString text = MenuGenerator::generate(seed);
+    SimMenu menu;
+    QString error;
+    QVERIFY2(menu.parse(text, &error), qPrintable(error + QLatin1Char('\n') + text));
+    QVERIFY(menu.entryCount() >= 20);
+    QVERIFY(menu.entryCount() <= 75);
+    QVERIFY(menu.maxDepth() <= 4);
+
+    QSet<int> types;
+    QSet<QString> names;
+    bool ownNameInside = false;
+    std::function<void(const QVector<SimMenuNode> &, const QString &, QStringList)> visit =
+        [&](const QVector<SimMenuNode> &nodes, const QString &owner, QStringList listNames) {
+            for (const SimMenuNode &node : nodes) {
+                QVERIFY2(!node.shownName.isEmpty(), qPrintable(node.name));
+                QVERIFY2(!listNames.contains(node.shownName), qPrintable(node.shownName + QLatin1Char('\n') + text));
+                listNames << node.shownName;
+                QVERIFY2(!(node.isSection() && node.shownName == owner), qPrintable(node.shownName));
+                QCOMPARE(QSet<QString>(node.options.begin(), node.options.end()).size(), node.options.size());
+                ownNameInside = ownNameInside || (node.isSetting() && node.shownName == owner);
+                types.insert(node.valueType);
+                names.insert(node.shownName);
+                visit(node.children, node.shownName, {});
+            }
+        };
+    visit(menu.entries, QString(), { QStringLiteral("Programmierung"), menu.identifier });
+    for (int type = SimMenuNode::Selection; type <= SimMenuNode::ReadOnly; ++type)
+        QVERIFY2(types.contains(type), qPrintable(SimMenuNode::valueTypeWord(SimMenuNode::ValueType(type))));
+    QVERIFY(types.contains(SimMenuNode::NoValue));
+    QVERIFY(ownNameInside);
+    for (const char *name : { "Uhrzeit", "Datum", "SIM-Entsperren" })
+        QVERIFY2(names.contains(QString::fromLatin1(name)), name);
+    QVERIFY(text.contains(QLatin1String("VERWENDET LSP")));
+    QVERIFY(text.contains(QLatin1String("VERWENDET MIC")));
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("section (Formatieren|Reset|Ereig.-Speicher)"))));
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("(selection|input|readonly) (Service-Center|Netzbetreiber|Netzauswahl|Ausgang PICTO|Status XIN)"))));
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("\n *input [^=\n]*\n"))));
+}
+
+void TestDeviceSimulator::executablePublishesAndRemovesTheLink()
+{
+#ifndef LUM_DEVSIM_PATH
+    QSKIP("lum-devsim was not built");
+#else
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString link = dir.filePath(QStringLiteral("ttyDEMO"));
+    QProcess process;
+    process.start(QStringLiteral(LUM_DEVSIM_PATH), { QStringLiteral("--link"), link });
+    QVERIFY(process.waitForStarted(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(process.canReadLine(), 10000);
+    QCOMPARE(QString::fromLocal8Bit(process.readLine()).trimmed(), link);
+    QVERIFY(QFileInfo(link).isSymLink());
+
+    PortClient client;
+    QVERIFY(client.open(link));
+    client.send(QByteArray(1, Esc));
+    QByteArray answer = client.collect(120, 5000);
+    QCOMPARE(answer, QByteArray("\x0cProgrammierung\r\nbeenden?\x11"));
+    QCOMPARE(client.press(QByteArray(1, '+')), QByteArray("\x0cORV-NR4000 V2.31\r\nkonfigurieren?\x11"));
+    client.close();
+
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(!QFileInfo(link).exists() && !QFileInfo(link).isSymLink());
+#endif
+}
+
+QTEST_GUILESS_MAIN(TestDeviceSimulator)
+#include "tst_devsim.moc"
