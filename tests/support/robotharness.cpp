@@ -1,5 +1,7 @@
 #include "robotharness.h"
 
+#include <QTest>
+
 RobotHarness::RobotHarness(QObject *parent)
     : QObject(parent)
 {
@@ -45,4 +47,18 @@ int RobotHarness::readOutTimeoutMs(int expectedScreens)
     // About 60 ms a screen in a plain build; leave room for a slow machine
     // and the sanitizers.
     return qMax(60000, expectedScreens * 400);
+}
+
+bool RobotHarness::waitUntilIdle(int timeoutMs)
+{
+    return QTest::qWaitFor([this] { return isIdle(); }, timeoutMs);
+}
+
+ConfItem *RobotHarness::item(const QStringList &path) const
+{
+    for (ConfItem *candidate : m_profile.items()) {
+        if (candidate->menuPath() == path)
+            return candidate;
+    }
+    return nullptr;
 }

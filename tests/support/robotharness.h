@@ -31,6 +31,11 @@ public:
     bool startWithMenuText(const QString &text, QString *error);
 
     bool isIdle() const { return m_bot.mode() == LumBot::Idle; }
+    // Lets the event loop run until the robot is idle; false on time-out.
+    bool waitUntilIdle(int timeoutMs);
+
+    // The profile's item whose menu path is `path`, or nullptr.
+    ConfItem *item(const QStringList &path) const;
 
     // Generous limits: the link waits 50 ms after every screen, sanitizer
     // builds are several times slower.
