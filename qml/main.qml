@@ -15,10 +15,12 @@ ApplicationWindow {
 
     KelHandler {
         id: kelHandler
+        objectName: "kelHandler"
     }
 
     DeviceProfile {
         id: deviceProfile
+        objectName: "deviceProfile"
         // A file that could not be written or read must not pass unnoticed:
         // the technician would otherwise believe the configuration was kept.
         onFileError: {
@@ -29,6 +31,7 @@ ApplicationWindow {
 
     LumBot {
         id: lumBot
+        objectName: "lumBot"
         kelHandler: kelHandler
         profile: deviceProfile
         onTransmissionError: {

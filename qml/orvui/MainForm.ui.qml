@@ -1,12 +1,13 @@
 import QtQuick 2.12
-import QtQuick.Controls 2.12
 import QtQuick.Dialogs 1.3
+import QtQuick.Controls 2.12
 import QtQuick.Window 2.0
 
 // The window's content: the terminal panel on the left, the read-out and
 // transfer buttons in the middle, the configuration editor on the right.
 // Everything shown is bound to kelHandler, lumBot and deviceProfile, which the
-// main window declares.
+// main window declares. The controls are imported after the dialogs so that
+// the about box is the controls' Dialog, a popup placed on the editor's header.
 Row {
     id: mainFormRow
     anchors.top: parent.top

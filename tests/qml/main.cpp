@@ -1,0 +1,5 @@
+#include <QtQuickTest>
+
+#include "windowtestsetup.h"
+
+QUICK_TEST_MAIN_WITH_SETUP(tst_qmlwindow, WindowTestSetup)

@@ -1,0 +1,88 @@
+#include "simulatorprobe.h"
+
+#include <QFile>
+#include <QUrl>
+
+#include "devicesimulator.h"
+
+SimulatorProbe::SimulatorProbe(const QString &menuFile, QObject *parent)
+    : QObject(parent)
+    , m_simulator(new DeviceSimulator(this))
+{
+    connect(m_simulator, &DeviceSimulator::keyReceived, this, &SimulatorProbe::receivedKeysChanged);
+    if (m_simulator->loadMenuFile(menuFile, &m_startError))
+        restart();
+}
+
+SimulatorProbe::~SimulatorProbe()
+{
+    stop();
+}
+
+bool SimulatorProbe::isRunning() const
+{
+    return m_simulator->isRunning();
+}
+
+QString SimulatorProbe::startError() const
+{
+    return m_startError;
+}
+
+QString SimulatorProbe::portPath() const
+{
+    return m_simulator->portPath();
+}
+
+QString SimulatorProbe::value(const QStringList &menuPath) const
+{
+    return m_simulator->value(menuPath);
+}
+
+// Keys as text: OK shows as "\r", ESC as "\u001b".
+QString SimulatorProbe::receivedKeys() const
+{
+    return QString::fromLatin1(m_simulator->receivedKeys());
+}
+
+void SimulatorProbe::clearRecords()
+{
+    m_simulator->clearRecords();
+    emit receivedKeysChanged();
+}
+
+QString SimulatorProbe::scratchFileUrl(const QString &fileName) const
+{
+    return QUrl::fromLocalFile(m_scratch.filePath(fileName)).toString();
+}
+
+int SimulatorProbe::resourceSize(const QString &path) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return int(file.readAll().size());
+}
+
+QString SimulatorProbe::resourceText(const QString &path) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+bool SimulatorProbe::restart()
+{
+    if (!m_simulator->isRunning() && !m_simulator->start(&m_startError))
+        return false;
+    // The link reads its extra ports once, when the window creates it.
+    qputenv("LUM_EXTRA_PORTS", m_simulator->portPath().toLocal8Bit());
+    return true;
+}
+
+void SimulatorProbe::stop()
+{
+    if (m_simulator->isRunning())
+        m_simulator->stop();
+}

@@ -1,0 +1,45 @@
+#ifndef SIMULATORPROBE_H
+#define SIMULATORPROBE_H
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+class DeviceSimulator;
+
+// The simulated device as the QML test cases see it: its port, what it
+// received and the values it holds, plus a scratch folder for files.
+class SimulatorProbe : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString receivedKeysText READ receivedKeys NOTIFY receivedKeysChanged)
+
+public:
+    explicit SimulatorProbe(const QString &menuFile, QObject *parent = nullptr);
+    ~SimulatorProbe() override;
+
+    Q_INVOKABLE bool isRunning() const;
+    Q_INVOKABLE QString startError() const;
+    Q_INVOKABLE QString portPath() const;
+    Q_INVOKABLE QString value(const QStringList &menuPath) const;
+    Q_INVOKABLE QString receivedKeys() const;
+    Q_INVOKABLE void clearRecords();
+    Q_INVOKABLE QString scratchFileUrl(const QString &fileName) const;
+    Q_INVOKABLE int resourceSize(const QString &path) const;
+    Q_INVOKABLE QString resourceText(const QString &path) const;
+
+    Q_INVOKABLE void stop();
+    // Starts the device again and offers its port to windows created later.
+    Q_INVOKABLE bool restart();
+
+signals:
+    void receivedKeysChanged();
+
+private:
+    DeviceSimulator *m_simulator;
+    QString m_startError;
+    QTemporaryDir m_scratch;
+};
+
+#endif // SIMULATORPROBE_H

@@ -1,0 +1,234 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.12
+import QtTest 1.12
+
+// The configuration editor on a loaded file (data/editor.lumc):
+//  0 section Einstellungen (1)        6 Uhrzeit, PC time (2)
+//  1 section Notruf (2)               7 Datum, PC date (2)
+//  2 Notrufende, selection (3)        8 Seriennummer, readonly (2)
+//  3 Rufnummer 1, number (3)          9 Service-Center, blocked (2)
+//  4 section Zeiten (3)              10 info Version 2.1 (2)
+//  5 Timerzeit Test, time (4)        11 info Hinweis (1)
+WindowTestCase {
+    name: "Editor"
+
+    readonly property var valueControls: ["selector", "numberField", "timeField", "systemTimeField", "systemDateField"]
+
+    function init() {
+        openWindow()
+        loadFixture("editor.lumc")
+        compare(rowCount(), 12)
+    }
+
+    function item(index) {
+        return deviceProfile.confItemList[index]
+    }
+
+    function test_rowShowsControlOfItsType_data() {
+        return [
+            { tag: "section at level 1", index: 0, shown: "nameLabel", outer: 0, width: 465, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "section at level 2", index: 1, shown: "nameLabel", outer: 30, width: 435, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "selection at level 3 with tooltip", index: 2, shown: "selector", outer: 30, width: 220, band: "#FFF1C6" },
+            { tag: "number at level 3", index: 3, shown: "numberField", outer: 30, width: 220, band: "#FFFFFF" },
+            { tag: "section at level 3", index: 4, shown: "nameLabel", outer: 60, width: 405, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "time at level 4", index: 5, shown: "timeField", outer: 60, width: 190, band: "#FFFFFF" },
+            { tag: "PC time at level 2", index: 6, shown: "systemTimeField", outer: 0, width: 250, band: "#FFFFFF" },
+            { tag: "PC date at level 2", index: 7, shown: "systemDateField", outer: 0, width: 250, band: "#FFFFFF" },
+            { tag: "readonly shows nothing", index: 8, shown: "", outer: 30, band: "#FFFFFF" },
+            { tag: "blocked shows nothing", index: 9, shown: "", outer: 30, band: "#FFFFFF" },
+            { tag: "info at level 2", index: 10, shown: "nameLabel", outer: 30, width: 170, band: "#FFFFFF", textColor: "#000000" },
+            { tag: "info at level 1", index: 11, shown: "nameLabel", outer: 0, width: 200, band: "#FFFFFF", textColor: "#000000" }
+        ]
+    }
+
+    function test_rowShowsControlOfItsType(data) {
+        var r = row(data.index)
+        compare(r.leftPadding, data.outer, "outer indentation")
+        verify(Qt.colorEqual(rowControl(data.index, "rowBand").color, data.band), "band colour")
+        var editable = item(data.index).editable
+        var markBox = rowControl(data.index, "markBox")
+        compare(markBox.visible, editable, "check box shown for settings only")
+        var label = rowControl(data.index, "nameLabel")
+        compare(label.visible, data.shown === "nameLabel", "label")
+        var names = valueControls
+        for (var i = 0; i < names.length; ++i)
+            compare(rowControl(data.index, names[i]).visible, names[i] === data.shown, names[i])
+        if (data.shown === "nameLabel") {
+            compare(label.width, data.width)
+            compare(label.text, item(data.index).menuName)
+            verify(Qt.colorEqual(label.color, data.textColor), "label colour")
+        } else if (data.shown !== "") {
+            compare(markBox.width, data.width, "check box width")
+            compare(markBox.text, item(data.index).menuName)
+            compare(rowControl(data.index, data.shown).width, 210)
+        }
+    }
+
+    function test_valueControlsOfAllLevelsLineUp() {
+        var column = control("editorColumn")
+        var shown = { 2: "selector", 3: "numberField", 5: "timeField", 6: "systemTimeField", 7: "systemDateField" }
+        var x = -1
+        for (var index in shown) {
+            var c = rowControl(index, shown[index])
+            var left = c.mapToItem(column, 0, 0).x
+            if (x < 0)
+                x = left
+            compare(left, x, "value control of row " + index)
+        }
+        // Section bands and setting bands end at one right edge.
+        var right = -1
+        var rows = [0, 1, 2, 3, 4, 5, 6, 7]
+        for (var i = 0; i < rows.length; ++i) {
+            var band = rowControl(rows[i], "rowBand")
+            var edge = band.mapToItem(column, band.width, 0).x
+            if (right < 0)
+                right = edge
+            compare(edge, right, "right edge of row " + rows[i])
+        }
+    }
+
+    function test_systemFieldsAreFixedTexts() {
+        compare(rowControl(6, "systemTimeField").text, "auf PC-Zeit setzen")
+        verify(!rowControl(6, "systemTimeField").enabled)
+        compare(rowControl(7, "systemDateField").text, "auf PC-Datum setzen")
+        verify(!rowControl(7, "systemDateField").enabled)
+    }
+
+    function test_loadedRowsAreNotMarked() {
+        for (var i = 0; i < rowCount(); ++i)
+            verify(!item(i).active, "row " + i)
+        compare(control("activeGroup").checkState, Qt.Unchecked)
+        compare(item(2).value, "Befreiung")
+        compare(rowControl(2, "selector").currentText, "Befreiung")
+        compare(item(3).value, "0301234567")
+    }
+
+    function chooseOption(selector, index) {
+        selector.popup.open()
+        tryCompare(selector.popup, "opened", true, 5000)
+        var list = selector.popup.contentItem
+        var delegate = list.itemAtIndex(index)
+        verify(delegate !== null, "option " + index)
+        mouseClick(delegate)
+        tryCompare(selector.popup, "visible", false, 5000)
+    }
+
+    function test_selectorMarksOnlyADifferentChoice_data() {
+        return [
+            { tag: "initial option does not mark", choices: [1], value: "Befreiung", active: false },
+            { tag: "other option marks", choices: [2], value: "Quittung", active: true },
+            { tag: "back to the initial option keeps the mark", choices: [0, 1], value: "Befreiung", active: true }
+        ]
+    }
+
+    function test_selectorMarksOnlyADifferentChoice(data) {
+        var selector = rowControl(2, "selector")
+        for (var i = 0; i < data.choices.length; ++i)
+            chooseOption(selector, data.choices[i])
+        compare(item(2).value, data.value)
+        compare(item(2).active, data.active)
+        compare(selector.currentText, data.value)
+        compare(rowControl(2, "markBox").checked, data.active)
+    }
+
+    function typeInto(field, keys) {
+        field.forceActiveFocus()
+        field.cursorPosition = field.length
+        for (var i = 0; i < keys.length; ++i)
+            keyClick(keys[i])
+    }
+
+    function test_textFieldsFilterAndMark_data() {
+        return [
+            { tag: "number: a digit marks", index: 3, field: "numberField", keys: ["8"], text: "03012345678", active: true },
+            { tag: "number: mark stays when text returns", index: 3, field: "numberField", keys: ["8", Qt.Key_Backspace], text: "0301234567", active: true },
+            { tag: "number: hash and star accepted", index: 3, field: "numberField", keys: ["#", "*"], text: "0301234567#*", active: true },
+            { tag: "number: letters refused", index: 3, field: "numberField", keys: ["a", "Z"], text: "0301234567", active: false },
+            { tag: "time: incomplete input kept", index: 5, field: "timeField", clear: true, keys: ["1", "2", ":"], text: "12:", active: true },
+            { tag: "time: letters refused", index: 5, field: "timeField", keys: [Qt.Key_Backspace, "x"], text: "12:3", active: true },
+            { tag: "time: a fifth digit refused", index: 5, field: "timeField", keys: ["9"], text: "12:30", active: false }
+        ]
+    }
+
+    function test_textFieldsFilterAndMark(data) {
+        var field = rowControl(data.index, data.field)
+        if (data.clear) {
+            field.forceActiveFocus()
+            field.selectAll()
+            keyClick(Qt.Key_Delete)
+        }
+        typeInto(field, data.keys)
+        compare(field.text, data.text)
+        compare(item(data.index).value, data.text, "value follows the field")
+        compare(item(data.index).active, data.active)
+    }
+
+    function test_numberFieldRefusesA33rdCharacter() {
+        var field = rowControl(3, "numberField")
+        field.forceActiveFocus()
+        field.selectAll()
+        keyClick(Qt.Key_Delete)
+        for (var i = 0; i < 33; ++i)
+            keyClick(String(i % 10))
+        compare(field.text.length, 32)
+        compare(item(3).value, "01234567890123456789012345678901")
+    }
+
+    function test_valueChangedOutsideEditorMarksAndShows() {
+        item(2).value = "Auflegen"
+        compare(rowControl(2, "selector").currentText, "Auflegen")
+        verify(item(2).active, "selection marked")
+        item(3).value = "112"
+        compare(rowControl(3, "numberField").text, "112")
+        verify(item(3).active, "number marked")
+    }
+
+    function test_checkBoxSetsAndClearsTheMark() {
+        var box = rowControl(3, "markBox")
+        mouseClick(box)
+        verify(item(3).active)
+        compare(control("activeGroup").checkState, Qt.PartiallyChecked)
+        mouseClick(box)
+        verify(!item(3).active)
+        compare(control("activeGroup").checkState, Qt.Unchecked)
+    }
+
+    function test_alleMarksAndClearsEverySetting() {
+        var editableRows = [2, 3, 5, 6, 7]
+        var parentBox = control("parentBox")
+        verify(parentBox.enabled)
+        mouseClick(parentBox)
+        for (var i = 0; i < rowCount(); ++i)
+            compare(item(i).active, editableRows.indexOf(i) >= 0, "row " + i + " after marking")
+        compare(control("activeGroup").checkState, Qt.Checked)
+        compare(parentBox.checkState, Qt.Checked)
+        mouseClick(parentBox)
+        for (var j = 0; j < rowCount(); ++j)
+            verify(!item(j).active, "row " + j + " after clearing")
+        compare(control("activeGroup").checkState, Qt.Unchecked)
+        verify(!control("uploadButton").enabled)
+    }
+
+    function test_reloadingAnotherFileOfSameLengthKeepsValuesUnmarked() {
+        deviceProfile.loadFromFile(Qt.resolvedUrl("data/editor-reordered.lumc").toString())
+        tryCompare(item(2), "value", "Nein")
+        compare(rowCount(), 12)
+        compare(rowControl(2, "selector").currentText, "Nein")
+        for (var i = 0; i < rowCount(); ++i)
+            verify(!item(i).active, "row " + i)
+        compare(item(3).value, "0301234567")
+    }
+
+    function test_tooltipShowsOnTheYellowBand() {
+        var area = rowControl(2, "tooltipMouseArea")
+        verify(area.enabled)
+        verify(!rowControl(3, "tooltipMouseArea").enabled)
+        mouseMove(area, area.width - 3, area.height / 2)
+        tryCompare(area, "containsMouse", true, 5000)
+        tryVerify(function() { return area.ToolTip.toolTip.visible }, 5000, "tooltip shown")
+        compare(area.ToolTip.toolTip.text, item(2).tooltip)
+        // The band lets clicks through to the controls.
+        mouseClick(rowControl(2, "markBox"))
+        verify(item(2).active)
+    }
+}

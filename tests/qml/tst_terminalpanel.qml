@@ -1,0 +1,148 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.12
+import QtTest 1.12
+
+WindowTestCase {
+    name: "TerminalPanel"
+
+    readonly property var keyNames: ["button1", "button2", "button3", "buttonESC",
+        "button4", "button5", "button6", "buttonPlus", "button7", "button8", "button9",
+        "buttonMinus", "buttonStar", "button0", "buttonHash", "buttonOK"]
+
+    function init() {
+        openWindow()
+    }
+
+    // Checks every control that depends on the two flags, port open and robot
+    // running, as it stands at this moment.
+    function checkPanel(open, running, tag) {
+        compare(control("portSelector").enabled, !open, tag + ": port selector")
+        compare(control("connectButton").visible, !open, tag + ": Verbinden")
+        compare(control("disconnectButton").visible, open, tag + ": Verbindung trennen shown")
+        compare(control("disconnectButton").enabled, !running, tag + ": Verbindung trennen enabled")
+        compare(control("keybGrid").enabled, !running, tag + ": keypad")
+        for (var i = 0; i < keyNames.length; ++i)
+            compare(control(keyNames[i]).enabled, open && !running, tag + ": " + keyNames[i])
+        compare(control("busyIndicator").running, running, tag + ": busy indicator")
+        compare(control("busyIndicator").contentItem.opacity, running ? 0.5 : 0, tag + ": red disc")
+        compare(control("abortButton").visible, running, tag + ": Abbrechen")
+        compare(control("reloadLabel").visible, open && !running, tag + ": neu laden")
+        compare(control("downloadButton").enabled, open && !running, tag + ": Auslesen")
+        compare(control("uploadButton").enabled, false, tag + ": nothing marked, no transfer")
+        compare(control("openButton").enabled, !running, tag + ": open file")
+        compare(control("parentBox").enabled, false, tag + ": Alle with only the hint")
+        compare(control("saveButton").enabled, false, tag + ": save with only the hint")
+    }
+
+    function test_enablingFollowsPortAndRobot_data() {
+        return [
+            { tag: "port closed, robot idle", open: false, running: false },
+            { tag: "port closed, robot running", open: false, running: true },
+            { tag: "port open, robot idle", open: true, running: false },
+            { tag: "port open, robot running", open: true, running: true }
+        ]
+    }
+
+    function test_enablingFollowsPortAndRobot(data) {
+        if (data.open)
+            connectToSimulator()
+        var display = control("displayRect")
+        tryVerify(function() { return Qt.colorEqual(display.color, data.open ? "#4df349" : "#c4c4c4") },
+                  5000, "display colour")
+        if (data.running) {
+            // The robot is running from the start call until the device has
+            // answered; the bindings follow at once.
+            lumBot.startInit()
+            verify(lumBot.isEnabled)
+            checkPanel(data.open, true, data.tag)
+            mouseClick(control("abortButton"))
+            verify(!lumBot.isEnabled, "Abbrechen stops the robot")
+        }
+        checkPanel(data.open, false, data.tag)
+    }
+
+    function test_connectStartsIdentificationAndFocusesEsc() {
+        connectToSimulator()
+        verify(control("buttonESC").activeFocus, "ESC has the focus")
+        verify(lumBot.deviceIdentifier !== "", "device identified")
+        compare(control("identifierLabel").text, lumBot.deviceIdentifier + " ")
+        mouseClick(control("disconnectButton"))
+        compare(kelHandler.terminalIsReady, false)
+        verify(control("connectButton").visible)
+    }
+
+    function test_keyboardWorksTheKeypad_data() {
+        return [
+            { tag: "digit", key: Qt.Key_5, sent: "5" },
+            { tag: "plus", key: Qt.Key_Plus, sent: "+" },
+            { tag: "minus", key: Qt.Key_Minus, sent: "-" },
+            { tag: "star", key: Qt.Key_Asterisk, sent: "*" },
+            { tag: "hash", key: Qt.Key_NumberSign, sent: "#" },
+            { tag: "escape", key: Qt.Key_Escape, sent: "\u001b" },
+            { tag: "comma is ESC", key: Qt.Key_Comma, sent: "\u001b" },
+            { tag: "slash is ESC", key: Qt.Key_Slash, sent: "\u001b" },
+            { tag: "return is OK", key: Qt.Key_Return, sent: "\r" },
+            { tag: "enter is OK", key: Qt.Key_Enter, sent: "\r" },
+            { tag: "cursor up is plus", key: Qt.Key_Up, sent: "+" },
+            { tag: "cursor down is minus", key: Qt.Key_Down, sent: "-" },
+            { tag: "cursor left is ESC", key: Qt.Key_Left, sent: "\u001b" },
+            { tag: "cursor right is OK", key: Qt.Key_Right, sent: "\r" },
+            { tag: "space presses the focused ESC", key: Qt.Key_Space, sent: "\u001b" }
+        ]
+    }
+
+    function test_keyboardWorksTheKeypad(data) {
+        connectToSimulator()
+        verify(control("buttonESC").activeFocus)
+        // Let the device's answers to the identification settle first.
+        wait(300)
+        deviceSim.clearRecords()
+        keyClick(data.key)
+        tryCompare(deviceSim, "receivedKeysText", data.sent, 5000)
+    }
+
+    function test_arrowKeysDoNothingWithoutKeypadFocus() {
+        connectToSimulator()
+        control("portSelector").forceActiveFocus()
+        wait(300)
+        deviceSim.clearRecords()
+        keyClick(Qt.Key_Up)
+        keyClick(Qt.Key_Right)
+        keyClick(Qt.Key_7)
+        // The shortcut is window-wide, the arrow keys are not.
+        tryCompare(deviceSim, "receivedKeysText", "7", 5000)
+    }
+
+    function test_keyFlashesAndSendsItsCharacter() {
+        connectToSimulator()
+        wait(300)
+        deviceSim.clearRecords()
+        var key = control("buttonHash")
+        mouseClick(key)
+        verify(key.highlighted, "flash starts with the click")
+        tryCompare(key, "highlighted", false, 2000)
+        tryCompare(deviceSim, "receivedKeysText", "#", 5000)
+    }
+
+    function test_shortcutsAreOffWhileTheRobotRuns() {
+        connectToSimulator()
+        wait(300)
+        lumBot.startInit()
+        deviceSim.clearRecords()
+        keyClick(Qt.Key_9)
+        verify(!control("button9").highlighted, "shortcut did not fire")
+        lumBot.abort()
+    }
+
+    function test_failedConnectShowsPortAndError() {
+        deviceSim.stop()
+        var selector = control("portSelector")
+        mouseClick(control("connectButton"))
+        compare(kelHandler.terminalIsReady, false)
+        var dialog = control("messageDialog2")
+        tryCompare(dialog, "visible", true, 5000)
+        verify(dialog.text.indexOf("Fehler beim Öffnen von " + selector.currentText + ":\n") === 0, dialog.text)
+        dialog.close()
+        verify(deviceSim.restart(), deviceSim.startError())
+    }
+}

@@ -1,0 +1,49 @@
+#include "windowtestsetup.h"
+
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QQuickWindow>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QtQml>
+
+#include "confitem.h"
+#include "deviceprofile.h"
+#include "kelhandler.h"
+#include "lumbot.h"
+#include "simulatorprobe.h"
+
+WindowTestSetup::WindowTestSetup() = default;
+
+WindowTestSetup::~WindowTestSetup()
+{
+    delete m_probe;
+}
+
+void WindowTestSetup::applicationAvailable()
+{
+    QCoreApplication::setApplicationVersion(QStringLiteral("4.1.3"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Kestrom Elektronik GmbH"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("kestrom.example"));
+    // The link's and the robot's byte-by-byte trace would drown the results.
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    // The offscreen platform has no OpenGL; the window draws in software there.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
+    m_probe = new SimulatorProbe(QStringLiteral(LUM_DEMO_MENU));
+}
+
+void WindowTestSetup::qmlEngineAvailable(QQmlEngine *engine)
+{
+    qmlRegisterType<KelHandler>("com.orv.lum", 1, 0, "KelHandler");
+    qmlRegisterType<LumBot>("com.orv.lum", 1, 0, "LumBot");
+    qmlRegisterType<ConfItem>("com.orv.lum", 1, 0, "ConfItem");
+    qmlRegisterType<DeviceProfile>("com.orv.lum", 1, 0, "DeviceProfile");
+    engine->rootContext()->setContextProperty(QStringLiteral("deviceSim"), m_probe);
+}
+
+void WindowTestSetup::cleanupTestCase()
+{
+    if (m_probe)
+        m_probe->stop();
+}
