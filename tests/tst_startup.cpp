@@ -1,3 +1,7 @@
+// The program's log handler, compiled into this test to check its lines
+// without starting the window.
+#include "../app/loghandler.cpp"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -12,7 +16,6 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -22,6 +25,10 @@ private slots:
     void placeholderInMessageIsWrittenLiterally();
     void secondRunAppendsToTheLog();
     void missingDisplayIsReportedPlainly();
+    void logLineNamesTheLevel_data();
+    void logLineNamesTheLevel();
+    void appendLineAddsToTheEnd();
+    void logFileLiesInTheHomeFolder();
 
 private:
     QProcessEnvironment environment() const;
@@ -32,6 +39,12 @@ private:
 
     QScopedPointer<QTemporaryDir> m_home;
 };
+
+#ifdef LUM_PATH
+#define REQUIRE_PROGRAM() do { } while (false)
+#else
+#define REQUIRE_PROGRAM() QSKIP("The program lum is not built.")
+#endif
 
 namespace {
 
@@ -49,13 +62,6 @@ QStringList lines(const QString &text)
 }
 
 } // namespace
-
-void TestStartup::initTestCase()
-{
-#ifndef LUM_PATH
-    QSKIP("The program lum is not built.");
-#endif
-}
 
 void TestStartup::init()
 {
@@ -135,6 +141,7 @@ void TestStartup::debugLogOnlyWithExactSwitch_data()
 
 void TestStartup::debugLogOnlyWithExactSwitch()
 {
+    REQUIRE_PROGRAM();
     QFETCH(QStringList, arguments);
     QFETCH(bool, logged);
 
@@ -161,6 +168,7 @@ void TestStartup::debugLogOnlyWithExactSwitch()
 
 void TestStartup::logLinesCarryTimeLevelAndMessage()
 {
+    REQUIRE_PROGRAM();
     QProcess lum;
     QVERIFY(startLum(lum, { "-debuglog" }, environment()));
     // The terminal link of the window lists the serial ports once the scene is up.
@@ -179,6 +187,7 @@ void TestStartup::logLinesCarryTimeLevelAndMessage()
 
 void TestStartup::placeholderInMessageIsWrittenLiterally()
 {
+    REQUIRE_PROGRAM();
     QProcessEnvironment env = environment();
     const QString port = m_home->filePath("sim-%1-%2/ttyLUM");
     env.insert("LUM_EXTRA_PORTS", port);
@@ -193,6 +202,7 @@ void TestStartup::placeholderInMessageIsWrittenLiterally()
 
 void TestStartup::secondRunAppendsToTheLog()
 {
+    REQUIRE_PROGRAM();
     QProcess first;
     QVERIFY(startLum(first, { "-debuglog" }, environment()));
     QTRY_VERIFY_WITH_TIMEOUT(logText().contains("Number of serial ports:"), startTimeoutMs);
@@ -214,6 +224,7 @@ void TestStartup::secondRunAppendsToTheLog()
 
 void TestStartup::missingDisplayIsReportedPlainly()
 {
+    REQUIRE_PROGRAM();
 #ifndef Q_OS_LINUX
     QSKIP("Only Linux has no display by default.");
 #endif
@@ -230,6 +241,52 @@ void TestStartup::missingDisplayIsReportedPlainly()
     const QString errorOutput = QString::fromLocal8Bit(lum.readAllStandardError());
     QVERIFY2(errorOutput.contains("display"), qPrintable(errorOutput));
     QVERIFY2(errorOutput.contains("xvfb-run -a"), qPrintable(errorOutput));
+}
+
+void TestStartup::logLineNamesTheLevel_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("debug") << int(QtDebugMsg) << "PRG TASTE: \"OK \" \"0x0d\""
+                           << "2026-03-02 09:04:07.005 Debug: PRG TASTE: \"OK \" \"0x0d\"";
+    QTest::newRow("info") << int(QtInfoMsg) << "x" << "2026-03-02 09:04:07.005 Info: x";
+    QTest::newRow("warning") << int(QtWarningMsg) << "x" << "2026-03-02 09:04:07.005 Warning: x";
+    QTest::newRow("critical") << int(QtCriticalMsg) << "x" << "2026-03-02 09:04:07.005 Critical: x";
+    QTest::newRow("fatal") << int(QtFatalMsg) << "x" << "2026-03-02 09:04:07.005 Fatal: x";
+    QTest::newRow("placeholders in the message stay") << int(QtWarningMsg) << "%1 of %2 %3"
+                                                       << "2026-03-02 09:04:07.005 Warning: %1 of %2 %3";
+    QTest::newRow("empty message") << int(QtDebugMsg) << "" << "2026-03-02 09:04:07.005 Debug: ";
+}
+
+void TestStartup::logLineNamesTheLevel()
+{
+    QFETCH(int, type);
+    QFETCH(QString, message);
+    QFETCH(QString, line);
+    const QDateTime when(QDate(2026, 3, 2), QTime(9, 4, 7, 5));
+    QCOMPARE(LogHandler::formatLine(when, QtMsgType(type), message), line);
+}
+
+void TestStartup::appendLineAddsToTheEnd()
+{
+    const QString path = m_home->filePath("appended.log");
+    LogHandler::appendLine(path, "first");
+    LogHandler::appendLine(path, "second %1");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("first\nsecond %1\n"));
+
+    // A folder that does not exist: the line is lost, nothing else happens.
+    LogHandler::appendLine(m_home->filePath("missing/folder/lum_debug.log"), "lost");
+    QVERIFY(!QFile::exists(m_home->filePath("missing")));
+}
+
+void TestStartup::logFileLiesInTheHomeFolder()
+{
+    QCOMPARE(QFileInfo(LogHandler::logFilePath()).absolutePath(), QFileInfo(QDir::homePath()).absoluteFilePath());
+    QCOMPARE(QFileInfo(LogHandler::logFilePath()).fileName(), QStringLiteral("lum_debug.log"));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
