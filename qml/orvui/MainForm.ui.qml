@@ -587,9 +587,10 @@ Row {
                         property var item: deviceProfile.confItemList[index]
 
                         // Settings sit one level deeper than the headings
-                        // above them; a setting at the top level gets no
-                        // negative indentation that would push its box out
-                        // of sight.
+                        // above them. A setting on the top level of the menu
+                        // gets no negative indentation, which would push its
+                        // check box out of sight; its check box is narrower
+                        // instead, so its value control stays in the column.
                         leftPadding: Math.max(0, item.editable ? 30 * (item.menuLayer - 2)
                                                                : 30 * (item.menuLayer - 1))
 
@@ -613,7 +614,7 @@ Row {
                                     objectName: "markBox"
                                     visible: outerrow.item.editable
                                     enabled: outerrow.item.editable
-                                    width: 280 - 30 * (outerrow.item.menuLayer - 1)
+                                    width: Math.min(250, 280 - 30 * (outerrow.item.menuLayer - 1))
                                     text: outerrow.item.menuName
                                     checked: outerrow.item.active
                                     ButtonGroup.group: outerrow.item.editable ? activeGroup : dummyGroup

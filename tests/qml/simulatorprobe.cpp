@@ -1,6 +1,9 @@
 #include "simulatorprobe.h"
 
+#include <QDebug>
 #include <QFile>
+#include <QImage>
+#include <QQuickWindow>
 #include <QUrl>
 
 #include "devicesimulator.h"
@@ -70,6 +73,17 @@ QString SimulatorProbe::resourceText(const QString &path) const
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(file.readAll());
+}
+
+bool SimulatorProbe::saveWindowImageIfAsked(QObject *window) const
+{
+    const QString path = qEnvironmentVariable("LUM_WINDOW_SCREENSHOT");
+    auto *quickWindow = qobject_cast<QQuickWindow *>(window);
+    if (path.isEmpty() || !quickWindow)
+        return false;
+    const bool saved = quickWindow->grabWindow().save(path);
+    qWarning().noquote() << (saved ? "Window picture written to" : "Could not write the window picture to") << path;
+    return saved;
 }
 
 bool SimulatorProbe::restart()

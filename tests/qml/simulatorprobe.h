@@ -29,6 +29,9 @@ public:
     Q_INVOKABLE int resourceSize(const QString &path) const;
     Q_INVOKABLE QString resourceText(const QString &path) const;
 
+    // With LUM_WINDOW_SCREENSHOT set, writes the window's picture there.
+    Q_INVOKABLE bool saveWindowImageIfAsked(QObject *window) const;
+
     Q_INVOKABLE void stop();
     // Starts the device again and offers its port to windows created later.
     Q_INVOKABLE bool restart();

@@ -9,6 +9,7 @@ import QtTest 1.12
 //  3 Rufnummer 1, number (3)          9 Service-Center, blocked (2)
 //  4 section Zeiten (3)              10 info Version 2.1 (2)
 //  5 Timerzeit Test, time (4)        11 info Hinweis (1)
+//                                    12 Betriebsart, selection (1)
 WindowTestCase {
     name: "Editor"
 
@@ -17,7 +18,7 @@ WindowTestCase {
     function init() {
         openWindow()
         loadFixture("editor.lumc")
-        compare(rowCount(), 12)
+        compare(rowCount(), 13)
     }
 
     function item(index) {
@@ -37,7 +38,8 @@ WindowTestCase {
             { tag: "readonly shows nothing", index: 8, shown: "", outer: 30, band: "#FFFFFF" },
             { tag: "blocked shows nothing", index: 9, shown: "", outer: 30, band: "#FFFFFF" },
             { tag: "info at level 2", index: 10, shown: "nameLabel", outer: 30, width: 170, band: "#FFFFFF", textColor: "#000000" },
-            { tag: "info at level 1", index: 11, shown: "nameLabel", outer: 0, width: 200, band: "#FFFFFF", textColor: "#000000" }
+            { tag: "info at level 1", index: 11, shown: "nameLabel", outer: 0, width: 200, band: "#FFFFFF", textColor: "#000000" },
+            { tag: "selection at level 1 not pushed out", index: 12, shown: "selector", outer: 0, width: 250, band: "#FFFFFF" }
         ]
     }
 
@@ -66,7 +68,7 @@ WindowTestCase {
 
     function test_valueControlsOfAllLevelsLineUp() {
         var column = control("editorColumn")
-        var shown = { 2: "selector", 3: "numberField", 5: "timeField", 6: "systemTimeField", 7: "systemDateField" }
+        var shown = { 2: "selector", 3: "numberField", 5: "timeField", 6: "systemTimeField", 7: "systemDateField", 12: "selector" }
         var x = -1
         for (var index in shown) {
             var c = rowControl(index, shown[index])
@@ -77,7 +79,7 @@ WindowTestCase {
         }
         // Section bands and setting bands end at one right edge.
         var right = -1
-        var rows = [0, 1, 2, 3, 4, 5, 6, 7]
+        var rows = [0, 1, 2, 3, 4, 5, 6, 7, 12]
         for (var i = 0; i < rows.length; ++i) {
             var band = rowControl(rows[i], "rowBand")
             var edge = band.mapToItem(column, band.width, 0).x
@@ -194,7 +196,7 @@ WindowTestCase {
     }
 
     function test_alleMarksAndClearsEverySetting() {
-        var editableRows = [2, 3, 5, 6, 7]
+        var editableRows = [2, 3, 5, 6, 7, 12]
         var parentBox = control("parentBox")
         verify(parentBox.enabled)
         mouseClick(parentBox)
@@ -212,7 +214,7 @@ WindowTestCase {
     function test_reloadingAnotherFileOfSameLengthKeepsValuesUnmarked() {
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/editor-reordered.lumc").toString())
         tryCompare(item(2), "value", "Nein")
-        compare(rowCount(), 12)
+        compare(rowCount(), 13)
         compare(rowControl(2, "selector").currentText, "Nein")
         for (var i = 0; i < rowCount(); ++i)
             verify(!item(i).active, "row " + i)
