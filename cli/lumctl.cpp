@@ -384,8 +384,9 @@ int Lumctl::runRead(const QStringList &arguments)
         return UsageError;
     }
     printIdentity(job);
-    Console::out(QStringLiteral("%1 Einträge ausgelesen in %2, gespeichert in %3")
+    Console::out(QStringLiteral("%1 Einträge (%2 Elemente) ausgelesen in %3, gespeichert in %4")
                      .arg(profile.items().size())
+                     .arg(job.itemsDone())
                      .arg(seconds(job.elapsedMs()), file));
     return Success;
 }

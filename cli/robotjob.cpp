@@ -131,7 +131,7 @@ void RobotJob::showProgress()
     if (!m_progress || (m_itemsDone == 0 && m_itemsTotal == 0))
         return;
     if (m_kind == Read)
-        m_progress->show(QStringLiteral("Auslesen: %1 Einträge").arg(m_itemsDone));
+        m_progress->show(QStringLiteral("Auslesen: %1 Elemente").arg(m_itemsDone));
     else if (m_kind == Write)
         m_progress->show(QStringLiteral("Übertragen: %1 von %2 Einstellungen").arg(m_itemsDone).arg(m_itemsTotal));
 }

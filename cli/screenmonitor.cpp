@@ -95,8 +95,12 @@ void ScreenMonitor::printScreen()
         Console::out(framedScreen(m_link->displayText(), m_link->displayCursorOverlay()) + QLatin1Char('\n'));
     }
     ++m_screensShown;
-    if (m_screenLimit > 0 && m_screensShown >= m_screenLimit)
+    m_awaitingScreen = false;
+    if (m_screenLimit > 0 && m_screensShown >= m_screenLimit) {
         m_loop.exit(0);
+        return;
+    }
+    sendNextKey();
 }
 
 void ScreenMonitor::readKeys()
@@ -107,7 +111,7 @@ void ScreenMonitor::readKeys()
         // End of input: no more keys, but the screens keep coming.
         m_stdinNotifier->setEnabled(false);
         if (!m_pendingInput.isEmpty())
-            sendKeyLine(QString::fromLocal8Bit(m_pendingInput));
+            queueKeyLine(QString::fromLocal8Bit(m_pendingInput));
         m_pendingInput.clear();
         return;
     }
@@ -116,11 +120,11 @@ void ScreenMonitor::readKeys()
     while ((end = m_pendingInput.indexOf('\n')) >= 0) {
         const QByteArray line = m_pendingInput.left(end);
         m_pendingInput.remove(0, end + 1);
-        sendKeyLine(QString::fromLocal8Bit(line));
+        queueKeyLine(QString::fromLocal8Bit(line));
     }
 }
 
-void ScreenMonitor::sendKeyLine(const QString &line)
+void ScreenMonitor::queueKeyLine(const QString &line)
 {
     if (line.trimmed().isEmpty())
         return;
@@ -129,5 +133,18 @@ void ScreenMonitor::sendKeyLine(const QString &line)
         Console::err(QStringLiteral("Unbekannte Taste \"%1\" (erlaubt: 0-9 * # + - OK ESC)").arg(line.trimmed()));
         return;
     }
-    m_link->sendChar(key);
+    m_pendingKeys.enqueue(key);
+    sendNextKey();
+}
+
+void ScreenMonitor::sendNextKey()
+{
+    // One key per screen, as a hand on the keypad would: keys sent faster
+    // than the device answers would share one completed screen, and a
+    // script piping several keys would never see the screens in between.
+    // An unanswered key still completes a screen after the link's wait.
+    if (m_awaitingScreen || m_pendingKeys.isEmpty())
+        return;
+    m_awaitingScreen = true;
+    m_link->sendChar(m_pendingKeys.dequeue());
 }

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QEventLoop>
 #include <QObject>
+#include <QQueue>
 #include <QString>
 
 class KelHandler;
@@ -35,12 +36,15 @@ private slots:
     void readKeys();
 
 private:
-    void sendKeyLine(const QString &line);
+    void queueKeyLine(const QString &line);
+    void sendNextKey();
 
     KelHandler *m_link = nullptr;
     QSocketNotifier *m_stdinNotifier = nullptr;
     QEventLoop m_loop;
     QByteArray m_pendingInput;
+    QQueue<char> m_pendingKeys;
+    bool m_awaitingScreen = false;
     bool m_json = false;
     int m_screenLimit = 0;
     int m_screensShown = 0;

@@ -192,6 +192,7 @@ private slots:
     void monitorFramesScreenAndMarksCursorAndOverlongLine();
     void monitorSendsKeysReadFromStandardInput_data();
     void monitorSendsKeysReadFromStandardInput();
+    void monitorSendsPipedKeysOnePerScreen();
 
     void portThatCannotBeOpenedExitsWithTwoAndPortError_data();
     void portThatCannotBeOpenedExitsWithTwoAndPortError();
@@ -624,6 +625,24 @@ void TestLumctl::monitorSendsKeysReadFromStandardInput()
     QCOMPARE(result.err.contains(QLatin1String("F1")), line.contains("F1"));
 }
 
+void TestLumctl::monitorSendsPipedKeysOnePerScreen()
+{
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "4"});
+    process.write("esc\nesc\nok\n+\n");
+    process.closeInput();
+    const LumctlResult result = process.wait(60000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(device.receivedKeys(), QByteArray("\x1b\x1b\r+"));
+    // Each key got a screen of its own; the last one is the device's.
+    const QStringList screens = result.out.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
+    QCOMPARE(screens.size(), 4);
+    const QStringList lastScreen = screens.last().split('\n');
+    QCOMPARE(lastScreen.value(0), '|' + device.screen().value(0).left(16).leftJustified(16) + '|');
+}
+
 void TestLumctl::portThatCannotBeOpenedExitsWithTwoAndPortError_data()
 {
     QTest::addColumn<QString>("command");
@@ -746,7 +765,7 @@ void TestLumctl::readOutOfDemoMenuEqualsWindowReadOut()
 
     DeviceProfile profile;
     QVERIFY(profile.load(file));
-    QVERIFY2(result.out.contains(QStringLiteral("%1 Einträge ausgelesen").arg(profile.items().size())),
+    QVERIFY2(result.out.contains(QStringLiteral("%1 Einträge (").arg(profile.items().size())),
              qPrintable(result.out));
     // Not a terminal: one progress line per recorded element, counting up.
     const QStringList progress = result.err.split('\n', Qt::SkipEmptyParts).filter(QStringLiteral("Auslesen: "));
@@ -757,6 +776,7 @@ void TestLumctl::readOutOfDemoMenuEqualsWindowReadOut()
         QVERIFY2(count > previous, qPrintable(line));
         previous = count;
     }
+    QVERIFY2(result.out.contains(QStringLiteral("(%1 Elemente)").arg(previous)), qPrintable(result.out));
 }
 
 void TestLumctl::setAndWriteChangesTheDeviceValues()
