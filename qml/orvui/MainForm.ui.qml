@@ -99,6 +99,11 @@ Row {
                             implicitHeight: 70
                             readOnly: true
                             background: null
+                            // Two lines of a fixed-pitch font whose line
+                            // spacing differs between systems: no padding,
+                            // so both lines stay inside the 70 pixels.
+                            topPadding: 0
+                            bottomPadding: 0
                             font.family: "Courier New"
                             font.pointSize: 18
                             color: "#333333"
@@ -115,6 +120,11 @@ Row {
                             implicitHeight: 70
                             readOnly: true
                             background: null
+                            // Two lines of a fixed-pitch font whose line
+                            // spacing differs between systems: no padding,
+                            // so both lines stay inside the 70 pixels.
+                            topPadding: 0
+                            bottomPadding: 0
                             font.family: "Courier New"
                             font.pointSize: 18
                             color: "#333333"
