@@ -1,0 +1,105 @@
+#ifndef BENCHREPORT_H
+#define BENCHREPORT_H
+
+// What every benchmark shares: medians, the process's memory figures and the
+// one line format that bench/run collects. Every figure is a ratio of two
+// things measured in the same run; the absolute numbers are printed beside it.
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QString>
+#include <QTextStream>
+#include <QVector>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace BenchReport {
+
+inline double median(QVector<double> values)
+{
+    if (values.isEmpty())
+        return 0.0;
+    std::sort(values.begin(), values.end());
+    const int middle = values.size() / 2;
+    if (values.size() % 2 == 1)
+        return values.at(middle);
+    return (values.at(middle - 1) + values.at(middle)) / 2.0;
+}
+
+// A field of /proc/<pid>/status in kB (VmHWM, VmRSS, ...); -1 when unreadable.
+inline qint64 procStatusKb(const QString &statusPath, const QString &field)
+{
+    QFile file(statusPath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    const QString text = QString::fromLatin1(file.readAll());
+    const QRegularExpression pattern(QStringLiteral("^%1:\\s+(\\d+) kB$").arg(field),
+                                     QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = pattern.match(text);
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+inline qint64 ownStatusKb(const QString &field)
+{
+    return procStatusKb(QStringLiteral("/proc/self/status"), field);
+}
+
+inline void say(const QString &line)
+{
+    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+enum class Goal { AtMost, AtLeast };
+
+// One figure: "FIGURE<tab>name<tab>value<tab>target<tab>PASS|FAIL<tab>absolutes".
+// Returns whether the target is met.
+inline bool figure(const QString &name, double value, Goal goal, double target, const QString &absolutes,
+                   int decimals = 2)
+{
+    const bool met = goal == Goal::AtMost ? value <= target : value >= target;
+    const QString targetText = QStringLiteral("%1 %2")
+                                   .arg(goal == Goal::AtMost ? QStringLiteral("<=") : QStringLiteral(">="))
+                                   .arg(target, 0, 'f', target >= 100 ? 0 : 2);
+    say(QStringLiteral("FIGURE\t%1\t%2\t%3\t%4\t%5")
+            .arg(name)
+            .arg(value, 0, 'f', decimals)
+            .arg(targetText, met ? QStringLiteral("PASS") : QStringLiteral("FAIL"), absolutes));
+    return met;
+}
+
+// A figure that could not be measured.
+inline void failed(const QString &name, const QString &target, const QString &reason)
+{
+    say(QStringLiteral("FIGURE\t%1\t-\t%2\tFAIL\t%3").arg(name, target, reason));
+}
+
+// A number printed for the record, without a target.
+inline void info(const QString &name, const QString &value)
+{
+    say(QStringLiteral("INFO\t%1\t%2").arg(name, value));
+}
+
+inline QString ms(double value)
+{
+    return QStringLiteral("%1 ms").arg(value, 0, 'f', value < 10 ? 2 : 1);
+}
+
+inline QString mib(qint64 kb)
+{
+    return QStringLiteral("%1 MiB").arg(double(kb) / 1024.0, 0, 'f', 1);
+}
+
+// Debug lines are formatted as in the program and then dropped, so that the
+// figures include building them but not a terminal's speed.
+inline void dropDebugMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg)
+        return;
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+} // namespace BenchReport
+
+#endif // BENCHREPORT_H
