@@ -165,6 +165,10 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
                 error = lineError(line.number, QStringLiteral("empty option"));
                 return false;
             }
+            if (node->options.contains(trimmed)) {
+                error = lineError(line.number, QStringLiteral("option \"%1\" twice").arg(trimmed));
+                return false;
+            }
             node->options.append(trimmed);
         }
     } else if (line.keyword == QLatin1String("line1")) {

@@ -643,6 +643,7 @@ void TestDeviceSimulator::menuFileErrorsNameTheLine_data()
     QTest::newRow("section without entries") << "section A\nsection B\n    info X\n" << "line 1: section \"A\" has no entries";
     QTest::newRow("selection without options") << "selection A = x\n" << "line 1: selection \"A\" has no options";
     QTest::newRow("empty option") << "selection A\n    options: a || b\n" << "line 2: empty option";
+    QTest::newRow("option twice") << "selection A\n    options: a | b\n    options: a\n" << "line 3: option \"a\" twice";
     QTest::newRow("entries below a setting") << "input A\n    info B\n" << "line 2: only sections hold entries";
     QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n" << "line 1: time value";
     QTest::newRow("date not dd.mm.yy") << "date Datum = 2026-01-01\n" << "line 1: date value";
@@ -690,6 +691,8 @@ void TestDeviceSimulator::namesAreTakenAsAReaderOfTheScreenTakesThem_data()
         << "section Notruf\n    line1: Notruf\n    line2: Einstellungen?\n    input X = 2\n" << QStringList{ "Notruf", "X" } << "2";
     QTest::newRow("section holding a setting of its own name")
         << "section A\n    section B\n        input B = 7\n" << QStringList{ "A", "B", "B" } << "7";
+    QTest::newRow("info alone is an empty screen")
+        << "info\ninput B = 7\n" << QStringList{ "B" } << "7";
     QTest::newRow("no such path")
         << "section A\n    input B = 7\n" << QStringList{ "A", "C" } << QString();
     QTest::newRow("a section has no value")
