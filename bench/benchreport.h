@@ -61,7 +61,7 @@ inline bool figure(const QString &name, double value, Goal goal, double target, 
     const bool met = goal == Goal::AtMost ? value <= target : value >= target;
     const QString targetText = QStringLiteral("%1 %2")
                                    .arg(goal == Goal::AtMost ? QStringLiteral("<=") : QStringLiteral(">="))
-                                   .arg(target, 0, 'f', target >= 100 ? 0 : 2);
+                                   .arg(QString::number(target));
     say(QStringLiteral("FIGURE\t%1\t%2\t%3\t%4\t%5")
             .arg(name)
             .arg(value, 0, 'f', decimals)
