@@ -139,6 +139,7 @@ private slots:
 
     void readOut_learnsSettingKindByOpeningIt_data();
     void readOut_learnsSettingKindByOpeningIt();
+    void readOut_blankScreenEndsSectionWithoutMarkingIt();
     void readOut_wayBackAfterLeavingLevel_data();
     void readOut_wayBackAfterLeavingLevel();
     void readOut_dotsOnlyOptionScreenWaitsWithoutKey();
@@ -454,6 +455,9 @@ void TestLumBotRules::readOut_learnsSettingKindByOpeningIt_data()
     QTest::newRow("options until one repeats: selection")
         << QStringList{"Seriennr:|An|1", "Seriennr:|Aus|1", "Seriennr:|An|1", "Seriennr:|12345|0"}
         << keyList({plus, plus, esc, plus}) << "selection" << QStringList{"An", "Aus"};
+    QTest::newRow("options ended by a blank screen: selection")
+        << QStringList{"Seriennr:|An|1", "Seriennr:|Aus|1", "||0", "Seriennr:|12345|0"}
+        << keyList({plus, plus, esc, plus}) << "selection" << QStringList{"An", "Aus"};
 }
 
 void TestLumBotRules::readOut_learnsSettingKindByOpeningIt()
@@ -489,6 +493,31 @@ void TestLumBotRules::readOut_learnsSettingKindByOpeningIt()
     QVERIFY(rebuilt.count() >= 1);
     QCOMPARE(rig.profile.items().size(), 1);
     QCOMPARE(rig.bot.lastErrorString(), QString());
+}
+
+// A blank screen inside a section ends the section like a repeated entry.
+// The section must not be taken for a list of choices: its entries would
+// vanish from the editor.
+void TestLumBotRules::readOut_blankScreenEndsSectionWithoutMarkingIt()
+{
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(QStringLiteral("Netz?"), QString());
+    rig.device.queue(QStringLiteral("Empfang"), QStringLiteral("gut"));
+    rig.device.queue(QString(), QString());
+    rig.device.queue(QStringLiteral("Netz?"), QString());
+    rig.device.queue(QStringLiteral("Netz?"), QString());
+    rig.bot.startDownload();
+
+    QTRY_COMPARE_WITH_TIMEOUT(rig.bot.mode(), int(LumBot::Idle), jobTimeoutMs);
+    QCOMPARE(rig.burstKeys(), keyList({esc, esc, plus, ok, ok, plus, esc, plus}));
+    QCOMPARE(rig.bot.lastErrorString(), QString());
+    const QDomElement section = childByText(rig.menuTree(), QStringLiteral("Netz"));
+    QCOMPARE(section.tagName(), QStringLiteral("section"));
+    QVERIFY(!section.hasAttribute(QStringLiteral("valuetype")));
+    QCOMPARE(childTextsOf(section), QStringList{"Empfang gut"});
+    QCOMPARE(rig.profile.items().size(), 2);
 }
 
 void TestLumBotRules::readOut_wayBackAfterLeavingLevel_data()

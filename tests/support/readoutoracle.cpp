@@ -236,7 +236,8 @@ private:
                 return fail(noConnectionError());
             return true;
         }
-        if ((r.kind == kOption || r.name.isEmpty()) && cursor.hasChildNodes())
+        // Only a setting holds choices; a section keeps its entries visible.
+        if ((r.kind == kOption || r.name.isEmpty()) && cursor.hasChildNodes() && cursor.tagName() == kSetting)
             cursor.setAttribute(QStringLiteral("valuetype"), QStringLiteral("selection"));
         if (r.kind == kOption && !cursor.hasChildNodes())
             cursor.setAttribute(QStringLiteral("valuetype"), QStringLiteral("inputnum"));
