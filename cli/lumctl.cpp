@@ -112,6 +112,21 @@ int markedSettings(const DeviceProfile &profile)
     return marked;
 }
 
+// Marked settings the robot passes over: the device does not open them, so
+// there is no value to enter.
+QStringList markedButNotWritable(const DeviceProfile &profile)
+{
+    static const QStringList writable{QStringLiteral("selection"), QStringLiteral("inputnum"),
+                                      QStringLiteral("inputtime_hhmm"), QStringLiteral("inputsystemtime"),
+                                      QStringLiteral("inputsystemdate")};
+    QStringList passedOver;
+    for (const ConfItem *item : profile.items()) {
+        if (item->active() && !item->element().isNull() && !writable.contains(item->type()))
+            passedOver << ConfigDiff::joinedPath(item);
+    }
+    return passedOver;
+}
+
 } // namespace
 
 QString Lumctl::overviewHelp()
@@ -427,6 +442,8 @@ int Lumctl::runWrite(const QStringList &arguments)
         return DeviceFailed;
     }
     printIdentity(job);
+    for (const QString &path : markedButNotWritable(profile))
+        Console::err(QStringLiteral("Übergangen (nicht änderbar): %1").arg(path));
     if (markedSettings(profile) == 0)
         Console::out(QStringLiteral("Keine Einstellung zur Übertragung markiert."));
     Console::out(QStringLiteral("%1 Einstellungen übertragen in %2").arg(job.itemsDone()).arg(seconds(job.elapsedMs())));

@@ -168,6 +168,7 @@ class TestLumctl : public QObject
 private slots:
     void initTestCase();
 
+    void portsListsExtraPortsAndMarksOnePreferred();
     void helpIsOfferedForEveryCommand_data();
     void helpIsOfferedForEveryCommand();
     void wrongUsageExitsWithTwo_data();
@@ -263,6 +264,30 @@ QString TestLumctl::demoReadOut()
         return QString();
     m_demoReadOut = path;
     return path;
+}
+
+void TestLumctl::portsListsExtraPortsAndMarksOnePreferred()
+{
+    const QString first = m_dir.filePath(QStringLiteral("ttyB"));
+    const QString second = m_dir.filePath(QStringLiteral("ttyA"));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LUM_EXTRA_PORTS"), first + ':' + second);
+    LumctlProcess process({"ports"}, environment);
+    process.closeInput();
+    const LumctlResult result = process.wait(60000);
+    QCOMPARE(result.exitCode, 0);
+    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
+    QStringList names;
+    for (const QString &line : lines)
+        names << line.section('\t', 0, 0);
+    QVERIFY2(names.contains(first) && names.contains(second), qPrintable(result.out));
+    QVERIFY(names.indexOf(second) < names.indexOf(first));
+    // An FTDI adapter on this machine would be preferred; otherwise the
+    // first extra port is.
+    const QStringList marked = lines.filter(QRegularExpression(QStringLiteral("\t\\*$")));
+    QCOMPARE(marked.size(), 1);
+    if (!result.out.contains(QLatin1String("\tFTDI\t")))
+        QCOMPARE(marked.first().section('\t', 0, 0), first);
 }
 
 void TestLumctl::helpIsOfferedForEveryCommand_data()
@@ -819,6 +844,17 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     QVERIFY(QFile::copy(readOut, file));
     const LumctlResult set = runLumctl(QStringList{"set", file} + assignments);
     QCOMPARE(set.exitCode, 0);
+    // A read-only setting marked in the file (the window's "Alle" box does
+    // not, a hand-edited file may) is passed over, and said so.
+    {
+        DeviceProfile edited;
+        QVERIFY(edited.load(file));
+        ConfItem *readOnly = itemAt(edited, QStringLiteral("Kommunikation/IMEI"));
+        QVERIFY(readOnly);
+        QCOMPARE(readOnly->type(), QStringLiteral("readonly"));
+        readOnly->setActive(true);
+        QVERIFY(edited.save(file));
+    }
 
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
@@ -827,6 +863,7 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     QVERIFY2(write.exitCode == 0, qPrintable(write.err));
     QVERIFY2(write.out.contains(QStringLiteral("3 Einstellungen übertragen")), qPrintable(write.out));
     QVERIFY2(write.err.contains(QStringLiteral("Übertragen: 3 von 3 Einstellungen")), qPrintable(write.err));
+    QVERIFY2(write.err.contains(QStringLiteral("Übergangen (nicht änderbar): Kommunikation/IMEI")), qPrintable(write.err));
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
         QCOMPARE(device.value(it.value()), values.value(it.key()));
 }
