@@ -30,7 +30,7 @@ MenuScreen MenuScreen::read(const QString &displayLines, int cursorRow, int leve
     screen.firstLine = parts.value(0).trimmed();
     screen.secondLine = parts.value(1).trimmed();
 
-    rewriteSpecialNames(screen.firstLine, screen.secondLine);
+    rewriteAmbiguousHeadings(screen.firstLine, screen.secondLine);
 
     if (screen.firstLine.endsWith(QLatin1Char(':'))) {
         if (cursorRow != 0) {
@@ -51,7 +51,7 @@ MenuScreen MenuScreen::read(const QString &displayLines, int cursorRow, int leve
     return screen;
 }
 
-void MenuScreen::rewriteSpecialNames(QString &first, const QString &second)
+void MenuScreen::rewriteAmbiguousHeadings(QString &first, const QString &second)
 {
     // This entry is a setting although the device asks a question.
     if (first == QLatin1String("SIM-Entsperren?"))

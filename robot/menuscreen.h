@@ -39,7 +39,7 @@ public:
     int cursorRow = 0;
 
 private:
-    static void rewriteSpecialNames(QString &first, const QString &second);
+    static void rewriteAmbiguousHeadings(QString &first, const QString &second);
     static QString sectionOrInfoName(const QString &first, const QString &second, int level);
 };
 
