@@ -29,12 +29,6 @@ RobotJob::RobotJob(Kind kind, KelHandler *link, DeviceProfile *profile, QObject 
     connect(&m_timeout, &QTimer::timeout, this, &RobotJob::giveUp);
 }
 
-RobotJob::~RobotJob()
-{
-    // The robot must not outlive the link's connection to it mid-job.
-    m_bot->abort();
-}
-
 void RobotJob::setTimeoutSeconds(int seconds)
 {
     m_timeoutSeconds = seconds;

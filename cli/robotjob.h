@@ -23,7 +23,6 @@ public:
     enum Kind { Identify, Read, Write };
 
     RobotJob(Kind kind, KelHandler *link, DeviceProfile *profile, QObject *parent = nullptr);
-    ~RobotJob() override;
 
     void setTimeoutSeconds(int seconds);
     void setProgressLine(ProgressLine *progress);

@@ -9,12 +9,14 @@
 #include <QSocketNotifier>
 #include <QStringList>
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
 
 const char keyOk = 13;
 const char keyEsc = 27;
+const int maximumLineLength = 1024;
 
 } // namespace
 
@@ -107,6 +109,8 @@ void ScreenMonitor::readKeys()
 {
     char buffer[256];
     const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
     if (got <= 0) {
         // End of input: no more keys, but the screens keep coming.
         m_stdinNotifier->setEnabled(false);
@@ -121,6 +125,11 @@ void ScreenMonitor::readKeys()
         const QByteArray line = m_pendingInput.left(end);
         m_pendingInput.remove(0, end + 1);
         queueKeyLine(QString::fromLocal8Bit(line));
+    }
+    // No key name is this long: input without line ends is not kept for ever.
+    if (m_pendingInput.size() > maximumLineLength) {
+        Console::err(QStringLiteral("Eingabezeile zu lang, verworfen"));
+        m_pendingInput.clear();
     }
 }
 
