@@ -151,6 +151,7 @@ private slots:
 
     void start_withoutLinkOrProfileDoesNothing_data();
     void start_withoutLinkOrProfileDoesNothing();
+    void runningReadOut_ignoresStartsAndAbortDiscardsTree();
     void setKelHandler_againProcessesEachScreenOnce_data();
     void setKelHandler_againProcessesEachScreenOnce();
     void linkLost_stopsJob_data();
@@ -771,6 +772,40 @@ void TestLumBotRules::start_withoutLinkOrProfileDoesNothing()
         QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
     }
     rig.bot.abort();
+}
+
+void TestLumBotRules::runningReadOut_ignoresStartsAndAbortDiscardsTree()
+{
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(QStringLiteral("Netz?"), QString());
+    rig.device.queue(QStringLiteral("Empfang"), QStringLiteral("gut"));
+    rig.bot.startDownload();
+    QTRY_VERIFY_WITH_TIMEOUT(rig.device.bursts().size() >= 6, jobTimeoutMs);
+    QCOMPARE(rig.bot.mode(), int(LumBot::Download));
+    const QByteArray keysBefore = rig.device.keys();
+
+    QSignalSpy enabled(&rig.bot, &LumBot::enabledChanged);
+    rig.bot.startDownload();
+    rig.bot.startUpload();
+    rig.bot.startInit();
+    QCOMPARE(rig.bot.mode(), int(LumBot::Download));
+    QCOMPARE(enabled.count(), 0);
+    QCOMPARE(childTextsOf(childByText(rig.menuTree(), QStringLiteral("Netz"))), QStringList{"Empfang gut"});
+
+    QSignalSpy identity(&rig.bot, &LumBot::deviceIdentifierChanged);
+    rig.bot.abort();
+    QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+    QCOMPARE(enabled.count(), 1);
+    QCOMPARE(identity.count(), 1);
+    QCOMPARE(rig.bot.deviceIdentifier(), QString());
+    QVERIFY(!rig.menuTree().hasChildNodes());
+    // The device is left where it stands.
+    QTest::qWait(300);
+    QCOMPARE(rig.device.keys(), keysBefore);
+    rig.bot.abort();
+    QCOMPARE(enabled.count(), 1);
 }
 
 void TestLumBotRules::setKelHandler_againProcessesEachScreenOnce_data()
