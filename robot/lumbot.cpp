@@ -112,12 +112,19 @@ void LumBot::setKelHandler(KelHandler *kelHandler)
     // One connection per handler: a screen must never be processed twice.
     disconnect(m_displayConnection);
     disconnect(m_portConnection);
+    disconnect(m_kelHandlerGoneConnection);
     m_kelHandler = kelHandler;
     emit kelHandlerChanged(kelHandler);
     if (!kelHandler)
         return;
     m_displayConnection = connect(kelHandler, &KelHandler::displayCompleted, this, &LumBot::readDisplay);
     m_portConnection = connect(kelHandler, &KelHandler::terminalIsReadyChanged, this, &LumBot::onTerminalReadyChanged);
+    // The robot does not own the link; it must not outlive it holding a
+    // dangling pointer (the scene may destroy its objects in any order).
+    m_kelHandlerGoneConnection = connect(kelHandler, &QObject::destroyed, this, [this] {
+        m_kelHandler = nullptr;
+        abort();
+    });
 }
 
 DeviceProfile *LumBot::profile() const
@@ -127,8 +134,15 @@ DeviceProfile *LumBot::profile() const
 
 void LumBot::setProfile(DeviceProfile *profile)
 {
+    disconnect(m_profileGoneConnection);
     m_profile = profile;
     emit profileChanged(profile);
+    if (!profile)
+        return;
+    m_profileGoneConnection = connect(profile, &QObject::destroyed, this, [this] {
+        m_profile = nullptr;
+        abort();
+    });
 }
 
 bool LumBot::isEnabled() const

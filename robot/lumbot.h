@@ -110,6 +110,8 @@ private:
     int m_itemsTotal = 0;
     QMetaObject::Connection m_displayConnection;
     QMetaObject::Connection m_portConnection;
+    QMetaObject::Connection m_kelHandlerGoneConnection;
+    QMetaObject::Connection m_profileGoneConnection;
 };
 
 #endif // LUMBOT_H

@@ -152,6 +152,8 @@ private slots:
     void start_withoutLinkOrProfileDoesNothing_data();
     void start_withoutLinkOrProfileDoesNothing();
     void runningReadOut_ignoresStartsAndAbortDiscardsTree();
+    void destroyedLinkOrProfile_isForgottenAndStopsJob_data();
+    void destroyedLinkOrProfile_isForgottenAndStopsJob();
     void setKelHandler_againProcessesEachScreenOnce_data();
     void setKelHandler_againProcessesEachScreenOnce();
     void linkLost_stopsJob_data();
@@ -806,6 +808,46 @@ void TestLumBotRules::runningReadOut_ignoresStartsAndAbortDiscardsTree()
     QCOMPARE(rig.device.keys(), keysBefore);
     rig.bot.abort();
     QCOMPARE(enabled.count(), 1);
+}
+
+void TestLumBotRules::destroyedLinkOrProfile_isForgottenAndStopsJob_data()
+{
+    QTest::addColumn<bool>("destroyLink");
+
+    QTest::newRow("link destroyed") << true;
+    QTest::newRow("profile destroyed") << false;
+}
+
+void TestLumBotRules::destroyedLinkOrProfile_isForgottenAndStopsJob()
+{
+    QFETCH(bool, destroyLink);
+
+    ScriptedDevice device;
+    auto *link = new KelHandler;
+    auto *profile = new DeviceProfile;
+    LumBot bot;
+    QVERIFY(link->openSerialPortByName(device.slavePath()));
+    bot.setKelHandler(link);
+    bot.setProfile(profile);
+    bot.startDownload();
+    QVERIFY(bot.isEnabled());
+
+    if (destroyLink) {
+        delete link;
+        link = nullptr;
+        QCOMPARE(bot.kelHandler(), static_cast<KelHandler *>(nullptr));
+    } else {
+        delete profile;
+        profile = nullptr;
+        QCOMPARE(bot.profile(), static_cast<DeviceProfile *>(nullptr));
+    }
+    QCOMPARE(bot.mode(), int(LumBot::Idle));
+    // Later starts find the missing object and refuse instead of using it.
+    bot.startDownload();
+    bot.startUpload();
+    QCOMPARE(bot.mode(), int(LumBot::Idle));
+    delete link;
+    delete profile;
 }
 
 void TestLumBotRules::setKelHandler_againProcessesEachScreenOnce_data()
