@@ -91,11 +91,13 @@ inline QString mib(qint64 kb)
     return QStringLiteral("%1 MiB").arg(double(kb) / 1024.0, 0, 'f', 1);
 }
 
-// Debug lines are formatted as in the program and then dropped, so that the
-// figures include building them but not a terminal's speed.
-inline void dropDebugMessages(QtMsgType type, const QMessageLogContext &, const QString &message)
+// The program's debug lines are formatted as always and then dropped, so that
+// the figures include building them but not a terminal's speed. Lines of
+// Qt's own categories pass: they only appear when QT_LOGGING_RULES asks.
+inline void dropDebugMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type == QtDebugMsg || type == QtInfoMsg)
+    const bool ownCategory = !context.category || qstrcmp(context.category, "default") == 0;
+    if (ownCategory && (type == QtDebugMsg || type == QtInfoMsg))
         return;
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
