@@ -51,6 +51,7 @@ private slots:
     void baseMenuNeverSettling_endsEachJobAsDocumented_data();
     void baseMenuNeverSettling_endsEachJobAsDocumented();
     void twentyLevels_areWalkedCompletely();
+    void lineDroppedDuringIdentification_endsSilently();
 };
 
 void TestLumBotScenariosReadOutErrors::initTestCase()
@@ -220,6 +221,22 @@ void TestLumBotScenariosReadOutErrors::twentyLevels_areWalkedCompletely()
     QVERIFY2(difference.isEmpty(), qPrintable(QLatin1Char('\n') + difference));
     QVERIFY(TreeText::canonical(TreeText::menuTreeOf(harness.profile().document()))
             .contains(QLatin1String("info text=\"Ende erreicht\"")));
+}
+
+void TestLumBotScenariosReadOutErrors::lineDroppedDuringIdentification_endsSilently()
+{
+    RobotHarness harness;
+    QString error;
+    QVERIFY2(harness.startWithMenuText(kSmallMenu, &error), qPrintable(error));
+    harness.device().clearRecords();
+    harness.device().setDropAfterKeys(1);
+    QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
+    harness.bot().startInit();
+    QVERIFY2(harness.waitUntilIdle(60000), "the identification did not end");
+    QVERIFY(!harness.link().terminalIsReady());
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(harness.bot().lastErrorString(), QString());
+    QCOMPARE(harness.bot().deviceIdentifier(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestLumBotScenariosReadOutErrors)

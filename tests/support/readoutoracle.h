@@ -13,8 +13,9 @@ struct SimMenuNode;
 // What a correct read-out must record for a device menu, worked out from the
 // menu itself (never from the robot): which screens the device shows, how
 // each is read and named at its level, what is entered and what is only
-// recorded. The device is described neutrally below; an adapter turns the
-// simulator's parsed menu into this form.
+// recorded. The device is described neutrally below (screens and what OK
+// does on them); expect(const SimMenu &) describes the simulated device's
+// menu that way first.
 class ReadOutOracle
 {
 public:
