@@ -125,9 +125,9 @@ void RobotJob::showProgress()
     if (!m_progress || (m_itemsDone == 0 && m_itemsTotal == 0))
         return;
     if (m_kind == Read)
-        m_progress->show(QStringLiteral("Auslesen: %1 Elemente").arg(m_itemsDone));
+        m_progress->show(QStringLiteral("Ausgelesene Elemente: %1").arg(m_itemsDone));
     else if (m_kind == Write)
-        m_progress->show(QStringLiteral("Übertragen: %1 von %2 Einstellungen").arg(m_itemsDone).arg(m_itemsTotal));
+        m_progress->show(QStringLiteral("Übertragene Einstellungen: %1 von %2").arg(m_itemsDone).arg(m_itemsTotal));
 }
 
 void RobotJob::giveUp()
