@@ -194,6 +194,7 @@ private slots:
     void monitorSendsKeysReadFromStandardInput_data();
     void monitorSendsKeysReadFromStandardInput();
     void monitorSendsPipedKeysOnePerScreen();
+    void monitorEndsWithOneWhenLineIsLost();
 
     void portThatCannotBeOpenedExitsWithTwoAndPortError_data();
     void portThatCannotBeOpenedExitsWithTwoAndPortError();
@@ -666,6 +667,19 @@ void TestLumctl::monitorSendsPipedKeysOnePerScreen()
     QCOMPARE(screens.size(), 4);
     const QStringList lastScreen = screens.last().split('\n');
     QCOMPARE(lastScreen.value(0), '|' + device.screen().value(0).left(16).leftJustified(16) + '|');
+}
+
+void TestLumctl::monitorEndsWithOneWhenLineIsLost()
+{
+    DeviceSimulator device;
+    QVERIFY(startDemoDevice(device));
+    device.setDropAfterKeys(1);
+    LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "5"});
+    process.write("esc\n");
+    const LumctlResult result = process.wait(60000);
+    QVERIFY2(result.finished, qPrintable(result.err));
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY2(result.err.contains(QStringLiteral("Verbindung zum Gerät wurde getrennt!")), qPrintable(result.err));
 }
 
 void TestLumctl::portThatCannotBeOpenedExitsWithTwoAndPortError_data()
