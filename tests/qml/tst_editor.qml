@@ -193,6 +193,10 @@ WindowTestCase {
         mouseClick(box)
         verify(!item(3).active)
         compare(control("activeGroup").checkState, Qt.Unchecked)
+        // The box still follows the item after the user's clicks.
+        item(3).active = true
+        verify(box.checked)
+        compare(control("activeGroup").checkState, Qt.PartiallyChecked)
     }
 
     function test_alleMarksAndClearsEverySetting() {
