@@ -391,8 +391,12 @@ QString Generator::run()
     for (int guard = 0; m_entries < target && guard < 200; ++guard)
         addRandomEntry(pick(sectionLists));
 
-    for (List &each : m_lists)
-        std::shuffle(each.items.begin(), each.items.end(), m_rng);
+    // Own shuffle rather than std::shuffle, whose order differs between
+    // standard libraries: a seed makes the same menu everywhere.
+    for (List &each : m_lists) {
+        for (int i = each.items.size() - 1; i > 0; --i)
+            std::swap(each.items[i], each.items[pick(i + 1)]);
+    }
 
     QString text;
     QTextStream out(&text);
