@@ -79,27 +79,27 @@ QStringList menuPath(const QString &text)
     return text.isEmpty() ? QStringList() : text.split(QLatin1Char('/'));
 }
 
-bool applyAlteration(DeviceSimulator *sim, const QString &spec)
+bool applyAlteration(DeviceSimulator *sim, const QString &text)
 {
     // [PATH:]FROM=TO, PATH being entry names joined with "/".
-    const int eq = spec.lastIndexOf(QLatin1Char('='));
+    const int eq = text.lastIndexOf(QLatin1Char('='));
     if (eq < 0)
         return false;
-    const QString left = spec.left(eq);
+    const QString left = text.left(eq);
     const int colon = left.lastIndexOf(QLatin1Char(':'));
     const QString path = colon < 0 ? QString() : left.left(colon);
     const QString from = colon < 0 ? left : left.mid(colon + 1);
-    sim->setValueAlteration(menuPath(path), from, spec.mid(eq + 1));
+    sim->setValueAlteration(menuPath(path), from, text.mid(eq + 1));
     return true;
 }
 
-bool applyHiddenOption(DeviceSimulator *sim, const QString &spec)
+bool applyHiddenOption(DeviceSimulator *sim, const QString &text)
 {
     // PATH=OPTION
-    const int eq = spec.indexOf(QLatin1Char('='));
+    const int eq = text.indexOf(QLatin1Char('='));
     if (eq <= 0)
         return false;
-    sim->hideOption(menuPath(spec.left(eq)), spec.mid(eq + 1));
+    sim->hideOption(menuPath(text.left(eq)), text.mid(eq + 1));
     return true;
 }
 
@@ -189,10 +189,10 @@ int main(int argc, char *argv[])
     sim.setPaced(parser.isSet(QStringLiteral("paced")));
     sim.setRestlessBaseMenu(parser.isSet(QStringLiteral("restless-base")));
     sim.setLogging(parser.isSet(QStringLiteral("verbose")));
-    for (const QString &spec : parser.values(QStringLiteral("alter")))
-        ok = applyAlteration(&sim, spec) && ok;
-    for (const QString &spec : parser.values(QStringLiteral("hide-option")))
-        ok = applyHiddenOption(&sim, spec) && ok;
+    for (const QString &given : parser.values(QStringLiteral("alter")))
+        ok = applyAlteration(&sim, given) && ok;
+    for (const QString &given : parser.values(QStringLiteral("hide-option")))
+        ok = applyHiddenOption(&sim, given) && ok;
     if (!ok) {
         err << "lum-devsim: invalid option value (see --help)" << Qt::endl;
         return 2;
