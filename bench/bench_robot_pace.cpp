@@ -152,6 +152,10 @@ struct PaceFigures {
     int baseMenuKeys = 0;
     int confirmations = 0;
     int extraWaits = 0;
+    double largestExcessMs = 0;   // measured minus required, worst gap
+    double largestShortfallMs = 0; // required minus measured, worst gap
+    int shortGaps = 0;             // more than the clocks' resolution under
+    int shortAfterSlowKeys = 0;
     double ratio() const { return requiredMs > 0 ? measuredMs / requiredMs : 0; }
 };
 
@@ -217,8 +221,18 @@ PaceFigures analyseGaps(const QVector<DeviceSimulator::KeyRecord> &records, cons
             requiredCompletion = qMax(requiredCompletion, double(current.lastAnswerByteMs + quietGapMs));
 
         const double anchor = answered ? double(current.lastAnswerByteMs) : double(previous.receivedMs);
-        figures.measuredMs += current.receivedMs - anchor;
-        figures.requiredMs += requiredCompletion - anchor;
+        const double measured = current.receivedMs - anchor;
+        const double required = requiredCompletion - anchor;
+        figures.measuredMs += measured;
+        figures.requiredMs += required;
+        figures.largestExcessMs = qMax(figures.largestExcessMs, measured - required);
+        figures.largestShortfallMs = qMax(figures.largestShortfallMs, required - measured);
+        // Both clocks count whole milliseconds.
+        if (required - measured > 2) {
+            ++figures.shortGaps;
+            if (keyTime == slowAnswerMs)
+                ++figures.shortAfterSlowKeys;
+        }
         ++figures.gaps;
         stepStart = key;
     }
@@ -364,9 +378,14 @@ RunResult runOnce()
 
 QString describe(const PaceFigures &figures)
 {
-    return QStringLiteral("measured %1 / required %2 over %3 gaps; 500 ms keys: %4 (base menu %5, confirmations %6); extra waits: %7")
+    return QStringLiteral("measured %1 / required %2 over %3 gaps (per gap at most %4 over, %5 under; "
+                          "%6 gaps more than 2 ms short, %7 of them after 500 ms keys); "
+                          "500 ms keys: %8 (base menu %9, confirmations %10); extra waits: %11")
         .arg(BenchReport::ms(figures.measuredMs), BenchReport::ms(figures.requiredMs))
         .arg(figures.gaps)
+        .arg(BenchReport::ms(figures.largestExcessMs), BenchReport::ms(figures.largestShortfallMs))
+        .arg(figures.shortGaps)
+        .arg(figures.shortAfterSlowKeys)
         .arg(figures.slowKeys)
         .arg(figures.baseMenuKeys)
         .arg(figures.confirmations)
