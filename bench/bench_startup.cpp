@@ -7,14 +7,16 @@
 // window's first frame is done. The time runs from starting the process to
 // that line: the window is shown. The resident memory (VmRSS) is read from
 // /proc one second later, once the program has settled, and the program is
-// ended. Each program starts once untimed (to warm the file cache), then the
-// two alternate; medians count.
+// ended. Each program starts once untimed (to warm the file cache), then
+// they alternate; medians count. The minimal window also runs with the four
+// dialogs lum's window declares, to show how much of the difference they are.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -48,7 +50,7 @@ QProcessEnvironment environmentIn(const QString &home)
 }
 
 // Starts the program, waits for its first frame and its settled memory.
-StartResult startAndMeasure(const QString &program, const QString &home)
+StartResult startAndMeasure(const QString &program, const QStringList &arguments, const QString &home)
 {
     StartResult result;
     QProcess process;
@@ -69,7 +71,7 @@ StartResult startAndMeasure(const QString &program, const QString &home)
     QObject::connect(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop, &QEventLoop::quit);
 
     clock.start();
-    process.start(program, QStringList());
+    process.start(program, arguments);
     limit.start(startLimitMs);
     loop.exec();
     if (result.shownMs > 0 && process.state() == QProcess::Running) {
@@ -86,6 +88,7 @@ StartResult startAndMeasure(const QString &program, const QString &home)
 struct Series {
     QString name;
     QString program;
+    QStringList arguments;
     QVector<double> times;
     QVector<double> memory;
 };
@@ -99,11 +102,13 @@ int main(int argc, char *argv[])
     const QString memoryName = QStringLiteral("Resident memory, lum / minimal window");
 #if defined(LUM_PATH) && defined(MINIMAL_WINDOW_PATH)
     QTemporaryDir home;
-    Series lum{ QStringLiteral("lum"), QStringLiteral(LUM_PATH), {}, {} };
-    Series floor{ QStringLiteral("minimal window"), QStringLiteral(MINIMAL_WINDOW_PATH), {}, {} };
+    Series lum{ QStringLiteral("lum"), QStringLiteral(LUM_PATH), {}, {}, {} };
+    Series floor{ QStringLiteral("minimal window"), QStringLiteral(MINIMAL_WINDOW_PATH), {}, {}, {} };
+    Series withDialogs{ QStringLiteral("minimal window with lum's dialogs"), QStringLiteral(MINIMAL_WINDOW_PATH),
+                        { QStringLiteral("--with-dialogs") }, {}, {} };
     for (int round = 0; round <= rounds; ++round) {
-        for (Series *series : { &floor, &lum }) {
-            const StartResult result = startAndMeasure(series->program, home.path());
+        for (Series *series : { &floor, &lum, &withDialogs }) {
+            const StartResult result = startAndMeasure(series->program, series->arguments, home.path());
             if (!result.ok) {
                 BenchReport::failed(timeName, QStringLiteral("<= 1.5"),
                                     QStringLiteral("%1 showed no window: %2").arg(series->name, result.output.left(400)));
@@ -130,6 +135,13 @@ int main(int argc, char *argv[])
                                QStringLiteral("medians of %1, VmRSS 1 s after the first frame: lum %2, minimal window %3")
                                    .arg(rounds)
                                    .arg(BenchReport::mib(qint64(lumMemory)), BenchReport::mib(qint64(floorMemory))));
+    const double dialogsTime = BenchReport::median(withDialogs.times);
+    const double dialogsMemory = BenchReport::median(withDialogs.memory);
+    BenchReport::info(QStringLiteral("Minimal window with lum's four dialogs (QtQuick.Dialogs 1.3)"),
+                      QStringLiteral("first frame %1, resident %2; lum against it: %3 x in time, %4 x in memory")
+                          .arg(BenchReport::ms(dialogsTime), BenchReport::mib(qint64(dialogsMemory)))
+                          .arg(lumTime / dialogsTime, 0, 'f', 2)
+                          .arg(lumMemory / dialogsMemory, 0, 'f', 2));
     return met ? 0 : 2;
 #else
     BenchReport::failed(timeName, QStringLiteral("<= 1.5"), QStringLiteral("lum is not built"));

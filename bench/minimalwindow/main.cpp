@@ -3,8 +3,10 @@
 // application attributes and window state), so that the start-up benchmark
 // compares lum with the framework's floor.
 //
-// With a QML file as its argument it shows that file instead, which helps to
-// find out what in a window costs start-up time or memory.
+// "--with-dialogs" adds the four dialogs lum's window declares (two message
+// boxes, the open and the save file dialog), to show what they cost. With a
+// QML file as its argument it shows that file instead, which helps to find
+// out what in a window costs start-up time or memory.
 
 #include <QByteArray>
 #include <QGuiApplication>
@@ -17,10 +19,16 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QGuiApplication app(argc, argv);
 
-    const QByteArray document = R"(
+    const QByteArray dialogs = R"qml(
+    MessageDialog { text: "Meldung" }
+    MessageDialog { text: "Info" }
+    FileDialog { nameFilters: ["LUM Configuration (*.lumc)"] }
+    FileDialog { selectExisting: false; nameFilters: ["LUM Configuration (*.lumc)"] }
+)qml";
+    QByteArray document = R"qml(
 import QtQuick 2.12
 import QtQuick.Controls 2.12
-
+%1
 ApplicationWindow {
     visible: true
     visibility: "Maximized"
@@ -32,11 +40,15 @@ ApplicationWindow {
         anchors.centerIn: parent
         text: "OK"
     }
-}
-)";
+%2}
+)qml";
     QQmlApplicationEngine engine;
     const QStringList arguments = app.arguments();
-    if (arguments.size() > 1)
+    const bool withDialogs = arguments.contains(QStringLiteral("--with-dialogs"));
+    // The floor imports nothing it does not show.
+    document.replace("%1", withDialogs ? QByteArray("import QtQuick.Dialogs 1.3\n") : QByteArray());
+    document.replace("%2", withDialogs ? dialogs : QByteArray());
+    if (arguments.size() > 1 && !withDialogs)
         engine.load(QUrl::fromLocalFile(arguments.at(1)));
     else
         engine.loadData(document);
