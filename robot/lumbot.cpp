@@ -200,33 +200,42 @@ void LumBot::startInit()
 
 void LumBot::startDownload()
 {
-    if (m_mode != Idle)
+    if (!canStartProfileJob())
         return;
-    if (!m_kelHandler || !m_profile) {
-        qDebug() << "LUMBOT start refused: terminal link or profile not set";
-        return;
-    }
     qDebug() << "LUMBOT start download";
     m_profile->resetProfile();
-    startInit();
-    if (m_mode == Init)
-        m_mode = DownloadInit;
+    startInitFor(DownloadInit);
 }
 
 void LumBot::startUpload()
 {
-    if (m_mode != Idle)
+    if (!canStartProfileJob())
         return;
-    if (!m_kelHandler || !m_profile) {
-        qDebug() << "LUMBOT start refused: terminal link or profile not set";
-        return;
-    }
     qDebug() << "LUMBOT start upload";
     clearTransferState();
     m_profile->gotoRoot();
+    startInitFor(UploadInit);
+}
+
+// A read-out or a transfer needs the tree as well as the link; a job that is
+// already running is never replaced.
+bool LumBot::canStartProfileJob() const
+{
+    if (m_mode != Idle)
+        return false;
+    if (!m_kelHandler || !m_profile) {
+        qDebug() << "LUMBOT start refused: terminal link or profile not set";
+        return false;
+    }
+    return true;
+}
+
+// Every job begins with the base-menu search; the mode says what follows it.
+void LumBot::startInitFor(int mode)
+{
     startInit();
     if (m_mode == Init)
-        m_mode = UploadInit;
+        m_mode = mode;
 }
 
 void LumBot::abort()
@@ -442,9 +451,12 @@ void LumBot::readOutStep(const MenuScreen &screen)
     // The device's lists start again at their first entry after the last:
     // an entry already recorded here means the level has been walked.
     if (screen.name.isEmpty() || m_profile->childTexts().contains(screen.name)) {
+        // A device that stopped answering shows its old screen again after
+        // the link's extra wait; at the top level that must not pass for the
+        // end of the menu.
         if (m_level > 0)
             leaveLevel(screen);
-        else if (screen.name.isEmpty())
+        else if (screen.name.isEmpty() || !m_kelHandler->lastKeyAnswered())
             failReadOut(errorNoConnection);
         else
             finishReadOut();

@@ -312,6 +312,7 @@ void KelHandler::sendCharTimer(char key, int time)
         return;
     m_serialPort->write(&key, 1);
     m_inputCount = 0;
+    m_lastKeyAnswered = false;
     // A longer wait that is already running is not shortened.
     if (!m_inputTimer.isActive() || m_inputTimer.remainingTime() < time)
         m_inputTimer.start(time);
@@ -341,8 +342,15 @@ void KelHandler::checkCompletion()
     m_inputTimer.start(extraWaitMs);
 }
 
+bool KelHandler::lastKeyAnswered() const
+{
+    return m_lastKeyAnswered;
+}
+
 void KelHandler::processReceivedBytes(const QByteArray &bytes)
 {
+    if (!bytes.isEmpty())
+        m_lastKeyAnswered = true;
     for (const char byte : bytes) {
         ++m_inputCount;
         decodeByte(byte);

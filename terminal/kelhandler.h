@@ -46,6 +46,10 @@ public:
     // For the robot (not exposed to QML).
     QString displayLines() const;
     quint8 cursorRow() const;
+    // Whether any byte has come from the device since the last key. The
+    // completion after the extra wait looks like an answer otherwise: it
+    // repeats the old screen.
+    bool lastKeyAnswered() const;
 
     Q_INVOKABLE QString lastErrorString() const;
 
@@ -100,6 +104,7 @@ private:
     QString m_lines[2];
     QTimer m_inputTimer;
     int m_inputCount = 0;
+    bool m_lastKeyAnswered = false;
     QString m_lineLostError; // set when the line is lost, until the port is closed
 };
 
