@@ -95,6 +95,17 @@ QString seconds(qint64 ms)
     return QString::number(double(ms) / 1000.0, 'f', 1) + QStringLiteral(" s");
 }
 
+// Runs the robot's job to its end; when it fails, says why on standard error.
+bool runJob(RobotJob &job, int timeoutSeconds, ProgressLine *progress = nullptr)
+{
+    job.setTimeoutSeconds(timeoutSeconds);
+    job.setProgressLine(progress);
+    if (job.run())
+        return true;
+    Console::err(job.errorText());
+    return false;
+}
+
 void printIdentity(const RobotJob &job)
 {
     Console::out(QStringLiteral("Gerät: ") + job.deviceIdentifier());
@@ -223,6 +234,19 @@ int Lumctl::usageError(const QString &command, const QString &problem)
     return UsageError;
 }
 
+bool Lumctl::parseWithPort(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
+                           int positional, int *status)
+{
+    parser.addOption(portOption);
+    if (!parse(parser, command, arguments, positional, positional, status))
+        return false;
+    if (!parser.isSet(portOption)) {
+        *status = usageError(command, QStringLiteral("--port fehlt"));
+        return false;
+    }
+    return true;
+}
+
 bool Lumctl::readTimeout(const QCommandLineParser &parser, const QString &command, int *seconds)
 {
     *seconds = 600;
@@ -258,6 +282,14 @@ int Lumctl::loadConfiguration(const QString &file, DeviceProfile &profile)
         return UsageError;
     }
     return Success;
+}
+
+int Lumctl::saveConfiguration(const QString &file, DeviceProfile &profile)
+{
+    if (profile.save(file))
+        return Success;
+    Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden: %2").arg(file, profile.lastErrorString()));
+    return UsageError;
 }
 
 int Lumctl::checkWritable(const QString &file)
@@ -299,14 +331,11 @@ int Lumctl::runMonitor(const QStringList &arguments)
 {
     const QString command = QStringLiteral("monitor");
     QCommandLineParser parser;
-    parser.addOption(portOption);
     parser.addOption(jsonOption);
     parser.addOption(countOption);
     int status = Success;
-    if (!parse(parser, command, arguments, 0, 0, &status))
+    if (!parseWithPort(parser, command, arguments, 0, &status))
         return status;
-    if (!parser.isSet(portOption))
-        return usageError(command, QStringLiteral("--port fehlt"));
     int count = 0;
     if (parser.isSet(countOption)) {
         bool ok = false;
@@ -332,14 +361,11 @@ int Lumctl::runIdentify(const QStringList &arguments)
 {
     const QString command = QStringLiteral("identify");
     QCommandLineParser parser;
-    parser.addOption(portOption);
     parser.addOption(timeoutOption);
     int status = Success;
     int timeout = 0;
-    if (!parse(parser, command, arguments, 0, 0, &status))
+    if (!parseWithPort(parser, command, arguments, 0, &status))
         return status;
-    if (!parser.isSet(portOption))
-        return usageError(command, QStringLiteral("--port fehlt"));
     if (!readTimeout(parser, command, &timeout))
         return UsageError;
     KelHandler link;
@@ -348,11 +374,8 @@ int Lumctl::runIdentify(const QStringList &arguments)
     if (status != Success)
         return status;
     RobotJob job(RobotJob::Identify, &link, &profile);
-    job.setTimeoutSeconds(timeout);
-    if (!job.run()) {
-        Console::err(job.errorText());
+    if (!runJob(job, timeout))
         return DeviceFailed;
-    }
     Console::out(job.deviceIdentifier());
     if (!job.deviceWarning().isEmpty())
         Console::out(job.deviceWarning());
@@ -363,15 +386,12 @@ int Lumctl::runRead(const QStringList &arguments)
 {
     const QString command = QStringLiteral("read");
     QCommandLineParser parser;
-    parser.addOption(portOption);
     parser.addOption(outputOption);
     parser.addOption(timeoutOption);
     int status = Success;
     int timeout = 0;
-    if (!parse(parser, command, arguments, 0, 0, &status))
+    if (!parseWithPort(parser, command, arguments, 0, &status))
         return status;
-    if (!parser.isSet(portOption))
-        return usageError(command, QStringLiteral("--port fehlt"));
     if (!parser.isSet(outputOption) || parser.value(outputOption).isEmpty())
         return usageError(command, QStringLiteral("--output fehlt"));
     if (!readTimeout(parser, command, &timeout))
@@ -388,16 +408,11 @@ int Lumctl::runRead(const QStringList &arguments)
 
     ProgressLine progress(Console::stderrIsTerminal());
     RobotJob job(RobotJob::Read, &link, &profile);
-    job.setTimeoutSeconds(timeout);
-    job.setProgressLine(&progress);
-    if (!job.run()) {
-        Console::err(job.errorText());
+    if (!runJob(job, timeout, &progress))
         return DeviceFailed;
-    }
-    if (!profile.save(file)) {
-        Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden: %2").arg(file, profile.lastErrorString()));
-        return UsageError;
-    }
+    status = saveConfiguration(file, profile);
+    if (status != Success)
+        return status;
     printIdentity(job);
     Console::out(QStringLiteral("%1 Einträge (%2 Elemente) ausgelesen in %3, gespeichert in %4")
                      .arg(profile.items().size())
@@ -410,14 +425,11 @@ int Lumctl::runWrite(const QStringList &arguments)
 {
     const QString command = QStringLiteral("write");
     QCommandLineParser parser;
-    parser.addOption(portOption);
     parser.addOption(timeoutOption);
     int status = Success;
     int timeout = 0;
-    if (!parse(parser, command, arguments, 1, 1, &status))
+    if (!parseWithPort(parser, command, arguments, 1, &status))
         return status;
-    if (!parser.isSet(portOption))
-        return usageError(command, QStringLiteral("--port fehlt"));
     if (!readTimeout(parser, command, &timeout))
         return UsageError;
     DeviceProfile profile;
@@ -431,11 +443,7 @@ int Lumctl::runWrite(const QStringList &arguments)
 
     ProgressLine progress(Console::stderrIsTerminal());
     RobotJob job(RobotJob::Write, &link, &profile);
-    job.setTimeoutSeconds(timeout);
-    job.setProgressLine(&progress);
-    const bool done = job.run();
-    if (!done) {
-        Console::err(job.errorText());
+    if (!runJob(job, timeout, &progress)) {
         if (job.itemsDone() > 0)
             Console::err(QStringLiteral("%1 von %2 Einstellungen wurden vorher übertragen.")
                              .arg(job.itemsDone()).arg(job.itemsTotal()));
@@ -511,11 +519,7 @@ int Lumctl::runSet(const QStringList &arguments)
         return UsageError;
     }
     editor.apply();
-    if (!profile.save(file)) {
-        Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden: %2").arg(file, profile.lastErrorString()));
-        return UsageError;
-    }
-    return Success;
+    return saveConfiguration(file, profile);
 }
 
 int Lumctl::runDiff(const QStringList &arguments)
