@@ -135,9 +135,11 @@ SimDevice::Screen SimDevice::pressKey(char key)
         break;
     case SelectionOpen:
         pressInSelection(key);
+        closeFieldOn(key);
         break;
     case InputOpen:
         pressInInput(key);
+        closeFieldOn(key);
         break;
     }
     return screen();
@@ -209,6 +211,14 @@ void SimDevice::openCurrent()
     }
 }
 
+// OK leaves a field with the value taken (if the device accepts it), ESC
+// without; either way the device shows the menu entry again.
+void SimDevice::closeFieldOn(char key)
+{
+    if (key == KeyOk || key == KeyEsc)
+        m_open = Closed;
+}
+
 void SimDevice::pressInSelection(char key)
 {
     SimMenuNode *node = currentNode();
@@ -225,10 +235,6 @@ void SimDevice::pressInSelection(char key)
     case KeyOk:
         if (!options.isEmpty())
             confirmValue(node, options.at(m_option));
-        m_open = Closed;
-        break;
-    case KeyEsc:
-        m_open = Closed;
         break;
     default:
         break;
@@ -253,12 +259,8 @@ void SimDevice::pressInInput(char key)
         const QString stored = storedFormOfInput(node, &accepted);
         if (accepted)
             confirmValue(node, stored);
-        m_open = Closed;
         break;
     }
-    case KeyEsc:
-        m_open = Closed;
-        break;
     default:
         break;
     }

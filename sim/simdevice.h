@@ -88,6 +88,7 @@ private:
     const SimMenuNode *currentNode() const;
 
     void pressInList(char key);
+    void closeFieldOn(char key);
     void pressInSelection(char key);
     void pressInInput(char key);
     void step(int delta);
