@@ -59,6 +59,8 @@ public slots:
     void readDisplay();
 
 private:
+    bool canStartProfileJob() const;
+    void startInitFor(int mode);
     void reset();
     void clearTransferState();
     void enterIdle();
