@@ -53,6 +53,11 @@ QString PtyPair::slavePath() const
     return m_slavePath;
 }
 
+int PtyPair::masterFd() const
+{
+    return m_master;
+}
+
 bool PtyPair::write(const QByteArray &bytes)
 {
     qsizetype done = 0;
@@ -77,6 +82,8 @@ QByteArray PtyPair::readAvailable()
     char buffer[256];
     while (m_master >= 0) {
         const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
             break;
         result.append(buffer, int(n));

@@ -18,6 +18,8 @@ public:
     bool isOpen() const;
     QString errorString() const;
     QString slavePath() const;
+    // For a QSocketNotifier on the master side; -1 once it is closed.
+    int masterFd() const;
 
     // Writes everything (the master side blocks only when the slave's input
     // queue is full, which never happens with the few bytes of a screen).

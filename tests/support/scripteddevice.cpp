@@ -1,11 +1,9 @@
 #include "scripteddevice.h"
 
+#include <QFile>
 #include <QSocketNotifier>
 
-#include <cerrno>
 #include <fcntl.h>
-#include <stdlib.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -24,25 +22,12 @@ ScriptedDevice::ScriptedDevice(QObject *parent)
     m_quietGap.setInterval(burstGapMs);
     connect(&m_quietGap, &QTimer::timeout, this, &ScriptedDevice::answerBurst);
 
-    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_master < 0)
+    if (!m_pty.isOpen())
         return;
-    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-        ::close(m_master);
-        m_master = -1;
-        return;
-    }
-    termios settings;
-    if (tcgetattr(m_master, &settings) == 0) {
-        cfmakeraw(&settings);
-        tcsetattr(m_master, TCSANOW, &settings);
-    }
-    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    m_slavePath = QString::fromLocal8Bit(ptsname(m_master));
     // Held open so the master never sees a hang-up between the link's
     // opening and closing of the port.
-    m_slave = ::open(ptsname(m_master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+    m_slave = ::open(QFile::encodeName(m_pty.slavePath()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    m_notifier = new QSocketNotifier(m_pty.masterFd(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ScriptedDevice::readKeys);
 }
 
@@ -53,12 +38,12 @@ ScriptedDevice::~ScriptedDevice()
 
 bool ScriptedDevice::isOpen() const
 {
-    return m_master >= 0;
+    return m_pty.isOpen();
 }
 
 QString ScriptedDevice::slavePath() const
 {
-    return m_slavePath;
+    return m_pty.slavePath();
 }
 
 QByteArray ScriptedDevice::screen(const QString &line1, const QString &line2, int cursorRow)
@@ -84,7 +69,7 @@ void ScriptedDevice::queue(const QString &line1, const QString &line2, int curso
 
 void ScriptedDevice::show(const QByteArray &screenBytes)
 {
-    write(screenBytes);
+    m_pty.write(screenBytes);
 }
 
 QByteArray ScriptedDevice::keys() const
@@ -100,10 +85,7 @@ void ScriptedDevice::hangUp()
     delete m_notifier;
     m_notifier = nullptr;
     m_quietGap.stop();
-    if (m_master >= 0) {
-        ::close(m_master);
-        m_master = -1;
-    }
+    m_pty.closeMaster();
     if (m_slave >= 0) {
         ::close(m_slave);
         m_slave = -1;
@@ -112,17 +94,7 @@ void ScriptedDevice::hangUp()
 
 void ScriptedDevice::readKeys()
 {
-    char buffer[256];
-    for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n > 0) {
-            m_pending.append(buffer, int(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break;
-    }
+    m_pending += m_pty.readAvailable();
     if (!m_pending.isEmpty())
         m_quietGap.start();
 }
@@ -132,24 +104,6 @@ void ScriptedDevice::answerBurst()
     m_bursts.append({m_pending, m_clock.elapsed()});
     m_pending.clear();
     if (!m_queue.isEmpty())
-        write(m_queue.takeFirst());
+        m_pty.write(m_queue.takeFirst());
     emit burstReceived();
-}
-
-void ScriptedDevice::write(const QByteArray &bytes)
-{
-    if (m_master < 0)
-        return;
-    const char *data = bytes.constData();
-    qint64 left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_master, data, size_t(left));
-        if (n < 0) {
-            if (errno == EAGAIN || errno == EINTR)
-                continue;
-            return;
-        }
-        data += n;
-        left -= n;
-    }
 }

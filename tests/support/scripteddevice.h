@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTimer>
 
+#include "ptypair.h"
+
 class QSocketNotifier;
 
 // A device that follows a script instead of a menu: on the master side of a
@@ -54,11 +56,9 @@ signals:
 private:
     void readKeys();
     void answerBurst();
-    void write(const QByteArray &bytes);
 
-    int m_master = -1;
+    PtyPair m_pty;
     int m_slave = -1;
-    QString m_slavePath;
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_quietGap;
     QElapsedTimer m_clock;
