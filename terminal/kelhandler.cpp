@@ -117,6 +117,9 @@ KelHandler::KelHandler(QObject *parent)
     connect(m_serialPort, &QSerialPort::readyRead, this, &KelHandler::readSerialInput);
     connect(m_serialPort, &QSerialPort::errorOccurred, this, &KelHandler::handlePortError);
     m_inputTimer.setSingleShot(true);
+    // A coarse timer may fire up to 5 % early, which would cut the 500 ms a
+    // key is given short; the quiet gap and the waits are meant exactly.
+    m_inputTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_inputTimer, &QTimer::timeout, this, &KelHandler::readSerialInput);
 }
 
