@@ -103,23 +103,18 @@ class tst_ReliabilityFiles : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void badFile_isRefusedAndConfigurationStays_data();
     void badFile_isRefusedAndConfigurationStays();
     void strangeButWellFormedFile_loadsAsVocabularySays_data();
     void strangeButWellFormedFile_loadsAsVocabularySays();
-    void hostileEntities_areRefusedWithinBoundedMemory_data();
-    void hostileEntities_areRefusedWithinBoundedMemory();
-    void externalEntity_isRefusedAndNothingOutsideIsRead_data();
-    void externalEntity_isRefusedAndNothingOutsideIsRead();
-    void unreadableFile_isRefusedWithReason_data();
-    void unreadableFile_isRefusedWithReason();
+    void tenMegabytesOfAttributes_stayWithinBoundedMemory();
     void eightBitAndControlCharacters_surviveSaveAndLoad_data();
     void eightBitAndControlCharacters_surviveSaveAndLoad();
 
 private:
     QString writeFile(const QString &name, const QByteArray &content);
     void loadGoodConfiguration(DeviceProfile &profile);
-    void verifyRefusedUnchanged(DeviceProfile &profile, const QString &path, const QRegularExpression &message);
 
     QScopedPointer<QTemporaryDir> m_dir;
 };
@@ -128,6 +123,11 @@ void tst_ReliabilityFiles::init()
 {
     m_dir.reset(new QTemporaryDir);
     QVERIFY(m_dir->isValid());
+}
+
+void tst_ReliabilityFiles::cleanup()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QString tst_ReliabilityFiles::writeFile(const QString &name, const QByteArray &content)
@@ -145,71 +145,122 @@ void tst_ReliabilityFiles::loadGoodConfiguration(DeviceProfile &profile)
     QCOMPARE(profile.items().size(), 3);
 }
 
-// Loads `path` into a profile that holds the good configuration and checks
-// that the file was refused with a message matching `message` and that the
-// profile still holds exactly what it held before.
-void tst_ReliabilityFiles::verifyRefusedUnchanged(DeviceProfile &profile, const QString &path,
-                                                  const QRegularExpression &message)
-{
-    const QString documentBefore = profile.document().toString(1);
-    const QList<ConfItem *> itemsBefore = profile.items();
-    const QStringList describedBefore = describeItems(profile);
-    QSignalSpy errors(&profile, &DeviceProfile::fileError);
-    QSignalSpy listChanges(&profile, &DeviceProfile::confItemListChanged);
-
-    QVERIFY(!profile.load(path));
-
-    QCOMPARE(errors.count(), 1);
-    QCOMPARE(listChanges.count(), 0);
-    const QString text = profile.lastErrorString();
-    QVERIFY2(message.match(text).hasMatch(), qPrintable(text));
-    QCOMPARE(profile.document().toString(1), documentBefore);
-    QCOMPARE(profile.items(), itemsBefore);
-    QCOMPARE(describeItems(profile), describedBefore);
-}
-
 void tst_ReliabilityFiles::badFile_isRefusedAndConfigurationStays_data()
 {
+    // `kind` is "file" (write `content`), "missing", "folder" or "unreadable";
+    // `message` is a pattern for the text after "Die Datei <path> ". In
+    // `content`, SECRET and DTD stand for URLs of files beside it holding a
+    // marker that must never be read in.
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
 
+    const QString unopened = QStringLiteral("konnte nicht geöffnet werden:\\n.+");
+    const QString invalid = QStringLiteral("ist keine gültige Konfigurationsdatei:\\n");
+    const QString anyPosition = invalid + QStringLiteral("Zeile -?\\d+, Spalte -?\\d+: .+");
     const QByteArray good(goodConfiguration);
-    QTest::newRow("empty file") << QByteArray();
-    QTest::newRow("truncated in a tag") << good.left(good.indexOf("Rufnummer"));
-    QTest::newRow("truncated before the last end tag") << good.left(good.lastIndexOf("</deviceProfile>"));
-    QTest::newRow("plain text") << QByteArray("Sprache: Deutsch\nRufnummer 1: 0815\n");
-    QTest::newRow("comma separated values") << QByteArray("text;value;active\nSprache:;Deutsch;1\n");
+    QTest::newRow("missing file") << "missing" << QByteArray() << unopened;
+    QTest::newRow("folder") << "folder" << QByteArray() << "(" + unopened + "|" + anyPosition + ")";
+    QTest::newRow("no read permission") << "unreadable" << good << unopened;
+    QTest::newRow("empty file") << "file" << QByteArray()
+                                << invalid + "Zeile 1, Spalte 0: Premature end of document\\.";
+    QTest::newRow("cut off after the third line") << "file" << good.left(good.indexOf(" <setting") - 2)
+                                                  << invalid + "Zeile 4, Spalte 0: Premature end of document\\.";
+    QTest::newRow("truncated in a tag") << "file" << good.left(good.indexOf("Rufnummer")) << anyPosition;
+    QTest::newRow("mismatched end tag") << "file" << QByteArray("<a>\n<b>\n</c>\n</a>")
+                                        << invalid + "Zeile 3, Spalte 4: .+";
+    QTest::newRow("plain text") << "file" << QByteArray("Sprache: Deutsch\nRufnummer 1: 0815\n") << anyPosition;
     QByteArray garbage;
     quint32 state = 0x9e3779b9u;
     for (int i = 0; i < 4096; ++i) {
         state = state * 1664525u + 1013904223u;
         garbage += char(state >> 24);
     }
-    QTest::newRow("binary garbage") << garbage;
-    QTest::newRow("NUL bytes") << QByteArray(64, '\0');
-    QTest::newRow("two root elements") << good + good;
-    QTest::newRow("mismatched end tag") << QByteArray("<deviceProfile><menuTree></section></deviceProfile>");
-    QTest::newRow("unescaped ampersand") << QByteArray("<deviceProfile><menuTree><info text=\"A & B\"/></menuTree></deviceProfile>");
-    QTest::newRow("unquoted attribute") << QByteArray("<deviceProfile><menuTree><setting text=Sprache/></menuTree></deviceProfile>");
-    QTest::newRow("duplicate attribute") << QByteArray("<deviceProfile><menuTree><setting text=\"a\" text=\"b\"/></menuTree></deviceProfile>");
-    QTest::newRow("undefined entity") << QByteArray("<deviceProfile><menuTree><info text=\"&nirgends;\"/></menuTree></deviceProfile>");
-    QTest::newRow("control character reference") << QByteArray("<deviceProfile><menuTree><info text=\"&#0;\"/></menuTree></deviceProfile>");
+    QTest::newRow("binary garbage") << "file" << garbage << anyPosition;
+    QTest::newRow("undefined entity")
+        << "file" << QByteArray("<deviceProfile><menuTree><info text=\"&nirgends;\"/></menuTree></deviceProfile>")
+        << anyPosition;
+    QTest::newRow("absurdly deep nesting") << "file" << nested(300) << anyPosition;
+    QTest::newRow("billion laughs") << "file" << billionLaughs() << anyPosition;
+    QTest::newRow("quadratic blowup") << "file" << quadraticBlowup() << anyPosition;
+    const QByteArray root = "<deviceProfile version=\"1.0\"><menuTree>";
+    QTest::newRow("system entity")
+        << "file"
+        << "<!DOCTYPE deviceProfile [<!ENTITY geheim SYSTEM \"SECRET\">]>\n" + root
+               + "<info text=\"x\">&geheim;</info></menuTree></deviceProfile>\n"
+        << anyPosition;
+    QTest::newRow("parameter entity")
+        << "file"
+        << "<!DOCTYPE deviceProfile [<!ENTITY % geheim SYSTEM \"SECRET\"> %geheim;]>\n" + root
+               + "</menuTree></deviceProfile>\n"
+        << anyPosition;
+    QTest::newRow("external document type")
+        << "file"
+        << "<!DOCTYPE deviceProfile SYSTEM \"DTD\">\n" + root + "<info text=\"&geheim;\"/></menuTree></deviceProfile>\n"
+        << anyPosition;
 }
 
 void tst_ReliabilityFiles::badFile_isRefusedAndConfigurationStays()
 {
+    QFETCH(QString, kind);
     QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+
+    const QByteArray marker = "LUM-GEHEIMNIS-4711";
+    content.replace("SECRET", QUrl::fromLocalFile(writeFile(QStringLiteral("secret.txt"), marker)).toEncoded());
+    content.replace("DTD", QUrl::fromLocalFile(writeFile(QStringLiteral("secret.dtd"),
+                                                         "<!ENTITY geheim \"" + marker + "\">\n")).toEncoded());
+    QString path = m_dir->filePath(QStringLiteral("bad.lumc"));
+    if (kind == QLatin1String("file")) {
+        writeFile(QStringLiteral("bad.lumc"), content);
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("bad.lumc")));
+    } else if (kind == QLatin1String("unreadable")) {
+        if (geteuid() == 0)
+            QSKIP("root reads every file");
+        writeFile(QStringLiteral("bad.lumc"), content);
+        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    }
+
     DeviceProfile profile;
     loadGoodConfiguration(profile);
-    const QString path = writeFile(QStringLiteral("bad.lumc"), content);
+    ConfItem *edited = profile.items().at(1);
+    edited->setValue(QStringLiteral("Englisch"));
+    const QString documentBefore = profile.document().toString(1);
+    const QList<ConfItem *> itemsBefore = profile.items();
+    const QStringList describedBefore = describeItems(profile);
+    QSignalSpy errors(&profile, &DeviceProfile::fileError);
+    QSignalSpy listChanges(&profile, &DeviceProfile::confItemListChanged);
+    const long peakBefore = peakMemoryKb();
 
-    verifyRefusedUnchanged(profile, path, QRegularExpression(
-            QStringLiteral("^Die Datei %1 ist keine gültige Konfigurationsdatei:\\nZeile -?\\d+, Spalte -?\\d+: .+$")
-                    .arg(QRegularExpression::escape(path))));
+    QVERIFY(!profile.load(path));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // A fully expanded bomb would need gigabytes; the files are a few MB.
+    const long grownKb = peakMemoryKb() - peakBefore;
+    QVERIFY2(grownKb < 400 * 1024, qPrintable(QStringLiteral("peak memory grew by %1 MB").arg(grownKb / 1024)));
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(listChanges.count(), 0);
+    const QString text = profile.lastErrorString();
+    const QRegularExpression expected(QStringLiteral("^Die Datei %1 %2$").arg(QRegularExpression::escape(path), message));
+    QVERIFY2(expected.match(text).hasMatch(), qPrintable(text));
+    QVERIFY(!text.contains(QString::fromLatin1(marker)));
+    QVERIFY(!profile.document().toString().contains(QString::fromLatin1(marker)));
+    QCOMPARE(profile.document().toString(1), documentBefore);
+    QCOMPARE(profile.items(), itemsBefore);
+    QCOMPARE(describeItems(profile), describedBefore);
+
+    // The kept items are still bound to the kept tree.
+    edited->setValue(QStringLiteral("Deutsch"));
+    QVERIFY(edited->element().ownerDocument() == profile.document());
+    QCOMPARE(edited->element().attribute(QStringLiteral("value")), QStringLiteral("Deutsch"));
 
     // The refused file on disk is left as it was.
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), content);
+    if (kind == QLatin1String("file")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), content);
+    }
 }
 
 void tst_ReliabilityFiles::strangeButWellFormedFile_loadsAsVocabularySays_data()
@@ -237,8 +288,6 @@ void tst_ReliabilityFiles::strangeButWellFormedFile_loadsAsVocabularySays_data()
             << QByteArray("<deviceProfile><menuTree><setting text=\"S:\" value=\"Ein\" active=\"1\" valuetype=\"selection\"/>"
                           "</menuTree></deviceProfile>")
             << QStringList {QStringLiteral("selection|S:|Ein|1|")};
-    QTest::newRow("empty menu tree")
-            << QByteArray("<deviceProfile version=\"9.9\"><menuTree/></deviceProfile>") << QStringList();
     QTest::newRow("root without children")
             << QByteArray("<deviceProfile/>") << QStringList();
 
@@ -269,122 +318,21 @@ void tst_ReliabilityFiles::strangeButWellFormedFile_loadsAsVocabularySays()
     QCOMPARE(describeItems(profile), expectedItems);
 }
 
-void tst_ReliabilityFiles::hostileEntities_areRefusedWithinBoundedMemory_data()
+// Large but honest: it may load or be refused, as long as memory stays bounded.
+void tst_ReliabilityFiles::tenMegabytesOfAttributes_stayWithinBoundedMemory()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<bool>("mayLoad");
-
-    QTest::newRow("billion laughs") << billionLaughs() << false;
-    QTest::newRow("quadratic blowup") << quadraticBlowup() << false;
-    // Large but honest: it may load, as long as it does so in bounded memory.
-    QTest::newRow("10 MB of attributes") << tenMegabytesOfAttributes() << true;
-}
-
-void tst_ReliabilityFiles::hostileEntities_areRefusedWithinBoundedMemory()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(bool, mayLoad);
     DeviceProfile profile;
     loadGoodConfiguration(profile);
-    const QString path = writeFile(QStringLiteral("hostile.lumc"), content);
+    const QString path = writeFile(QStringLiteral("gross.lumc"), tenMegabytesOfAttributes());
     const long peakBefore = peakMemoryKb();
-
-    if (mayLoad) {
-        if (profile.load(path)) {
-            QCOMPARE(profile.items().size(), 1);
-            QCOMPARE(profile.items().first()->value().size(), 5 * 1024 * 1024);
-        } else {
-            QVERIFY(profile.lastErrorString().startsWith(QStringLiteral("Die Datei ")));
-            QCOMPARE(profile.items().size(), 3);
-        }
+    if (profile.load(path)) {
+        QCOMPARE(profile.items().size(), 1);
+        QCOMPARE(profile.items().first()->value().size(), 5 * 1024 * 1024);
     } else {
-        verifyRefusedUnchanged(profile, path, QRegularExpression(
-                QStringLiteral("^Die Datei %1 ist keine gültige Konfigurationsdatei:\\n")
-                        .arg(QRegularExpression::escape(path))));
+        QVERIFY(profile.lastErrorString().startsWith(QStringLiteral("Die Datei ")));
+        QCOMPARE(profile.items().size(), 3);
     }
-
-    // A fully expanded bomb would need gigabytes; the file itself is a few MB.
-    const long grownKb = peakMemoryKb() - peakBefore;
-    QVERIFY2(grownKb < 400 * 1024, qPrintable(QStringLiteral("peak memory grew by %1 MB").arg(grownKb / 1024)));
-}
-
-void tst_ReliabilityFiles::externalEntity_isRefusedAndNothingOutsideIsRead_data()
-{
-    QTest::addColumn<QByteArray>("declaration");
-    QTest::addColumn<QByteArray>("use");
-
-    QTest::newRow("system entity in element content")
-            << QByteArray("<!ENTITY geheim SYSTEM \"SECRET\">")
-            << QByteArray("<info text=\"x\">&geheim;</info>");
-    QTest::newRow("system entity in attribute")
-            << QByteArray("<!ENTITY geheim SYSTEM \"SECRET\">")
-            << QByteArray("<info text=\"&geheim;\"/>");
-    QTest::newRow("public entity")
-            << QByteArray("<!ENTITY geheim PUBLIC \"-//LUM//geheim\" \"SECRET\">")
-            << QByteArray("<info text=\"x\">&geheim;</info>");
-    QTest::newRow("parameter entity")
-            << QByteArray("<!ENTITY % geheim SYSTEM \"SECRET\"> %geheim;")
-            << QByteArray("<info text=\"x\"/>");
-    QTest::newRow("external document type")
-            << QByteArray()
-            << QByteArray("<info text=\"&geheim;\"/>");
-}
-
-void tst_ReliabilityFiles::externalEntity_isRefusedAndNothingOutsideIsRead()
-{
-    QFETCH(QByteArray, declaration);
-    QFETCH(QByteArray, use);
-    const QByteArray marker = "LUM-GEHEIMNIS-4711";
-    const QString secretPath = writeFile(QStringLiteral("secret.txt"), marker + "\n");
-    const QString dtdPath = writeFile(QStringLiteral("secret.dtd"),
-                                      "<!ENTITY geheim \"" + marker + "\">\n");
-    QByteArray doctype;
-    if (declaration.isEmpty()) {
-        doctype = "<!DOCTYPE deviceProfile SYSTEM \"" + QUrl::fromLocalFile(dtdPath).toEncoded() + "\">\n";
-    } else {
-        QByteArray resolved = declaration;
-        resolved.replace("SECRET", QUrl::fromLocalFile(secretPath).toEncoded());
-        doctype = "<!DOCTYPE deviceProfile [\n" + resolved + "\n]>\n";
-    }
-    const QByteArray content = "<?xml version=\"1.0\"?>\n" + doctype
-            + "<deviceProfile version=\"1.0\"><menuTree>" + use + "</menuTree></deviceProfile>\n";
-
-    DeviceProfile profile;
-    loadGoodConfiguration(profile);
-    const QString path = writeFile(QStringLiteral("external.lumc"), content);
-    verifyRefusedUnchanged(profile, path, QRegularExpression(
-            QStringLiteral("^Die Datei %1 ist keine gültige Konfigurationsdatei:\\n")
-                    .arg(QRegularExpression::escape(path))));
-    QVERIFY(!profile.document().toString().contains(QString::fromLatin1(marker)));
-    QVERIFY(!profile.lastErrorString().contains(QString::fromLatin1(marker)));
-}
-
-void tst_ReliabilityFiles::unreadableFile_isRefusedWithReason_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("missing file") << QStringLiteral("missing");
-    QTest::newRow("folder") << QStringLiteral("folder");
-    QTest::newRow("no read permission") << QStringLiteral("unreadable");
-}
-
-void tst_ReliabilityFiles::unreadableFile_isRefusedWithReason()
-{
-    QFETCH(QString, kind);
-    QString path = m_dir->filePath(QStringLiteral("nirgends.lumc"));
-    if (kind == QLatin1String("folder")) {
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("ordner.lumc")));
-        path = m_dir->filePath(QStringLiteral("ordner.lumc"));
-    } else if (kind == QLatin1String("unreadable")) {
-        if (geteuid() == 0)
-            QSKIP("root reads every file");
-        path = writeFile(QStringLiteral("gesperrt.lumc"), goodConfiguration);
-        QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
-    }
-    DeviceProfile profile;
-    loadGoodConfiguration(profile);
-    verifyRefusedUnchanged(profile, path, QRegularExpression(
-            QStringLiteral("^Die Datei %1 (konnte nicht geöffnet werden|ist keine gültige Konfigurationsdatei):\\n.+$")
-                    .arg(QRegularExpression::escape(path))));
+    QVERIFY(peakMemoryKb() - peakBefore < 400 * 1024);
 }
 
 void tst_ReliabilityFiles::eightBitAndControlCharacters_surviveSaveAndLoad_data()
@@ -393,14 +341,12 @@ void tst_ReliabilityFiles::eightBitAndControlCharacters_surviveSaveAndLoad_data(
     // XML cannot carry most control characters at all, not even as character
     // references; they come back as the replacement character, and
     // everything else comes back exactly.
-    QTest::newRow("umlauts and degree sign") << QStringLiteral("Türöffner ä ß °C");
     QTest::newRow("ISO 8859-1 upper half") << QString::fromLatin1("\xa0\xa4\xb5\xbf\xd7\xf7\xff");
     QTest::newRow("escape and bell from the wire") << QString::fromLatin1("A\x1b" "B\x07" "C");
     QTest::newRow("NUL from the wire") << QString::fromLatin1("A\0B", 3);
     QTest::newRow("DEL and C1 controls") << QString::fromLatin1("A\x7f\x85\x9f" "B");
     QTest::newRow("tab, line feed, carriage return") << QStringLiteral("A\tB\nC\rD");
     QTest::newRow("markup characters") << QStringLiteral("<a href=\"x\">&amp;</a> '");
-    QTest::newRow("leading and trailing blanks") << QStringLiteral("  Wert  ");
 }
 
 void tst_ReliabilityFiles::eightBitAndControlCharacters_surviveSaveAndLoad()
