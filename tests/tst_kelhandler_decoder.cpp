@@ -60,9 +60,6 @@ void addDecoderRows()
         << QByteArray("\x0C" "ABCDEFGHIJKLMNOP\r\nabcdefghijklmnop")
         << cells(sixteen) << cells(sixteen.toLower()) << 1
         << overlayRow() + "\n" + overlayRow();
-    QTest::newRow("cursor home keeps the text and hides the mark")
-        << QByteArray("\x0C" "ABC\r\nDEF\x11") << cells("ABC") << cells("DEF") << 0
-        << overlayRow() + "\n" + overlayRow();
     QTest::newRow("text after cursor home overwrites the first line")
         << QByteArray("\x0C" "ABC\r\nDEF\x11X") << cells("XBC") << cells("DEF") << 0
         << overlayRow() + "\n" + overlayRow();
@@ -104,9 +101,6 @@ void addDecoderRows()
     QTest::newRow("other control bytes are stored as characters")
         << QByteArray("\x0C\x1B\x07\x00Q", 5) << cells(QString(QChar(0x1B)) + QChar(0x07) + QChar(0) + "Q")
         << cells("") << 0 << overlayRow() + "\n" + overlayRow();
-    QTest::newRow("without clear screen text starts at the home position")
-        << QByteArray("AB") << cells("AB") << cells("") << 0
-        << overlayRow() + "\n" + overlayRow();
     QTest::newRow("clear screen in the middle erases what came before")
         << QByteArray("ABC\nDEF\x0CG") << cells("G") << cells("") << 0
         << overlayRow() + "\n" + overlayRow();

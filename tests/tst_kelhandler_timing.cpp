@@ -74,12 +74,12 @@ void TestKelHandlerTiming::keyCompletesExactlyOnce_data()
     QTest::addColumn<int>("latestMs");
     QTest::addColumn<int>("extraWaits");
 
+    // The simulator test below covers the prompt and the unanswered key;
+    // these rows add what needs a scripted answer time.
     // Windows are wide on purpose: they tell the paths apart (quiet gap,
     // key time, extra second), not the speed of the machine; the timer is a
     // coarse one and may fire up to 5 % early.
-    QTest::newRow("prompt answer completes after the quiet gap") << 50 << 30 << 70 << 800 << 0;
     QTest::newRow("late answer passes through the extra wait") << 50 << 300 << 900 << 2000 << 1;
-    QTest::newRow("unanswered key with time 500 completes once") << 500 << -1 << 1400 << 2600 << 1;
     QTest::newRow("early answer waits for the key time of 500") << 500 << 20 << 450 << 1300 << 0;
 }
 

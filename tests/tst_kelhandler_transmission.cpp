@@ -27,7 +27,6 @@ private slots:
     void openSelectedPortUsesTheList();
     void failedOpenKeepsPortErrorUntilReplaced();
     void lostLineClosesThePort();
-    void simulatorDroppingTheLineClosesThePort();
 
 private:
     QStringList debugLines(const QString &prefix) const;
@@ -93,10 +92,8 @@ void TestKelHandlerTransmission::keyReachesDeviceAsOneByte_data()
     QTest::newRow("ESC is the escape byte") << char(27) << R"(PRG TASTE: "ESC" "0x1b")";
     QTest::newRow("plus") << '+' << R"(PRG TASTE: "+  " "0x2b")";
     QTest::newRow("minus") << '-' << R"(PRG TASTE: "-  " "0x2d")";
-    QTest::newRow("star") << '*' << R"(PRG TASTE: "*  " "0x2a")";
     QTest::newRow("hash") << '#' << R"(PRG TASTE: "#  " "0x23")";
     QTest::newRow("digit 0") << '0' << R"(PRG TASTE: "0  " "0x30")";
-    QTest::newRow("digit 9") << '9' << R"(PRG TASTE: "9  " "0x39")";
 }
 
 void TestKelHandlerTransmission::keyReachesDeviceAsOneByte()
@@ -141,7 +138,6 @@ void TestKelHandlerTransmission::sendStringWritesIso8859Bytes_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("digits and letters") << QStringLiteral("Wert 0815") << QByteArray("Wert 0815");
     QTest::newRow("umlauts become single bytes") << QString::fromUtf8("Tür Öffnung ß") << QByteArray("T\xFCr \xD6" "ffnung \xDF");
     QTest::newRow("characters outside ISO 8859-1 become question marks") << QString::fromUtf8("5 €") << QByteArray("5 ?");
     QTest::newRow("empty text sends nothing") << QString() << QByteArray();
@@ -209,7 +205,6 @@ void TestKelHandlerTransmission::openWithoutValidSelectionFails_data()
     QTest::addColumn<int>("selected");
 
     QTest::newRow("empty list, nothing selected") << QStringList() << -1;
-    QTest::newRow("list, nothing selected") << QStringList { "ttyUSB0" } << -1;
     QTest::newRow("index behind the list") << QStringList { "ttyUSB0", "ttyUSB1" } << 2;
     QTest::newRow("negative index") << QStringList { "ttyUSB0" } << -5;
 }
@@ -288,28 +283,12 @@ void TestKelHandlerTransmission::lostLineClosesThePort()
     QTRY_VERIFY_WITH_TIMEOUT(!handler.terminalIsReady(), 5000);
     QCOMPARE(ready.count(), 1);
     QVERIFY(!handler.lastErrorString().isEmpty());
+    QCOMPARE(capturedMessages.filter("KELHANDLER: connection lost:").size(), 1);
     QCOMPARE(handler.displayLines(), QString(32, ' ') + "\n" + QString(32, ' '));
     // Keys after the loss go nowhere and are not logged.
     capturedMessages.clear();
     handler.sendChar('+');
     QVERIFY(debugLines("PRG TASTE:").isEmpty());
-}
-
-void TestKelHandlerTransmission::simulatorDroppingTheLineClosesThePort()
-{
-    DeviceSimulator device;
-    QString error;
-    QVERIFY2(device.start(&error), qPrintable(error));
-    device.setDropAfterKeys(1);
-    KelHandler handler;
-    QVERIFY2(handler.openSerialPortByName(device.portPath()), qPrintable(handler.lastErrorString()));
-    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
-
-    handler.sendChar(char(27));
-    QTRY_VERIFY_WITH_TIMEOUT(!handler.terminalIsReady(), 10000);
-    QCOMPARE(ready.count(), 1);
-    QVERIFY(!handler.lastErrorString().isEmpty());
-    QVERIFY(capturedMessages.filter("KELHANDLER: connection lost:").size() == 1);
 }
 
 QTEST_GUILESS_MAIN(TestKelHandlerTransmission)
