@@ -91,15 +91,8 @@ void TestDeviceProfile::freshProfileListsOnlyTheHint()
     QVERIFY(!hint->editable());
     QVERIFY(!hint->active());
     QVERIFY(hint->element().isNull());
-
-    const QDomElement root = profile.document().documentElement();
-    QCOMPARE(root.tagName(), QStringLiteral("deviceProfile"));
-    QCOMPARE(root.attribute(QStringLiteral("version")), QStringLiteral("1.0"));
-    QCOMPARE(root.childNodes().count(), 1);
-    QCOMPARE(root.firstChildElement().tagName(), QStringLiteral("menuTree"));
-    QVERIFY(!root.firstChildElement().hasChildNodes());
-    QVERIFY(profile.document().doctype().name().isEmpty());
-    QCOMPARE(profile.currentElement(), root.firstChildElement());
+    // The empty tree's layout is checked by the file test of a fresh profile.
+    QCOMPARE(profile.currentTagName(), QStringLiteral("menuTree"));
 }
 
 // A selection's options are folded into its item; anything else below a
@@ -196,44 +189,29 @@ void TestDeviceProfile::activeMarkIsReadAsDecimalInteger()
     QCOMPARE(profile.currentTagName(), marked ? QStringLiteral("setting") : QStringLiteral("deviceProfile"));
 }
 
-// The cursor operations exactly as the read-out walk uses them.
+// The cursor operations exactly as the read-out walk uses them: appending
+// leaves the cursor where it is; the walk steps into the new entry itself.
 void TestDeviceProfile::readOutCursorBuildsTree()
 {
     DeviceProfile profile;
-    profile.resetProfile();
-    QCOMPARE(profile.currentTagName(), QStringLiteral("menuTree"));
-
     profile.appendChildElement(QStringLiteral("section"), QStringLiteral("Einstellungen"));
     QCOMPARE(profile.currentTagName(), QStringLiteral("menuTree"));
-    QCOMPARE(profile.childTexts(), QStringList{"Einstellungen"});
     QVERIFY(profile.currentHasChildren());
     profile.gotoLastChild();
-    QCOMPARE(profile.currentTagName(), QStringLiteral("section"));
     QVERIFY(!profile.currentHasChildren());
 
     profile.appendChildElement(QStringLiteral("setting"), QStringLiteral("Modus"));
     profile.gotoLastChild();
     profile.setCurrentAttribute(QStringLiteral("value"), QStringLiteral("Aus"));
-    profile.setCurrentAttribute(QStringLiteral("active"), QStringLiteral("0"));
-    for (const QString &option : {QStringLiteral("Aus"), QStringLiteral("Ein")}) {
-        profile.appendChildElement(QStringLiteral("option"), option);
-        profile.gotoLastChild();
-        QCOMPARE(profile.currentMenuPath(), QStringList{option});
-        profile.gotoParent();
-    }
+    profile.appendChildElement(QStringLiteral("option"), QStringLiteral("Aus"));
+    profile.appendChildElement(QStringLiteral("option"), QStringLiteral("Ein"));
     QCOMPARE(profile.childTexts(), (QStringList{"Aus", "Ein"}));
     profile.setCurrentAttribute(QStringLiteral("valuetype"), QStringLiteral("selection"));
     QCOMPARE(profile.currentValue(), QStringLiteral("Aus"));
     QCOMPARE(profile.currentValueType(), QStringLiteral("selection"));
-    QCOMPARE(profile.currentMenuPath(), (QStringList{"Einstellungen", "Modus"}));
     profile.gotoParent();
-
     profile.appendChildElement(QStringLiteral("info"), QStringLiteral("Version"));
     QCOMPARE(profile.childTexts(), (QStringList{"Modus", "Version"}));
-    profile.gotoLastChild();
-    QCOMPARE(profile.currentTagName(), QStringLiteral("info"));
-    QCOMPARE(profile.currentValue(), QString());
-    profile.gotoParent();
     profile.gotoParent();
     QCOMPARE(profile.currentTagName(), QStringLiteral("menuTree"));
 
@@ -348,6 +326,8 @@ void TestDeviceProfile::gotoNextActiveStaysInsideMenuTree()
     QCOMPARE(profile.currentMenuPath(), QStringList{"A"});
 }
 
+// Above the root and below a leaf the cursor is null: it reads as empty,
+// and writing through it changes nothing.
 void TestDeviceProfile::nullCursorReadsEmptyAndChangesNothing()
 {
     DeviceProfile profile;
@@ -357,20 +337,14 @@ void TestDeviceProfile::nullCursorReadsEmptyAndChangesNothing()
     profile.gotoRoot();
     profile.gotoParent();
     QVERIFY(profile.currentElement().isNull());
-    QCOMPARE(profile.currentTagName(), QString());
     QCOMPARE(profile.currentValue(), QString());
-    QCOMPARE(profile.currentValueType(), QString());
-    QVERIFY(!profile.currentHasChildren());
     QVERIFY(profile.childTexts().isEmpty());
     QVERIFY(profile.currentMenuPath().isEmpty());
     profile.appendChildElement(QStringLiteral("section"), QStringLiteral("X"));
     profile.setCurrentAttribute(QStringLiteral("value"), QStringLiteral("2"));
     QVERIFY(!profile.gotoNextActive());
-    profile.gotoLastChild();
-    QVERIFY(profile.currentElement().isNull());
     QCOMPARE(profile.document().toString(), before);
 
-    // A leaf has no last child either.
     profile.gotoRoot();
     profile.gotoLastChild();
     profile.gotoLastChild();

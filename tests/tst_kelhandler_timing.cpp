@@ -17,8 +17,6 @@ private slots:
     void init();
     void cleanup();
 
-    void keyCompletesExactlyOnce_data();
-    void keyCompletesExactlyOnce();
     void simulatorAnswerCompletesOnce_data();
     void simulatorAnswerCompletesOnce();
     void keyDuringExtraWaitDoesNotRestartIt();
@@ -66,71 +64,6 @@ void TestKelHandlerTiming::cleanup()
     previousHandler = nullptr;
 }
 
-void TestKelHandlerTiming::keyCompletesExactlyOnce_data()
-{
-    QTest::addColumn<int>("keyTime");
-    QTest::addColumn<int>("answerDelay"); // -1: the device does not answer
-    QTest::addColumn<int>("earliestMs");
-    QTest::addColumn<int>("latestMs");
-    QTest::addColumn<int>("extraWaits");
-
-    // The simulator test below covers the prompt and the unanswered key;
-    // these rows add what needs a scripted answer time.
-    // Windows are wide on purpose: they tell the paths apart (quiet gap,
-    // key time, extra second), not the speed of the machine; the timer is a
-    // coarse one and may fire up to 5 % early.
-    QTest::newRow("late answer passes through the extra wait") << 50 << 300 << 900 << 2000 << 1;
-    QTest::newRow("early answer waits for the key time of 500") << 500 << 20 << 450 << 1300 << 0;
-}
-
-void TestKelHandlerTiming::keyCompletesExactlyOnce()
-{
-    QFETCH(int, keyTime);
-    QFETCH(int, answerDelay);
-    QFETCH(int, earliestMs);
-    QFETCH(int, latestMs);
-    QFETCH(int, extraWaits);
-
-    Fixture fixture;
-    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
-    KelHandler &handler = fixture.handler;
-
-    QElapsedTimer clock;
-    qint64 completedAt = -1;
-    qint64 answerShownAt = -1;
-    connect(&handler, &KelHandler::displayCompleted, this, [&] {
-        if (completedAt < 0)
-            completedAt = clock.elapsed();
-    });
-    connect(&handler, &KelHandler::displayTextChanged, this, [&] {
-        if (answerShownAt < 0 && handler.displayText().startsWith("Rufnummer"))
-            answerShownAt = clock.elapsed();
-    });
-    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
-
-    clock.start();
-    handler.sendCharTimer('+', keyTime);
-    if (answerDelay >= 0)
-        QTimer::singleShot(answerDelay, this, [&] { fixture.device.write(answerScreen); });
-
-    QVERIFY(completed.wait(5000));
-    QVERIFY2(completedAt >= earliestMs && completedAt <= latestMs,
-             qPrintable(QStringLiteral("completed after %1 ms").arg(completedAt)));
-    QCOMPARE(capturedMessages.count(extraWaitMessage), extraWaits);
-    if (answerDelay >= 0) {
-        // The answer is shown when it arrives, not only at completion.
-        QVERIFY(answerShownAt >= 0);
-        QVERIFY2(answerShownAt < answerDelay + 500,
-                 qPrintable(QStringLiteral("answer shown after %1 ms").arg(answerShownAt)));
-        QVERIFY(handler.displayText().startsWith("Rufnummer 1:"));
-    }
-
-    // The point here: no second completion for the same key.
-    QVERIFY(!completed.wait(1500));
-    QCOMPARE(completed.count(), 1);
-    QCOMPARE(capturedMessages.count(extraWaitMessage), extraWaits);
-}
-
 void TestKelHandlerTiming::simulatorAnswerCompletesOnce_data()
 {
     QTest::addColumn<int>("keyTime");
@@ -140,13 +73,17 @@ void TestKelHandlerTiming::simulatorAnswerCompletesOnce_data()
     QTest::addColumn<int>("latestMs");
     QTest::addColumn<int>("extraWaits");
 
+    // Windows are wide on purpose: they tell the paths apart (quiet gap,
+    // key time, extra second), not the speed of the machine; the timer is a
+    // coarse one and may fire up to 5 % early.
     QTest::newRow("prompt answer") << 50 << 0 << false << 40 << 800 << 0;
     QTest::newRow("answer 300 ms late") << 50 << 300 << false << 900 << 2000 << 1;
     QTest::newRow("silent device, key time 500") << 500 << 0 << true << 1400 << 2600 << 1;
+    QTest::newRow("early answer waits for the key time of 500") << 500 << 20 << false << 450 << 1300 << 0;
 }
 
-// The same rules against the project's device simulator, which answers with
-// whole screens of its demo menu.
+// The simulator answers with whole screens of its demo menu, after a chosen
+// delay or not at all.
 void TestKelHandlerTiming::simulatorAnswerCompletesOnce()
 {
     QFETCH(int, keyTime);
@@ -168,6 +105,11 @@ void TestKelHandlerTiming::simulatorAnswerCompletesOnce()
     QSignalSpy keys(&device, &DeviceSimulator::keyReceived);
 
     QElapsedTimer clock;
+    qint64 answerShownAt = -1;
+    connect(&handler, &KelHandler::displayTextChanged, this, [&] {
+        if (answerShownAt < 0)
+            answerShownAt = clock.elapsed();
+    });
     clock.start();
     handler.sendCharTimer(char(27), keyTime);
     QVERIFY(completed.wait(5000));
@@ -176,9 +118,14 @@ void TestKelHandlerTiming::simulatorAnswerCompletesOnce()
              qPrintable(QStringLiteral("completed after %1 ms").arg(completedAt)));
     QCOMPARE(capturedMessages.count(extraWaitMessage), extraWaits);
     QCOMPARE(keys.count(), 1);
-    if (!silent)
+    if (!silent) {
         QCOMPARE(handler.displayLines().split('\n').first().trimmed(), device.screen().value(0).trimmed());
+        // The answer is shown when it arrives, not only at completion.
+        QVERIFY2(answerShownAt >= 0 && answerShownAt < answerDelay + 500,
+                 qPrintable(QStringLiteral("answer shown after %1 ms").arg(answerShownAt)));
+    }
 
+    // The point here: no second completion for the same key.
     QVERIFY(!completed.wait(1500));
     QCOMPARE(completed.count(), 1);
 }

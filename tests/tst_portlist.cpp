@@ -34,9 +34,6 @@ void TestPortList::buildsSortedListWithPreferredAdapter_data()
     QTest::newRow("character codes: COM10 before COM3")
         << PortEntries { { "COM3", "" }, { "COM10", "FTDI" }, { "COM2", "" } } << QStringList()
         << QStringList { "COM10", "COM2", "COM3" } << 0;
-    QTest::newRow("upper case before lower case")
-        << PortEntries { { "ttyUSB0", "" }, { "COM1", "" } } << QStringList()
-        << QStringList { "COM1", "ttyUSB0" } << -1;
     QTest::newRow("last FTDI adapter enumerated wins")
         << PortEntries { { "COM4", "FTDI" }, { "COM7", "FTDI" } } << QStringList()
         << QStringList { "COM4", "COM7" } << 1;
@@ -46,9 +43,6 @@ void TestPortList::buildsSortedListWithPreferredAdapter_data()
     QTest::newRow("manufacturer only beginning with FTDI is not preferred")
         << PortEntries { { "COM1", "FTDI Ltd" }, { "COM2", "" } } << QStringList()
         << QStringList { "COM1", "COM2" } << -1;
-    QTest::newRow("lower-case ftdi is not preferred")
-        << PortEntries { { "COM1", "ftdi" } } << QStringList()
-        << QStringList { "COM1" } << -1;
     QTest::newRow("no ports at all")
         << PortEntries() << QStringList() << QStringList() << -1;
     QTest::newRow("extra port preferred when no FTDI adapter")

@@ -18,7 +18,6 @@
 
 #include <cstdio>
 
-#include "confitem.h"
 #include "deviceprofile.h"
 
 namespace {
@@ -98,7 +97,6 @@ void tst_ReliabilitySave::saveKilledPartWay_leavesOneCompleteConfiguration()
     QVERIFY(saved[0] != saved[1]);
 
     const int kills = 8;
-    int seenVersion[2] = {0, 0};
     for (int k = 0; k < kills; ++k) {
         QProcess saver;
         saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-loop"), target});
@@ -117,14 +115,7 @@ void tst_ReliabilitySave::saveKilledPartWay_leavesOneCompleteConfiguration()
         const int version = content == saved[0] ? 0 : content == saved[1] ? 1 : -1;
         QVERIFY2(version >= 0, qPrintable(QStringLiteral("kill %1 left %2 bytes that are neither version")
                                                   .arg(k).arg(content.size())));
-        ++seenVersion[version];
-
-        DeviceProfile reread;
-        QVERIFY2(reread.load(target), qPrintable(reread.lastErrorString()));
-        QCOMPARE(reread.items().size(), 3000 * 9);
     }
-    qInfo("after %d kills the file held version A %d times and B %d times", kills, seenVersion[0],
-          seenVersion[1]);
 
     // The next ordinary save still goes through.
     DeviceProfile profile;
