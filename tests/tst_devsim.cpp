@@ -3,11 +3,11 @@
 // out. Misbehaviour that a robot or link test would notice when it failed to
 // happen (silence, late answers, altered values, hidden options, a restless
 // base menu) is proven by those tests; here stay the options whose failure
-// would let them pass unnoticed.
+// would let them pass unnoticed. That the menus can be found by their screens
+// alone is proven by the robot's read-out of the demo and generated menus.
 
 #include "devicesimulator.h"
 #include "menugenerator.h"
-#include "simdevice.h"
 #include "simmenu.h"
 
 #include <QElapsedTimer>
@@ -200,9 +200,6 @@ private slots:
     void namesAreTakenAsAReaderOfTheScreenTakesThem_data();
     void namesAreTakenAsAReaderOfTheScreenTakesThem();
     void demoMenuIsComplete();
-
-    void walkingTheDeviceByItsScreensFindsTheMenu_data();
-    void walkingTheDeviceByItsScreensFindsTheMenu();
 
     void generatorRepeatsForTheSameSeed();
     void generatedMenusAreReadable_data();
@@ -580,110 +577,6 @@ void TestDeviceSimulator::demoMenuIsComplete()
     DeviceSimulator sim;
     QCOMPARE(sim.menu().entryCount(), menu.entryCount());
     QCOMPARE(sim.value({ "Einstellungen", "Rufnummern", "Rufnummer 3" }), QString(""));
-}
-
-namespace {
-
-// What a reader finds by keys alone: each list walked with `+` until a name
-// comes again, each entry tried with OK, options collected with `+`, and
-// ESC expected to show the entry that was left.
-struct Found
-{
-    QString name;
-    QStringList options;
-    bool opensAsInput = false;
-    QVector<Found> children;
-};
-
-QString nameOf(const SimDevice::Screen &screen, int depth)
-{
-    return SimMenu::nameFromScreen(screen.line1, screen.line2, screen.cursorOnSecondRow, depth);
-}
-
-QVector<Found> walkList(SimDevice *device, int depth, QString *problem)
-{
-    QVector<Found> list;
-    QStringList names;
-    for (int guard = 0; guard < 200 && problem->isEmpty(); ++guard) {
-        const SimDevice::Screen entry = device->screen();
-        if (depth == 0 && entry.line1 == QLatin1String("Programmierung"))
-            break;
-        const QString name = nameOf(entry, depth);
-        if (names.contains(name))
-            break;
-        names << name;
-        Found found;
-        found.name = name;
-        const SimDevice::Screen opened = device->pressKey(13);
-        if (opened.cursorOnSecondRow) {
-            found.opensAsInput = opened.line2.isEmpty();
-            for (QString option = opened.line2; !found.options.contains(option) && !found.opensAsInput;
-                 option = device->pressKey('+').line2)
-                found.options << option;
-            if (!(device->pressKey(27) == entry))
-                *problem = QStringLiteral("ESC from the open setting %1 did not show it again").arg(name);
-        } else if (!(opened == entry)) {
-            found.children = walkList(device, depth + 1, problem);
-            if (!(device->pressKey(27) == entry))
-                *problem = QStringLiteral("ESC from %1 did not show it again").arg(name);
-        }
-        list << found;
-        device->pressKey('+');
-    }
-    return list;
-}
-
-void compareWithMenu(const QVector<Found> &found, const QVector<SimMenuNode> &nodes, QString *problem)
-{
-    if (found.size() != nodes.size()) {
-        *problem = QStringLiteral("found %1 entries instead of %2 beside %3")
-                       .arg(found.size()).arg(nodes.size()).arg(nodes.value(0).shownName);
-        return;
-    }
-    for (int i = 0; i < nodes.size() && problem->isEmpty(); ++i) {
-        const SimMenuNode &node = nodes.at(i);
-        const Found &entry = found.at(i);
-        QStringList rotated = node.options;
-        std::rotate(rotated.begin(), rotated.begin() + qMax(0, node.options.indexOf(node.value)), rotated.end());
-        const bool input = node.isSetting() && node.valueType != SimMenuNode::Selection
-            && node.valueType != SimMenuNode::ReadOnly;
-        if (entry.name != node.shownName || entry.options != rotated || entry.opensAsInput != input)
-            *problem = QStringLiteral("%1 found as %2 (%3)").arg(node.shownName, entry.name, entry.options.join('|'));
-        else
-            compareWithMenu(entry.children, node.children, problem);
-    }
-}
-
-} // namespace
-
-void TestDeviceSimulator::walkingTheDeviceByItsScreensFindsTheMenu_data()
-{
-    QTest::addColumn<QString>("menuText");
-    QFile demo(QStringLiteral(LUM_DEMO_MENU));
-    QVERIFY(demo.open(QIODevice::ReadOnly));
-    QTest::newRow("demo menu") << QString::fromUtf8(demo.readAll());
-    QTest::newRow("test menu") << QString::fromUtf8(testMenu);
-    // Generated menus are read out by the robot's generated scenarios.
-}
-
-void TestDeviceSimulator::walkingTheDeviceByItsScreensFindsTheMenu()
-{
-    QFETCH(QString, menuText);
-
-    SimMenu menu;
-    QString problem;
-    QVERIFY2(menu.parse(menuText, &problem), qPrintable(problem));
-    SimDevice device;
-    device.setMenu(menu);
-    QCOMPARE(device.pressKey('+').line2, QStringLiteral("konfigurieren?"));
-    device.pressKey(13);
-    const QVector<Found> found = walkList(&device, 0, &problem);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    compareWithMenu(found, menu.entries, &problem);
-    QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    // Looking changed nothing.
-    QCOMPARE(device.menu().entryCount(), menu.entryCount());
-    QCOMPARE(device.screen().line1, QStringLiteral("Programmierung"));
 }
 
 void TestDeviceSimulator::generatorRepeatsForTheSameSeed()
