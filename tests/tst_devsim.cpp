@@ -335,10 +335,6 @@ void TestDeviceSimulator::confirmedValuesAreStored_data()
         << (settings + "+++" + Ok + "2359" + Ok) << QStringList{ "Einstellungen", "Timerzeit Test" } << "23:59" << "2359";
     QTest::newRow("date")
         << (settings + "+++++" + Ok + "291228" + Ok) << QStringList{ "Einstellungen", "Datum" } << "29.12.28" << "291228";
-    QTest::newRow("setting one level deeper")
-        << (settings + "++++++++" + Ok + Ok + "+" + Ok) << QStringList{ "Einstellungen", "Notruf", "Notrufende" } << "Zeit" << QString();
-    QTest::newRow("setting named by its rewritten first line")
-        << (settings + "+++++++++" + Ok + "1234" + Ok) << QStringList{ "Einstellungen", "SIM-Entsperren" } << "1234" << "1234";
     QTest::newRow("top-level setting")
         << (QByteArray("+") + Ok + "+" + Ok + "+" + Ok) << QStringList{ "Betriebsart" } << "Service" << QString();
 }
