@@ -1,4 +1,4 @@
-// The device's special screens and awkward names, in one small menu whose
+// The device's odd screens and awkward names, in one small menu whose
 // read-out is written out here by hand: it checks the robot and, as much,
 // the oracle that the other scenarios trust.
 
@@ -74,7 +74,7 @@ const QStringList kExpectedTree = {
 
 } // namespace
 
-class TestLumBotScenariosSpecial : public QObject
+class TestLumBotScenariosOddScreens : public QObject
 {
     Q_OBJECT
 
@@ -89,7 +89,7 @@ private:
     RobotHarness m_harness;
 };
 
-void TestLumBotScenariosSpecial::initTestCase()
+void TestLumBotScenariosOddScreens::initTestCase()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     QString error;
@@ -97,7 +97,7 @@ void TestLumBotScenariosSpecial::initTestCase()
     QVERIFY2(m_harness.startWithMenuText(kMenu, &error), qPrintable(error));
 }
 
-void TestLumBotScenariosSpecial::oracle_predictsTheHandWrittenTree()
+void TestLumBotScenariosOddScreens::oracle_predictsTheHandWrittenTree()
 {
     const ReadOutOracle::Expectation expected = ReadOutOracle::expect(m_menu);
     QVERIFY2(expected.predictable(), qPrintable(expected.doubts.join(QLatin1Char('\n'))));
@@ -107,7 +107,7 @@ void TestLumBotScenariosSpecial::oracle_predictsTheHandWrittenTree()
     QVERIFY2(difference.isEmpty(), qPrintable(QLatin1Char('\n') + difference));
 }
 
-void TestLumBotScenariosSpecial::readOut_buildsTheHandWrittenTree()
+void TestLumBotScenariosOddScreens::readOut_buildsTheHandWrittenTree()
 {
     QSignalSpy errors(&m_harness.bot(), &LumBot::transmissionError);
     m_harness.bot().startDownload();
@@ -119,7 +119,7 @@ void TestLumBotScenariosSpecial::readOut_buildsTheHandWrittenTree()
     QCOMPARE(m_harness.bot().deviceIdentifier(), QStringLiteral("SPEZ-1 V0.9"));
 }
 
-void TestLumBotScenariosSpecial::transfer_findsSettingsAlongRepeatedNames()
+void TestLumBotScenariosOddScreens::transfer_findsSettingsAlongRepeatedNames()
 {
     const QStringList notruf{QStringLiteral("Notruf"), QStringLiteral("Notruf")};
     const QStringList sommer{QStringLiteral("Notruf"), QStringLiteral("Optionen"), QStringLiteral("Uhrzeit Sommer")};
@@ -147,5 +147,5 @@ void TestLumBotScenariosSpecial::transfer_findsSettingsAlongRepeatedNames()
     QCOMPARE(m_harness.device().value(rufnummer), QStringLiteral("0511"));
 }
 
-QTEST_GUILESS_MAIN(TestLumBotScenariosSpecial)
-#include "tst_lumbot_scenarios_special.moc"
+QTEST_GUILESS_MAIN(TestLumBotScenariosOddScreens)
+#include "tst_lumbot_scenarios_oddscreens.moc"
