@@ -34,7 +34,7 @@ QString nestedMenu(int depth)
     return text;
 }
 
-enum class Fault { RestlessBaseMenu, EmptyScreenAtTop, DeviceFallsSilent, TooDeep, LineDropped };
+enum class Fault { EmptyScreenAtTop, DeviceFallsSilent, TooDeep, LineDropped };
 
 } // namespace
 
@@ -51,7 +51,6 @@ private slots:
     void baseMenuNeverSettling_endsEachJobAsDocumented_data();
     void baseMenuNeverSettling_endsEachJobAsDocumented();
     void twentyLevels_areWalkedCompletely();
-    void lineDroppedDuringIdentification_endsSilently();
 };
 
 void TestLumBotScenariosReadOutErrors::initTestCase()
@@ -65,8 +64,6 @@ void TestLumBotScenariosReadOutErrors::readOut_failsWithTheSituationsText_data()
     QTest::addColumn<Fault>("fault");
     QTest::addColumn<QString>("expectedError");
 
-    QTest::newRow("base menu never settles") << kSmallMenu << Fault::RestlessBaseMenu
-            << QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!");
     QTest::newRow("empty screen on the configuration menu's level")
             << QStringLiteral("device TST-8\nsection Anlage\n    input Rufnummer = 12\ninfo\nselection Sprache = Deutsch\n    options: Deutsch | English\n")
             << Fault::EmptyScreenAtTop << ReadOutOracle::noConnectionError();
@@ -99,9 +96,6 @@ void TestLumBotScenariosReadOutErrors::readOut_failsWithTheSituationsText()
     QObject listening;
     int okKeys = 0;
     switch (fault) {
-    case Fault::RestlessBaseMenu:
-        device.setRestlessBaseMenu(true);
-        break;
     case Fault::DeviceFallsSilent:
         // Once the robot has entered the first section (the second OK, after
         // the one on "konfigurieren?"), the device answers one more key and
@@ -221,22 +215,6 @@ void TestLumBotScenariosReadOutErrors::twentyLevels_areWalkedCompletely()
     QVERIFY2(difference.isEmpty(), qPrintable(QLatin1Char('\n') + difference));
     QVERIFY(TreeText::canonical(TreeText::menuTreeOf(harness.profile().document()))
             .contains(QLatin1String("info text=\"Ende erreicht\"")));
-}
-
-void TestLumBotScenariosReadOutErrors::lineDroppedDuringIdentification_endsSilently()
-{
-    RobotHarness harness;
-    QString error;
-    QVERIFY2(harness.startWithMenuText(kSmallMenu, &error), qPrintable(error));
-    harness.device().clearRecords();
-    harness.device().setDropAfterKeys(1);
-    QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
-    harness.bot().startInit();
-    QVERIFY2(harness.waitUntilIdle(60000), "the identification did not end");
-    QVERIFY(!harness.link().terminalIsReady());
-    QCOMPARE(errors.count(), 0);
-    QCOMPARE(harness.bot().lastErrorString(), QString());
-    QCOMPARE(harness.bot().deviceIdentifier(), QString());
 }
 
 QTEST_GUILESS_MAIN(TestLumBotScenariosReadOutErrors)
