@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include "deviceprofile.h"
@@ -77,33 +76,24 @@ public:
 
     void write(const QByteArray &bytes) { m_process.write(bytes); }
     void closeInput() { m_process.closeWriteChannel(); }
-    QByteArray outputSoFar() { return m_stdout += m_process.readAllStandardOutput(); }
 
     LumctlResult wait(int timeoutMs)
     {
-        if (m_process.state() != QProcess::NotRunning) {
-            QEventLoop loop;
-            QObject::connect(&m_process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished),
-                             &loop, &QEventLoop::quit);
-            QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-            loop.exec();
-        }
+        const bool ended = QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
         LumctlResult result;
-        result.finished = m_process.state() == QProcess::NotRunning
-            && m_process.exitStatus() == QProcess::NormalExit;
-        if (m_process.state() != QProcess::NotRunning) {
+        result.finished = ended && m_process.exitStatus() == QProcess::NormalExit;
+        if (!result.finished) {
             m_process.kill();
             m_process.waitForFinished(10000);
         }
         result.exitCode = m_process.exitCode();
-        result.out = QString::fromUtf8(m_stdout + m_process.readAllStandardOutput());
+        result.out = QString::fromUtf8(m_process.readAllStandardOutput());
         result.err = QString::fromUtf8(m_process.readAllStandardError());
         return result;
     }
 
 private:
     QProcess m_process;
-    QByteArray m_stdout;
 };
 
 LumctlResult runLumctl(const QStringList &arguments, int timeoutMs = 60000)
@@ -135,19 +125,9 @@ QString canonicalTreeOf(const QString &path)
     return TreeText::canonical(TreeText::menuTreeOf(profile.document()));
 }
 
-// Queued, so that the robot's state is looked at only after its step ended.
 bool waitUntilIdle(LumBot &bot, int timeoutMs)
 {
-    if (!bot.isEnabled())
-        return true;
-    QEventLoop loop;
-    QObject::connect(&bot, &LumBot::enabledChanged, &loop, [&] {
-        if (!bot.isEnabled())
-            loop.quit();
-    }, Qt::QueuedConnection);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return !bot.isEnabled();
+    return QTest::qWaitFor([&bot] { return !bot.isEnabled(); }, timeoutMs);
 }
 
 ConfItem *itemAt(const DeviceProfile &profile, const QString &joinedPath)
@@ -169,10 +149,8 @@ private slots:
     void initTestCase();
 
     void portsListsExtraPortsAndMarksOnePreferred();
-    void helpIsOfferedForEveryCommand_data();
-    void helpIsOfferedForEveryCommand();
-    void wrongUsageExitsWithTwo_data();
-    void wrongUsageExitsWithTwo();
+    void commandLineExitsWithStatusAndText_data();
+    void commandLineExitsWithStatusAndText();
 
     void showListsEveryEntryWithPathTypeValueAndMark();
     void showJsonCarriesPathsAndOptions();
@@ -186,27 +164,18 @@ private slots:
     void diffReportsChangedAddedAndRemovedEntries();
 
     void debugLogSwitchAppendsLinesToHomeLog();
-    void withoutDebugLogSwitchNoLogIsWritten();
 
     void monitorJsonPrintsScreensTheDeviceSendsByItself_data();
     void monitorJsonPrintsScreensTheDeviceSendsByItself();
     void monitorFramesScreenAndMarksCursorAndOverlongLine();
-    void monitorSendsKeysReadFromStandardInput_data();
-    void monitorSendsKeysReadFromStandardInput();
     void monitorSendsPipedKeysOnePerScreen();
-    void monitorEndsWithOneWhenLineIsLost();
 
-    void portThatCannotBeOpenedExitsWithTwoAndPortError_data();
-    void portThatCannotBeOpenedExitsWithTwoAndPortError();
     void identifyPrintsDeviceIdentifier();
-    void silentDeviceFailsWithOneAndRobotText_data();
-    void silentDeviceFailsWithOneAndRobotText();
-    void failedReadOutLeavesExistingFileUntouched();
-    void timeoutAbortsJobAndExitsWithOne();
+    void failingDeviceJobExitsWithOneAndKeepsTarget_data();
+    void failingDeviceJobExitsWithOneAndKeepsTarget();
 
     void readOutOfDemoMenuEqualsWindowReadOut();
     void setAndWriteChangesTheDeviceValues();
-    void writeOfValueDeviceDoesNotOfferFailsWithRobotText();
 
 private:
     QString samplePath(const QString &name = QStringLiteral("sample.lumc"));
@@ -291,69 +260,51 @@ void TestLumctl::portsListsExtraPortsAndMarksOnePreferred()
         QCOMPARE(marked.first().section('\t', 0, 0), first);
 }
 
-void TestLumctl::helpIsOfferedForEveryCommand_data()
+void TestLumctl::commandLineExitsWithStatusAndText_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("usage");
-    QTest::newRow("overview") << QStringList{"--help"} << "lumctl read --port P --output FILE";
-    for (const char *command : {"ports", "monitor", "identify", "read", "write", "show", "set", "diff"}) {
-        QTest::newRow(command) << QStringList{command, "--help"}
-                               << QStringLiteral("Usage: lumctl %1").arg(QLatin1String(command));
-    }
-    QTest::newRow("help among other arguments") << QStringList{"read", "--port", "x", "-h"}
-                                                << "Usage: lumctl read";
-}
-
-void TestLumctl::helpIsOfferedForEveryCommand()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, usage);
-    const LumctlResult result = runLumctl(arguments);
-    QVERIFY(result.finished);
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY2(result.out.contains(usage), qPrintable(result.out));
-}
-
-void TestLumctl::wrongUsageExitsWithTwo_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("text"); // on standard output for 0, on standard error otherwise
     const QString sample = samplePath();
-    const QString garbage = m_dir.filePath(QStringLiteral("garbage.lumc"));
-    writeFile(garbage, "this is not a configuration");
     const QString otherXml = m_dir.filePath(QStringLiteral("other.xml"));
     writeFile(otherXml, "<html><body/></html>");
     const QString missing = m_dir.filePath(QStringLiteral("missing.lumc"));
 
-    QTest::newRow("no command") << QStringList() << "Commands:";
-    QTest::newRow("unknown command") << QStringList{"erase"} << "erase";
-    QTest::newRow("unknown option") << QStringList{"show", sample, "--colour"} << "colour";
-    QTest::newRow("read without port") << QStringList{"read", "--output", m_dir.filePath("x.lumc")} << "--port";
-    QTest::newRow("read without output") << QStringList{"read", "--port", "/dev/null"} << "--output";
+    QTest::newRow("help overview") << QStringList{"--help"} << 0 << "lumctl read --port P --output FILE";
+    for (const char *command : {"ports", "monitor", "identify", "read", "write", "show", "set", "diff"}) {
+        QTest::newRow(qPrintable(QStringLiteral("help for %1").arg(QLatin1String(command))))
+            << QStringList{command, "--help"} << 0 << QStringLiteral("Usage: lumctl %1").arg(QLatin1String(command));
+    }
+    QTest::newRow("help among other arguments") << QStringList{"read", "--port", "x", "-h"} << 0 << "Usage: lumctl read";
+    QTest::newRow("no command") << QStringList() << 2 << "Commands:";
+    QTest::newRow("unknown command") << QStringList{"erase"} << 2 << "erase";
+    QTest::newRow("unknown option") << QStringList{"show", sample, "--colour"} << 2 << "colour";
+    QTest::newRow("read without port") << QStringList{"read", "--output", m_dir.filePath("x.lumc")} << 2 << "--port";
     QTest::newRow("read into missing folder")
         << QStringList{"read", "--port", "/dev/null", "--output", m_dir.filePath("no/such/dir/x.lumc")}
-        << "no/such/dir/x.lumc";
-    QTest::newRow("timeout not a number") << QStringList{"identify", "--port", "/dev/null", "--timeout", "soon"} << "--timeout";
-    QTest::newRow("count zero") << QStringList{"monitor", "--port", "/dev/null", "--count", "0"} << "--count";
-    QTest::newRow("write without file") << QStringList{"write", "--port", "/dev/null"} << "Usage: lumctl write";
-    QTest::newRow("write of missing file") << QStringList{"write", "--port", "/dev/null", missing} << "missing.lumc";
-    QTest::newRow("show of missing file") << QStringList{"show", missing} << "missing.lumc";
-    QTest::newRow("show of a file that is not XML") << QStringList{"show", garbage} << "garbage.lumc";
-    QTest::newRow("show of XML that is no configuration") << QStringList{"show", otherXml} << "other.xml";
-    QTest::newRow("show with two files") << QStringList{"show", sample, sample} << "unerwartetes Argument";
-    QTest::newRow("set without assignment") << QStringList{"set", sample} << "Usage: lumctl set";
-    QTest::newRow("diff with one file") << QStringList{"diff", sample} << "Usage: lumctl diff";
-    QTest::newRow("diff with unreadable second file") << QStringList{"diff", sample, missing} << "missing.lumc";
+        << 2 << "no/such/dir/x.lumc";
+    QTest::newRow("port that cannot be opened")
+        << QStringList{"read", "--port", m_dir.filePath("ttyGone"), "--output", m_dir.filePath("never.lumc")}
+        << 2 << QStringLiteral("Port \"%1\" kann nicht geöffnet werden: ").arg(m_dir.filePath("ttyGone"));
+    QTest::newRow("timeout not a number") << QStringList{"identify", "--port", "/dev/null", "--timeout", "soon"} << 2 << "--timeout";
+    QTest::newRow("count zero") << QStringList{"monitor", "--port", "/dev/null", "--count", "0"} << 2 << "--count";
+    QTest::newRow("show of XML that is no configuration") << QStringList{"show", otherXml} << 2 << "other.xml";
+    QTest::newRow("show with two files") << QStringList{"show", sample, sample} << 2 << "unerwartetes Argument";
+    QTest::newRow("set without assignment") << QStringList{"set", sample} << 2 << "Usage: lumctl set";
+    QTest::newRow("diff with unreadable second file") << QStringList{"diff", sample, missing} << 2 << "missing.lumc";
 }
 
-void TestLumctl::wrongUsageExitsWithTwo()
+void TestLumctl::commandLineExitsWithStatusAndText()
 {
     QFETCH(QStringList, arguments);
-    QFETCH(QString, message);
+    QFETCH(int, exitCode);
+    QFETCH(QString, text);
     const LumctlResult result = runLumctl(arguments);
     QVERIFY(result.finished);
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.err.contains(message), qPrintable(result.err));
+    QCOMPARE(result.exitCode, exitCode);
+    const QString &stream = exitCode == 0 ? result.out : result.err;
+    QVERIFY2(stream.contains(text), qPrintable(stream));
+    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.lumc"))));
 }
 
 void TestLumctl::showListsEveryEntryWithPathTypeValueAndMark()
@@ -407,11 +358,9 @@ void TestLumctl::setAcceptsWhatTheEditorAccepts_data()
 
     QTest::newRow("selection option") << "Einstellungen/Notruf/Notrufende" << "Befreiung" << "Befreiung";
     QTest::newRow("number with star and hash") << "Einstellungen/Notruf/Rufnummer 1" << "*31#0049" << "*31#0049";
-    QTest::newRow("empty number") << "Einstellungen/Notruf/Rufnummer 1" << "" << "";
     QTest::newRow("32 digits") << "Einstellungen/Notruf/Rufnummer 1" << QString(32, '9') << QString(32, '9');
     QTest::newRow("time") << "Einstellungen/Timerzeit" << "07:45" << "07:45";
     QTest::newRow("PC time only marked") << "Einstellungen/Uhrzeit" << "" << "12:00";
-    QTest::newRow("PC date only marked") << "Einstellungen/Datum" << "" << "01.01.26";
 }
 
 void TestLumctl::setAcceptsWhatTheEditorAccepts()
@@ -443,19 +392,14 @@ void TestLumctl::setRefusesNamingTheProblemAndLeavesFileAlone_data()
 
     QTest::newRow("unknown path") << QStringList{"Einstellungen/Notruf/Lautstärke=3"} << "Einstellungen/Notruf/Lautstärke";
     QTest::newRow("section") << QStringList{"Einstellungen/Notruf=1"} << "keine Einstellung";
-    QTest::newRow("info") << QStringList{"Einstellungen/Version 1.2=2"} << "keine Einstellung";
-    QTest::newRow("blocked section") << QStringList{"Reset=1"} << "keine Einstellung";
     QTest::newRow("read-only setting") << QStringList{"Einstellungen/Seriennummer=1"} << "readonly";
     QTest::newRow("blocked setting") << QStringList{"Einstellungen/Service-Center=+1"} << "blocked";
     QTest::newRow("option the selection lacks") << QStringList{"Einstellungen/Notruf/Notrufende=Sofort"}
                                                 << "\"Quittierung\", \"Befreiung\"";
     QTest::newRow("option in other case") << QStringList{"Einstellungen/Notruf/Notrufende=befreiung"} << "befreiung";
     QTest::newRow("letter in number") << QStringList{"Einstellungen/Notruf/Rufnummer 1=0711a"} << "0711a";
-    QTest::newRow("plus in number") << QStringList{"Einstellungen/Notruf/Rufnummer 1=+49711"} << "+49711";
     QTest::newRow("33 digits") << QStringList{"Einstellungen/Notruf/Rufnummer 1=" + QString(33, '1')} << "32";
     QTest::newRow("time with one hour digit") << QStringList{"Einstellungen/Timerzeit=7:45"} << "hh:mm";
-    QTest::newRow("time without colon") << QStringList{"Einstellungen/Timerzeit=0745"} << "hh:mm";
-    QTest::newRow("incomplete time") << QStringList{"Einstellungen/Timerzeit=07:"} << "hh:mm";
     QTest::newRow("value for PC time") << QStringList{"Einstellungen/Uhrzeit=13:00"} << "Einstellungen/Uhrzeit=";
     QTest::newRow("no equals sign") << QStringList{"Einstellungen/Timerzeit"} << "PFAD=WERT";
     QTest::newRow("one good, one bad") << QStringList{"Einstellungen/Timerzeit=01:00", "Einstellungen/Notruf/Notrufende=Nie"}
@@ -541,20 +485,6 @@ void TestLumctl::debugLogSwitchAppendsLinesToHomeLog()
     QCOMPARE(lines.filter(lineForm).size(), lines.size());
 }
 
-void TestLumctl::withoutDebugLogSwitchNoLogIsWritten()
-{
-    QTemporaryDir home;
-    QVERIFY(home.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.path());
-    // Letter case and the number of dashes matter.
-    LumctlProcess process({"show", "-DebugLog", "--debuglog", samplePath()}, environment);
-    process.closeInput();
-    const LumctlResult result = process.wait(60000);
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY(!QFile::exists(QDir(home.path()).filePath(QStringLiteral("lum_debug.log"))));
-}
-
 void TestLumctl::monitorJsonPrintsScreensTheDeviceSendsByItself_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -566,9 +496,6 @@ void TestLumctl::monitorJsonPrintsScreensTheDeviceSendsByItself_data()
     QTest::newRow("two lines, cursor behind second")
         << QByteArray("\x0cNOTRUF\r\nAB")
         << "NOTRUF          \nAB              " << blankRow + "\n  _             " << 1;
-    QTest::newRow("overlong first line")
-        << QByteArray("\x0c" "ABCDEFGHIJKLMNOPQRST")
-        << "ABCDEFGHIJKLMNOP\n" + blankRow << "               +\n" + blankRow << 0;
     QTest::newRow("Latin-1 byte is one character")
         << QByteArray("\x0cGer\xe4t\r\nok")
         << QString::fromUtf8("Gerät           \nok              ") << blankRow + "\n  _             " << 1;
@@ -623,89 +550,25 @@ void TestLumctl::monitorFramesScreenAndMarksCursorAndOverlongLine()
     QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), expected);
 }
 
-void TestLumctl::monitorSendsKeysReadFromStandardInput_data()
-{
-    QTest::addColumn<QByteArray>("line");
-    QTest::addColumn<char>("key");
-    QTest::newRow("ok in lower case") << QByteArray("ok\n") << char(13);
-    QTest::newRow("Esc in mixed case") << QByteArray("Esc\n") << char(27);
-    QTest::newRow("digit with blanks") << QByteArray("  7 \n") << '7';
-    QTest::newRow("hash") << QByteArray("#\n") << '#';
-    QTest::newRow("star") << QByteArray("*\n") << '*';
-    QTest::newRow("plus") << QByteArray("+\n") << '+';
-    QTest::newRow("minus after unknown key") << QByteArray("F1\n-\n") << '-';
-}
-
-void TestLumctl::monitorSendsKeysReadFromStandardInput()
-{
-    QFETCH(QByteArray, line);
-    QFETCH(char, key);
-    DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
-    LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "1"});
-    process.write(line);
-    // The device answers the key with a screen, which ends the monitor.
-    const LumctlResult result = process.wait(60000);
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(device.receivedKeys(), QByteArray(1, key));
-    QCOMPARE(result.err.contains(QLatin1String("F1")), line.contains("F1"));
-}
-
 void TestLumctl::monitorSendsPipedKeysOnePerScreen()
 {
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
     LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "4"});
-    process.write("esc\nesc\nok\n+\n");
+    // Names in any case and with blanks around them; an unknown one is
+    // reported and skipped.
+    process.write("Esc\n  7 \nF1\nok\n+\n");
     process.closeInput();
     const LumctlResult result = process.wait(60000);
     QVERIFY2(result.finished, qPrintable(result.err));
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(device.receivedKeys(), QByteArray("\x1b\x1b\r+"));
+    QCOMPARE(device.receivedKeys(), QByteArray("\x1b" "7\r+"));
+    QVERIFY2(result.err.contains(QLatin1String("F1")), qPrintable(result.err));
     // Each key got a screen of its own; the last one is the device's.
     const QStringList screens = result.out.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
     QCOMPARE(screens.size(), 4);
     const QStringList lastScreen = screens.last().split('\n');
     QCOMPARE(lastScreen.value(0), '|' + device.screen().value(0).left(16).leftJustified(16) + '|');
-}
-
-void TestLumctl::monitorEndsWithOneWhenLineIsLost()
-{
-    DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
-    device.setDropAfterKeys(1);
-    LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "5"});
-    process.write("esc\n");
-    const LumctlResult result = process.wait(60000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains(QStringLiteral("Verbindung zum Gerät wurde getrennt!")), qPrintable(result.err));
-}
-
-void TestLumctl::portThatCannotBeOpenedExitsWithTwoAndPortError_data()
-{
-    QTest::addColumn<QString>("command");
-    QTest::newRow("monitor") << "monitor";
-    QTest::newRow("identify") << "identify";
-    QTest::newRow("read") << "read";
-    QTest::newRow("write") << "write";
-}
-
-void TestLumctl::portThatCannotBeOpenedExitsWithTwoAndPortError()
-{
-    QFETCH(QString, command);
-    const QString port = m_dir.filePath(QStringLiteral("ttyGone"));
-    QStringList arguments{command, "--port", port};
-    if (command == QLatin1String("read"))
-        arguments << "--output" << m_dir.filePath(QStringLiteral("never.lumc"));
-    if (command == QLatin1String("write"))
-        arguments << samplePath();
-    const LumctlResult result = runLumctl(arguments);
-    QCOMPARE(result.exitCode, 2);
-    QVERIFY2(result.err.contains(port), qPrintable(result.err));
-    // The port's own error text follows the port name.
-    QVERIFY2(result.err.section(port, 1).trimmed().size() > 3, qPrintable(result.err));
-    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.lumc"))));
 }
 
 void TestLumctl::identifyPrintsDeviceIdentifier()
@@ -715,76 +578,68 @@ void TestLumctl::identifyPrintsDeviceIdentifier()
     const LumctlResult result = runLumctl({"identify", "--port", device.portPath()}, 120000);
     QVERIFY2(result.finished, qPrintable(result.err));
     QCOMPARE(result.exitCode, 0);
-
-    // The same device identified by the window's link and robot.
-    DeviceSimulator again;
-    QVERIFY(startDemoDevice(again));
-    KelHandler link;
-    DeviceProfile profile;
-    LumBot bot;
-    bot.setKelHandler(&link);
-    bot.setProfile(&profile);
-    QVERIFY(link.openSerialPortByName(again.portPath()));
-    bot.startInit();
-    QVERIFY(waitUntilIdle(bot, 60000));
-    QVERIFY(!bot.deviceIdentifier().isEmpty());
-    QCOMPARE(result.out.split('\n').first(), bot.deviceIdentifier());
-    if (!bot.deviceWarning().isEmpty())
-        QVERIFY(result.out.contains(bot.deviceWarning()));
+    // lumctl leaves the device on its identification screen; the demo
+    // device is in programming mode, so the jumper warning follows.
+    QCOMPARE(result.out.split('\n').first(), device.screen().value(0).trimmed());
+    QVERIFY2(result.out.contains(QStringLiteral("Jumper zurücksetzen")), qPrintable(result.out));
 }
 
-void TestLumctl::silentDeviceFailsWithOneAndRobotText_data()
+void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget_data()
 {
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("arguments"); // the command, then all but --port
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("amount");
     QTest::addColumn<QString>("message");
-    QTest::newRow("identify") << "identify" << "nicht identifiziert";
-    QTest::newRow("read") << "read" << "Fehler beim Auslesen!";
+
+    QTest::newRow("identify, silent device") << QStringList{"identify"} << "silent" << 0 << "nicht identifiziert";
+    QTest::newRow("read, silent device")
+        << QStringList{"read", "--output", "new.lumc"} << "silent" << 0 << "Fehler beim Auslesen!";
+    QTest::newRow("read over an existing file, line lost midway")
+        << QStringList{"read", "--output", "keep.lumc"} << "drop" << 25
+        << "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!";
+    // Every answer comes late: the robot keeps going, just too slowly.
+    QTest::newRow("read, slower than its --timeout")
+        << QStringList{"read", "--output", "new.lumc", "--timeout", "2"} << "late" << 1500 << "Zeitüberschreitung";
+    QTest::newRow("monitor, line lost")
+        << QStringList{"monitor", "--count", "5"} << "drop" << 1 << "Verbindung zum Gerät wurde getrennt!";
 }
 
-void TestLumctl::silentDeviceFailsWithOneAndRobotText()
+void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget()
 {
-    QFETCH(QString, command);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, fault);
+    QFETCH(int, amount);
     QFETCH(QString, message);
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
-    device.setSilentAfterKeys(0);
-    QStringList arguments{command, "--port", device.portPath()};
-    if (command == QLatin1String("read"))
-        arguments << "--output" << m_dir.filePath(QStringLiteral("silent.lumc"));
-    const LumctlResult result = runLumctl(arguments, 120000);
+    if (fault == QLatin1String("silent"))
+        device.setSilentAfterKeys(amount);
+    else if (fault == QLatin1String("drop"))
+        device.setDropAfterKeys(amount);
+    else
+        device.setAnswerDelay(amount);
+    const int output = arguments.indexOf(QStringLiteral("--output")) + 1;
+    const QString target = output > 0 ? m_dir.filePath(arguments.at(output)) : QString();
+    const bool existing = target.endsWith(QLatin1String("keep.lumc"));
+    if (output > 0) {
+        arguments[output] = target;
+        QFile::remove(target);
+    }
+    if (existing)
+        samplePath(QStringLiteral("keep.lumc"));
+
+    LumctlProcess process(QStringList{arguments.takeFirst(), "--port", device.portPath()} + arguments);
+    process.write("esc\n"); // read by the monitor only
+    const LumctlResult result = process.wait(120000);
     QVERIFY2(result.finished, qPrintable(result.err));
     QCOMPARE(result.exitCode, 1);
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
-    QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("silent.lumc"))));
-}
-
-void TestLumctl::failedReadOutLeavesExistingFileUntouched()
-{
-    const QString file = samplePath(QStringLiteral("keep.lumc"));
-    DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
-    // The line drops in the middle of the read-out.
-    device.setDropAfterKeys(25);
-    const LumctlResult result = runLumctl({"read", "--port", device.portPath(), "--output", file}, 120000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains(QLatin1String("Fehler beim Auslesen!")), qPrintable(result.err));
-    QCOMPARE(readAll(file), QByteArray(sampleConfiguration));
-    QCOMPARE(QDir(m_dir.path()).entryList({"keep.lumc*"}, QDir::Files | QDir::Hidden), QStringList{"keep.lumc"});
-}
-
-void TestLumctl::timeoutAbortsJobAndExitsWithOne()
-{
-    DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
-    // Every answer comes late: the robot keeps going, just too slowly.
-    device.setAnswerDelay(1500);
-    const QString file = m_dir.filePath(QStringLiteral("slow.lumc"));
-    const LumctlResult result = runLumctl({"read", "--port", device.portPath(), "--output", file, "--timeout", "2"}, 120000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 1);
-    QVERIFY2(result.err.contains(QStringLiteral("Zeitüberschreitung")), qPrintable(result.err));
-    QVERIFY(!QFile::exists(file));
+    if (existing) {
+        QCOMPARE(readAll(target), QByteArray(sampleConfiguration));
+        QCOMPARE(QDir(m_dir.path()).entryList({"keep.lumc*"}, QDir::Files | QDir::Hidden), QStringList{"keep.lumc"});
+    } else if (!target.isEmpty()) {
+        QVERIFY(!QFile::exists(target));
+    }
 }
 
 void TestLumctl::readOutOfDemoMenuEqualsWindowReadOut()
@@ -880,36 +735,6 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     QVERIFY2(write.err.contains(QStringLiteral("Übergangen (nicht änderbar): Kommunikation/IMEI")), qPrintable(write.err));
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
         QCOMPARE(device.value(it.value()), values.value(it.key()));
-}
-
-void TestLumctl::writeOfValueDeviceDoesNotOfferFailsWithRobotText()
-{
-    const QString readOut = demoReadOut();
-    QVERIFY(!readOut.isEmpty());
-    DeviceProfile profile;
-    QVERIFY(profile.load(readOut));
-    ConfItem *selection = nullptr;
-    for (ConfItem *item : profile.items()) {
-        if (item->type() == QLatin1String("selection")) {
-            selection = item;
-            break;
-        }
-    }
-    QVERIFY(selection);
-    // What a file edited by hand or kept from another firmware may hold.
-    selection->setValue(QStringLiteral("Gibt es nicht"));
-    selection->setActive(true);
-    const QString file = m_dir.filePath(QStringLiteral("demo-bad.lumc"));
-    QVERIFY(profile.save(file));
-
-    DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
-    const LumctlResult result = runLumctl({"write", "--port", device.portPath(), file}, 300000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 1);
-    const QString expected = QStringLiteral("Fehler beim Übertragen von: %1\nWert \"Gibt es nicht\" konnte auf dem Gerät leider nicht gefunden werden!")
-                                 .arg(selection->menuPath().join('/'));
-    QVERIFY2(result.err.contains(expected), qPrintable(result.err));
 }
 
 QTEST_GUILESS_MAIN(TestLumctl)
