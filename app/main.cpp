@@ -3,6 +3,7 @@
 #include "kelhandler.h"
 #include "loghandler.h"
 #include "lumbot.h"
+#include "lumqmltypes.h"
 
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
@@ -44,15 +45,6 @@ void reportMissingDisplay(const char *program)
                  program);
 }
 
-void registerQmlTypes()
-{
-    const char *const uri = "com.orv.lum";
-    qmlRegisterType<KelHandler>(uri, 1, 0, "KelHandler");
-    qmlRegisterType<LumBot>(uri, 1, 0, "LumBot");
-    qmlRegisterType<ConfItem>(uri, 1, 0, "ConfItem");
-    qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -78,7 +70,7 @@ int main(int argc, char *argv[])
 
     // The scene draws its text with the platform's glyphs, not with distance fields.
     qputenv("QML_DISABLE_DISTANCEFIELD", "1");
-    registerQmlTypes();
+    registerLumQmlTypes();
 
     QQmlApplicationEngine engine;
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));

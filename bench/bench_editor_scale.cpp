@@ -28,6 +28,7 @@
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "lumbot.h"
+#include "lumqmltypes.h"
 #include "profilegenerator.h"
 
 namespace {
@@ -36,15 +37,6 @@ const QVector<int> sizes = { 100, 500, 1000, 5000 };
 const int rounds = 3;
 const int waitLimitMs = 10 * 60 * 1000;
 const double maxGrowth = 12.0;
-
-void registerQmlTypes()
-{
-    const char *const uri = "com.orv.lum";
-    qmlRegisterType<KelHandler>(uri, 1, 0, "KelHandler");
-    qmlRegisterType<LumBot>(uri, 1, 0, "LumBot");
-    qmlRegisterType<ConfItem>(uri, 1, 0, "ConfItem");
-    qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
-}
 
 // Runs the event loop until `done` holds, checked whenever the window has
 // prepared or shown a frame.
@@ -147,7 +139,7 @@ int main(int argc, char *argv[])
     app.setOrganizationName(QStringLiteral("Kestrom Elektronik GmbH"));
     app.setOrganizationDomain(QStringLiteral("kestrom-elektronik.example"));
     qInstallMessageHandler(BenchReport::dropDebugMessages);
-    registerQmlTypes();
+    registerLumQmlTypes();
 
     const QString name = QStringLiteral("Editor scale, t(5,000) / t(500)");
     QTemporaryDir dir;

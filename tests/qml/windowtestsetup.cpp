@@ -12,6 +12,7 @@
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "simulatorprobe.h"
+#include "lumqmltypes.h"
 
 WindowTestSetup::WindowTestSetup() = default;
 
@@ -35,10 +36,7 @@ void WindowTestSetup::applicationAvailable()
 
 void WindowTestSetup::qmlEngineAvailable(QQmlEngine *engine)
 {
-    qmlRegisterType<KelHandler>("com.orv.lum", 1, 0, "KelHandler");
-    qmlRegisterType<LumBot>("com.orv.lum", 1, 0, "LumBot");
-    qmlRegisterType<ConfItem>("com.orv.lum", 1, 0, "ConfItem");
-    qmlRegisterType<DeviceProfile>("com.orv.lum", 1, 0, "DeviceProfile");
+    registerLumQmlTypes();
     engine->rootContext()->setContextProperty(QStringLiteral("deviceSim"), m_probe);
 }
 
