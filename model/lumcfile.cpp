@@ -46,12 +46,22 @@ void LumcFile::writeNode(QTextStream &out, const QDomNode &node, int depth)
     } else if (node.isComment()) {
         out << indent << "<!--" << node.toComment().data() << "-->\n";
     } else if (node.isProcessingInstruction()) {
-        // A declaration read from a foreign file may name another encoding;
-        // written back it would misstate the UTF-8 that follows.
-        const QDomProcessingInstruction instruction = node.toProcessingInstruction();
-        if (instruction.target().compare(QLatin1String("xml"), Qt::CaseInsensitive) != 0)
-            out << indent << "<?" << instruction.target() << ' ' << instruction.data() << "?>\n";
+        const QString instruction = instructionText(node.toProcessingInstruction());
+        if (!instruction.isEmpty())
+            out << indent << instruction << '\n';
     }
+}
+
+// Every processing instruction is a node of the tree, and so an entry of the
+// item list, wherever it stands; dropping one would give a file that reads
+// back with other entries. Only the XML declaration is left out: read from a
+// foreign file it may name another encoding, and written back it would
+// misstate the UTF-8 that follows.
+QString LumcFile::instructionText(const QDomProcessingInstruction &instruction)
+{
+    if (instruction.target() == QLatin1String("xml"))
+        return QString();
+    return QLatin1String("<?") + instruction.target() + QLatin1Char(' ') + instruction.data() + QLatin1String("?>");
 }
 
 void LumcFile::writeElement(QTextStream &out, const QDomElement &element, int depth)
@@ -75,6 +85,8 @@ void LumcFile::writeElement(QTextStream &out, const QDomElement &element, int de
                 out << escaped(child.toText().data(), false);
             } else if (child.isComment()) {
                 out << "<!--" << child.toComment().data() << "-->";
+            } else if (child.isProcessingInstruction()) {
+                out << instructionText(child.toProcessingInstruction());
             } else if (child.isElement()) {
                 writeElement(out, child.toElement(), -1);
             }

@@ -34,6 +34,7 @@ public:
 private:
     static void writeNode(QTextStream &out, const QDomNode &node, int depth);
     static void writeElement(QTextStream &out, const QDomElement &element, int depth);
+    static QString instructionText(const QDomProcessingInstruction &instruction);
     static QString attributesText(const QDomElement &element);
     static QString escaped(const QString &text, bool inAttribute);
     static bool check(const QByteArray &content, ParseError *error);

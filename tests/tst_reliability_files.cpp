@@ -299,6 +299,11 @@ void tst_ReliabilityFiles::strangeButWellFormedFile_loadsAsVocabularySays_data()
     }
     deep << QStringLiteral("inputnum|%1/Tief:|1|1|").arg(path.join(QLatin1Char('/')));
     QTest::newRow("50 levels of nesting") << nested(50) << deep;
+    QTest::newRow("text and a processing instruction between entries")
+            << QByteArray("<deviceProfile><menuTree>Text<?notiz Werkstatt?>mehr Text<info text=\"I\"/>"
+                          "</menuTree></deviceProfile>")
+            << QStringList {QStringLiteral("|||0|"), QStringLiteral("|||0|"), QStringLiteral("|||0|"),
+                            QStringLiteral("info|I||0|")};
 }
 
 void tst_ReliabilityFiles::strangeButWellFormedFile_loadsAsVocabularySays()
@@ -316,6 +321,13 @@ void tst_ReliabilityFiles::strangeButWellFormedFile_loadsAsVocabularySays()
     QCOMPARE(errors.count(), 0);
     QCOMPARE(listChanges.count(), 1);
     QCOMPARE(describeItems(profile), expectedItems);
+
+    // What LUM opened it must be able to open again after a save.
+    const QString resaved = writeFile(QStringLiteral("resaved.lumc"), QByteArray());
+    QVERIFY(profile.save(resaved));
+    DeviceProfile reread;
+    QVERIFY2(reread.load(resaved), qPrintable(reread.lastErrorString()));
+    QCOMPARE(describeItems(reread), expectedItems);
 }
 
 // Large but honest: it may load or be refused, as long as memory stays bounded.
