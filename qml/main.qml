@@ -1,6 +1,5 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
-import QtQuick.Dialogs 1.3
 import com.orv.lum 1.0
 import "orvui"
 
@@ -24,8 +23,7 @@ ApplicationWindow {
         // A file that could not be written or read must not pass unnoticed:
         // the technician would otherwise believe the configuration was kept.
         onFileError: {
-            messageDialog.text = deviceProfile.lastErrorString()
-            messageDialog.open()
+            messageDialog.show(deviceProfile.lastErrorString())
         }
     }
 
@@ -35,8 +33,7 @@ ApplicationWindow {
         kelHandler: kelHandler
         profile: deviceProfile
         onTransmissionError: {
-            messageDialog.text = lumBot.lastErrorString()
-            messageDialog.open()
+            messageDialog.show(lumBot.lastErrorString())
         }
     }
 
@@ -45,10 +42,10 @@ ApplicationWindow {
         objectName: "mainForm"
     }
 
-    MessageDialog {
+    OrvLazyDialog {
         id: messageDialog
-        objectName: "messageDialog"
-        title: "ORV Programmiersoftware"
-        text: "..."
+        objectName: "messageDialogLoader"
+        dialogSource: "orvui/OrvMessageDialog.qml"
+        dialogProperties: ({ objectName: "messageDialog" })
     }
 }

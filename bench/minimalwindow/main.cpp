@@ -3,8 +3,9 @@
 // application attributes and window state), so that the start-up benchmark
 // compares lum with the framework's floor.
 //
-// "--with-dialogs" adds the four dialogs lum's window declares (two message
-// boxes, the open and the save file dialog), to show what they cost. With a
+// "--with-dialogs" adds the four dialogs lum uses (two message boxes, the
+// open and the save file dialog), created with the window, to show what they
+// cost when they are not created on first use. With a
 // QML file as its argument it shows that file instead, which helps to find
 // out what in a window costs start-up time or memory.
 

@@ -1,13 +1,13 @@
 import QtQuick 2.12
-import QtQuick.Dialogs 1.3
 import QtQuick.Controls 2.12
 import QtQuick.Window 2.0
 
 // The window's content: the terminal panel on the left, the read-out and
 // transfer buttons in the middle, the configuration editor on the right.
 // Everything shown is bound to kelHandler, lumBot and deviceProfile, which the
-// main window declares. The controls are imported after the dialogs so that
-// the about box is the controls' Dialog, a popup placed on the editor's header.
+// main window declares. The message box and the file dialogs are created
+// when first needed (OrvLazyDialog); the about box is the controls' Dialog,
+// a popup placed on the editor's header.
 Row {
     id: mainFormRow
     anchors.top: parent.top
@@ -50,10 +50,9 @@ Row {
                         buttonESC.forceActiveFocus()
                     } else {
                         var portName = kelHandler.termPortList[kelHandler.termPortSelectedIndx]
-                        messageDialog2.text = "Fehler beim Öffnen von "
-                                + (portName === undefined ? "" : portName)
-                                + ":\n" + kelHandler.lastErrorString()
-                        messageDialog2.open()
+                        messageDialog2.show("Fehler beim Öffnen von "
+                                            + (portName === undefined ? "" : portName)
+                                            + ":\n" + kelHandler.lastErrorString())
                     }
                 }
             }
@@ -404,11 +403,11 @@ Row {
             }
         }
 
-        MessageDialog {
+        OrvLazyDialog {
             id: messageDialog2
-            objectName: "messageDialog2"
-            title: "ORV Programmiersoftware"
-            text: "..."
+            objectName: "messageDialog2Loader"
+            dialogSource: "OrvMessageDialog.qml"
+            dialogProperties: ({ objectName: "messageDialog2" })
         }
     }
 
@@ -515,30 +514,34 @@ Row {
                 }
             }
 
-            FileDialog {
+            OrvLazyDialog {
                 id: saveToFileDialog
-                objectName: "saveToFileDialog"
-                title: "Konfiguration speichern unter"
-                folder: shortcuts.documents + "/Kestrom LUM"
-                selectExisting: false
-                defaultSuffix: "lumc"
-                nameFilters: ["LUM Configuration (*.lumc)"]
+                objectName: "saveToFileDialogLoader"
+                dialogSource: "OrvFileDialog.qml"
+                dialogProperties: ({
+                    objectName: "saveToFileDialog",
+                    title: "Konfiguration speichern unter",
+                    selectExisting: false,
+                    defaultSuffix: "lumc"
+                })
                 onAccepted: {
-                    console.log("You chose to save: " + saveToFileDialog.fileUrl)
-                    deviceProfile.saveToFile(saveToFileDialog.fileUrl.toString())
+                    console.log("You chose to save: " + item.fileUrl)
+                    deviceProfile.saveToFile(item.fileUrl.toString())
                 }
                 onRejected: console.log("Canceled")
             }
 
-            FileDialog {
+            OrvLazyDialog {
                 id: loadFromFileDialog
-                objectName: "loadFromFileDialog"
-                title: "Konfiguration öffnen"
-                folder: shortcuts.documents + "/Kestrom LUM"
-                nameFilters: ["LUM Configuration (*.lumc)"]
+                objectName: "loadFromFileDialogLoader"
+                dialogSource: "OrvFileDialog.qml"
+                dialogProperties: ({
+                    objectName: "loadFromFileDialog",
+                    title: "Konfiguration öffnen"
+                })
                 onAccepted: {
-                    console.log("You chose to load: " + loadFromFileDialog.fileUrl)
-                    deviceProfile.loadFromFile(loadFromFileDialog.fileUrl.toString())
+                    console.log("You chose to load: " + item.fileUrl)
+                    deviceProfile.loadFromFile(item.fileUrl.toString())
                 }
                 onRejected: console.log("Canceled")
             }

@@ -52,6 +52,20 @@ TestCase {
         return found
     }
 
+    // The dialogs are created when first opened; one that was never opened
+    // is not shown either.
+    function dialogShown(name) {
+        var dialog = control(name + "Loader").item
+        return dialog !== null && dialog.visible
+    }
+
+    // The dialog behind `name`, created if it was not yet.
+    function dialog(name) {
+        var created = control(name + "Loader").dialog()
+        compare(created.objectName, name)
+        return created
+    }
+
     function row(index) {
         return control("editorRow" + index)
     }

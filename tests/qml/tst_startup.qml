@@ -50,10 +50,13 @@ WindowTestCase {
 
     function test_fileDialogsFilterLumcFromTheMakersDocumentsFolder() {
         openWindow()
-        var save = control("saveToFileDialog")
-        var load = control("loadFromFileDialog")
+        verify(control("saveToFileDialogLoader").item === null, "created only when first opened")
+        var save = dialog("saveToFileDialog")
+        var load = dialog("loadFromFileDialog")
         compare(save.nameFilters, ["LUM Configuration (*.lumc)"])
         compare(load.nameFilters, ["LUM Configuration (*.lumc)"])
+        compare(save.title, "Konfiguration speichern unter")
+        compare(load.title, "Konfiguration öffnen")
         compare(save.defaultSuffix, "lumc")
         compare(save.selectExisting, false)
         compare(load.selectExisting, true)
@@ -62,13 +65,50 @@ WindowTestCase {
         compare(load.folder, save.folder)
     }
 
+    // The buttons open the dialogs, and a file chosen in them is what the
+    // profile saves to and loads from.
+    function test_fileChosenInTheDialogsIsSavedAndLoaded() {
+        openWindow()
+        loadFixture("editor.lumc")
+        var saved = settings()
+        var url = deviceSim.scratchFileUrl("gewaehlt.lumc")
+
+        mouseClick(control("saveButton"))
+        tryVerify(function() { return dialogShown("saveToFileDialog") }, 5000, "save dialog shown")
+        var save = dialog("saveToFileDialog")
+        save.clearSelection()
+        verify(save.addSelection(url), url)
+        save.accept()
+        verify(!dialogShown("saveToFileDialog"))
+
+        loadFixture("editor-reordered.lumc")
+        verify(settings() !== saved, "another configuration in between")
+        mouseClick(control("openButton"))
+        tryVerify(function() { return dialogShown("loadFromFileDialog") }, 5000, "open dialog shown")
+        var load = dialog("loadFromFileDialog")
+        load.clearSelection()
+        verify(load.addSelection(url), url)
+        load.accept()
+        tryVerify(function() { return settings() === saved }, 5000, "the saved configuration is back")
+        verify(!dialogShown("messageDialog"), "no file error")
+    }
+
+    function settings() {
+        var lines = []
+        for (var i = 0; i < deviceProfile.confItemList.length; ++i) {
+            var item = deviceProfile.confItemList[i]
+            lines.push(item.menuPath.join("/") + "=" + item.value)
+        }
+        return lines.join("|")
+    }
+
     function test_fileErrorOpensMessageWithTheProfilesText() {
         openWindow()
         deviceProfile.loadFromFile("/nonexistent-folder/missing.lumc")
-        var dialog = control("messageDialog")
-        tryCompare(dialog, "visible", true, 5000)
+        tryVerify(function() { return dialogShown("messageDialog") }, 5000, "message shown")
+        var box = dialog("messageDialog")
         verify(deviceProfile.lastErrorString() !== "", "profile keeps an error text")
-        compare(dialog.text, deviceProfile.lastErrorString())
-        dialog.close()
+        compare(box.text, deviceProfile.lastErrorString())
+        box.close()
     }
 }

@@ -145,10 +145,10 @@ WindowTestCase {
         var selector = control("portSelector")
         mouseClick(control("connectButton"))
         compare(kelHandler.terminalIsReady, false)
-        var dialog = control("messageDialog2")
-        tryCompare(dialog, "visible", true, 5000)
-        verify(dialog.text.indexOf("Fehler beim Öffnen von " + selector.currentText + ":\n") === 0, dialog.text)
-        dialog.close()
+        tryVerify(function() { return dialogShown("messageDialog2") }, 5000, "message shown")
+        var box = dialog("messageDialog2")
+        verify(box.text.indexOf("Fehler beim Öffnen von " + selector.currentText + ":\n") === 0, box.text)
+        box.close()
         verify(deviceSim.restart(), deviceSim.startError())
     }
 }
