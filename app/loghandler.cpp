@@ -6,8 +6,11 @@
 
 #include <cstdlib>
 
+Q_LOGGING_CATEGORY(lumTrace, "lum.trace", QtInfoMsg)
+
 void LogHandler::install()
 {
+    QLoggingCategory::setFilterRules(QStringLiteral("lum.trace.debug=true"));
     qInstallMessageHandler(handleMessage);
 }
 

@@ -2,6 +2,7 @@
 #define LOGHANDLER_H
 
 #include <QDateTime>
+#include <QLoggingCategory>
 #include <QString>
 #include <QtGlobal>
 
@@ -10,7 +11,8 @@
 class LogHandler
 {
 public:
-    // Installs handleMessage() as the process's message handler.
+    // Installs handleMessage() as the process's message handler and lets the
+    // trace through to it.
     static void install();
 
     // The message handler itself: formats the line, appends it to the log
@@ -23,5 +25,11 @@ public:
     static QString formatLine(const QDateTime &when, QtMsgType type, const QString &message);
     static void appendLine(const QString &path, const QString &line);
 };
+
+// The trace of the programming line: a line for every byte received and key
+// sent, and for every screen the robot reads. Thousands of lines a session;
+// they are only written into the debug log, never to the terminal (a
+// developer can still switch them on with QT_LOGGING_RULES=lum.trace.debug=true).
+Q_DECLARE_LOGGING_CATEGORY(lumTrace)
 
 #endif // LOGHANDLER_H

@@ -1,3 +1,4 @@
+#include "appidentity.h"
 #include "confitem.h"
 #include "deviceprofile.h"
 #include "kelhandler.h"
@@ -14,9 +15,6 @@
 #include <cstring>
 
 namespace {
-
-const char *const lumVersion = "4.1.3";
-const char *const debugLogSwitch = "-debuglog";
 
 // On Linux without an X or Wayland display the platform plugin would abort
 // with a message that does not help a technician; say what to do instead.
@@ -55,17 +53,15 @@ int main(int argc, char *argv[])
     }
 
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QString version = QString::fromLatin1(lumVersion);
 
     QGuiApplication app(argc, argv);
-    app.setOrganizationName(QStringLiteral("Kestrom Elektronik GmbH"));
-    app.setOrganizationDomain(QStringLiteral("kestrom-elektronik.example"));
+    app.setOrganizationName(AppIdentity::organizationName());
+    app.setOrganizationDomain(AppIdentity::organizationDomain());
 
-    if (app.arguments().contains(QLatin1String(debugLogSwitch))) {
+    const bool debugLog = AppIdentity::hasDebugLogSwitch(app.arguments());
+    if (debugLog)
         LogHandler::install();
-        version += QStringLiteral(" - DEBUGLOG AKTIV");
-    }
-    app.setApplicationVersion(version);
+    app.setApplicationVersion(AppIdentity::versionText(debugLog));
     qDebug() << "######################## START LUM" << app.applicationVersion() << "########################";
 
     // The scene draws its text with the platform's glyphs, not with distance fields.

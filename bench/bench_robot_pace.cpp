@@ -33,17 +33,21 @@
 #include "benchreport.h"
 #include "confitem.h"
 #include "deviceprofile.h"
+#include "devicekeys.h"
 #include "devicesimulator.h"
 #include "kelhandler.h"
+#include "linktiming.h"
 #include "lumbot.h"
 
 namespace {
 
-const char keyEsc = 27;
-const char keyOk = 13;
-const int quietGapMs = 50;
-const int slowAnswerMs = 500;
-const int extraWaitMs = 1000;
+// The times the terminal link promises; the benchmark checks the robot's
+// pace against them.
+const char keyEsc = DeviceKeys::Esc;
+const char keyOk = DeviceKeys::Ok;
+const int quietGapMs = LinkTiming::QuietGapMs;
+const int slowAnswerMs = LinkTiming::SlowAnswerMs;
+const int extraWaitMs = LinkTiming::ExtraWaitMs;
 const double byteTimeMs = 10000.0 / 9600.0; // start bit, 8 data bits, stop bit
 const int settingsToTransfer = 20;
 const int jobTimeoutMs = 15 * 60 * 1000;

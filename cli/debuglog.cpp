@@ -1,5 +1,6 @@
 #include "debuglog.h"
 
+#include "appidentity.h"
 #include "loghandler.h"
 
 #include <cstdio>
@@ -7,7 +8,7 @@
 
 QString DebugLog::switchName()
 {
-    return QStringLiteral("-debuglog");
+    return AppIdentity::debugLogSwitch();
 }
 
 bool DebugLog::takeSwitch(QStringList &arguments)

@@ -8,6 +8,7 @@
 #include "robotjob.h"
 #include "screenmonitor.h"
 #include "settingeditor.h"
+#include "transfermarks.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -113,26 +114,13 @@ void printIdentity(const RobotJob &job)
         Console::out(job.deviceWarning());
 }
 
-int markedSettings(const DeviceProfile &profile)
-{
-    int marked = 0;
-    for (const ConfItem *item : profile.items()) {
-        if (item->active() && !item->element().isNull())
-            ++marked;
-    }
-    return marked;
-}
-
 // Marked settings the robot passes over: the device does not open them, so
 // there is no value to enter.
 QStringList markedButNotWritable(const DeviceProfile &profile)
 {
-    static const QStringList writable{QStringLiteral("selection"), QStringLiteral("inputnum"),
-                                      QStringLiteral("inputtime_hhmm"), QStringLiteral("inputsystemtime"),
-                                      QStringLiteral("inputsystemdate")};
     QStringList passedOver;
     for (const ConfItem *item : profile.items()) {
-        if (item->active() && !item->element().isNull() && !writable.contains(item->type()))
+        if (TransferMarks::isPassedOver(item->element()))
             passedOver << ConfigDiff::joinedPath(item);
     }
     return passedOver;
@@ -272,16 +260,10 @@ int Lumctl::openPort(KelHandler &link, const QString &port)
 
 int Lumctl::loadConfiguration(const QString &file, DeviceProfile &profile)
 {
-    if (!profile.load(file)) {
-        Console::err(profile.lastErrorString());
-        return UsageError;
-    }
-    // Well-formed XML of another kind would load as an empty configuration.
-    if (profile.document().documentElement().tagName() != QLatin1String("deviceProfile")) {
-        Console::err(QStringLiteral("Die Datei %1 ist keine LUM-Konfigurationsdatei.").arg(file));
-        return UsageError;
-    }
-    return Success;
+    if (profile.load(file))
+        return Success;
+    Console::err(profile.lastErrorString());
+    return UsageError;
 }
 
 int Lumctl::saveConfiguration(const QString &file, DeviceProfile &profile)
@@ -414,9 +396,8 @@ int Lumctl::runRead(const QStringList &arguments)
     if (status != Success)
         return status;
     printIdentity(job);
-    Console::out(QStringLiteral("%1 Einträge (%2 Elemente) ausgelesen in %3, gespeichert in %4")
-                     .arg(profile.items().size())
-                     .arg(job.itemsDone())
+    Console::out(QStringLiteral("%1 Einträge ausgelesen in %2, gespeichert in %3")
+                     .arg(profile.entryCount())
                      .arg(seconds(job.elapsedMs()), file));
     return Success;
 }
@@ -436,6 +417,13 @@ int Lumctl::runWrite(const QStringList &arguments)
     status = loadConfiguration(parser.positionalArguments().first(), profile);
     if (status != Success)
         return status;
+    const QStringList passedOver = markedButNotWritable(profile);
+    if (TransferMarks::countTaken(profile.document().documentElement()) == 0) {
+        for (const QString &path : passedOver)
+            Console::err(QStringLiteral("Übergangen (nicht änderbar): %1").arg(path));
+        Console::err(QStringLiteral("Keine Einstellung zur Übertragung markiert; nichts übertragen."));
+        return UsageError;
+    }
     KelHandler link;
     status = openPort(link, parser.value(portOption));
     if (status != Success)
@@ -450,10 +438,8 @@ int Lumctl::runWrite(const QStringList &arguments)
         return DeviceFailed;
     }
     printIdentity(job);
-    for (const QString &path : markedButNotWritable(profile))
+    for (const QString &path : passedOver)
         Console::err(QStringLiteral("Übergangen (nicht änderbar): %1").arg(path));
-    if (markedSettings(profile) == 0)
-        Console::out(QStringLiteral("Keine Einstellung zur Übertragung markiert."));
     Console::out(QStringLiteral("%1 Einstellungen übertragen in %2").arg(job.itemsDone()).arg(seconds(job.elapsedMs())));
     return Success;
 }

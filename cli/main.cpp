@@ -1,3 +1,4 @@
+#include "appidentity.h"
 #include "debuglog.h"
 #include "lumctl.h"
 
@@ -7,18 +8,16 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Kestrom Elektronik GmbH"));
+    QCoreApplication::setOrganizationName(AppIdentity::organizationName());
     QCoreApplication::setApplicationName(QStringLiteral("lumctl"));
 
     QStringList arguments = QCoreApplication::arguments().mid(1);
-    QString version = QStringLiteral("4.1.3");
-    if (DebugLog::takeSwitch(arguments)) {
+    const bool debugLog = DebugLog::takeSwitch(arguments);
+    if (debugLog)
         DebugLog::installFileHandler();
-        version += QStringLiteral(" - DEBUGLOG AKTIV");
-    } else {
+    else
         DebugLog::installQuietHandler();
-    }
-    QCoreApplication::setApplicationVersion(version);
+    QCoreApplication::setApplicationVersion(AppIdentity::versionText(debugLog));
     qDebug() << "######################## START LUMCTL" << QCoreApplication::applicationVersion()
              << "########################";
 

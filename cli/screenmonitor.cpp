@@ -1,6 +1,7 @@
 #include "screenmonitor.h"
 
 #include "console.h"
+#include "devicekeys.h"
 #include "kelhandler.h"
 
 #include <QJsonArray>
@@ -14,8 +15,6 @@
 
 namespace {
 
-const char keyOk = 13;
-const char keyEsc = 27;
 const int maximumLineLength = 1024;
 
 } // namespace
@@ -46,18 +45,6 @@ int ScreenMonitor::run()
     m_stdinNotifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
     connect(m_stdinNotifier, &QSocketNotifier::activated, this, &ScreenMonitor::readKeys);
     return m_loop.exec();
-}
-
-char ScreenMonitor::keyForLine(const QString &line)
-{
-    const QString key = line.trimmed().toUpper();
-    if (key == QLatin1String("OK"))
-        return keyOk;
-    if (key == QLatin1String("ESC"))
-        return keyEsc;
-    if (key.size() == 1 && QStringLiteral("0123456789*#+-").contains(key.at(0)))
-        return key.at(0).toLatin1();
-    return 0;
 }
 
 QString ScreenMonitor::framedScreen(const QString &text, const QString &overlay)
@@ -137,7 +124,7 @@ void ScreenMonitor::queueKeyLine(const QString &line)
 {
     if (line.trimmed().isEmpty())
         return;
-    const char key = keyForLine(line);
+    const char key = DeviceKeys::fromName(line);
     if (key == 0) {
         Console::err(QStringLiteral("Unbekannte Taste \"%1\" (erlaubt: 0-9 * # + - OK ESC)").arg(line.trimmed()));
         return;

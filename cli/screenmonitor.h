@@ -25,9 +25,6 @@ public:
 
     int run();
 
-    // A key line as typed ("ok", "Esc", "7", "#"): its key byte, or 0 when
-    // the line names no key of the device.
-    static char keyForLine(const QString &line);
     // The screen as framed text, with the cursor and overlong-line marks.
     static QString framedScreen(const QString &text, const QString &overlay);
 

@@ -2,22 +2,14 @@
 
 #include "configdiff.h"
 #include "confitem.h"
+#include "valuetype.h"
 
-#include <QRegularExpression>
 
 namespace {
 
 QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
-// The same patterns as the editor's number and time fields, anchored: the
-// fields refuse any keystroke that would leave the pattern.
-bool matchesWhole(const QString &pattern, const QString &value)
-{
-    const QRegularExpression expression(QRegularExpression::anchoredPattern(pattern));
-    return expression.match(value).hasMatch();
 }
 
 } // namespace
@@ -68,7 +60,7 @@ bool SettingEditor::add(const QString &argument, QString *problem)
 
 bool SettingEditor::takesPcClock(const ConfItem *item)
 {
-    return item->type() == QLatin1String("inputsystemtime") || item->type() == QLatin1String("inputsystemdate");
+    return ValueType::takesPcClock(item->type());
 }
 
 QString SettingEditor::refusal(const ConfItem *item, const QString &path, const QString &value)
@@ -76,8 +68,8 @@ QString SettingEditor::refusal(const ConfItem *item, const QString &path, const 
     if (item->element().isNull() || item->element().tagName() != QLatin1String("setting"))
         return QStringLiteral("%1 ist keine Einstellung, sondern %2").arg(quoted(path), quoted(item->type()));
     const QString type = item->type();
-    if (type == QLatin1String("selection")) {
-        if (item->options().contains(value))
+    if (type == ValueType::Selection) {
+        if (item->isValidValue(value))
             return QString();
         QStringList options;
         for (const QString &option : item->options())
@@ -85,16 +77,16 @@ QString SettingEditor::refusal(const ConfItem *item, const QString &path, const 
         return QStringLiteral("%1: %2 ist keine der Auswahlmöglichkeiten %3")
             .arg(quoted(path), quoted(value), options.join(QStringLiteral(", ")));
     }
-    if (type == QLatin1String("inputnum")) {
-        if (matchesWhole(QStringLiteral("[0-9#*]{0,32}"), value))
+    if (type == ValueType::InputNum) {
+        if (item->isValidValue(value))
             return QString();
         return QStringLiteral("%1: %2 ist keine gültige Eingabe (nur 0-9, # und *, höchstens 32 Zeichen)")
             .arg(quoted(path), quoted(value));
     }
-    if (type == QLatin1String("inputtime_hhmm")) {
-        if (matchesWhole(QStringLiteral("[0-9]{2}:[0-9]{2}"), value))
+    if (type == ValueType::InputTime) {
+        if (item->isValidValue(value))
             return QString();
-        return QStringLiteral("%1: %2 ist keine gültige Zeit (hh:mm)").arg(quoted(path), quoted(value));
+        return QStringLiteral("%1: %2 ist keine gültige Zeit (hh:mm, 00:00 bis 23:59)").arg(quoted(path), quoted(value));
     }
     if (takesPcClock(item)) {
         // The transfer keys in the PC's clock; the stored value is not sent.
@@ -102,7 +94,7 @@ QString SettingEditor::refusal(const ConfItem *item, const QString &path, const 
             return QString();
         return QStringLiteral("%1 wird bei der Übertragung auf %2 des PCs gesetzt; zum Markieren %3 angeben")
             .arg(quoted(path),
-                 type == QLatin1String("inputsystemtime") ? QStringLiteral("die Uhrzeit") : QStringLiteral("das Datum"),
+                 type == ValueType::SystemTime ? QStringLiteral("die Uhrzeit") : QStringLiteral("das Datum"),
                  quoted(path + QLatin1Char('=')));
     }
     return QStringLiteral("%1 kann nicht geändert werden (Werttyp %2)").arg(quoted(path), quoted(type));

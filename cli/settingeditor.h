@@ -8,9 +8,9 @@
 class ConfItem;
 
 // Changes settings of a loaded configuration from "PATH=VALUE" arguments and
-// marks them for transfer. It accepts exactly what the window's editor
-// accepts: an option of a selection, a number or a time that the input fields
-// would let through, and nothing for settings the editor cannot change.
+// marks them for transfer. A value is taken when the setting's value type
+// says it is complete and valid (the rule the window's editor asks as well);
+// settings the editor cannot change take nothing.
 class SettingEditor
 {
 public:

@@ -1,5 +1,7 @@
 #include "confitem.h"
 
+#include "valuetype.h"
+
 namespace {
 
 // Two settings have a requirement of the emergency-call standard attached;
@@ -69,7 +71,7 @@ QString ConfItem::type() const
 
 bool ConfItem::editable() const
 {
-    return m_type == QLatin1String("selection") || m_type.startsWith(QLatin1String("input"));
+    return ValueType::isEditable(m_type);
 }
 
 QStringList ConfItem::menuPath() const
@@ -95,6 +97,16 @@ QStringList ConfItem::options() const
 int ConfItem::valueIndex() const
 {
     return m_options.indexOf(m_value);
+}
+
+QString ConfItem::inputPattern() const
+{
+    return ValueType::inputPattern(m_type);
+}
+
+bool ConfItem::isValidValue(const QString &text) const
+{
+    return ValueType::isValidValue(m_type, text, m_options);
 }
 
 QString ConfItem::tooltip() const

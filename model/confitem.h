@@ -23,6 +23,7 @@ class ConfItem : public QObject
     Q_PROPERTY(QStringList options READ options CONSTANT)
     Q_PROPERTY(int valueIndex READ valueIndex NOTIFY valueChanged)
     Q_PROPERTY(QString tooltip READ tooltip CONSTANT)
+    Q_PROPERTY(QString inputPattern READ inputPattern CONSTANT)
 
 public:
     explicit ConfItem(const QString &type = QString(), const QString &menuPath = QString(),
@@ -42,6 +43,12 @@ public:
     QStringList options() const;
     int valueIndex() const;
     QString tooltip() const;
+    // What the value's text field lets the technician type (a regular
+    // expression; empty for types without a field).
+    QString inputPattern() const;
+
+    // Whether `text` is a complete, valid value for this item's value type.
+    Q_INVOKABLE bool isValidValue(const QString &text) const;
 
     QDomElement element() const;
     void setElement(const QDomElement &element);

@@ -8,19 +8,12 @@
 #include <QUrl>
 
 #include "lumcfile.h"
+#include "transfermarks.h"
+#include "valuetype.h"
 
 namespace {
 
 const QString hintText = QStringLiteral("Bitte Konfiguration öffnen oder auslesen...");
-
-// The transfer mark is stored as a decimal number; anything that does not
-// read as a non-zero integer (missing, "0", garbage) leaves a setting alone.
-bool isMarkedForTransfer(const QDomElement &element)
-{
-    bool ok = false;
-    const int mark = element.attribute(QStringLiteral("active")).toInt(&ok, 10);
-    return ok && mark != 0;
-}
 
 // The menu path of a node as one text, top-level entry first: the texts of
 // the node and of every enclosing element that carries a text, joined by
@@ -38,7 +31,7 @@ QString menuPathText(const QDomNode &node)
 
 QString optionsText(const QDomElement &setting)
 {
-    if (setting.attribute(QStringLiteral("valuetype")) != QLatin1String("selection"))
+    if (setting.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
         return QString();
     QStringList options;
     for (QDomNode option = setting.firstChild(); !option.isNull(); option = option.nextSibling())
@@ -114,6 +107,33 @@ void DeviceProfile::rebuildConfItemList()
 
 // One item per child node in pre-order. The options of a selection are part
 // of the setting's item and never items of their own.
+int DeviceProfile::entryCount() const
+{
+    const QDomElement root = itemRoot();
+    return root.isNull() ? 0 : countEntries(root);
+}
+
+bool DeviceProfile::isEntryKind(const QString &tagName)
+{
+    return tagName == QLatin1String("section") || tagName == QLatin1String("setting")
+        || tagName == QLatin1String("info");
+}
+
+// The same walk as buildItems(); options, comments and other nodes the
+// technician does not see as a menu entry are not counted.
+int DeviceProfile::countEntries(const QDomElement &parent)
+{
+    int count = 0;
+    for (QDomElement element = parent.firstChildElement(); !element.isNull();
+         element = element.nextSiblingElement()) {
+        if (isEntryKind(element.tagName()))
+            ++count;
+        if (element.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
+            count += countEntries(element);
+    }
+    return count;
+}
+
 QList<ConfItem *> DeviceProfile::buildItems(const QDomNode &parent)
 {
     QList<ConfItem *> result;
@@ -123,13 +143,13 @@ QList<ConfItem *> DeviceProfile::buildItems(const QDomNode &parent)
         if (element.tagName() == QLatin1String("setting")) {
             ConfItem *item = createOwnItem(element.attribute(QStringLiteral("valuetype")), path,
                                            element.attribute(QStringLiteral("value")), optionsText(element),
-                                           isMarkedForTransfer(element));
+                                           TransferMarks::isMarked(element));
             item->setElement(element);
             result.append(item);
         } else {
             result.append(createOwnItem(element.tagName(), path));
         }
-        if (node.hasChildNodes() && element.attribute(QStringLiteral("valuetype")) != QLatin1String("selection"))
+        if (node.hasChildNodes() && element.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
             result.append(buildItems(node));
     }
     return result;
@@ -256,7 +276,7 @@ bool DeviceProfile::gotoNextActive()
                 return false;
         }
         element = next;
-        if (isMarkedForTransfer(element)) {
+        if (TransferMarks::isMarked(element)) {
             m_currentElement = element;
             return true;
         }
@@ -288,8 +308,7 @@ bool DeviceProfile::save(const QString &filename)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         qDebug() << "Failed to open file for writing.";
-        failFileOperation(tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")
-                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        failFileOperation(saveFailureText(path, file.errorString()));
         return false;
     }
     QTextStream out(&file);
@@ -304,13 +323,11 @@ bool DeviceProfile::save(const QString &filename)
         const QString reason = file.errorString();
         file.cancelWriting();
         file.commit(); // only removes the half-written temporary file
-        failFileOperation(tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")
-                              .arg(QDir::toNativeSeparators(path), reason));
+        failFileOperation(saveFailureText(path, reason));
         return false;
     }
     if (!file.commit()) {
-        failFileOperation(tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")
-                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+        failFileOperation(saveFailureText(path, file.errorString()));
         return false;
     }
     return true;
@@ -348,9 +365,20 @@ bool DeviceProfile::load(const QString &filename)
                                    QString::number(error.column), error.message));
         return false;
     }
+    // Well-formed XML of another kind would show as an empty configuration
+    // that the technician could then save over the file.
+    if (document.documentElement().tagName() != QLatin1String("deviceProfile")) {
+        failFileOperation(tr("Die Datei %1 ist keine LUM-Konfigurationsdatei.").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
     m_document = document;
     rebuildConfItemList();
     return true;
+}
+
+QString DeviceProfile::saveFailureText(const QString &path, const QString &reason)
+{
+    return tr("Die Datei %1 konnte nicht gespeichert werden:\n%2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 void DeviceProfile::failFileOperation(const QString &text)

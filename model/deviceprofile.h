@@ -30,6 +30,13 @@ public:
     void resetProfile();
     void rebuildConfItemList();
 
+    // The menu entries of the tree as the technician counts them: sections,
+    // settings and information lines; the options of a selection are part of
+    // their setting. The window's and lumctl's "Einträge" are this number.
+    Q_INVOKABLE int entryCount() const;
+    // The element names that count as such an entry.
+    static bool isEntryKind(const QString &tagName);
+
     // Cursor operations for the robot.
     QString currentTagName() const;
     QString currentValue() const;
@@ -74,6 +81,8 @@ private:
     void releaseItems();
     QDomElement itemRoot() const;
     void failFileOperation(const QString &text);
+    static QString saveFailureText(const QString &path, const QString &reason);
+    static int countEntries(const QDomElement &parent);
 
     QDomDocument m_document;
     QDomElement m_currentElement;

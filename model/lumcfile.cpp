@@ -1,5 +1,7 @@
 #include "lumcfile.h"
 
+#include "windows1252.h"
+
 #include <algorithm>
 
 #include <QCoreApplication>
@@ -156,20 +158,99 @@ QString LumcFile::escaped(const QString &text, bool inAttribute)
 
 bool LumcFile::parse(const QByteArray &content, QDomDocument *document, ParseError *error)
 {
-    if (!check(content, error))
-        return false;
     QDomDocument parsed;
-    if (!parsed.setContent(content, false, &error->message, &error->line, &error->column))
-        return false;
+    if (isWindows1252(content)) {
+        const QString text = Windows1252::decode(content);
+        QXmlStreamReader reader(text);
+        if (!check(reader, error)
+            || !parsed.setContent(text, false, &error->message, &error->line, &error->column))
+            return false;
+    } else {
+        // UTF-8, or the encoding the file declares.
+        QXmlStreamReader reader(content);
+        if (!check(reader, error)
+            || !parsed.setContent(content, false, &error->message, &error->line, &error->column))
+            return false;
+    }
     *document = parsed;
+    return true;
+}
+
+// The former Windows program wrote its files in the system's code page and
+// declared no encoding. A file that declares one is read in it; a file
+// without a declaration is UTF-8 when it is valid UTF-8 (every file LUM
+// writes, and every pure ASCII file), and the old program's code page
+// otherwise. Files starting with a UTF-16 or UTF-32 byte-order mark or with
+// a zero byte are left to the parser's own detection.
+bool LumcFile::isWindows1252(const QByteArray &content)
+{
+    if (content.startsWith("\xFE\xFF") || content.startsWith("\xFF\xFE") || content.startsWith('\0'))
+        return false;
+    if (declaresEncoding(content))
+        return false;
+    return !isUtf8(content);
+}
+
+bool LumcFile::declaresEncoding(const QByteArray &content)
+{
+    int start = content.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (start < content.size() && QByteArray(" \t\r\n").contains(content.at(start)))
+        ++start;
+    if (content.mid(start, 5) != "<?xml")
+        return false;
+    const int end = content.indexOf("?>", start);
+    if (end < 0)
+        return false;
+    return content.mid(start, end - start).contains("encoding");
+}
+
+bool LumcFile::isUtf8(const QByteArray &bytes)
+{
+    const int size = bytes.size();
+    int i = 0;
+    while (i < size) {
+        const uchar lead = uchar(bytes.at(i));
+        int continuation = 0;
+        uint codePoint = 0;
+        uint smallest = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if ((lead & 0xE0) == 0xC0) {
+            continuation = 1;
+            codePoint = lead & 0x1F;
+            smallest = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            continuation = 2;
+            codePoint = lead & 0x0F;
+            smallest = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            continuation = 3;
+            codePoint = lead & 0x07;
+            smallest = 0x10000;
+        } else {
+            return false;
+        }
+        if (i + continuation >= size)
+            return false;
+        for (int k = 1; k <= continuation; ++k) {
+            const uchar next = uchar(bytes.at(i + k));
+            if ((next & 0xC0) != 0x80)
+                return false;
+            codePoint = (codePoint << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past Unicode are not UTF-8.
+        if (codePoint < smallest || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+            return false;
+        i += continuation + 1;
+    }
     return true;
 }
 
 // A streaming pass before the tree is built: it stops at a document type
 // declaration before any entity could be expanded, and at absurd nesting.
-bool LumcFile::check(const QByteArray &content, ParseError *error)
+bool LumcFile::check(QXmlStreamReader &reader, ParseError *error)
 {
-    QXmlStreamReader reader(content);
     int depth = 0;
     while (!reader.atEnd()) {
         const QXmlStreamReader::TokenType token = reader.readNext();

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTextStream>
 
+class QXmlStreamReader;
+
 // The text form of a menu tree as kept in .lumc files.
 class LumcFile
 {
@@ -21,7 +23,9 @@ public:
     // that two saves of the same tree give the same text.
     static void write(QTextStream &out, const QDomDocument &document);
 
-    // Parses a whole file into `document`. Files with a document type
+    // Parses a whole file into `document`, in the encoding it declares, as
+    // UTF-8, or, when it is neither, in the code page the former Windows
+    // program wrote (Windows-1252). Files with a document type
     // declaration are refused: LUM never writes one, and entity
     // declarations are the way to make a parser expand text without bound
     // or read other files.
@@ -37,7 +41,10 @@ private:
     static QString instructionText(const QDomProcessingInstruction &instruction);
     static QString attributesText(const QDomElement &element);
     static QString escaped(const QString &text, bool inAttribute);
-    static bool check(const QByteArray &content, ParseError *error);
+    static bool check(QXmlStreamReader &reader, ParseError *error);
+    static bool isWindows1252(const QByteArray &content);
+    static bool declaresEncoding(const QByteArray &content);
+    static bool isUtf8(const QByteArray &bytes);
 };
 
 #endif // LUMCFILE_H

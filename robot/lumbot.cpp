@@ -1,8 +1,13 @@
 #include "lumbot.h"
 
+#include "devicekeys.h"
 #include "deviceprofile.h"
 #include "kelhandler.h"
+#include "linktiming.h"
+#include "loghandler.h"
 #include "menuscreen.h"
+#include "transfermarks.h"
+#include "valuetype.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -10,13 +15,13 @@
 
 namespace {
 
-const char keyOk = 13;
-const char keyEsc = 27;
-const char keyNext = '+';
+const char keyOk = DeviceKeys::Ok;
+const char keyEsc = DeviceKeys::Esc;
+const char keyNext = DeviceKeys::Next;
 
 // The key that follows the base menu and the OK that confirms a value make
 // the device redraw more than usual; the link waits longer for the answer.
-const int slowAnswerMs = 500;
+const int slowAnswerMs = LinkTiming::SlowAnswerMs;
 
 // A name shown this often on one level means the device's list never comes
 // round to what the robot is looking for.
@@ -37,13 +42,13 @@ const QStringList blockedSettings = {
     QStringLiteral("Status XIN"),
 };
 
-const QString typeSelection = QStringLiteral("selection");
-const QString typeInputNum = QStringLiteral("inputnum");
-const QString typeTime = QStringLiteral("inputtime_hhmm");
-const QString typeSystemTime = QStringLiteral("inputsystemtime");
-const QString typeSystemDate = QStringLiteral("inputsystemdate");
-const QString typeReadOnly = QStringLiteral("readonly");
-const QString typeBlocked = QStringLiteral("blocked");
+const QString &typeSelection = ValueType::Selection;
+const QString &typeInputNum = ValueType::InputNum;
+const QString &typeTime = ValueType::InputTime;
+const QString &typeSystemTime = ValueType::SystemTime;
+const QString &typeSystemDate = ValueType::SystemDate;
+const QString &typeReadOnly = ValueType::ReadOnly;
+const QString &typeBlocked = ValueType::Blocked;
 
 const QString errorBaseMenu = QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!");
 const QString errorNoConnection = QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
@@ -67,32 +72,6 @@ bool containsAny(const QString &name, const QStringList &parts)
             return true;
     }
     return false;
-}
-
-bool isTransferable(const QString &valueType)
-{
-    return valueType == typeSelection || valueType == typeInputNum || valueType == typeTime
-        || valueType == typeSystemTime || valueType == typeSystemDate;
-}
-
-bool isMarked(const QDomElement &element)
-{
-    bool ok = false;
-    const int active = element.attribute(QStringLiteral("active")).toInt(&ok, 10);
-    return ok && active != 0;
-}
-
-// Marked elements below `parent` whose value the robot can key in, in the
-// order the transfer visits them.
-int countTransferableBelow(const QDomElement &parent)
-{
-    int count = 0;
-    for (QDomElement child = parent.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        if (isMarked(child) && isTransferable(child.attribute(QStringLiteral("valuetype"))))
-            ++count;
-        count += countTransferableBelow(child);
-    }
-    return count;
 }
 
 } // namespace
@@ -430,7 +409,7 @@ void LumBot::readOutStep(const MenuScreen &screen)
         return;
     }
 
-    qDebug() << "LUMBOT aktueller Cusorpfad:" << m_profile->currentMenuPath();
+    qCDebug(lumTrace) << "LUMBOT aktueller Cusorpfad:" << m_profile->currentMenuPath();
 
     if (m_seenNames.count(screen.name) > maxRepeats) {
         failReadOut(errorRepeated);
@@ -474,8 +453,8 @@ void LumBot::readOutStep(const MenuScreen &screen)
 
 void LumBot::searchWayBack(const MenuScreen &screen)
 {
-    qDebug() << "LUMBOT suche nach nextElementByPath:" << m_searchPath;
-    qDebug() << "- bin bei:" << screen.name;
+    qCDebug(lumTrace) << "LUMBOT suche nach nextElementByPath:" << m_searchPath;
+    qCDebug(lumTrace) << "- bin bei:" << screen.name;
 
     const int size = m_searchPath.size();
     // A section named like the entry that was left, and like its parent, is
@@ -615,7 +594,7 @@ void LumBot::transferStep(const MenuScreen &screen)
 
 void LumBot::walkTowardsTarget(const MenuScreen &screen)
 {
-    qDebug() << "LUMBOT device path:" << m_devicePath << "target path:" << m_targetPath;
+    qCDebug(lumTrace) << "LUMBOT device path:" << m_devicePath << "target path:" << m_targetPath;
 
     const int depth = m_devicePath.size();
     const bool offTarget = depth != 0
@@ -735,7 +714,7 @@ bool LumBot::gotoNextTransferable()
 {
     while (m_profile->gotoNextActive()) {
         const QString type = m_profile->currentValueType();
-        if (isTransferable(type))
+        if (ValueType::isTransferable(type))
             return true;
         qDebug() << "valuetype not implemented: " << type;
     }
@@ -745,7 +724,7 @@ bool LumBot::gotoNextTransferable()
 int LumBot::countTransferable() const
 {
     const QDomElement root = m_profile->document().documentElement();
-    return countTransferableBelow(root.firstChildElement());
+    return TransferMarks::countTaken(root.firstChildElement());
 }
 
 void LumBot::failTransfer(const QString &text)

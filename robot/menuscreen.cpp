@@ -1,5 +1,7 @@
 #include "menuscreen.h"
 
+#include "loghandler.h"
+
 #include <QDebug>
 #include <QRegularExpression>
 #include <QStringList>
@@ -90,7 +92,7 @@ QString MenuScreen::joinedLines() const
 
 void MenuScreen::log() const
 {
-    qDebug().noquote() << QString(72, QLatin1Char('#'));
-    qDebug() << "PRG DISPLAY:" << firstLine << secondLine;
-    qDebug() << "extracted:" << name << kind;
+    qCDebug(lumTrace).noquote() << QString(72, QLatin1Char('#'));
+    qCDebug(lumTrace) << "PRG DISPLAY:" << firstLine << secondLine;
+    qCDebug(lumTrace) << "extracted:" << name << kind;
 }

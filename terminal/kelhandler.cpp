@@ -1,5 +1,9 @@
 #include "kelhandler.h"
 
+#include "devicekeys.h"
+#include "linktiming.h"
+#include "loghandler.h"
+
 #include <QDebug>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -15,18 +19,11 @@ namespace {
 
 constexpr int lineCells = 32;
 constexpr int visibleCells = 16;
-// The device ends every answer with a pause; 50 ms of quiet after output
-// means the screen is complete.
-constexpr int quietGapMs = 50;
-// A key that got no answer within its time is given one more second.
-constexpr int extraWaitMs = 1000;
 
 constexpr char clearScreenByte = 0x0C;
 constexpr char cursorHomeByte = 0x11;
 constexpr char lineFeedByte = 0x0A;
 constexpr char carriageReturnByte = 0x0D;
-constexpr char okKey = 13;
-constexpr char escKey = 27;
 
 const char *const manufacturerOfPreferredAdapter = "FTDI";
 
@@ -40,11 +37,6 @@ QString hexByte(char byte)
     return QStringLiteral("0x%1").arg(uint(uchar(byte)), 2, 16, QLatin1Char('0'));
 }
 
-QString characterWithPadding(char byte)
-{
-    return QString(QChar(uchar(byte))) + QStringLiteral("  ");
-}
-
 QString inputByteName(char byte)
 {
     switch (byte) {
@@ -52,16 +44,7 @@ QString inputByteName(char byte)
     case cursorHomeByte: return QStringLiteral("Cur");
     case lineFeedByte: return QStringLiteral("LF ");
     case carriageReturnByte: return QStringLiteral("CR ");
-    default: return characterWithPadding(byte);
-    }
-}
-
-QString keyName(char key)
-{
-    switch (key) {
-    case okKey: return QStringLiteral("OK ");
-    case escKey: return QStringLiteral("ESC");
-    default: return characterWithPadding(key);
+    default: return QString(QChar(uchar(byte))) + QStringLiteral("  ");
     }
 }
 
@@ -306,7 +289,7 @@ void KelHandler::sendString(QString text)
 
 void KelHandler::sendChar(char key)
 {
-    sendCharTimer(key, 50);
+    sendCharTimer(key, LinkTiming::QuietGapMs);
 }
 
 void KelHandler::sendCharTimer(char key, int time)
@@ -319,7 +302,7 @@ void KelHandler::sendCharTimer(char key, int time)
     // A longer wait that is already running is not shortened.
     if (!m_inputTimer.isActive() || m_inputTimer.remainingTime() < time)
         m_inputTimer.start(time);
-    qDebug() << "PRG TASTE:" << keyName(key) << hexByte(key);
+    qCDebug(lumTrace) << "PRG TASTE:" << DeviceKeys::logName(key) << hexByte(key);
 }
 
 void KelHandler::readSerialInput()
@@ -340,9 +323,9 @@ void KelHandler::checkCompletion()
         emit displayCompleted();
         return;
     }
-    qDebug() << "KELHANDLER: no input after regular timeout - we wait an additional 1000ms...";
+    qCDebug(lumTrace) << "KELHANDLER: no input after regular timeout - we wait an additional 1000ms...";
     m_inputCount = 1;
-    m_inputTimer.start(extraWaitMs);
+    m_inputTimer.start(LinkTiming::ExtraWaitMs);
 }
 
 bool KelHandler::lastKeyAnswered() const
@@ -357,12 +340,12 @@ void KelHandler::processReceivedBytes(const QByteArray &bytes)
     for (const char byte : bytes) {
         ++m_inputCount;
         decodeByte(byte);
-        qDebug() << "PRG INPUT:" << inputByteName(byte) << hexByte(byte);
+        qCDebug(lumTrace) << "PRG INPUT:" << inputByteName(byte) << hexByte(byte);
     }
     emit displayTextChanged();
     emit displayCursorOverlayChanged();
-    if (!m_inputTimer.isActive() || m_inputTimer.remainingTime() < quietGapMs)
-        m_inputTimer.start(quietGapMs);
+    if (!m_inputTimer.isActive() || m_inputTimer.remainingTime() < LinkTiming::QuietGapMs)
+        m_inputTimer.start(LinkTiming::QuietGapMs);
 }
 
 void KelHandler::decodeByte(char byte)

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QLoggingCategory>
 #include <QtTest>
 
 // When a screen counts as complete: 50 ms of quiet after the device's answer,
@@ -55,6 +56,8 @@ bool openFixture(Fixture &fixture)
 void TestKelHandlerTiming::init()
 {
     capturedMessages.clear();
+    // The link writes its trace only where the debug log asks for it.
+    QLoggingCategory::setFilterRules(QStringLiteral("lum.trace.debug=true"));
     previousHandler = qInstallMessageHandler(captureMessage);
 }
 

@@ -3,6 +3,7 @@
 #include "ptypair.h"
 
 #include <QSignalSpy>
+#include <QLoggingCategory>
 #include <QtTest>
 
 // Keys and texts as they reach the device, the log lines written for them,
@@ -62,6 +63,8 @@ void captureMessage(QtMsgType type, const QMessageLogContext &context, const QSt
 void TestKelHandlerTransmission::init()
 {
     capturedMessages.clear();
+    // The link writes its trace only where the debug log asks for it.
+    QLoggingCategory::setFilterRules(QStringLiteral("lum.trace.debug=true"));
     previousHandler = qInstallMessageHandler(captureMessage);
 }
 

@@ -1,6 +1,5 @@
-// The program's log handler, compiled into this test to check its lines
-// without starting the window.
-#include "../app/loghandler.cpp"
+#include "appidentity.h"
+#include "loghandler.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,9 +45,10 @@ private:
 
 namespace {
 
-const QString bannerWithLog =
-    QStringLiteral(R"(######################## START LUM "4.1.3 - DEBUGLOG AKTIV" ########################)");
-const QString bannerWithoutLog = QStringLiteral(R"(######################## START LUM "4.1.3" ########################)");
+const QString bannerWithLog = QStringLiteral(R"(######################## START LUM "%1" ########################)")
+                                  .arg(AppIdentity::versionText(true));
+const QString bannerWithoutLog = QStringLiteral(R"(######################## START LUM "%1" ########################)")
+                                     .arg(AppIdentity::versionText(false));
 const QRegularExpression logLinePattern(
     QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (Debug|Info|Warning|Critical|Fatal): )"));
 // Generous: the program may be built with sanitizers on a busy machine.

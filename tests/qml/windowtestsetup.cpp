@@ -7,6 +7,7 @@
 #include <QQmlEngine>
 #include <QtQml>
 
+#include "appidentity.h"
 #include "confitem.h"
 #include "deviceprofile.h"
 #include "kelhandler.h"
@@ -23,8 +24,8 @@ WindowTestSetup::~WindowTestSetup()
 
 void WindowTestSetup::applicationAvailable()
 {
-    QCoreApplication::setApplicationVersion(QStringLiteral("4.1.3"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Kestrom Elektronik GmbH"));
+    QCoreApplication::setApplicationVersion(AppIdentity::version());
+    QCoreApplication::setOrganizationName(AppIdentity::organizationName());
     QCoreApplication::setOrganizationDomain(QStringLiteral("kestrom.example"));
     // The link's and the robot's byte-by-byte trace would drown the results.
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
