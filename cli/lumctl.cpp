@@ -30,7 +30,7 @@ const CommandText commandTexts[] = {
     {"ports", "lumctl ports",
      "Lists the serial ports, one per line: name, manufacturer, and \"*\" on the\n"
      "preferred adapter."},
-    {"monitor", "lumctl monitor --port P [--json] [--count N]",
+    {"monitor", "lumctl monitor --port P [--json] [--count N] [--timeout S]",
      "Prints every completed screen of the device and sends the keys read from\n"
      "standard input, one per line: 0-9 * # + - OK ESC (any letter case).\n"
      "A screen is printed as its two visible lines between bars; a \"+\" after\n"
@@ -38,7 +38,9 @@ const CommandText commandTexts[] = {
      "with \"^\" below points at the text cursor in the second line.\n\n"
      "  --port P     port name from \"lumctl ports\", or any device path\n"
      "  --json       one JSON object per screen: text, overlay, lines, cursorRow\n"
-     "  --count N    end after N completed screens"},
+     "  --count N    end after N completed screens\n"
+     "  --timeout S  end after S seconds; with --count a failure (status 1) when\n"
+     "               fewer screens came"},
     {"identify", "lumctl identify --port P [--timeout S]",
      "Brings the device to its base menu and prints its identifier, and the\n"
      "device's warning when there is one.\n\n"
@@ -315,9 +317,14 @@ int Lumctl::runMonitor(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addOption(jsonOption);
     parser.addOption(countOption);
+    parser.addOption(timeoutOption);
     int status = Success;
+    int timeout = 0;
     if (!parseWithPort(parser, command, arguments, 0, &status))
         return status;
+    // Without --timeout the monitor runs until the line or the count ends it.
+    if (parser.isSet(timeoutOption) && !readTimeout(parser, command, &timeout))
+        return UsageError;
     int count = 0;
     if (parser.isSet(countOption)) {
         bool ok = false;
@@ -332,11 +339,22 @@ int Lumctl::runMonitor(const QStringList &arguments)
     ScreenMonitor monitor(&link);
     monitor.setJson(parser.isSet(jsonOption));
     monitor.setScreenLimit(count);
-    if (monitor.run() != 0) {
+    monitor.setTimeoutSeconds(timeout);
+    switch (monitor.run()) {
+    case ScreenMonitor::LineLost:
         Console::err(QStringLiteral("Verbindung zum Gerät wurde getrennt!"));
         return DeviceFailed;
+    case ScreenMonitor::TimedOut:
+        // Only a count that was not reached makes the time limit a failure.
+        if (count > 0) {
+            Console::err(QStringLiteral("Zeitüberschreitung: %1 von %2 Bildschirmen in %3 s erhalten.")
+                             .arg(monitor.screensShown()).arg(count).arg(timeout));
+            return DeviceFailed;
+        }
+        return Success;
+    default:
+        return Success;
     }
-    return Success;
 }
 
 int Lumctl::runIdentify(const QStringList &arguments)

@@ -125,7 +125,7 @@ void RobotJob::showProgress()
     if (!m_progress || (m_itemsDone == 0 && m_itemsTotal == 0))
         return;
     if (m_kind == Read)
-        m_progress->show(QStringLiteral("Ausgelesene Elemente: %1").arg(m_itemsDone));
+        m_progress->show(QStringLiteral("Ausgelesene Einträge: %1").arg(m_itemsDone));
     else if (m_kind == Write)
         m_progress->show(QStringLiteral("Übertragene Einstellungen: %1 von %2").arg(m_itemsDone).arg(m_itemsTotal));
 }

@@ -9,6 +9,9 @@
 #include <QJsonObject>
 #include <QSocketNotifier>
 #include <QStringList>
+#include <QTimer>
+
+#include <limits>
 
 #include <cerrno>
 #include <unistd.h>
@@ -26,7 +29,7 @@ ScreenMonitor::ScreenMonitor(KelHandler *link, QObject *parent)
     connect(m_link, &KelHandler::displayCompleted, this, &ScreenMonitor::printScreen);
     connect(m_link, &KelHandler::terminalIsReadyChanged, &m_loop, [this] {
         if (!m_link->terminalIsReady())
-            m_loop.exit(1);
+            m_loop.exit(LineLost);
     });
 }
 
@@ -40,10 +43,25 @@ void ScreenMonitor::setScreenLimit(int screens)
     m_screenLimit = screens;
 }
 
+void ScreenMonitor::setTimeoutSeconds(int seconds)
+{
+    m_timeoutSeconds = seconds;
+}
+
+int ScreenMonitor::screensShown() const
+{
+    return m_screensShown;
+}
+
 int ScreenMonitor::run()
 {
     m_stdinNotifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
     connect(m_stdinNotifier, &QSocketNotifier::activated, this, &ScreenMonitor::readKeys);
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    connect(&timeout, &QTimer::timeout, &m_loop, [this] { m_loop.exit(TimedOut); });
+    if (m_timeoutSeconds > 0)
+        timeout.start(int(qMin<qint64>(qint64(m_timeoutSeconds) * 1000, std::numeric_limits<int>::max())));
     return m_loop.exec();
 }
 
@@ -86,7 +104,7 @@ void ScreenMonitor::printScreen()
     ++m_screensShown;
     m_awaitingScreen = false;
     if (m_screenLimit > 0 && m_screensShown >= m_screenLimit) {
-        m_loop.exit(0);
+        m_loop.exit(Ended);
         return;
     }
     sendNextKey();

@@ -22,8 +22,13 @@ public:
     void setJson(bool json);
     // Ends the monitor after this many completed screens (0: never).
     void setScreenLimit(int screens);
+    // Ends the monitor after this many seconds (0: never).
+    void setTimeoutSeconds(int seconds);
 
+    enum Outcome { Ended = 0, LineLost = 1, TimedOut = 2 };
+    // Runs until the screen limit, the time limit or the loss of the line.
     int run();
+    int screensShown() const;
 
     // The screen as framed text, with the cursor and overlong-line marks.
     static QString framedScreen(const QString &text, const QString &overlay);
@@ -45,6 +50,7 @@ private:
     bool m_json = false;
     int m_screenLimit = 0;
     int m_screensShown = 0;
+    int m_timeoutSeconds = 0;
 };
 
 #endif // SCREENMONITOR_H

@@ -50,6 +50,13 @@ const QString &typeSystemDate = ValueType::SystemDate;
 const QString &typeReadOnly = ValueType::ReadOnly;
 const QString &typeBlocked = ValueType::Blocked;
 
+const QString outcomeReadOut = QStringLiteral("%1 Einträge gelesen (%2)");
+const QString outcomeTransfer = QStringLiteral("%1 Einstellungen übertragen (%2)");
+const QString outcomeNothingMarked = QStringLiteral("Keine Einstellung zur Übertragung markiert.");
+const QString outcomeReadOutAborted = QStringLiteral("Auslesen abgebrochen.");
+const QString outcomeTransferAborted = QStringLiteral("Übertragung abgebrochen.");
+const QString errorNoDevice = QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle.");
+
 const QString errorBaseMenu = QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!");
 const QString errorNoConnection = QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
 const QString errorRepeated = QStringLiteral(
@@ -64,6 +71,11 @@ const QString errorOptionNotFound = QStringLiteral(
     "Fehler beim Übertragen von: %1\nWert \"%2\" konnte auf dem Gerät leider nicht gefunden werden!");
 const QString errorNotTakenOver = QStringLiteral(
     "Fehler beim Übertragen von: %1\nÜbernommener Wert: %2\nErwarteter Wert: %3");
+
+QString clockTime()
+{
+    return QTime::currentTime().toString(QStringLiteral("hh:mm"));
+}
 
 bool containsAny(const QString &name, const QStringList &parts)
 {
@@ -102,7 +114,7 @@ void LumBot::setKelHandler(KelHandler *kelHandler)
     // dangling pointer (the scene may destroy its objects in any order).
     m_kelHandlerGoneConnection = connect(kelHandler, &QObject::destroyed, this, [this] {
         m_kelHandler = nullptr;
-        abort();
+        stopJob();
     });
 }
 
@@ -120,7 +132,7 @@ void LumBot::setProfile(DeviceProfile *profile)
         return;
     m_profileGoneConnection = connect(profile, &QObject::destroyed, this, [this] {
         m_profile = nullptr;
-        abort();
+        stopJob();
     });
 }
 
@@ -149,6 +161,16 @@ int LumBot::itemsTotal() const
     return m_itemsTotal;
 }
 
+QString LumBot::jobOutcome() const
+{
+    return m_jobOutcome;
+}
+
+QString LumBot::identificationError() const
+{
+    return m_identificationError;
+}
+
 int LumBot::mode() const
 {
     return m_mode;
@@ -169,6 +191,15 @@ void LumBot::startInit()
         qDebug() << "LUMBOT start refused: no terminal link set";
         return;
     }
+    clearOutcome();
+    beginInit();
+}
+
+// The base-menu search that begins every job; also run by the transfer at
+// its end to bring the device back and read its identity anew, which keeps
+// the transfer's outcome.
+void LumBot::beginInit()
+{
     qDebug() << "LUMBOT start init";
     reset();
     setProgress(0, 0);
@@ -217,7 +248,72 @@ void LumBot::startInitFor(int mode)
         m_mode = mode;
 }
 
+void LumBot::clearOutcome()
+{
+    setJobOutcome(QString());
+    setIdentificationError(QString());
+}
+
+void LumBot::setJobOutcome(const QString &text)
+{
+    if (text == m_jobOutcome)
+        return;
+    m_jobOutcome = text;
+    emit jobOutcomeChanged();
+}
+
+void LumBot::setIdentificationError(const QString &text)
+{
+    if (text == m_identificationError)
+        return;
+    m_identificationError = text;
+    emit identificationErrorChanged();
+}
+
+// An identification that ends without an identifier found no device: the
+// link completed its screens without an answer (or only blank ones).
+void LumBot::endIdentification()
+{
+    setIdentificationError(m_deviceIdentifier.trimmed().isEmpty() ? errorNoDevice : QString());
+}
+
+// The user's abort. A setting the robot opened on the device shows a value
+// that is not the stored one (an option stepped to, digits keyed in); one OK
+// by the technician would store it. So the setting is closed with ESC, which
+// keeps the stored value, before the robot lets go of the device.
 void LumBot::abort()
+{
+    if (m_mode == Idle)
+        return;
+    const int mode = m_mode;
+    if (settingOpenOnDevice()) {
+        qDebug() << "LUMBOT abort: closing the open setting with ESC";
+        sendKey(keyEsc);
+    }
+    stopJob();
+    if (mode == DownloadInit || mode == Download)
+        setJobOutcome(outcomeReadOutAborted);
+    else if (mode == UploadInit || mode == Upload)
+        setJobOutcome(outcomeTransferAborted);
+}
+
+// Whether the device stands inside a setting the robot opened: during a
+// read-out the profile's cursor is on that setting until the robot leaves it
+// with ESC; during a transfer the device has reached the target setting and
+// its value has not been confirmed yet.
+bool LumBot::settingOpenOnDevice() const
+{
+    if (!m_kelHandler || !m_kelHandler->terminalIsReady())
+        return false;
+    if (m_mode == Download)
+        return m_profile && m_level > 0 && m_profile->currentTagName() == MenuScreen::Setting;
+    if (m_mode == Upload)
+        return !m_targetPath.isEmpty() && m_devicePath == m_targetPath && !m_valueEntered;
+    return false;
+}
+
+// Ends the job without a key: after an error, or when the line is lost.
+void LumBot::stopJob()
 {
     if (m_mode == Idle)
         return;
@@ -244,6 +340,7 @@ void LumBot::readDisplay()
         m_takeIdentifier = false;
         emit deviceIdentifierChanged();
         if (m_mode == Init) {
+            endIdentification();
             enterIdle();
             return;
         }
@@ -317,7 +414,8 @@ void LumBot::onTerminalReadyChanged()
         return;
     switch (m_mode) {
     case Init:
-        abort();
+        setIdentificationError(errorNoDevice);
+        stopJob();
         break;
     case DownloadInit:
     case Download:
@@ -339,7 +437,7 @@ bool LumBot::hasProfileFor(int mode)
     if (m_profile)
         return true;
     qDebug() << "LUMBOT no profile set in mode" << mode << "- stopping";
-    abort();
+    stopJob();
     return false;
 }
 
@@ -396,7 +494,9 @@ void LumBot::failBaseMenuSearch()
 {
     if (m_mode != Init)
         reportError(errorBaseMenu);
-    abort();
+    else
+        setIdentificationError(errorNoDevice);
+    stopJob();
 }
 
 // --------------------------------------------------------------- read-out
@@ -511,7 +611,8 @@ void LumBot::recordEntry(const MenuScreen &screen)
 
     m_profile->appendChildElement(screen.kind, name);
     m_profile->gotoLastChild();
-    setProgress(m_itemsDone + 1, 0);
+    if (DeviceProfile::isEntryKind(screen.kind))
+        setProgress(m_itemsDone + 1, 0);
 
     if (screen.isSection()) {
         if (containsAny(name, blockedSections)) {
@@ -561,14 +662,19 @@ void LumBot::recordEntry(const MenuScreen &screen)
 void LumBot::finishReadOut()
 {
     enterIdle();
-    if (m_mode == Idle)
-        m_profile->rebuildConfItemList();
+    if (m_mode != Idle)
+        return;
+    m_profile->rebuildConfItemList();
+    // Counted as the technician counts them, the same number lumctl gives.
+    const int entries = m_profile->entryCount();
+    setProgress(entries, 0);
+    setJobOutcome(outcomeReadOut.arg(entries).arg(clockTime()));
 }
 
 void LumBot::failReadOut(const QString &text)
 {
     reportError(text);
-    abort();
+    stopJob();
 }
 
 // --------------------------------------------------------------- transfer
@@ -702,10 +808,11 @@ void LumBot::chooseMarkedSetting(bool first, const MenuScreen &screen)
         walkTowardsTarget(screen);
         return;
     }
+    setJobOutcome(first ? outcomeNothingMarked : outcomeTransfer.arg(m_itemsDone).arg(clockTime()));
     enterIdle();
     // Bring the device back to its base menu and read its identity anew.
     if (!first && m_mode == Idle)
-        startInit();
+        beginInit();
 }
 
 // Marked settings that cannot be keyed in are passed over: the device would

@@ -23,6 +23,8 @@ class LumBot : public QObject
     Q_PROPERTY(QString deviceWarning READ deviceWarning NOTIFY deviceIdentifierChanged)
     Q_PROPERTY(int itemsDone READ itemsDone NOTIFY progressChanged)
     Q_PROPERTY(int itemsTotal READ itemsTotal NOTIFY progressChanged)
+    Q_PROPERTY(QString jobOutcome READ jobOutcome NOTIFY jobOutcomeChanged)
+    Q_PROPERTY(QString identificationError READ identificationError NOTIFY identificationErrorChanged)
 
 public:
     enum Mode { Idle = 0, Init = 1, DownloadInit = 2, UploadInit = 3, Download = 4, Upload = 5 };
@@ -39,6 +41,11 @@ public:
     QString deviceWarning() const;
     int itemsDone() const;
     int itemsTotal() const;
+    // How the last read-out or transfer ended, for the technician: what was
+    // done and when, or that it was cancelled. Empty while a job runs.
+    QString jobOutcome() const;
+    // Why the last identification found no device; empty otherwise.
+    QString identificationError() const;
     int mode() const;
 
     Q_INVOKABLE QString lastErrorString() const;
@@ -50,6 +57,8 @@ signals:
     void transmissionError();
     void deviceIdentifierChanged();
     void progressChanged();
+    void jobOutcomeChanged();
+    void identificationErrorChanged();
 
 public slots:
     void startInit();
@@ -61,6 +70,13 @@ public slots:
 private:
     bool canStartProfileJob() const;
     void startInitFor(int mode);
+    void beginInit();
+    void clearOutcome();
+    void setJobOutcome(const QString &text);
+    void setIdentificationError(const QString &text);
+    void endIdentification();
+    bool settingOpenOnDevice() const;
+    void stopJob();
     void reset();
     void clearTransferState();
     void enterIdle();
@@ -110,6 +126,8 @@ private:
     QStringList m_seenNames;
     int m_itemsDone = 0;
     int m_itemsTotal = 0;
+    QString m_jobOutcome;
+    QString m_identificationError;
     QMetaObject::Connection m_displayConnection;
     QMetaObject::Connection m_portConnection;
     QMetaObject::Connection m_kelHandlerGoneConnection;

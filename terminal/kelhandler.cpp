@@ -228,10 +228,26 @@ bool KelHandler::openPort(const QString &name)
     return true;
 }
 
+KelHandler::~KelHandler()
+{
+    flushKeys();
+}
+
+// Keys are written from the event loop. A key sent just before the port is
+// closed (the ESC that closes a setting when a job is aborted) must still
+// reach the device.
+void KelHandler::flushKeys()
+{
+    // Not on a line that is lost: nothing would arrive.
+    if (m_serialPort->isOpen() && m_serialPort->bytesToWrite() > 0 && m_serialPort->error() == QSerialPort::NoError)
+        m_serialPort->waitForBytesWritten(LinkTiming::SlowAnswerMs);
+}
+
 void KelHandler::closeSerialPort()
 {
     if (!m_serialPort->isOpen())
         return;
+    flushKeys();
     m_serialPort->close();
     emit terminalIsReadyChanged();
     clearScreen();

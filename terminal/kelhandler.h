@@ -35,6 +35,7 @@ public:
     static PortChoice buildPortChoice(const QVector<PortEntry> &ports, const QStringList &extraPorts);
 
     explicit KelHandler(QObject *parent = nullptr);
+    ~KelHandler() override;
 
     QStringList termPortList() const;
     int termPortPreferredIndx() const;
@@ -93,6 +94,7 @@ private:
     void checkCompletion();
     void decodeByte(char byte);
     void clearScreen();
+    void flushKeys();
 
     QSerialPort *m_serialPort = nullptr;
     QStringList m_termPortList;
