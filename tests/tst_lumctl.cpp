@@ -287,6 +287,8 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
     QTest::newRow("timeout not a number") << QStringList{"identify", "--port", "/dev/null", "--timeout", "soon"} << 2 << "--timeout";
     QTest::newRow("count zero") << QStringList{"monitor", "--port", "/dev/null", "--count", "0"} << 2 << "--count";
     QTest::newRow("show of XML that is no configuration") << QStringList{"show", otherXml} << 2 << "other.xml";
+    QTest::newRow("write of a file with nothing marked")
+        << QStringList{"write", "--port", m_dir.filePath("ttyGone"), sample} << 2 << "Keine Einstellung zur Übertragung markiert";
     QTest::newRow("show with two files") << QStringList{"show", sample, sample} << 2 << "unerwartetes Argument";
     QTest::newRow("set without assignment") << QStringList{"set", sample} << 2 << "Usage: lumctl set";
     QTest::newRow("diff with unreadable second file") << QStringList{"diff", sample, missing} << 2 << "missing.lumc";
@@ -579,6 +581,8 @@ void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget_data()
     // Every answer comes late: the robot keeps going, just too slowly.
     QTest::newRow("read, slower than its --timeout")
         << QStringList{"read", "--output", "new.lumc", "--timeout", "2"} << "late" << 1500 << "Zeitüberschreitung";
+    QTest::newRow("monitor, fewer screens than --count within --timeout")
+        << QStringList{"monitor", "--count", "1000", "--timeout", "1"} << "silent" << 0 << "Zeitüberschreitung";
     QTest::newRow("monitor, line lost")
         << QStringList{"monitor", "--count", "5"} << "drop" << 1 << "Verbindung zum Gerät wurde getrennt!";
 }
