@@ -1,7 +1,8 @@
 // Random byte streams through the display decoder, as if they had come down
-// the serial line. Every stream is fed three ways (in one piece, byte by byte
-// and in chunks of varying size) and checked against a plain model of the
-// device's display: two rows of 32 cells and a cursor.
+// the serial line. Every stream is fed to the terminal link three ways (in
+// one piece, byte by byte and in chunks of varying size); each must end on
+// the screen the decoder alone draws from the whole stream, in the shape the
+// window and the robot rely on.
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -12,62 +13,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "displaydecoder.h"
 #include "kelhandler.h"
 
 namespace {
 
-constexpr int Cells = 32;
-constexpr int Visible = 16;
-
-struct ScreenModel {
-    QString lines[2] = {QString(Cells, QLatin1Char(' ')), QString(Cells, QLatin1Char(' '))};
-    int row = 0;
-    int column = 0;
-
-    void feed(unsigned char byte)
-    {
-        switch (byte) {
-        case 0x0C:
-            lines[0].fill(QLatin1Char(' '));
-            lines[1].fill(QLatin1Char(' '));
-            row = 0;
-            column = 0;
-            break;
-        case 0x11:
-            row = 0;
-            column = 0;
-            break;
-        case 0x0A:
-            row = row == 0 ? 1 : 0;
-            break;
-        case 0x0D:
-            column = 0;
-            break;
-        default:
-            if (column < Cells)
-                lines[row][column++] = QChar(byte);
-        }
-    }
-
-    QString text() const
-    {
-        return lines[0].left(Visible) + QLatin1Char('\n') + lines[1].left(Visible);
-    }
-
-    QString fullLines() const { return lines[0] + QLatin1Char('\n') + lines[1]; }
-
-    QString overlay() const
-    {
-        QString rows[2] = {QString(Visible, QLatin1Char(' ')), QString(Visible, QLatin1Char(' '))};
-        if (row == 1 && column < Visible)
-            rows[1][column] = QLatin1Char('_');
-        for (int r = 0; r < 2; ++r) {
-            if (lines[r].trimmed().size() > Visible)
-                rows[r][Visible - 1] = QLatin1Char('+');
-        }
-        return rows[0] + QLatin1Char('\n') + rows[1];
-    }
-};
+constexpr int Cells = DisplayDecoder::LineCells;
+constexpr int Visible = DisplayDecoder::VisibleCells;
 
 [[noreturn]] void fail(const char *what, const QString &expected, const QString &actual)
 {
@@ -105,17 +57,17 @@ void checkShape(const KelHandler &link)
     check(link.cursorRow() <= 1, "cursor row outside 0..1");
 }
 
-void checkSame(const KelHandler &link, const ScreenModel &model, const char *feeding)
+void checkSame(const KelHandler &link, const DisplayDecoder &model, const char *feeding)
 {
     checkShape(link);
-    if (link.displayLines() != model.fullLines())
-        fail(feeding, model.fullLines(), link.displayLines());
+    if (link.displayLines() != model.lines())
+        fail(feeding, model.lines(), link.displayLines());
     if (link.displayText() != model.text())
         fail(feeding, model.text(), link.displayText());
-    if (link.displayCursorOverlay() != model.overlay())
-        fail(feeding, model.overlay(), link.displayCursorOverlay());
-    if (link.cursorRow() != model.row)
-        fail(feeding, QString::number(model.row), QString::number(link.cursorRow()));
+    if (link.displayCursorOverlay() != model.cursorOverlay())
+        fail(feeding, model.cursorOverlay(), link.displayCursorOverlay());
+    if (link.cursorRow() != model.cursorRow())
+        fail(feeding, QString::number(model.cursorRow()), QString::number(link.cursorRow()));
 }
 
 // The links live for the whole run: building one enumerates the serial ports.
@@ -146,9 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray stream(reinterpret_cast<const char *>(data), int(size));
 
-    ScreenModel model;
-    for (unsigned char byte : stream)
+    DisplayDecoder model;
+    for (const char byte : stream) {
         model.feed(byte);
+        check(model.cursorColumn() >= 0 && model.cursorColumn() <= Cells, "cursor column outside 0..32");
+    }
 
     clear(wholeLink);
     wholeLink->processReceivedBytes(stream);

@@ -1,6 +1,7 @@
 #include "kelhandler.h"
 
 #include "devicekeys.h"
+#include "displaydecoder.h"
 #include "linktiming.h"
 #include "loghandler.h"
 
@@ -17,20 +18,8 @@
 
 namespace {
 
-constexpr int lineCells = 32;
-constexpr int visibleCells = 16;
-
-constexpr char clearScreenByte = 0x0C;
-constexpr char cursorHomeByte = 0x11;
-constexpr char lineFeedByte = 0x0A;
-constexpr char carriageReturnByte = 0x0D;
 
 const char *const manufacturerOfPreferredAdapter = "FTDI";
-
-QString blankLine()
-{
-    return QString(lineCells, QLatin1Char(' '));
-}
 
 QString hexByte(char byte)
 {
@@ -40,10 +29,10 @@ QString hexByte(char byte)
 QString inputByteName(char byte)
 {
     switch (byte) {
-    case clearScreenByte: return QStringLiteral("CLS");
-    case cursorHomeByte: return QStringLiteral("Cur");
-    case lineFeedByte: return QStringLiteral("LF ");
-    case carriageReturnByte: return QStringLiteral("CR ");
+    case DisplayDecoder::ClearScreen: return QStringLiteral("CLS");
+    case DisplayDecoder::CursorHome: return QStringLiteral("Cur");
+    case DisplayDecoder::LineFeed: return QStringLiteral("LF ");
+    case DisplayDecoder::CarriageReturn: return QStringLiteral("CR ");
     default: return QString(QChar(uchar(byte))) + QStringLiteral("  ");
     }
 }
@@ -89,10 +78,6 @@ KelHandler::KelHandler(QObject *parent)
     : QObject(parent)
     , m_serialPort(new QSerialPort(this))
 {
-    m_lines[0] = blankLine();
-    m_lines[1] = blankLine();
-    m_cursorRow = 0;
-    m_cursorColumn = 0;
     m_inputCount = 0;
 
     applyPortChoice(buildPortChoice(availablePorts(), extraPortsFromEnvironment()));
@@ -151,21 +136,12 @@ int KelHandler::termPortSelectedIndx() const
 
 QString KelHandler::displayText() const
 {
-    return m_lines[0].left(visibleCells) + QLatin1Char('\n') + m_lines[1].left(visibleCells);
+    return m_display.text();
 }
 
 QString KelHandler::displayCursorOverlay() const
 {
-    QString rows[2] = { QString(visibleCells, QLatin1Char(' ')), QString(visibleCells, QLatin1Char(' ')) };
-    if (m_cursorRow == 1 && m_cursorColumn < visibleCells)
-        rows[1][m_cursorColumn] = QLatin1Char('_');
-    // A line whose text runs past the visible width gets a mark on its last
-    // visible cell, so the user knows there is more.
-    for (int row = 0; row < 2; ++row) {
-        if (m_lines[row].trimmed().size() > visibleCells)
-            rows[row][visibleCells - 1] = QLatin1Char('+');
-    }
-    return rows[0] + QLatin1Char('\n') + rows[1];
+    return m_display.cursorOverlay();
 }
 
 bool KelHandler::terminalIsReady() const
@@ -175,12 +151,12 @@ bool KelHandler::terminalIsReady() const
 
 QString KelHandler::displayLines() const
 {
-    return m_lines[0] + QLatin1Char('\n') + m_lines[1];
+    return m_display.lines();
 }
 
 quint8 KelHandler::cursorRow() const
 {
-    return m_cursorRow;
+    return quint8(m_display.cursorRow());
 }
 
 QString KelHandler::lastErrorString() const
@@ -250,7 +226,7 @@ void KelHandler::closeSerialPort()
     flushKeys();
     m_serialPort->close();
     emit terminalIsReadyChanged();
-    clearScreen();
+    m_display.clear();
     emit displayTextChanged();
 }
 
@@ -355,7 +331,7 @@ void KelHandler::processReceivedBytes(const QByteArray &bytes)
         m_lastKeyAnswered = true;
     for (const char byte : bytes) {
         ++m_inputCount;
-        decodeByte(byte);
+        m_display.feed(byte);
         qCDebug(lumTrace) << "PRG INPUT:" << inputByteName(byte) << hexByte(byte);
     }
     emit displayTextChanged();
@@ -364,37 +340,3 @@ void KelHandler::processReceivedBytes(const QByteArray &bytes)
         m_inputTimer.start(LinkTiming::QuietGapMs);
 }
 
-void KelHandler::decodeByte(char byte)
-{
-    switch (byte) {
-    case clearScreenByte:
-        clearScreen();
-        break;
-    case cursorHomeByte:
-        m_cursorRow = 0;
-        m_cursorColumn = 0;
-        break;
-    case lineFeedByte:
-        // The device's line feed toggles between its two rows.
-        m_cursorRow = m_cursorRow == 0 ? 1 : 0;
-        break;
-    case carriageReturnByte:
-        m_cursorColumn = 0;
-        break;
-    default:
-        // No wrap: text past the last cell is lost until the cursor moves back.
-        if (m_cursorColumn < lineCells) {
-            m_lines[m_cursorRow][m_cursorColumn] = QChar(uchar(byte));
-            ++m_cursorColumn;
-        }
-        break;
-    }
-}
-
-void KelHandler::clearScreen()
-{
-    m_lines[0] = blankLine();
-    m_lines[1] = blankLine();
-    m_cursorRow = 0;
-    m_cursorColumn = 0;
-}

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <QVector>
 
+#include "displaydecoder.h"
+
 class QSerialPort;
 
 // The terminal link to the device's programming interface: the serial port,
@@ -92,8 +94,6 @@ private:
     void closeLostPort();
     bool lineHungUp() const;
     void checkCompletion();
-    void decodeByte(char byte);
-    void clearScreen();
     void flushKeys();
 
     QSerialPort *m_serialPort = nullptr;
@@ -101,9 +101,7 @@ private:
     int m_termPortPreferredIndx = -1;
     int m_termPortSelectedIndx = -1;
     QString m_lastErrorString;
-    quint8 m_cursorRow = 0;
-    quint8 m_cursorColumn = 0;
-    QString m_lines[2];
+    DisplayDecoder m_display;
     QTimer m_inputTimer;
     int m_inputCount = 0;
     bool m_lastKeyAnswered = false;

@@ -36,7 +36,7 @@ private slots:
     void readOut_buildsTreeTheMenuCallsFor();
     void readOut_rebuildsItemListOnceAtTheEnd();
     void readOut_identifiesDeviceAndWarnsOfJumper();
-    void readOut_countsRecordedElementsAsProgress();
+    void readOut_countsEntriesAsProgress();
     void savedReadOut_loadsBackWithTheSameItems();
 
 private:
@@ -102,10 +102,15 @@ void TestLumBotScenariosDemo::readOut_identifiesDeviceAndWarnsOfJumper()
     QVERIFY(!m_harness.bot().isEnabled());
 }
 
-void TestLumBotScenariosDemo::readOut_countsRecordedElementsAsProgress()
+// Entries as the technician counts them: sections, settings and
+// information lines, the options being part of their setting.
+void TestLumBotScenariosDemo::readOut_countsEntriesAsProgress()
 {
     const QDomElement tree = TreeText::menuTreeOf(m_expected.document);
-    QCOMPARE(m_harness.bot().itemsDone(), countElements(tree));
+    const int entries = countElements(tree) - countElements(tree, QStringLiteral("option"));
+    QCOMPARE(m_harness.bot().itemsDone(), entries);
+    QVERIFY2(m_harness.bot().jobOutcome().startsWith(QStringLiteral("%1 Einträge gelesen (").arg(entries)),
+             qPrintable(m_harness.bot().jobOutcome()));
     QCOMPARE(m_harness.bot().itemsTotal(), 0);
 }
 

@@ -268,9 +268,10 @@ void tst_ReliabilityFiles::strangeButWellFormedFile_loadsAsVocabularySays_data()
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("expectedItems"); // type|path|value|active|options
 
-    QTest::newRow("wrong root and tree names")
-            << QByteArray("<konfiguration><baum><setting text=\"A:\" value=\"1\" active=\"1\" valuetype=\"inputnum\"/>"
-                          "<zweig text=\"B?\"><info text=\"C\"/></zweig></baum><rest/></konfiguration>")
+    // Another root is no configuration at all and is refused.
+    QTest::newRow("wrong tree and entry names")
+            << QByteArray("<deviceProfile><baum><setting text=\"A:\" value=\"1\" active=\"1\" valuetype=\"inputnum\"/>"
+                          "<zweig text=\"B?\"><info text=\"C\"/></zweig></baum><rest/></deviceProfile>")
             << QStringList {QStringLiteral("inputnum|A:|1|1|"), QStringLiteral("zweig|B?||0|"),
                             QStringLiteral("info|B?/C||0|")};
     QTest::newRow("missing attributes")

@@ -1,4 +1,5 @@
 #include "appidentity.h"
+#include "kelhandler.h"
 #include "loghandler.h"
 
 #include <QDir>
@@ -26,6 +27,7 @@ private slots:
     void logLineNamesTheLevel();
     void appendLineAddsToTheEnd();
     void logFileLiesInTheHomeFolder();
+    void byteTraceGoesOnlyIntoTheLog();
 
 private:
     QProcessEnvironment environment() const;
@@ -261,6 +263,40 @@ void TestStartup::logFileLiesInTheHomeFolder()
 {
     QCOMPARE(QFileInfo(LogHandler::logFilePath()).absolutePath(), QFileInfo(QDir::homePath()).absoluteFilePath());
     QCOMPARE(QFileInfo(LogHandler::logFilePath()).fileName(), QStringLiteral("lum_debug.log"));
+}
+
+namespace {
+
+QStringList shownMessages;
+
+void collectMessage(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    shownMessages << message;
+}
+
+} // namespace
+
+// Every byte from the device and every key makes a trace line. Without the
+// log they must not reach the terminal (thousands a session); with it they
+// are all in the log file.
+void TestStartup::byteTraceGoesOnlyIntoTheLog()
+{
+    const QByteArray screen("\x0C" "Einstellungen\r\n" "bearbeiten?");
+    KelHandler link;
+    shownMessages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
+    link.processReceivedBytes(screen);
+    qInstallMessageHandler(previous);
+    QVERIFY2(shownMessages.filter(QStringLiteral("PRG INPUT:")).isEmpty(), qPrintable(shownMessages.join('\n')));
+
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(m_home->path()));
+    LogHandler::install();
+    link.processReceivedBytes(screen);
+    qInstallMessageHandler(nullptr);
+    QLoggingCategory::setFilterRules(QString());
+    qputenv("HOME", home);
+    QCOMPARE(lines(logText()).filter(QStringLiteral("Debug: PRG INPUT:")).size(), screen.size());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)
