@@ -15,7 +15,7 @@ namespace {
 // The device's input line takes digits, '*' and '#'; a phone number with a
 // prefix is the longest value in practice.
 const QString numberPattern = QStringLiteral("[0-9#*]{0,32}");
-const QString typedTimePattern = QStringLiteral("[0-9]{0,2}:?[0-9]{0,2}");
+const QString typedTimePattern = QStringLiteral("[0-9]{0,2}|[0-9]{2}:[0-9]{0,2}");
 const QString completeTimePattern = QStringLiteral("([01][0-9]|2[0-3]):[0-5][0-9]");
 
 bool matchesWhole(const QString &pattern, const QString &text)
