@@ -180,6 +180,11 @@ QString LumBot::lastErrorString() const
     return m_lastError;
 }
 
+QList<LumBot::TransferredSetting> LumBot::transferredSettings() const
+{
+    return m_transferred;
+}
+
 // ---------------------------------------------------------------- control
 
 void LumBot::startInit()
@@ -213,8 +218,11 @@ void LumBot::startUpload()
         return;
     qDebug() << "LUMBOT start upload";
     clearTransferState();
+    m_transferred.clear();
     m_profile->gotoRoot();
     startInitFor(UploadInit);
+    if (m_mode == UploadInit)
+        emit transferStarted();
 }
 
 // A read-out or a transfer needs the tree as well as the link; a job that is
@@ -582,8 +590,10 @@ void LumBot::recordEntry(const MenuScreen &screen)
 void LumBot::finishReadOut()
 {
     enterIdle();
-    if (m_mode == Idle)
+    if (m_mode == Idle) {
         m_profile->rebuildConfItemList();
+        emit readOutCompleted();
+    }
 }
 
 void LumBot::failReadOut(const QString &text)
@@ -711,6 +721,7 @@ void LumBot::verifyValue(const MenuScreen &screen)
         return;
     }
     qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value << "expected:" << stored;
+    recordTransferred(screen.value, QString());
     setProgress(m_itemsDone + 1, m_itemsTotal);
     chooseMarkedSetting(false, screen);
 }
@@ -723,6 +734,7 @@ void LumBot::chooseMarkedSetting(bool first, const MenuScreen &screen)
         walkTowardsTarget(screen);
         return;
     }
+    emit transferCompleted();
     enterIdle();
     // Bring the device back to its base menu and read its identity anew.
     if (!first && m_mode == Idle)
@@ -750,7 +762,16 @@ int LumBot::countTransferable() const
 
 void LumBot::failTransfer(const QString &text)
 {
+    // The setting being worked on, if the walk had reached one.
+    if (m_mode == Upload && !m_targetPath.isEmpty())
+        recordTransferred(m_profile ? m_profile->currentValue() : QString(), text);
     reportError(text);
     if (m_mode != Idle)
         enterIdle();
+}
+
+void LumBot::recordTransferred(const QString &value, const QString &error)
+{
+    m_transferred.append({m_targetPath, value, error});
+    emit settingTransferred();
 }

@@ -1,6 +1,7 @@
 #ifndef LUMBOT_H
 #define LUMBOT_H
 
+#include <QList>
 #include <QMetaObject>
 #include <QObject>
 #include <QString>
@@ -43,6 +44,16 @@ public:
 
     Q_INVOKABLE QString lastErrorString() const;
 
+    // What became of a marked setting the last transfer worked on: written
+    // and confirmed by the device (`error` empty), or the error that stopped
+    // the transfer there. Settings passed over or not reached have no entry.
+    struct TransferredSetting {
+        QStringList menuPath;
+        QString value; // the value keyed in (for the clock and date: as the device shows it)
+        QString error;
+    };
+    QList<TransferredSetting> transferredSettings() const;
+
 signals:
     void kelHandlerChanged(KelHandler *kelHandler);
     void profileChanged(DeviceProfile *profile);
@@ -50,6 +61,11 @@ signals:
     void transmissionError();
     void deviceIdentifierChanged();
     void progressChanged();
+    // The record of a job's course, for whoever keeps the service record.
+    void readOutCompleted();
+    void transferStarted();
+    void settingTransferred();
+    void transferCompleted();
 
 public slots:
     void startInit();
@@ -91,6 +107,7 @@ private:
     bool gotoNextTransferable();
     int countTransferable() const;
     void failTransfer(const QString &text);
+    void recordTransferred(const QString &value, const QString &error);
 
     KelHandler *m_kelHandler = nullptr;
     DeviceProfile *m_profile = nullptr;
@@ -110,6 +127,7 @@ private:
     QStringList m_seenNames;
     int m_itemsDone = 0;
     int m_itemsTotal = 0;
+    QList<TransferredSetting> m_transferred;
     QMetaObject::Connection m_displayConnection;
     QMetaObject::Connection m_portConnection;
     QMetaObject::Connection m_kelHandlerGoneConnection;
