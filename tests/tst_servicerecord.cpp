@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -40,15 +41,20 @@ struct ReportLine {
     QString outcome;
 };
 
-// The table of a report file by menu path, and its head lines.
-QHash<QString, ReportLine> reportTable(const QString &path, QStringList *head = nullptr)
+QString readText(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+// The table of a report by menu path, and its head lines.
+QHash<QString, ReportLine> tableOf(const QString &text, QStringList *head = nullptr)
+{
     QHash<QString, ReportLine> table;
     bool inTable = false;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
         const QStringList cells = line.split(QStringLiteral(" | "));
         if (cells.size() == 4 && inTable)
             table.insert(cells.at(0).trimmed(), {cells.at(1).trimmed(), cells.at(2).trimmed(), cells.at(3).trimmed()});
@@ -58,6 +64,28 @@ QHash<QString, ReportLine> reportTable(const QString &path, QStringList *head = 
             head->append(line);
     }
     return table;
+}
+
+QHash<QString, ReportLine> reportTable(const QString &path, QStringList *head = nullptr)
+{
+    return tableOf(readText(path), head);
+}
+
+// Runs lumctl while the event loop goes on, so the simulator in this process
+// answers it. Returns its standard output, or a null string on failure.
+QString runLumctl(const QStringList &arguments, const QString &documents)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LUM_DOCUMENTS_DIR"), documents);
+    process.setProcessEnvironment(environment);
+    QSignalSpy finished(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
+    process.start(QStringLiteral(LUMCTL_PATH), arguments);
+    if (!finished.wait(RobotHarness::readOutTimeoutMs()) || process.exitCode() != 0) {
+        qWarning().noquote() << process.readAllStandardError();
+        return QString();
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 bool waitForIdle(LumBot &bot)
@@ -88,6 +116,8 @@ private slots:
     void stoppedTransferReportNamesWrittenAndUnwritten_data();
     void stoppedTransferReportNamesWrittenAndUnwritten();
     void unwritableHistoryIsSaidButReadOutStands();
+    void lumctlKeepsTheRecord_data();
+    void lumctlKeepsTheRecord();
 
 private:
     // Reads the simulated device out with a record kept in `documents`.
@@ -393,6 +423,62 @@ void TestServiceRecord::unwritableHistoryIsSaidButReadOutStands()
     QVERIFY2(record.lastError().contains(QStringLiteral("Verlauf")), qPrintable(record.lastError()));
     QVERIFY(record.lastHistoryFile().isEmpty());
     QVERIFY(harness.item({QStringLiteral("Anlage"), QStringLiteral("Tiefer"), QStringLiteral("Relais")}));
+}
+
+void TestServiceRecord::lumctlKeepsTheRecord_data()
+{
+    QTest::addColumn<QStringList>("readOptions");
+    QTest::addColumn<int>("historyCopies");
+    QTest::addColumn<bool>("thenWrite");
+    QTest::newRow("read keeps a copy") << QStringList() << 1 << false;
+    QTest::newRow("read --no-history keeps none") << QStringList{"--no-history"} << 0 << false;
+    QTest::newRow("write --report prints the report it keeps") << QStringList{"--no-history"} << 0 << true;
+}
+
+void TestServiceRecord::lumctlKeepsTheRecord()
+{
+    QFETCH(QStringList, readOptions);
+    QFETCH(int, historyCopies);
+    QFETCH(bool, thenWrite);
+    QTemporaryDir documents;
+    QVERIFY(documents.isValid());
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.loadMenuText(kMenu, &error) && device.start(&error), qPrintable(error));
+    const QString file = documents.filePath(QStringLiteral("tst-r.lumc"));
+    QString out = runLumctl(QStringList{QStringLiteral("read"), QStringLiteral("--port"), device.portPath(),
+                                        QStringLiteral("--output"), file} + readOptions,
+                            documents.path());
+    QVERIFY(!out.isNull());
+    const QDir history(documents.filePath(QStringLiteral("Kestrom LUM/Verlauf")));
+    QCOMPARE(history.entryList(QDir::Files).size(), historyCopies);
+    QCOMPARE(out.contains(QStringLiteral("Verlauf: ") + history.path()), historyCopies > 0);
+    if (!thenWrite)
+        return;
+
+    DeviceProfile profile;
+    QVERIFY(profile.load(file));
+    for (ConfItem *item : profile.items()) {
+        if (item->menuPath() == QStringList{QStringLiteral("Anlage"), QStringLiteral("Modus")}) {
+            item->setValue(QStringLiteral("Hand"));
+            item->setActive(true);
+        }
+    }
+    QVERIFY(profile.save(file));
+    out = runLumctl({QStringLiteral("write"), QStringLiteral("--port"), device.portPath(), file, QStringLiteral("--report")},
+                    documents.path());
+    QVERIFY(!out.isNull());
+    const QStringList reports = QDir(documents.filePath(QStringLiteral("Kestrom LUM/Protokolle"))).entryList(QDir::Files);
+    QCOMPARE(reports.size(), 1);
+    const QString report = readText(documents.filePath(QStringLiteral("Kestrom LUM/Protokolle/")) + reports.first());
+    QVERIFY2(out.contains(report), qPrintable(out));
+    QVERIFY2(report.contains(QStringLiteral("Datei: ") + QDir::toNativeSeparators(file)), qPrintable(report));
+    const QHash<QString, ReportLine> table = tableOf(report);
+    QCOMPARE(table.size(), 1);
+    // No copy in the history: what the device held is not known.
+    QCOMPARE(table.value(QStringLiteral("Anlage/Modus")).before, QStringLiteral("unbekannt"));
+    QCOMPARE(table.value(QStringLiteral("Anlage/Modus")).outcome, QStringLiteral("übernommen"));
+    QCOMPARE(device.value({QStringLiteral("Anlage"), QStringLiteral("Modus")}), QStringLiteral("Hand"));
 }
 
 QTEST_GUILESS_MAIN(TestServiceRecord)
