@@ -118,6 +118,7 @@ void ServiceRecord::writeHistory()
     const QDateTime now = QDateTime::currentDateTime();
     m_sessionValues.insert(device, ReadoutHistory::settingValues(*profile));
     m_sessionSource.insert(device, QStringLiteral("Auslesung vom %1").arg(now.toString(dateTimeFormat)));
+    m_sessionUpdates.remove(device);
     if (!m_historyEnabled)
         return;
     QString error;
@@ -182,16 +183,20 @@ void ServiceRecord::finishTransfer()
     if (profile)
         fillLines(&report, known);
 
-    // What the device holds now, for the next transfer's report.
+    // What the device holds now, for the next transfer's report. A setting
+    // the device refused may hold anything now.
     if (!m_transferDevice.isEmpty() && (!known.isEmpty() || !report.lines().isEmpty())) {
         for (const TransferReport::Line &line : report.lines()) {
+            const QString key = ReadoutHistory::pathKey(line.menuPath);
             if (line.outcome == TransferReport::Written)
-                known.insert(ReadoutHistory::pathKey(line.menuPath), line.value);
+                known.insert(key, line.value);
+            else if (line.outcome == TransferReport::Failed)
+                known.remove(key);
         }
+        if (!m_sessionValues.contains(m_transferDevice))
+            m_sessionSource.insert(m_transferDevice, beforeSource.isEmpty() ? QStringLiteral("keine Auslesung") : beforeSource);
         m_sessionValues.insert(m_transferDevice, known);
-        m_sessionSource.insert(m_transferDevice,
-                               beforeSource + QStringLiteral(", mit den Übertragungen bis %1")
-                                                  .arg(m_transferTime.toString(dateTimeFormat)));
+        m_sessionUpdates.insert(m_transferDevice, m_transferTime);
     }
 
     m_lastReport = report.text();
@@ -258,6 +263,9 @@ QHash<QString, QString> ServiceRecord::knownValues(const QString &device, QStrin
         return {};
     if (m_sessionValues.contains(device)) {
         *source = m_sessionSource.value(device);
+        if (m_sessionUpdates.contains(device))
+            *source += QStringLiteral(", mit den Übertragungen bis %1")
+                           .arg(m_sessionUpdates.value(device).toString(dateTimeFormat));
         return m_sessionValues.value(device);
     }
     const QString newest = ReadoutHistory::newestFile(historyFolder(), device);

@@ -98,6 +98,7 @@ private:
     // the transfers since, by device identifier.
     QHash<QString, QHash<QString, QString>> m_sessionValues;
     QHash<QString, QString> m_sessionSource;
+    QHash<QString, QDateTime> m_sessionUpdates; // the last transfer since the read-out
 };
 
 #endif // SERVICERECORD_H
