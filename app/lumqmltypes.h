@@ -7,8 +7,9 @@
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "lumbot.h"
+#include "servicerecord.h"
 
-// The program's four types in the QML module the documents import. One place
+// The program's types in the QML module the documents import. One place
 // for the window, its tests and the editor benchmark.
 inline void registerLumQmlTypes()
 {
@@ -17,6 +18,7 @@ inline void registerLumQmlTypes()
     qmlRegisterType<LumBot>(uri, 1, 0, "LumBot");
     qmlRegisterType<ConfItem>(uri, 1, 0, "ConfItem");
     qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
+    qmlRegisterType<ServiceRecord>(uri, 1, 0, "ServiceRecord");
 }
 
 #endif // LUMQMLTYPES_H

@@ -7,6 +7,7 @@
 #include "progressline.h"
 #include "robotjob.h"
 #include "screenmonitor.h"
+#include "servicerecord.h"
 #include "settingeditor.h"
 #include "transfermarks.h"
 
@@ -46,18 +47,25 @@ const CommandText commandTexts[] = {
      "device's warning when there is one.\n\n"
      "  --port P     port name from \"lumctl ports\", or any device path\n"
      "  --timeout S  give up after S seconds (default 600)"},
-    {"read", "lumctl read --port P --output FILE [--timeout S]",
+    {"read", "lumctl read --port P --output FILE [--timeout S] [--no-history]",
      "Reads the whole configuration out of the device into FILE (.lumc). FILE\n"
      "is written only after a complete read-out; a failed read-out leaves an\n"
      "existing FILE untouched. Progress goes to standard error.\n\n"
      "  --port P       port name from \"lumctl ports\", or any device path\n"
      "  --output FILE  the configuration file to write\n"
-     "  --timeout S    abort the read-out after S seconds (default 600)"},
-    {"write", "lumctl write --port P FILE [--timeout S]",
+     "  --timeout S    abort the read-out after S seconds (default 600)\n"
+     "  --no-history   keep no copy in \"Kestrom LUM/Verlauf\" (kept by default,\n"
+     "                 as the window does, under the documents folder or\n"
+     "                 $LUM_DOCUMENTS_DIR)"},
+    {"write", "lumctl write --port P FILE [--timeout S] [--report]",
      "Transfers the settings marked in FILE into the device; the device is\n"
-     "identified again afterwards. Progress goes to standard error.\n\n"
+     "identified again afterwards. Progress goes to standard error. Every\n"
+     "transfer, complete or not, leaves a report in \"Kestrom LUM/Protokolle\"\n"
+     "(under the documents folder or $LUM_DOCUMENTS_DIR): per marked setting\n"
+     "the value before, the new value and what became of it.\n\n"
      "  --port P     port name from \"lumctl ports\", or any device path\n"
-     "  --timeout S  abort the transfer after S seconds (default 600)"},
+     "  --timeout S  abort the transfer after S seconds (default 600)\n"
+     "  --report     print the report to standard output as well"},
     {"show", "lumctl show FILE [--json]",
      "Lists the entries of FILE, one per line, separated by tabs: menu path\n"
      "joined with \"/\", type, value, and \"*\" for a setting marked for transfer\n"
@@ -92,6 +100,8 @@ const QCommandLineOption jsonOption(QStringLiteral("json"));
 const QCommandLineOption countOption(QStringLiteral("count"), QString(), QStringLiteral("N"));
 const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE"));
 const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("S"));
+const QCommandLineOption noHistoryOption(QStringLiteral("no-history"));
+const QCommandLineOption reportOption(QStringLiteral("report"));
 
 QString seconds(qint64 ms)
 {
@@ -126,6 +136,20 @@ QStringList markedButNotWritable(const DeviceProfile &profile)
             passedOver << ConfigDiff::joinedPath(item);
     }
     return passedOver;
+}
+
+// Where the service record went; a record that could not be written is said
+// but does not fail the command.
+void printRecord(const ServiceRecord &record, bool withReport)
+{
+    if (!record.lastError().isEmpty())
+        Console::err(record.lastError());
+    if (!record.lastHistoryFile().isEmpty())
+        Console::out(QStringLiteral("Verlauf: ") + record.lastHistoryFile());
+    if (withReport && !record.lastReport().isEmpty())
+        Console::outRaw(record.lastReport().toUtf8());
+    if (!record.lastReportFile().isEmpty())
+        Console::out(QStringLiteral("Protokoll: ") + record.lastReportFile());
 }
 
 } // namespace
@@ -388,6 +412,7 @@ int Lumctl::runRead(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addOption(outputOption);
     parser.addOption(timeoutOption);
+    parser.addOption(noHistoryOption);
     int status = Success;
     int timeout = 0;
     if (!parseWithPort(parser, command, arguments, 0, &status))
@@ -408,12 +433,16 @@ int Lumctl::runRead(const QStringList &arguments)
 
     ProgressLine progress(Console::stderrIsTerminal());
     RobotJob job(RobotJob::Read, &link, &profile);
+    ServiceRecord record;
+    record.setHistoryEnabled(!parser.isSet(noHistoryOption));
+    record.setBot(job.bot());
     if (!runJob(job, timeout, &progress))
         return DeviceFailed;
     status = saveConfiguration(file, profile);
     if (status != Success)
         return status;
     printIdentity(job);
+    printRecord(record, false);
     Console::out(QStringLiteral("%1 Einträge ausgelesen in %2, gespeichert in %3")
                      .arg(profile.entryCount())
                      .arg(seconds(job.elapsedMs()), file));
@@ -425,6 +454,7 @@ int Lumctl::runWrite(const QStringList &arguments)
     const QString command = QStringLiteral("write");
     QCommandLineParser parser;
     parser.addOption(timeoutOption);
+    parser.addOption(reportOption);
     int status = Success;
     int timeout = 0;
     if (!parseWithPort(parser, command, arguments, 1, &status))
@@ -449,13 +479,18 @@ int Lumctl::runWrite(const QStringList &arguments)
 
     ProgressLine progress(Console::stderrIsTerminal());
     RobotJob job(RobotJob::Write, &link, &profile);
+    ServiceRecord record;
+    record.setSourceFile(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
+    record.setBot(job.bot());
     if (!runJob(job, timeout, &progress)) {
         if (job.itemsDone() > 0)
             Console::err(QStringLiteral("%1 von %2 Einstellungen wurden vorher übertragen.")
                              .arg(job.itemsDone()).arg(job.itemsTotal()));
+        printRecord(record, parser.isSet(reportOption));
         return DeviceFailed;
     }
     printIdentity(job);
+    printRecord(record, parser.isSet(reportOption));
     for (const QString &path : passedOver)
         Console::err(QStringLiteral("Übergangen (nicht änderbar): %1").arg(path));
     Console::out(QStringLiteral("%1 Einstellungen übertragen in %2").arg(job.itemsDone()).arg(seconds(job.elapsedMs())));

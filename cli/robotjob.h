@@ -30,6 +30,9 @@ public:
     // Runs the job in a local event loop; true when it completed.
     bool run();
 
+    // The robot doing the job, for those who follow its course.
+    LumBot *bot() const { return m_bot; }
+
     QString errorText() const;
     bool timedOut() const;
     QString deviceIdentifier() const;

@@ -3,8 +3,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
-#include <QTextStream>
 #include <QUrl>
 
 #include "lumcfile.h"
@@ -303,31 +301,10 @@ bool DeviceProfile::save(const QString &filename)
     const QString path = localPathOf(filename);
     m_lastError.clear();
 
-    // Written beside the target and renamed over it only when complete, so a
-    // full disk or a pulled stick never costs the technician the old file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qDebug() << "Failed to open file for writing.";
-        failFileOperation(saveFailureText(path, file.errorString()));
-        return false;
-    }
-    QTextStream out(&file);
-    out.setCodec("UTF-8");
-    LumcFile::write(out, m_document);
-    out.flush();
-    // The stream already flushes the file; flushing once more is what makes
-    // the file report the system's reason (e.g. a full disk). Without this
-    // check a commit could rename a cut-off file over the old one.
-    const bool flushed = file.flush();
-    if (out.status() != QTextStream::Ok || !flushed) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        file.commit(); // only removes the half-written temporary file
+    QString reason;
+    if (!LumcFile::save(path, m_document, &reason)) {
+        qDebug() << "Failed to write file.";
         failFileOperation(saveFailureText(path, reason));
-        return false;
-    }
-    if (!file.commit()) {
-        failFileOperation(saveFailureText(path, file.errorString()));
         return false;
     }
     return true;

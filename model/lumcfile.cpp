@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDomNamedNodeMap>
+#include <QSaveFile>
 #include <QStringList>
 #include <QXmlStreamReader>
 
@@ -154,6 +155,39 @@ QString LumcFile::escaped(const QString &text, bool inAttribute)
         }
     }
     return result;
+}
+
+bool LumcFile::save(const QString &path, const QDomDocument &document, QString *reason)
+{
+    return saveText(path, [&document](QTextStream &out) { write(out, document); }, reason);
+}
+
+bool LumcFile::saveText(const QString &path, const std::function<void(QTextStream &)> &writer, QString *reason)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        *reason = file.errorString();
+        return false;
+    }
+    QTextStream out(&file);
+    out.setCodec("UTF-8");
+    writer(out);
+    out.flush();
+    // The stream already flushes the file; flushing once more is what makes
+    // the file report the system's reason (e.g. a full disk). Without this
+    // check a commit could rename a cut-off file over the old one.
+    const bool flushed = file.flush();
+    if (out.status() != QTextStream::Ok || !flushed) {
+        *reason = file.errorString();
+        file.cancelWriting();
+        file.commit(); // only removes the half-written temporary file
+        return false;
+    }
+    if (!file.commit()) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 bool LumcFile::parse(const QByteArray &content, QDomDocument *document, ParseError *error)

@@ -1,6 +1,8 @@
 #ifndef LUMCFILE_H
 #define LUMCFILE_H
 
+#include <functional>
+
 #include <QByteArray>
 #include <QDomDocument>
 #include <QString>
@@ -22,6 +24,14 @@ public:
     // without children in the short form, attributes in a fixed order so
     // that two saves of the same tree give the same text.
     static void write(QTextStream &out, const QDomDocument &document);
+
+    // Writes `document` to `path` in that form, atomically: the text goes to
+    // a file beside the target, which replaces the target only once it is
+    // complete, so a full disk or a pulled stick never costs the old file.
+    // On failure `reason` holds the system's reason.
+    static bool save(const QString &path, const QDomDocument &document, QString *reason);
+    // The same for any text LUM keeps (reports): `writer` fills the stream.
+    static bool saveText(const QString &path, const std::function<void(QTextStream &)> &writer, QString *reason);
 
     // Parses a whole file into `document`, in the encoding it declares, as
     // UTF-8, or, when it is neither, in the code page the former Windows

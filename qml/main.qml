@@ -37,6 +37,18 @@ ApplicationWindow {
         }
     }
 
+    // Keeps a copy of every read-out in "Kestrom LUM/Verlauf" and a report of
+    // every transfer in "Kestrom LUM/Protokolle". A copy or report that
+    // cannot be written is said, but the job itself stands.
+    ServiceRecord {
+        id: serviceRecord
+        objectName: "serviceRecord"
+        bot: lumBot
+        onRecordFailed: {
+            messageDialog.show(serviceRecord.lastError)
+        }
+    }
+
     MainForm {
         id: mainForm
         objectName: "mainForm"

@@ -181,6 +181,11 @@ QString LumBot::lastErrorString() const
     return m_lastError;
 }
 
+QList<LumBot::TransferredSetting> LumBot::transferredSettings() const
+{
+    return m_transferred;
+}
+
 // ---------------------------------------------------------------- control
 
 void LumBot::startInit()
@@ -223,8 +228,11 @@ void LumBot::startUpload()
         return;
     qDebug() << "LUMBOT start upload";
     clearTransferState();
+    m_transferred.clear();
     m_profile->gotoRoot();
     startInitFor(UploadInit);
+    if (m_mode == UploadInit)
+        emit transferStarted();
 }
 
 // A read-out or a transfer needs the tree as well as the link; a job that is
@@ -669,6 +677,7 @@ void LumBot::finishReadOut()
     const int entries = m_profile->entryCount();
     setProgress(entries, 0);
     setJobOutcome(outcomeReadOut.arg(entries).arg(clockTime()));
+    emit readOutCompleted();
 }
 
 void LumBot::failReadOut(const QString &text)
@@ -796,6 +805,7 @@ void LumBot::verifyValue(const MenuScreen &screen)
         return;
     }
     qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value << "expected:" << stored;
+    recordTransferred(screen.value, QString());
     setProgress(m_itemsDone + 1, m_itemsTotal);
     chooseMarkedSetting(false, screen);
 }
@@ -809,6 +819,7 @@ void LumBot::chooseMarkedSetting(bool first, const MenuScreen &screen)
         return;
     }
     setJobOutcome(first ? outcomeNothingMarked : outcomeTransfer.arg(m_itemsDone).arg(clockTime()));
+    emit transferCompleted();
     enterIdle();
     // Bring the device back to its base menu and read its identity anew.
     if (!first && m_mode == Idle)
@@ -836,7 +847,16 @@ int LumBot::countTransferable() const
 
 void LumBot::failTransfer(const QString &text)
 {
+    // The setting being worked on, if the walk had reached one.
+    if (m_mode == Upload && !m_targetPath.isEmpty())
+        recordTransferred(m_profile ? m_profile->currentValue() : QString(), text);
     reportError(text);
     if (m_mode != Idle)
         enterIdle();
+}
+
+void LumBot::recordTransferred(const QString &value, const QString &error)
+{
+    m_transferred.append({m_targetPath, value, error});
+    emit settingTransferred();
 }

@@ -1,6 +1,7 @@
 #ifndef LUMBOT_H
 #define LUMBOT_H
 
+#include <QList>
 #include <QMetaObject>
 #include <QObject>
 #include <QString>
@@ -50,6 +51,16 @@ public:
 
     Q_INVOKABLE QString lastErrorString() const;
 
+    // What became of a marked setting the last transfer worked on: written
+    // and confirmed by the device (`error` empty), or the error that stopped
+    // the transfer there. Settings passed over or not reached have no entry.
+    struct TransferredSetting {
+        QStringList menuPath;
+        QString value; // the value keyed in (for the clock and date: as the device shows it)
+        QString error;
+    };
+    QList<TransferredSetting> transferredSettings() const;
+
 signals:
     void kelHandlerChanged(KelHandler *kelHandler);
     void profileChanged(DeviceProfile *profile);
@@ -59,6 +70,11 @@ signals:
     void progressChanged();
     void jobOutcomeChanged();
     void identificationErrorChanged();
+    // The record of a job's course, for whoever keeps the service record.
+    void readOutCompleted();
+    void transferStarted();
+    void settingTransferred();
+    void transferCompleted();
 
 public slots:
     void startInit();
@@ -107,6 +123,7 @@ private:
     bool gotoNextTransferable();
     int countTransferable() const;
     void failTransfer(const QString &text);
+    void recordTransferred(const QString &value, const QString &error);
 
     KelHandler *m_kelHandler = nullptr;
     DeviceProfile *m_profile = nullptr;
@@ -128,6 +145,7 @@ private:
     int m_itemsTotal = 0;
     QString m_jobOutcome;
     QString m_identificationError;
+    QList<TransferredSetting> m_transferred;
     QMetaObject::Connection m_displayConnection;
     QMetaObject::Connection m_portConnection;
     QMetaObject::Connection m_kelHandlerGoneConnection;

@@ -188,6 +188,8 @@ void TestLumctl::initTestCase()
 {
     QVERIFY2(QFile::exists(QStringLiteral(LUMCTL_PATH)), LUMCTL_PATH);
     QVERIFY(m_dir.isValid());
+    // read and write keep their service record there, not in the home folder.
+    qputenv("LUM_DOCUMENTS_DIR", m_dir.filePath(QStringLiteral("Dokumente")).toUtf8());
 }
 
 QString TestLumctl::samplePath(const QString &name)

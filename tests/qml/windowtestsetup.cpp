@@ -33,6 +33,9 @@ void WindowTestSetup::applicationAvailable()
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
     m_probe = new SimulatorProbe(QStringLiteral(LUM_DEMO_MENU));
+    // The window's read-outs and transfers keep their copies and reports
+    // here, never in the home folder.
+    qputenv("LUM_DOCUMENTS_DIR", m_documents.path().toUtf8());
 }
 
 void WindowTestSetup::qmlEngineAvailable(QQmlEngine *engine)

@@ -2,6 +2,7 @@
 #define WINDOWTESTSETUP_H
 
 #include <QObject>
+#include <QTemporaryDir>
 
 class QQmlEngine;
 class SimulatorProbe;
@@ -24,6 +25,7 @@ public slots:
 
 private:
     SimulatorProbe *m_probe = nullptr;
+    QTemporaryDir m_documents; // the service record of the read-outs and transfers
 };
 
 #endif // WINDOWTESTSETUP_H
