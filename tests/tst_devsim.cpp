@@ -482,13 +482,13 @@ void TestDeviceSimulator::menuFileErrorsNameTheLine_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("unknown kind") << "section A\n    widget B\n" << "line 2: unknown entry kind";
-    QTest::newRow("section without entries") << "section A\nsection B\n    info X\n" << "line 1: section \"A\" has no entries";
-    QTest::newRow("selection without options") << "selection A = x\n" << "line 1: selection \"A\" has no options";
-    QTest::newRow("entries below a setting") << "input A\n    info B\n" << "line 2: only sections hold entries";
-    QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n" << "line 1: time value";
-    QTest::newRow("uneven indentation") << "section A\n        info B\n    info C\n" << "line 3: unexpected indentation";
-    QTest::newRow("nothing in it") << "# only a comment\n" << "the menu has no entries";
+    QTest::newRow("unknown kind") << "section A\n    widget B\n" << "Zeile 2: unbekannte Art von Eintrag";
+    QTest::newRow("section without entries") << "section A\nsection B\n    info X\n" << "Zeile 1: Abschnitt \"A\" hat keine Einträge";
+    QTest::newRow("selection without options") << "selection A = x\n" << "Zeile 1: Auswahl \"A\" hat keine Auswahlmöglichkeiten";
+    QTest::newRow("entries below a setting") << "input A\n    info B\n" << "Zeile 2: nur Abschnitte enthalten Einträge";
+    QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n" << "Zeile 1: eine Zeit muss";
+    QTest::newRow("uneven indentation") << "section A\n        info B\n    info C\n" << "Zeile 3: unerwartete Einrückung";
+    QTest::newRow("nothing in it") << "# only a comment\n" << "das Menü hat keine Einträge";
 }
 
 void TestDeviceSimulator::menuFileErrorsNameTheLine()
