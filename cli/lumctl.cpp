@@ -51,45 +51,45 @@ const CommandText commandTexts[] = {
      "  --timeout S  nach S Sekunden aufgeben (Vorgabe 600)\n\n"
      "Beispiel:\n"
      "  lumctl identify --port /dev/ttyUSB0"},
-    {"read", "lumctl read --port P --output FILE [--timeout S]",
-     "Liest die ganze Konfiguration des Geräts in FILE (.lumc) aus. FILE wird\n"
+    {"read", "lumctl read --port P --output DATEI [--timeout S]",
+     "Liest die ganze Konfiguration des Geräts in DATEI (.lumc) aus. DATEI wird\n"
      "erst nach vollständigem Auslesen geschrieben; ein gescheitertes Auslesen\n"
      "lässt eine vorhandene Datei unverändert. Der Fortschritt geht auf die\n"
      "Standardfehlerausgabe.\n\n"
-     "  --port P       Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
-     "  --output FILE  die Konfigurationsdatei, die geschrieben wird\n"
-     "  --timeout S    das Auslesen nach S Sekunden abbrechen (Vorgabe 600)\n\n"
+     "  --port P        Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+     "  --output DATEI  die Konfigurationsdatei, die geschrieben wird\n"
+     "  --timeout S     das Auslesen nach S Sekunden abbrechen (Vorgabe 600)\n\n"
      "Beispiel:\n"
      "  lumctl read --port /dev/ttyUSB0 --output anlage.lumc"},
-    {"write", "lumctl write --port P FILE [--timeout S]",
-     "Überträgt die in FILE markierten Einstellungen in das Gerät; danach wird\n"
+    {"write", "lumctl write --port P DATEI [--timeout S]",
+     "Überträgt die in DATEI markierten Einstellungen in das Gerät; danach wird\n"
      "das Gerät neu identifiziert. Der Fortschritt geht auf die\n"
      "Standardfehlerausgabe.\n\n"
      "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
      "  --timeout S  die Übertragung nach S Sekunden abbrechen (Vorgabe 600)\n\n"
      "Beispiel:\n"
      "  lumctl write --port /dev/ttyUSB0 anlage.lumc"},
-    {"show", "lumctl show FILE [--json]",
-     "Listet die Einträge von FILE auf, einer je Zeile, durch Tabulatoren\n"
+    {"show", "lumctl show DATEI [--json]",
+     "Listet die Einträge von DATEI auf, einer je Zeile, durch Tabulatoren\n"
      "getrennt: Menüpfad mit \"/\" verbunden, Typ, Wert und \"*\" für eine zur\n"
      "Übertragung markierte Einstellung (sonst \"-\").\n\n"
      "  --json       stattdessen ein JSON-Array der Einträge\n\n"
      "Beispiel:\n"
      "  lumctl show anlage.lumc"},
-    {"set", "lumctl set FILE PATH=VALUE...",
-     "Ändert Einstellungen in FILE, markiert sie zur Übertragung und speichert\n"
-     "FILE. PATH ist der Menüpfad, wie \"lumctl show\" ihn ausgibt. Werte werden\n"
+    {"set", "lumctl set DATEI PFAD=WERT...",
+     "Ändert Einstellungen in DATEI, markiert sie zur Übertragung und speichert\n"
+     "DATEI. PFAD ist der Menüpfad, wie \"lumctl show\" ihn ausgibt. Werte werden\n"
      "abgewiesen wie im Fenster: eine Auswahl nimmt eine ihrer Möglichkeiten, ein\n"
      "Nummernfeld 0-9 # * (höchstens 32), ein Zeitfeld hh:mm. Einstellungen, die\n"
-     "Uhrzeit oder Datum des PCs übernehmen, werden nur markiert: als \"PATH=\"\n"
+     "Uhrzeit oder Datum des PCs übernehmen, werden nur markiert: als \"PFAD=\"\n"
      "angeben. Wird ein Argument abgewiesen, wird nichts gespeichert.\n\n"
      "Beispiel:\n"
      "  lumctl set anlage.lumc \"Einstellungen/Timer/Timerzeit Stoerung=01:00\""},
     {"diff", "lumctl diff A B",
      "Vergleicht zwei Konfigurationsdateien entlang ihrer Menüpfade:\n"
-     "  ~ PATH: \"Wert in A\" -> \"Wert in B\" (Typ)   eine Einstellung mit anderem Wert\n"
-     "  - PATH (Typ)                                ein Eintrag nur in A\n"
-     "  + PATH (Typ)                                ein Eintrag nur in B\n\n"
+     "  ~ PFAD: \"Wert in A\" -> \"Wert in B\" (Typ)   eine Einstellung mit anderem Wert\n"
+     "  - PFAD (Typ)                                ein Eintrag nur in A\n"
+     "  + PFAD (Typ)                                ein Eintrag nur in B\n\n"
      "Beispiel:\n"
      "  lumctl diff vorher.lumc anlage.lumc"},
 };
@@ -107,7 +107,7 @@ const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLite
 const QCommandLineOption portOption(QStringList{QStringLiteral("p"), QStringLiteral("port")}, QString(), QStringLiteral("P"));
 const QCommandLineOption jsonOption(QStringLiteral("json"));
 const QCommandLineOption countOption(QStringLiteral("count"), QString(), QStringLiteral("N"));
-const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE"));
+const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("DATEI"));
 const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("S"));
 
 QString seconds(qint64 ms)

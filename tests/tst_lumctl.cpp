@@ -268,7 +268,7 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
     writeFile(otherXml, "<html><body/></html>");
     const QString missing = m_dir.filePath(QStringLiteral("missing.lumc"));
 
-    QTest::newRow("help overview") << QStringList{"--help"} << 0 << "lumctl read --port P --output FILE";
+    QTest::newRow("help overview") << QStringList{"--help"} << 0 << "lumctl read --port P --output DATEI";
     for (const char *command : {"ports", "monitor", "identify", "read", "write", "show", "set", "diff"}) {
         QTest::newRow(qPrintable(QStringLiteral("help for %1").arg(QLatin1String(command))))
             << QStringList{command, "--help"} << 0 << QStringLiteral("Aufruf: lumctl %1").arg(QLatin1String(command));
