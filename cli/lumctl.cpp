@@ -27,62 +27,82 @@ struct CommandText {
     const char *help;
 };
 
+// Texts in UTF-8; they are German, like the window.
 const CommandText commandTexts[] = {
     {"ports", "lumctl ports",
-     "Lists the serial ports, one per line: name, manufacturer, and \"*\" on the\n"
-     "preferred adapter."},
+     "Listet die seriellen Ports auf, einer je Zeile: Name, Hersteller und \"*\"\n"
+     "beim bevorzugten Adapter.\n\n"
+     "Beispiel:\n"
+     "  lumctl ports"},
     {"monitor", "lumctl monitor --port P [--json] [--count N] [--timeout S]",
-     "Prints every completed screen of the device and sends the keys read from\n"
-     "standard input, one per line: 0-9 * # + - OK ESC (any letter case).\n"
-     "A screen is printed as its two visible lines between bars; a \"+\" after\n"
-     "the right bar marks a line that goes on past 16 characters, and a line\n"
-     "with \"^\" below points at the text cursor in the second line.\n\n"
-     "  --port P     port name from \"lumctl ports\", or any device path\n"
-     "  --json       one JSON object per screen: text, overlay, lines, cursorRow\n"
-     "  --count N    end after N completed screens\n"
-     "  --timeout S  end after S seconds; with --count a failure (status 1) when\n"
-     "               fewer screens came"},
+     "Gibt jede fertige Anzeige des Geräts aus und sendet die Tasten, die von der\n"
+     "Standardeingabe kommen, eine je Zeile: 0-9 * # + - OK ESC (Groß- oder\n"
+     "Kleinschreibung). Eine Anzeige erscheint als ihre zwei sichtbaren Zeilen\n"
+     "zwischen Strichen; ein \"+\" hinter dem rechten Strich heißt, dass die Zeile\n"
+     "über 16 Zeichen hinausgeht, und eine Zeile mit \"^\" darunter zeigt auf den\n"
+     "Textcursor in der zweiten Zeile.\n\n"
+     "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+     "  --json       ein JSON-Objekt je Anzeige: text, overlay, lines, cursorRow\n"
+     "  --count N    nach N fertigen Anzeigen beenden\n"
+     "  --timeout S  nach S Sekunden beenden; mit --count ein Fehler (Status 1),\n"
+     "               wenn weniger Anzeigen kamen\n\n"
+     "Beispiel:\n"
+     "  printf 'ESC\\nOK\\n' | lumctl monitor --port /dev/ttyUSB0 --count 2"},
     {"identify", "lumctl identify --port P [--timeout S]",
-     "Brings the device to its base menu and prints its identifier, and the\n"
-     "device's warning when there is one.\n\n"
-     "  --port P     port name from \"lumctl ports\", or any device path\n"
-     "  --timeout S  give up after S seconds (default 600)"},
-    {"read", "lumctl read --port P --output FILE [--timeout S] [--no-history]",
-     "Reads the whole configuration out of the device into FILE (.lumc). FILE\n"
-     "is written only after a complete read-out; a failed read-out leaves an\n"
-     "existing FILE untouched. Progress goes to standard error.\n\n"
-     "  --port P       port name from \"lumctl ports\", or any device path\n"
-     "  --output FILE  the configuration file to write\n"
-     "  --timeout S    abort the read-out after S seconds (default 600)\n"
-     "  --no-history   keep no copy in \"Kestrom LUM/Verlauf\" (kept by default,\n"
-     "                 as the window does, under the documents folder or\n"
-     "                 $LUM_DOCUMENTS_DIR)"},
-    {"write", "lumctl write --port P FILE [--timeout S] [--report]",
-     "Transfers the settings marked in FILE into the device; the device is\n"
-     "identified again afterwards. Progress goes to standard error. Every\n"
-     "transfer, complete or not, leaves a report in \"Kestrom LUM/Protokolle\"\n"
-     "(under the documents folder or $LUM_DOCUMENTS_DIR): per marked setting\n"
-     "the value before, the new value and what became of it.\n\n"
-     "  --port P     port name from \"lumctl ports\", or any device path\n"
-     "  --timeout S  abort the transfer after S seconds (default 600)\n"
-     "  --report     print the report to standard output as well"},
-    {"show", "lumctl show FILE [--json]",
-     "Lists the entries of FILE, one per line, separated by tabs: menu path\n"
-     "joined with \"/\", type, value, and \"*\" for a setting marked for transfer\n"
-     "(\"-\" otherwise).\n\n"
-     "  --json       one JSON array of the entries instead"},
-    {"set", "lumctl set FILE PATH=VALUE...",
-     "Changes settings of FILE and marks them for transfer, then saves FILE.\n"
-     "PATH is the menu path as \"lumctl show\" prints it. Values are refused as\n"
-     "the window refuses them: a selection takes one of its options, a number\n"
-     "field 0-9 # * (at most 32), a time field hh:mm. Settings that take the\n"
-     "PC's time or date are only marked: give them as \"PATH=\". Nothing is\n"
-     "saved when any argument is refused."},
+     "Bringt das Gerät in sein Grundmenü und gibt seine Kennung aus, dazu den\n"
+     "Hinweis des Geräts, wenn es einen gibt.\n\n"
+     "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+     "  --timeout S  nach S Sekunden aufgeben (Vorgabe 600)\n\n"
+     "Beispiel:\n"
+     "  lumctl identify --port /dev/ttyUSB0"},
+    {"read", "lumctl read --port P --output DATEI [--timeout S] [--no-history]",
+     "Liest die ganze Konfiguration des Geräts in DATEI (.lumc) aus. DATEI wird\n"
+     "erst nach vollständigem Auslesen geschrieben; ein gescheitertes Auslesen\n"
+     "lässt eine vorhandene Datei unverändert. Der Fortschritt geht auf die\n"
+     "Standardfehlerausgabe.\n\n"
+     "  --port P        Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+     "  --output DATEI  die Konfigurationsdatei, die geschrieben wird\n"
+     "  --timeout S     das Auslesen nach S Sekunden abbrechen (Vorgabe 600)\n"
+     "  --no-history    keine Kopie in \"Kestrom LUM/Verlauf\" ablegen (sonst wie\n"
+     "                  im Fenster unter dem Dokumentenordner oder\n"
+     "                  $LUM_DOCUMENTS_DIR)\n\n"
+     "Beispiel:\n"
+     "  lumctl read --port /dev/ttyUSB0 --output anlage.lumc"},
+    {"write", "lumctl write --port P DATEI [--timeout S] [--report]",
+     "Überträgt die in DATEI markierten Einstellungen in das Gerät; danach wird\n"
+     "das Gerät neu identifiziert. Der Fortschritt geht auf die\n"
+     "Standardfehlerausgabe. Jede Übertragung, vollständig oder nicht, hinterlässt\n"
+     "ein Protokoll in \"Kestrom LUM/Protokolle\" (unter dem Dokumentenordner oder\n"
+     "$LUM_DOCUMENTS_DIR): je markierter Einstellung der Wert vorher, der neue\n"
+     "Wert und was aus ihr wurde.\n\n"
+     "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+     "  --timeout S  die Übertragung nach S Sekunden abbrechen (Vorgabe 600)\n"
+     "  --report     das Protokoll auch auf die Standardausgabe schreiben\n\n"
+     "Beispiel:\n"
+     "  lumctl write --port /dev/ttyUSB0 anlage.lumc"},
+    {"show", "lumctl show DATEI [--json]",
+     "Listet die Einträge von DATEI auf, einer je Zeile, durch Tabulatoren\n"
+     "getrennt: Menüpfad mit \"/\" verbunden, Typ, Wert und \"*\" für eine zur\n"
+     "Übertragung markierte Einstellung (sonst \"-\").\n\n"
+     "  --json       stattdessen ein JSON-Array der Einträge\n\n"
+     "Beispiel:\n"
+     "  lumctl show anlage.lumc"},
+    {"set", "lumctl set DATEI PFAD=WERT...",
+     "Ändert Einstellungen in DATEI, markiert sie zur Übertragung und speichert\n"
+     "DATEI. PFAD ist der Menüpfad, wie \"lumctl show\" ihn ausgibt. Werte werden\n"
+     "abgewiesen wie im Fenster: eine Auswahl nimmt eine ihrer Möglichkeiten, ein\n"
+     "Nummernfeld 0-9 # * (höchstens 32), ein Zeitfeld hh:mm. Einstellungen, die\n"
+     "Uhrzeit oder Datum des PCs übernehmen, werden nur markiert: als \"PFAD=\"\n"
+     "angeben. Wird ein Argument abgewiesen, wird nichts gespeichert.\n\n"
+     "Beispiel:\n"
+     "  lumctl set anlage.lumc \"Einstellungen/Timer/Timerzeit Stoerung=01:00\""},
     {"diff", "lumctl diff A B",
-     "Compares two configuration files along their menu paths:\n"
-     "  ~ PATH: \"value in A\" -> \"value in B\" (type)   a setting whose value differs\n"
-     "  - PATH (type)                                an entry only in A\n"
-     "  + PATH (type)                                an entry only in B"},
+     "Vergleicht zwei Konfigurationsdateien entlang ihrer Menüpfade:\n"
+     "  ~ PFAD: \"Wert in A\" -> \"Wert in B\" (Typ)   eine Einstellung mit anderem Wert\n"
+     "  - PFAD (Typ)                                ein Eintrag nur in A\n"
+     "  + PFAD (Typ)                                ein Eintrag nur in B\n\n"
+     "Beispiel:\n"
+     "  lumctl diff vorher.lumc anlage.lumc"},
 };
 
 const CommandText *findCommand(const QString &name)
@@ -98,7 +118,7 @@ const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLite
 const QCommandLineOption portOption(QStringList{QStringLiteral("p"), QStringLiteral("port")}, QString(), QStringLiteral("P"));
 const QCommandLineOption jsonOption(QStringLiteral("json"));
 const QCommandLineOption countOption(QStringLiteral("count"), QString(), QStringLiteral("N"));
-const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FILE"));
+const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("DATEI"));
 const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("S"));
 const QCommandLineOption noHistoryOption(QStringLiteral("no-history"));
 const QCommandLineOption reportOption(QStringLiteral("report"));
@@ -156,17 +176,18 @@ void printRecord(const ServiceRecord &record, bool withReport)
 
 QString Lumctl::overviewHelp()
 {
-    QStringList lines{QStringLiteral("LUM on the command line: programs lift emergency-call devices through"),
-                      QStringLiteral("their programming port, as the LUM window does."),
-                      QString(), QStringLiteral("Commands:")};
+    QStringList lines{QStringLiteral("LUM auf der Kommandozeile: programmiert Aufzugsnotrufgeräte über ihre"),
+                      QStringLiteral("Programmierschnittstelle, wie das LUM-Fenster."),
+                      QString(), QStringLiteral("Befehle:")};
     for (const CommandText &command : commandTexts)
-        lines << QStringLiteral("  ") + QLatin1String(command.usage);
+        lines << QStringLiteral("  ") + QString::fromUtf8(command.usage);
     lines << QString()
-          << QStringLiteral("\"lumctl COMMAND --help\" describes a command. \"-debuglog\" anywhere on the")
-          << QStringLiteral("command line appends every diagnostic line to ~/lum_debug.log.")
+          << QStringLiteral("\"lumctl BEFEHL --help\" beschreibt einen Befehl mit Beispiel. \"-debuglog\" an")
+          << QStringLiteral("beliebiger Stelle hängt jede Diagnosezeile an ~/lum_debug.log an.")
           << QString()
-          << QStringLiteral("Exit status: 0 success; 1 the device or the robot failed; 2 wrong usage,")
-          << QStringLiteral("a file that cannot be read or written, or a port that cannot be opened.");
+          << QStringLiteral("Rückgabewert: 0 Erfolg; 1 Gerät oder Roboter gescheitert; 2 falscher Aufruf,")
+          << QStringLiteral("eine Datei, die nicht gelesen oder geschrieben werden kann, oder ein Port,")
+          << QStringLiteral("der sich nicht öffnen lässt.");
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -175,7 +196,7 @@ QString Lumctl::commandHelp(const QString &command)
     const CommandText *text = findCommand(command);
     if (!text)
         return overviewHelp();
-    return QStringLiteral("Usage: %1\n\n%2").arg(QLatin1String(text->usage), QLatin1String(text->help));
+    return QStringLiteral("Aufruf: %1\n\n%2").arg(QString::fromUtf8(text->usage), QString::fromUtf8(text->help));
 }
 
 int Lumctl::run(const QStringList &arguments)
@@ -244,7 +265,7 @@ int Lumctl::usageError(const QString &command, const QString &problem)
 {
     Console::err(QStringLiteral("lumctl %1: %2").arg(command, problem));
     if (const CommandText *text = findCommand(command))
-        Console::err(QStringLiteral("Usage: ") + QLatin1String(text->usage));
+        Console::err(QStringLiteral("Aufruf: ") + QString::fromUtf8(text->usage));
     return UsageError;
 }
 

@@ -121,13 +121,13 @@ void DeviceSimulator::Private::handleKey(char key, qint64 nowMs)
     const bool dropping = dropAfterKeys >= 0 && keyCount > dropAfterKeys;
     if (dropping || (silentAfterKeys >= 0 && keyCount > silentAfterKeys)) {
         if (logging)
-            qInfo().noquote() << "key" << int(uchar(key)) << "(silent)";
+            qInfo().noquote() << "Taste" << int(uchar(key)) << "(keine Antwort)";
         checkDrop();
         return;
     }
     const SimDevice::Screen shown = device.pressKey(key);
     if (logging)
-        qInfo().noquote() << "key" << int(uchar(key)) << "->" << shown.line1 << "|" << shown.line2;
+        qInfo().noquote() << "Taste" << int(uchar(key)) << "->" << shown.line1 << "|" << shown.line2;
     enqueue(drawScreen(shown), nowMs + answerDelayMs, true);
     checkDrop();
 }
@@ -221,7 +221,7 @@ void DeviceSimulator::Private::dropLine()
     if (!terminal.isOpen())
         return;
     if (logging)
-        qInfo().noquote() << "dropping the line after" << keyCount << "keys";
+        qInfo().noquote() << "Leitung wird nach" << keyCount << "Tasten getrennt";
     q->stop();
 }
 
@@ -238,11 +238,11 @@ DeviceSimulator::DeviceSimulator(QObject *parent)
             [this](const QByteArray &bytes) { d->handleBytes(bytes); });
     connect(&d->terminal, &SimPseudoTerminal::peerConnected, this, [this] {
         if (d->logging)
-            qInfo().noquote() << "peer connected";
+            qInfo().noquote() << "Gegenstelle verbunden";
     });
     connect(&d->terminal, &SimPseudoTerminal::peerDisconnected, this, [this] {
         if (d->logging)
-            qInfo().noquote() << "peer disconnected";
+            qInfo().noquote() << "Gegenstelle getrennt";
     });
     loadMenuFile(demoMenuPath());
 }

@@ -8,7 +8,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
+#include <QTranslator>
 #include <QTextStream>
 
 #include <csignal>
@@ -120,29 +123,36 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lum-devsim"));
+    // German like the device and LUM, also in the messages of Qt's
+    // command-line parser (when Qt's German texts are installed).
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     QTextStream err(stderr);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulated lift emergency-call device on a pseudo-terminal. Prints the "
-        "port's path as its first line and runs until killed."));
+        "Simuliertes Aufzugsnotrufgerät an einem Pseudo-Terminal. Gibt als erste "
+        "Zeile den Pfad seines Ports aus und läuft, bis es beendet wird.\n\n"
+        "Beispiel:\n  lum-devsim --link /tmp/lumsession/ttyLUM"));
     parser.addHelpOption();
     parser.addOptions({
-        { QStringLiteral("menu"), QStringLiteral("Menu file to run (default: the built-in demo menu)."), QStringLiteral("file") },
-        { QStringLiteral("generate"), QStringLiteral("Run a generated menu made from this seed."), QStringLiteral("seed") },
-        { QStringLiteral("print-menu"), QStringLiteral("Print the menu file's text (with --generate: the generated menu) and exit.") },
-        { QStringLiteral("link"), QStringLiteral("Path of the symlink to the port (default: in a private temporary folder)."), QStringLiteral("path") },
-        { QStringLiteral("delay"), QStringLiteral("Wait this long before every answer."), QStringLiteral("ms") },
-        { QStringLiteral("silent-after"), QStringLiteral("Answer no key after this many keys."), QStringLiteral("keys") },
-        { QStringLiteral("drop-after"), QStringLiteral("Close the line after this many keys."), QStringLiteral("keys") },
-        { QStringLiteral("paced"), QStringLiteral("Send at real 9600-baud speed.") },
-        { QStringLiteral("byte-gap"), QStringLiteral("Send answers byte by byte with this gap."), QStringLiteral("ms") },
-        { QStringLiteral("noise"), QStringLiteral("Send bytes of its own at this interval."), QStringLiteral("ms") },
-        { QStringLiteral("noise-bytes"), QStringLiteral("The noise, with \\xNN escapes (default: \\x11)."), QStringLiteral("text") },
-        { QStringLiteral("alter"), QStringLiteral("Store a confirmed value FROM as TO, for the setting at PATH (names joined by /) or for all."), QStringLiteral("[PATH:]FROM=TO") },
-        { QStringLiteral("hide-option"), QStringLiteral("The selection at PATH does not offer OPTION."), QStringLiteral("PATH=OPTION") },
-        { QStringLiteral("restless-base"), QStringLiteral("ESC never settles on the base menu.") },
-        { QStringLiteral("verbose"), QStringLiteral("Log every key and the screen it led to on stderr.") },
+        { QStringLiteral("menu"), QStringLiteral("Menüdatei, die das Gerät ausführt (Vorgabe: das eingebaute Demo-Menü)."), QStringLiteral("file") },
+        { QStringLiteral("generate"), QStringLiteral("Ein aus dieser Zahl erzeugtes Menü ausführen."), QStringLiteral("seed") },
+        { QStringLiteral("print-menu"), QStringLiteral("Den Text der Menüdatei ausgeben (mit --generate: das erzeugte Menü) und beenden.") },
+        { QStringLiteral("link"), QStringLiteral("Pfad des symbolischen Links auf den Port; fehlende Ordner werden angelegt (Vorgabe: in einem eigenen temporären Ordner)."), QStringLiteral("path") },
+        { QStringLiteral("delay"), QStringLiteral("So lange vor jeder Antwort warten."), QStringLiteral("ms") },
+        { QStringLiteral("silent-after"), QStringLiteral("Nach so vielen Tasten keine mehr beantworten."), QStringLiteral("keys") },
+        { QStringLiteral("drop-after"), QStringLiteral("Die Leitung nach so vielen Tasten trennen."), QStringLiteral("keys") },
+        { QStringLiteral("paced"), QStringLiteral("Mit der echten Geschwindigkeit von 9600 Baud senden.") },
+        { QStringLiteral("byte-gap"), QStringLiteral("Antworten Byte für Byte mit diesem Abstand senden."), QStringLiteral("ms") },
+        { QStringLiteral("noise"), QStringLiteral("In diesem Abstand eigene Bytes senden."), QStringLiteral("ms") },
+        { QStringLiteral("noise-bytes"), QStringLiteral("Die eigenen Bytes, mit \\xNN-Folgen (Vorgabe: \\x11)."), QStringLiteral("text") },
+        { QStringLiteral("alter"), QStringLiteral("Einen bestätigten Wert FROM als TO speichern, für die Einstellung unter PATH (Namen mit / verbunden) oder für alle."), QStringLiteral("[PATH:]FROM=TO") },
+        { QStringLiteral("hide-option"), QStringLiteral("Die Auswahl unter PATH bietet OPTION nicht an."), QStringLiteral("PATH=OPTION") },
+        { QStringLiteral("restless-base"), QStringLiteral("ESC kommt nie im Grundmenü zur Ruhe.") },
+        { QStringLiteral("verbose"), QStringLiteral("Jede Taste und die Anzeige, zu der sie führte, auf der Standardfehlerausgabe protokollieren.") },
     });
     parser.process(app);
 
@@ -151,7 +161,7 @@ int main(int argc, char *argv[])
         bool ok = false;
         const quint32 seed = parser.value(QStringLiteral("generate")).toUInt(&ok);
         if (!ok) {
-            err << "lum-devsim: --generate needs a number" << Qt::endl;
+            err << "lum-devsim: --generate erwartet eine Zahl" << Qt::endl;
             return 2;
         }
         menuText = MenuGenerator::generate(seed);
@@ -194,7 +204,7 @@ int main(int argc, char *argv[])
     for (const QString &given : parser.values(QStringLiteral("hide-option")))
         ok = applyHiddenOption(&sim, given) && ok;
     if (!ok) {
-        err << "lum-devsim: invalid option value (see --help)" << Qt::endl;
+        err << "lum-devsim: ungültiger Wert einer Option (siehe --help)" << Qt::endl;
         return 2;
     }
     const QByteArray noise = parser.isSet(QStringLiteral("noise-bytes"))
@@ -210,9 +220,9 @@ int main(int argc, char *argv[])
     std::printf("%s\n", qPrintable(sim.portPath()));
     std::fflush(stdout);
     if (parser.isSet(QStringLiteral("verbose")))
-        err << "device " << sim.screen().join(QLatin1Char(' ')) << " on " << sim.slavePath() << Qt::endl;
+        err << "Gerät " << sim.screen().join(QLatin1Char(' ')) << " an " << sim.slavePath() << Qt::endl;
     QObject::connect(&sim, &DeviceSimulator::lineDropped, &app, [&err] {
-        err << "lum-devsim: line dropped" << Qt::endl;
+        err << "lum-devsim: Leitung getrennt" << Qt::endl;
     });
     return app.exec();
 }

@@ -38,7 +38,7 @@ int indentOf(const QString &line)
 
 QString lineError(int number, const QString &text)
 {
-    return QStringLiteral("line %1: %2").arg(number).arg(text);
+    return QStringLiteral("Zeile %1: %2").arg(number).arg(text);
 }
 
 bool isValidTime(const QString &value)
@@ -73,7 +73,7 @@ bool Parser::parseEntries(int indent, int depth, const QString &parentName, QVec
     while (pos < lines.size() && lines.at(pos).indent >= indent) {
         const MenuLine &line = lines.at(pos);
         if (line.indent > indent || line.isAttribute) {
-            error = lineError(line.number, QStringLiteral("unexpected indentation or attribute without an entry"));
+            error = lineError(line.number, QStringLiteral("unerwartete Einrückung oder Attribut ohne Eintrag"));
             return false;
         }
         SimMenuNode node;
@@ -90,13 +90,13 @@ bool Parser::parseEntries(int indent, int depth, const QString &parentName, QVec
         const bool childrenFollow = pos < lines.size() && lines.at(pos).indent > indent;
         if (node.kind == SimMenuNode::Section) {
             if (!childrenFollow) {
-                error = lineError(node.lineNumber, QStringLiteral("section \"%1\" has no entries").arg(node.name));
+                error = lineError(node.lineNumber, QStringLiteral("Abschnitt \"%1\" hat keine Einträge").arg(node.name));
                 return false;
             }
             if (!parseEntries(lines.at(pos).indent, depth + 1, node.name, &node.children))
                 return false;
         } else if (childrenFollow) {
-            error = lineError(lines.at(pos).number, QStringLiteral("only sections hold entries"));
+            error = lineError(lines.at(pos).number, QStringLiteral("nur Abschnitte enthalten Einträge"));
             return false;
         }
         out->append(node);
@@ -118,7 +118,7 @@ bool Parser::parseEntry(const MenuLine &line, int depth, const QString &parentNa
         return true;
     }
     if (line.rest.isEmpty()) {
-        error = lineError(line.number, QStringLiteral("%1 without a name").arg(kw));
+        error = lineError(line.number, QStringLiteral("%1 ohne Namen").arg(kw));
         return false;
     }
     if (kw == QLatin1String("section")) {
@@ -136,7 +136,7 @@ bool Parser::parseEntry(const MenuLine &line, int depth, const QString &parentNa
     node->name = (eq < 0 ? line.rest : line.rest.left(eq)).trimmed();
     node->value = eq < 0 ? QString() : line.rest.mid(eq + 1).trimmed();
     if (node->name.isEmpty()) {
-        error = lineError(line.number, QStringLiteral("setting without a name"));
+        error = lineError(line.number, QStringLiteral("Einstellung ohne Namen"));
         return false;
     }
     node->line1 = node->name + QLatin1Char(':');
@@ -156,17 +156,17 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
 {
     if (line.keyword == QLatin1String("options")) {
         if (node->valueType != SimMenuNode::Selection) {
-            error = lineError(line.number, QStringLiteral("options belong to a selection"));
+            error = lineError(line.number, QStringLiteral("options: gehört zu einer Auswahl (selection)"));
             return false;
         }
         for (const QString &option : line.rest.split(QLatin1Char('|'))) {
             const QString trimmed = option.trimmed();
             if (trimmed.isEmpty()) {
-                error = lineError(line.number, QStringLiteral("empty option"));
+                error = lineError(line.number, QStringLiteral("leere Auswahlmöglichkeit"));
                 return false;
             }
             if (node->options.contains(trimmed)) {
-                error = lineError(line.number, QStringLiteral("option \"%1\" twice").arg(trimmed));
+                error = lineError(line.number, QStringLiteral("Auswahlmöglichkeit \"%1\" doppelt").arg(trimmed));
                 return false;
             }
             node->options.append(trimmed);
@@ -175,7 +175,7 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
         node->line1 = line.rest;
     } else if (line.keyword == QLatin1String("line2")) {
         if (node->kind == SimMenuNode::Setting) {
-            error = lineError(line.number, QStringLiteral("a setting's second line is its value"));
+            error = lineError(line.number, QStringLiteral("die zweite Zeile einer Einstellung ist ihr Wert"));
             return false;
         }
         node->line2 = line.rest;
@@ -186,16 +186,16 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
 bool Parser::finishEntry(SimMenuNode *node)
 {
     if (node->valueType == SimMenuNode::Selection && node->options.isEmpty()) {
-        error = lineError(node->lineNumber, QStringLiteral("selection \"%1\" has no options").arg(node->name));
+        error = lineError(node->lineNumber, QStringLiteral("Auswahl \"%1\" hat keine Auswahlmöglichkeiten").arg(node->name));
         return false;
     }
     if ((node->valueType == SimMenuNode::Time || node->valueType == SimMenuNode::Clock)
         && !isValidTime(node->value)) {
-        error = lineError(node->lineNumber, QStringLiteral("time value must read hh:mm"));
+        error = lineError(node->lineNumber, QStringLiteral("eine Zeit muss hh:mm lauten"));
         return false;
     }
     if (node->valueType == SimMenuNode::Date && !isValidDate(node->value)) {
-        error = lineError(node->lineNumber, QStringLiteral("date value must read dd.mm.yy"));
+        error = lineError(node->lineNumber, QStringLiteral("ein Datum muss dd.mm.yy lauten"));
         return false;
     }
     return true;
@@ -226,11 +226,11 @@ bool splitLines(const QString &text, QVector<MenuLine> *out, QString *identifier
             line.isAttribute = true;
             if (line.keyword != QLatin1String("options") && line.keyword != QLatin1String("line1")
                 && line.keyword != QLatin1String("line2")) {
-                *error = lineError(line.number, QStringLiteral("unknown attribute \"%1:\"").arg(line.keyword));
+                *error = lineError(line.number, QStringLiteral("unbekanntes Attribut \"%1:\"").arg(line.keyword));
                 return false;
             }
         } else if (!kindWords.contains(line.keyword)) {
-            *error = lineError(line.number, QStringLiteral("unknown entry kind \"%1\"").arg(line.keyword));
+            *error = lineError(line.number, QStringLiteral("unbekannte Art von Eintrag \"%1\"").arg(line.keyword));
             return false;
         }
         out->append(line);
@@ -308,14 +308,14 @@ bool SimMenu::parse(const QString &text, QString *error)
     QVector<SimMenuNode> parsed;
     bool ok = splitLines(text, &parser.lines, &id, &message);
     if (ok && parser.lines.isEmpty()) {
-        message = QStringLiteral("the menu has no entries");
+        message = QStringLiteral("das Menü hat keine Einträge");
         ok = false;
     }
     if (ok) {
         ok = parser.parseEntries(parser.lines.first().indent, 0, QString(), &parsed);
         message = parser.error;
         if (ok && parser.pos < parser.lines.size()) {
-            message = lineError(parser.lines.at(parser.pos).number, QStringLiteral("indented less than the first entry"));
+            message = lineError(parser.lines.at(parser.pos).number, QStringLiteral("weniger eingerückt als der erste Eintrag"));
             ok = false;
         }
     }

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,6 +20,24 @@ namespace {
 QString systemError(const char *what)
 {
     return QStringLiteral("%1: %2").arg(QString::fromLatin1(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// Creates the folder and the folders above it that are missing, like
+// "mkdir -p", and names the operating system's reason when one cannot be made.
+bool makeFolders(const QString &folder, QString *error)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    for (int end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path.at(end) != '/')
+            continue;
+        const QByteArray part = path.left(end);
+        if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST) {
+            *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden: %2")
+                         .arg(QFile::decodeName(part), QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -91,7 +110,7 @@ bool SimPseudoTerminal::publishLink(const QString &requested, QString *error)
         if (!m_linkDir)
             m_linkDir = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("lum-devsim-XXXXXX")));
         if (!m_linkDir->isValid()) {
-            *error = QStringLiteral("cannot create a temporary folder: %1").arg(m_linkDir->errorString());
+            *error = QStringLiteral("Es kann kein temporärer Ordner angelegt werden: %1").arg(m_linkDir->errorString());
             return false;
         }
         link = m_linkDir->filePath(QStringLiteral("ttyLUM"));
@@ -101,11 +120,14 @@ bool SimPseudoTerminal::publishLink(const QString &requested, QString *error)
     if (existing.isSymLink()) {
         QFile::remove(link);
     } else if (existing.exists()) {
-        *error = QStringLiteral("%1 exists and is not a symlink").arg(link);
+        *error = QStringLiteral("%1 gibt es schon, und es ist kein symbolischer Link").arg(link);
         return false;
     }
-    if (!QFile::link(m_slavePath, link)) {
-        *error = QStringLiteral("cannot create the symlink %1").arg(link);
+    if (!makeFolders(QFileInfo(link).absolutePath(), error))
+        return false;
+    if (::symlink(QFile::encodeName(m_slavePath).constData(), QFile::encodeName(link).constData()) != 0) {
+        *error = QStringLiteral("Der symbolische Link %1 kann nicht angelegt werden: %2")
+                     .arg(link, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     m_linkPath = link;

@@ -83,7 +83,8 @@ KelHandler::KelHandler(QObject *parent)
     applyPortChoice(buildPortChoice(availablePorts(), extraPortsFromEnvironment()));
 
     connect(m_serialPort, &QSerialPort::readyRead, this, &KelHandler::readSerialInput);
-    connect(m_serialPort, &QSerialPort::errorOccurred, this, &KelHandler::handlePortError);
+    connect(m_serialPort, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError error) { handlePortError(error); });
     m_inputTimer.setSingleShot(true);
     // A coarse timer may fire up to 5 % early, which would cut the 500 ms a
     // key is given short; the quiet gap and the waits are meant exactly.

@@ -23,6 +23,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -205,6 +206,8 @@ private slots:
     void generatedMenusAreReadable_data();
     void generatedMenusAreReadable();
 
+    void linkFolderIsMadeOrTheReasonNamed_data();
+    void linkFolderIsMadeOrTheReasonNamed();
     void executablePublishesAndRemovesTheLink();
 
 private:
@@ -479,13 +482,13 @@ void TestDeviceSimulator::menuFileErrorsNameTheLine_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("unknown kind") << "section A\n    widget B\n" << "line 2: unknown entry kind";
-    QTest::newRow("section without entries") << "section A\nsection B\n    info X\n" << "line 1: section \"A\" has no entries";
-    QTest::newRow("selection without options") << "selection A = x\n" << "line 1: selection \"A\" has no options";
-    QTest::newRow("entries below a setting") << "input A\n    info B\n" << "line 2: only sections hold entries";
-    QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n" << "line 1: time value";
-    QTest::newRow("uneven indentation") << "section A\n        info B\n    info C\n" << "line 3: unexpected indentation";
-    QTest::newRow("nothing in it") << "# only a comment\n" << "the menu has no entries";
+    QTest::newRow("unknown kind") << "section A\n    widget B\n" << "Zeile 2: unbekannte Art von Eintrag";
+    QTest::newRow("section without entries") << "section A\nsection B\n    info X\n" << "Zeile 1: Abschnitt \"A\" hat keine Einträge";
+    QTest::newRow("selection without options") << "selection A = x\n" << "Zeile 1: Auswahl \"A\" hat keine Auswahlmöglichkeiten";
+    QTest::newRow("entries below a setting") << "input A\n    info B\n" << "Zeile 2: nur Abschnitte enthalten Einträge";
+    QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n" << "Zeile 1: eine Zeit muss";
+    QTest::newRow("uneven indentation") << "section A\n        info B\n    info C\n" << "Zeile 3: unerwartete Einrückung";
+    QTest::newRow("nothing in it") << "# only a comment\n" << "das Menü hat keine Einträge";
 }
 
 void TestDeviceSimulator::menuFileErrorsNameTheLine()
@@ -630,6 +633,39 @@ void TestDeviceSimulator::generatedMenusAreReadable()
     QVERIFY(text.contains(QRegularExpression(QStringLiteral("section (Formatieren|Reset|Ereig.-Speicher)"))));
     QVERIFY(text.contains(QRegularExpression(QStringLiteral("(selection|input|readonly) (Service-Center|Netzbetreiber|Netzauswahl|Ausgang PICTO|Status XIN)"))));
     QVERIFY(text.contains(QRegularExpression(QStringLiteral("\n *input [^=\n]*\n"))));
+}
+
+void TestDeviceSimulator::linkFolderIsMadeOrTheReasonNamed_data()
+{
+    // The link's path below a fresh folder, and what start() says: nothing,
+    // or the message with the path it stopped at and the system's reason.
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("error");
+    const QString notADirectory = QString::fromLocal8Bit(std::strerror(ENOTDIR));
+    QTest::newRow("missing folders are made") << "a/b/ttyLUM" << QString();
+    QTest::newRow("a file where the link's folder belongs")
+        << "file/ttyLUM" << "Der symbolische Link %1/file/ttyLUM kann nicht angelegt werden: " + notADirectory;
+    QTest::newRow("a file where a folder above belongs")
+        << "file/sub/ttyLUM" << "Der Ordner %1/file/sub kann nicht angelegt werden: " + notADirectory;
+}
+
+void TestDeviceSimulator::linkFolderIsMadeOrTheReasonNamed()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile file(dir.filePath(QStringLiteral("file")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    DeviceSimulator sim;
+    sim.setLinkPath(dir.filePath(link));
+    QString problem;
+    const bool started = sim.start(&problem);
+    QCOMPARE(problem, error.isEmpty() ? QString() : error.arg(dir.path()));
+    QCOMPARE(started, error.isEmpty());
+    QCOMPARE(QFileInfo(dir.filePath(link)).isSymLink(), started);
 }
 
 void TestDeviceSimulator::executablePublishesAndRemovesTheLink()

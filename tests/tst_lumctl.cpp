@@ -270,13 +270,13 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
     writeFile(otherXml, "<html><body/></html>");
     const QString missing = m_dir.filePath(QStringLiteral("missing.lumc"));
 
-    QTest::newRow("help overview") << QStringList{"--help"} << 0 << "lumctl read --port P --output FILE";
+    QTest::newRow("help overview") << QStringList{"--help"} << 0 << "lumctl read --port P --output DATEI";
     for (const char *command : {"ports", "monitor", "identify", "read", "write", "show", "set", "diff"}) {
         QTest::newRow(qPrintable(QStringLiteral("help for %1").arg(QLatin1String(command))))
-            << QStringList{command, "--help"} << 0 << QStringLiteral("Usage: lumctl %1").arg(QLatin1String(command));
+            << QStringList{command, "--help"} << 0 << QStringLiteral("Aufruf: lumctl %1").arg(QLatin1String(command));
     }
-    QTest::newRow("help among other arguments") << QStringList{"read", "--port", "x", "-h"} << 0 << "Usage: lumctl read";
-    QTest::newRow("no command") << QStringList() << 2 << "Commands:";
+    QTest::newRow("help among other arguments") << QStringList{"read", "--port", "x", "-h"} << 0 << "Aufruf: lumctl read";
+    QTest::newRow("no command") << QStringList() << 2 << "Befehle:";
     QTest::newRow("unknown command") << QStringList{"erase"} << 2 << "erase";
     QTest::newRow("unknown option") << QStringList{"show", sample, "--colour"} << 2 << "colour";
     QTest::newRow("read without port") << QStringList{"read", "--output", m_dir.filePath("x.lumc")} << 2 << "--port";
@@ -292,7 +292,7 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
     QTest::newRow("write of a file with nothing marked")
         << QStringList{"write", "--port", m_dir.filePath("ttyGone"), sample} << 2 << "Keine Einstellung zur Übertragung markiert";
     QTest::newRow("show with two files") << QStringList{"show", sample, sample} << 2 << "unerwartetes Argument";
-    QTest::newRow("set without assignment") << QStringList{"set", sample} << 2 << "Usage: lumctl set";
+    QTest::newRow("set without assignment") << QStringList{"set", sample} << 2 << "Aufruf: lumctl set";
     QTest::newRow("diff with unreadable second file") << QStringList{"diff", sample, missing} << 2 << "missing.lumc";
 }
 

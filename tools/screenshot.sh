@@ -9,11 +9,11 @@
 #   tools/screenshot.sh [OUTPUT.png]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build="${LUM_BUILD_DIR:-$top/build}"
+build="$top/build"
 out="${1:-$top/docs/lum-window.png}"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 
-"$top/tools/setup.sh" "$build"
+"$top/tools/setup.sh" default
 
 mkdir -p "$(dirname "$out")"
 rm -f "$out"
