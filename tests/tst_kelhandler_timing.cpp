@@ -24,6 +24,7 @@ private slots:
     void unsolicitedBurstsCompleteOneEach();
     void readWithoutBytesCompletesAtOnce();
     void closedPortIgnoresTheTimer();
+    void keyTimeIsNeverCutShort();
 };
 
 namespace {
@@ -208,6 +209,26 @@ void TestKelHandlerTiming::closedPortIgnoresTheTimer()
     QCOMPARE(textChanged.count(), 0);
     QCOMPARE(overlayChanged.count(), 0);
     QCOMPARE(capturedMessages.count(extraWaitMessage), 0);
+}
+
+// A slow key's answer (the base menu, a confirmed value) is only complete
+// after the whole key time. A coarse timer may end the 500 ms up to 25 ms
+// early, depending on where in the second the key falls; a few keys in a row
+// make that show.
+void TestKelHandlerTiming::keyTimeIsNeverCutShort()
+{
+    Fixture fixture;
+    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
+    QSignalSpy completed(&fixture.handler, &KelHandler::displayCompleted);
+    for (int key = 1; key <= 8; ++key) {
+        QElapsedTimer clock;
+        clock.start();
+        fixture.handler.sendCharTimer(char(13), 500);
+        fixture.device.write(answerScreen);
+        QVERIFY(completed.wait(5000));
+        QVERIFY2(clock.elapsed() >= 500,
+                 qPrintable(QStringLiteral("key %1 completed after %2 ms").arg(key).arg(clock.elapsed())));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestKelHandlerTiming)

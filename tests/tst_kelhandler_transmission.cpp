@@ -2,6 +2,7 @@
 #include "kelhandler.h"
 #include "ptypair.h"
 
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QLoggingCategory>
 #include <QtTest>
@@ -26,6 +27,7 @@ private slots:
     void openSelectedPortUsesTheList();
     void failedOpenKeepsPortErrorUntilReplaced();
     void lostLineClosesThePort();
+    void resourceErrorClosesThePort();
 
 private:
     QStringList debugLines(const QString &prefix) const;
@@ -265,6 +267,25 @@ void TestKelHandlerTransmission::lostLineClosesThePort()
     capturedMessages.clear();
     handler.sendChar('+');
     QVERIFY(debugLines("PRG TASTE:").isEmpty());
+}
+
+// An unplugged USB adapter shows up as a resource error of the port, which a
+// pseudo-terminal never raises; the port reports one here as it would.
+void TestKelHandlerTransmission::resourceErrorClosesThePort()
+{
+    PtyPair device;
+    QVERIFY2(device.isOpen(), qPrintable(device.errorString()));
+    KelHandler handler;
+    QVERIFY(handler.openSerialPortByName(device.slavePath()));
+    QSerialPort *port = handler.findChild<QSerialPort *>();
+    QVERIFY(port);
+    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
+
+    emit port->errorOccurred(QSerialPort::ResourceError);
+
+    QVERIFY(ready.wait(5000));
+    QVERIFY(!handler.terminalIsReady());
+    QVERIFY(!handler.lastErrorString().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestKelHandlerTransmission)

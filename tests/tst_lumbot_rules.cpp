@@ -138,6 +138,7 @@ private slots:
     void readOut_learnsSettingKindByOpeningIt_data();
     void readOut_learnsSettingKindByOpeningIt();
     void readOut_blankScreenEndsSectionWithoutMarkingIt();
+    void readOut_silenceOnTopLevelIsNoEndOfMenu();
     void readOut_wayBackAfterLeavingLevel_data();
     void readOut_wayBackAfterLeavingLevel();
     void readOut_dotsOnlyOptionScreenWaitsWithoutKey();
@@ -404,6 +405,23 @@ void TestLumBotRules::readOut_blankScreenEndsSectionWithoutMarkingIt()
     QVERIFY(!section.hasAttribute(QStringLiteral("valuetype")));
     QCOMPARE(childTextsOf(section), QStringList{"Empfang gut"});
     QCOMPARE(rig.profile.items().size(), 2);
+}
+
+// A device that falls silent on the top level shows its last screen again
+// after the link's extra wait; an entry seen before is then no end of the menu.
+void TestLumBotRules::readOut_silenceOnTopLevelIsNoEndOfMenu()
+{
+    Rig rig;
+    QVERIFY(rig.connectAll());
+    rig.queueBaseMenuAndIdentifier();
+    rig.device.queue(QStringLiteral("Hinweis"), QString());
+    QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
+    rig.bot.startDownload();
+
+    QVERIFY2(errors.wait(jobTimeoutMs), qPrintable(QStringLiteral("no error, mode %1").arg(rig.bot.mode())));
+    QCOMPARE(rig.bot.lastErrorString(), QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!"));
+    QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
+    QCOMPARE(rig.burstKeys(), keyList({esc, esc, plus, ok, plus}));
 }
 
 void TestLumBotRules::readOut_wayBackAfterLeavingLevel_data()

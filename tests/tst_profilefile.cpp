@@ -145,6 +145,7 @@ private slots:
     void fileNamesAndUrlsReachTheLocalFile_data();
     void fileNamesAndUrlsReachTheLocalFile();
     void declaredEncodingOfForeignFileIsHonoured();
+    void savedFileIsUtf8WhateverTheLocale();
     void failedSaveKeepsOldFile_data();
     void failedSaveKeepsOldFile();
 
@@ -340,6 +341,20 @@ void TestProfileFile::declaredEncodingOfForeignFileIsHonoured()
     DeviceProfile profile;
     QVERIFY(profile.load(path));
     QCOMPARE(profile.items().first()->menuName(), QStringLiteral("Türöffner"));
+}
+
+// A PC set to a Latin-1 locale must still write the UTF-8 the file is read as.
+void TestProfileFile::savedFileIsUtf8WhateverTheLocale()
+{
+    QTextCodec *const localeCodec = QTextCodec::codecForLocale();
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("ISO-8859-1"));
+    DeviceProfile profile;
+    profile.appendChildElement(QStringLiteral("info"), QStringLiteral("Türöffner"));
+    const QString path = m_dir->filePath(QStringLiteral("utf8.lumc"));
+    const bool saved = profile.save(path);
+    QTextCodec::setCodecForLocale(localeCodec);
+    QVERIFY(saved);
+    QVERIFY(readFile(path).contains(QStringLiteral("<info text=\"Türöffner\"/>").toUtf8()));
 }
 
 void TestProfileFile::failedSaveKeepsOldFile_data()

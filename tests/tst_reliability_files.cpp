@@ -181,6 +181,9 @@ void tst_ReliabilityFiles::badFile_isRefusedAndConfigurationStays_data()
         << "file" << QByteArray("<deviceProfile><menuTree><info text=\"&nirgends;\"/></menuTree></deviceProfile>")
         << anyPosition;
     QTest::newRow("absurdly deep nesting") << "file" << nested(300) << anyPosition;
+    // Root, menu tree, 254 sections and the setting: 257 elements deep, one
+    // more than a file may nest.
+    QTest::newRow("one level past the nesting limit") << "file" << nested(254) << anyPosition;
     QTest::newRow("billion laughs") << "file" << billionLaughs() << anyPosition;
     QTest::newRow("quadratic blowup") << "file" << quadraticBlowup() << anyPosition;
     const QByteArray root = "<deviceProfile version=\"1.0\"><menuTree>";
