@@ -1,0 +1,155 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.12
+
+// The right-hand block: the header with "Alle", the file buttons, the about
+// link and the file dialogs, and below it the rows of the configuration.
+Rectangle {
+    id: editorPanel
+    objectName: "editorPanel"
+    width: 480
+
+    // The state of the "Alle" box, which the editor's group of marks follows.
+    property alias allState: parentBox.checkState
+
+    Rectangle {
+        id: editorTopRect
+        color: "white"
+        anchors.top: parent.top
+        width: parent.width
+        height: editorTopRow.height
+        z: 3
+
+        Row {
+            id: editorTopRow
+            z: 4
+            spacing: 10
+            topPadding: 10
+            bottomPadding: 10
+
+            CheckBox {
+                id: parentBox
+                objectName: "parentBox"
+                anchors.verticalCenter: parent.verticalCenter
+                text: qsTr("Alle")
+                checkState: activeGroup.checkState
+                enabled: !lumBot.isEnabled && deviceProfile.confItemList.length > 1
+            }
+
+            Button {
+                id: openButton
+                objectName: "openButton"
+                text: "Konfigurationsdatei\nöffnen"
+                enabled: !lumBot.isEnabled
+                onClicked: loadFromFileDialog.open()
+            }
+
+            Button {
+                id: saveButton
+                objectName: "saveButton"
+                text: "Konfigurationsdatei\nspeichern"
+                enabled: !lumBot.isEnabled && deviceProfile.confItemList.length > 1
+                onClicked: saveToFileDialog.open()
+            }
+        }
+
+        Label {
+            id: aboutLabel
+            objectName: "aboutLabel"
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            bottomPadding: 8
+            text: "Info über LUM"
+            font.underline: true
+            MouseArea {
+                anchors.fill: parent
+                cursorShape: Qt.PointingHandCursor
+                onClicked: messageAbout.open()
+            }
+        }
+
+        OrvLazyDialog {
+            id: saveToFileDialog
+            objectName: "saveToFileDialogLoader"
+            dialogSource: "OrvFileDialog.qml"
+            dialogProperties: ({
+                objectName: "saveToFileDialog",
+                title: "Konfiguration speichern unter",
+                selectExisting: false,
+                defaultSuffix: "lumc"
+            })
+            onAccepted: {
+                console.log("You chose to save: " + item.fileUrl)
+                deviceProfile.saveToFile(item.fileUrl.toString())
+            }
+            onRejected: console.log("Canceled")
+        }
+
+        OrvLazyDialog {
+            id: loadFromFileDialog
+            objectName: "loadFromFileDialogLoader"
+            dialogSource: "OrvFileDialog.qml"
+            dialogProperties: ({
+                objectName: "loadFromFileDialog",
+                title: "Konfiguration öffnen"
+            })
+            onAccepted: {
+                console.log("You chose to load: " + item.fileUrl)
+                deviceProfile.loadFromFile(item.fileUrl.toString())
+            }
+            onRejected: console.log("Canceled")
+        }
+
+        Dialog {
+            id: messageAbout
+            objectName: "messageAbout"
+            title: "Info über LUM"
+            standardButtons: Dialog.Ok
+
+            Text {
+                objectName: "aboutText"
+                textFormat: Text.RichText
+                text: "<p>LUM v" + Qt.application.version + "</p>"
+                      + "<p>© 2018-2019 Kestrom Elektronik GmbH. Alle Rechte vorbehalten.</p>"
+                      + "<p>Kestrom Elektronik GmbH<br>Musterstraße 12<br>12345 Beispielstadt<br>"
+                      + "Tel.: +49 (0)000 000000-0<br>"
+                      + "E-Mail: <a href=\"mailto:info@kestrom.example\">info@kestrom.example</a><br>"
+                      + "Website: <a href=\"https://www.kestrom.example\">https://www.kestrom.example</a></p>"
+                      + "<p>Diese Software verwendet Qt 5, unter LGPL v3.0.<br>"
+                      + "<a href=\"https://www.qt.io/\">https://www.qt.io/</a></p>"
+                onLinkActivated: Qt.openUrlExternally(link)
+            }
+        }
+    }
+
+    ScrollView {
+        id: scrollEditor
+        objectName: "scrollEditor"
+        z: 1
+        anchors.top: editorTopRect.bottom
+        anchors.bottom: parent.bottom
+        width: 500
+        contentWidth: availableWidth
+        contentHeight: editorColumn.implicitHeight
+        clip: true
+        ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+        ScrollBar.vertical.width: 16
+
+        Column {
+            id: editorColumn
+            objectName: "editorColumn"
+            z: 2
+            width: scrollEditor.availableWidth
+            spacing: 2
+
+            Repeater {
+                id: itemRepeater
+                objectName: "itemRepeater"
+                model: deviceProfile.confItemList.length
+
+                delegate: OrvEditorRow {
+                    rowIndex: index
+                }
+            }
+        }
+    }
+}
