@@ -6,6 +6,8 @@
 #include "lumqmltypes.h"
 
 #include <QGuiApplication>
+#include <QOpenGLContext>
+#include <QQuickWindow>
 #include <QQmlApplicationEngine>
 #include <QUrl>
 #include <QtQml>
@@ -45,6 +47,20 @@ void reportMissingDisplay(const char *program)
                  program);
 }
 
+// Remote-desktop sessions, broken graphics drivers and the offscreen platform
+// offer no OpenGL, and Qt Quick would abort at the first frame. The window
+// then draws in software instead, which is plenty for its controls.
+void chooseSceneGraphBackend()
+{
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QMLSCENE_DEVICE"))
+        return;
+    QOpenGLContext probe;
+    if (probe.create())
+        return;
+    qDebug() << "No OpenGL context; the window draws in software";
+    QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -71,6 +87,7 @@ int main(int argc, char *argv[])
     // The scene draws its text with the platform's glyphs, not with distance fields.
     qputenv("QML_DISABLE_DISTANCEFIELD", "1");
     registerLumQmlTypes();
+    chooseSceneGraphBackend();
 
     QQmlApplicationEngine engine;
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));

@@ -9,7 +9,7 @@ packages=(cmake g++ make qtbase5-dev qtdeclarative5-dev libqt5serialport5-dev
   qtquickcontrols2-5-dev qml-module-qtquick2 qml-module-qtquick-controls2
   qml-module-qtquick-controls qml-module-qtquick-dialogs qml-module-qtquick-window2
   qml-module-qtquick-layouts qml-module-qttest qml-module-qt-labs-folderlistmodel
-  qml-module-qt-labs-settings qtdeclarative5-dev-tools xvfb xauth fonts-dejavu-core)
+  qml-module-qt-labs-settings qtdeclarative5-dev-tools qttranslations5-l10n xvfb xauth fonts-dejavu-core)
 
 missing=()
 for p in "${packages[@]}"; do

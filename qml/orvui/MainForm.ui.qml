@@ -21,16 +21,11 @@ Row {
         anchors.bottom: parent.bottom
     }
 
-    ButtonGroup {
+    // The marks of all settings: unchecked when none is marked.
+    QtObject {
         id: activeGroup
         objectName: "activeGroup"
-        exclusive: false
-        checkState: editorPanel.allState
-    }
-
-    ButtonGroup {
-        id: dummyGroup
-        exclusive: false
+        readonly property int checkState: editorPanel.allState
     }
 
     OrvTransferButtons {
@@ -44,5 +39,9 @@ Row {
         objectName: "editorPanel"
         anchors.top: parent.top
         anchors.bottom: parent.bottom
+        // The editor takes the room the window has beside the terminal and
+        // the transfer buttons, with a margin on either side.
+        width: Math.max(480, mainFormRow.parent.width - terminalPanel.width - transferColumn.width
+                        - 2 * mainFormRow.spacing - 60)
     }
 }

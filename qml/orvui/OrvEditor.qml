@@ -8,8 +8,12 @@ Rectangle {
     objectName: "editorPanel"
     width: 480
 
-    // The state of the "Alle" box, which the editor's group of marks follows.
-    property alias allState: parentBox.checkState
+    // How much wider than its narrowest the editor is: the rows give it to
+    // the names and the value controls.
+    readonly property real extraWidth: Math.max(0, Math.min(width - 480, 480))
+    // The marks of all settings as one check state: none, some or all.
+    readonly property int allState: deviceProfile.markedCount === 0 ? Qt.Unchecked
+        : (deviceProfile.markedCount === deviceProfile.editableCount ? Qt.Checked : Qt.PartiallyChecked)
 
     Rectangle {
         id: editorTopRect
@@ -31,8 +35,15 @@ Rectangle {
                 objectName: "parentBox"
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTr("Alle")
-                checkState: activeGroup.checkState
+                checkState: editorPanel.allState
                 enabled: !lumBot.isEnabled && deviceProfile.confItemList.length > 1
+                // A two-state box: a click on an unmarked editor marks every
+                // setting, any other click clears them all. It acts on the
+                // settings themselves, not on the rows that happen to exist.
+                nextCheckState: function() {
+                    return checkState === Qt.Unchecked ? Qt.Checked : Qt.Unchecked
+                }
+                onClicked: deviceProfile.setAllMarked(checkState === Qt.Checked)
             }
 
             Button {
@@ -121,35 +132,30 @@ Rectangle {
         }
     }
 
-    ScrollView {
-        id: scrollEditor
-        objectName: "scrollEditor"
+    // Only the rows on screen exist: a profile of thousands of entries
+    // costs no more to show than one of a few dozen. Each row reads its item
+    // from the profile's list, the model.
+    ListView {
+        id: editorList
+        objectName: "editorList"
         z: 1
         anchors.top: editorTopRect.bottom
         anchors.bottom: parent.bottom
-        width: 500
-        contentWidth: availableWidth
-        contentHeight: editorColumn.implicitHeight
+        width: parent.width + 20
         clip: true
-        ScrollBar.vertical.policy: ScrollBar.AlwaysOn
-        ScrollBar.vertical.width: 16
+        spacing: 2
+        boundsBehavior: Flickable.StopAtBounds
+        model: deviceProfile.confItemList
+        ScrollBar.vertical: ScrollBar {
+            objectName: "editorScrollBar"
+            policy: ScrollBar.AlwaysOn
+            width: 16
+        }
 
-        Column {
-            id: editorColumn
-            objectName: "editorColumn"
-            z: 2
-            width: scrollEditor.availableWidth
-            spacing: 2
-
-            Repeater {
-                id: itemRepeater
-                objectName: "itemRepeater"
-                model: deviceProfile.confItemList.length
-
-                delegate: OrvEditorRow {
-                    rowIndex: index
-                }
-            }
+        delegate: OrvEditorRow {
+            rowIndex: index
+            item: modelData
+            extraWidth: editorPanel.extraWidth
         }
     }
 }

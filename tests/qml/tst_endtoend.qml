@@ -91,7 +91,7 @@ WindowTestCase {
         deviceProfile.saveToFile(url)
         deviceProfile.loadFromFile(url)
         verify(!dialogShown("messageDialog"), "no file error")
-        tryCompare(control("itemRepeater"), "count", before.length)
+        tryCompare(control("editorList"), "count", before.length)
         waitForLayout()
         compare(snapshot(), before)
         compare(rowControl(choice, "selector").currentText, "Zeitablauf")
