@@ -6,6 +6,8 @@
 #include "lumqmltypes.h"
 
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QOpenGLContext>
 #include <QQuickWindow>
 #include <QQmlApplicationEngine>
@@ -61,6 +63,20 @@ void chooseSceneGraphBackend()
     QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
 }
 
+// The window speaks German; so do the dialogs Qt brings along (file and
+// message dialogs, standard buttons) with Qt's own German translations.
+void installGermanQtTranslations(QCoreApplication *app)
+{
+    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    for (const char *catalog : { "qtbase_de", "qtdeclarative_de", "qtquickcontrols_de" }) {
+        auto *translator = new QTranslator(app);
+        if (translator->load(QLatin1String(catalog), folder))
+            app->installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -82,6 +98,7 @@ int main(int argc, char *argv[])
         version += QStringLiteral(" - DEBUGLOG AKTIV");
     }
     app.setApplicationVersion(version);
+    installGermanQtTranslations(&app);
     qDebug() << "######################## START LUM" << app.applicationVersion() << "########################";
 
     // The scene draws its text with the platform's glyphs, not with distance fields.

@@ -34,6 +34,12 @@ Row {
         anyMarked: activeGroup.checkState !== Qt.Unchecked
     }
 
+    OrvConfirmation {
+        id: confirmation
+        objectName: "confirmationLoader"
+        dialogProperties: ({ objectName: "confirmation" })
+    }
+
     OrvEditor {
         id: editorPanel
         objectName: "editorPanel"

@@ -51,7 +51,7 @@ Rectangle {
                 objectName: "openButton"
                 text: "Konfigurationsdatei\nöffnen"
                 enabled: !lumBot.isEnabled
-                onClicked: loadFromFileDialog.open()
+                onClicked: confirmation.unlessUnsavedChanges(function() { loadFromFileDialog.open() })
             }
 
             Button {
@@ -88,9 +88,20 @@ Rectangle {
                 selectExisting: false,
                 defaultSuffix: "lumc"
             })
+            // A bare name typed into the dialog lands in the folder the
+            // dialog shows and gets the ".lumc" ending; an existing file is
+            // only replaced when the technician says so.
             onAccepted: {
                 console.log("You chose to save: " + item.fileUrl)
-                deviceProfile.saveToFile(item.fileUrl.toString())
+                var path = deviceProfile.chosenFilePath(item.fileUrl.toString(), item.folder.toString())
+                if (path === "")
+                    return
+                if (!deviceProfile.fileExists(path)) {
+                    deviceProfile.saveToFile(path)
+                    return
+                }
+                confirmation.ask("Die Datei \"" + path.replace(/^.*[\/\\]/, "") + "\" gibt es schon.\nErsetzen?",
+                                 function() { deviceProfile.saveToFile(path) })
             }
             onRejected: console.log("Canceled")
         }
@@ -105,7 +116,7 @@ Rectangle {
             })
             onAccepted: {
                 console.log("You chose to load: " + item.fileUrl)
-                deviceProfile.loadFromFile(item.fileUrl.toString())
+                deviceProfile.loadFromFile(deviceProfile.chosenFilePath(item.fileUrl.toString(), item.folder.toString()))
             }
             onRejected: console.log("Canceled")
         }

@@ -16,7 +16,8 @@ Column {
         width: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
         text: ">> Auslesen >>"
         enabled: kelHandler.terminalIsReady && !lumBot.isEnabled
-        onClicked: lumBot.startDownload()
+        // A read-out replaces the configuration on screen.
+        onClicked: confirmation.unlessUnsavedChanges(function() { lumBot.startDownload() })
     }
 
     Button {
