@@ -23,6 +23,8 @@ class ConfItem : public QObject
     Q_PROPERTY(QStringList options READ options CONSTANT)
     Q_PROPERTY(int valueIndex READ valueIndex NOTIFY valueChanged)
     Q_PROPERTY(QString tooltip READ tooltip CONSTANT)
+    // A section or setting the read-out leaves closed, so it holds no values.
+    Q_PROPERTY(bool readOutSkipped READ readOutSkipped CONSTANT)
 
 public:
     explicit ConfItem(const QString &type = QString(), const QString &menuPath = QString(),
@@ -42,6 +44,8 @@ public:
     QStringList options() const;
     int valueIndex() const;
     QString tooltip() const;
+    bool readOutSkipped() const;
+    void setReadOutSkipped(bool skipped);
 
     QDomElement element() const;
     void setElement(const QDomElement &element);
@@ -58,6 +62,7 @@ private:
     QStringList m_menuPath;
     QStringList m_options;
     QString m_tooltip;
+    bool m_readOutSkipped = false;
     QDomElement m_element;
 };
 

@@ -168,8 +168,11 @@ QList<ConfItem *> DeviceProfile::buildItems(const QDomNode &parent)
                                            isMarkedForTransfer(element));
             item->setElement(element);
             result.append(item);
+            item->setReadOutSkipped(item->type() == QLatin1String("blocked"));
         } else {
-            result.append(createOwnItem(element.tagName(), path));
+            ConfItem *item = createOwnItem(element.tagName(), path);
+            item->setReadOutSkipped(element.attribute(QStringLiteral("sectiontype")) == QLatin1String("blocked"));
+            result.append(item);
         }
         if (node.hasChildNodes() && element.attribute(QStringLiteral("valuetype")) != QLatin1String("selection"))
             result.append(buildItems(node));

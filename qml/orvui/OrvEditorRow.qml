@@ -19,6 +19,11 @@ Row {
     readonly property string tooltip: item ? item.tooltip : ""
     readonly property real nameWidth: Math.min(250, 280 - 30 * (menuLevel - 1)) + extraWidth / 2
     readonly property real valueWidth: 210 + extraWidth / 2
+    readonly property bool skipped: item ? item.readOutSkipped : false
+    // Whether the row is a setting, shown with its name, that the editor
+    // cannot change: its value (or why it has none) stands as text in the
+    // column of the value controls.
+    readonly property bool fixedSetting: type === "readonly" || type === "blocked"
 
     // Settings sit one level deeper than the headings above them. A setting
     // on the top level of the menu gets no negative indentation, which would
@@ -55,8 +60,8 @@ Row {
                 id: leadLoader
                 anchors.verticalCenter: parent.verticalCenter
                 sourceComponent: outerrow.editable ? markBoxComponent
-                               : (outerrow.type === "section" || outerrow.type === "info") ? nameLabelComponent
-                               : null
+                               : (outerrow.type === "section" || outerrow.type === "info" || outerrow.fixedSetting)
+                                 ? nameLabelComponent : null
             }
 
             Loader {
@@ -69,7 +74,8 @@ Row {
                     case "inputtime_hhmm": return timeFieldComponent
                     case "inputsystemtime": return systemTimeComponent
                     case "inputsystemdate": return systemDateComponent
-                    default: return null
+                    case "readonly": return valueTextComponent
+                    default: return outerrow.skipped ? skippedHintComponent : null
                     }
                 }
             }
@@ -115,7 +121,16 @@ Row {
         Label {
             id: nameLabel
             objectName: "nameLabel"
-            width: (outerrow.type === "section" ? 465 : 200) - 30 * (outerrow.menuLevel - 1) + outerrow.extraWidth
+            width: {
+                var level = outerrow.menuLevel
+                if (outerrow.fixedSetting) // ends where the check boxes of settings end
+                    return outerrow.nameWidth + Math.max(0, 30 * (level - 2)) - 30 * (level - 1) - 5
+                if (outerrow.type === "section")
+                    return 465 - 30 * (level - 1) + outerrow.extraWidth
+                           - (outerrow.skipped ? outerrow.valueWidth + 10 : 0)
+                return 200 - 30 * (level - 1) + outerrow.extraWidth
+            }
+            elide: Text.ElideRight
             text: outerrow.item.menuName
             color: outerrow.type === "section" ? "white" : "black"
         }
@@ -171,6 +186,31 @@ Row {
             validator: RegExpValidator {
                 regExp: /[0-9]{2}:[0-9]{2}/
             }
+        }
+    }
+
+    // Read from the device for the technician to see (serial number,
+    // firmware, signal strength, ...); never transferred.
+    Component {
+        id: valueTextComponent
+        Label {
+            objectName: "valueText"
+            width: outerrow.valueWidth
+            leftPadding: 8
+            text: outerrow.item.value
+            elide: Text.ElideRight
+        }
+    }
+
+    Component {
+        id: skippedHintComponent
+        Label {
+            objectName: "skippedHint"
+            width: outerrow.valueWidth
+            leftPadding: 8
+            text: "wird nicht ausgelesen"
+            font.italic: true
+            color: outerrow.type === "section" ? "white" : "#666666"
         }
     }
 

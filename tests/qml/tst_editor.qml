@@ -10,15 +10,17 @@ import QtTest 1.12
 //  4 section Zeiten (3)              10 info Version 2.1 (2)
 //  5 Timerzeit Test, time (4)        11 info Hinweis (1)
 //                                    12 Betriebsart, selection (1)
+//                                    13 section Reset-Optionen, not read out (1)
 WindowTestCase {
     name: "Editor"
 
-    readonly property var valueControls: ["selector", "numberField", "timeField", "systemTimeField", "systemDateField"]
+    readonly property var valueControls: ["selector", "numberField", "timeField", "systemTimeField", "systemDateField",
+        "valueText", "skippedHint"]
 
     function init() {
         openWindow()
         loadFixture("editor.lumc")
-        compare(rowCount(), 13)
+        compare(rowCount(), 14)
     }
 
     function item(index) {
@@ -27,19 +29,20 @@ WindowTestCase {
 
     function test_rowShowsControlOfItsType_data() {
         return [
-            { tag: "section at level 1", index: 0, shown: "nameLabel", outer: 0, width: 465, band: "#0071BB", textColor: "#ffffff" },
-            { tag: "section at level 2", index: 1, shown: "nameLabel", outer: 30, width: 435, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "section at level 1", index: 0, shown: "", label: 465, outer: 0, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "section at level 2", index: 1, shown: "", label: 435, outer: 30, band: "#0071BB", textColor: "#ffffff" },
             { tag: "selection at level 3 with tooltip", index: 2, shown: "selector", outer: 30, width: 220, band: "#FFF1C6" },
             { tag: "number at level 3", index: 3, shown: "numberField", outer: 30, width: 220, band: "#FFFFFF" },
-            { tag: "section at level 3", index: 4, shown: "nameLabel", outer: 60, width: 405, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "section at level 3", index: 4, shown: "", label: 405, outer: 60, band: "#0071BB", textColor: "#ffffff" },
             { tag: "time at level 4", index: 5, shown: "timeField", outer: 60, width: 190, band: "#FFFFFF" },
             { tag: "PC time at level 2", index: 6, shown: "systemTimeField", outer: 0, width: 250, band: "#FFFFFF" },
             { tag: "PC date at level 2", index: 7, shown: "systemDateField", outer: 0, width: 250, band: "#FFFFFF" },
-            { tag: "readonly shows nothing", index: 8, shown: "", outer: 30, band: "#FFFFFF" },
-            { tag: "blocked shows nothing", index: 9, shown: "", outer: 30, band: "#FFFFFF" },
-            { tag: "info at level 2", index: 10, shown: "nameLabel", outer: 30, width: 170, band: "#FFFFFF", textColor: "#000000" },
-            { tag: "info at level 1", index: 11, shown: "nameLabel", outer: 0, width: 200, band: "#FFFFFF", textColor: "#000000" },
-            { tag: "selection at level 1 not pushed out", index: 12, shown: "selector", outer: 0, width: 250, band: "#FFFFFF" }
+            { tag: "readonly shows its value", index: 8, shown: "valueText", label: 215, outer: 30, band: "#FFFFFF", textColor: "#000000", text: "123" },
+            { tag: "blocked says it is not read", index: 9, shown: "skippedHint", label: 215, outer: 30, band: "#FFFFFF", textColor: "#000000", text: "wird nicht ausgelesen" },
+            { tag: "info at level 2", index: 10, shown: "", label: 170, outer: 30, band: "#FFFFFF", textColor: "#000000" },
+            { tag: "info at level 1", index: 11, shown: "", label: 200, outer: 0, band: "#FFFFFF", textColor: "#000000" },
+            { tag: "selection at level 1 not pushed out", index: 12, shown: "selector", outer: 0, width: 250, band: "#FFFFFF" },
+            { tag: "section not read out says so", index: 13, shown: "skippedHint", label: 245, outer: 0, band: "#0071BB", textColor: "#ffffff", text: "wird nicht ausgelesen" }
         ]
     }
 
@@ -54,19 +57,24 @@ WindowTestCase {
         var markBox = rowControlOrNull(data.index, "markBox")
         compare(markBox !== null, editable, "check box for settings only")
         var label = rowControlOrNull(data.index, "nameLabel")
-        compare(label !== null, data.shown === "nameLabel", "label")
+        compare(label !== null, data.label !== undefined, "label")
         var names = valueControls
         for (var i = 0; i < names.length; ++i)
             compare(rowControlOrNull(data.index, names[i]) !== null, names[i] === data.shown, names[i])
-        if (data.shown === "nameLabel") {
-            compare(label.width, data.width + extra)
+        var valueWidth = 210 + extra / 2
+        if (label !== null) {
+            var grows = data.text !== undefined ? extra / 2 : extra
+            compare(label.width, data.label + grows, "label width")
             compare(label.text, item(data.index).menuName)
             verify(Qt.colorEqual(label.color, data.textColor), "label colour")
-        } else if (data.shown !== "") {
+        } else {
             compare(markBox.width, data.width + extra / 2, "check box width")
             compare(markBox.text, item(data.index).menuName)
-            compare(rowControl(data.index, data.shown).width, 210 + extra / 2)
         }
+        if (data.shown !== "")
+            compare(rowControl(data.index, data.shown).width, valueWidth)
+        if (data.text !== undefined)
+            compare(rowControl(data.index, data.shown).text, data.text)
     }
 
     function test_editorWidthFollowsTheWindow() {
@@ -81,7 +89,8 @@ WindowTestCase {
 
     function test_valueControlsOfAllLevelsLineUp() {
         var column = control("editorList").contentItem
-        var shown = { 2: "selector", 3: "numberField", 5: "timeField", 6: "systemTimeField", 7: "systemDateField", 12: "selector" }
+        var shown = { 2: "selector", 3: "numberField", 5: "timeField", 6: "systemTimeField", 7: "systemDateField",
+                      8: "valueText", 9: "skippedHint", 12: "selector", 13: "skippedHint" }
         var x = -1
         for (var index in shown) {
             var c = rowControl(index, shown[index])
@@ -92,7 +101,7 @@ WindowTestCase {
         }
         // Section bands and setting bands end at one right edge.
         var right = -1
-        var rows = [0, 1, 2, 3, 4, 5, 6, 7, 12]
+        var rows = [0, 1, 2, 3, 4, 5, 6, 7, 12, 13]
         for (var i = 0; i < rows.length; ++i) {
             var band = rowControl(rows[i], "rowBand")
             var edge = band.mapToItem(column, band.width, 0).x
@@ -240,7 +249,7 @@ WindowTestCase {
     function test_reloadingAnotherFileOfSameLengthKeepsValuesUnmarked() {
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/editor-reordered.lumc").toString())
         tryCompare(item(2), "value", "Nein")
-        compare(rowCount(), 13)
+        compare(rowCount(), 14)
         compare(rowControl(2, "selector").currentText, "Nein")
         for (var i = 0; i < rowCount(); ++i)
             verify(!item(i).active, "row " + i)
