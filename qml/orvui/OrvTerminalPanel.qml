@@ -5,7 +5,7 @@ import QtQuick.Controls 2.12
 // and keypad, the device identifier and the robot's warning.
 Rectangle {
     id: terminalPanel
-    width: prgCol.width
+    width: Math.max(prgCol.width, prgTopRow.width)
 
     Row {
         id: prgTopRow
@@ -15,11 +15,50 @@ Rectangle {
         ComboBox {
             id: portSelector
             objectName: "portSelector"
-            width: prgCol.width - connectButton.width - prgTopRow.spacing
+            // Wide enough for the whole name of every port (a simulator's
+            // port is a long path), at least up to the connect button.
+            width: Math.max(prgCol.width - connectButton.width - prgTopRow.spacing,
+                            widestEntry(false) + leftPadding + rightPadding + (indicator ? indicator.width : 0) + 16)
+            popup.width: Math.max(width, widestEntry(true) + 40)
             model: kelHandler.termPortList
             currentIndex: kelHandler.termPortPreferredIndx
             enabled: !kelHandler.terminalIsReady
             onCurrentIndexChanged: kelHandler.termPortSelectedIndx = currentIndex
+
+            function entryText(index, withMaker) {
+                var maker = kelHandler.termPortManufacturers[index]
+                return kelHandler.termPortList[index] + (withMaker && maker ? "  (" + maker + ")" : "")
+            }
+
+            function widestEntry(withMaker) {
+                var widest = 0
+                for (var i = 0; i < kelHandler.termPortList.length; ++i)
+                    widest = Math.max(widest, portFont.advanceWidth(entryText(i, withMaker)))
+                return widest
+            }
+
+            FontMetrics {
+                id: portFont
+                font: portSelector.font
+            }
+
+            // Each port with its adapter's maker, so the technician finds
+            // the adapter he plugged in.
+            delegate: ItemDelegate {
+                objectName: "portEntry" + index
+                width: portSelector.popup.width
+                text: portSelector.entryText(index, true)
+                highlighted: portSelector.highlightedIndex === index
+            }
+
+            // An adapter plugged in after start-up shows up when the list
+            // is opened; the selected port stays selected.
+            Connections {
+                target: portSelector.popup
+                function onAboutToShow() {
+                    portSelector.currentIndex = kelHandler.rescanPorts()
+                }
+            }
         }
 
         Button {
