@@ -19,6 +19,7 @@ Row {
         objectName: "terminalPanel"
         anchors.top: parent.top
         anchors.bottom: parent.bottom
+        topRowRoom: transferColumn.width + mainFormRow.spacing
     }
 
     // The marks of all settings: unchecked when none is marked.

@@ -121,25 +121,12 @@ Rectangle {
             onRejected: console.log("Canceled")
         }
 
-        Dialog {
+        // Created when first opened; it opens at the band's top-left corner.
+        OrvLazyDialog {
             id: messageAbout
-            objectName: "messageAbout"
-            title: "Info über LUM"
-            standardButtons: Dialog.Ok
-
-            Text {
-                objectName: "aboutText"
-                textFormat: Text.RichText
-                text: "<p>LUM v" + Qt.application.version + "</p>"
-                      + "<p>© 2018-2019 Kestrom Elektronik GmbH. Alle Rechte vorbehalten.</p>"
-                      + "<p>Kestrom Elektronik GmbH<br>Musterstraße 12<br>12345 Beispielstadt<br>"
-                      + "Tel.: +49 (0)000 000000-0<br>"
-                      + "E-Mail: <a href=\"mailto:info@kestrom.example\">info@kestrom.example</a><br>"
-                      + "Website: <a href=\"https://www.kestrom.example\">https://www.kestrom.example</a></p>"
-                      + "<p>Diese Software verwendet Qt 5, unter LGPL v3.0.<br>"
-                      + "<a href=\"https://www.qt.io/\">https://www.qt.io/</a></p>"
-                onLinkActivated: Qt.openUrlExternally(link)
-            }
+            objectName: "messageAboutLoader"
+            dialogSource: "OrvAboutBox.qml"
+            dialogProperties: ({ objectName: "messageAbout" })
         }
     }
 

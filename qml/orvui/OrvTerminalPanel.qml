@@ -5,7 +5,12 @@ import QtQuick.Controls 2.12
 // and keypad, the device identifier and the robot's warning.
 Rectangle {
     id: terminalPanel
-    width: Math.max(prgCol.width, prgTopRow.width)
+    width: prgCol.width
+
+    // How far the port row may reach beyond the panel to the right: above
+    // the transfer buttons, which sit lower, there is room for a long port
+    // name.
+    property real topRowRoom: 0
 
     Row {
         id: prgTopRow
@@ -17,8 +22,10 @@ Rectangle {
             objectName: "portSelector"
             // Wide enough for the whole name of every port (a simulator's
             // port is a long path), at least up to the connect button.
-            width: Math.max(prgCol.width - connectButton.width - prgTopRow.spacing,
-                            widestEntry(false) + leftPadding + rightPadding + (indicator ? indicator.width : 0) + 16)
+            width: Math.min(Math.max(prgCol.width - connectButton.width - prgTopRow.spacing,
+                                     widestEntry(false) + leftPadding + rightPadding
+                                     + (indicator ? indicator.width : 0) + 16),
+                            prgCol.width + terminalPanel.topRowRoom - connectButton.width - prgTopRow.spacing)
             popup.width: Math.max(width, widestEntry(true) + 40)
             model: kelHandler.termPortList
             currentIndex: kelHandler.termPortPreferredIndx

@@ -37,6 +37,7 @@ WindowTestCase {
     function test_aboutBoxShowsVersionAndMakerAndClosesWithOk() {
         openWindow()
         mouseClick(control("aboutLabel"))
+        tryVerify(function() { return dialogShown("messageAbout") }, 5000, "about box shown")
         var about = control("messageAbout")
         tryCompare(about, "opened", true, 5000)
         compare(about.title, "Info über LUM")
