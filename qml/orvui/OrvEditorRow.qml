@@ -130,7 +130,9 @@ Row {
                            - (outerrow.skipped ? outerrow.valueWidth + 10 : 0)
                 return 200 - 30 * (level - 1) + outerrow.extraWidth
             }
-            elide: Text.ElideRight
+            // Headings and information lines may run past their band as
+            // they always did; a setting's name must leave its value room.
+            elide: outerrow.fixedSetting ? Text.ElideRight : Text.ElideNone
             text: outerrow.item.menuName
             color: outerrow.type === "section" ? "white" : "black"
         }
