@@ -119,10 +119,15 @@ Rectangle {
 
             Row {
                 id: identifierRow
+                // Where the device names itself; an identification that found
+                // no device says so here, in red (LumBot.identificationError,
+                // empty until the robot reports one).
                 Label {
                     id: identifierLabel
                     objectName: "identifierLabel"
-                    text: lumBot.deviceIdentifier + " "
+                    readonly property string problem: lumBot.identificationError || ""
+                    text: (problem !== "" ? problem : lumBot.deviceIdentifier) + " "
+                    color: problem !== "" ? "red" : palette.windowText
                 }
                 Label {
                     id: reloadLabel
@@ -136,6 +141,18 @@ Rectangle {
                         onClicked: lumBot.startInit()
                     }
                 }
+            }
+
+            // How the last read-out or transfer ended ("72 Einträge gelesen
+            // (14:05)", "Auslesen abgebrochen.", ...: LumBot.jobOutcome,
+            // empty until the robot reports one).
+            Label {
+                id: outcomeLabel
+                objectName: "outcomeLabel"
+                width: keypad.width
+                wrapMode: Text.WordWrap
+                visible: !lumBot.isEnabled && text !== ""
+                text: lumBot.jobOutcome || ""
             }
 
             Label {

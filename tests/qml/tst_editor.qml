@@ -267,4 +267,36 @@ WindowTestCase {
         mouseClick(rowControl(2, "markBox"))
         verify(item(2).active)
     }
+
+    // What the field does with the core's judgement of a text: an item that
+    // refuses a half-typed time keeps its value and the frame turns red.
+    function test_refusedTextIsNotStoredAndFramedRed_data() {
+        return [
+            { tag: "half-typed time refused", keys: ["0", "1"], stored: "12:30", acceptable: false },
+            { tag: "complete time stored", keys: ["0", "1", ":", "0", "0"], stored: "01:00", acceptable: true }
+        ]
+    }
+
+    function test_refusedTextIsNotStoredAndFramedRed(data) {
+        var component = Qt.createComponent("qrc:/orvui/OrvValueField.qml")
+        compare(component.status, Component.Ready, component.errorString())
+        var judged = {
+            value: "12:30",
+            initValue: "12:30",
+            isValidValue: function(text) { return /^([01][0-9]|2[0-3]):[0-5][0-9]$/.test(text) }
+        }
+        var field = createTemporaryObject(component, win.contentItem)
+        field.item = judged
+        compare(field.text, "12:30")
+        field.forceActiveFocus()
+        field.selectAll()
+        keyClick(Qt.Key_Delete)
+        for (var i = 0; i < data.keys.length; ++i)
+            keyClick(data.keys[i])
+        compare(field.acceptable, data.acceptable)
+        compare(judged.value, data.stored)
+        var frame = findChild(field, "fieldFrame")
+        verify(frame !== null, "frame")
+        compare(Qt.colorEqual(frame.border.color, "red"), !data.acceptable, "red frame")
+    }
 }
