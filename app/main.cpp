@@ -7,6 +7,10 @@
 #include "lumqmltypes.h"
 
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QOpenGLContext>
+#include <QQuickWindow>
 #include <QQmlApplicationEngine>
 #include <QUrl>
 #include <QtQml>
@@ -43,6 +47,34 @@ void reportMissingDisplay(const char *program)
                  program);
 }
 
+// Remote-desktop sessions, broken graphics drivers and the offscreen platform
+// offer no OpenGL, and Qt Quick would abort at the first frame. The window
+// then draws in software instead, which is plenty for its controls.
+void chooseSceneGraphBackend()
+{
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QMLSCENE_DEVICE"))
+        return;
+    QOpenGLContext probe;
+    if (probe.create())
+        return;
+    qDebug() << "No OpenGL context; the window draws in software";
+    QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
+}
+
+// The window speaks German; so do the dialogs Qt brings along (file and
+// message dialogs, standard buttons) with Qt's own German translations.
+void installGermanQtTranslations(QCoreApplication *app)
+{
+    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    for (const char *catalog : { "qtbase_de", "qtdeclarative_de", "qtquickcontrols_de" }) {
+        auto *translator = new QTranslator(app);
+        if (translator->load(QLatin1String(catalog), folder))
+            app->installTranslator(translator);
+        else
+            delete translator;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -62,11 +94,13 @@ int main(int argc, char *argv[])
     if (debugLog)
         LogHandler::install();
     app.setApplicationVersion(AppIdentity::versionText(debugLog));
+    installGermanQtTranslations(&app);
     qDebug() << "######################## START LUM" << app.applicationVersion() << "########################";
 
     // The scene draws its text with the platform's glyphs, not with distance fields.
     qputenv("QML_DISABLE_DISTANCEFIELD", "1");
     registerLumQmlTypes();
+    chooseSceneGraphBackend();
 
     QQmlApplicationEngine engine;
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));

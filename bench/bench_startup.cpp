@@ -28,7 +28,7 @@ namespace {
 const int rounds = 5;
 const int settleMs = 1000;
 const int startLimitMs = 60000;
-const double maxTimeFactor = 1.5;
+const double maxTimeFactor = 1.3;
 const double maxMemoryFactor = 1.3;
 
 struct StartResult {
@@ -111,7 +111,7 @@ int main(int argc, char *argv[])
         for (Series *series : { &floor, &lum, &withDialogs }) {
             const StartResult result = startAndMeasure(series->program, series->arguments, home.path());
             if (!result.ok) {
-                BenchReport::failed(timeName, QStringLiteral("<= 1.5"),
+                BenchReport::failed(timeName, QStringLiteral("<= 1.3"),
                                     QStringLiteral("%1 showed no window: %2").arg(series->name, result.output.left(400)));
                 return 1;
             }
@@ -145,7 +145,7 @@ int main(int argc, char *argv[])
                           .arg(lumMemory / dialogsMemory, 0, 'f', 2));
     return met ? 0 : 2;
 #else
-    BenchReport::failed(timeName, QStringLiteral("<= 1.5"), QStringLiteral("lum is not built"));
+    BenchReport::failed(timeName, QStringLiteral("<= 1.3"), QStringLiteral("lum is not built"));
     BenchReport::failed(memoryName, QStringLiteral("<= 1.3"), QStringLiteral("lum is not built"));
     return 1;
 #endif

@@ -114,6 +114,16 @@ QString ConfItem::tooltip() const
     return m_tooltip;
 }
 
+bool ConfItem::readOutSkipped() const
+{
+    return m_readOutSkipped;
+}
+
+void ConfItem::setReadOutSkipped(bool skipped)
+{
+    m_readOutSkipped = skipped;
+}
+
 QDomElement ConfItem::element() const
 {
     return m_element;

@@ -24,6 +24,8 @@ class ConfItem : public QObject
     Q_PROPERTY(int valueIndex READ valueIndex NOTIFY valueChanged)
     Q_PROPERTY(QString tooltip READ tooltip CONSTANT)
     Q_PROPERTY(QString inputPattern READ inputPattern CONSTANT)
+    // A section or setting the read-out leaves closed, so it holds no values.
+    Q_PROPERTY(bool readOutSkipped READ readOutSkipped CONSTANT)
 
 public:
     explicit ConfItem(const QString &type = QString(), const QString &menuPath = QString(),
@@ -49,6 +51,8 @@ public:
 
     // Whether `text` is a complete, valid value for this item's value type.
     Q_INVOKABLE bool isValidValue(const QString &text) const;
+    bool readOutSkipped() const;
+    void setReadOutSkipped(bool skipped);
 
     QDomElement element() const;
     void setElement(const QDomElement &element);
@@ -65,6 +69,7 @@ private:
     QStringList m_menuPath;
     QStringList m_options;
     QString m_tooltip;
+    bool m_readOutSkipped = false;
     QDomElement m_element;
 };
 

@@ -3,11 +3,15 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "lumcfile.h"
 #include "transfermarks.h"
 #include "valuetype.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -37,16 +41,60 @@ QString optionsText(const QDomElement &setting)
     return options.join(QLatin1Char('\n'));
 }
 
-// QML file dialogs hand over URLs ("file:///home/..."), the command line and
-// tests plain paths.
-QString localPathOf(const QString &filename)
+const QString fileSuffix = QStringLiteral("lumc");
+const QString documentsSubfolder = QStringLiteral("Kestrom LUM");
+
+} // namespace
+
+// QML file dialogs hand over URLs: "file:///home/..." for a file picked in
+// the list, but "file:anlage1" for a bare name typed into the name box. The
+// command line and tests hand over plain paths.
+QString DeviceProfile::localPathOf(const QString &filename)
 {
-    if (filename.contains(QLatin1String("///")))
+    if (filename.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
         return QUrl(filename, QUrl::TolerantMode).toLocalFile();
     return filename;
 }
 
-} // namespace
+QString DeviceProfile::chosenFilePath(const QString &chosen, const QString &folder)
+{
+    QString path = localPathOf(chosen);
+    if (path.isEmpty())
+        return QString();
+    if (QDir::isRelativePath(path)) {
+        const QString folderPath = localPathOf(folder);
+        if (!folderPath.isEmpty())
+            path = QDir(folderPath).filePath(path);
+    }
+    const QFileInfo info(path);
+    if (info.suffix().isEmpty() && !info.fileName().isEmpty())
+        path += QLatin1Char('.') + fileSuffix;
+    return QDir::cleanPath(path);
+}
+
+bool DeviceProfile::fileExists(const QString &path)
+{
+    return QFileInfo::exists(localPathOf(path));
+}
+
+QString DeviceProfile::documentsFolder(QString documents)
+{
+    // LUM_DOCUMENTS_DIR stands in for the documents folder: the tests keep
+    // their files out of the home folder with it.
+    if (documents.isEmpty())
+        documents = qEnvironmentVariable("LUM_DOCUMENTS_DIR");
+    if (documents.isEmpty())
+        documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).filePath(documentsSubfolder);
+}
+
+QString DeviceProfile::documentsFolderUrl()
+{
+    const QString folder = documentsFolder();
+    if (!QDir().mkpath(folder))
+        qDebug() << "Cannot create the folder" << folder;
+    return QUrl::fromLocalFile(folder).toString();
+}
 
 DeviceProfile::DeviceProfile(QObject *parent)
     : QObject(parent)
@@ -91,6 +139,9 @@ void DeviceProfile::resetProfile()
     m_currentElement = menuTree;
     root.appendChild(menuTree);
 
+    setFileName(QString());
+    setModified(false);
+    updateMarkedCount();
     emit confItemListChanged();
 }
 
@@ -100,6 +151,7 @@ void DeviceProfile::rebuildConfItemList()
     const QDomElement root = itemRoot();
     if (!root.isNull())
         m_confItemList = buildItems(root);
+    updateMarkedCount();
     emit confItemListChanged();
 }
 
@@ -144,8 +196,11 @@ QList<ConfItem *> DeviceProfile::buildItems(const QDomNode &parent)
                                            TransferMarks::isMarked(element));
             item->setElement(element);
             result.append(item);
+            item->setReadOutSkipped(item->type() == QLatin1String("blocked"));
         } else {
-            result.append(createOwnItem(element.tagName(), path));
+            ConfItem *item = createOwnItem(element.tagName(), path);
+            item->setReadOutSkipped(element.attribute(QStringLiteral("sectiontype")) == QLatin1String("blocked"));
+            result.append(item);
         }
         if (node.hasChildNodes() && element.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
             result.append(buildItems(node));
@@ -158,6 +213,7 @@ ConfItem *DeviceProfile::createOwnItem(const QString &type, const QString &menuP
 {
     auto *item = new ConfItem(type, menuPath, value, options, active);
     m_ownItems.insert(item);
+    watchItem(item);
     return item;
 }
 
@@ -169,6 +225,7 @@ void DeviceProfile::releaseItems()
     const QList<ConfItem *> old = m_confItemList;
     m_confItemList.clear();
     for (ConfItem *item : old) {
+        disconnect(item, nullptr, this, nullptr);
         if (!m_ownItems.remove(item))
             continue;
         m_releasedItems.append(item);
@@ -307,6 +364,8 @@ bool DeviceProfile::save(const QString &filename)
         failFileOperation(saveFailureText(path, reason));
         return false;
     }
+    setFileName(QFileInfo(path).absoluteFilePath());
+    setModified(false);
     return true;
 }
 
@@ -350,6 +409,8 @@ bool DeviceProfile::load(const QString &filename)
     }
     m_document = document;
     rebuildConfItemList();
+    setFileName(QFileInfo(path).absoluteFilePath());
+    setModified(false);
     return true;
 }
 
@@ -379,6 +440,8 @@ void DeviceProfile::appendItem(QQmlListProperty<ConfItem> *list, ConfItem *item)
 {
     auto *profile = static_cast<DeviceProfile *>(list->object);
     profile->m_confItemList.append(item);
+    profile->watchItem(item);
+    profile->updateMarkedCount();
     emit profile->confItemListChanged();
 }
 
@@ -397,4 +460,74 @@ void DeviceProfile::clearItems(QQmlListProperty<ConfItem> *list)
     auto *profile = static_cast<DeviceProfile *>(list->object);
     profile->releaseItems();
     emit profile->confItemListChanged();
+}
+
+// Every edit of a value or a mark changes what a save would write.
+void DeviceProfile::watchItem(ConfItem *item)
+{
+    connect(item, &ConfItem::valueChanged, this, [this] { setModified(true); });
+    connect(item, &ConfItem::activeChanged, this, [this] {
+        setModified(true);
+        updateMarkedCount();
+    });
+}
+
+int DeviceProfile::editableCount() const
+{
+    return int(std::count_if(m_confItemList.cbegin(), m_confItemList.cend(),
+                             [](const ConfItem *item) { return item->editable(); }));
+}
+
+int DeviceProfile::markedCount() const
+{
+    return m_markedCount;
+}
+
+void DeviceProfile::updateMarkedCount()
+{
+    if (m_markingAll)
+        return;
+    const int marked = int(std::count_if(m_confItemList.cbegin(), m_confItemList.cend(),
+                                         [](const ConfItem *item) { return item->editable() && item->active(); }));
+    if (marked == m_markedCount)
+        return;
+    m_markedCount = marked;
+    emit markedCountChanged();
+}
+
+void DeviceProfile::setAllMarked(bool marked)
+{
+    m_markingAll = true;
+    for (ConfItem *item : qAsConst(m_confItemList)) {
+        if (item->editable() && item->active() != marked)
+            item->setActive(marked);
+    }
+    m_markingAll = false;
+    updateMarkedCount();
+}
+
+QString DeviceProfile::fileName() const
+{
+    return m_fileName;
+}
+
+bool DeviceProfile::modified() const
+{
+    return m_modified;
+}
+
+void DeviceProfile::setFileName(const QString &fileName)
+{
+    if (fileName == m_fileName)
+        return;
+    m_fileName = fileName;
+    emit fileNameChanged();
+}
+
+void DeviceProfile::setModified(bool modified)
+{
+    if (modified == m_modified)
+        return;
+    m_modified = modified;
+    emit modifiedChanged();
 }

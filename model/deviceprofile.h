@@ -19,6 +19,14 @@ class DeviceProfile : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QQmlListProperty<ConfItem> confItemList READ confItemList NOTIFY confItemListChanged)
+    // Settings the editor can change, and how many of them are marked for
+    // transfer: what the "Alle" box and the transfer button show.
+    Q_PROPERTY(int editableCount READ editableCount NOTIFY confItemListChanged)
+    Q_PROPERTY(int markedCount READ markedCount NOTIFY markedCountChanged)
+    // The file the configuration was last loaded from or saved to (empty
+    // after a read-out), and whether it was changed since.
+    Q_PROPERTY(QString fileName READ fileName NOTIFY fileNameChanged)
+    Q_PROPERTY(bool modified READ modified NOTIFY modifiedChanged)
 
 public:
     explicit DeviceProfile(QObject *parent = nullptr);
@@ -56,6 +64,29 @@ public:
 
     Q_INVOKABLE QString lastErrorString() const;
 
+    int editableCount() const;
+    int markedCount() const;
+    // Marks or clears every setting the editor can change.
+    Q_INVOKABLE void setAllMarked(bool marked);
+
+    QString fileName() const;
+    bool modified() const;
+
+    // The local path a file name means: a file: URL (absolute or relative)
+    // becomes its path, anything else is taken as a path already.
+    static QString localPathOf(const QString &filename);
+    // The file a name chosen in a file dialog means: a relative name lies in
+    // the dialog's folder (a URL or path), and a name without an ending gets
+    // ".lumc".
+    Q_INVOKABLE static QString chosenFilePath(const QString &chosen, const QString &folder);
+    Q_INVOKABLE static bool fileExists(const QString &path);
+    // The file dialogs' start folder, "Kestrom LUM" in the documents folder,
+    // as a URL; created when it does not exist yet.
+    Q_INVOKABLE static QString documentsFolderUrl();
+    // The same folder as a path, not created: "Kestrom LUM" in `documents`,
+    // or when that is empty in $LUM_DOCUMENTS_DIR or the system's documents.
+    static QString documentsFolder(QString documents = QString());
+
     // The same as the slots, with the outcome (the slots' callers in QML
     // learn it through fileError()).
     bool save(const QString &filename);
@@ -63,6 +94,9 @@ public:
 
 signals:
     void confItemListChanged();
+    void markedCountChanged();
+    void fileNameChanged();
+    void modifiedChanged();
     void fileError();
 
 public slots:
@@ -83,11 +117,19 @@ private:
     void failFileOperation(const QString &text);
     static QString saveFailureText(const QString &path, const QString &reason);
     static int countEntries(const QDomElement &parent);
+    void watchItem(ConfItem *item);
+    void updateMarkedCount();
+    void setFileName(const QString &fileName);
+    void setModified(bool modified);
 
     QDomDocument m_document;
     QDomElement m_currentElement;
     QList<ConfItem *> m_confItemList;
     QString m_lastError;
+    QString m_fileName;
+    bool m_modified = false;
+    int m_markedCount = 0;
+    bool m_markingAll = false;
     // Items the profile created (QML may append its own, which it keeps), and
     // items taken out of the list whose deferred deletion is still pending.
     QSet<ConfItem *> m_ownItems;

@@ -8,11 +8,9 @@
 
 #include <QDebug>
 #include <QDir>
-#include <QStandardPaths>
 
 namespace {
 
-const QString makerFolder = QStringLiteral("Kestrom LUM");
 const QString dateTimeFormat = QStringLiteral("dd.MM.yyyy HH:mm");
 
 bool isTransferMode(int mode)
@@ -84,23 +82,13 @@ void ServiceRecord::setSourceFile(const QString &path)
     emit sourceFileChanged();
 }
 
-QString ServiceRecord::documentsFolder() const
-{
-    if (!m_documentsFolder.isEmpty())
-        return m_documentsFolder;
-    const QString overridden = qEnvironmentVariable("LUM_DOCUMENTS_DIR");
-    if (!overridden.isEmpty())
-        return overridden;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-}
-
 void ServiceRecord::setDocumentsFolder(const QString &path)
 {
     m_documentsFolder = path;
     emit foldersChanged();
 }
 
-QString ServiceRecord::folder() const { return QDir(documentsFolder()).filePath(makerFolder); }
+QString ServiceRecord::folder() const { return DeviceProfile::documentsFolder(m_documentsFolder); }
 QString ServiceRecord::historyFolder() const { return QDir(folder()).filePath(QStringLiteral("Verlauf")); }
 QString ServiceRecord::reportFolder() const { return QDir(folder()).filePath(QStringLiteral("Protokolle")); }
 QUrl ServiceRecord::folderUrl() const { return QUrl::fromLocalFile(folder()); }

@@ -47,9 +47,7 @@ public:
     QString lastReport() const;
     QString lastError() const;
 
-    // The technician's documents folder: $LUM_DOCUMENTS_DIR when set (tests,
-    // or a shared folder on a service laptop), else the system's.
-    QString documentsFolder() const;
+    // Another documents folder than the window's, for tests and lumctl.
     void setDocumentsFolder(const QString &path);
     QString folder() const;
     QString historyFolder() const;

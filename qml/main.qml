@@ -8,7 +8,11 @@ ApplicationWindow {
     objectName: "window"
     visible: true
     visibility: "Maximized"
+    // The open file's name, and a star while the configuration has changes
+    // that are not saved.
     title: qsTr("ORV Programmiersoftware ") + Qt.application.version
+           + (deviceProfile.fileName !== "" ? " – " + deviceProfile.fileName.replace(/^.*[\/\\]/, "") : "")
+           + (deviceProfile.modified ? " *" : "")
     minimumWidth: 1024
     minimumHeight: 640
 

@@ -6,6 +6,7 @@
 #include "loghandler.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 #include <QtGlobal>
@@ -49,8 +50,10 @@ KelHandler::PortChoice KelHandler::buildPortChoice(const QVector<PortEntry> &por
 {
     PortChoice choice;
     QString preferredName;
+    QHash<QString, QString> manufacturerOf;
     for (const PortEntry &port : ports) {
         choice.names.append(port.first);
+        manufacturerOf.insert(port.first, port.second);
         if (port.second == QLatin1String(manufacturerOfPreferredAdapter))
             preferredName = port.first;
     }
@@ -69,6 +72,8 @@ KelHandler::PortChoice KelHandler::buildPortChoice(const QVector<PortEntry> &por
 
     // QString's operator< compares UTF-16 code units: COM10 before COM3.
     std::sort(choice.names.begin(), choice.names.end());
+    for (const QString &name : qAsConst(choice.names))
+        choice.manufacturers.append(manufacturerOf.value(name));
     if (!preferredName.isEmpty())
         choice.preferredIndex = choice.names.indexOf(preferredName);
     return choice;
@@ -112,6 +117,7 @@ QVector<KelHandler::PortEntry> KelHandler::availablePorts()
 void KelHandler::applyPortChoice(const PortChoice &choice)
 {
     m_termPortList = choice.names;
+    m_termPortManufacturers = choice.manufacturers;
     if (choice.preferredIndex >= 0 && choice.preferredIndex < m_termPortList.size()) {
         m_termPortPreferredIndx = choice.preferredIndex;
         emit termPortPreferredIndxChanged();
@@ -123,6 +129,32 @@ void KelHandler::applyPortChoice(const PortChoice &choice)
 QStringList KelHandler::termPortList() const
 {
     return m_termPortList;
+}
+
+QStringList KelHandler::termPortManufacturers() const
+{
+    return m_termPortManufacturers;
+}
+
+int KelHandler::rescanPorts()
+{
+    if (terminalIsReady())
+        return m_termPortSelectedIndx;
+    const QString selectedName = m_termPortList.value(m_termPortSelectedIndx);
+    const PortChoice choice = buildPortChoice(availablePorts(), extraPortsFromEnvironment());
+    m_termPortList = choice.names;
+    m_termPortManufacturers = choice.manufacturers;
+    if (choice.preferredIndex != m_termPortPreferredIndx) {
+        m_termPortPreferredIndx = choice.preferredIndex;
+        emit termPortPreferredIndxChanged();
+    }
+    const int kept = m_termPortList.indexOf(selectedName);
+    const int selected = kept >= 0 && !selectedName.isEmpty() ? kept : choice.preferredIndex;
+    setTermPortSelectedIndx(selected);
+    // A selector showing the list may move its index when the list changes;
+    // the caller puts it back with the index returned.
+    emit termPortListChanged();
+    return selected;
 }
 
 int KelHandler::termPortPreferredIndx() const

@@ -18,6 +18,8 @@ class KelHandler : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QStringList termPortList READ termPortList NOTIFY termPortListChanged)
+    // The adapter's manufacturer for each entry of termPortList ("" if unknown).
+    Q_PROPERTY(QStringList termPortManufacturers READ termPortManufacturers NOTIFY termPortListChanged)
     Q_PROPERTY(int termPortPreferredIndx READ termPortPreferredIndx NOTIFY termPortPreferredIndxChanged)
     Q_PROPERTY(int termPortSelectedIndx READ termPortSelectedIndx WRITE setTermPortSelectedIndx NOTIFY termPortSelectedIndxChanged)
     Q_PROPERTY(QString displayText READ displayText NOTIFY displayTextChanged)
@@ -32,6 +34,7 @@ public:
     // and the extra ports (paths) named in LUM_EXTRA_PORTS.
     struct PortChoice {
         QStringList names;      // sorted by character codes
+        QStringList manufacturers; // for each name, "" when not known
         int preferredIndex = -1; // -1: no preferred adapter
     };
     static PortChoice buildPortChoice(const QVector<PortEntry> &ports, const QStringList &extraPorts);
@@ -40,6 +43,7 @@ public:
     ~KelHandler() override;
 
     QStringList termPortList() const;
+    QStringList termPortManufacturers() const;
     int termPortPreferredIndx() const;
     int termPortSelectedIndx() const;
     QString displayText() const;
@@ -68,6 +72,11 @@ public:
     // LUM_EXTRA_PORTS): the preferred index and the selection when an entry is
     // preferred, then the list, with their change signals in that order.
     void applyPortChoice(const PortChoice &choice);
+
+    // Builds the port list anew (an adapter plugged in since), while the port
+    // is closed. The selected port stays selected by its name; returns its
+    // new index (the preferred one when it is gone).
+    Q_INVOKABLE int rescanPorts();
 
 signals:
     void termPortListChanged();
@@ -98,6 +107,7 @@ private:
 
     QSerialPort *m_serialPort = nullptr;
     QStringList m_termPortList;
+    QStringList m_termPortManufacturers;
     int m_termPortPreferredIndx = -1;
     int m_termPortSelectedIndx = -1;
     QString m_lastErrorString;

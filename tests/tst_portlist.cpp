@@ -17,6 +17,8 @@ private slots:
     void choiceWithoutPreferenceEmitsOnlyList();
     void selectingTheSameIndexEmitsEveryTime();
     void constructorOffersExtraPortsFromEnvironment();
+    void rescanKeepsTheSelectedPortByName_data();
+    void rescanKeepsTheSelectedPortByName();
 };
 
 using PortEntries = QVector<KelHandler::PortEntry>;
@@ -72,6 +74,54 @@ void TestPortList::buildsSortedListWithPreferredAdapter()
     const KelHandler::PortChoice choice = KelHandler::buildPortChoice(ports, extraPorts);
     QCOMPARE(choice.names, names);
     QCOMPARE(choice.preferredIndex, preferred);
+    // Each name keeps its own adapter's manufacturer through the sorting.
+    QCOMPARE(choice.manufacturers.size(), names.size());
+    for (const KelHandler::PortEntry &port : ports)
+        QCOMPARE(choice.manufacturers.at(names.indexOf(port.first)), port.second);
+}
+
+// An adapter plugged in after start-up appears when the list is scanned
+// again; what the technician had selected stays selected.
+void TestPortList::rescanKeepsTheSelectedPortByName_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("choose");
+    QTest::addColumn<QString>("selected");
+
+    QTest::newRow("new port sorts before the selected one")
+        << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-c/ttyLUM" << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-a/ttyLUM:/tmp/lum-test-c/ttyLUM"
+        << "/tmp/lum-test-c/ttyLUM" << "/tmp/lum-test-c/ttyLUM";
+    QTest::newRow("selected port gone: the preferred one")
+        << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-c/ttyLUM" << "/tmp/lum-test-b/ttyLUM"
+        << "/tmp/lum-test-c/ttyLUM" << "/tmp/lum-test-b/ttyLUM";
+}
+
+void TestPortList::rescanKeepsTheSelectedPortByName()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, choose);
+    QFETCH(QString, selected);
+    const QByteArray saved = qgetenv("LUM_EXTRA_PORTS");
+    const bool wasSet = qEnvironmentVariableIsSet("LUM_EXTRA_PORTS");
+    qputenv("LUM_EXTRA_PORTS", before.toUtf8());
+    KelHandler handler;
+    handler.setTermPortSelectedIndx(handler.termPortList().indexOf(choose));
+    qputenv("LUM_EXTRA_PORTS", after.toUtf8());
+    QSignalSpy listChanged(&handler, &KelHandler::termPortListChanged);
+    const int index = handler.rescanPorts();
+    if (wasSet)
+        qputenv("LUM_EXTRA_PORTS", saved);
+    else
+        qunsetenv("LUM_EXTRA_PORTS");
+
+    QCOMPARE(listChanged.count(), 1);
+    for (const QString &path : after.split(QLatin1Char(':')))
+        QVERIFY(handler.termPortList().contains(path));
+    QCOMPARE(handler.termPortSelectedIndx(), index);
+    QCOMPARE(handler.termPortList().value(index), selected);
+    QCOMPARE(handler.termPortManufacturers().size(), handler.termPortList().size());
 }
 
 void TestPortList::preferredChoiceEmitsPreferredSelectedList()

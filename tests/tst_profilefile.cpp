@@ -144,6 +144,9 @@ private slots:
     void specialCharactersAreEscapedAndReadBack();
     void fileNamesAndUrlsReachTheLocalFile_data();
     void fileNamesAndUrlsReachTheLocalFile();
+    void nameChosenInDialogLandsInItsFolder_data();
+    void nameChosenInDialogLandsInItsFolder();
+    void fileNameAndUnsavedChangesFollowTheProfile();
     void declaredEncodingOfForeignFileIsHonoured();
     void savedFileIsUtf8WhateverTheLocale();
     void failedSaveKeepsOldFile_data();
@@ -298,6 +301,76 @@ void TestProfileFile::fileNamesAndUrlsReachTheLocalFile_data()
     QTest::newRow("URL with umlaut") << "file://%1/Gerät.lumc" << "%1/Gerät.lumc";
     QTest::newRow("percent sign in plain path stays") << "%1/50%20Rabatt.lumc" << "%1/50%20Rabatt.lumc";
     QTest::newRow("double slash is not a URL") << "%1//doppelt.lumc" << "%1/doppelt.lumc";
+    QTest::newRow("file URL without authority") << "file:%1/datei.lumc" << "%1/datei.lumc";
+}
+
+void TestProfileFile::nameChosenInDialogLandsInItsFolder_data()
+{
+    // %1 is the folder the dialog shows; `chosen` what it hands over.
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("bare name typed") << "file:anlage1" << "file://%1" << "%1/anlage1.lumc";
+    QTest::newRow("bare name with ending") << "file:anlage1.lumc" << "file://%1" << "%1/anlage1.lumc";
+    QTest::newRow("relative name into a subfolder") << "file:alt/anlage1" << "file://%1" << "%1/alt/anlage1.lumc";
+    QTest::newRow("picked in the list") << "file://%1/anlage%202.lumc" << "file:///anderswo" << "%1/anlage 2.lumc";
+    QTest::newRow("other ending kept") << "file:///%1/anlage1.xml" << "file://%1" << "%1/anlage1.xml";
+    QTest::newRow("plain path and folder") << "anlage1" << "%1" << "%1/anlage1.lumc";
+    QTest::newRow("folder with blank") << "file:anlage1" << "file://%1/Kestrom%20LUM" << "%1/Kestrom LUM/anlage1.lumc";
+    QTest::newRow("nothing chosen") << "" << "file://%1" << "";
+}
+
+void TestProfileFile::nameChosenInDialogLandsInItsFolder()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, folder);
+    QFETCH(QString, path);
+    const QString dir = m_dir->path();
+    const QString chosenPath = DeviceProfile::chosenFilePath(chosen.arg(dir), folder.arg(dir));
+    QCOMPARE(chosenPath, path.arg(dir));
+}
+
+// The window's title and its question before discarding follow these two.
+void TestProfileFile::fileNameAndUnsavedChangesFollowTheProfile()
+{
+    DeviceProfile profile;
+    buildExampleDevice(profile);
+    QSignalSpy modified(&profile, &DeviceProfile::modifiedChanged);
+    QVERIFY(profile.fileName().isEmpty());
+    const QString path = m_dir->filePath(QStringLiteral("anlage1.lumc"));
+    QVERIFY(profile.save(path));
+    QCOMPARE(profile.fileName(), path);
+    QVERIFY(!profile.modified());
+
+    DeviceProfile loaded;
+    QVERIFY(loaded.load(path));
+    QCOMPARE(loaded.fileName(), path);
+    QVERIFY(!loaded.modified());
+    ConfItem *setting = nullptr;
+    for (ConfItem *item : loaded.items())
+        if (item->editable() && !setting)
+            setting = item;
+    QVERIFY(setting);
+    setting->setValue(setting->value() + QStringLiteral("1"));
+    QVERIFY(loaded.modified());
+    QCOMPARE(loaded.markedCount(), 0);
+    setting->setActive(true);
+    QCOMPARE(loaded.markedCount(), 1);
+
+    // A failed save leaves the mark of unsaved changes.
+    QVERIFY(!loaded.save(m_dir->filePath(QStringLiteral("fehlt/anlage1.lumc"))));
+    QVERIFY(loaded.modified());
+    QCOMPARE(loaded.fileName(), path);
+
+    loaded.setAllMarked(true);
+    QCOMPARE(loaded.markedCount(), loaded.editableCount());
+    loaded.setAllMarked(false);
+    QCOMPARE(loaded.markedCount(), 0);
+
+    loaded.resetProfile();
+    QVERIFY(loaded.fileName().isEmpty());
+    QVERIFY(!loaded.modified());
 }
 
 void TestProfileFile::fileNamesAndUrlsReachTheLocalFile()

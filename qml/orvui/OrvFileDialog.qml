@@ -2,8 +2,16 @@ import QtQuick 2.12
 import QtQuick.Dialogs 1.3
 
 // Opens and saves configuration files, starting in the maker's folder under
-// the technician's documents.
+// the technician's documents (created when missing, so the dialog lists it
+// and not the working folder).
 FileDialog {
-    folder: shortcuts.documents + "/Kestrom LUM"
+    id: fileDialog
+    folder: deviceProfile.documentsFolderUrl()
     nameFilters: ["LUM Configuration (*.lumc)"]
+    // Wide enough for the filter box to show "LUM Configuration (*.lumc)"
+    // beside the buttons.
+    onVisibleChanged: {
+        if (visible && fileDialog.width < 720)
+            fileDialog.width = 720
+    }
 }

@@ -36,5 +36,8 @@ Loader {
         ignoreUnknownSignals: true
         function onAccepted() { lazyDialog.accepted() }
         function onRejected() { lazyDialog.rejected() }
+        // A question's answers.
+        function onYes() { lazyDialog.accepted() }
+        function onNo() { lazyDialog.rejected() }
     }
 }

@@ -66,8 +66,21 @@ TestCase {
         return created
     }
 
+    // The editor creates only the rows on screen: the row is brought into
+    // view first.
     function row(index) {
-        return control("editorRow" + index)
+        var list = control("editorList")
+        list.positionViewAtIndex(index, ListView.Contain)
+        tryVerify(function() { return !isPolishScheduled(list) }, 5000, "editor laid out")
+        var found = list.itemAtIndex(index)
+        verify(found !== null, "row " + index)
+        compare(found.objectName, "editorRow" + index)
+        return found
+    }
+
+    // A control of a row, or null when the row has none of that name.
+    function rowControlOrNull(index, name) {
+        return findChild(row(index), name)
     }
 
     function rowControl(index, name) {
@@ -77,7 +90,7 @@ TestCase {
     }
 
     function rowCount() {
-        return control("itemRepeater").count
+        return control("editorList").count
     }
 
     function loadFixture(fileName) {
@@ -88,12 +101,10 @@ TestCase {
         waitForLayout()
     }
 
-    // The column places its rows when the window is next polished.
+    // The list places its rows when the window is next polished.
     function waitForLayout() {
-        var column = control("editorColumn")
-        tryVerify(function() { return !isPolishScheduled(column) }, 5000, "editor laid out")
-        for (var i = 0; i < rowCount(); ++i)
-            tryVerify(function() { return !isPolishScheduled(row(i)) }, 5000, "row laid out")
+        var list = control("editorList")
+        tryVerify(function() { return !isPolishScheduled(list) }, 5000, "editor laid out")
     }
 
     // Connects through the panel the way a user does, and waits until the

@@ -10,15 +10,17 @@ import QtTest 1.12
 //  4 section Zeiten (3)              10 info Version 2.1 (2)
 //  5 Timerzeit Test, time (4)        11 info Hinweis (1)
 //                                    12 Betriebsart, selection (1)
+//                                    13 section Reset-Optionen, not read out (1)
 WindowTestCase {
     name: "Editor"
 
-    readonly property var valueControls: ["selector", "numberField", "timeField", "systemTimeField", "systemDateField"]
+    readonly property var valueControls: ["selector", "numberField", "timeField", "systemTimeField", "systemDateField",
+        "valueText", "skippedHint"]
 
     function init() {
         openWindow()
         loadFixture("editor.lumc")
-        compare(rowCount(), 13)
+        compare(rowCount(), 14)
     }
 
     function item(index) {
@@ -27,48 +29,68 @@ WindowTestCase {
 
     function test_rowShowsControlOfItsType_data() {
         return [
-            { tag: "section at level 1", index: 0, shown: "nameLabel", outer: 0, width: 465, band: "#0071BB", textColor: "#ffffff" },
-            { tag: "section at level 2", index: 1, shown: "nameLabel", outer: 30, width: 435, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "section at level 1", index: 0, shown: "", label: 465, outer: 0, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "section at level 2", index: 1, shown: "", label: 435, outer: 30, band: "#0071BB", textColor: "#ffffff" },
             { tag: "selection at level 3 with tooltip", index: 2, shown: "selector", outer: 30, width: 220, band: "#FFF1C6" },
             { tag: "number at level 3", index: 3, shown: "numberField", outer: 30, width: 220, band: "#FFFFFF" },
-            { tag: "section at level 3", index: 4, shown: "nameLabel", outer: 60, width: 405, band: "#0071BB", textColor: "#ffffff" },
+            { tag: "section at level 3", index: 4, shown: "", label: 405, outer: 60, band: "#0071BB", textColor: "#ffffff" },
             { tag: "time at level 4", index: 5, shown: "timeField", outer: 60, width: 190, band: "#FFFFFF" },
             { tag: "PC time at level 2", index: 6, shown: "systemTimeField", outer: 0, width: 250, band: "#FFFFFF" },
             { tag: "PC date at level 2", index: 7, shown: "systemDateField", outer: 0, width: 250, band: "#FFFFFF" },
-            { tag: "readonly shows nothing", index: 8, shown: "", outer: 30, band: "#FFFFFF" },
-            { tag: "blocked shows nothing", index: 9, shown: "", outer: 30, band: "#FFFFFF" },
-            { tag: "info at level 2", index: 10, shown: "nameLabel", outer: 30, width: 170, band: "#FFFFFF", textColor: "#000000" },
-            { tag: "info at level 1", index: 11, shown: "nameLabel", outer: 0, width: 200, band: "#FFFFFF", textColor: "#000000" },
-            { tag: "selection at level 1 not pushed out", index: 12, shown: "selector", outer: 0, width: 250, band: "#FFFFFF" }
+            { tag: "readonly shows its value", index: 8, shown: "valueText", label: 215, outer: 30, band: "#FFFFFF", textColor: "#000000", text: "123" },
+            { tag: "blocked says it is not read", index: 9, shown: "skippedHint", label: 215, outer: 30, band: "#FFFFFF", textColor: "#000000", text: "wird nicht ausgelesen" },
+            { tag: "info at level 2", index: 10, shown: "", label: 170, outer: 30, band: "#FFFFFF", textColor: "#000000" },
+            { tag: "info at level 1", index: 11, shown: "", label: 200, outer: 0, band: "#FFFFFF", textColor: "#000000" },
+            { tag: "selection at level 1 not pushed out", index: 12, shown: "selector", outer: 0, width: 250, band: "#FFFFFF" },
+            { tag: "section not read out says so", index: 13, shown: "skippedHint", label: 245, outer: 0, band: "#0071BB", textColor: "#ffffff", text: "wird nicht ausgelesen" }
         ]
     }
 
+    // Each row creates the controls of its type and no others; a wider
+    // editor gives its extra width to the names and the value controls.
     function test_rowShowsControlOfItsType(data) {
+        var extra = control("editorPanel").extraWidth
         var r = row(data.index)
         compare(r.leftPadding, data.outer, "outer indentation")
         verify(Qt.colorEqual(rowControl(data.index, "rowBand").color, data.band), "band colour")
         var editable = item(data.index).editable
-        var markBox = rowControl(data.index, "markBox")
-        compare(markBox.visible, editable, "check box shown for settings only")
-        var label = rowControl(data.index, "nameLabel")
-        compare(label.visible, data.shown === "nameLabel", "label")
+        var markBox = rowControlOrNull(data.index, "markBox")
+        compare(markBox !== null, editable, "check box for settings only")
+        var label = rowControlOrNull(data.index, "nameLabel")
+        compare(label !== null, data.label !== undefined, "label")
         var names = valueControls
         for (var i = 0; i < names.length; ++i)
-            compare(rowControl(data.index, names[i]).visible, names[i] === data.shown, names[i])
-        if (data.shown === "nameLabel") {
-            compare(label.width, data.width)
+            compare(rowControlOrNull(data.index, names[i]) !== null, names[i] === data.shown, names[i])
+        var valueWidth = 210 + extra / 2
+        if (label !== null) {
+            var grows = data.text !== undefined ? extra / 2 : extra
+            compare(label.width, data.label + grows, "label width")
             compare(label.text, item(data.index).menuName)
             verify(Qt.colorEqual(label.color, data.textColor), "label colour")
-        } else if (data.shown !== "") {
-            compare(markBox.width, data.width, "check box width")
+        } else {
+            compare(markBox.width, data.width + extra / 2, "check box width")
             compare(markBox.text, item(data.index).menuName)
-            compare(rowControl(data.index, data.shown).width, 210)
         }
+        if (data.shown !== "")
+            compare(rowControl(data.index, data.shown).width, valueWidth)
+        if (data.text !== undefined)
+            compare(rowControl(data.index, data.shown).text, data.text)
+    }
+
+    function test_editorWidthFollowsTheWindow() {
+        var panel = control("editorPanel")
+        var narrow = panel.width
+        win.width = 1600
+        tryVerify(function() { return panel.width === narrow + 320 }, 5000, "editor widened with the window")
+        waitForLayout()
+        compare(rowControl(5, "timeField").width, 210 + panel.extraWidth / 2)
+        verify(panel.extraWidth > 0)
     }
 
     function test_valueControlsOfAllLevelsLineUp() {
-        var column = control("editorColumn")
-        var shown = { 2: "selector", 3: "numberField", 5: "timeField", 6: "systemTimeField", 7: "systemDateField", 12: "selector" }
+        var column = control("editorList").contentItem
+        var shown = { 2: "selector", 3: "numberField", 5: "timeField", 6: "systemTimeField", 7: "systemDateField",
+                      8: "valueText", 9: "skippedHint", 12: "selector", 13: "skippedHint" }
         var x = -1
         for (var index in shown) {
             var c = rowControl(index, shown[index])
@@ -79,7 +101,7 @@ WindowTestCase {
         }
         // Section bands and setting bands end at one right edge.
         var right = -1
-        var rows = [0, 1, 2, 3, 4, 5, 6, 7, 12]
+        var rows = [0, 1, 2, 3, 4, 5, 6, 7, 12, 13]
         for (var i = 0; i < rows.length; ++i) {
             var band = rowControl(rows[i], "rowBand")
             var edge = band.mapToItem(column, band.width, 0).x
@@ -146,8 +168,9 @@ WindowTestCase {
             { tag: "number: mark stays when text returns", index: 3, field: "numberField", keys: ["8", Qt.Key_Backspace], text: "0301234567", active: true },
             { tag: "number: hash and star accepted", index: 3, field: "numberField", keys: ["#", "*"], text: "0301234567#*", active: true },
             { tag: "number: letters refused", index: 3, field: "numberField", keys: ["a", "Z"], text: "0301234567", active: false },
-            { tag: "time: incomplete input kept", index: 5, field: "timeField", clear: true, keys: ["1", "2", ":"], text: "12:", active: true },
-            { tag: "time: letters refused", index: 5, field: "timeField", keys: [Qt.Key_Backspace, "x"], text: "12:3", active: true },
+            { tag: "time: half-typed time not stored", index: 5, field: "timeField", clear: true, keys: ["0", "1"], text: "01", value: "12:30", active: false, refused: true },
+            { tag: "time: complete time stored", index: 5, field: "timeField", clear: true, keys: ["0", "1", ":", "0", "0"], text: "01:00", active: true },
+            { tag: "time: letters refused", index: 5, field: "timeField", keys: [Qt.Key_Backspace, "x"], text: "12:3", value: "12:30", active: false, refused: true },
             { tag: "time: a fifth digit refused", index: 5, field: "timeField", keys: ["9"], text: "12:30", active: false }
         ]
     }
@@ -161,8 +184,13 @@ WindowTestCase {
         }
         typeInto(field, data.keys)
         compare(field.text, data.text)
-        compare(item(data.index).value, data.text, "value follows the field")
+        // A text the core refuses is not stored, does not mark the setting
+        // and is framed red.
+        compare(item(data.index).value, data.value === undefined ? data.text : data.value, "value follows valid text")
         compare(item(data.index).active, data.active)
+        var frame = findChild(field, "fieldFrame")
+        verify(frame !== null, "frame")
+        compare(Qt.colorEqual(frame.border.color, "red"), data.refused === true, "red frame")
     }
 
     function test_numberFieldRefusesA33rdCharacter() {
@@ -200,6 +228,15 @@ WindowTestCase {
     }
 
     function test_alleMarksAndClearsEverySetting() {
+        // "Alle" acts on the settings, also on those whose rows are not on
+        // screen: a short editor shows only a few rows.
+        var list = control("editorList")
+        list.cacheBuffer = 0
+        list.anchors.bottom = undefined
+        list.height = 150
+        list.positionViewAtBeginning()
+        waitForLayout()
+        compare(list.itemAtIndex(12), null, "last row not on screen")
         var editableRows = [2, 3, 5, 6, 7, 12]
         var parentBox = control("parentBox")
         verify(parentBox.enabled)
@@ -218,7 +255,7 @@ WindowTestCase {
     function test_reloadingAnotherFileOfSameLengthKeepsValuesUnmarked() {
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/editor-reordered.lumc").toString())
         tryCompare(item(2), "value", "Nein")
-        compare(rowCount(), 13)
+        compare(rowCount(), 14)
         compare(rowControl(2, "selector").currentText, "Nein")
         for (var i = 0; i < rowCount(); ++i)
             verify(!item(i).active, "row " + i)
@@ -227,8 +264,7 @@ WindowTestCase {
 
     function test_tooltipShowsOnTheYellowBand() {
         var area = rowControl(2, "tooltipMouseArea")
-        verify(area.enabled)
-        verify(!rowControl(3, "tooltipMouseArea").enabled)
+        compare(rowControlOrNull(3, "tooltipMouseArea"), null, "no tooltip area without a tooltip")
         mouseMove(area, area.width - 3, area.height / 2)
         tryCompare(area, "containsMouse", true, 5000)
         tryVerify(function() { return area.ToolTip.toolTip.visible }, 5000, "tooltip shown")

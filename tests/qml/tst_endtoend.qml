@@ -52,6 +52,15 @@ WindowTestCase {
         verify(rowCount() > 40, "rows of the demo device: " + rowCount())
         compare(rowCount(), deviceProfile.confItemList.length)
         waitForLayout()
+        // Read-only settings show what the device said; settings the
+        // read-out leaves closed say so.
+        var imei = indexOfPath("Kommunikation/IMEI")
+        verify(imei >= 0, "IMEI row")
+        compare(rowControl(imei, "valueText").text, "356938035643809")
+        compare(rowControl(indexOfPath("Kommunikation/Netzbetreiber"), "skippedHint").text, "wird nicht ausgelesen")
+        var list = control("editorList")
+        list.positionViewAtIndex(indexOfPath("Kommunikation/Service-Center"), ListView.Beginning)
+        waitForLayout()
         deviceSim.saveWindowImageIfAsked(win)
 
         var choice = indexOfPath("Einstellungen/Notruf/Notrufende")
@@ -91,7 +100,7 @@ WindowTestCase {
         deviceProfile.saveToFile(url)
         deviceProfile.loadFromFile(url)
         verify(!dialogShown("messageDialog"), "no file error")
-        tryCompare(control("itemRepeater"), "count", before.length)
+        tryCompare(control("editorList"), "count", before.length)
         waitForLayout()
         compare(snapshot(), before)
         compare(rowControl(choice, "selector").currentText, "Zeitablauf")

@@ -151,4 +151,27 @@ WindowTestCase {
         box.close()
         verify(deviceSim.restart(), deviceSim.startError())
     }
+
+    // An adapter plugged in after start-up: opening the selector finds it,
+    // the selected port stays selected by its name, and the whole name of a
+    // long port shows.
+    function test_openingThePortSelectorScansAgain() {
+        var selector = control("portSelector")
+        var simPort = deviceSim.portPath()
+        compare(selector.currentText, simPort)
+        var plugged = "/tmp/aaa-lum-test/ttyNEU"
+        deviceSim.offerExtraPort(plugged)
+        verify(kelHandler.termPortList.indexOf(plugged) < 0, "not yet in the list")
+        mouseClick(selector)
+        tryCompare(selector.popup, "opened", true, 5000)
+        deviceSim.restart()
+        verify(kelHandler.termPortList.indexOf(plugged) >= 0, "new port listed")
+        verify(kelHandler.termPortList.indexOf(plugged) < kelHandler.termPortList.indexOf(simPort), "sorts first")
+        compare(selector.currentText, simPort, "selection kept by name")
+        compare(kelHandler.termPortList[kelHandler.termPortSelectedIndx], simPort)
+        verify(!selector.contentItem.truncated, "whole name shown")
+        selector.popup.close()
+        tryCompare(selector.popup, "visible", false, 5000)
+        connectToSimulator()
+    }
 }

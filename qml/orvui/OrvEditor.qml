@@ -1,0 +1,159 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.12
+
+// The right-hand block: the header with "Alle", the file buttons, the about
+// link and the file dialogs, and below it the rows of the configuration.
+Rectangle {
+    id: editorPanel
+    objectName: "editorPanel"
+    width: 480
+
+    // How much wider than its narrowest the editor is: the rows give it to
+    // the names and the value controls.
+    readonly property real extraWidth: Math.max(0, Math.min(width - 480, 480))
+    // The marks of all settings as one check state: none, some or all.
+    readonly property int allState: deviceProfile.markedCount === 0 ? Qt.Unchecked
+        : (deviceProfile.markedCount === deviceProfile.editableCount ? Qt.Checked : Qt.PartiallyChecked)
+
+    Rectangle {
+        id: editorTopRect
+        color: "white"
+        anchors.top: parent.top
+        width: parent.width
+        height: editorTopRow.height
+        z: 3
+
+        Row {
+            id: editorTopRow
+            z: 4
+            spacing: 10
+            topPadding: 10
+            bottomPadding: 10
+
+            CheckBox {
+                id: parentBox
+                objectName: "parentBox"
+                anchors.verticalCenter: parent.verticalCenter
+                text: qsTr("Alle")
+                checkState: editorPanel.allState
+                enabled: !lumBot.isEnabled && deviceProfile.confItemList.length > 1
+                // A two-state box: a click on an unmarked editor marks every
+                // setting, any other click clears them all. It acts on the
+                // settings themselves, not on the rows that happen to exist.
+                nextCheckState: function() {
+                    return checkState === Qt.Unchecked ? Qt.Checked : Qt.Unchecked
+                }
+                onClicked: deviceProfile.setAllMarked(checkState === Qt.Checked)
+            }
+
+            Button {
+                id: openButton
+                objectName: "openButton"
+                text: "Konfigurationsdatei\nöffnen"
+                enabled: !lumBot.isEnabled
+                onClicked: confirmation.unlessUnsavedChanges(function() { loadFromFileDialog.open() })
+            }
+
+            Button {
+                id: saveButton
+                objectName: "saveButton"
+                text: "Konfigurationsdatei\nspeichern"
+                enabled: !lumBot.isEnabled && deviceProfile.confItemList.length > 1
+                onClicked: saveToFileDialog.open()
+            }
+        }
+
+        Label {
+            id: aboutLabel
+            objectName: "aboutLabel"
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            bottomPadding: 8
+            text: "Info über LUM"
+            font.underline: true
+            MouseArea {
+                anchors.fill: parent
+                cursorShape: Qt.PointingHandCursor
+                onClicked: messageAbout.open()
+            }
+        }
+
+        OrvLazyDialog {
+            id: saveToFileDialog
+            objectName: "saveToFileDialogLoader"
+            dialogSource: "OrvFileDialog.qml"
+            dialogProperties: ({
+                objectName: "saveToFileDialog",
+                title: "Konfiguration speichern unter",
+                selectExisting: false,
+                defaultSuffix: "lumc"
+            })
+            // A bare name typed into the dialog lands in the folder the
+            // dialog shows and gets the ".lumc" ending; an existing file is
+            // only replaced when the technician says so.
+            onAccepted: {
+                console.log("You chose to save: " + item.fileUrl)
+                var path = deviceProfile.chosenFilePath(item.fileUrl.toString(), item.folder.toString())
+                if (path === "")
+                    return
+                if (!deviceProfile.fileExists(path)) {
+                    deviceProfile.saveToFile(path)
+                    return
+                }
+                confirmation.ask("Die Datei \"" + path.replace(/^.*[\/\\]/, "") + "\" gibt es schon.\nErsetzen?",
+                                 function() { deviceProfile.saveToFile(path) })
+            }
+            onRejected: console.log("Canceled")
+        }
+
+        OrvLazyDialog {
+            id: loadFromFileDialog
+            objectName: "loadFromFileDialogLoader"
+            dialogSource: "OrvFileDialog.qml"
+            dialogProperties: ({
+                objectName: "loadFromFileDialog",
+                title: "Konfiguration öffnen"
+            })
+            onAccepted: {
+                console.log("You chose to load: " + item.fileUrl)
+                deviceProfile.loadFromFile(deviceProfile.chosenFilePath(item.fileUrl.toString(), item.folder.toString()))
+            }
+            onRejected: console.log("Canceled")
+        }
+
+        // Created when first opened; it opens at the band's top-left corner.
+        OrvLazyDialog {
+            id: messageAbout
+            objectName: "messageAboutLoader"
+            dialogSource: "OrvAboutBox.qml"
+            dialogProperties: ({ objectName: "messageAbout" })
+        }
+    }
+
+    // Only the rows on screen exist: a profile of thousands of entries
+    // costs no more to show than one of a few dozen. Each row reads its item
+    // from the profile's list, the model.
+    ListView {
+        id: editorList
+        objectName: "editorList"
+        z: 1
+        anchors.top: editorTopRect.bottom
+        anchors.bottom: parent.bottom
+        width: parent.width + 20
+        clip: true
+        spacing: 2
+        boundsBehavior: Flickable.StopAtBounds
+        model: deviceProfile.confItemList
+        ScrollBar.vertical: ScrollBar {
+            objectName: "editorScrollBar"
+            policy: ScrollBar.AlwaysOn
+            width: 16
+        }
+
+        delegate: OrvEditorRow {
+            rowIndex: index
+            item: modelData
+            extraWidth: editorPanel.extraWidth
+        }
+    }
+}

@@ -1,0 +1,119 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.12
+
+// The device's keypad: sixteen keys in the device's own layout, each also on
+// the PC keyboard, covered by the busy indicator and "Abbrechen" while the
+// menu robot runs.
+Rectangle {
+    id: keypadBlock
+    width: keybGrid.width
+    height: keybGrid.height
+
+    // One row per key, in the device's layout: digits 1 to 9 in three rows
+    // with ESC, + and - on the right, then *, 0, # and OK. The code is the
+    // byte the device's programming interface expects for the key.
+    readonly property var keyTable: [
+        { name: "button1", label: "1", code: 49, shortcuts: ["1"] },
+        { name: "button2", label: "2", code: 50, shortcuts: ["2"] },
+        { name: "button3", label: "3", code: 51, shortcuts: ["3"] },
+        { name: "buttonESC", label: "ESC", code: 27, shortcuts: ["ESC", ",", "/"] },
+        { name: "button4", label: "4", code: 52, shortcuts: ["4"] },
+        { name: "button5", label: "5", code: 53, shortcuts: ["5"] },
+        { name: "button6", label: "6", code: 54, shortcuts: ["6"] },
+        { name: "buttonPlus", label: "+", code: 43, shortcuts: ["+"] },
+        { name: "button7", label: "7", code: 55, shortcuts: ["7"] },
+        { name: "button8", label: "8", code: 56, shortcuts: ["8"] },
+        { name: "button9", label: "9", code: 57, shortcuts: ["9"] },
+        { name: "buttonMinus", label: "-", code: 45, shortcuts: ["-"] },
+        { name: "buttonStar", label: "*", code: 42, shortcuts: ["*"] },
+        { name: "button0", label: "0", code: 48, shortcuts: ["0"] },
+        { name: "buttonHash", label: "#", code: 35, shortcuts: ["#"] },
+        { name: "buttonOK", label: "OK", code: 13, shortcuts: ["ENTER", "RETURN"] }
+    ]
+
+    function key(name) {
+        for (var i = 0; i < keyTable.length; ++i) {
+            if (keyTable[i].name === name)
+                return keyRepeater.itemAt(i)
+        }
+        return null
+    }
+
+    // After connecting, the keyboard works the pad from ESC on.
+    function focusEscape() {
+        key("buttonESC").forceActiveFocus()
+    }
+
+    Grid {
+        id: keybGrid
+        objectName: "keybGrid"
+        columns: 4
+        spacing: 5
+        enabled: !lumBot.isEnabled
+
+        // The device's menu is walked with + and - and left with ESC,
+        // entered with OK: the cursor keys map onto that while a key of the
+        // pad has the focus.
+        Keys.onPressed: {
+            if (event.key === Qt.Key_Up)
+                keypadBlock.key("buttonPlus").clicked()
+            if (event.key === Qt.Key_Down)
+                keypadBlock.key("buttonMinus").clicked()
+            if (event.key === Qt.Key_Left)
+                keypadBlock.key("buttonESC").clicked()
+            if (event.key === Qt.Key_Right)
+                keypadBlock.key("buttonOK").clicked()
+        }
+
+        Repeater {
+            id: keyRepeater
+            model: keypadBlock.keyTable
+
+            OrvPrgButton {
+                id: keyButton
+                objectName: modelData.name
+                text: modelData.label
+                sendchar: modelData.code
+
+                Shortcut {
+                    sequences: modelData.shortcuts
+                    enabled: !lumBot.isEnabled
+                    onActivated: keyButton.clicked()
+                }
+            }
+        }
+    }
+
+    OrvBusyIndicator {
+        id: busyIndicator
+        objectName: "busyIndicator"
+        anchors.centerIn: parent
+        width: keybGrid.width * 0.618
+        height: keybGrid.height * 0.618
+        opacity: 1
+        running: lumBot.isEnabled
+    }
+
+    Button {
+        id: abortButton
+        objectName: "abortButton"
+        anchors.centerIn: parent
+        text: "Abbrechen"
+        visible: lumBot.isEnabled
+        onClicked: lumBot.abort()
+    }
+
+    // A read-out knows only how far it got; a transfer also knows how many
+    // settings it has to write.
+    Label {
+        id: progressLabel
+        objectName: "progressLabel"
+        anchors.top: abortButton.bottom
+        anchors.topMargin: 6
+        anchors.horizontalCenter: parent.horizontalCenter
+        visible: lumBot.isEnabled
+        text: lumBot.itemsTotal > 0
+              ? qsTr("%1 von %2 Einstellungen übertragen").arg(lumBot.itemsDone).arg(lumBot.itemsTotal)
+              : (lumBot.itemsDone > 0 ? qsTr("%1 Einträge gelesen").arg(lumBot.itemsDone) : "")
+    }
+}

@@ -1,0 +1,176 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.12
+
+// The left-hand block: port selection and connection, the device's display
+// and keypad, the device identifier and the robot's warning.
+Rectangle {
+    id: terminalPanel
+    width: prgCol.width
+
+    // How far the port row may reach beyond the panel to the right: above
+    // the transfer buttons, which sit lower, there is room for a long port
+    // name.
+    property real topRowRoom: 0
+
+    Row {
+        id: prgTopRow
+        spacing: 10
+        topPadding: 10
+
+        ComboBox {
+            id: portSelector
+            objectName: "portSelector"
+            // Wide enough for the whole name of every port (a simulator's
+            // port is a long path), at least up to the connect button.
+            width: Math.min(Math.max(prgCol.width - connectButton.width - prgTopRow.spacing,
+                                     widestEntry(false) + leftPadding + rightPadding
+                                     + (indicator ? indicator.width : 0) + 16),
+                            prgCol.width + terminalPanel.topRowRoom - connectButton.width - prgTopRow.spacing)
+            popup.width: Math.max(width, widestEntry(true) + 40)
+            model: kelHandler.termPortList
+            currentIndex: kelHandler.termPortPreferredIndx
+            enabled: !kelHandler.terminalIsReady
+            onCurrentIndexChanged: kelHandler.termPortSelectedIndx = currentIndex
+
+            function entryText(index, withMaker) {
+                var maker = kelHandler.termPortManufacturers[index]
+                return kelHandler.termPortList[index] + (withMaker && maker ? "  (" + maker + ")" : "")
+            }
+
+            function widestEntry(withMaker) {
+                var widest = 0
+                for (var i = 0; i < kelHandler.termPortList.length; ++i)
+                    widest = Math.max(widest, portFont.advanceWidth(entryText(i, withMaker)))
+                return widest
+            }
+
+            FontMetrics {
+                id: portFont
+                font: portSelector.font
+            }
+
+            // Each port with its adapter's maker, so the technician finds
+            // the adapter he plugged in.
+            delegate: ItemDelegate {
+                objectName: "portEntry" + index
+                width: portSelector.popup.width
+                text: portSelector.entryText(index, true)
+                highlighted: portSelector.highlightedIndex === index
+            }
+
+            // An adapter plugged in after start-up shows up when the list
+            // is opened; the selected port stays selected.
+            Connections {
+                target: portSelector.popup
+                function onAboutToShow() {
+                    portSelector.currentIndex = kelHandler.rescanPorts()
+                }
+            }
+        }
+
+        Button {
+            id: connectButton
+            objectName: "connectButton"
+            text: "Verbinden"
+            visible: !kelHandler.terminalIsReady
+            onClicked: {
+                kelHandler.openSerialPort()
+                if (kelHandler.terminalIsReady) {
+                    lumBot.startInit()
+                    keypad.focusEscape()
+                } else {
+                    var portName = kelHandler.termPortList[kelHandler.termPortSelectedIndx]
+                    messageDialog2.show("Fehler beim Öffnen von "
+                                        + (portName === undefined ? "" : portName)
+                                        + ":\n" + kelHandler.lastErrorString())
+                }
+            }
+        }
+
+        Button {
+            id: disconnectButton
+            objectName: "disconnectButton"
+            text: "Verbindung trennen"
+            visible: kelHandler.terminalIsReady
+            enabled: !lumBot.isEnabled
+            onClicked: kelHandler.closeSerialPort()
+        }
+    }
+
+    Rectangle {
+        id: prgBody
+        anchors.top: prgTopRow.bottom
+        anchors.bottom: parent.bottom
+        width: prgCol.width
+
+        Column {
+            id: prgCol
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 10
+
+            Row {
+                OrvDisplay {
+                }
+            }
+
+            OrvKeypad {
+                id: keypad
+            }
+
+            Row {
+                id: identifierRow
+                // Where the device names itself; an identification that found
+                // no device says so here, in red (LumBot.identificationError,
+                // empty until the robot reports one).
+                Label {
+                    id: identifierLabel
+                    objectName: "identifierLabel"
+                    readonly property string problem: lumBot.identificationError || ""
+                    text: (problem !== "" ? problem : lumBot.deviceIdentifier) + " "
+                    color: problem !== "" ? "red" : palette.windowText
+                }
+                Label {
+                    id: reloadLabel
+                    objectName: "reloadLabel"
+                    text: "neu laden"
+                    font.underline: true
+                    visible: kelHandler.terminalIsReady && !lumBot.isEnabled
+                    MouseArea {
+                        anchors.fill: parent
+                        cursorShape: Qt.PointingHandCursor
+                        onClicked: lumBot.startInit()
+                    }
+                }
+            }
+
+            // How the last read-out or transfer ended ("72 Einträge gelesen
+            // (14:05)", "Auslesen abgebrochen.", ...: LumBot.jobOutcome,
+            // empty until the robot reports one).
+            Label {
+                id: outcomeLabel
+                objectName: "outcomeLabel"
+                width: keypad.width
+                wrapMode: Text.WordWrap
+                visible: !lumBot.isEnabled && text !== ""
+                text: lumBot.jobOutcome || ""
+            }
+
+            Label {
+                id: warningLabel
+                objectName: "warningLabel"
+                width: keypad.width
+                height: 40
+                text: lumBot.deviceWarning + " "
+                color: "red"
+                wrapMode: Text.WordWrap
+            }
+        }
+    }
+
+    OrvLazyDialog {
+        id: messageDialog2
+        objectName: "messageDialog2Loader"
+        dialogSource: "OrvMessageDialog.qml"
+        dialogProperties: ({ objectName: "messageDialog2" })
+    }
+}
