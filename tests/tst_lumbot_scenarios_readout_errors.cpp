@@ -83,10 +83,6 @@ void TestLumBotScenariosReadOutErrors::readOut_failsWithTheSituationsText()
     SimMenu menu;
     QString error;
     QVERIFY2(menu.parse(menuText, &error), qPrintable(error));
-    if (fault == Fault::EmptyScreenAtTop || fault == Fault::TooDeep) {
-        // The menu alone must call for the error, not the way it is run.
-        QCOMPARE(ReadOutOracle::expect(menu).error, expectedError);
-    }
 
     RobotHarness harness;
     QVERIFY2(harness.startWithMenuText(menuText, &error), qPrintable(error));
@@ -199,8 +195,6 @@ void TestLumBotScenariosReadOutErrors::twentyLevels_areWalkedCompletely()
     SimMenu menu;
     QVERIFY(menu.parse(menuText));
     const ReadOutOracle::Expectation expected = ReadOutOracle::expect(menu);
-    QVERIFY(expected.predictable());
-    QCOMPARE(expected.error, QString());
 
     RobotHarness harness;
     QString error;

@@ -17,6 +17,7 @@
 #include "devicesimulator.h"
 #include "kelhandler.h"
 #include "lumbot.h"
+#include "robotharness.h"
 #include "treetext.h"
 
 namespace {
@@ -78,7 +79,8 @@ public:
 
     LumctlResult wait(int timeoutMs)
     {
-        const bool ended = QTest::qWaitFor([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
+        const bool ended = RobotHarness::waitFor(&m_process, &QProcess::stateChanged,
+                [this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
         LumctlResult result;
         result.finished = ended && m_process.exitStatus() == QProcess::NormalExit;
         if (!result.finished) {
@@ -126,7 +128,7 @@ QString canonicalTreeOf(const QString &path)
 
 bool waitUntilIdle(LumBot &bot, int timeoutMs)
 {
-    return QTest::qWaitFor([&bot] { return !bot.isEnabled(); }, timeoutMs);
+    return RobotHarness::waitFor(&bot, &LumBot::enabledChanged, [&bot] { return !bot.isEnabled(); }, timeoutMs);
 }
 
 ConfItem *itemAt(const DeviceProfile &profile, const QString &joinedPath)

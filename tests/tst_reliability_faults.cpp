@@ -124,7 +124,7 @@ bool tst_ReliabilityFaults::readOutClean(RobotHarness &harness, const char *menu
     }
     QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
     harness.bot().startDownload();
-    if (!QTest::qWaitFor([&] { return harness.isIdle(); }, RobotHarness::readOutTimeoutMs(200)))
+    if (!harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(200)))
         return false;
     if (!errors.isEmpty())
         qWarning("%s", qPrintable(harness.bot().lastErrorString()));
@@ -283,7 +283,7 @@ void tst_ReliabilityFaults::silentDevice_endsJobOrWaitsUntilAborted()
     // An unanswered key is completed after about a second with the old
     // screen; the repetition limits end the job after a few of them.
     // Should the robot wait instead, the user's abort must end it cleanly.
-    const bool endedByItself = QTest::qWaitFor([&] { return harness.isIdle(); }, 30000);
+    const bool endedByItself = harness.waitUntilIdle(30000);
     if (endedByItself) {
         // A device that falls silent at the top level shows the same screen
         // again after the link's extra wait: that is no end of the menu, and
@@ -381,7 +381,7 @@ void tst_ReliabilityFaults::unsolicitedOutput_neverGivesWrongTreeSilently()
     harness.device().setNoise(intervalMs, noise);
     harness.bot().startDownload();
 
-    const bool ended = QTest::qWaitFor([&] { return harness.isIdle(); }, 90000);
+    const bool ended = harness.waitUntilIdle(90000);
     harness.device().setNoise(0, QByteArray());
     if (!ended)
         harness.bot().abort();
