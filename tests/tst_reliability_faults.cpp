@@ -289,7 +289,6 @@ void tst_ReliabilityFaults::silentDevice_endsJobOrWaitsUntilAborted_data()
     QTest::addColumn<bool>("transfer");
     QTest::addColumn<int>("keysAnswered");
     QTest::newRow("read-out, silent from the first key") << false << 0;
-    QTest::newRow("read-out, silent while walking the menu") << false << 10;
     QTest::newRow("transfer, silent on the way to the settings") << true << 8;
 }
 
