@@ -136,10 +136,12 @@ void TestLumBotScenariosOddScreens::transfer_findsSettingsAlongRepeatedNames()
 
     QSignalSpy errors(&m_harness.bot(), &LumBot::transmissionError);
     m_harness.bot().startUpload();
-    QTRY_VERIFY_WITH_TIMEOUT(!errors.isEmpty()
-                             || (m_harness.isIdle() && !m_harness.bot().deviceIdentifier().isEmpty()
-                                 && m_harness.device().screen().value(1).trimmed() == QLatin1String("konfigurieren?")),
-                             120000);
+    // The transfer ends with a new identification, the device back on it.
+    QVERIFY(RobotHarness::waitFor(&m_harness.bot(), &LumBot::enabledChanged, [&] {
+        return !errors.isEmpty()
+                || (m_harness.isIdle() && !m_harness.bot().deviceIdentifier().isEmpty()
+                    && m_harness.device().screen().value(1).trimmed() == QLatin1String("konfigurieren?"));
+    }, 120000));
     QVERIFY2(errors.isEmpty(), qPrintable(m_harness.bot().lastErrorString()));
     QCOMPARE(m_harness.device().value(notruf), QStringLiteral("Aus"));
     QCOMPARE(m_harness.device().value(sommer), QStringLiteral("Nein"));
