@@ -361,7 +361,9 @@ void tst_ReliabilityFaults::troubledLine_readOutStillGivesSameTree_data()
     QTest::addColumn<int>("byteGapMs");
 
     QTest::newRow("every answer 300 ms late") << 300 << 0;
-    QTest::newRow("answers byte by byte, 20 ms apart") << 0 << 20;
+    // Well below the link's quiet gap of 50 ms, so that a busy machine
+    // holding up the device for a moment does not end a screen early.
+    QTest::newRow("answers byte by byte, 10 ms apart") << 0 << 10;
 }
 
 void tst_ReliabilityFaults::troubledLine_readOutStillGivesSameTree()
