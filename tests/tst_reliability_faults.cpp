@@ -7,6 +7,7 @@
 // or untouched, and a transfer never reported done that the device did not take.
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -371,37 +372,46 @@ void tst_ReliabilityFaults::troubledLine_readOutStillGivesSameTree()
     QFETCH(int, answerDelayMs);
     QFETCH(int, byteGapMs);
     // The device runs in a process of its own, as a real one keeps its own
-    // time: in this process its byte timers would share the event loop with
-    // the link's quiet-gap timer, and a busy machine could fire both late in
-    // the wrong order.
+    // time. Should a busy machine hold it up for longer than the link's
+    // quiet gap inside an answer (it says so when it ends), the line really
+    // was quiet and the run proves nothing: it is repeated.
+    constexpr int quietGapMs = 50;
     QFile menuFile(m_dir.filePath(QStringLiteral("small.menu")));
     QVERIFY(menuFile.open(QIODevice::WriteOnly));
     menuFile.write(smallMenu);
     menuFile.close();
-    QProcess device;
-    device.start(QStringLiteral(LUM_DEVSIM_PATH),
-                 {QStringLiteral("--menu"), menuFile.fileName(), QStringLiteral("--delay"), QString::number(answerDelayMs),
-                  QStringLiteral("--byte-gap"), QString::number(byteGapMs),
-                  QStringLiteral("--link"), m_dir.filePath(QStringLiteral("ttyTroubled"))});
-    QVERIFY(device.waitForReadyRead(30000));
-    const QString port = QString::fromLocal8Bit(device.readLine()).trimmed();
-    RobotHarness harness;
-    QVERIFY2(harness.link().openSerialPortByName(port), qPrintable(harness.link().lastErrorString()));
-    QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
-    QSignalSpy rebuilt(&harness.profile(), &DeviceProfile::confItemListChanged);
+    for (int attempt = 1;; ++attempt) {
+        QProcess device;
+        device.start(QStringLiteral(LUM_DEVSIM_PATH),
+                     {QStringLiteral("--menu"), menuFile.fileName(), QStringLiteral("--delay"), QString::number(answerDelayMs),
+                      QStringLiteral("--byte-gap"), QString::number(byteGapMs),
+                      QStringLiteral("--link"), m_dir.filePath(QStringLiteral("ttyTroubled"))});
+        QVERIFY(device.waitForReadyRead(30000));
+        const QString port = QString::fromLocal8Bit(device.readLine()).trimmed();
+        RobotHarness harness;
+        QVERIFY2(harness.link().openSerialPortByName(port), qPrintable(harness.link().lastErrorString()));
+        QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
+        harness.bot().startDownload();
+        QVERIFY(harness.waitUntilIdle(240000));
+        harness.link().closeSerialPort();
+        device.terminate();
+        QVERIFY(device.waitForFinished(10000));
+        static const QRegularExpression gapLine(QStringLiteral("longest gap inside an answer (\\d+) ms"));
+        const int longestGap = gapLine.match(QString::fromLocal8Bit(device.readAllStandardError())).captured(1).toInt();
+        if (longestGap >= quietGapMs) {
+            if (attempt == 3)
+                QSKIP(qPrintable(QStringLiteral("the machine held the device up for %1 ms inside an answer, three times").arg(longestGap)));
+            continue;
+        }
 
-    harness.bot().startDownload();
-    QVERIFY(harness.waitUntilIdle(240000));
-
-    QVERIFY2(errors.isEmpty(), qPrintable(harness.bot().lastErrorString()));
-    const QString tree = treeOf(harness.profile());
-    QVERIFY2(tree == m_referenceTree,
-             qPrintable(TreeText::diff(m_referenceTree.split(QLatin1Char('\n')), tree.split(QLatin1Char('\n')))));
-    QCOMPARE(itemPaths(harness.profile()), m_referenceItems);
-    QCOMPARE(harness.bot().deviceIdentifier(), QStringLiteral("ORV-TEST V1.0"));
-    harness.link().closeSerialPort();
-    device.terminate();
-    QVERIFY(device.waitForFinished(10000));
+        QVERIFY2(errors.isEmpty(), qPrintable(harness.bot().lastErrorString()));
+        const QString tree = treeOf(harness.profile());
+        QVERIFY2(tree == m_referenceTree,
+                 qPrintable(TreeText::diff(m_referenceTree.split(QLatin1Char('\n')), tree.split(QLatin1Char('\n')))));
+        QCOMPARE(itemPaths(harness.profile()), m_referenceItems);
+        QCOMPARE(harness.bot().deviceIdentifier(), QStringLiteral("ORV-TEST V1.0"));
+        return;
+    }
 }
 
 void tst_ReliabilityFaults::unsolicitedOutput_neverGivesWrongTreeSilently_data()
