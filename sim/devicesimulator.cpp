@@ -100,6 +100,8 @@ public:
     QByteArray receivedKeys;
     QVector<KeyRecord> records;
     qint64 lastAnswerByteMs = -1;
+    qint64 lastPieceUs = -1;        // when the last piece of an unfinished answer went out
+    qint64 longestGapInAnswerUs = 0;
 };
 
 void DeviceSimulator::Private::handleBytes(const QByteArray &bytes)
@@ -193,6 +195,10 @@ void DeviceSimulator::Private::pumpOutput()
             return;
         }
         chunk.bytes.remove(0, int(written));
+        const qint64 nowUs = monotonicUs();
+        if (lastPieceUs >= 0)
+            longestGapInAnswerUs = qMax(longestGapInAnswerUs, nowUs - lastPieceUs);
+        lastPieceUs = chunk.bytes.isEmpty() ? -1 : nowUs;
         if (chunk.bytes.isEmpty()) {
             if (chunk.isAnswer)
                 lastAnswerByteMs = monotonicMs();
@@ -418,6 +424,11 @@ QStringList DeviceSimulator::screen() const
 bool DeviceSimulator::cursorOnSecondRow() const
 {
     return d->device.screen().cursorOnSecondRow;
+}
+
+int DeviceSimulator::longestGapInAnswerMs() const
+{
+    return int(d->longestGapInAnswerUs / 1000);
 }
 
 int DeviceSimulator::keyCount() const

@@ -85,6 +85,10 @@ public:
     QByteArray receivedKeys() const;
     QVector<KeyRecord> keyRecords() const;
     qint64 lastAnswerByteMs() const;              // when the last answer's last byte went out (-1: none yet)
+    // The longest the line stayed quiet between two bytes of one answer sent
+    // in pieces (byte gap or line speed): a busy machine can hold the
+    // simulator up beyond the gap it was given.
+    int longestGapInAnswerMs() const;
     void clearRecords();
 
 signals:

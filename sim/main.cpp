@@ -224,5 +224,8 @@ int main(int argc, char *argv[])
     QObject::connect(&sim, &DeviceSimulator::lineDropped, &app, [&err] {
         err << "lum-devsim: Leitung getrennt" << Qt::endl;
     });
-    return app.exec();
+    const int status = app.exec();
+    if (sim.longestGapInAnswerMs() > 0)
+        err << "lum-devsim: longest gap inside an answer " << sim.longestGapInAnswerMs() << " ms" << Qt::endl;
+    return status;
 }

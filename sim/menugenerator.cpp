@@ -102,6 +102,16 @@ const QVector<QPair<QString, QString>> infoScreens = {
     { QStringLiteral("Wartung"), QStringLiteral("fällig 2027") },
 };
 
+// A name of the list, or one of them numbered ("Ausgang PICTO 2").
+bool isOneOf(const QString &name, const QStringList &names)
+{
+    for (const QString &each : names) {
+        if (name == each || name.startsWith(each + QLatin1Char(' ')))
+            return true;
+    }
+    return false;
+}
+
 class Generator
 {
 public:
@@ -426,6 +436,10 @@ void Generator::write(QTextStream &out, int list, int indent) const
             out << pad << "    options: " << item.options.join(QStringLiteral(" | ")) << '\n';
         if (!item.line1.isEmpty())
             out << pad << "    line1: " << item.line1 << '\n';
+        if (item.keyword == QLatin1String("section") && isOneOf(item.name, blockedSectionNames))
+            out << pad << "    blocked: not to be opened by a program\n";
+        else if (item.keyword != QLatin1String("section") && isOneOf(item.name, blockedSettingNames))
+            out << pad << "    blocked: not to be changed by a program\n";
         if (item.childList >= 0)
             write(out, item.childList, indent + 1);
     }

@@ -171,6 +171,12 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
             }
             node->options.append(trimmed);
         }
+    } else if (line.keyword == QLatin1String("blocked")) {
+        if (node->kind == SimMenuNode::Info || line.rest.isEmpty()) {
+            error = lineError(line.number, QStringLiteral("blocked needs a section or setting and a reason"));
+            return false;
+        }
+        node->blocked = line.rest;
     } else if (line.keyword == QLatin1String("line1")) {
         node->line1 = line.rest;
     } else if (line.keyword == QLatin1String("line2")) {
@@ -225,7 +231,7 @@ bool splitLines(const QString &text, QVector<MenuLine> *out, QString *identifier
             line.keyword.chop(1);
             line.isAttribute = true;
             if (line.keyword != QLatin1String("options") && line.keyword != QLatin1String("line1")
-                && line.keyword != QLatin1String("line2")) {
+                && line.keyword != QLatin1String("line2") && line.keyword != QLatin1String("blocked")) {
                 *error = lineError(line.number, QStringLiteral("unbekanntes Attribut \"%1:\"").arg(line.keyword));
                 return false;
             }

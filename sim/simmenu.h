@@ -32,6 +32,10 @@
 //   options    the choices of a Selection, in the order the device offers
 //              them after the current value.
 //   children   the entries of a Section, in list order.
+//   blocked    the maker's warning for a section that must not be opened or
+//              a setting that must not be changed by a program walking the
+//              menu ("" for ordinary entries); the device itself treats
+//              these entries like any other.
 //   depth      0 for entries of the configuration menu's own list.
 //   lineNumber line of the menu file that declared the entry.
 struct SimMenuNode
@@ -56,6 +60,7 @@ struct SimMenuNode
     QString value;
     QStringList options;
     QVector<SimMenuNode> children;
+    QString blocked;
     int depth = 0;
     int lineNumber = 0;
 

@@ -335,6 +335,12 @@ void KelHandler::readSerialInput()
     if (!m_serialPort->isOpen())
         return;
     if (m_serialPort->bytesAvailable() <= 0) {
+        // A busy machine may wake up with the timer and the port's news both
+        // waiting and run the timer first: bytes already on the line arrived
+        // within the gap and belong to this screen. readyRead takes them in
+        // (and restarts the gap) from inside this look at the line.
+        if (m_serialPort->waitForReadyRead(0) || !m_serialPort->isOpen())
+            return;
         checkCompletion();
         return;
     }

@@ -4,7 +4,9 @@
 // happen (silence, late answers, altered values, hidden options, a restless
 // base menu) is proven by those tests; here stay the options whose failure
 // would let them pass unnoticed. That the menus can be found by their screens
-// alone is proven by the robot's read-out of the demo and generated menus.
+// alone is proven by the robot's read-out of the demo and generated menus,
+// which also walk the screens of sections, selections, inputs and info
+// screens; here stay the keys no read-out or transfer presses.
 
 #include "devicesimulator.h"
 #include "menugenerator.h"
@@ -249,58 +251,22 @@ void TestDeviceSimulator::keysLeadToScreens_data()
         << QByteArray(3, Esc) << "Programmierung" << "beenden?" << 0;
     QTest::newRow("+ from the base menu shows the identification")
         << (QByteArray(1, Esc) + '+') << "ORV-TEST V1.00" << "konfigurieren?" << 0;
-    QTest::newRow("OK on the identification shows the first entry")
-        << enter << "Einstellungen" << "bearbeiten?" << 0;
-    QTest::newRow("top list wraps to Programmierung beenden")
-        << (enter + "+++") << "Programmierung" << "beenden?" << 0;
     QTest::newRow("- steps back from the first entry to the identification")
         << (enter + "-") << "ORV-TEST V1.00" << "konfigurieren?" << 0;
     QTest::newRow("ESC on a top-level entry returns to Programmierung beenden")
         << (enter + "+" + Esc) << "Programmierung" << "beenden?" << 0;
     QTest::newRow("OK on Programmierung beenden keeps it")
         << (QByteArray(1, Esc) + Ok) << "Programmierung" << "beenden?" << 0;
-    QTest::newRow("OK on a section shows its first entry")
-        << (enter + Ok) << "Sprache:" << "Deutsch" << 0;
-    QTest::newRow("a section deeper down names its list over its own name")
-        << (enter + Ok + "++++++++") << "Einstellungen" << "Notruf?" << 0;
-    QTest::newRow("ESC from a section shows the section that was left")
-        << (enter + Ok + "++++++++" + Ok + Esc) << "Einstellungen" << "Notruf?" << 0;
-    QTest::newRow("a list wraps to its first entry")
-        << (enter + Ok + "++++++++" + Ok + "++") << "Notrufende:" << "Taste" << 0;
-    QTest::newRow("an opened selection shows the current value on row 1")
-        << (enter + Ok + Ok) << "Sprache:" << "Deutsch" << 1;
-    QTest::newRow("+ steps through the options")
-        << (enter + Ok + Ok + "++") << "Sprache:" << QString::fromUtf8("Français") << 1;
-    QTest::newRow("options wrap")
-        << (enter + Ok + Ok + "+++") << "Sprache:" << "Deutsch" << 1;
-    QTest::newRow("OK confirms the option shown")
-        << (enter + Ok + Ok + "+" + Ok) << "Sprache:" << "English" << 0;
     QTest::newRow("ESC leaves a selection unchanged")
         << (enter + Ok + Ok + "+" + Esc) << "Sprache:" << "Deutsch" << 0;
-    QTest::newRow("an input field opens empty with the cursor on row 1")
-        << (enter + Ok + "+" + Ok) << "Rufnummer 1:" << "" << 1;
     QTest::newRow("- takes back the last keyed character")
         << (enter + Ok + "+" + Ok + "123-") << "Rufnummer 1:" << "12" << 1;
-    QTest::newRow("OK confirms the keyed value")
-        << (enter + Ok + "+" + Ok + "4711" + Ok) << "Rufnummer 1:" << "4711" << 0;
     QTest::newRow("ESC cancels the input")
         << (enter + Ok + "+" + Ok + "4711" + Esc) << "Rufnummer 1:" << "0800123" << 0;
-    QTest::newRow("an empty value shows as KEIN EINTRAG")
-        << (enter + Ok + "++") << "Rufnummer 2:" << "<KEIN EINTRAG!>" << 0;
-    QTest::newRow("a timer time is keyed hhmm and shown hh:mm")
-        << (enter + Ok + "+++" + Ok + "1230" + Ok) << "Timerzeit Test:" << "12:30" << 0;
     QTest::newRow("an impossible time is not taken")
         << (enter + Ok + "+++" + Ok + "2561" + Ok) << "Timerzeit Test:" << "08:00" << 0;
-    QTest::newRow("the date is keyed ddMMyy and shown dd.mm.yy")
-        << (enter + Ok + "+++++" + Ok + "041226" + Ok) << "Datum:" << "04.12.26" << 0;
     QTest::newRow("an impossible date is not taken")
         << (enter + Ok + "+++++" + Ok + "310226" + Ok) << "Datum:" << "01.01.26" << 0;
-    QTest::newRow("a read-only setting answers OK with the same screen")
-        << (enter + Ok + "++++++" + Ok) << "ALARM 1:" << "VERWENDET LSP1" << 0;
-    QTest::newRow("an info screen cannot be opened")
-        << (enter + Ok + "++++++++" + Ok + "+" + Ok) << "Status" << "Bereit" << 0;
-    QTest::newRow("a setting may draw its own first line")
-        << (enter + Ok + "+++++++++" + Ok) << "SIM-Entsperren?" << "" << 1;
 }
 
 void TestDeviceSimulator::keysLeadToScreens()
@@ -328,18 +294,12 @@ void TestDeviceSimulator::confirmedValuesAreStored_data()
     QTest::addColumn<QString>("keyed");
 
     const QByteArray settings = QByteArray("+") + Ok + Ok;
-    QTest::newRow("selection")
-        << (settings + Ok + "++" + Ok) << QStringList{ "Einstellungen", "Sprache" } << QString::fromUtf8("Français") << QString();
-    QTest::newRow("number input")
-        << (settings + "+" + Ok + "0301" + Ok) << QStringList{ "Einstellungen", "Rufnummer 1" } << "0301" << "0301";
     QTest::newRow("empty input field clears the value")
         << (settings + "+" + Ok + Ok) << QStringList{ "Einstellungen", "Rufnummer 1" } << "" << "";
     QTest::newRow("timer time")
         << (settings + "+++" + Ok + "2359" + Ok) << QStringList{ "Einstellungen", "Timerzeit Test" } << "23:59" << "2359";
     QTest::newRow("date")
         << (settings + "+++++" + Ok + "291228" + Ok) << QStringList{ "Einstellungen", "Datum" } << "29.12.28" << "291228";
-    QTest::newRow("top-level setting")
-        << (QByteArray("+") + Ok + "+" + Ok + "+" + Ok) << QStringList{ "Betriebsart" } << "Service" << QString();
 }
 
 void TestDeviceSimulator::confirmedValuesAreStored()
@@ -510,16 +470,10 @@ void TestDeviceSimulator::namesAreTakenAsAReaderOfTheScreenTakesThem_data()
     QTest::addColumn<QStringList>("path");
     QTest::addColumn<QString>("value");
 
-    QTest::newRow("alarm on the speaker")
-        << "section A\n    readonly ALARM 1 = VERWENDET LSP1\n" << QStringList{ "A", "ALARM 1 LSP" } << "VERWENDET LSP1";
-    QTest::newRow("alarm on the microphone")
-        << "section A\n    readonly ALARM 2 = VERWENDET MIC2\n" << QStringList{ "A", "ALARM 2 MIC" } << "VERWENDET MIC2";
     QTest::newRow("alarm without a channel keeps its name")
         << "section A\n    readonly ALARM 2 = AUS\n" << QStringList{ "A", "ALARM 2" } << "AUS";
     QTest::newRow("two-digit alarm is not rewritten")
         << "readonly ALARM 12 = VERWENDET LSP1\n" << QStringList{ "ALARM 12" } << "VERWENDET LSP1";
-    QTest::newRow("SIM-Entsperren? reads as a setting")
-        << "input SIM-Entsperren = 1\n    line1: SIM-Entsperren?\n" << QStringList{ "SIM-Entsperren" } << "1";
     QTest::newRow("colons leave the name")
         << "input A:B = 3\n" << QStringList{ "AB" } << "3";
     QTest::newRow("section with own lines")
@@ -587,7 +541,8 @@ void TestDeviceSimulator::generatorRepeatsForTheSameSeed()
 void TestDeviceSimulator::generatedMenusAreReadable_data()
 {
     QTest::addColumn<quint32>("seed");
-    for (quint32 seed = 1; seed <= 40; ++seed)
+    // The seeds the robot's generated scenarios read, each holding every shape.
+    for (quint32 seed = 1; seed <= 20; ++seed)
         QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
     QTest::newRow("seed 4294967295") << quint32(4294967295u);
 }
@@ -630,8 +585,8 @@ void TestDeviceSimulator::generatedMenusAreReadable()
         QVERIFY2(names.contains(QString::fromLatin1(name)), name);
     QVERIFY(text.contains(QLatin1String("VERWENDET LSP")));
     QVERIFY(text.contains(QLatin1String("VERWENDET MIC")));
-    QVERIFY(text.contains(QRegularExpression(QStringLiteral("section (Formatieren|Reset|Ereig.-Speicher)"))));
-    QVERIFY(text.contains(QRegularExpression(QStringLiteral("(selection|input|readonly) (Service-Center|Netzbetreiber|Netzauswahl|Ausgang PICTO|Status XIN)"))));
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("section (Formatieren|Reset|Ereig.-Speicher)[^\n]*\n *blocked: "))));
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral("(selection|input|readonly) (Service-Center|Netzbetreiber|Netzauswahl|Ausgang PICTO|Status XIN)[^\n]*\n( *options: [^\n]*\n)? *blocked: "))));
     QVERIFY(text.contains(QRegularExpression(QStringLiteral("\n *input [^=\n]*\n"))));
 }
 

@@ -4,6 +4,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "robotharness.h"
+
 // The device mirrors its display as a byte stream; these tests feed byte
 // sequences and check the screen model in all three shapes it is offered.
 // That bytes from the port reach the decoder is shown by the close test here
@@ -157,7 +159,8 @@ void TestKelHandlerDecoder::closingThePortClearsTheScreen()
     QVERIFY(handler.openSerialPortByName(device.slavePath()));
     QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
     QVERIFY(device.write("\x0C" "Notruf\r\nbereit"));
-    QTRY_COMPARE_WITH_TIMEOUT(handler.displayText().left(6), QStringLiteral("Notruf"), 5000);
+    QVERIFY(RobotHarness::waitFor(&handler, &KelHandler::displayTextChanged,
+                                  [&] { return handler.displayText().left(6) == QLatin1String("Notruf"); }, 5000));
 
     QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
     QSignalSpy overlayChanged(&handler, &KelHandler::displayCursorOverlayChanged);

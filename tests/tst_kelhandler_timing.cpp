@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QLoggingCategory>
+#include <QThread>
 #include <QtTest>
 
 // When a screen counts as complete: 50 ms of quiet after the device's answer,
@@ -23,6 +24,7 @@ private slots:
     void keyDuringExtraWaitDoesNotRestartIt();
     void unsolicitedBurstsCompleteOneEach();
     void readWithoutBytesCompletesAtOnce();
+    void bytesWaitingWhenTheGapEndsBelongToTheScreen();
     void closedPortIgnoresTheTimer();
     void keyTimeIsNeverCutShort();
 };
@@ -188,6 +190,30 @@ void TestKelHandlerTiming::readWithoutBytesCompletesAtOnce()
     // completion check and completes synchronously.
     fixture.handler.readSerialInput();
     QCOMPARE(completed.count(), 2);
+}
+
+// A busy machine wakes up with the quiet-gap timer expired and the device's
+// next bytes waiting on the line, and may run the timer first; the bytes came
+// in time and the screen is not complete yet.
+void TestKelHandlerTiming::bytesWaitingWhenTheGapEndsBelongToTheScreen()
+{
+    Fixture fixture;
+    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
+    KelHandler &handler = fixture.handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
+    fixture.device.write("\x0C" "Rufnummer");
+    QVERIFY(textChanged.wait(5000));
+
+    // The event loop is held up while the rest reaches the line, then the
+    // timer's work runs before the port's.
+    fixture.device.write(" 1:\r\n0815");
+    QThread::msleep(30);
+    handler.readSerialInput();
+    QCOMPARE(completed.count(), 0);
+    QVERIFY(completed.wait(5000));
+    QCOMPARE(completed.count(), 1);
+    QVERIFY2(handler.displayText().startsWith(QLatin1String("Rufnummer 1:")), qPrintable(handler.displayText()));
 }
 
 void TestKelHandlerTiming::closedPortIgnoresTheTimer()

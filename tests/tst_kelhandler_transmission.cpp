@@ -7,6 +7,8 @@
 #include <QLoggingCategory>
 #include <QtTest>
 
+#include "robotharness.h"
+
 // Keys and texts as they reach the device, the log lines written for them,
 // and opening, closing and losing the port.
 class TestKelHandlerTransmission : public QObject
@@ -100,7 +102,7 @@ void TestKelHandlerTransmission::keysReachTheSimulatorInOrder()
     for (const char key : keys) {
         const int before = completed.count();
         handler.sendChar(key);
-        QTRY_VERIFY_WITH_TIMEOUT(completed.count() > before, 5000);
+        QVERIFY(completed.count() > before || completed.wait(5000));
     }
     QCOMPARE(device.receivedKeys(), keys);
     const QStringList logLines{
@@ -253,12 +255,14 @@ void TestKelHandlerTransmission::lostLineClosesThePort()
     KelHandler handler;
     QVERIFY(handler.openSerialPortByName(device.slavePath()));
     QVERIFY(device.write("\x0C" "Notruf"));
-    QTRY_COMPARE_WITH_TIMEOUT(handler.displayText().left(6), QStringLiteral("Notruf"), 5000);
+    QVERIFY(RobotHarness::waitFor(&handler, &KelHandler::displayTextChanged,
+                                  [&] { return handler.displayText().left(6) == QLatin1String("Notruf"); }, 5000));
     QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
 
     device.closeMaster();
 
-    QTRY_VERIFY_WITH_TIMEOUT(!handler.terminalIsReady(), 5000);
+    QVERIFY(RobotHarness::waitFor(&handler, &KelHandler::terminalIsReadyChanged,
+                                  [&] { return !handler.terminalIsReady(); }, 5000));
     QCOMPARE(ready.count(), 1);
     QVERIFY(!handler.lastErrorString().isEmpty());
     QCOMPARE(capturedMessages.filter("KELHANDLER: connection lost:").size(), 1);

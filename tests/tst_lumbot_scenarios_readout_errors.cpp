@@ -34,7 +34,9 @@ QString nestedMenu(int depth)
     return text;
 }
 
-enum class Fault { EmptyScreenAtTop, DeviceFallsSilent, TooDeep, LineDropped };
+// A line lost during the walk is among the faults of the line
+// (tst_reliability_faults), with the port and the reconnect checked too.
+enum class Fault { EmptyScreenAtTop, DeviceFallsSilent, TooDeep };
 
 } // namespace
 
@@ -70,8 +72,6 @@ void TestLumBotScenariosReadOutErrors::readOut_failsWithTheSituationsText_data()
     QTest::newRow("device falls silent inside a section: a name seen a fourth time")
             << kSmallMenu << Fault::DeviceFallsSilent << ReadOutOracle::inconsistentError();
     QTest::newRow("21 nested sections") << nestedMenu(21) << Fault::TooDeep << ReadOutOracle::tooDeepError();
-    QTest::newRow("line dropped during the walk") << kSmallMenu << Fault::LineDropped
-            << QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!");
 }
 
 void TestLumBotScenariosReadOutErrors::readOut_failsWithTheSituationsText()
@@ -83,10 +83,6 @@ void TestLumBotScenariosReadOutErrors::readOut_failsWithTheSituationsText()
     SimMenu menu;
     QString error;
     QVERIFY2(menu.parse(menuText, &error), qPrintable(error));
-    if (fault == Fault::EmptyScreenAtTop || fault == Fault::TooDeep) {
-        // The menu alone must call for the error, not the way it is run.
-        QCOMPARE(ReadOutOracle::expect(menu).error, expectedError);
-    }
 
     RobotHarness harness;
     QVERIFY2(harness.startWithMenuText(menuText, &error), qPrintable(error));
@@ -104,10 +100,6 @@ void TestLumBotScenariosReadOutErrors::readOut_failsWithTheSituationsText()
             if (key == 13 && ++okKeys == 2)
                 device.setSilentAfterKeys(device.keyCount() + 1);
         });
-        break;
-    case Fault::LineDropped:
-        device.clearRecords();
-        device.setDropAfterKeys(9);
         break;
     case Fault::EmptyScreenAtTop:
     case Fault::TooDeep:
@@ -130,8 +122,6 @@ void TestLumBotScenariosReadOutErrors::readOut_failsWithTheSituationsText()
     QCOMPARE(harness.profile().items().first()->type(), QStringLiteral("info"));
     QCOMPARE(harness.profile().items().first()->menuPath(),
              QStringList{QStringLiteral("Bitte Konfiguration öffnen oder auslesen...")});
-    if (fault == Fault::LineDropped)
-        QVERIFY(!harness.link().terminalIsReady());
 }
 
 void TestLumBotScenariosReadOutErrors::baseMenuNeverSettling_endsEachJobAsDocumented_data()
@@ -199,8 +189,6 @@ void TestLumBotScenariosReadOutErrors::twentyLevels_areWalkedCompletely()
     SimMenu menu;
     QVERIFY(menu.parse(menuText));
     const ReadOutOracle::Expectation expected = ReadOutOracle::expect(menu);
-    QVERIFY(expected.predictable());
-    QCOMPARE(expected.error, QString());
 
     RobotHarness harness;
     QString error;

@@ -36,9 +36,6 @@ QString GeneratedScenario::prepare()
     if (!m_menu.parse(m_menuText, &error))
         return QStringLiteral("generated menu does not parse: %1").arg(error);
     m_expected = ReadOutOracle::expect(m_menu);
-    if (!m_expected.predictable())
-        return QStringLiteral("the read-out of this menu cannot be predicted: %1")
-                .arg(m_expected.doubts.join(QStringLiteral("; ")));
     return QString();
 }
 
@@ -48,8 +45,8 @@ QString GeneratedScenario::runReadOut(RobotHarness &harness) const
     if (!harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(m_expected.screens)))
         return QStringLiteral("the read-out did not end");
     const QString error = harness.bot().lastErrorString();
-    if (error != m_expected.error)
-        return QStringLiteral("read-out ended with \"%1\", expected \"%2\"").arg(error, m_expected.error);
+    if (!error.isEmpty())
+        return QStringLiteral("read-out ended with \"%1\"").arg(error);
     const QString difference = TreeText::diff(
             TreeText::canonicalLines(TreeText::menuTreeOf(m_expected.document)),
             TreeText::canonicalLines(TreeText::menuTreeOf(harness.profile().document())));
@@ -132,8 +129,9 @@ QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark
     const QDate dateBefore = QDate::currentDate();
     bot.startUpload();
     // Once when the transfer starts, once more after it.
-    const bool ended = QTest::qWaitFor([&] { return harness.isIdle() && (identifications >= 2 || !errors.isEmpty()); },
-                                       RobotHarness::readOutTimeoutMs());
+    const bool ended = RobotHarness::waitFor(&bot, &LumBot::enabledChanged, [&] {
+        return harness.isIdle() && (identifications >= 2 || !errors.isEmpty());
+    }, RobotHarness::readOutTimeoutMs());
     const QTime timeAfter = QTime::currentTime();
     const QDate dateAfter = QDate::currentDate();
     if (!errors.isEmpty())

@@ -1,6 +1,7 @@
 #include "robotharness.h"
 
-#include <QTest>
+#include <QEventLoop>
+#include <QTimer>
 
 RobotHarness::RobotHarness(QObject *parent)
     : QObject(parent)
@@ -51,7 +52,7 @@ int RobotHarness::readOutTimeoutMs(int expectedScreens)
 
 bool RobotHarness::waitUntilIdle(int timeoutMs)
 {
-    return QTest::qWaitFor([this] { return isIdle(); }, timeoutMs);
+    return waitFor(&m_bot, &LumBot::enabledChanged, [this] { return isIdle(); }, timeoutMs);
 }
 
 ConfItem *RobotHarness::item(const QStringList &path) const

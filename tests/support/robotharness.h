@@ -1,7 +1,9 @@
 #ifndef ROBOTHARNESS_H
 #define ROBOTHARNESS_H
 
+#include <QEventLoop>
 #include <QObject>
+#include <QTimer>
 #include <QString>
 
 #include "devicesimulator.h"
@@ -33,6 +35,26 @@ public:
     bool isIdle() const { return m_bot.mode() == LumBot::Idle; }
     // Lets the event loop run until the robot is idle; false on time-out.
     bool waitUntilIdle(int timeoutMs);
+
+    // Runs the event loop until `done()` holds, checked whenever `sender`
+    // emits `signal`; false when `timeoutMs` passes first.
+    template<typename Sender, typename Signal, typename Done>
+    static bool waitFor(const Sender *sender, Signal signal, Done done, int timeoutMs)
+    {
+        if (done())
+            return true;
+        QEventLoop loop;
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(sender, signal, &loop, [&] {
+            if (done())
+                loop.quit();
+        });
+        timer.start(timeoutMs);
+        loop.exec();
+        return done();
+    }
 
     // The profile's item whose menu path is `path`, or nullptr.
     ConfItem *item(const QStringList &path) const;

@@ -1,0 +1,90 @@
+// Read-outs and transfers of generated device menus. A robot that is right
+// on the demo menu but wrong in general shows itself here: every menu is
+// compared with the tree its menu file describes, then a few settings are
+// written and checked in the device. Each seed runs its own simulator, link
+// and robot in a thread of its own, so the seeds wait on their devices at
+// the same time; each row reports one seed.
+
+#include <QLoggingCategory>
+#include <QMap>
+#include <QMutex>
+#include <QThread>
+#include <QtTest>
+
+#include "generatedscenario.h"
+#include "robotharness.h"
+
+namespace {
+
+constexpr quint32 kSeeds = 20;
+
+QString runScenario(quint32 seed)
+{
+    GeneratedScenario scenario(seed);
+    QString problem = scenario.prepare();
+    if (!problem.isEmpty())
+        return problem;
+    RobotHarness harness;
+    QString error;
+    if (!harness.startWithMenuText(scenario.menuText(), &error))
+        return error;
+    problem = scenario.runReadOut(harness);
+    if (problem.isEmpty()) {
+        const QVector<GeneratedScenario::Mark> marks = scenario.markSettings(harness.profile(), 3);
+        problem = marks.isEmpty() ? QStringLiteral("the generated menu offers no setting to write")
+                                  : scenario.runTransfer(harness, marks);
+    }
+    return problem.isEmpty() ? problem : problem + QLatin1String("\nmenu:\n") + scenario.menuText();
+}
+
+} // namespace
+
+class TestGeneratedMenus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void generatedMenu_readsOutAndTakesMarkedValues_data();
+    void generatedMenu_readsOutAndTakesMarkedValues();
+
+private:
+    QMap<quint32, QString> m_problems;
+};
+
+void TestGeneratedMenus::initTestCase()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    QMutex mutex;
+    QVector<QThread *> threads;
+    for (quint32 seed = 1; seed <= kSeeds; ++seed) {
+        threads.append(QThread::create([this, &mutex, seed] {
+            const QString problem = runScenario(seed);
+            QMutexLocker lock(&mutex);
+            m_problems.insert(seed, problem);
+        }));
+        threads.last()->start();
+    }
+    for (QThread *thread : threads) {
+        thread->wait();
+        delete thread;
+    }
+}
+
+void TestGeneratedMenus::generatedMenu_readsOutAndTakesMarkedValues_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= kSeeds; ++seed)
+        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+}
+
+void TestGeneratedMenus::generatedMenu_readsOutAndTakesMarkedValues()
+{
+    QFETCH(quint32, seed);
+    QVERIFY(m_problems.contains(seed));
+    const QString problem = m_problems.value(seed);
+    QVERIFY2(problem.isEmpty(), qPrintable(QLatin1Char('\n') + problem));
+}
+
+QTEST_GUILESS_MAIN(TestGeneratedMenus)
+#include "tst_generatedmenus.moc"
