@@ -312,7 +312,10 @@ bool DeviceProfile::save(const QString &filename)
         return false;
     }
     QTextStream out(&file);
+    // Qt 6's streams write UTF-8 unless told otherwise; Qt 5's follow the locale.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     out.setCodec("UTF-8");
+#endif
     LumcFile::write(out, m_document);
     out.flush();
     // The stream already flushes the file; flushing once more is what makes
@@ -405,12 +408,12 @@ void DeviceProfile::appendItem(QQmlListProperty<ConfItem> *list, ConfItem *item)
     emit profile->confItemListChanged();
 }
 
-int DeviceProfile::itemCount(QQmlListProperty<ConfItem> *list)
+DeviceProfile::ListIndex DeviceProfile::itemCount(QQmlListProperty<ConfItem> *list)
 {
     return static_cast<DeviceProfile *>(list->object)->m_confItemList.size();
 }
 
-ConfItem *DeviceProfile::itemAt(QQmlListProperty<ConfItem> *list, int index)
+ConfItem *DeviceProfile::itemAt(QQmlListProperty<ConfItem> *list, ListIndex index)
 {
     return static_cast<DeviceProfile *>(list->object)->m_confItemList.value(index);
 }
