@@ -6,14 +6,20 @@
 # tst_endtoend.qml), which connects to the device simulator through the port
 # list, clicks ">> Auslesen >>" and, when LUM_WINDOW_SCREENSHOT names a file,
 # writes the window's picture there once the editor shows the device's rows.
-#   tools/screenshot.sh [OUTPUT.png]
+#   tools/screenshot.sh [--qt6] [OUTPUT.png]     (--qt6: with the Qt 6 build)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${LUM_BUILD_DIR:-$top/build}"
+args=()
+if [ "${1:-}" = "--qt6" ]; then
+  shift
+  build="${LUM_BUILD_DIR:-$top/build-qt6}"
+  args=(-DLUM_QT_MAJOR=6)
+fi
 out="${1:-$top/docs/lum-window.png}"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 
-"$top/tools/setup.sh" "$build"
+"$top/tools/setup.sh" "$build" "${args[@]}"
 
 mkdir -p "$(dirname "$out")"
 rm -f "$out"

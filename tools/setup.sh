@@ -2,14 +2,30 @@
 # Shared by ./run and ./test: installs the Debian packages LUM needs when they
 # are missing, then configures and builds the project.
 #   tools/setup.sh BUILD_DIR [extra cmake arguments...]
+# With -DLUM_QT_MAJOR=6 among the arguments it installs Qt 6's packages
+# instead of Qt 5.15's.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+
+qt6=false
+for arg in "${@:2}"; do
+  [ "$arg" = "-DLUM_QT_MAJOR=6" ] && qt6=true
+done
 
 packages=(cmake g++ make qtbase5-dev qtdeclarative5-dev libqt5serialport5-dev
   qtquickcontrols2-5-dev qml-module-qtquick2 qml-module-qtquick-controls2
   qml-module-qtquick-controls qml-module-qtquick-dialogs qml-module-qtquick-window2
   qml-module-qtquick-layouts qml-module-qttest qml-module-qt-labs-folderlistmodel
   qml-module-qt-labs-settings qtdeclarative5-dev-tools xvfb xauth fonts-dejavu-core)
+if $qt6; then
+  packages=(cmake g++ make qt6-base-dev qt6-declarative-dev qt6-serialport-dev
+    qt6-declarative-dev-tools qml6-module-qtqml qml6-module-qtqml-workerscript
+    qml6-module-qtqml-models qml6-module-qtquick qml6-module-qtquick-templates
+    qml6-module-qtquick-controls qml6-module-qtquick-dialogs qml6-module-qtquick-window
+    qml6-module-qtquick-layouts qml6-module-qttest qml6-module-qtcore
+    qml6-module-qt-labs-folderlistmodel qml6-module-qt-labs-settings
+    qt6-translations-l10n xvfb xauth fonts-dejavu-core)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,8 +35,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing missing packages: ${missing[*]}"
   sudo_cmd=()
   [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"
+  # Another apt-get may hold the lock for a while; try again before giving up.
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    if "${sudo_cmd[@]}" apt-get update -q \
+        && DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q "${missing[@]}"; then
+      break
+    fi
+    [ $attempt -lt 10 ] || exit 1
+    echo "apt-get failed (locked by another?); trying again in 15 s"
+    sleep 15
+  done
 fi
 
 build=$1; shift

@@ -1,4 +1,4 @@
-import QtQuick 2.12
+import QtQuick 2.15
 import QtQuick.Controls 2.12
 import QtQuick.Window 2.0
 
@@ -684,8 +684,8 @@ Row {
                                     width: 210
                                     text: outerrow.item.value
                                     selectByMouse: true
-                                    validator: RegExpValidator {
-                                        regExp: /[0-9#*]{0,32}/
+                                    validator: RegularExpressionValidator {
+                                        regularExpression: /[0-9#*]{0,32}/
                                     }
                                     onTextChanged: {
                                         if (text !== outerrow.item.initValue)
@@ -702,8 +702,8 @@ Row {
                                     width: 210
                                     text: outerrow.item.value
                                     selectByMouse: true
-                                    validator: RegExpValidator {
-                                        regExp: /[0-9]{2}:[0-9]{2}/
+                                    validator: RegularExpressionValidator {
+                                        regularExpression: /[0-9]{2}:[0-9]{2}/
                                     }
                                     onTextChanged: {
                                         if (text !== outerrow.item.initValue)
@@ -741,9 +741,9 @@ Row {
                                 enabled: outerrow.item.tooltip !== ""
                                 hoverEnabled: true
                                 propagateComposedEvents: true
-                                onPressed: mouse.accepted = false
-                                onReleased: mouse.accepted = false
-                                onClicked: mouse.accepted = false
+                                onPressed: function(mouse) { mouse.accepted = false }
+                                onReleased: function(mouse) { mouse.accepted = false }
+                                onClicked: function(mouse) { mouse.accepted = false }
                                 ToolTip.visible: containsMouse
                                 ToolTip.delay: 500
                                 ToolTip.text: outerrow.item.tooltip

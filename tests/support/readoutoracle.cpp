@@ -275,7 +275,7 @@ private:
             if (path.contains(r.name) && r.kind == kSection) {
                 if (!entry.opens || entry.children.isEmpty())
                     return doubt(QStringLiteral("the way back out of %1 enters an entry that does not open").arg(path.join(QLatin1Char('/'))));
-                device.append({&entry.children, entry.firstShown % entry.children.size()});
+                device.append({&entry.children, static_cast<int>(entry.firstShown % entry.children.size())});
                 seen.clear();
             } else {
                 at.index = (at.index + 1) % at.list->size();
