@@ -15,11 +15,14 @@
 // The controls' style the documents are laid out for: "Default" in
 // qtquickcontrols2.conf, which Qt 6 calls "Basic" (it reads "Default" as no
 // style at all and takes the platform's, e.g. Fusion on Linux).
+// Chosen once, before the first document is loaded.
 inline void useLumControlsStyle()
 {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    if (qEnvironmentVariableIsEmpty("QT_QUICK_CONTROLS_STYLE"))
+    static bool chosen = false;
+    if (!chosen && qEnvironmentVariableIsEmpty("QT_QUICK_CONTROLS_STYLE"))
         QQuickStyle::setStyle(QStringLiteral("Basic"));
+    chosen = true;
 #endif
 }
 

@@ -406,7 +406,7 @@ Row {
         OrvLazyDialog {
             id: messageDialog2
             objectName: "messageDialog2Loader"
-            dialogSource: "OrvMessageDialog.qml"
+            dialogSource: Qt.resolvedUrl("OrvMessageDialog.qml")
             dialogProperties: ({ objectName: "messageDialog2" })
         }
     }
@@ -517,7 +517,7 @@ Row {
             OrvLazyDialog {
                 id: saveToFileDialog
                 objectName: "saveToFileDialogLoader"
-                dialogSource: "OrvFileDialog.qml"
+                dialogSource: Qt.resolvedUrl("OrvFileDialog.qml")
                 dialogProperties: ({
                     objectName: "saveToFileDialog",
                     title: "Konfiguration speichern unter",
@@ -534,7 +534,7 @@ Row {
             OrvLazyDialog {
                 id: loadFromFileDialog
                 objectName: "loadFromFileDialogLoader"
-                dialogSource: "OrvFileDialog.qml"
+                dialogSource: Qt.resolvedUrl("OrvFileDialog.qml")
                 dialogProperties: ({
                     objectName: "loadFromFileDialog",
                     title: "Konfiguration öffnen"

@@ -5,20 +5,20 @@ import QtCore
 // Opens and saves configuration files, starting in the maker's folder under
 // the technician's documents. Qt 6's dialog under the names the window and
 // its tests use with Qt 5's: selectExisting, folder, fileUrl and the
-// selection functions.
+// selection functions. Qt 6's dialog refuses to preselect a file that does
+// not exist yet, so a file named through addSelection() is kept here.
 FileDialog {
-    id: dialog
-
     property bool selectExisting: true
     property url folder: StandardPaths.writableLocation(StandardPaths.DocumentsLocation) + "/Kestrom LUM"
-    readonly property url fileUrl: selectedFile
+    property url namedFile
+    readonly property url fileUrl: namedFile.toString() !== "" ? namedFile : selectedFile
 
     function clearSelection() {
-        selectedFile = ""
+        namedFile = ""
     }
 
     function addSelection(url) {
-        selectedFile = url
+        namedFile = url
         return true
     }
 
