@@ -1,7 +1,11 @@
 #ifndef LUMQMLTYPES_H
 #define LUMQMLTYPES_H
 
+#include <QtGlobal>
 #include <QtQml/qqml.h>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include <QQuickStyle>
+#endif
 
 #include "confitem.h"
 #include "deviceprofile.h"
@@ -9,10 +13,26 @@
 #include "lumbot.h"
 #include "servicerecord.h"
 
-// The program's types in the QML module the documents import. One place
-// for the window, its tests and the editor benchmark.
+// The controls' style the documents are laid out for: "Default" in
+// qtquickcontrols2.conf, which Qt 6 calls "Basic" (it reads "Default" as no
+// style at all and takes the platform's, e.g. Fusion on Linux).
+// Chosen once, before the first document is loaded.
+inline void useLumControlsStyle()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    static bool chosen = false;
+    if (!chosen && qEnvironmentVariableIsEmpty("QT_QUICK_CONTROLS_STYLE"))
+        QQuickStyle::setStyle(QStringLiteral("Basic"));
+    chosen = true;
+#endif
+}
+
+// The program's types in the QML module the documents import, and the
+// controls' style. One place for the window, its tests and the editor
+// benchmark.
 inline void registerLumQmlTypes()
 {
+    useLumControlsStyle();
     const char *const uri = "com.orv.lum";
     qmlRegisterType<KelHandler>(uri, 1, 0, "KelHandler");
     qmlRegisterType<LumBot>(uri, 1, 0, "LumBot");

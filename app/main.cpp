@@ -84,7 +84,10 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // Qt 6 always scales for the screen; Qt 5 does it when asked.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
 
     QGuiApplication app(argc, argv);
     app.setOrganizationName(AppIdentity::organizationName());

@@ -203,7 +203,10 @@ int main(int argc, char *argv[])
     if (!qEnvironmentVariableIsSet("QT_QUICK_BACKEND"))
         qputenv("QT_QUICK_BACKEND", "software");
     qputenv("QML_DISABLE_DISTANCEFIELD", "1");
+    // Qt 6 always scales for the screen; Qt 5 does it when asked.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
     QGuiApplication app(argc, argv);
     app.setOrganizationName(QStringLiteral("Kestrom Elektronik GmbH"));
     app.setOrganizationDomain(QStringLiteral("kestrom-elektronik.example"));

@@ -13,7 +13,7 @@ if(WIN32)
   # The Qt libraries, plugins and QML modules go beside lum.exe when it is
   # installed, so the installed folder, the ZIP and the installer run on a
   # machine without Qt.
-  get_target_property(lum_qmake Qt5::qmake IMPORTED_LOCATION)
+  get_target_property(lum_qmake Qt${QT_VERSION_MAJOR}::qmake IMPORTED_LOCATION)
   get_filename_component(lum_qt_bin "${lum_qmake}" DIRECTORY)
   find_program(LUM_WINDEPLOYQT windeployqt HINTS "${lum_qt_bin}")
   if(LUM_WINDEPLOYQT)

@@ -104,9 +104,15 @@ public slots:
     void loadFromFile(QString filename);
 
 private:
+    // The QML list counts in int on Qt 5 and in qsizetype on Qt 6.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    using ListIndex = int;
+#else
+    using ListIndex = qsizetype;
+#endif
     static void appendItem(QQmlListProperty<ConfItem> *list, ConfItem *item);
-    static int itemCount(QQmlListProperty<ConfItem> *list);
-    static ConfItem *itemAt(QQmlListProperty<ConfItem> *list, int index);
+    static ListIndex itemCount(QQmlListProperty<ConfItem> *list);
+    static ConfItem *itemAt(QQmlListProperty<ConfItem> *list, ListIndex index);
     static void clearItems(QQmlListProperty<ConfItem> *list);
 
     QList<ConfItem *> buildItems(const QDomNode &parent);

@@ -170,7 +170,10 @@ bool LumcFile::saveText(const QString &path, const std::function<void(QTextStrea
         return false;
     }
     QTextStream out(&file);
+    // Qt 6's streams write UTF-8 unless told otherwise; Qt 5's follow the locale.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     out.setCodec("UTF-8");
+#endif
     writer(out);
     out.flush();
     // The stream already flushes the file; flushing once more is what makes

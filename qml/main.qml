@@ -61,7 +61,7 @@ ApplicationWindow {
     OrvLazyDialog {
         id: messageDialog
         objectName: "messageDialogLoader"
-        dialogSource: "orvui/OrvMessageDialog.qml"
+        dialogSource: Qt.resolvedUrl("orvui/OrvMessageDialog.qml")
         dialogProperties: ({ objectName: "messageDialog" })
     }
 }

@@ -7,8 +7,10 @@
 #include <QString>
 #include <QStringList>
 
-class KelHandler;
-class DeviceProfile;
+// Complete types: Qt 6's meta-object code needs them for the properties.
+#include "deviceprofile.h"
+#include "kelhandler.h"
+
 class MenuScreen;
 
 // The menu robot: a reactive state machine that operates the device's text

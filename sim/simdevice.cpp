@@ -278,7 +278,7 @@ QString SimDevice::storedFormOfInput(const SimMenuNode *node, bool *accepted) co
     }
     case SimMenuNode::Date: {
         const QDate date = m_input.size() == 6 && allDigits(m_input)
-            ? QDate(2000 + m_input.midRef(4, 2).toInt(), m_input.midRef(2, 2).toInt(), m_input.leftRef(2).toInt())
+            ? QDate(2000 + m_input.mid(4, 2).toInt(), m_input.mid(2, 2).toInt(), m_input.left(2).toInt())
             : QDate();
         *accepted = date.isValid();
         return *accepted ? date.toString(QStringLiteral("dd.MM.yy")) : QString();

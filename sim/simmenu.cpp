@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
-#include <QTextStream>
 
 namespace {
 
@@ -344,10 +343,8 @@ bool SimMenu::load(const QString &path, QString *error)
             *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
-    QTextStream in(&file);
-    in.setCodec("UTF-8");
     QString message;
-    if (!parse(in.readAll(), &message)) {
+    if (!parse(QString::fromUtf8(file.readAll()), &message)) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(path, message);
         return false;

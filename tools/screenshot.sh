@@ -6,14 +6,20 @@
 # tst_endtoend.qml), which connects to the device simulator through the port
 # list, clicks ">> Auslesen >>" and, when LUM_WINDOW_SCREENSHOT names a file,
 # writes the window's picture there once the editor shows the device's rows.
-#   tools/screenshot.sh [OUTPUT.png]
+#   tools/screenshot.sh [--qt6] [OUTPUT.png]     (--qt6: with the Qt 6 build)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+preset=default
 build="$top/build"
+if [ "${1:-}" = "--qt6" ]; then
+  shift
+  preset=qt6
+  build="$top/build-qt6"
+fi
 out="${1:-$top/docs/lum-window.png}"
 case "$out" in /*) ;; *) out="$PWD/$out" ;; esac
 
-"$top/tools/setup.sh" default
+"$top/tools/setup.sh" "$preset"
 
 mkdir -p "$(dirname "$out")"
 rm -f "$out"

@@ -17,7 +17,10 @@
 
 int main(int argc, char *argv[])
 {
+    // Qt 6 always scales for the screen; Qt 5 does it when asked.
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
     QGuiApplication app(argc, argv);
 
     const QByteArray dialogs = R"qml(

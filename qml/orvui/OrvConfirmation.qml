@@ -7,7 +7,7 @@ OrvLazyDialog {
 
     property var pendingAction: null
 
-    dialogSource: "OrvQuestionDialog.qml"
+    dialogSource: Qt.resolvedUrl("OrvQuestionDialog.qml")
 
     function ask(question, action) {
         pendingAction = action

@@ -81,7 +81,7 @@ Rectangle {
         OrvLazyDialog {
             id: saveToFileDialog
             objectName: "saveToFileDialogLoader"
-            dialogSource: "OrvFileDialog.qml"
+            dialogSource: Qt.resolvedUrl("OrvFileDialog.qml")
             dialogProperties: ({
                 objectName: "saveToFileDialog",
                 title: "Konfiguration speichern unter",
@@ -109,7 +109,7 @@ Rectangle {
         OrvLazyDialog {
             id: loadFromFileDialog
             objectName: "loadFromFileDialogLoader"
-            dialogSource: "OrvFileDialog.qml"
+            dialogSource: Qt.resolvedUrl("OrvFileDialog.qml")
             dialogProperties: ({
                 objectName: "loadFromFileDialog",
                 title: "Konfiguration öffnen"
@@ -125,7 +125,7 @@ Rectangle {
         OrvLazyDialog {
             id: messageAbout
             objectName: "messageAboutLoader"
-            dialogSource: "OrvAboutBox.qml"
+            dialogSource: Qt.resolvedUrl("OrvAboutBox.qml")
             dialogProperties: ({ objectName: "messageAbout" })
         }
     }

@@ -91,9 +91,9 @@ Row {
                 objectName: "tooltipMouseArea"
                 hoverEnabled: true
                 propagateComposedEvents: true
-                onPressed: mouse.accepted = false
-                onReleased: mouse.accepted = false
-                onClicked: mouse.accepted = false
+                onPressed: function(mouse) { mouse.accepted = false }
+                onReleased: function(mouse) { mouse.accepted = false }
+                onClicked: function(mouse) { mouse.accepted = false }
                 ToolTip.visible: containsMouse
                 ToolTip.delay: 500
                 ToolTip.text: outerrow.tooltip

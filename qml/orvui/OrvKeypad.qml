@@ -54,7 +54,7 @@ Rectangle {
         // The device's menu is walked with + and - and left with ESC,
         // entered with OK: the cursor keys map onto that while a key of the
         // pad has the focus.
-        Keys.onPressed: {
+        Keys.onPressed: function(event) {
             if (event.key === Qt.Key_Up)
                 keypadBlock.key("buttonPlus").clicked()
             if (event.key === Qt.Key_Down)

@@ -1,6 +1,5 @@
 import QtQuick 2.9
 import QtQuick.Controls 2.2
-import QtQuick.Controls.Styles 1.4
 import QtQuick.Layouts 1.3
 
 // One key of the device's keypad. It flashes for 50 ms from the first of a

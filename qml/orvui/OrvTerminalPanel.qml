@@ -170,7 +170,7 @@ Rectangle {
     OrvLazyDialog {
         id: messageDialog2
         objectName: "messageDialog2Loader"
-        dialogSource: "OrvMessageDialog.qml"
+        dialogSource: Qt.resolvedUrl("OrvMessageDialog.qml")
         dialogProperties: ({ objectName: "messageDialog2" })
     }
 }

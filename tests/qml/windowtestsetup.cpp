@@ -31,7 +31,7 @@ void WindowTestSetup::applicationAvailable()
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
     // The offscreen platform has no OpenGL; the window draws in software there.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
+        QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
     m_probe = new SimulatorProbe(QStringLiteral(LUM_DEMO_MENU));
     // The window's read-outs and transfers keep their copies and reports
     // here, never in the home folder.
