@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 #include "deviceprofile.h"
@@ -44,10 +45,17 @@ QByteArray windows1252(const QString &text)
     return bytes;
 }
 
-// ISO 8859-1 has no euro sign and no typographic quotes.
-QString latin1Part(const QString &text)
+// ISO 8859-1 has no euro sign and no typographic quotes; ISO 8859-15 has the
+// euro sign (at 0xA4, where the code page of the old program has another sign).
+const QString latin1Missing = QStringLiteral("\u20AC\u201E\u201C");
+const QString latin9Missing = QStringLiteral("\u201E\u201C");
+
+QString without(const QString &text, const QString &missing)
 {
-    return QString(text).remove(QChar(0x20AC)).remove(QChar(0x201E)).remove(QChar(0x201C));
+    QString result = text;
+    for (const QChar c : missing)
+        result.remove(c);
+    return result;
 }
 
 QStringList entries(const DeviceProfile &profile)
@@ -96,26 +104,31 @@ QString TestOldFiles::writeFile(const QString &name, const QByteArray &bytes)
 void TestOldFiles::readsTheFileInItsEncodingAndSavesUtf8_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("latin1Only"); // the texts hold no euro sign and no typographic quotes
+    QTest::addColumn<QString>("missing"); // letters the file's encoding cannot hold
 
     const auto utf8 = [](const QString &text) { return text.toUtf8(); };
-    const auto latin1 = [](const QString &text) { return latin1Part(text).toLatin1(); };
-    QTest::newRow("Windows-1252 without declaration") << configuration(QByteArray(), windows1252) << false;
+    const auto latin1 = [](const QString &text) { return without(text, latin1Missing).toLatin1(); };
+    const auto latin9 = [](const QString &text) {
+        return QTextCodec::codecForName("ISO-8859-15")->fromUnicode(without(text, latin9Missing));
+    };
+    QTest::newRow("Windows-1252 without declaration") << configuration(QByteArray(), windows1252) << QString();
     QTest::newRow("Windows-1252 with a declaration naming no encoding")
-        << configuration("<?xml version=\"1.0\"?>\n", windows1252) << false;
+        << configuration("<?xml version=\"1.0\"?>\n", windows1252) << QString();
     QTest::newRow("Windows-1252 declared")
-        << configuration("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n", windows1252) << false;
-    QTest::newRow("UTF-8 without declaration") << configuration(QByteArray(), utf8) << false;
-    QTest::newRow("UTF-8 with byte-order mark") << "\xEF\xBB\xBF" + configuration(QByteArray(), utf8) << false;
+        << configuration("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n", windows1252) << QString();
+    QTest::newRow("UTF-8 without declaration") << configuration(QByteArray(), utf8) << QString();
+    QTest::newRow("UTF-8 with byte-order mark") << "\xEF\xBB\xBF" + configuration(QByteArray(), utf8) << QString();
     QTest::newRow("ISO 8859-1 declared")
-        << configuration("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n", latin1) << true;
+        << configuration("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n", latin1) << latin1Missing;
+    QTest::newRow("ISO 8859-15 declared")
+        << configuration("<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>\n", latin9) << latin9Missing;
 }
 
 void TestOldFiles::readsTheFileInItsEncodingAndSavesUtf8()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, latin1Only);
-    const auto shown = [latin1Only](const QString &text) { return latin1Only ? latin1Part(text) : text; };
+    QFETCH(QString, missing);
+    const auto shown = [&missing](const QString &text) { return without(text, missing); };
     const QString original = writeFile(QStringLiteral("old.lumc"), bytes);
     QVERIFY(!original.isEmpty());
 
