@@ -8,7 +8,9 @@
 #include <QString>
 #include <QUrl>
 
-class LumBot;
+// Qt 6's meta-object code needs the complete type of a pointer property.
+#include "lumbot.h"
+
 class TransferReport;
 
 // The service record a technician keeps of a device: after every complete
