@@ -58,14 +58,18 @@ void chooseSceneGraphBackend()
     if (probe.create())
         return;
     qDebug() << "No OpenGL context; the window draws in software";
-    QQuickWindow::setSceneGraphBackend(QSGRendererInterface::Software);
+    QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
 }
 
 // The window speaks German; so do the dialogs Qt brings along (file and
 // message dialogs, standard buttons) with Qt's own German translations.
 void installGermanQtTranslations(QCoreApplication *app)
 {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#else
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#endif
     for (const char *catalog : { "qtbase_de", "qtdeclarative_de", "qtquickcontrols_de" }) {
         auto *translator = new QTranslator(app);
         if (translator->load(QLatin1String(catalog), folder))

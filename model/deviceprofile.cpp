@@ -445,12 +445,12 @@ void DeviceProfile::appendItem(QQmlListProperty<ConfItem> *list, ConfItem *item)
     emit profile->confItemListChanged();
 }
 
-int DeviceProfile::itemCount(QQmlListProperty<ConfItem> *list)
+DeviceProfile::ListIndex DeviceProfile::itemCount(QQmlListProperty<ConfItem> *list)
 {
     return static_cast<DeviceProfile *>(list->object)->m_confItemList.size();
 }
 
-ConfItem *DeviceProfile::itemAt(QQmlListProperty<ConfItem> *list, int index)
+ConfItem *DeviceProfile::itemAt(QQmlListProperty<ConfItem> *list, ListIndex index)
 {
     return static_cast<DeviceProfile *>(list->object)->m_confItemList.value(index);
 }
