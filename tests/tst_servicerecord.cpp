@@ -66,11 +66,6 @@ QHash<QString, ReportLine> tableOf(const QString &text, QStringList *head = null
     return table;
 }
 
-QHash<QString, ReportLine> reportTable(const QString &path, QStringList *head = nullptr)
-{
-    return tableOf(readText(path), head);
-}
-
 // Runs lumctl while the event loop goes on, so the simulator in this process
 // answers it. Returns its standard output, or a null string on failure.
 QString runLumctl(const QStringList &arguments, const QString &documents)
@@ -311,7 +306,7 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     QVERIFY(reports.wait(RobotHarness::readOutTimeoutMs()));
     QVERIFY(waitForIdle(harness.bot()));
     QStringList head;
-    QHash<QString, ReportLine> table = reportTable(record.lastReportFile(), &head);
+    QHash<QString, ReportLine> table = tableOf(readText(record.lastReportFile()), &head);
     QCOMPARE(QFileInfo(record.lastReportFile()).absolutePath(),
              QDir(documents.path()).filePath(QStringLiteral("Kestrom LUM/Protokolle")));
     QVERIFY2(head.contains(QStringLiteral("Gerät: TST-R V1.0")), qPrintable(head.join('\n')));
@@ -339,7 +334,7 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     for (const auto &setting : original)
         QCOMPARE(harness.device().value(setting.first), setting.second);
     // This time the values before are those the first transfer wrote.
-    table = reportTable(record.lastReportFile());
+    table = tableOf(readText(record.lastReportFile()));
     for (const auto &change : changes) {
         QCOMPARE(table.value(change.first).before, change.second);
         QCOMPARE(table.value(change.first).value, menuValues.value(change.first));
@@ -392,7 +387,7 @@ void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
     harness.bot().startUpload();
     QVERIFY(reports.wait(RobotHarness::readOutTimeoutMs()));
     QStringList head;
-    const QHash<QString, ReportLine> table = reportTable(record.lastReportFile(), &head);
+    const QHash<QString, ReportLine> table = tableOf(readText(record.lastReportFile()), &head);
     QCOMPARE(table.size(), 3);
     QCOMPARE(table.value(QStringLiteral("Anlage/Modus")).outcome, QStringLiteral("übernommen"));
     QCOMPARE(table.value(QStringLiteral("Anlage/Modus")).before, QStringLiteral("Auto"));
@@ -431,8 +426,8 @@ void TestServiceRecord::lumctlKeepsTheRecord_data()
     QTest::addColumn<int>("historyCopies");
     QTest::addColumn<bool>("thenWrite");
     QTest::newRow("read keeps a copy") << QStringList() << 1 << false;
-    QTest::newRow("read --no-history keeps none") << QStringList{"--no-history"} << 0 << false;
-    QTest::newRow("write --report prints the report it keeps") << QStringList{"--no-history"} << 0 << true;
+    QTest::newRow("read --no-history keeps none, write --report prints the report it keeps")
+            << QStringList{"--no-history"} << 0 << true;
 }
 
 void TestServiceRecord::lumctlKeepsTheRecord()
