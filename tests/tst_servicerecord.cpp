@@ -83,6 +83,21 @@ QString runLumctl(const QStringList &arguments, const QString &documents)
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+using Changes = QVector<QPair<QString, QString>>;
+
+// Gives the settings (by menu path) their new values and marks them.
+bool mark(RobotHarness &harness, const Changes &changes)
+{
+    for (const auto &change : changes) {
+        ConfItem *item = harness.item(change.first.split(QLatin1Char('/')));
+        if (!item)
+            return false;
+        item->setValue(change.second);
+        item->setActive(true);
+    }
+    return true;
+}
+
 bool waitForIdle(LumBot &bot)
 {
     QSignalSpy changes(&bot, &LumBot::enabledChanged);
@@ -181,13 +196,9 @@ void TestServiceRecord::newestHistoryFileOfDevice()
     QFETCH(QStringList, files);
     QFETCH(QString, newest);
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    for (const QString &name : files) {
-        QFile file(folder.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    const QString found = ReadoutHistory::newestFile(folder.path(), QStringLiteral("A"));
-    QCOMPARE(QFileInfo(found).fileName(), newest);
+    for (const QString &name : files)
+        QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+    QCOMPARE(QFileInfo(ReadoutHistory::newestFile(folder.path(), QStringLiteral("A"))).fileName(), newest);
 }
 
 void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll_data()
@@ -290,15 +301,9 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
 
     // Four settings changed, and a read-only one marked as a hand-edited
     // file may have it.
-    const QVector<QPair<QString, QString>> changes{
-        {"Anlage/Modus", "Hand"}, {"Anlage/Rufnummer", "0815"},
-        {"Anlage/Timerzeit Test", "09:30"}, {"Anlage/Tiefer/Relais", "Aus"}};
-    for (const auto &change : changes) {
-        ConfItem *item = harness.item(change.first.split(QLatin1Char('/')));
-        QVERIFY2(item, qPrintable(change.first));
-        item->setValue(change.second);
-        item->setActive(true);
-    }
+    const Changes changes{{"Anlage/Modus", "Hand"}, {"Anlage/Rufnummer", "0815"},
+                          {"Anlage/Timerzeit Test", "09:30"}, {"Anlage/Tiefer/Relais", "Aus"}};
+    QVERIFY(mark(harness, changes));
     harness.item({QStringLiteral("Anlage"), QStringLiteral("Seriennummer")})->setActive(true);
 
     QSignalSpy reports(&record, &ServiceRecord::reportWritten);
@@ -367,14 +372,7 @@ void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
     ServiceRecord record;
     record.setDocumentsFolder(documents.path());
     record.setBot(&harness.bot());
-    const QVector<QPair<QString, QString>> changes{
-        {"Anlage/Modus", "Hand"}, {"Anlage/Tiefer/Haltezeit", "05"}, {"Sprache", "English"}};
-    for (const auto &change : changes) {
-        ConfItem *item = harness.item(change.first.split(QLatin1Char('/')));
-        QVERIFY2(item, qPrintable(change.first));
-        item->setValue(change.second);
-        item->setActive(true);
-    }
+    QVERIFY(mark(harness, {{"Anlage/Modus", "Hand"}, {"Anlage/Tiefer/Haltezeit", "05"}, {"Sprache", "English"}}));
     if (abortByUser) {
         // Queued: as the technician's click, between two screens.
         connect(&harness.bot(), &LumBot::settingTransferred, &harness.bot(), &LumBot::abort, Qt::QueuedConnection);
