@@ -139,6 +139,7 @@ private:
 void TestServiceRecord::initTestCase()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    qRegisterMetaType<QProcess::ExitStatus>(); // for the spy on lumctl's end
     QString error;
     QVERIFY2(m_menu.parse(kMenu, &error), qPrintable(error));
 }
