@@ -95,19 +95,7 @@ class TestDocSession : public QObject
 
 private slots:
     void lumctlSessionPrintsWhatTheDocShows();
-    void cleanup();
-
-private:
-    QProcess m_simulator;
 };
-
-void TestDocSession::cleanup()
-{
-    if (m_simulator.state() != QProcess::NotRunning) {
-        m_simulator.terminate();
-        m_simulator.waitForFinished(10000);
-    }
-}
 
 void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
 {
@@ -130,6 +118,7 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
     // the home folder of whoever runs the tests.
     environment.insert(QStringLiteral("LUM_DOCUMENTS_DIR"), work.filePath(QStringLiteral("Documents")));
 
+    QProcess simulator; // killed when the test ends, however it ends
     int lastStatus = 0;
     for (const SessionStep &step : steps) {
         QString command = step.command;
@@ -138,14 +127,14 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
         if (command.endsWith(QLatin1String(" &"))) {
             // The simulator runs on in the background; it prints its port first.
             command.chop(2);
-            m_simulator.setProcessEnvironment(environment);
-            m_simulator.setWorkingDirectory(work.path());
-            m_simulator.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("exec ") + command});
-            QVERIFY2(m_simulator.waitForStarted(10000), qPrintable(command));
-            while (!m_simulator.canReadLine() && m_simulator.waitForReadyRead(30000)) { }
-            printed = QString::fromLocal8Bit(m_simulator.readLine());
+            simulator.setProcessEnvironment(environment);
+            simulator.setWorkingDirectory(work.path());
+            simulator.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("exec ") + command});
+            QVERIFY2(simulator.waitForStarted(10000), qPrintable(command));
+            while (!simulator.canReadLine() && simulator.waitForReadyRead(30000)) { }
+            printed = QString::fromLocal8Bit(simulator.readLine());
             QVERIFY2(!printed.isEmpty(), qPrintable(command + QStringLiteral(": ")
-                                                   + QString::fromLocal8Bit(m_simulator.readAllStandardError())));
+                                                   + QString::fromLocal8Bit(simulator.readAllStandardError())));
         } else {
             QProcess shell;
             shell.setProcessEnvironment(environment);
@@ -165,6 +154,8 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
         QVERIFY2(actual == expected, qPrintable(QStringLiteral("$ %1\n--- printed:\n%2\n--- the doc shows:\n%3")
                                                     .arg(step.command, actual, expected)));
     }
+    simulator.terminate();
+    simulator.waitForFinished(10000);
 }
 
 QTEST_GUILESS_MAIN(TestDocSession)

@@ -53,55 +53,29 @@ struct LumctlResult {
 };
 
 // Runs lumctl while this process keeps its event loop going, so that an
-// in-process simulator goes on answering the keys lumctl sends.
-class LumctlProcess
+// in-process simulator goes on answering the keys lumctl sends; `input` is
+// piped to it.
+LumctlResult runLumctl(const QStringList &arguments, int timeoutMs = 60000, const QByteArray &input = QByteArray(),
+                       const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
-public:
-    explicit LumctlProcess(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
-    {
-        m_process.setProgram(QStringLiteral(LUMCTL_PATH));
-        m_process.setArguments(arguments);
-        m_process.setProcessEnvironment(environment);
-        m_process.start();
-        m_process.waitForStarted(30000);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(LUMCTL_PATH), arguments);
+    process.waitForStarted(30000);
+    process.write(input);
+    process.closeWriteChannel();
+    const bool ended = RobotHarness::waitFor(&process, &QProcess::stateChanged,
+            [&process] { return process.state() == QProcess::NotRunning; }, timeoutMs);
+    LumctlResult result;
+    result.finished = ended && process.exitStatus() == QProcess::NormalExit;
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(10000);
     }
-
-    ~LumctlProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-
-    void write(const QByteArray &bytes) { m_process.write(bytes); }
-    void closeInput() { m_process.closeWriteChannel(); }
-
-    LumctlResult wait(int timeoutMs)
-    {
-        const bool ended = RobotHarness::waitFor(&m_process, &QProcess::stateChanged,
-                [this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
-        LumctlResult result;
-        result.finished = ended && m_process.exitStatus() == QProcess::NormalExit;
-        if (!result.finished) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-        result.exitCode = m_process.exitCode();
-        result.out = QString::fromUtf8(m_process.readAllStandardOutput());
-        result.err = QString::fromUtf8(m_process.readAllStandardError());
-        return result;
-    }
-
-private:
-    QProcess m_process;
-};
-
-LumctlResult runLumctl(const QStringList &arguments, int timeoutMs = 60000)
-{
-    LumctlProcess process(arguments);
-    process.closeInput();
-    return process.wait(timeoutMs);
+    result.exitCode = process.exitCode();
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
 }
 
 QByteArray readAll(const QString &path)
@@ -118,24 +92,6 @@ bool writeFile(const QString &path, const QByteArray &content)
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
 }
 
-QString canonicalTreeOf(const QString &path)
-{
-    DeviceProfile profile;
-    if (!profile.load(path))
-        return QStringLiteral("<unreadable %1>").arg(path);
-    return TreeText::canonical(TreeText::menuTreeOf(profile.document()));
-}
-
-
-ConfItem *itemAt(const DeviceProfile &profile, const QString &joinedPath)
-{
-    for (ConfItem *item : profile.items()) {
-        if (item->menuPath().join(QLatin1Char('/')) == joinedPath)
-            return item;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class TestLumctl : public QObject
@@ -144,47 +100,35 @@ class TestLumctl : public QObject
 
 private slots:
     void initTestCase();
-
     void portsListsExtraPortsAndMarksOnePreferred();
     void commandLineExitsWithStatusAndText_data();
     void commandLineExitsWithStatusAndText();
-
     void showListsEveryEntryWithPathTypeValueAndMark();
-    void showJsonCarriesPathsAndOptions();
-
     void setAcceptsWhatTheEditorAccepts_data();
     void setAcceptsWhatTheEditorAccepts();
     void setRefusesNamingTheProblemAndLeavesFileAlone_data();
     void setRefusesNamingTheProblemAndLeavesFileAlone();
-
     void diffReportsChangedAddedAndRemovedEntries_data();
     void diffReportsChangedAddedAndRemovedEntries();
-
     void debugLogSwitchAppendsLinesToHomeLog();
-
-    void monitorJsonPrintsScreensTheDeviceSendsByItself();
-    void monitorFramesScreenAndMarksCursorAndOverlongLine();
+    void monitorPrintsScreensTheDeviceSendsByItself_data();
+    void monitorPrintsScreensTheDeviceSendsByItself();
     void monitorSendsPipedKeysOnePerScreen();
-
     void identifyPrintsDeviceIdentifier();
     void failingDeviceJobExitsWithOneAndKeepsTarget_data();
     void failingDeviceJobExitsWithOneAndKeepsTarget();
-
     void readOutOfDemoMenuEqualsItsDescription();
     void setAndWriteChangesTheDeviceValues();
 
 private:
     QString samplePath(const QString &name = QStringLiteral("sample.lumc"));
     bool startDemoDevice(DeviceSimulator &device);
-    QString demoReadOut();
 
     QTemporaryDir m_dir;
-    QString m_demoReadOut;
 };
 
 void TestLumctl::initTestCase()
 {
-    QVERIFY2(QFile::exists(QStringLiteral(LUMCTL_PATH)), LUMCTL_PATH);
     QVERIFY(m_dir.isValid());
     // read and write keep their service record there, not in the home folder.
     qputenv("LUM_DOCUMENTS_DIR", m_dir.filePath(QStringLiteral("Dokumente")).toUtf8());
@@ -207,40 +151,20 @@ bool TestLumctl::startDemoDevice(DeviceSimulator &device)
     return true;
 }
 
-// The demo device's configuration as its menu describes it, which the robot's
-// own read-out of the demo is held to; kept for the tests that need one.
-QString TestLumctl::demoReadOut()
-{
-    if (!m_demoReadOut.isEmpty())
-        return m_demoReadOut;
-    SimMenu menu;
-    if (!menu.load(QStringLiteral(LUM_DEMO_MENU)))
-        return QString();
-    const QString path = m_dir.filePath(QStringLiteral("demo-described.lumc"));
-    DeviceProfile profile;
-    if (!writeFile(path, ReadOutOracle::expect(menu).document.toByteArray(1)) || !profile.load(path)
-            || !profile.save(path))
-        return QString();
-    m_demoReadOut = path;
-    return path;
-}
-
 void TestLumctl::portsListsExtraPortsAndMarksOnePreferred()
 {
     const QString first = m_dir.filePath(QStringLiteral("ttyB"));
     const QString second = m_dir.filePath(QStringLiteral("ttyA"));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LUM_EXTRA_PORTS"), first + ':' + second);
-    LumctlProcess process({"ports"}, environment);
-    process.closeInput();
-    const LumctlResult result = process.wait(60000);
+    const LumctlResult result = runLumctl({"ports"}, 60000, QByteArray(), environment);
     QCOMPARE(result.exitCode, 0);
     const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
     QStringList names;
     for (const QString &line : lines)
         names << line.section('\t', 0, 0);
-    QVERIFY2(names.contains(first) && names.contains(second), qPrintable(result.out));
-    QVERIFY(names.indexOf(second) < names.indexOf(first));
+    QVERIFY2(names.contains(first) && names.indexOf(second) >= 0 && names.indexOf(second) < names.indexOf(first),
+             qPrintable(result.out));
     // An FTDI adapter on this machine would be preferred; otherwise the
     // first extra port is.
     const QStringList marked = lines.filter(QRegularExpression(QStringLiteral("\t\\*$")));
@@ -257,7 +181,6 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
     const QString sample = samplePath();
     const QString otherXml = m_dir.filePath(QStringLiteral("other.xml"));
     writeFile(otherXml, "<html><body/></html>");
-    const QString missing = m_dir.filePath(QStringLiteral("missing.lumc"));
 
     QTest::newRow("help overview") << QStringList{"--help"} << 0 << "lumctl read --port P --output DATEI";
     QTest::newRow("help among other arguments") << QStringList{"read", "--port", "x", "-h"} << 0 << "Aufruf: lumctl read";
@@ -276,9 +199,9 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
     QTest::newRow("show of XML that is no configuration") << QStringList{"show", otherXml} << 2 << "other.xml";
     QTest::newRow("write of a file with nothing marked")
         << QStringList{"write", "--port", m_dir.filePath("ttyGone"), sample} << 2 << "Keine Einstellung zur Übertragung markiert";
-    QTest::newRow("show with two files") << QStringList{"show", sample, sample} << 2 << "unerwartetes Argument";
     QTest::newRow("set without assignment") << QStringList{"set", sample} << 2 << "Aufruf: lumctl set";
-    QTest::newRow("diff with unreadable second file") << QStringList{"diff", sample, missing} << 2 << "missing.lumc";
+    QTest::newRow("diff with unreadable second file")
+        << QStringList{"diff", sample, m_dir.filePath("missing.lumc")} << 2 << "missing.lumc";
 }
 
 void TestLumctl::commandLineExitsWithStatusAndText()
@@ -289,19 +212,14 @@ void TestLumctl::commandLineExitsWithStatusAndText()
     const LumctlResult result = runLumctl(arguments);
     QVERIFY(result.finished);
     QCOMPARE(result.exitCode, exitCode);
-    const QString &stream = exitCode == 0 ? result.out : result.err;
-    QVERIFY2(stream.contains(text), qPrintable(stream));
+    QVERIFY2((exitCode == 0 ? result.out : result.err).contains(text), qPrintable(result.out + result.err));
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("never.lumc"))));
 }
 
 void TestLumctl::showListsEveryEntryWithPathTypeValueAndMark()
 {
-    const QString path = samplePath();
-    QFile::remove(path);
-    QByteArray marked = sampleConfiguration;
-    marked.replace("value=\"0711\" active=\"0\"", "value=\"0711\" active=\"1\"");
-    QVERIFY(writeFile(path, marked));
-
+    const QString path = m_dir.filePath(QStringLiteral("marked.lumc"));
+    QVERIFY(writeFile(path, QByteArray(sampleConfiguration).replace("value=\"0711\" active=\"0\"", "value=\"0711\" active=\"1\"")));
     const LumctlResult result = runLumctl({"show", path});
     QCOMPARE(result.exitCode, 0);
     const QStringList expected{
@@ -318,23 +236,20 @@ void TestLumctl::showListsEveryEntryWithPathTypeValueAndMark()
         "Reset\tsection\t\t-",
     };
     QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), expected);
-}
 
-void TestLumctl::showJsonCarriesPathsAndOptions()
-{
-    const LumctlResult result = runLumctl({"show", samplePath(), "--json"});
-    QCOMPARE(result.exitCode, 0);
+    // The same entries for a script, with the path as a list and the options.
+    const LumctlResult json = runLumctl({"show", path, "--json"});
+    QCOMPARE(json.exitCode, 0);
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(result.out.toUtf8(), &error);
+    const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8(), &error).array();
     QCOMPARE(error.error, QJsonParseError::NoError);
-    const QJsonArray entries = document.array();
-    QCOMPARE(entries.size(), 11);
+    QCOMPARE(entries.size(), expected.size());
     const QJsonObject selection = entries.at(2).toObject();
     QCOMPARE(selection.value("path").toArray(), QJsonArray({"Einstellungen", "Notruf", "Notrufende"}));
     QCOMPARE(selection.value("type").toString(), QStringLiteral("selection"));
     QCOMPARE(selection.value("value").toString(), QStringLiteral("Quittierung"));
-    QCOMPARE(selection.value("active").toBool(), false);
     QCOMPARE(selection.value("options").toArray(), QJsonArray({"Quittierung", "Befreiung"}));
+    QCOMPARE(entries.at(3).toObject().value("active").toBool(), true);
 }
 
 void TestLumctl::setAcceptsWhatTheEditorAccepts_data()
@@ -342,10 +257,8 @@ void TestLumctl::setAcceptsWhatTheEditorAccepts_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("stored");
-
     QTest::newRow("selection option") << "Einstellungen/Notruf/Notrufende" << "Befreiung" << "Befreiung";
-    QTest::newRow("number with star and hash") << "Einstellungen/Notruf/Rufnummer 1" << "*31#0049" << "*31#0049";
-    QTest::newRow("32 digits") << "Einstellungen/Notruf/Rufnummer 1" << QString(32, '9') << QString(32, '9');
+    QTest::newRow("32 digits, star and hash") << "Einstellungen/Notruf/Rufnummer 1" << "*31#" + QString(28, '9') << "*31#" + QString(28, '9');
     QTest::newRow("time") << "Einstellungen/Timerzeit" << "07:45" << "07:45";
     QTest::newRow("PC time only marked") << "Einstellungen/Uhrzeit" << "" << "12:00";
 }
@@ -356,36 +269,28 @@ void TestLumctl::setAcceptsWhatTheEditorAccepts()
     QFETCH(QString, value);
     QFETCH(QString, stored);
     const QString file = samplePath();
-    const LumctlResult result = runLumctl({"set", file, path + '=' + value});
-    QCOMPARE(result.exitCode, 0);
-
+    QCOMPARE(runLumctl({"set", file, path + '=' + value}).exitCode, 0);
     DeviceProfile profile;
     QVERIFY(profile.load(file));
-    ConfItem *item = itemAt(profile, path);
-    QVERIFY(item);
-    QCOMPARE(item->value(), stored);
-    QVERIFY(item->active());
-    // Nothing else was marked.
-    int marked = 0;
-    for (const ConfItem *other : profile.items())
-        marked += other->active() ? 1 : 0;
-    QCOMPARE(marked, 1);
+    // The one setting has the value and the mark, no other is marked.
+    for (const ConfItem *item : profile.items()) {
+        const bool named = item->menuPath().join('/') == path;
+        QCOMPARE(item->active(), named);
+        if (named)
+            QCOMPARE(item->value(), stored);
+    }
 }
 
 void TestLumctl::setRefusesNamingTheProblemAndLeavesFileAlone_data()
 {
     QTest::addColumn<QStringList>("assignments");
     QTest::addColumn<QString>("problem");
-
     QTest::newRow("unknown path") << QStringList{"Einstellungen/Notruf/Lautstärke=3"} << "Einstellungen/Notruf/Lautstärke";
     QTest::newRow("section") << QStringList{"Einstellungen/Notruf=1"} << "keine Einstellung";
     QTest::newRow("read-only setting") << QStringList{"Einstellungen/Seriennummer=1"} << "readonly";
-    QTest::newRow("blocked setting") << QStringList{"Einstellungen/Service-Center=+1"} << "blocked";
     QTest::newRow("option the selection lacks") << QStringList{"Einstellungen/Notruf/Notrufende=Sofort"}
                                                 << "\"Quittierung\", \"Befreiung\"";
-    QTest::newRow("option in other case") << QStringList{"Einstellungen/Notruf/Notrufende=befreiung"} << "befreiung";
     QTest::newRow("letter in number") << QStringList{"Einstellungen/Notruf/Rufnummer 1=0711a"} << "0711a";
-    QTest::newRow("33 digits") << QStringList{"Einstellungen/Notruf/Rufnummer 1=" + QString(33, '1')} << "32";
     QTest::newRow("time with one hour digit") << QStringList{"Einstellungen/Timerzeit=7:45"} << "hh:mm";
     QTest::newRow("value for PC time") << QStringList{"Einstellungen/Uhrzeit=13:00"} << "Einstellungen/Uhrzeit=";
     QTest::newRow("no equals sign") << QStringList{"Einstellungen/Timerzeit"} << "PFAD=WERT";
@@ -409,19 +314,10 @@ void TestLumctl::diffReportsChangedAddedAndRemovedEntries_data()
     QTest::addColumn<QByteArray>("from");
     QTest::addColumn<QByteArray>("to");
     QTest::addColumn<QStringList>("expected");
-
     QTest::newRow("identical") << QByteArray() << QByteArray() << QStringList();
     QTest::newRow("changed value")
         << QByteArray("value=\"00:30\"") << QByteArray("value=\"01:15\"")
         << QStringList{"~ Einstellungen/Timerzeit: \"00:30\" -> \"01:15\" (inputtime_hhmm)"};
-    QTest::newRow("entry only in A")
-        << QByteArray("   <info text=\"Version 1.2\"/>\n") << QByteArray()
-        << QStringList{"- Einstellungen/Version 1.2 (info)"};
-    QTest::newRow("entry only in B")
-        << QByteArray("  <section text=\"Reset\" sectiontype=\"blocked\"/>\n")
-        << QByteArray("  <section text=\"Reset\" sectiontype=\"blocked\"/>\n"
-                      "  <setting text=\"Sprache\" value=\"Deutsch\" active=\"0\" valuetype=\"readonly\"/>\n")
-        << QStringList{"+ Sprache (readonly)"};
     QTest::newRow("renamed entry is removed and added")
         << QByteArray("text=\"Rufnummer 1\"") << QByteArray("text=\"Rufnummer 2\"")
         << QStringList{"- Einstellungen/Notruf/Rufnummer 1 (inputnum)", "+ Einstellungen/Notruf/Rufnummer 2 (inputnum)"};
@@ -435,15 +331,10 @@ void TestLumctl::diffReportsChangedAddedAndRemovedEntries()
     QFETCH(QByteArray, to);
     QFETCH(QStringList, expected);
     QByteArray changed = sampleConfiguration;
-    if (!from.isEmpty()) {
-        QVERIFY(changed.contains(from));
-        changed.replace(from, to);
-    }
-    const QString a = samplePath(QStringLiteral("a.lumc"));
+    QVERIFY(changed.contains(from));
     const QString b = m_dir.filePath(QStringLiteral("b.lumc"));
-    QVERIFY(writeFile(b, changed));
-
-    const LumctlResult result = runLumctl({"diff", a, b});
+    QVERIFY(writeFile(b, from.isEmpty() ? changed : changed.replace(from, to)));
+    const LumctlResult result = runLumctl({"diff", samplePath(QStringLiteral("a.lumc")), b});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), expected);
 }
@@ -454,17 +345,14 @@ void TestLumctl::debugLogSwitchAppendsLinesToHomeLog()
     QVERIFY(home.isValid());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
-    const QString logPath = QDir(home.path()).filePath(QStringLiteral("lum_debug.log"));
-
     for (int run = 0; run < 2; ++run) {
-        LumctlProcess process({"show", "-debuglog", samplePath()}, environment);
-        process.closeInput();
-        const LumctlResult result = process.wait(60000);
+        const LumctlResult result = runLumctl({"show", "-debuglog", samplePath()}, 60000, QByteArray(), environment);
         QCOMPARE(result.exitCode, 0);
         // The diagnostics go to the file, not between the tool's own output.
         QVERIFY2(!result.err.contains(QLatin1String("START")), qPrintable(result.err));
     }
-    const QStringList lines = QString::fromUtf8(readAll(logPath)).split('\n', Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(readAll(QDir(home.path()).filePath(QStringLiteral("lum_debug.log"))))
+                                      .split('\n', Qt::SkipEmptyParts);
     const QRegularExpression banner(QStringLiteral(
         R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Debug: ######################## START LUMCTL "4\.1\.3 - DEBUGLOG AKTIV" ########################$)"));
     QCOMPARE(lines.filter(banner).size(), 2);
@@ -472,49 +360,37 @@ void TestLumctl::debugLogSwitchAppendsLinesToHomeLog()
     QCOMPARE(lines.filter(lineForm).size(), lines.size());
 }
 
-void TestLumctl::monitorJsonPrintsScreensTheDeviceSendsByItself()
+void TestLumctl::monitorPrintsScreensTheDeviceSendsByItself_data()
 {
-    // Two lines, the cursor behind the second, and a Latin-1 byte that must
-    // come out as one character in UTF-8.
-    const QByteArray bytes("\x0cGer\xe4t\r\nok");
-    const QString text = QString::fromUtf8("Gerät           \nok              ");
-    const QString overlay = QString(16, ' ') + "\n  _             ";
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("expected");
+    // A Latin-1 byte comes out as one character in UTF-8; the cursor stands
+    // behind the second line.
+    const QString line = QString::fromUtf8(R"({"cursorRow":1,"lines":"Gerät%1\nok%2","overlay":"%3\n  _%4","text":"Gerät%5\nok%6"})")
+                                 .arg(QString(27, ' '), QString(30, ' '), QString(16, ' '), QString(13, ' '),
+                                      QString(11, ' '), QString(14, ' '));
+    QTest::newRow("json, two screens") << QByteArray("\x0cGer\xe4t\r\nok") << QStringList{"--json", "--count", "2"}
+                                       << QStringList{line, line};
+    // "AB" written over the start of an overlong second row: the cursor
+    // stands behind it, and the row still runs past 16 columns.
+    QTest::newRow("framed, overlong line") << QByteArray("\x0cNOTRUF AKTIV\r\n12345678901234567890\rAB")
+                                           << QStringList{"--count", "1"}
+                                           << QStringList{"|NOTRUF AKTIV    |", "|AB34567890123456|+", "   ^"};
+}
+
+void TestLumctl::monitorPrintsScreensTheDeviceSendsByItself()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, expected);
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
     // The device repeats its screen on its own; every burst starts with a
     // clear screen, so whichever burst lumctl sees first is whole.
     device.setNoise(300, bytes);
-    LumctlProcess process({"monitor", "--port", device.portPath(), "--json", "--count", "2"});
-    const LumctlResult result = process.wait(60000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 0);
-
-    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 2);
-    for (const QString &line : lines) {
-        QJsonParseError error;
-        const QJsonObject screen = QJsonDocument::fromJson(line.toUtf8(), &error).object();
-        QCOMPARE(error.error, QJsonParseError::NoError);
-        QCOMPARE(screen.value("text").toString(), text);
-        QCOMPARE(screen.value("overlay").toString(), overlay);
-        QCOMPARE(screen.value("cursorRow").toInt(-1), 1);
-        const QString lines32 = screen.value("lines").toString();
-        QCOMPARE(lines32.size(), 65);
-        QCOMPARE(lines32.left(16), text.left(16));
-    }
-}
-
-void TestLumctl::monitorFramesScreenAndMarksCursorAndOverlongLine()
-{
-    DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
-    device.setNoise(300, QByteArray("\x0cNOTRUF AKTIV\r\n12345678901234567890\rAB"));
-    LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "1"});
-    const LumctlResult result = process.wait(60000);
-    QCOMPARE(result.exitCode, 0);
-    // Second row: "AB" written over the start of the long line; the cursor
-    // stands behind it, and the row still runs past 16 columns.
-    const QStringList expected{"|NOTRUF AKTIV    |", "|AB34567890123456|+", "   ^"};
+    const LumctlResult result = runLumctl(QStringList{"monitor", "--port", device.portPath()} + options);
+    QVERIFY2(result.finished && result.exitCode == 0, qPrintable(result.err));
     QCOMPARE(result.out.split('\n', Qt::SkipEmptyParts), expected);
 }
 
@@ -522,21 +398,17 @@ void TestLumctl::monitorSendsPipedKeysOnePerScreen()
 {
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
-    LumctlProcess process({"monitor", "--port", device.portPath(), "--count", "4"});
     // Names in any case and with blanks around them; an unknown one is
     // reported and skipped.
-    process.write("Esc\n  7 \nF1\nok\n+\n");
-    process.closeInput();
-    const LumctlResult result = process.wait(60000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 0);
+    const LumctlResult result = runLumctl({"monitor", "--port", device.portPath(), "--count", "4"}, 60000,
+                                          "Esc\n  7 \nF1\nok\n+\n");
+    QVERIFY2(result.finished && result.exitCode == 0, qPrintable(result.err));
     QCOMPARE(device.receivedKeys(), QByteArray("\x1b" "7\r+"));
     QVERIFY2(result.err.contains(QLatin1String("F1")), qPrintable(result.err));
     // Each key got a screen of its own; the last one is the device's.
     const QStringList screens = result.out.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
     QCOMPARE(screens.size(), 4);
-    const QStringList lastScreen = screens.last().split('\n');
-    QCOMPARE(lastScreen.value(0), '|' + device.screen().value(0).left(16).leftJustified(16) + '|');
+    QCOMPARE(screens.last().section('\n', 0, 0), '|' + device.screen().value(0).left(16).leftJustified(16) + '|');
 }
 
 void TestLumctl::identifyPrintsDeviceIdentifier()
@@ -544,8 +416,7 @@ void TestLumctl::identifyPrintsDeviceIdentifier()
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
     const LumctlResult result = runLumctl({"identify", "--port", device.portPath()}, 120000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.finished && result.exitCode == 0, qPrintable(result.err));
     // lumctl leaves the device on its identification screen; the demo
     // device is in programming mode, so the jumper warning follows.
     QCOMPARE(result.out.split('\n').first(), device.screen().value(0).trimmed());
@@ -558,7 +429,6 @@ void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("amount");
     QTest::addColumn<QString>("message");
-
     QTest::newRow("identify, silent device") << QStringList{"identify"} << "silent" << 0 << "nicht identifiziert";
     QTest::newRow("read, silent device")
         << QStringList{"read", "--output", "new.lumc"} << "silent" << 0 << "Fehler beim Auslesen!";
@@ -598,11 +468,10 @@ void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget()
     if (existing)
         samplePath(QStringLiteral("keep.lumc"));
 
-    LumctlProcess process(QStringList{arguments.takeFirst(), "--port", device.portPath()} + arguments);
-    process.write("esc\n"); // read by the monitor only
-    const LumctlResult result = process.wait(120000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 1);
+    // The key is read by the monitor only.
+    const LumctlResult result = runLumctl(QStringList{arguments.takeFirst(), "--port", device.portPath()} + arguments,
+                                          120000, "esc\n");
+    QVERIFY2(result.finished && result.exitCode == 1, qPrintable(result.err));
     QVERIFY2(result.err.contains(message), qPrintable(result.err));
     if (existing) {
         QCOMPARE(readAll(target), QByteArray(sampleConfiguration));
@@ -612,46 +481,48 @@ void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget()
     }
 }
 
+// The demo device as its menu describes it, which the robot's own read-out
+// of the demo is held to: lumctl's read-out must equal it, and set and write
+// then change the device.
 void TestLumctl::readOutOfDemoMenuEqualsItsDescription()
 {
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
     const QString file = m_dir.filePath(QStringLiteral("demo-lumctl.lumc"));
     const LumctlResult result = runLumctl({"read", "--port", device.portPath(), "--output", file}, 300000);
-    QVERIFY2(result.finished, qPrintable(result.err));
-    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(result.finished && result.exitCode == 0, qPrintable(result.err));
 
-    const QString described = demoReadOut();
-    QVERIFY(!described.isEmpty());
-    const QString expected = canonicalTreeOf(described);
-    const QString actual = canonicalTreeOf(file);
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString expected = TreeText::canonical(TreeText::menuTreeOf(ReadOutOracle::expect(menu).document));
+    DeviceProfile profile;
+    QVERIFY(profile.load(file));
+    const QString actual = TreeText::canonical(TreeText::menuTreeOf(profile.document()));
     QVERIFY2(actual == expected, qPrintable(TreeText::diff(expected.split('\n'), actual.split('\n'))));
 
     // The entries are the rows the window lists: sections, settings and
-    // information lines, the options being part of their selection.
-    DeviceProfile profile;
-    QVERIFY(profile.load(file));
+    // information lines, the options being part of their selection. Not a
+    // terminal: one progress line per recorded entry, counting up to them.
     int rows = 0;
     for (const ConfItem *item : profile.items())
         rows += item->type() == QLatin1String("option") ? 0 : 1;
     QVERIFY2(result.out.contains(QStringLiteral("%1 Einträge ausgelesen").arg(rows)), qPrintable(result.out));
-    // Not a terminal: one progress line per recorded entry, counting up to
-    // the same number.
     const QStringList progress = result.err.split('\n', Qt::SkipEmptyParts).filter(QStringLiteral("Ausgelesene Einträge: "));
     QVERIFY(progress.size() > 1);
     int previous = 0;
     for (const QString &line : progress) {
-        const int count = line.section(' ', -1).toInt();
-        QVERIFY2(count > previous, qPrintable(line));
-        previous = count;
+        QVERIFY2(line.section(' ', -1).toInt() > previous, qPrintable(line));
+        previous = line.section(' ', -1).toInt();
     }
     QCOMPARE(previous, rows);
 }
 
 void TestLumctl::setAndWriteChangesTheDeviceValues()
 {
-    const QString readOut = demoReadOut();
-    QVERIFY(!readOut.isEmpty());
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString file = m_dir.filePath(QStringLiteral("demo-write.lumc"));
+    QVERIFY(writeFile(file, ReadOutOracle::expect(menu).document.toByteArray(1)));
     // One setting of each value type that takes a value, each with a value
     // the demo device does not hold yet.
     const QList<QPair<QString, QString>> wanted{
@@ -662,29 +533,21 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     QStringList assignments;
     for (const auto &setting : wanted)
         assignments << setting.first + '=' + setting.second;
-
-    const QString file = m_dir.filePath(QStringLiteral("demo-write.lumc"));
-    QFile::remove(file);
-    QVERIFY(QFile::copy(readOut, file));
-    const LumctlResult set = runLumctl(QStringList{"set", file} + assignments);
-    QCOMPARE(set.exitCode, 0);
+    QCOMPARE(runLumctl(QStringList{"set", file} + assignments).exitCode, 0);
     // A read-only setting marked in the file (the window's "Alle" box does
     // not, a hand-edited file may) is passed over, and said so.
-    {
-        DeviceProfile edited;
-        QVERIFY(edited.load(file));
-        ConfItem *readOnly = itemAt(edited, QStringLiteral("Kommunikation/IMEI"));
-        QVERIFY(readOnly);
-        QCOMPARE(readOnly->type(), QStringLiteral("readonly"));
-        readOnly->setActive(true);
-        QVERIFY(edited.save(file));
+    DeviceProfile edited;
+    QVERIFY(edited.load(file));
+    for (ConfItem *item : edited.items()) {
+        if (item->menuPath().join('/') == QLatin1String("Kommunikation/IMEI") && item->type() == QLatin1String("readonly"))
+            item->setActive(true);
     }
+    QVERIFY(edited.save(file));
 
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
     const LumctlResult write = runLumctl({"write", "--port", device.portPath(), file}, 300000);
-    QVERIFY2(write.finished, qPrintable(write.err));
-    QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+    QVERIFY2(write.finished && write.exitCode == 0, qPrintable(write.err));
     QVERIFY2(write.out.contains(QStringLiteral("3 Einstellungen übertragen")), qPrintable(write.out));
     QVERIFY2(write.err.contains(QStringLiteral("Übertragene Einstellungen: 3 von 3")), qPrintable(write.err));
     QVERIFY2(write.err.contains(QStringLiteral("Übergangen (nicht änderbar): Kommunikation/IMEI")), qPrintable(write.err));

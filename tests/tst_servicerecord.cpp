@@ -66,11 +66,6 @@ QHash<QString, ReportLine> tableOf(const QString &text, QStringList *head = null
     return table;
 }
 
-QHash<QString, ReportLine> reportTable(const QString &path, QStringList *head = nullptr)
-{
-    return tableOf(readText(path), head);
-}
-
 // Runs lumctl while the event loop goes on, so the simulator in this process
 // answers it. Returns its standard output, or a null string on failure.
 QString runLumctl(const QStringList &arguments, const QString &documents)
@@ -86,6 +81,21 @@ QString runLumctl(const QStringList &arguments, const QString &documents)
         return QString();
     }
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+using Changes = QVector<QPair<QString, QString>>;
+
+// Gives the settings (by menu path) their new values and marks them.
+bool mark(RobotHarness &harness, const Changes &changes)
+{
+    for (const auto &change : changes) {
+        ConfItem *item = harness.item(change.first.split(QLatin1Char('/')));
+        if (!item)
+            return false;
+        item->setValue(change.second);
+        item->setActive(true);
+    }
+    return true;
 }
 
 bool waitForIdle(LumBot &bot)
@@ -129,6 +139,7 @@ private:
 void TestServiceRecord::initTestCase()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    qRegisterMetaType<QProcess::ExitStatus>(); // for the spy on lumctl's end
     QString error;
     QVERIFY2(m_menu.parse(kMenu, &error), qPrintable(error));
 }
@@ -186,13 +197,9 @@ void TestServiceRecord::newestHistoryFileOfDevice()
     QFETCH(QStringList, files);
     QFETCH(QString, newest);
     QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    for (const QString &name : files) {
-        QFile file(folder.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    const QString found = ReadoutHistory::newestFile(folder.path(), QStringLiteral("A"));
-    QCOMPARE(QFileInfo(found).fileName(), newest);
+    for (const QString &name : files)
+        QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+    QCOMPARE(QFileInfo(ReadoutHistory::newestFile(folder.path(), QStringLiteral("A"))).fileName(), newest);
 }
 
 void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll_data()
@@ -295,15 +302,9 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
 
     // Four settings changed, and a read-only one marked as a hand-edited
     // file may have it.
-    const QVector<QPair<QString, QString>> changes{
-        {"Anlage/Modus", "Hand"}, {"Anlage/Rufnummer", "0815"},
-        {"Anlage/Timerzeit Test", "09:30"}, {"Anlage/Tiefer/Relais", "Aus"}};
-    for (const auto &change : changes) {
-        ConfItem *item = harness.item(change.first.split(QLatin1Char('/')));
-        QVERIFY2(item, qPrintable(change.first));
-        item->setValue(change.second);
-        item->setActive(true);
-    }
+    const Changes changes{{"Anlage/Modus", "Hand"}, {"Anlage/Rufnummer", "0815"},
+                          {"Anlage/Timerzeit Test", "09:30"}, {"Anlage/Tiefer/Relais", "Aus"}};
+    QVERIFY(mark(harness, changes));
     harness.item({QStringLiteral("Anlage"), QStringLiteral("Seriennummer")})->setActive(true);
 
     QSignalSpy reports(&record, &ServiceRecord::reportWritten);
@@ -311,7 +312,7 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     QVERIFY(reports.wait(RobotHarness::readOutTimeoutMs()));
     QVERIFY(waitForIdle(harness.bot()));
     QStringList head;
-    QHash<QString, ReportLine> table = reportTable(record.lastReportFile(), &head);
+    QHash<QString, ReportLine> table = tableOf(readText(record.lastReportFile()), &head);
     QCOMPARE(QFileInfo(record.lastReportFile()).absolutePath(),
              QDir(documents.path()).filePath(QStringLiteral("Kestrom LUM/Protokolle")));
     QVERIFY2(head.contains(QStringLiteral("Gerät: TST-R V1.0")), qPrintable(head.join('\n')));
@@ -339,7 +340,7 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     for (const auto &setting : original)
         QCOMPARE(harness.device().value(setting.first), setting.second);
     // This time the values before are those the first transfer wrote.
-    table = reportTable(record.lastReportFile());
+    table = tableOf(readText(record.lastReportFile()));
     for (const auto &change : changes) {
         QCOMPARE(table.value(change.first).before, change.second);
         QCOMPARE(table.value(change.first).value, menuValues.value(change.first));
@@ -372,14 +373,7 @@ void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
     ServiceRecord record;
     record.setDocumentsFolder(documents.path());
     record.setBot(&harness.bot());
-    const QVector<QPair<QString, QString>> changes{
-        {"Anlage/Modus", "Hand"}, {"Anlage/Tiefer/Haltezeit", "05"}, {"Sprache", "English"}};
-    for (const auto &change : changes) {
-        ConfItem *item = harness.item(change.first.split(QLatin1Char('/')));
-        QVERIFY2(item, qPrintable(change.first));
-        item->setValue(change.second);
-        item->setActive(true);
-    }
+    QVERIFY(mark(harness, {{"Anlage/Modus", "Hand"}, {"Anlage/Tiefer/Haltezeit", "05"}, {"Sprache", "English"}}));
     if (abortByUser) {
         // Queued: as the technician's click, between two screens.
         connect(&harness.bot(), &LumBot::settingTransferred, &harness.bot(), &LumBot::abort, Qt::QueuedConnection);
@@ -392,7 +386,7 @@ void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
     harness.bot().startUpload();
     QVERIFY(reports.wait(RobotHarness::readOutTimeoutMs()));
     QStringList head;
-    const QHash<QString, ReportLine> table = reportTable(record.lastReportFile(), &head);
+    const QHash<QString, ReportLine> table = tableOf(readText(record.lastReportFile()), &head);
     QCOMPARE(table.size(), 3);
     QCOMPARE(table.value(QStringLiteral("Anlage/Modus")).outcome, QStringLiteral("übernommen"));
     QCOMPARE(table.value(QStringLiteral("Anlage/Modus")).before, QStringLiteral("Auto"));
@@ -431,8 +425,8 @@ void TestServiceRecord::lumctlKeepsTheRecord_data()
     QTest::addColumn<int>("historyCopies");
     QTest::addColumn<bool>("thenWrite");
     QTest::newRow("read keeps a copy") << QStringList() << 1 << false;
-    QTest::newRow("read --no-history keeps none") << QStringList{"--no-history"} << 0 << false;
-    QTest::newRow("write --report prints the report it keeps") << QStringList{"--no-history"} << 0 << true;
+    QTest::newRow("read --no-history keeps none, write --report prints the report it keeps")
+            << QStringList{"--no-history"} << 0 << true;
 }
 
 void TestServiceRecord::lumctlKeepsTheRecord()
