@@ -93,9 +93,6 @@ void buildReadOut(DeviceProfile &profile)
     addSetting(profile, QStringLiteral("Rufnummer 1:"), QStringLiteral("0815"), QStringLiteral("inputnum"));
     addSetting(profile, QStringLiteral("Timerzeit 2"), QStringLiteral("12:30"), QStringLiteral("inputtime_hhmm"));
     profile.gotoParent();
-    addSetting(profile, QStringLiteral("Uhrzeit"), QStringLiteral("09:05"), QStringLiteral("inputsystemtime"));
-    addSetting(profile, QStringLiteral("Datum"), QStringLiteral("04.12.26"), QStringLiteral("inputsystemdate"));
-    addSetting(profile, QStringLiteral("Seriennummer"), QStringLiteral("A-42"), QStringLiteral("readonly"));
     addSetting(profile, QStringLiteral("Service-Center"), QStringLiteral("+49 30 1234"), QStringLiteral("blocked"));
     profile.gotoParent();
     profile.appendChildElement(QStringLiteral("section"), QStringLiteral("Reset-Optionen"));
@@ -384,9 +381,6 @@ void TestProfileFile::readOutSurvivesSaveAndLoad()
         "selection|Einstellungen/Notruf/Notrufende|Befreiung|0|Quittung/Befreiung",
         "inputnum|Einstellungen/Notruf/Rufnummer 1:|0171 555|1|",
         "inputtime_hhmm|Einstellungen/Notruf/Timerzeit 2|12:30|0|",
-        "inputsystemtime|Einstellungen/Uhrzeit|09:05|0|",
-        "inputsystemdate|Einstellungen/Datum|04.12.26|0|",
-        "readonly|Einstellungen/Seriennummer|A-42|0|",
         "blocked|Einstellungen/Service-Center|+49 30 1234|0|",
         "section|Reset-Optionen||0|",
         "info|Türöffner & Co <alt>||0|",
@@ -498,11 +492,8 @@ void TestProfileFile::fileNameAndUnsavedChangesFollowTheProfile()
     QVERIFY(loaded.load(path));
     QCOMPARE(loaded.fileName(), path);
     QVERIFY(!loaded.modified());
-    ConfItem *setting = nullptr;
-    for (ConfItem *item : loaded.items())
-        if (item->editable() && !setting)
-            setting = item;
-    QVERIFY(setting);
+    ConfItem *setting = loaded.items().at(1);
+    QVERIFY(setting->editable());
     setting->setValue(setting->value() + QStringLiteral("1"));
     QVERIFY(loaded.modified());
     QCOMPARE(loaded.markedCount(), 0);
