@@ -1,7 +1,14 @@
+// The configuration as the editor and lumctl see it: the items the profile
+// lists from its tree, their lifetimes, the cursor the robot walks with, what
+// an item writes into its element, which signals the editor's bindings rely
+// on, and which values a setting takes.
 #include <QDomDocument>
 #include <QPointer>
+#include <QProcess>
 #include <QQmlListProperty>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "confitem.h"
@@ -42,6 +49,14 @@ QStringList describe(const QList<ConfItem *> &items)
     return lines;
 }
 
+const ConfItem *itemNamed(const DeviceProfile &profile, const QString &name)
+{
+    for (const ConfItem *item : profile.items())
+        if (item->menuName() == name)
+            return item;
+    return nullptr;
+}
+
 void processDeferredDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -56,7 +71,6 @@ class TestDeviceProfile : public QObject
 private slots:
     void cleanup();
 
-    void freshProfileListsOnlyTheHint();
     void itemsFollowTreeInPreOrder_data();
     void itemsFollowTreeInPreOrder();
     void activeMarkIsReadAsDecimalInteger_data();
@@ -65,33 +79,21 @@ private slots:
     void currentMenuPathFollowsEnclosingSections();
     void gotoNextActiveVisitsMarksInDocumentOrder_data();
     void gotoNextActiveVisitsMarksInDocumentOrder();
-    void gotoNextActiveStaysInsideMenuTree();
     void nullCursorReadsEmptyAndChangesNothing();
     void resetProfileEmptiesTreeAndReleasesItems();
     void releasedItemsSurviveUntilEventLoopTurn();
     void destroyedProfileReleasesAllItems();
     void listPropertyServesTheItems();
+    void valueIndexFollowsEditedValue();
+    void settersEmitOnEveryCall_data();
+    void settersEmitOnEveryCall();
+    void windowAndLumctlTakeTheSameValues_data();
+    void windowAndLumctlTakeTheSameValues();
 };
 
 void TestDeviceProfile::cleanup()
 {
     processDeferredDeletes();
-}
-
-void TestDeviceProfile::freshProfileListsOnlyTheHint()
-{
-    DeviceProfile profile;
-
-    QCOMPARE(profile.items().size(), 1);
-    const ConfItem *hint = profile.items().first();
-    QCOMPARE(hint->type(), QStringLiteral("info"));
-    QCOMPARE(hint->menuName(), hintText);
-    QCOMPARE(hint->menuLayer(), 1);
-    QVERIFY(!hint->editable());
-    QVERIFY(!hint->active());
-    QVERIFY(hint->element().isNull());
-    // The empty tree's layout is checked by the file test of a fresh profile.
-    QCOMPARE(profile.currentTagName(), QStringLiteral("menuTree"));
 }
 
 // A selection's options are folded into its item; anything else below a
@@ -163,7 +165,6 @@ void TestDeviceProfile::activeMarkIsReadAsDecimalInteger_data()
     QTest::addColumn<QString>("activeAttribute");
     QTest::addColumn<bool>("marked");
 
-    QTest::newRow("0") << "active='0'" << false;
     QTest::newRow("missing") << "" << false;
     QTest::newRow("not a number") << "active='x'" << false;
     QTest::newRow("2") << "active='2'" << true;
@@ -252,6 +253,10 @@ void TestDeviceProfile::gotoNextActiveVisitsMarksInDocumentOrder()
 
     DeviceProfile profile;
     QVERIFY(importMenu(profile, menu));
+    // A mark outside the menu tree is never visited.
+    QDomElement extra = profile.document().createElement(QStringLiteral("extra"));
+    extra.setAttribute(QStringLiteral("active"), QStringLiteral("1"));
+    profile.document().documentElement().appendChild(extra);
     profile.gotoRoot();
     QCOMPARE(profile.currentTagName(), QStringLiteral("deviceProfile"));
 
@@ -268,22 +273,6 @@ void TestDeviceProfile::gotoNextActiveVisitsMarksInDocumentOrder()
     QCOMPARE(profile.currentTagName(), visits.isEmpty() ? QStringLiteral("deviceProfile") : QStringLiteral("setting"));
     QVERIFY(!profile.gotoNextActive());
     QCOMPARE(profile.currentElement(), last);
-}
-
-void TestDeviceProfile::gotoNextActiveStaysInsideMenuTree()
-{
-    DeviceProfile profile;
-    QVERIFY(importMenu(profile, QStringLiteral("<setting text='A' active='1'/>")));
-    QDomDocument document = profile.document();
-    QDomElement extra = document.createElement(QStringLiteral("extra"));
-    extra.setAttribute(QStringLiteral("active"), QStringLiteral("1"));
-    document.documentElement().appendChild(extra);
-
-    profile.gotoRoot();
-    QVERIFY(profile.gotoNextActive());
-    QCOMPARE(profile.currentMenuPath(), QStringList{"A"});
-    QVERIFY(!profile.gotoNextActive());
-    QCOMPARE(profile.currentMenuPath(), QStringList{"A"});
 }
 
 // Above the root and below a leaf the cursor is null: it reads as empty,
@@ -313,9 +302,14 @@ void TestDeviceProfile::nullCursorReadsEmptyAndChangesNothing()
     QVERIFY(profile.currentElement().isNull());
 }
 
+// A fresh or reset profile lists only the hint and holds an empty tree.
 void TestDeviceProfile::resetProfileEmptiesTreeAndReleasesItems()
 {
     DeviceProfile profile;
+    const QStringList hintOnly{"info | " + hintText + " |  |  | - | unbound"};
+    QCOMPARE(describe(profile.items()), hintOnly);
+    QVERIFY(!profile.items().first()->editable());
+    QCOMPARE(profile.currentTagName(), QStringLiteral("menuTree"));
     QVERIFY(importMenu(profile, QStringLiteral("<section text='S'><setting text='A' value='1' active='1'/></section>")));
     profile.rebuildConfItemList();
     const QPointer<ConfItem> old = profile.items().first();
@@ -324,7 +318,7 @@ void TestDeviceProfile::resetProfileEmptiesTreeAndReleasesItems()
     profile.resetProfile();
 
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(describe(profile.items()), QStringList{"info | " + hintText + " |  |  | - | unbound"});
+    QCOMPARE(describe(profile.items()), hintOnly);
     const QDomElement menuTree = profile.document().documentElement().firstChildElement();
     QCOMPARE(menuTree.tagName(), QStringLiteral("menuTree"));
     QVERIFY(!menuTree.hasChildNodes());
@@ -398,6 +392,127 @@ void TestDeviceProfile::listPropertyServesTheItems()
     profile.rebuildConfItemList();
     processDeferredDeletes();
     QCOMPARE(foreign.menuName(), QStringLiteral("Eigener Eintrag"));
+}
+
+void TestDeviceProfile::valueIndexFollowsEditedValue()
+{
+    ConfItem item(QStringLiteral("selection"), QStringLiteral("Modus"), QStringLiteral("Aus"),
+                  QStringLiteral("Aus\nEin\nBlinken"));
+    QCOMPARE(item.valueIndex(), 0);
+    QSignalSpy spy(&item, &ConfItem::valueChanged);
+    item.setValue(QStringLiteral("Blinken"));
+    QCOMPARE(item.valueIndex(), 2);
+    item.setValue(QStringLiteral("weg"));
+    QCOMPARE(item.valueIndex(), -1);
+    // valueIndex shares valueChanged as its notification.
+    QCOMPARE(spy.count(), 2);
+}
+
+void TestDeviceProfile::settersEmitOnEveryCall_data()
+{
+    QTest::addColumn<bool>("bound");
+    QTest::newRow("bound to a setting") << true;
+    QTest::newRow("unbound item") << false;
+}
+
+// The editor refreshes on every call, also when the value stays. A bound
+// item writes its mark as 0 or 1 into its element, whatever mark it had.
+void TestDeviceProfile::settersEmitOnEveryCall()
+{
+    QFETCH(bool, bound);
+    QDomDocument document;
+    QDomElement setting = document.createElement(QStringLiteral("setting"));
+    setting.setAttribute(QStringLiteral("active"), QStringLiteral("7"));
+    document.appendChild(setting);
+    ConfItem item(QStringLiteral("inputnum"), QStringLiteral("Rufnummer"), QStringLiteral("1"), QString(), true);
+    if (bound)
+        item.setElement(setting);
+    QSignalSpy activeSpy(&item, &ConfItem::activeChanged);
+    QSignalSpy valueSpy(&item, &ConfItem::valueChanged);
+
+    for (bool active : {true, false, false}) // set while already marked, unset twice
+        item.setActive(active);
+    QCOMPARE(setting.attribute(QStringLiteral("active")), bound ? QStringLiteral("0") : QStringLiteral("7"));
+    item.setActive(true);
+    for (const char *value : {"1", "1", "2"})
+        item.setValue(QString::fromLatin1(value));
+
+    QCOMPARE(activeSpy.count(), 4);
+    QCOMPARE(valueSpy.count(), 3);
+    QVERIFY(item.active());
+    QCOMPARE(item.value(), QStringLiteral("2"));
+    QCOMPARE(setting.attribute(QStringLiteral("value")), bound ? QStringLiteral("2") : QString());
+    QCOMPARE(setting.attribute(QStringLiteral("active")), bound ? QStringLiteral("1") : QStringLiteral("7"));
+}
+
+// Which values a setting takes: one table, asked of the item as the window
+// asks it and of lumctl's "set", so that both refuse and accept the same.
+void TestDeviceProfile::windowAndLumctlTakeTheSameValues_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+
+    QTest::newRow("time at midnight") << "Timerzeit Test" << "00:00" << true;
+    QTest::newRow("time, last minute of the day") << "Timerzeit Test" << "23:59" << true;
+    QTest::newRow("time, hour 24") << "Timerzeit Test" << "24:00" << false;
+    QTest::newRow("time, minute 60") << "Timerzeit Test" << "12:60" << false;
+    QTest::newRow("time, only the hour typed") << "Timerzeit Test" << "01" << false;
+    QTest::newRow("time, hour and colon typed") << "Timerzeit Test" << "01:" << false;
+    QTest::newRow("time, one minute digit") << "Timerzeit Test" << "12:3" << false;
+    QTest::newRow("time, one hour digit") << "Timerzeit Test" << "7:45" << false;
+    QTest::newRow("time, empty") << "Timerzeit Test" << "" << false;
+    QTest::newRow("number with star and hash") << "Rufnummer" << "*31#0049" << true;
+    QTest::newRow("number of 32 digits") << "Rufnummer" << QString(32, '9') << true;
+    QTest::newRow("number of 33 digits") << "Rufnummer" << QString(33, '9') << false;
+    QTest::newRow("number, empty") << "Rufnummer" << "" << true;
+    QTest::newRow("number with a plus") << "Rufnummer" << "+49711" << false;
+    QTest::newRow("option") << "Rückruf" << "Aus" << true;
+    QTest::newRow("option with a slash") << "Rückruf" << "Ein / Aus" << true;
+    QTest::newRow("option in other case") << "Rückruf" << "aus" << false;
+    QTest::newRow("option with a trailing blank") << "Rückruf" << "Aus " << false;
+    QTest::newRow("read-only setting") << "Seriennummer" << "123" << false;
+    QTest::newRow("blocked setting") << "Service-Center" << "+49" << false;
+}
+
+void TestDeviceProfile::windowAndLumctlTakeTheSameValues()
+{
+    QFETCH(QString, setting);
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    const QByteArray configuration =
+        "<deviceProfile version=\"1.0\"><menuTree><section text=\"Einstellungen\">"
+        "<setting text=\"Rückruf\" value=\"Ein\" active=\"0\" valuetype=\"selection\">"
+        "<option text=\"Ein\"/><option text=\"Aus\"/><option text=\"Ein / Aus\"/></setting>"
+        "<setting text=\"Rufnummer\" value=\"0711\" active=\"0\" valuetype=\"inputnum\"/>"
+        "<setting text=\"Timerzeit Test\" value=\"08:00\" active=\"0\" valuetype=\"inputtime_hhmm\"/>"
+        "<setting text=\"Seriennummer\" value=\"123\" active=\"0\" valuetype=\"readonly\"/>"
+        "<setting text=\"Service-Center\" value=\"+49\" active=\"0\" valuetype=\"blocked\"/>"
+        "</section></menuTree></deviceProfile>";
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("rules.lumc"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(configuration) == configuration.size());
+    out.close();
+
+    DeviceProfile profile;
+    QVERIFY(profile.load(file));
+    const ConfItem *item = itemNamed(profile, setting);
+    QVERIFY(item);
+    QCOMPARE(item->isValidValue(text), valid);
+    // What is valid can also be typed into the setting's field.
+    if (valid && !item->inputPattern().isEmpty())
+        QVERIFY(QRegularExpression(QRegularExpression::anchoredPattern(item->inputPattern())).match(text).hasMatch());
+
+    QProcess lumctl;
+    lumctl.start(QStringLiteral(LUMCTL_PATH),
+                 {QStringLiteral("set"), file, QStringLiteral("Einstellungen/%1=%2").arg(setting, text)});
+    QVERIFY(lumctl.waitForFinished(60000));
+    QCOMPARE(lumctl.exitCode(), valid ? 0 : 2);
+    DeviceProfile after;
+    QVERIFY(after.load(file));
+    QVERIFY(itemNamed(after, setting));
+    QCOMPARE(itemNamed(after, setting)->value(), valid ? text : item->value());
 }
 
 QTEST_GUILESS_MAIN(TestDeviceProfile)

@@ -107,12 +107,8 @@ private slots:
     void troubledLine_readOutStillGivesSameTree();
     void unsolicitedOutput_neverGivesWrongTreeSilently_data();
     void unsolicitedOutput_neverGivesWrongTreeSilently();
-    void eightBitAndControlBytesInTexts_areReadAsSent();
 
 private:
-    // A complete read-out without faults on the small menu, the reference
-    // every faulty run is compared with.
-    bool readOutClean(RobotHarness &harness, const char *menu = smallMenu);
     // The small menu's device on the line and its read-out in the profile,
     // loaded from the reference file rather than read again.
     bool startWithReference(RobotHarness &harness);
@@ -124,22 +120,6 @@ private:
     QString m_referenceTree;
     QStringList m_referenceItems;
 };
-
-bool tst_ReliabilityFaults::readOutClean(RobotHarness &harness, const char *menu)
-{
-    QString error;
-    if (!harness.startWithMenuText(QString::fromUtf8(menu), &error)) {
-        qWarning("%s", qPrintable(error));
-        return false;
-    }
-    QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
-    harness.bot().startDownload();
-    if (!harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(200)))
-        return false;
-    if (!errors.isEmpty())
-        qWarning("%s", qPrintable(harness.bot().lastErrorString()));
-    return errors.isEmpty();
-}
 
 bool tst_ReliabilityFaults::startWithReference(RobotHarness &harness)
 {
@@ -155,8 +135,15 @@ bool tst_ReliabilityFaults::startWithReference(RobotHarness &harness)
 void tst_ReliabilityFaults::initTestCase()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+    // A complete read-out without faults, the reference every faulty run is
+    // compared with; it must be what the menu's own description says.
     RobotHarness harness;
-    QVERIFY(readOutClean(harness));
+    QString error;
+    QVERIFY2(harness.startWithMenuText(QString::fromUtf8(smallMenu), &error), qPrintable(error));
+    QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
+    harness.bot().startDownload();
+    QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(200)));
+    QVERIFY2(errors.isEmpty(), qPrintable(harness.bot().lastErrorString()));
     m_referenceTree = treeOf(harness.profile());
     SimMenu menu;
     QVERIFY(menu.parse(QString::fromUtf8(smallMenu)));
@@ -168,8 +155,6 @@ void tst_ReliabilityFaults::initTestCase()
     out.write(expected.toByteArray(1));
     out.close();
     m_referenceItems = itemPaths(harness.profile());
-    QVERIFY2(m_referenceItems.contains(rufnummer.join(QLatin1Char('/'))), qPrintable(m_referenceItems.join(QLatin1Char('\n'))));
-    QVERIFY(m_referenceItems.contains(serverPort.join(QLatin1Char('/'))));
 }
 
 void tst_ReliabilityFaults::markForTransfer(DeviceProfile &profile, const QStringList &menuPath,
@@ -469,34 +454,6 @@ void tst_ReliabilityFaults::unsolicitedOutput_neverGivesWrongTreeSilently()
     QVERIFY(harness.waitUntilIdle(60000));
     QCOMPARE(errors.count(), 0);
     QCOMPARE(harness.bot().deviceIdentifier(), QStringLiteral("ORV-TEST V1.0"));
-}
-
-void tst_ReliabilityFaults::eightBitAndControlBytesInTexts_areReadAsSent()
-{
-    // Names and values with umlauts, the degree sign and control bytes that
-    // the decoder stores as characters like any letter.
-    const QByteArray menu = QByteArray(
-            "device ORV-TEST \xc2\xb0" "C\n"
-            "\n"
-            "section Einstellungen\n"
-            "    selection Türöffner = Aus\n"
-            "        options: Aus | Ein \xc3\x9f | \xc2\xb5s\n"
-            "    input Ruf\x01nummer = 08\x07" "15\n"
-            "    readonly Temperatur = 21\xc2\xb0" "C\n");
-    RobotHarness harness;
-    QVERIFY(readOutClean(harness, menu.constData()));
-    DeviceProfile &profile = harness.profile();
-    QCOMPARE(harness.bot().deviceIdentifier(), QStringLiteral("ORV-TEST °C"));
-
-    const ConfItem *door = itemAt(profile, {QStringLiteral("Einstellungen"), QStringLiteral("Türöffner")});
-    QVERIFY2(door, qPrintable(itemPaths(profile).join(QLatin1Char('\n'))));
-    QCOMPARE(door->options(), QStringList({QStringLiteral("Aus"), QStringLiteral("Ein ß"), QStringLiteral("µs")}));
-    const ConfItem *temperature = itemAt(profile, {QStringLiteral("Einstellungen"), QStringLiteral("Temperatur")});
-    QVERIFY(temperature);
-    QCOMPARE(temperature->value(), QStringLiteral("21°C"));
-    const ConfItem *number = itemAt(profile, {QStringLiteral("Einstellungen"), QString::fromLatin1("Ruf\x01nummer")});
-    QVERIFY2(number, qPrintable(itemPaths(profile).join(QLatin1Char('\n'))));
-    QCOMPARE(number->value(), QString::fromLatin1("08\x07" "15"));
 }
 
 QTEST_GUILESS_MAIN(tst_ReliabilityFaults)
