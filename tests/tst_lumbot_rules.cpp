@@ -227,25 +227,6 @@ private slots:
         rig.bot.abort();
     }
 
-    void baseMenuSearch_answersFirstScreenWithEscEvenWhenUnchanged()
-    {
-        Rig rig;
-        QVERIFY(rig.connectAll());
-        // The device already shows its base menu before the start.
-        const QByteArray base = ScriptedDevice::screen(QStringLiteral("Bereit"), QStringLiteral("LUM"));
-        QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
-        rig.device.show(base);
-        QVERIFY(completed.wait(5000));
-
-        rig.device.queue(base);
-        rig.device.queue(base);
-        rig.device.queue(identifier, configure);
-        rig.bot.startInit();
-        QVERIFY(RobotHarness::waitFor(&rig.bot, &LumBot::deviceIdentifierChanged, [&] { return rig.bot.deviceIdentifier() == identifier; }, jobTimeoutMs));
-        QCOMPARE(rig.burstKeys(), Keys({esc, esc, esc}));
-        QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
-    }
-
     void baseMenu_keyAndWarningDependOnProgrammingMode_data()
     {
         QTest::addColumn<QString>("line1");
@@ -675,40 +656,49 @@ private slots:
         delete profile;
     }
 
-    void setKelHandler_againProcessesEachScreenOnce_data()
+    // Each screen is one step of the identification, answered with one key,
+    // also when the device shows its base menu before the start or the robot
+    // was given its link again: a screen handled twice would be taken for the
+    // base menu at once and answered with two keys in one step.
+    void identification_answersEachScreenOnce_data()
     {
-        QTest::addColumn<bool>("viaOtherHandler");
+        QTest::addColumn<int>("linksSet"); // 0: the base menu is shown before the start
 
-        QTest::newRow("same handler set twice") << false;
-        QTest::newRow("other handler, then this one again") << true;
+        QTest::newRow("base menu shown before the start") << 0;
+        QTest::newRow("same handler set twice") << 1;
+        QTest::newRow("other handler, then this one again") << 2;
     }
 
-    void setKelHandler_againProcessesEachScreenOnce()
+    void identification_answersEachScreenOnce()
     {
-        QFETCH(bool, viaOtherHandler);
+        QFETCH(int, linksSet);
 
         Rig rig;
         QVERIFY(rig.connectAll());
         KelHandler other;
-        QSignalSpy changed(&rig.bot, &LumBot::kelHandlerChanged);
-        if (viaOtherHandler)
-            rig.bot.setKelHandler(&other);
-        rig.bot.setKelHandler(&rig.link);
-        QCOMPARE(changed.count(), viaOtherHandler ? 2 : 1);
-        QCOMPARE(changed.last().at(0).value<KelHandler *>(), &rig.link);
-
-        rig.device.queue(QStringLiteral("Bereit"), QStringLiteral("LUM"));
-        rig.device.queue(QStringLiteral("Bereit"), QStringLiteral("LUM"));
+        const QByteArray base = ScriptedDevice::screen(QStringLiteral("Bereit"), QStringLiteral("LUM"));
+        if (linksSet == 0) {
+            QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
+            rig.device.show(base);
+            QVERIFY(completed.wait(5000));
+        } else {
+            QSignalSpy changed(&rig.bot, &LumBot::kelHandlerChanged);
+            if (linksSet == 2)
+                rig.bot.setKelHandler(&other);
+            rig.bot.setKelHandler(&rig.link);
+            QCOMPARE(changed.count(), linksSet);
+            QCOMPARE(changed.last().at(0).value<KelHandler *>(), &rig.link);
+        }
+        rig.device.queue(base);
+        rig.device.queue(base);
         rig.device.queue(identifier, configure);
         rig.bot.startInit();
-        // Were the robot still listening to the other handler, this would be a
-        // step of its own, with a key of its own.
+        // Were the robot still listening to the other handler, this would be
+        // a step of its own, with a key of its own.
         emit other.displayCompleted();
-
-        // A screen handled twice would be taken for the base menu at once and
-        // answered with two keys in one step.
         QVERIFY(RobotHarness::waitFor(&rig.bot, &LumBot::deviceIdentifierChanged, [&] { return rig.bot.deviceIdentifier() == identifier; }, jobTimeoutMs));
         QCOMPARE(rig.burstKeys(), Keys({esc, esc, esc}));
+        QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
     }
 };
 
