@@ -7,7 +7,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "readoutoracle.h"
 #include "robotharness.h"
+#include "simmenu.h"
 
 namespace {
 
@@ -27,29 +29,6 @@ const int menuEntries = 7;
 const char keyOk = 13;
 const char keyEsc = 27;
 
-// A configuration of the menu above with one setting marked.
-QByteArray configurationMarking(const QString &name, const QString &value)
-{
-    QString settings;
-    const QStringList names{"Lautstärke LSP", "Rufversuche", "Timerzeit Testalarm", "Uhrzeit", "Datum"};
-    const QStringList types{"selection", "inputnum", "inputtime_hhmm", "inputsystemtime", "inputsystemdate"};
-    const QStringList values{"5", "5", "08:00", "12:00", "01.01.26"};
-    for (int i = 0; i < names.size(); ++i) {
-        const bool marked = names.at(i) == name;
-        settings += QStringLiteral("<setting text=\"%1\" value=\"%2\" active=\"%3\" valuetype=\"%4\">")
-                        .arg(names.at(i), marked ? value : values.at(i), marked ? "1" : "0", types.at(i));
-        if (types.at(i) == QLatin1String("selection")) {
-            for (int option = 1; option <= 8; ++option)
-                settings += QStringLiteral("<option text=\"%1\"/>").arg(option);
-        }
-        settings += QStringLiteral("</setting>");
-    }
-    return QStringLiteral("<deviceProfile version=\"1.0\"><menuTree><section text=\"Einstellungen\">%1"
-                          "</section></menuTree></deviceProfile>")
-        .arg(settings)
-        .toUtf8();
-}
-
 } // namespace
 
 class TestAbort : public QObject
@@ -57,187 +36,183 @@ class TestAbort : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        QVERIFY(m_dir.isValid());
+        // The configuration a read-out of the menu gives, nothing marked.
+        SimMenu menu;
+        QVERIFY(menu.parse(menuText));
+        QVERIFY(ReadOutOracle::writeReadOut(menu, m_dir.filePath(QStringLiteral("menu.lumc"))));
+    }
 
-    void abortClosesTheOpenSettingWithoutStoringIt_data();
-    void abortClosesTheOpenSettingWithoutStoringIt();
-    void finishedJobsSayWhatTheyDid();
-    void identificationWithoutAnswerSaysSo();
+    void init()
+    {
+        m_harness = new RobotHarness(this);
+        QString error;
+        QVERIFY2(m_harness->startWithMenuText(menuText, &error), qPrintable(error));
+    }
+
+    void cleanup()
+    {
+        delete m_harness;
+        m_harness = nullptr;
+    }
+
+    // The abort comes at the moment the device has the setting open: either
+    // when the OK that opens it arrives (so the robot has just sent it), or when
+    // the robot steps on from an option that is not the stored one. The stored
+    // value stays, no field is left open, and no OK follows the abort.
+    void abortClosesTheOpenSettingWithoutStoringIt_data()
+    {
+        QTest::addColumn<bool>("transfer");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("wanted"); // transfer only
+        QTest::addColumn<bool>("stepped");   // abort on a '+' past another option, else on the opening OK
+
+        QTest::newRow("read-out, selection showing another option") << false << "Lautstärke LSP" << "" << true;
+        QTest::newRow("read-out, number field just opened") << false << "Rufversuche" << "" << false;
+        QTest::newRow("transfer, selection stepping to the wanted option")
+            << true << "Lautstärke LSP" << "8" << true;
+        QTest::newRow("transfer, number field just opened") << true << "Rufversuche" << "7" << false;
+        QTest::newRow("transfer, time field just opened")
+            << true << "Timerzeit Testalarm" << "09:15" << false;
+        QTest::newRow("transfer, clock just opened") << true << "Uhrzeit" << "12:00" << false;
+        QTest::newRow("transfer, date just opened") << true << "Datum" << "01.01.26" << false;
+    }
+
+    void abortClosesTheOpenSettingWithoutStoringIt()
+    {
+        QFETCH(bool, transfer);
+        QFETCH(QString, name);
+        QFETCH(QString, wanted);
+        QFETCH(bool, stepped);
+
+        DeviceSimulator &device = m_harness->device();
+        LumBot &bot = m_harness->bot();
+        const QStringList path{"Einstellungen", name};
+        const QString stored = device.value(path);
+        QVERIFY(!stored.isNull());
+        if (transfer)
+            QVERIFY(loadMarked(name, wanted));
+
+        bool aborted = false;
+        QByteArray keysAfterAbort;
+        connect(&device, &DeviceSimulator::keyReceived, this, [&](char key) {
+            if (aborted) {
+                keysAfterAbort.append(key);
+                return;
+            }
+            // Called before the device handles the key.
+            const bool atSetting = device.currentPath() == path;
+            const bool open = device.cursorOnSecondRow();
+            const bool trigger = stepped
+                ? key == '+' && atSetting && open && device.screen().value(1).trimmed() != stored
+                : key == keyOk && atSetting && !open;
+            if (trigger) {
+                aborted = true;
+                bot.abort();
+            }
+        });
+
+        if (transfer)
+            bot.startUpload();
+        else
+            bot.startDownload();
+        QSignalSpy keys(&device, &DeviceSimulator::keyReceived);
+        while (!aborted)
+            QVERIFY2(keys.wait(RobotHarness::readOutTimeoutMs(200)), "the setting was never open");
+        // The ESC goes out at once; a few seconds cover a loaded machine.
+        while (!keysAfterAbort.contains(keyEsc))
+            QVERIFY2(keys.wait(5000), "no ESC reached the device after the abort");
+
+        QVERIFY(m_harness->isIdle());
+        QVERIFY2(!keysAfterAbort.contains(keyOk), keysAfterAbort.toHex().constData());
+        QVERIFY2(!device.cursorOnSecondRow(), qPrintable(device.screen().join(" | ")));
+        QCOMPARE(device.value(path), stored);
+        QCOMPARE(bot.jobOutcome(),
+                 transfer ? QStringLiteral("Übertragung abgebrochen.") : QStringLiteral("Auslesen abgebrochen."));
+    }
+
+    void finishedJobsSayWhatTheyDid()
+    {
+        LumBot &bot = m_harness->bot();
+        const QRegularExpression clock(QStringLiteral(" \\(\\d\\d:\\d\\d\\)$"));
+
+        bot.startDownload();
+        QVERIFY(waitForIdle());
+        QVERIFY2(bot.lastErrorString().isEmpty(), qPrintable(bot.lastErrorString()));
+        QVERIFY2(bot.jobOutcome().startsWith(QStringLiteral("%1 Einträge gelesen").arg(menuEntries)),
+                 qPrintable(bot.jobOutcome()));
+        QVERIFY2(clock.match(bot.jobOutcome()).hasMatch(), qPrintable(bot.jobOutcome()));
+        QCOMPARE(m_harness->profile().entryCount(), menuEntries);
+
+        // The next job empties the line at once.
+        QSignalSpy outcome(&bot, &LumBot::jobOutcomeChanged);
+        QVERIFY(loadMarked(QStringLiteral("Rufversuche"), QStringLiteral("3")));
+        bot.startUpload();
+        QCOMPARE(outcome.count(), 1);
+        QVERIFY(bot.jobOutcome().isEmpty());
+        QVERIFY(waitForIdle()); // through the re-identification after the transfer
+        QVERIFY2(bot.lastErrorString().isEmpty(), qPrintable(bot.lastErrorString()));
+        QVERIFY2(bot.jobOutcome().startsWith(QStringLiteral("1 Einstellungen übertragen")), qPrintable(bot.jobOutcome()));
+        QVERIFY2(clock.match(bot.jobOutcome()).hasMatch(), qPrintable(bot.jobOutcome()));
+        QCOMPARE(m_harness->device().value({"Einstellungen", "Rufversuche"}), QStringLiteral("3"));
+
+        QVERIFY(loadMarked(QString(), QString()));
+        bot.startUpload();
+        QVERIFY(waitForIdle());
+        QCOMPARE(bot.jobOutcome(), QStringLiteral("Keine Einstellung zur Übertragung markiert."));
+    }
+
+    void identificationWithoutAnswerSaysSo()
+    {
+        LumBot &bot = m_harness->bot();
+        m_harness->device().setSilentAfterKeys(0);
+        bot.startInit();
+        QVERIFY(waitForIdle());
+        QVERIFY(bot.deviceIdentifier().isEmpty());
+        QCOMPARE(bot.identificationError(), QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle."));
+
+        m_harness->device().setSilentAfterKeys(-1);
+        m_harness->device().clearRecords();
+        QSignalSpy error(&bot, &LumBot::identificationErrorChanged);
+        bot.startInit();
+        QCOMPARE(error.count(), 1); // emptied at the start
+        QVERIFY(waitForIdle());
+        QCOMPARE(bot.deviceIdentifier(), QStringLiteral("ORV-TEST V1.00"));
+        QVERIFY(bot.identificationError().isEmpty());
+    }
 
 private:
-    bool loadMarked(const QString &name, const QString &value);
-    bool waitForIdle();
+    // The read-out configuration with the setting `name` (if any) marked.
+    bool loadMarked(const QString &name, const QString &value)
+    {
+        if (!m_harness->profile().load(m_dir.filePath(QStringLiteral("menu.lumc"))))
+            return false;
+        ConfItem *item = m_harness->item({QStringLiteral("Einstellungen"), name});
+        if (item) {
+            item->setValue(value);
+            item->setActive(true);
+        }
+        return item || name.isEmpty();
+    }
+
+    // Until the robot is idle, through a re-identification that starts
+    // from inside the transfer's end.
+    bool waitForIdle()
+    {
+        QSignalSpy enabled(&m_harness->bot(), &LumBot::enabledChanged);
+        while (!m_harness->isIdle()) {
+            if (!enabled.wait(RobotHarness::readOutTimeoutMs(200)))
+                return false;
+        }
+        return true;
+    }
 
     QTemporaryDir m_dir;
     RobotHarness *m_harness = nullptr;
 };
-
-void TestAbort::initTestCase()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    QVERIFY(m_dir.isValid());
-}
-
-void TestAbort::init()
-{
-    m_harness = new RobotHarness(this);
-    QString error;
-    QVERIFY2(m_harness->startWithMenuText(menuText, &error), qPrintable(error));
-}
-
-void TestAbort::cleanup()
-{
-    delete m_harness;
-    m_harness = nullptr;
-}
-
-bool TestAbort::loadMarked(const QString &name, const QString &value)
-{
-    const QString path = m_dir.filePath(QStringLiteral("marked.lumc"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    file.write(configurationMarking(name, value));
-    file.close();
-    return m_harness->profile().load(path);
-}
-
-bool TestAbort::waitForIdle()
-{
-    QSignalSpy enabled(&m_harness->bot(), &LumBot::enabledChanged);
-    while (!m_harness->isIdle()) {
-        if (!enabled.wait(RobotHarness::readOutTimeoutMs(200)))
-            return false;
-    }
-    return true;
-}
-
-// The abort comes at the moment the device has the setting open: either
-// when the OK that opens it arrives (so the robot has just sent it), or when
-// the robot steps on from an option that is not the stored one. The stored
-// value stays, no field is left open, and no OK follows the abort.
-void TestAbort::abortClosesTheOpenSettingWithoutStoringIt_data()
-{
-    QTest::addColumn<bool>("transfer");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("wanted"); // transfer only
-    QTest::addColumn<bool>("stepped");   // abort on a '+' past another option, else on the opening OK
-
-    QTest::newRow("read-out, selection showing another option") << false << "Lautstärke LSP" << "" << true;
-    QTest::newRow("read-out, number field just opened") << false << "Rufversuche" << "" << false;
-    QTest::newRow("transfer, selection stepping to the wanted option")
-        << true << "Lautstärke LSP" << "8" << true;
-    QTest::newRow("transfer, number field just opened") << true << "Rufversuche" << "7" << false;
-    QTest::newRow("transfer, time field just opened")
-        << true << "Timerzeit Testalarm" << "09:15" << false;
-    QTest::newRow("transfer, clock just opened") << true << "Uhrzeit" << "12:00" << false;
-    QTest::newRow("transfer, date just opened") << true << "Datum" << "01.01.26" << false;
-}
-
-void TestAbort::abortClosesTheOpenSettingWithoutStoringIt()
-{
-    QFETCH(bool, transfer);
-    QFETCH(QString, name);
-    QFETCH(QString, wanted);
-    QFETCH(bool, stepped);
-
-    DeviceSimulator &device = m_harness->device();
-    LumBot &bot = m_harness->bot();
-    const QStringList path{"Einstellungen", name};
-    const QString stored = device.value(path);
-    QVERIFY(!stored.isNull());
-    if (transfer)
-        QVERIFY(loadMarked(name, wanted));
-
-    bool aborted = false;
-    QByteArray keysAfterAbort;
-    connect(&device, &DeviceSimulator::keyReceived, this, [&](char key) {
-        if (aborted) {
-            keysAfterAbort.append(key);
-            return;
-        }
-        // Called before the device handles the key.
-        const bool atSetting = device.currentPath() == path;
-        const bool open = device.cursorOnSecondRow();
-        const bool trigger = stepped
-            ? key == '+' && atSetting && open && device.screen().value(1).trimmed() != stored
-            : key == keyOk && atSetting && !open;
-        if (trigger) {
-            aborted = true;
-            bot.abort();
-        }
-    });
-
-    if (transfer)
-        bot.startUpload();
-    else
-        bot.startDownload();
-    QSignalSpy keys(&device, &DeviceSimulator::keyReceived);
-    while (!aborted)
-        QVERIFY2(keys.wait(RobotHarness::readOutTimeoutMs(200)), "the setting was never open");
-    // The ESC goes out at once; a few seconds cover a loaded machine.
-    while (!keysAfterAbort.contains(keyEsc))
-        QVERIFY2(keys.wait(5000), "no ESC reached the device after the abort");
-
-    QVERIFY(m_harness->isIdle());
-    QVERIFY2(!keysAfterAbort.contains(keyOk), keysAfterAbort.toHex().constData());
-    QVERIFY2(!device.cursorOnSecondRow(), qPrintable(device.screen().join(" | ")));
-    QCOMPARE(device.value(path), stored);
-    QCOMPARE(bot.jobOutcome(),
-             transfer ? QStringLiteral("Übertragung abgebrochen.") : QStringLiteral("Auslesen abgebrochen."));
-}
-
-void TestAbort::finishedJobsSayWhatTheyDid()
-{
-    LumBot &bot = m_harness->bot();
-    const QRegularExpression clock(QStringLiteral(" \\(\\d\\d:\\d\\d\\)$"));
-
-    bot.startDownload();
-    QVERIFY(waitForIdle());
-    QVERIFY2(bot.lastErrorString().isEmpty(), qPrintable(bot.lastErrorString()));
-    QVERIFY2(bot.jobOutcome().startsWith(QStringLiteral("%1 Einträge gelesen").arg(menuEntries)),
-             qPrintable(bot.jobOutcome()));
-    QVERIFY2(clock.match(bot.jobOutcome()).hasMatch(), qPrintable(bot.jobOutcome()));
-    QCOMPARE(m_harness->profile().entryCount(), menuEntries);
-
-    // The next job empties the line at once.
-    QSignalSpy outcome(&bot, &LumBot::jobOutcomeChanged);
-    QVERIFY(loadMarked(QStringLiteral("Rufversuche"), QStringLiteral("3")));
-    bot.startUpload();
-    QCOMPARE(outcome.count(), 1);
-    QVERIFY(bot.jobOutcome().isEmpty());
-    QVERIFY(waitForIdle()); // through the re-identification after the transfer
-    QVERIFY2(bot.lastErrorString().isEmpty(), qPrintable(bot.lastErrorString()));
-    QVERIFY2(bot.jobOutcome().startsWith(QStringLiteral("1 Einstellungen übertragen")), qPrintable(bot.jobOutcome()));
-    QVERIFY2(clock.match(bot.jobOutcome()).hasMatch(), qPrintable(bot.jobOutcome()));
-    QCOMPARE(m_harness->device().value({"Einstellungen", "Rufversuche"}), QStringLiteral("3"));
-
-    QVERIFY(loadMarked(QString(), QString()));
-    bot.startUpload();
-    QVERIFY(waitForIdle());
-    QCOMPARE(bot.jobOutcome(), QStringLiteral("Keine Einstellung zur Übertragung markiert."));
-}
-
-void TestAbort::identificationWithoutAnswerSaysSo()
-{
-    LumBot &bot = m_harness->bot();
-    m_harness->device().setSilentAfterKeys(0);
-    bot.startInit();
-    QVERIFY(waitForIdle());
-    QVERIFY(bot.deviceIdentifier().isEmpty());
-    QCOMPARE(bot.identificationError(), QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle."));
-
-    m_harness->device().setSilentAfterKeys(-1);
-    m_harness->device().clearRecords();
-    QSignalSpy error(&bot, &LumBot::identificationErrorChanged);
-    bot.startInit();
-    QCOMPARE(error.count(), 1); // emptied at the start
-    QVERIFY(waitForIdle());
-    QCOMPARE(bot.deviceIdentifier(), QStringLiteral("ORV-TEST V1.00"));
-    QVERIFY(bot.identificationError().isEmpty());
-}
 
 QTEST_GUILESS_MAIN(TestAbort)
 #include "tst_abort.moc"

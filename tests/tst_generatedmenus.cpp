@@ -32,7 +32,7 @@ QString runScenario(quint32 seed)
     if (problem.isEmpty()) {
         const QVector<GeneratedScenario::Mark> marks = scenario.markSettings(harness.profile(), 3);
         problem = marks.isEmpty() ? QStringLiteral("the generated menu offers no setting to write")
-                                  : scenario.runTransfer(harness, marks);
+                                  : GeneratedScenario::runTransfer(harness, marks, scenario.menu().identifier);
     }
     return problem.isEmpty() ? problem : problem + QLatin1String("\nmenu:\n") + scenario.menuText();
 }
@@ -44,47 +44,43 @@ class TestGeneratedMenus : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void generatedMenu_readsOutAndTakesMarkedValues_data();
-    void generatedMenu_readsOutAndTakesMarkedValues();
+    void initTestCase()
+    {
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        QMutex mutex;
+        QVector<QThread *> threads;
+        for (quint32 seed = 1; seed <= kSeeds; ++seed) {
+            threads.append(QThread::create([this, &mutex, seed] {
+                const QString problem = runScenario(seed);
+                QMutexLocker lock(&mutex);
+                m_problems.insert(seed, problem);
+            }));
+            threads.last()->start();
+        }
+        for (QThread *thread : threads) {
+            thread->wait();
+            delete thread;
+        }
+    }
+
+    void generatedMenu_readsOutAndTakesMarkedValues_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= kSeeds; ++seed)
+            QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
+    }
+
+    void generatedMenu_readsOutAndTakesMarkedValues()
+    {
+        QFETCH(quint32, seed);
+        QVERIFY(m_problems.contains(seed));
+        const QString problem = m_problems.value(seed);
+        QVERIFY2(problem.isEmpty(), qPrintable(QLatin1Char('\n') + problem));
+    }
 
 private:
     QMap<quint32, QString> m_problems;
 };
-
-void TestGeneratedMenus::initTestCase()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    QMutex mutex;
-    QVector<QThread *> threads;
-    for (quint32 seed = 1; seed <= kSeeds; ++seed) {
-        threads.append(QThread::create([this, &mutex, seed] {
-            const QString problem = runScenario(seed);
-            QMutexLocker lock(&mutex);
-            m_problems.insert(seed, problem);
-        }));
-        threads.last()->start();
-    }
-    for (QThread *thread : threads) {
-        thread->wait();
-        delete thread;
-    }
-}
-
-void TestGeneratedMenus::generatedMenu_readsOutAndTakesMarkedValues_data()
-{
-    QTest::addColumn<quint32>("seed");
-    for (quint32 seed = 1; seed <= kSeeds; ++seed)
-        QTest::newRow(qPrintable(QStringLiteral("seed %1").arg(seed))) << seed;
-}
-
-void TestGeneratedMenus::generatedMenu_readsOutAndTakesMarkedValues()
-{
-    QFETCH(quint32, seed);
-    QVERIFY(m_problems.contains(seed));
-    const QString problem = m_problems.value(seed);
-    QVERIFY2(problem.isEmpty(), qPrintable(QLatin1Char('\n') + problem));
-}
 
 QTEST_GUILESS_MAIN(TestGeneratedMenus)
 #include "tst_generatedmenus.moc"

@@ -112,7 +112,7 @@ QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &
     return marks;
 }
 
-QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark> &marks) const
+QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark> &marks, const QString &identifier)
 {
     LumBot &bot = harness.bot();
     QObject listening;
@@ -138,8 +138,11 @@ QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark
         return QStringLiteral("transfer failed: %1").arg(errors);
     if (!ended)
         return QStringLiteral("the transfer and the new identification did not end");
-    if (bot.deviceIdentifier() != m_menu.identifier)
+    if (bot.deviceIdentifier() != identifier)
         return QStringLiteral("device identified as \"%1\" after the transfer").arg(bot.deviceIdentifier());
+    const QStringList screen = harness.device().screen();
+    if (screen.value(0).trimmed() != identifier || screen.value(1).trimmed() != QLatin1String("konfigurieren?"))
+        return QStringLiteral("the device is left on \"%1\"").arg(screen.join(QStringLiteral(" | ")));
 
     QStringList wrong;
     for (const Mark &mark : marks) {

@@ -28,7 +28,6 @@ public:
     explicit GeneratedScenario(quint32 seed);
 
     const SimMenu &menu() const { return m_menu; }
-    const ReadOutOracle::Expectation &expected() const { return m_expected; }
     QString menuText() const { return m_menuText; }
 
     QString prepare();
@@ -36,9 +35,10 @@ public:
     QString runReadOut(RobotHarness &harness) const;
     // Marks up to `count` settings of the profile with new values.
     QVector<Mark> markSettings(DeviceProfile &profile, int count) const;
-    // Starts the transfer, waits for its end and the new identification,
-    // and checks the device's values.
-    QString runTransfer(RobotHarness &harness, const QVector<Mark> &marks) const;
+    // Starts the transfer of the marked settings, waits for its end and the
+    // device identified as `identifier` again, and checks the device's
+    // values: the marked ones as marked, all others as in the profile.
+    static QString runTransfer(RobotHarness &harness, const QVector<Mark> &marks, const QString &identifier);
 
 private:
     bool isWritable(const QStringList &path, const QString &valueType) const;

@@ -1,5 +1,7 @@
 #include "readoutoracle.h"
 
+#include <QFile>
+
 #include "simmenu.h"
 
 namespace {
@@ -103,4 +105,11 @@ const QString &ReadOutOracle::tooDeepError()
     static const QString text = QStringLiteral(
             "Fehler beim Auslesen!\nMehr als 20 Untermenü-Ebenen gefunden oder Menüstruktur ist inkonsistent!");
     return text;
+}
+
+bool ReadOutOracle::writeReadOut(const SimMenu &menu, const QString &path)
+{
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly | QIODevice::Text)
+        && out.write(expect(menu).document.toByteArray(1)) > 0;
 }

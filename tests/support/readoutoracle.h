@@ -26,6 +26,8 @@ public:
     };
 
     static Expectation expect(const SimMenu &menu);
+    // Writes the expected read-out as a configuration file; false on failure.
+    static bool writeReadOut(const SimMenu &menu, const QString &path);
 
     static const QString &noConnectionError();
     static const QString &inconsistentError();

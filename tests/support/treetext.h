@@ -15,8 +15,8 @@ public:
     static QString canonical(const QDomElement &element);
     // The menu tree element (first child element of the root) of a document.
     static QDomElement menuTreeOf(const QDomDocument &document);
-    // A readable line diff ("-" only in expected, "+" only in actual), with
-    // a few lines of context around each difference; empty when equal.
+    // Empty when equal; else the lines of both from the first that differs
+    // ("-" expected, "+" actual).
     static QString diff(const QStringList &expected, const QStringList &actual);
 };
 
