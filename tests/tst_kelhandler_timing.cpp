@@ -166,8 +166,12 @@ void TestKelHandlerTiming::unsolicitedBurstsCompleteOneEach()
     KelHandler &handler = *m_handler;
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
 
+    // A screen is complete only after 50 ms without a further byte.
+    QElapsedTimer clock;
+    clock.start();
     m_device->write("\x0C" "Anruf 1");
     QVERIFY(completed.wait(5000));
+    QVERIFY2(clock.elapsed() >= 50, qPrintable(QStringLiteral("completed after %1 ms").arg(clock.elapsed())));
     QCOMPARE(completed.count(), 1);
     m_device->write("\x0C" "Anruf 2");
     QVERIFY(completed.wait(5000));
