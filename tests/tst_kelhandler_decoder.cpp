@@ -18,7 +18,6 @@ private slots:
     void decodesByteSequences_data();
     void decodesByteSequences();
     void burstEmitsTextThenOverlayOnce();
-    void constructedHandlerShowsBlankScreen();
     void closingThePortClearsTheScreen();
 };
 
@@ -70,6 +69,8 @@ void TestKelHandlerDecoder::decodesByteSequences_data()
     const QString digits40 = QStringLiteral("0123456789").repeated(4);
     const QString sixteen = QStringLiteral("ABCDEFGHIJKLMNOP");
 
+    QTest::newRow("nothing received: a blank screen")
+        << QByteArray() << cells("") << cells("") << 0 << overlayRow() + "\n" + overlayRow();
     QTest::newRow("clear, text, carriage return and line feed")
         << QByteArray("\x0CXY\r\nZ") << cells("XY") << cells("Z") << 1
         << overlayRow() + "\n" + overlayRow(1);
@@ -139,16 +140,6 @@ void TestKelHandlerDecoder::burstEmitsTextThenOverlayOnce()
     connect(&handler, &KelHandler::displayCursorOverlayChanged, this, [&] { order << "overlay"; });
     handler.processReceivedBytes("\x0CHallo\r\nWelt");
     QCOMPARE(order, QStringList({ "text", "overlay" }));
-}
-
-void TestKelHandlerDecoder::constructedHandlerShowsBlankScreen()
-{
-    KelHandler handler;
-    QCOMPARE(handler.displayLines(), QString(32, ' ') + "\n" + QString(32, ' '));
-    QCOMPARE(handler.displayText(), QString(16, ' ') + "\n" + QString(16, ' '));
-    QCOMPARE(handler.displayCursorOverlay(), QString(16, ' ') + "\n" + QString(16, ' '));
-    QCOMPARE(int(handler.cursorRow()), 0);
-    QVERIFY(!handler.terminalIsReady());
 }
 
 void TestKelHandlerDecoder::closingThePortClearsTheScreen()

@@ -27,6 +27,11 @@ private slots:
     void bytesWaitingWhenTheGapEndsBelongToTheScreen();
     void closedPortIgnoresTheTimer();
     void keyTimeIsNeverCutShort();
+
+private:
+    // The device played on a raw pseudo-terminal, with the link open on it.
+    QScopedPointer<PtyPair> m_device;
+    QScopedPointer<KelHandler> m_handler;
 };
 
 namespace {
@@ -44,16 +49,6 @@ void captureMessage(QtMsgType type, const QMessageLogContext &context, const QSt
         previousHandler(type, context, message);
 }
 
-struct Fixture {
-    PtyPair device;
-    KelHandler handler;
-};
-
-bool openFixture(Fixture &fixture)
-{
-    return fixture.device.isOpen() && fixture.handler.openSerialPortByName(fixture.device.slavePath());
-}
-
 } // namespace
 
 void TestKelHandlerTiming::init()
@@ -62,10 +57,16 @@ void TestKelHandlerTiming::init()
     // The link writes its trace only where the debug log asks for it.
     QLoggingCategory::setFilterRules(QStringLiteral("lum.trace.debug=true"));
     previousHandler = qInstallMessageHandler(captureMessage);
+    m_device.reset(new PtyPair);
+    m_handler.reset(new KelHandler);
+    QVERIFY2(m_device->isOpen(), qPrintable(m_device->errorString()));
+    QVERIFY(m_handler->openSerialPortByName(m_device->slavePath()));
 }
 
 void TestKelHandlerTiming::cleanup()
 {
+    m_handler.reset();
+    m_device.reset();
     qInstallMessageHandler(previousHandler);
     previousHandler = nullptr;
 }
@@ -138,9 +139,7 @@ void TestKelHandlerTiming::simulatorAnswerCompletesOnce()
 
 void TestKelHandlerTiming::keyDuringExtraWaitDoesNotRestartIt()
 {
-    Fixture fixture;
-    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
-    KelHandler &handler = fixture.handler;
+    KelHandler &handler = *m_handler;
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
 
     QElapsedTimer clock;
@@ -156,7 +155,7 @@ void TestKelHandlerTiming::keyDuringExtraWaitDoesNotRestartIt()
              qPrintable(QStringLiteral("second wait began after %1 ms").arg(secondWaitAt)));
     QCOMPARE(completed.count(), 0);
 
-    fixture.device.write(answerScreen);
+    m_device->write(answerScreen);
     QVERIFY(completed.wait(5000));
     QCOMPARE(completed.count(), 1);
     QVERIFY(handler.displayText().startsWith("Rufnummer 1:"));
@@ -164,31 +163,33 @@ void TestKelHandlerTiming::keyDuringExtraWaitDoesNotRestartIt()
 
 void TestKelHandlerTiming::unsolicitedBurstsCompleteOneEach()
 {
-    Fixture fixture;
-    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
-    QSignalSpy completed(&fixture.handler, &KelHandler::displayCompleted);
+    KelHandler &handler = *m_handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
 
-    fixture.device.write("\x0C" "Anruf 1");
+    // A screen is complete only after 50 ms without a further byte.
+    QElapsedTimer clock;
+    clock.start();
+    m_device->write("\x0C" "Anruf 1");
     QVERIFY(completed.wait(5000));
+    QVERIFY2(clock.elapsed() >= 50, qPrintable(QStringLiteral("completed after %1 ms").arg(clock.elapsed())));
     QCOMPARE(completed.count(), 1);
-    fixture.device.write("\x0C" "Anruf 2");
+    m_device->write("\x0C" "Anruf 2");
     QVERIFY(completed.wait(5000));
     QCOMPARE(completed.count(), 2);
-    QVERIFY(fixture.handler.displayText().startsWith("Anruf 2"));
+    QVERIFY(handler.displayText().startsWith("Anruf 2"));
     QCOMPARE(capturedMessages.count(extraWaitMessage), 0);
 }
 
 void TestKelHandlerTiming::readWithoutBytesCompletesAtOnce()
 {
-    Fixture fixture;
-    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
-    QSignalSpy completed(&fixture.handler, &KelHandler::displayCompleted);
-    fixture.device.write(answerScreen);
+    KelHandler &handler = *m_handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    m_device->write(answerScreen);
     QVERIFY(completed.wait(5000));
 
     // Bytes have arrived since the last key: a read that finds none is a
     // completion check and completes synchronously.
-    fixture.handler.readSerialInput();
+    handler.readSerialInput();
     QCOMPARE(completed.count(), 2);
 }
 
@@ -197,17 +198,15 @@ void TestKelHandlerTiming::readWithoutBytesCompletesAtOnce()
 // in time and the screen is not complete yet.
 void TestKelHandlerTiming::bytesWaitingWhenTheGapEndsBelongToTheScreen()
 {
-    Fixture fixture;
-    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
-    KelHandler &handler = fixture.handler;
+    KelHandler &handler = *m_handler;
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
     QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
-    fixture.device.write("\x0C" "Rufnummer");
+    m_device->write("\x0C" "Rufnummer");
     QVERIFY(textChanged.wait(5000));
 
     // The event loop is held up while the rest reaches the line, then the
     // timer's work runs before the port's.
-    fixture.device.write(" 1:\r\n0815");
+    m_device->write(" 1:\r\n0815");
     QThread::msleep(30);
     handler.readSerialInput();
     QCOMPARE(completed.count(), 0);
@@ -218,9 +217,7 @@ void TestKelHandlerTiming::bytesWaitingWhenTheGapEndsBelongToTheScreen()
 
 void TestKelHandlerTiming::closedPortIgnoresTheTimer()
 {
-    Fixture fixture;
-    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
-    KelHandler &handler = fixture.handler;
+    KelHandler &handler = *m_handler;
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
     QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
     QSignalSpy overlayChanged(&handler, &KelHandler::displayCursorOverlayChanged);
@@ -243,14 +240,13 @@ void TestKelHandlerTiming::closedPortIgnoresTheTimer()
 // make that show.
 void TestKelHandlerTiming::keyTimeIsNeverCutShort()
 {
-    Fixture fixture;
-    QVERIFY2(openFixture(fixture), qPrintable(fixture.handler.lastErrorString()));
-    QSignalSpy completed(&fixture.handler, &KelHandler::displayCompleted);
+    KelHandler &handler = *m_handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
     for (int key = 1; key <= 8; ++key) {
         QElapsedTimer clock;
         clock.start();
-        fixture.handler.sendCharTimer(char(13), 500);
-        fixture.device.write(answerScreen);
+        handler.sendCharTimer(char(13), 500);
+        m_device->write(answerScreen);
         QVERIFY(completed.wait(5000));
         QVERIFY2(clock.elapsed() >= 500,
                  qPrintable(QStringLiteral("key %1 completed after %2 ms").arg(key).arg(clock.elapsed())));

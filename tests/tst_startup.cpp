@@ -26,7 +26,6 @@ private slots:
     void logLineNamesTheLevel_data();
     void logLineNamesTheLevel();
     void appendLineAddsToTheEnd();
-    void logFileLiesInTheHomeFolder();
     void byteTraceGoesOnlyIntoTheLog();
 
 private:
@@ -38,12 +37,6 @@ private:
 
     QScopedPointer<QTemporaryDir> m_home;
 };
-
-#ifdef LUM_PATH
-#define REQUIRE_PROGRAM() do { } while (false)
-#else
-#define REQUIRE_PROGRAM() QSKIP("The program lum is not built.")
-#endif
 
 namespace {
 
@@ -103,17 +96,10 @@ QString TestStartup::logText() const
 
 bool TestStartup::startLum(QProcess &process, const QStringList &arguments, const QProcessEnvironment &env)
 {
-#ifdef LUM_PATH
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_home->path());
     process.start(QStringLiteral(LUM_PATH), arguments);
     return process.waitForStarted(startTimeoutMs);
-#else
-    Q_UNUSED(process)
-    Q_UNUSED(arguments)
-    Q_UNUSED(env)
-    return false;
-#endif
 }
 
 void TestStartup::stopLum(QProcess &process)
@@ -137,7 +123,6 @@ void TestStartup::debugLogOnlyWithExactSwitch_data()
 
 void TestStartup::debugLogOnlyWithExactSwitch()
 {
-    REQUIRE_PROGRAM();
     QFETCH(QStringList, arguments);
     QFETCH(bool, logged);
 
@@ -147,9 +132,8 @@ void TestStartup::debugLogOnlyWithExactSwitch()
         QTRY_VERIFY_WITH_TIMEOUT(logText().contains("START LUM"), startTimeoutMs);
         stopLum(lum);
         const QStringList logLines = lines(logText());
-        QVERIFY(!logLines.isEmpty());
-        QVERIFY2(logLinePattern.match(logLines.first()).hasMatch(), qPrintable(logLines.first()));
-        QVERIFY2(logLines.first().endsWith(" Debug: " + bannerWithLog), qPrintable(logLines.first()));
+        QVERIFY2(logLinePattern.match(logLines.value(0)).hasMatch() && logLines.first().endsWith(" Debug: " + bannerWithLog),
+                 qPrintable(logLines.value(0)));
     } else {
         // Without the log the banner goes to the default output.
         QString errorOutput;
@@ -167,7 +151,6 @@ void TestStartup::debugLogOnlyWithExactSwitch()
 // (here in a port path) is written literally.
 void TestStartup::loggedRunsAppendWellFormedLines()
 {
-    REQUIRE_PROGRAM();
     QProcessEnvironment env = environment();
     const QString port = m_home->filePath("sim-%1-%2/ttyLUM");
     env.insert("LUM_EXTRA_PORTS", port);
@@ -180,10 +163,9 @@ void TestStartup::loggedRunsAppendWellFormedLines()
     const QStringList logLines = lines(firstRun);
     QVERIFY(logLines.first().endsWith(bannerWithLog));
     QCOMPARE(firstRun.count(bannerWithLog), 1);
-    const QStringList portLines = logLines.filter(QRegularExpression("Number of serial ports: \\d+$"));
-    QCOMPARE(portLines.size(), 1);
-    QVERIFY2(logLinePattern.match(portLines.first()).hasMatch(), qPrintable(portLines.first()));
-    QVERIFY(portLines.first().contains(" Debug: Number of serial ports: "));
+    const QRegularExpression portLine(
+        logLinePattern.pattern().replace("(Debug|Info|Warning|Critical|Fatal)", "Debug") + "Number of serial ports: \\d+$");
+    QCOMPARE(logLines.filter(portLine).size(), 1);
     QVERIFY2(firstRun.contains(QStringLiteral("Debug: Extra serial port: \"%1\"").arg(port)), qPrintable(firstRun));
 
     QProcess second;
@@ -192,14 +174,11 @@ void TestStartup::loggedRunsAppendWellFormedLines()
     stopLum(second);
     const QString both = logText();
     QVERIFY(both.startsWith(firstRun));
-    const QStringList added = lines(both.mid(firstRun.size()));
-    QVERIFY(!added.isEmpty());
-    QVERIFY2(added.first().endsWith(bannerWithLog), qPrintable(added.first()));
+    QVERIFY2(lines(both.mid(firstRun.size())).value(0).endsWith(bannerWithLog), qPrintable(both));
 }
 
 void TestStartup::missingDisplayIsReportedPlainly()
 {
-    REQUIRE_PROGRAM();
 #ifndef Q_OS_LINUX
     QSKIP("Only Linux has no display by default.");
 #endif
@@ -252,12 +231,7 @@ void TestStartup::appendLineAddsToTheEnd()
     // A folder that does not exist: the line is lost, nothing else happens.
     LogHandler::appendLine(m_home->filePath("missing/folder/lum_debug.log"), "lost");
     QVERIFY(!QFile::exists(m_home->filePath("missing")));
-}
-
-void TestStartup::logFileLiesInTheHomeFolder()
-{
-    QCOMPARE(QFileInfo(LogHandler::logFilePath()).absolutePath(), QFileInfo(QDir::homePath()).absoluteFilePath());
-    QCOMPARE(QFileInfo(LogHandler::logFilePath()).fileName(), QStringLiteral("lum_debug.log"));
+    QCOMPARE(QFileInfo(LogHandler::logFilePath()).absoluteFilePath(), QDir::home().absoluteFilePath("lum_debug.log"));
 }
 
 namespace {

@@ -71,7 +71,7 @@ TestCase {
     function row(index) {
         var list = control("editorList")
         list.positionViewAtIndex(index, ListView.Contain)
-        tryVerify(function() { return !isPolishScheduled(list) }, 5000, "editor laid out")
+        waitForLayout()
         var found = list.itemAtIndex(index)
         verify(found !== null, "row " + index)
         compare(found.objectName, "editorRow" + index)
@@ -94,7 +94,6 @@ TestCase {
     }
 
     function loadFixture(fileName) {
-        var before = deviceProfile.confItemList
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/" + fileName).toString())
         tryVerify(function() { return rowCount() === deviceProfile.confItemList.length && rowCount() > 1 },
                   5000, "rows of " + fileName)

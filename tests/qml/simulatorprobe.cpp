@@ -1,8 +1,6 @@
 #include "simulatorprobe.h"
 
 #include <QDebug>
-#include <QFile>
-#include <QImage>
 #include <QQuickWindow>
 #include <QUrl>
 
@@ -57,22 +55,6 @@ void SimulatorProbe::clearRecords()
 QString SimulatorProbe::scratchFileUrl(const QString &fileName) const
 {
     return QUrl::fromLocalFile(m_scratch.filePath(fileName)).toString();
-}
-
-int SimulatorProbe::resourceSize(const QString &path) const
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    return int(file.readAll().size());
-}
-
-QString SimulatorProbe::resourceText(const QString &path) const
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
 }
 
 bool SimulatorProbe::saveWindowImageIfAsked(QObject *window) const

@@ -26,8 +26,6 @@ public:
     Q_INVOKABLE QString receivedKeys() const;
     Q_INVOKABLE void clearRecords();
     Q_INVOKABLE QString scratchFileUrl(const QString &fileName) const;
-    Q_INVOKABLE int resourceSize(const QString &path) const;
-    Q_INVOKABLE QString resourceText(const QString &path) const;
 
     // With LUM_WINDOW_SCREENSHOT set, writes the window's picture there.
     Q_INVOKABLE bool saveWindowImageIfAsked(QObject *window) const;

@@ -103,10 +103,4 @@ WindowTestCase {
         verify(!dialogShown("confirmation"))
         dialog("loadFromFileDialog").reject()
     }
-
-    function test_dialogsStartInTheMakersFolderWhichExists() {
-        var folder = dialog("loadFromFileDialog").folder.toString()
-        verify(/\/Kestrom%20LUM$|\/Kestrom LUM$/.test(folder), folder)
-        verify(deviceProfile.fileExists(folder), "folder created")
-    }
 }

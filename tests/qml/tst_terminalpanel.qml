@@ -61,63 +61,50 @@ WindowTestCase {
         checkPanel(data.open, false, data.tag)
     }
 
-    function test_connectStartsIdentificationAndFocusesEsc() {
+    // Connecting identifies the device and focuses ESC; one connection serves
+    // all keys, each pressed from the focused ESC key.
+    function test_connectIdentifiesAndTheKeyboardWorksTheKeypad() {
+        var keys = [
+            [Qt.Key_5, "5", "digit"], [Qt.Key_Plus, "+", "plus"], [Qt.Key_Minus, "-", "minus"],
+            [Qt.Key_Asterisk, "*", "star"], [Qt.Key_NumberSign, "#", "hash"], [Qt.Key_Escape, "\u001b", "escape"],
+            [Qt.Key_Comma, "\u001b", "comma is ESC"], [Qt.Key_Slash, "\u001b", "slash is ESC"],
+            [Qt.Key_Return, "\r", "return is OK"], [Qt.Key_Enter, "\r", "enter is OK"],
+            [Qt.Key_Up, "+", "cursor up is plus"], [Qt.Key_Down, "-", "cursor down is minus"],
+            [Qt.Key_Left, "\u001b", "cursor left is ESC"], [Qt.Key_Right, "\r", "cursor right is OK"],
+            [Qt.Key_Space, "\u001b", "space presses the focused ESC"]
+        ]
         connectToSimulator()
         verify(control("buttonESC").activeFocus, "ESC has the focus")
         verify(lumBot.deviceIdentifier !== "", "device identified")
         compare(control("identifierLabel").text, lumBot.deviceIdentifier + " ")
-        mouseClick(control("disconnectButton"))
-        compare(kelHandler.terminalIsReady, false)
-        verify(control("connectButton").visible)
-    }
-
-    function test_keyboardWorksTheKeypad_data() {
-        return [
-            { tag: "digit", key: Qt.Key_5, sent: "5" },
-            { tag: "plus", key: Qt.Key_Plus, sent: "+" },
-            { tag: "minus", key: Qt.Key_Minus, sent: "-" },
-            { tag: "star", key: Qt.Key_Asterisk, sent: "*" },
-            { tag: "hash", key: Qt.Key_NumberSign, sent: "#" },
-            { tag: "escape", key: Qt.Key_Escape, sent: "\u001b" },
-            { tag: "comma is ESC", key: Qt.Key_Comma, sent: "\u001b" },
-            { tag: "slash is ESC", key: Qt.Key_Slash, sent: "\u001b" },
-            { tag: "return is OK", key: Qt.Key_Return, sent: "\r" },
-            { tag: "enter is OK", key: Qt.Key_Enter, sent: "\r" },
-            { tag: "cursor up is plus", key: Qt.Key_Up, sent: "+" },
-            { tag: "cursor down is minus", key: Qt.Key_Down, sent: "-" },
-            { tag: "cursor left is ESC", key: Qt.Key_Left, sent: "\u001b" },
-            { tag: "cursor right is OK", key: Qt.Key_Right, sent: "\r" },
-            { tag: "space presses the focused ESC", key: Qt.Key_Space, sent: "\u001b" }
-        ]
-    }
-
-    function test_keyboardWorksTheKeypad(data) {
-        connectToSimulator()
-        verify(control("buttonESC").activeFocus)
-        deviceSim.clearRecords()
-        keyClick(data.key)
-        tryCompare(deviceSim, "receivedKeysText", data.sent, 5000)
-    }
-
-    function test_arrowKeysDoNothingWithoutKeypadFocus() {
-        connectToSimulator()
+        for (var i = 0; i < keys.length; ++i) {
+            control("buttonESC").forceActiveFocus()
+            deviceSim.clearRecords()
+            keyClick(keys[i][0])
+            tryCompare(deviceSim, "receivedKeysText", keys[i][1], 5000, keys[i][2])
+        }
+        // The shortcut is window-wide, the arrow keys are not.
         control("portSelector").forceActiveFocus()
         deviceSim.clearRecords()
         keyClick(Qt.Key_Up)
         keyClick(Qt.Key_Right)
         keyClick(Qt.Key_7)
-        // The shortcut is window-wide, the arrow keys are not.
-        tryCompare(deviceSim, "receivedKeysText", "7", 5000)
-    }
-
-    function test_keyFlashesAndSendsItsCharacter() {
-        connectToSimulator()
+        tryCompare(deviceSim, "receivedKeysText", "7", 5000, "arrows without keypad focus")
+        // A click flashes the key and sends its character.
         deviceSim.clearRecords()
         var key = control("buttonHash")
         mouseClick(key)
         verify(key.highlighted, "flash starts with the click")
         tryCompare(key, "highlighted", false, 2000)
         tryCompare(deviceSim, "receivedKeysText", "#", 5000)
+        // Shortcuts are off while the robot runs.
+        lumBot.startInit()
+        keyClick(Qt.Key_9)
+        verify(!control("button9").highlighted, "shortcut did not fire")
+        lumBot.abort()
+        mouseClick(control("disconnectButton"))
+        compare(kelHandler.terminalIsReady, false)
+        verify(control("connectButton").visible)
     }
 
     function test_shortcutOnClosedPortStillClicksTheDisabledKey() {
@@ -129,15 +116,6 @@ WindowTestCase {
         compare(clicks, 1, "shortcut emitted the key's click")
         verify(key.highlighted, "the key flashes")
         tryCompare(key, "highlighted", false, 2000)
-    }
-
-    function test_shortcutsAreOffWhileTheRobotRuns() {
-        connectToSimulator()
-        lumBot.startInit()
-        deviceSim.clearRecords()
-        keyClick(Qt.Key_9)
-        verify(!control("button9").highlighted, "shortcut did not fire")
-        lumBot.abort()
     }
 
     function test_failedConnectShowsPortAndError() {

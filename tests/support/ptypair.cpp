@@ -10,15 +10,20 @@
 #include <termios.h>
 #include <unistd.h>
 
+namespace {
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(strerror(errno));
+}
+
+} // namespace
+
 PtyPair::PtyPair()
 {
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_master < 0) {
-        m_error = QString::fromLocal8Bit(strerror(errno));
-        return;
-    }
-    if (grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-        m_error = QString::fromLocal8Bit(strerror(errno));
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
+        m_error = systemError();
         closeMaster();
         return;
     }
@@ -28,8 +33,7 @@ PtyPair::PtyPair()
         cfmakeraw(&settings);
         tcsetattr(m_master, TCSANOW, &settings);
     }
-    const int flags = fcntl(m_master, F_GETFL);
-    fcntl(m_master, F_SETFL, flags | O_NONBLOCK);
+    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_slavePath = QString::fromLocal8Bit(ptsname(m_master));
 }
 
@@ -38,25 +42,10 @@ PtyPair::~PtyPair()
     closeMaster();
 }
 
-bool PtyPair::isOpen() const
-{
-    return m_master >= 0;
-}
-
-QString PtyPair::errorString() const
-{
-    return m_error;
-}
-
-QString PtyPair::slavePath() const
-{
-    return m_slavePath;
-}
-
-int PtyPair::masterFd() const
-{
-    return m_master;
-}
+bool PtyPair::isOpen() const { return m_master >= 0; }
+QString PtyPair::errorString() const { return m_error; }
+QString PtyPair::slavePath() const { return m_slavePath; }
+int PtyPair::masterFd() const { return m_master; }
 
 bool PtyPair::write(const QByteArray &bytes)
 {
@@ -65,12 +54,12 @@ bool PtyPair::write(const QByteArray &bytes)
         const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0) {
             done += n;
-        } else if (n < 0 && errno != EINTR && errno != EAGAIN) {
-            m_error = QString::fromLocal8Bit(strerror(errno));
-            return false;
         } else if (n < 0 && errno == EAGAIN) {
             pollfd fd { m_master, POLLOUT, 0 };
             poll(&fd, 1, 100);
+        } else if (n < 0 && errno != EINTR) {
+            m_error = systemError();
+            return false;
         }
     }
     return m_master >= 0;
@@ -109,8 +98,7 @@ QByteArray PtyPair::readAtLeast(int count, int timeoutMs)
 
 void PtyPair::closeMaster()
 {
-    if (m_master >= 0) {
+    if (m_master >= 0)
         ::close(m_master);
-        m_master = -1;
-    }
+    m_master = -1;
 }
