@@ -2,7 +2,7 @@
 
 // The build sets the version once, from the project's version number.
 #ifndef LUM_VERSION
-#error "LUM_VERSION must be defined by the build"
+#  error "LUM_VERSION must be defined by the build"
 #endif
 
 QString AppIdentity::version()

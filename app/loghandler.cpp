@@ -14,7 +14,8 @@ void LogHandler::install()
     qInstallMessageHandler(handleMessage);
 }
 
-void LogHandler::handleMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+void LogHandler::handleMessage(QtMsgType type, const QMessageLogContext &context,
+                               const QString &message)
 {
     Q_UNUSED(context)
     appendLine(logFilePath(), formatLine(QDateTime::currentDateTime(), type, message));
@@ -30,11 +31,16 @@ QString LogHandler::logFilePath()
 QString LogHandler::levelName(QtMsgType type)
 {
     switch (type) {
-    case QtDebugMsg: return QStringLiteral("Debug");
-    case QtInfoMsg: return QStringLiteral("Info");
-    case QtWarningMsg: return QStringLiteral("Warning");
-    case QtCriticalMsg: return QStringLiteral("Critical");
-    case QtFatalMsg: return QStringLiteral("Fatal");
+    case QtDebugMsg:
+        return QStringLiteral("Debug");
+    case QtInfoMsg:
+        return QStringLiteral("Info");
+    case QtWarningMsg:
+        return QStringLiteral("Warning");
+    case QtCriticalMsg:
+        return QStringLiteral("Critical");
+    case QtFatalMsg:
+        return QStringLiteral("Fatal");
     }
     return QString();
 }
@@ -43,7 +49,8 @@ QString LogHandler::formatLine(const QDateTime &when, QtMsgType type, const QStr
 {
     // All three filled in one pass, so a "%1" inside the message stays as it is.
     return QStringLiteral("%1 %2: %3")
-        .arg(when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), levelName(type), message);
+            .arg(when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")), levelName(type),
+                 message);
 }
 
 void LogHandler::appendLine(const QString &path, const QString &line)

@@ -18,7 +18,8 @@ public:
     // The message handler itself: formats the line, appends it to the log
     // file (opened and closed per line, so nothing is lost when the process
     // dies) and aborts after a fatal message.
-    static void handleMessage(QtMsgType type, const QMessageLogContext &context, const QString &message);
+    static void handleMessage(QtMsgType type, const QMessageLogContext &context,
+                              const QString &message);
 
     static QString logFilePath();
     static QString levelName(QtMsgType type);

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 #include <QtQml/qqml.h>
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-#include <QQuickStyle>
+#  include <QQuickStyle>
 #endif
 
 #include "confitem.h"

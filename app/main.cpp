@@ -42,7 +42,8 @@ bool displayMissing(int argc, char *argv[])
 void reportMissingDisplay(const char *program)
 {
     std::fprintf(stderr,
-                 "LUM needs a graphical display, and none is set (DISPLAY and WAYLAND_DISPLAY are empty).\n"
+                 "LUM needs a graphical display, and none is set (DISPLAY and WAYLAND_DISPLAY are "
+                 "empty).\n"
                  "Run it on a desktop, or under a virtual X server: xvfb-run -a %s\n",
                  program);
 }
@@ -52,7 +53,8 @@ void reportMissingDisplay(const char *program)
 // then draws in software instead, which is plenty for its controls.
 void chooseSceneGraphBackend()
 {
-    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QMLSCENE_DEVICE"))
+    if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND")
+        || qEnvironmentVariableIsSet("QMLSCENE_DEVICE"))
         return;
     QOpenGLContext probe;
     if (probe.create())
@@ -102,7 +104,8 @@ int main(int argc, char *argv[])
         LogHandler::install();
     app.setApplicationVersion(AppIdentity::versionText(debugLog));
     installGermanQtTranslations(&app);
-    qDebug() << "######################## START LUM" << app.applicationVersion() << "########################";
+    qDebug() << "######################## START LUM" << app.applicationVersion()
+             << "########################";
 
     // The scene draws its text with the platform's glyphs, not with distance fields.
     qputenv("QML_DISABLE_DISTANCEFIELD", "1");

@@ -72,23 +72,25 @@ int main(int argc, char *argv[])
         rates.append(bytes / seconds);
         bytesPerRound = bytes;
         BenchReport::say(QStringLiteral("round %1: %2 bytes in %3 (%4 bytes/s)")
-                             .arg(round + 1)
-                             .arg(bytes)
-                             .arg(BenchReport::ms(seconds * 1000))
-                             .arg(bytes / seconds, 0, 'f', 0));
+                                 .arg(round + 1)
+                                 .arg(bytes)
+                                 .arg(BenchReport::ms(seconds * 1000))
+                                 .arg(bytes / seconds, 0, 'f', 0));
     }
     // The screen the decoder ends on proves the bytes were decoded.
-    BenchReport::say(QStringLiteral("last screen: ") + link.displayText().replace(QLatin1Char('\n'), QLatin1String(" | ")));
+    BenchReport::say(QStringLiteral("last screen: ")
+                     + link.displayText().replace(QLatin1Char('\n'), QLatin1String(" | ")));
 
     const double rate = BenchReport::median(rates);
     const double secondsOfMedian = bytesPerRound / rate;
-    const bool met = BenchReport::figure(QStringLiteral("Decoder throughput (bytes/s / line's 960 bytes/s)"),
-                                         rate / lineBytesPerSecond, BenchReport::Goal::AtLeast, 1000,
-                                         QStringLiteral("median of %1 rounds: %2 bytes in %3 = %4 bytes/s; line: 960 bytes/s")
-                                             .arg(rounds)
-                                             .arg(bytesPerRound)
-                                             .arg(BenchReport::ms(secondsOfMedian * 1000))
-                                             .arg(rate, 0, 'f', 0),
-                                         0);
+    const bool met = BenchReport::figure(
+            QStringLiteral("Decoder throughput (bytes/s / line's 960 bytes/s)"),
+            rate / lineBytesPerSecond, BenchReport::Goal::AtLeast, 1000,
+            QStringLiteral("median of %1 rounds: %2 bytes in %3 = %4 bytes/s; line: 960 bytes/s")
+                    .arg(rounds)
+                    .arg(bytesPerRound)
+                    .arg(BenchReport::ms(secondsOfMedian * 1000))
+                    .arg(rate, 0, 'f', 0),
+            0);
     return met ? 0 : 2;
 }

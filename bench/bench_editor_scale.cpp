@@ -66,7 +66,8 @@ bool waitForWindow(QQuickWindow *window, const std::function<bool()> &done)
         if (done())
             loop.quit();
     };
-    QObject::connect(window, &QQuickWindow::beforeSynchronizing, &loop, check, Qt::QueuedConnection);
+    QObject::connect(window, &QQuickWindow::beforeSynchronizing, &loop, check,
+                     Qt::QueuedConnection);
     QObject::connect(window, &QQuickWindow::frameSwapped, &loop, check, Qt::QueuedConnection);
     limit.start(waitLimitMs);
     window->update();
@@ -74,30 +75,35 @@ bool waitForWindow(QQuickWindow *window, const std::function<bool()> &done)
     return done();
 }
 
-struct Timing {
-    double createdMs = 0;  // loadFromFile returned
-    double laidOutMs = 0;  // polished in the next frame
-    double shownMs = 0;    // that frame on screen
+struct Timing
+{
+    double createdMs = 0; // loadFromFile returned
+    double laidOutMs = 0; // polished in the next frame
+    double shownMs = 0; // that frame on screen
 };
 
 class EditorProbe
 {
 public:
     EditorProbe(QQuickWindow *window, DeviceProfile *profile, QQuickItem *list)
-        : m_window(window)
-        , m_profile(profile)
-        , m_list(list)
+        : m_window(window), m_profile(profile), m_list(list)
     {
         // Direct: the software scene graph runs on this thread, and the
         // moment counts, not when the event loop gets to it.
-        QObject::connect(window, &QQuickWindow::beforeSynchronizing, window, [this] {
-            if (m_armed && m_laidOutMs < 0 && rowCount() == m_expectedRows)
-                m_laidOutMs = m_clock.nsecsElapsed() / 1e6;
-        }, Qt::DirectConnection);
-        QObject::connect(window, &QQuickWindow::frameSwapped, window, [this] {
-            if (m_armed && m_laidOutMs >= 0 && m_shownMs < 0)
-                m_shownMs = m_clock.nsecsElapsed() / 1e6;
-        }, Qt::DirectConnection);
+        QObject::connect(
+                window, &QQuickWindow::beforeSynchronizing, window,
+                [this] {
+                    if (m_armed && m_laidOutMs < 0 && rowCount() == m_expectedRows)
+                        m_laidOutMs = m_clock.nsecsElapsed() / 1e6;
+                },
+                Qt::DirectConnection);
+        QObject::connect(
+                window, &QQuickWindow::frameSwapped, window,
+                [this] {
+                    if (m_armed && m_laidOutMs >= 0 && m_shownMs < 0)
+                        m_shownMs = m_clock.nsecsElapsed() / 1e6;
+                },
+                Qt::DirectConnection);
     }
 
     // The editor's own share: the profile announces its item list once more,
@@ -122,7 +128,8 @@ public:
     QObject *firstRow() const
     {
         QQuickItem *row = nullptr;
-        QMetaObject::invokeMethod(m_list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row), Q_ARG(int, 0));
+        QMetaObject::invokeMethod(m_list, "itemAtIndex", Q_RETURN_ARG(QQuickItem *, row),
+                                  Q_ARG(int, 0));
         return row;
     }
 
@@ -139,13 +146,14 @@ public:
         for (;;) {
             const double top = m_list->property("contentY").toDouble();
             const double bottom = m_list->property("originY").toDouble()
-                                  + m_list->property("contentHeight").toDouble() - m_list->height();
+                    + m_list->property("contentHeight").toDouble() - m_list->height();
             if (top >= bottom)
                 break;
             bool shown = false;
             QElapsedTimer clock;
-            const auto connection = QObject::connect(m_window, &QQuickWindow::frameSwapped, m_window,
-                                                     [&] { shown = true; }, Qt::DirectConnection);
+            const auto connection = QObject::connect(
+                    m_window, &QQuickWindow::frameSwapped, m_window, [&] { shown = true; },
+                    Qt::DirectConnection);
             clock.start();
             m_list->setProperty("contentY", qMin(top + step, bottom));
             waitForWindow(m_window, [&] { return shown; });
@@ -218,9 +226,12 @@ int main(int argc, char *argv[])
     const QString onePath = dir.filePath(QStringLiteral("one.lumc"));
     bool written = dir.isValid() && ProfileGenerator::writeProfile(onePath, 1);
     for (int size : sizes)
-        written = written && ProfileGenerator::writeProfile(dir.filePath(QStringLiteral("%1.lumc").arg(size)), size);
+        written = written
+                && ProfileGenerator::writeProfile(dir.filePath(QStringLiteral("%1.lumc").arg(size)),
+                                                  size);
     if (!written) {
-        BenchReport::failed(name, QStringLiteral("<= 3"), QStringLiteral("cannot write the test files"));
+        BenchReport::failed(name, QStringLiteral("<= 3"),
+                            QStringLiteral("cannot write the test files"));
         return 1;
     }
 
@@ -229,21 +240,29 @@ int main(int argc, char *argv[])
     QUrl mainDocument(QStringLiteral("qrc:/main.qml"));
     const int mainAt = app.arguments().indexOf(QStringLiteral("--main"));
     if (mainAt > 0 && mainAt + 1 < app.arguments().size())
-        mainDocument = QUrl::fromLocalFile(QFileInfo(app.arguments().at(mainAt + 1)).absoluteFilePath());
+        mainDocument =
+                QUrl::fromLocalFile(QFileInfo(app.arguments().at(mainAt + 1)).absoluteFilePath());
     QQmlApplicationEngine engine;
     engine.load(mainDocument);
-    QQuickWindow *window = engine.rootObjects().isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
-    DeviceProfile *profile = window ? window->findChild<DeviceProfile *>(QStringLiteral("deviceProfile")) : nullptr;
-    QQuickItem *list = window ? window->findChild<QQuickItem *>(QStringLiteral("editorList")) : nullptr;
+    QQuickWindow *window = engine.rootObjects().isEmpty()
+            ? nullptr
+            : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
+    DeviceProfile *profile =
+            window ? window->findChild<DeviceProfile *>(QStringLiteral("deviceProfile")) : nullptr;
+    QQuickItem *list =
+            window ? window->findChild<QQuickItem *>(QStringLiteral("editorList")) : nullptr;
     if (!window || !profile || !list) {
-        BenchReport::failed(name, QStringLiteral("<= 3"), QStringLiteral("the window, its profile or its editor rows were not found"));
+        BenchReport::failed(
+                name, QStringLiteral("<= 3"),
+                QStringLiteral("the window, its profile or its editor rows were not found"));
         return 1;
     }
-    BenchReport::say(QStringLiteral("Editor scale: %1 on platform %2, %3 scene graph, window %4 x %5")
-                         .arg(mainDocument.toString(), QGuiApplication::platformName(),
-                              QString::fromLatin1(qgetenv("QT_QUICK_BACKEND")))
-                         .arg(window->width())
-                         .arg(window->height()));
+    BenchReport::say(
+            QStringLiteral("Editor scale: %1 on platform %2, %3 scene graph, window %4 x %5")
+                    .arg(mainDocument.toString(), QGuiApplication::platformName(),
+                         QString::fromLatin1(qgetenv("QT_QUICK_BACKEND")))
+                    .arg(window->width())
+                    .arg(window->height()));
 
     EditorProbe probe(window, profile, list);
     QMap<int, double> laidOut;
@@ -256,15 +275,20 @@ int main(int argc, char *argv[])
         QVector<double> editorTimes;
         for (int round = 0; round < rounds; ++round) {
             Timing timing;
-            if (!probe.clear(onePath) || !probe.load(dir.filePath(QStringLiteral("%1.lumc").arg(size)), size, &timing)) {
+            if (!probe.clear(onePath)
+                || !probe.load(dir.filePath(QStringLiteral("%1.lumc").arg(size)), size, &timing)) {
                 BenchReport::failed(name, QStringLiteral("<= 3"),
-                                    QStringLiteral("the editor did not show %1 rows (it shows %2)").arg(size).arg(probe.rowCount()));
+                                    QStringLiteral("the editor did not show %1 rows (it shows %2)")
+                                            .arg(size)
+                                            .arg(probe.rowCount()));
                 return 1;
             }
             createdTimes.append(timing.createdMs);
             double editorMs = 0;
             if (!probe.reshow(size, &editorMs)) {
-                BenchReport::failed(name, QStringLiteral("<= 3"), QStringLiteral("the editor kept its rows of %1 items").arg(size));
+                BenchReport::failed(
+                        name, QStringLiteral("<= 3"),
+                        QStringLiteral("the editor kept its rows of %1 items").arg(size));
                 return 1;
             }
             editorTimes.append(editorMs);
@@ -284,17 +308,22 @@ int main(int argc, char *argv[])
         laidOut[size] = BenchReport::median(laidOutTimes);
         editor[size] = BenchReport::median(editorTimes);
         shown[size] = BenchReport::median(shownTimes);
-        BenchReport::say(QStringLiteral("%1 items: load returned %2, first screen laid out %3 (the editor's share %4), frame shown %5; the load alone, without a window: %6 (medians of %7)")
-                             .arg(size)
-                             .arg(BenchReport::ms(BenchReport::median(createdTimes)), BenchReport::ms(laidOut[size]),
-                                  BenchReport::ms(editor[size]), BenchReport::ms(shown[size]),
-                                  BenchReport::ms(BenchReport::median(loadTimes)))
-                             .arg(rounds));
+        BenchReport::say(
+                QStringLiteral(
+                        "%1 items: load returned %2, first screen laid out %3 (the editor's share "
+                        "%4), frame shown %5; the load alone, without a window: %6 (medians of %7)")
+                        .arg(size)
+                        .arg(BenchReport::ms(BenchReport::median(createdTimes)),
+                             BenchReport::ms(laidOut[size]), BenchReport::ms(editor[size]),
+                             BenchReport::ms(shown[size]),
+                             BenchReport::ms(BenchReport::median(loadTimes)))
+                        .arg(rounds));
     }
 
     Timing ignored;
     QVector<double> frames;
-    if (probe.clear(onePath) && probe.load(dir.filePath(QStringLiteral("5000.lumc")), 5000, &ignored))
+    if (probe.clear(onePath)
+        && probe.load(dir.filePath(QStringLiteral("5000.lumc")), 5000, &ignored))
         frames = probe.scrollFrames();
     std::sort(frames.begin(), frames.end());
     const double scrollMedian = frames.isEmpty() ? 1e9 : BenchReport::median(frames);
@@ -304,20 +333,26 @@ int main(int argc, char *argv[])
     // destroyed, which would bury a sanitizer run's leak report.
     probe.clear(onePath);
 
-    bool met = BenchReport::figure(name, editor[5000] / editor[500], BenchReport::Goal::AtMost, maxGrowth,
-                                   QStringLiteral("t(500) %1, t(5,000) %2 from the profile's new item list to the first screen of rows laid out")
-                                       .arg(BenchReport::ms(editor[500]), BenchReport::ms(editor[5000])));
-    met &= BenchReport::figure(QStringLiteral("Editor, t(5,000) in ms: loadFromFile to the first screen of rows"),
-                               laidOut[5000], BenchReport::Goal::AtMost, maxFirstScreenMs,
-                               QStringLiteral("frame shown %1").arg(BenchReport::ms(shown[5000])));
-    met &= BenchReport::figure(QStringLiteral("Editor scrolling 5,000 rows top to bottom, median frame in ms"),
-                               scrollMedian, BenchReport::Goal::AtMost, maxScrollFrameMs,
-                               QStringLiteral("%1 frames, 90th percentile %2, slowest %3")
-                                   .arg(frames.size())
-                                   .arg(BenchReport::ms(frames.isEmpty() ? 0 : frames.at(frames.size() * 9 / 10)),
-                                        BenchReport::ms(frames.isEmpty() ? 0 : frames.last())));
-    BenchReport::info(QStringLiteral("Editor, t(1,000): loadFromFile to rows laid out (aim: about a second)"),
-                      QStringLiteral("%1 (frame shown %2); t(100) %3")
-                          .arg(BenchReport::ms(laidOut[1000]), BenchReport::ms(shown[1000]), BenchReport::ms(laidOut[100])));
+    bool met = BenchReport::figure(
+            name, editor[5000] / editor[500], BenchReport::Goal::AtMost, maxGrowth,
+            QStringLiteral("t(500) %1, t(5,000) %2 from the profile's new item list to the first "
+                           "screen of rows laid out")
+                    .arg(BenchReport::ms(editor[500]), BenchReport::ms(editor[5000])));
+    met &= BenchReport::figure(
+            QStringLiteral("Editor, t(5,000) in ms: loadFromFile to the first screen of rows"),
+            laidOut[5000], BenchReport::Goal::AtMost, maxFirstScreenMs,
+            QStringLiteral("frame shown %1").arg(BenchReport::ms(shown[5000])));
+    met &= BenchReport::figure(
+            QStringLiteral("Editor scrolling 5,000 rows top to bottom, median frame in ms"),
+            scrollMedian, BenchReport::Goal::AtMost, maxScrollFrameMs,
+            QStringLiteral("%1 frames, 90th percentile %2, slowest %3")
+                    .arg(frames.size())
+                    .arg(BenchReport::ms(frames.isEmpty() ? 0 : frames.at(frames.size() * 9 / 10)),
+                         BenchReport::ms(frames.isEmpty() ? 0 : frames.last())));
+    BenchReport::info(
+            QStringLiteral("Editor, t(1,000): loadFromFile to rows laid out (aim: about a second)"),
+            QStringLiteral("%1 (frame shown %2); t(100) %3")
+                    .arg(BenchReport::ms(laidOut[1000]), BenchReport::ms(shown[1000]),
+                         BenchReport::ms(laidOut[100])));
     return met ? 0 : 2;
 }

@@ -61,12 +61,13 @@ int main(int argc, char *argv[])
     const QString source = dir.filePath(QStringLiteral("big.lumc"));
     const QString saved = dir.filePath(QStringLiteral("saved.lumc"));
     if (!dir.isValid() || !ProfileGenerator::writeProfile(source, profileItems)) {
-        BenchReport::failed(QStringLiteral("File and model"), QStringLiteral("<= 10"), QStringLiteral("cannot write the test file"));
+        BenchReport::failed(QStringLiteral("File and model"), QStringLiteral("<= 10"),
+                            QStringLiteral("cannot write the test file"));
         return 1;
     }
     BenchReport::say(QStringLiteral("File and model: %1 items, %2 KiB file")
-                         .arg(profileItems)
-                         .arg(QFileInfo(source).size() / 1024));
+                             .arg(profileItems)
+                             .arg(QFileInfo(source).size() / 1024));
     const qint64 baselineKb = BenchReport::ownStatusKb(QStringLiteral("VmHWM"));
 
     QVector<double> parseTimes;
@@ -101,33 +102,39 @@ int main(int argc, char *argv[])
 
     // A save that lost items would make the figure meaningless.
     DeviceProfile reread;
-    const bool savedReadsBack = allSaved && reread.load(saved) && reread.items().size() == loadedItems;
-    BenchReport::say(QStringLiteral("parsed elements with text: %1; items after load: %2; saved file reads back: %3")
-                         .arg(elements)
-                         .arg(loadedItems)
-                         .arg(savedReadsBack ? QStringLiteral("yes") : QStringLiteral("NO")));
+    const bool savedReadsBack =
+            allSaved && reread.load(saved) && reread.items().size() == loadedItems;
+    BenchReport::say(QStringLiteral("parsed elements with text: %1; items after load: %2; saved "
+                                    "file reads back: %3")
+                             .arg(elements)
+                             .arg(loadedItems)
+                             .arg(savedReadsBack ? QStringLiteral("yes") : QStringLiteral("NO")));
     if (loadedItems != profileItems || !savedReadsBack) {
-        BenchReport::failed(QStringLiteral("Load + rebuildConfItemList (20,000 items) / plain parse"), QStringLiteral("<= 10"),
-                            QStringLiteral("the profile did not load or save the whole file"));
+        BenchReport::failed(
+                QStringLiteral("Load + rebuildConfItemList (20,000 items) / plain parse"),
+                QStringLiteral("<= 10"),
+                QStringLiteral("the profile did not load or save the whole file"));
         return 1;
     }
 
     const double parse = BenchReport::median(parseTimes);
     const double load = BenchReport::median(loadTimes);
     const double save = BenchReport::median(saveTimes);
-    bool met = BenchReport::figure(QStringLiteral("Load + rebuildConfItemList (20,000 items) / plain parse"), load / parse,
-                                   BenchReport::Goal::AtMost, maxFactor,
-                                   QStringLiteral("medians of %1: load %2, QXmlStreamReader parse %3")
-                                       .arg(rounds)
-                                       .arg(BenchReport::ms(load), BenchReport::ms(parse)));
-    met &= BenchReport::figure(QStringLiteral("Save (20,000 items) / plain parse"), save / parse, BenchReport::Goal::AtMost,
-                               maxFactor,
+    bool met = BenchReport::figure(
+            QStringLiteral("Load + rebuildConfItemList (20,000 items) / plain parse"), load / parse,
+            BenchReport::Goal::AtMost, maxFactor,
+            QStringLiteral("medians of %1: load %2, QXmlStreamReader parse %3")
+                    .arg(rounds)
+                    .arg(BenchReport::ms(load), BenchReport::ms(parse)));
+    met &= BenchReport::figure(QStringLiteral("Save (20,000 items) / plain parse"), save / parse,
+                               BenchReport::Goal::AtMost, maxFactor,
                                QStringLiteral("medians of %1: save %2, QXmlStreamReader parse %3")
-                                   .arg(rounds)
-                                   .arg(BenchReport::ms(save), BenchReport::ms(parse)));
-    BenchReport::info(QStringLiteral("Peak memory (VmHWM), 20,000 items"),
-                      QStringLiteral("at start %1, after plain parses %2, after load %3, after save %4")
-                          .arg(BenchReport::mib(baselineKb), BenchReport::mib(afterParseKb),
-                               BenchReport::mib(afterLoadKb), BenchReport::mib(afterSaveKb)));
+                                       .arg(rounds)
+                                       .arg(BenchReport::ms(save), BenchReport::ms(parse)));
+    BenchReport::info(
+            QStringLiteral("Peak memory (VmHWM), 20,000 items"),
+            QStringLiteral("at start %1, after plain parses %2, after load %3, after save %4")
+                    .arg(BenchReport::mib(baselineKb), BenchReport::mib(afterParseKb),
+                         BenchReport::mib(afterLoadKb), BenchReport::mib(afterSaveKb)));
     return met ? 0 : 2;
 }

@@ -53,7 +53,8 @@ const int settingsToTransfer = 20;
 const int jobTimeoutMs = 15 * 60 * 1000;
 
 // What the device showed when a key arrived.
-struct KeyContext {
+struct KeyContext
+{
     QStringList screen;
     bool settingOpen = false;
 };
@@ -148,17 +149,18 @@ private:
     QString m_portPath;
 };
 
-struct PaceFigures {
+struct PaceFigures
+{
     double measuredMs = 0;
     double requiredMs = 0;
     int gaps = 0;
-    int slowKeys = 0;       // keys that earned 500 ms
+    int slowKeys = 0; // keys that earned 500 ms
     int baseMenuKeys = 0;
     int confirmations = 0;
     int extraWaits = 0;
-    double largestExcessMs = 0;   // measured minus required, worst gap
+    double largestExcessMs = 0; // measured minus required, worst gap
     double largestShortfallMs = 0; // required minus measured, worst gap
-    int shortGaps = 0;             // more than the clocks' resolution under
+    int shortGaps = 0; // more than the clocks' resolution under
     int shortAfterSlowKeys = 0;
     double ratio() const { return requiredMs > 0 ? measuredMs / requiredMs : 0; }
 };
@@ -168,24 +170,27 @@ struct PaceFigures {
 int drawnBytes(const KeyContext &shown)
 {
     return 1 + qMin(32, shown.screen.value(0).size()) + 2 + qMin(32, shown.screen.value(1).size())
-        + (shown.settingOpen ? 0 : 1);
+            + (shown.settingOpen ? 0 : 1);
 }
 
-bool isBaseMenuKey(const QVector<DeviceSimulator::KeyRecord> &records, const QVector<KeyContext> &contexts, int key)
+bool isBaseMenuKey(const QVector<DeviceSimulator::KeyRecord> &records,
+                   const QVector<KeyContext> &contexts, int key)
 {
     // Two ESC in a row, and the second left the screen as the first had drawn it.
     if (key < 2 || records.at(key - 1).key != keyEsc || records.at(key - 2).key != keyEsc)
         return false;
     return contexts.at(key - 1).screen == contexts.at(key).screen
-        && contexts.at(key - 1).settingOpen == contexts.at(key).settingOpen;
+            && contexts.at(key - 1).settingOpen == contexts.at(key).settingOpen;
 }
 
-bool isConfirmation(const QVector<DeviceSimulator::KeyRecord> &records, const QVector<KeyContext> &contexts, int key)
+bool isConfirmation(const QVector<DeviceSimulator::KeyRecord> &records,
+                    const QVector<KeyContext> &contexts, int key)
 {
     return records.at(key).key == keyOk && contexts.at(key).settingOpen;
 }
 
-PaceFigures analyseGaps(const QVector<DeviceSimulator::KeyRecord> &records, const QVector<KeyContext> &contexts)
+PaceFigures analyseGaps(const QVector<DeviceSimulator::KeyRecord> &records,
+                        const QVector<KeyContext> &contexts)
 {
     PaceFigures figures;
     const int count = qMin(records.size(), contexts.size());
@@ -209,7 +214,7 @@ PaceFigures analyseGaps(const QVector<DeviceSimulator::KeyRecord> &records, cons
             ++figures.slowKeys;
 
         const bool answered = current.lastAnswerByteMs != previous.lastAnswerByteMs
-            && current.lastAnswerByteMs >= previous.receivedMs;
+                && current.lastAnswerByteMs >= previous.receivedMs;
         double answerBytes = 0;
         for (int answeredKey = stepStart; answeredKey < key; ++answeredKey)
             answerBytes += drawnBytes(contexts.at(answeredKey + 1));
@@ -222,9 +227,11 @@ PaceFigures analyseGaps(const QVector<DeviceSimulator::KeyRecord> &records, cons
             ++figures.extraWaits;
         }
         if (answered)
-            requiredCompletion = qMax(requiredCompletion, double(current.lastAnswerByteMs + quietGapMs));
+            requiredCompletion =
+                    qMax(requiredCompletion, double(current.lastAnswerByteMs + quietGapMs));
 
-        const double anchor = answered ? double(current.lastAnswerByteMs) : double(previous.receivedMs);
+        const double anchor =
+                answered ? double(current.lastAnswerByteMs) : double(previous.receivedMs);
         const double measured = current.receivedMs - anchor;
         const double required = requiredCompletion - anchor;
         figures.measuredMs += measured;
@@ -265,7 +272,7 @@ bool runRobotUntil(LumBot &bot, const std::function<bool()> &done)
 bool isTransferableType(const QString &type)
 {
     return type == QLatin1String("selection") || type == QLatin1String("inputnum")
-        || type == QLatin1String("inputtime_hhmm");
+            || type == QLatin1String("inputtime_hhmm");
 }
 
 QString changedValue(const ConfItem *item, int serial)
@@ -277,7 +284,8 @@ QString changedValue(const ConfItem *item, int serial)
         return options.at((index + 1) % options.size());
     }
     if (type == QLatin1String("inputtime_hhmm"))
-        return item->value() == QLatin1String("07:45") ? QStringLiteral("06:15") : QStringLiteral("07:45");
+        return item->value() == QLatin1String("07:45") ? QStringLiteral("06:15")
+                                                       : QStringLiteral("07:45");
     const QString number = QStringLiteral("4%1").arg(serial, 3, 10, QLatin1Char('0'));
     return item->value() == number ? number + QLatin1Char('1') : number;
 }
@@ -290,7 +298,8 @@ QList<ConfItem *> planTransfer(DeviceProfile &profile, int count)
         if (planned.size() == count)
             break;
         // The SIM code is asked for only when the device wants it.
-        if (!item->editable() || !isTransferableType(item->type()) || item->menuName().contains(QLatin1String("SIM")))
+        if (!item->editable() || !isTransferableType(item->type())
+            || item->menuName().contains(QLatin1String("SIM")))
             continue;
         item->setValue(changedValue(item, planned.size()));
         item->setActive(true);
@@ -299,7 +308,8 @@ QList<ConfItem *> planTransfer(DeviceProfile &profile, int count)
     return planned;
 }
 
-struct RunResult {
+struct RunResult
+{
     bool ok = false;
     QString error;
     PaceFigures readOut;
@@ -324,7 +334,8 @@ RunResult runOnce()
     bot.setKelHandler(&link);
     bot.setProfile(&profile);
     if (!link.openSerialPortByName(device.portPath())) {
-        result.error = QStringLiteral("cannot open %1: %2").arg(device.portPath(), link.lastErrorString());
+        result.error =
+                QStringLiteral("cannot open %1: %2").arg(device.portPath(), link.lastErrorString());
         return result;
     }
     int screens = 0;
@@ -335,7 +346,8 @@ RunResult runOnce()
     QElapsedTimer clock;
     clock.start();
     bot.startDownload();
-    if (!runRobotUntil(bot, idle) || !bot.lastErrorString().isEmpty() || profile.items().size() < 2) {
+    if (!runRobotUntil(bot, idle) || !bot.lastErrorString().isEmpty()
+        || profile.items().size() < 2) {
         result.error = QStringLiteral("read-out failed: %1").arg(bot.lastErrorString());
         return result;
     }
@@ -356,12 +368,14 @@ RunResult runOnce()
     clock.restart();
     bot.startUpload();
     identifiedAgain = false; // the start itself passes through the same mode
-    if (!runRobotUntil(bot, [&] { return idle() && identifiedAgain; }) || !bot.lastErrorString().isEmpty()) {
-        result.error = QStringLiteral("transfer failed (mode %1, identified again: %2, %3 settings): %4")
-                           .arg(bot.mode())
-                           .arg(identifiedAgain)
-                           .arg(planned.size())
-                           .arg(bot.lastErrorString());
+    if (!runRobotUntil(bot, [&] { return idle() && identifiedAgain; })
+        || !bot.lastErrorString().isEmpty()) {
+        result.error =
+                QStringLiteral("transfer failed (mode %1, identified again: %2, %3 settings): %4")
+                        .arg(bot.mode())
+                        .arg(identifiedAgain)
+                        .arg(planned.size())
+                        .arg(bot.lastErrorString());
         return result;
     }
     result.transferMs = clock.elapsed();
@@ -369,7 +383,8 @@ RunResult runOnce()
     result.transfer = analyseGaps(device.records(), device.contexts());
     for (const ConfItem *item : planned) {
         if (device.value(item->menuPath()) != item->value()) {
-            result.error = QStringLiteral("the device did not take %1").arg(item->menuPath().join(QLatin1Char('/')));
+            result.error = QStringLiteral("the device did not take %1")
+                                   .arg(item->menuPath().join(QLatin1Char('/')));
             return result;
         }
     }
@@ -382,18 +397,20 @@ RunResult runOnce()
 
 QString describe(const PaceFigures &figures)
 {
-    return QStringLiteral("measured %1 / required %2 over %3 gaps (per gap at most %4 over, %5 under; "
-                          "%6 gaps more than 2 ms short, %7 of them after 500 ms keys); "
-                          "500 ms keys: %8 (base menu %9, confirmations %10); extra waits: %11")
-        .arg(BenchReport::ms(figures.measuredMs), BenchReport::ms(figures.requiredMs))
-        .arg(figures.gaps)
-        .arg(BenchReport::ms(figures.largestExcessMs), BenchReport::ms(figures.largestShortfallMs))
-        .arg(figures.shortGaps)
-        .arg(figures.shortAfterSlowKeys)
-        .arg(figures.slowKeys)
-        .arg(figures.baseMenuKeys)
-        .arg(figures.confirmations)
-        .arg(figures.extraWaits);
+    return QStringLiteral(
+                   "measured %1 / required %2 over %3 gaps (per gap at most %4 over, %5 under; "
+                   "%6 gaps more than 2 ms short, %7 of them after 500 ms keys); "
+                   "500 ms keys: %8 (base menu %9, confirmations %10); extra waits: %11")
+            .arg(BenchReport::ms(figures.measuredMs), BenchReport::ms(figures.requiredMs))
+            .arg(figures.gaps)
+            .arg(BenchReport::ms(figures.largestExcessMs),
+                 BenchReport::ms(figures.largestShortfallMs))
+            .arg(figures.shortGaps)
+            .arg(figures.shortAfterSlowKeys)
+            .arg(figures.slowKeys)
+            .arg(figures.baseMenuKeys)
+            .arg(figures.confirmations)
+            .arg(figures.extraWaits);
 }
 
 int medianIndex(const QVector<RunResult> &runs, double (*key)(const RunResult &))
@@ -401,7 +418,8 @@ int medianIndex(const QVector<RunResult> &runs, double (*key)(const RunResult &)
     QVector<int> order(runs.size());
     for (int i = 0; i < order.size(); ++i)
         order[i] = i;
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return key(runs.at(a)) < key(runs.at(b)); });
+    std::sort(order.begin(), order.end(),
+              [&](int a, int b) { return key(runs.at(a)) < key(runs.at(b)); });
     return order.at(order.size() / 2);
 }
 
@@ -417,46 +435,60 @@ int main(int argc, char *argv[])
     if (runsAt > 0 && runsAt + 1 < arguments.size())
         runCount = qMax(1, arguments.at(runsAt + 1).toInt());
 
-    BenchReport::say(QStringLiteral("Robot pace: %1 runs of a full read-out of the demo menu and a transfer of %2 settings, device paced at 9600 baud")
-                         .arg(runCount)
-                         .arg(settingsToTransfer));
+    BenchReport::say(QStringLiteral("Robot pace: %1 runs of a full read-out of the demo menu and a "
+                                    "transfer of %2 settings, device paced at 9600 baud")
+                             .arg(runCount)
+                             .arg(settingsToTransfer));
     QVector<RunResult> runs;
     for (int run = 1; run <= runCount; ++run) {
         const RunResult result = runOnce();
         if (!result.ok) {
             BenchReport::say(QStringLiteral("run %1 failed: %2").arg(run).arg(result.error));
-            BenchReport::failed(QStringLiteral("Robot pace (measured / required gaps)"), QStringLiteral("<= 1.05"),
+            BenchReport::failed(QStringLiteral("Robot pace (measured / required gaps)"),
+                                QStringLiteral("<= 1.05"),
                                 QStringLiteral("run failed: ") + result.error);
             return 1;
         }
-        BenchReport::say(QStringLiteral("run %1: read-out %2 (%3 screens), ratio %4; transfer of %5 settings %6 (%7 screens), ratio %8")
-                             .arg(run)
-                             .arg(BenchReport::ms(result.readOutMs))
-                             .arg(result.readOutScreens)
-                             .arg(result.readOut.ratio(), 0, 'f', 3)
-                             .arg(result.transferred)
-                             .arg(BenchReport::ms(result.transferMs))
-                             .arg(result.transferScreens)
-                             .arg(result.transfer.ratio(), 0, 'f', 3));
+        BenchReport::say(QStringLiteral("run %1: read-out %2 (%3 screens), ratio %4; transfer of "
+                                        "%5 settings %6 (%7 screens), ratio %8")
+                                 .arg(run)
+                                 .arg(BenchReport::ms(result.readOutMs))
+                                 .arg(result.readOutScreens)
+                                 .arg(result.readOut.ratio(), 0, 'f', 3)
+                                 .arg(result.transferred)
+                                 .arg(BenchReport::ms(result.transferMs))
+                                 .arg(result.transferScreens)
+                                 .arg(result.transfer.ratio(), 0, 'f', 3));
         BenchReport::say(QStringLiteral("  read-out: ") + describe(result.readOut));
         BenchReport::say(QStringLiteral("  transfer: ") + describe(result.transfer));
         runs.append(result);
     }
 
-    const RunResult &readOut = runs.at(medianIndex(runs, [](const RunResult &r) { return r.readOut.ratio(); }));
-    const RunResult &transfer = runs.at(medianIndex(runs, [](const RunResult &r) { return r.transfer.ratio(); }));
-    bool met = BenchReport::figure(QStringLiteral("Robot pace, read-out (measured / required gaps)"), readOut.readOut.ratio(),
-                                   BenchReport::Goal::AtMost, 1.05,
-                                   QStringLiteral("median of %1 runs: %2").arg(runCount).arg(describe(readOut.readOut)), 3);
-    met &= BenchReport::figure(QStringLiteral("Robot pace, transfer of %1 settings (measured / required gaps)").arg(transfer.transferred),
-                               transfer.transfer.ratio(), BenchReport::Goal::AtMost, 1.05,
-                               QStringLiteral("median of %1 runs: %2").arg(runCount).arg(describe(transfer.transfer)), 3);
+    const RunResult &readOut =
+            runs.at(medianIndex(runs, [](const RunResult &r) { return r.readOut.ratio(); }));
+    const RunResult &transfer =
+            runs.at(medianIndex(runs, [](const RunResult &r) { return r.transfer.ratio(); }));
+    bool met = BenchReport::figure(
+            QStringLiteral("Robot pace, read-out (measured / required gaps)"),
+            readOut.readOut.ratio(), BenchReport::Goal::AtMost, 1.05,
+            QStringLiteral("median of %1 runs: %2").arg(runCount).arg(describe(readOut.readOut)),
+            3);
+    met &= BenchReport::figure(
+            QStringLiteral("Robot pace, transfer of %1 settings (measured / required gaps)")
+                    .arg(transfer.transferred),
+            transfer.transfer.ratio(), BenchReport::Goal::AtMost, 1.05,
+            QStringLiteral("median of %1 runs: %2").arg(runCount).arg(describe(transfer.transfer)),
+            3);
     QVector<double> readOutTimes;
     for (const RunResult &run : runs)
         readOutTimes.append(run.readOutMs);
     BenchReport::info(QStringLiteral("Whole read-out of the demo menu"),
-                      QStringLiteral("%1 (median), %2 screens").arg(BenchReport::ms(BenchReport::median(readOutTimes))).arg(readOut.readOutScreens));
+                      QStringLiteral("%1 (median), %2 screens")
+                              .arg(BenchReport::ms(BenchReport::median(readOutTimes)))
+                              .arg(readOut.readOutScreens));
     BenchReport::info(QStringLiteral("Whole transfer of %1 settings").arg(transfer.transferred),
-                      QStringLiteral("%1, %2 screens").arg(BenchReport::ms(transfer.transferMs)).arg(transfer.transferScreens));
+                      QStringLiteral("%1, %2 screens")
+                              .arg(BenchReport::ms(transfer.transferMs))
+                              .arg(transfer.transferScreens));
     return met ? 0 : 2;
 }

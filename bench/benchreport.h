@@ -55,17 +55,18 @@ enum class Goal { AtMost, AtLeast };
 
 // One figure: "FIGURE<tab>name<tab>value<tab>target<tab>PASS|FAIL<tab>absolutes".
 // Returns whether the target is met.
-inline bool figure(const QString &name, double value, Goal goal, double target, const QString &absolutes,
-                   int decimals = 2)
+inline bool figure(const QString &name, double value, Goal goal, double target,
+                   const QString &absolutes, int decimals = 2)
 {
     const bool met = goal == Goal::AtMost ? value <= target : value >= target;
-    const QString targetText = QStringLiteral("%1 %2")
-                                   .arg(goal == Goal::AtMost ? QStringLiteral("<=") : QStringLiteral(">="))
-                                   .arg(QString::number(target));
+    const QString targetText =
+            QStringLiteral("%1 %2")
+                    .arg(goal == Goal::AtMost ? QStringLiteral("<=") : QStringLiteral(">="))
+                    .arg(QString::number(target));
     say(QStringLiteral("FIGURE\t%1\t%2\t%3\t%4\t%5")
-            .arg(name)
-            .arg(value, 0, 'f', decimals)
-            .arg(targetText, met ? QStringLiteral("PASS") : QStringLiteral("FAIL"), absolutes));
+                .arg(name)
+                .arg(value, 0, 'f', decimals)
+                .arg(targetText, met ? QStringLiteral("PASS") : QStringLiteral("FAIL"), absolutes));
     return met;
 }
 
@@ -94,7 +95,8 @@ inline QString mib(qint64 kb)
 // The program's debug lines are formatted as always and then dropped, so that
 // the figures include building them but not a terminal's speed. Lines of
 // Qt's own categories pass: they only appear when QT_LOGGING_RULES asks.
-inline void dropDebugMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+inline void dropDebugMessages(QtMsgType type, const QMessageLogContext &context,
+                              const QString &message)
 {
     const bool ownCategory = !context.category || qstrcmp(context.category, "default") == 0;
     if (ownCategory && (type == QtDebugMsg || type == QtInfoMsg))

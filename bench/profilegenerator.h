@@ -14,7 +14,8 @@
 
 namespace ProfileGenerator {
 
-struct Leaf {
+struct Leaf
+{
     const char *kind;
     const char *name;
     const char *valueType;
@@ -25,26 +26,34 @@ struct Leaf {
 inline QVector<Leaf> leafPattern()
 {
     return {
-        { "setting", "Notrufende", "selection", "Gegenstelle", { "Gegenstelle", "Zeitablauf", "Taste 0" } },
+        { "setting",
+          "Notrufende",
+          "selection",
+          "Gegenstelle",
+          { "Gegenstelle", "Zeitablauf", "Taste 0" } },
         { "setting", "Gesprächsdauer", "inputnum", "180", {} },
         { "setting", "Rückruf", "selection", "Ein", { "Ein", "Aus" } },
         { "setting", "Timerzeit Testalarm", "inputtime_hhmm", "08:00", {} },
         { "info", "Status / Bereit", "", "", {} },
         { "setting", "Rufnummer", "inputnum", "0800123456", {} },
-        { "setting", "Sprache", "selection", "Deutsch", { "Deutsch", "English", "Français", "Italiano" } },
+        { "setting",
+          "Sprache",
+          "selection",
+          "Deutsch",
+          { "Deutsch", "English", "Français", "Italiano" } },
         { "setting", "Seriennummer", "readonly", "4711-0815", {} },
-        { "setting", "Lautstärke LSP", "selection", "5", { "1", "2", "3", "4", "5", "6", "7", "8" } },
+        { "setting",
+          "Lautstärke LSP",
+          "selection",
+          "5",
+          { "1", "2", "3", "4", "5", "6", "7", "8" } },
     };
 }
 
 class Writer
 {
 public:
-    Writer(QXmlStreamWriter &xml, int items)
-        : m_xml(xml)
-        , m_left(items)
-    {
-    }
+    Writer(QXmlStreamWriter &xml, int items) : m_xml(xml), m_left(items) { }
 
     void writeMenu()
     {
@@ -74,7 +83,9 @@ private:
     void writeLeaf(const Leaf &leaf, int serial)
     {
         m_xml.writeStartElement(QString::fromLatin1(leaf.kind));
-        m_xml.writeAttribute(QStringLiteral("text"), QStringLiteral("%1 %2").arg(QString::fromUtf8(leaf.name)).arg(serial + 1));
+        m_xml.writeAttribute(
+                QStringLiteral("text"),
+                QStringLiteral("%1 %2").arg(QString::fromUtf8(leaf.name)).arg(serial + 1));
         if (qstrcmp(leaf.kind, "setting") == 0) {
             m_xml.writeAttribute(QStringLiteral("value"), QString::fromUtf8(leaf.value));
             m_xml.writeAttribute(QStringLiteral("active"), QStringLiteral("0"));

@@ -37,7 +37,8 @@ QString ConfigDiff::joinedPath(const ConfItem *item)
     return item->menuPath().join(QLatin1Char('/'));
 }
 
-QVector<ConfigDiff::Difference> ConfigDiff::compare(const QList<ConfItem *> &a, const QList<ConfItem *> &b)
+QVector<ConfigDiff::Difference> ConfigDiff::compare(const QList<ConfItem *> &a,
+                                                    const QList<ConfItem *> &b)
 {
     const QVector<EntryKey> keysA = keysOf(a);
     const QVector<EntryKey> keysB = keysOf(b);
@@ -87,7 +88,8 @@ QString ConfigDiff::describe(const Difference &difference)
     switch (difference.kind) {
     case Changed:
         return QStringLiteral("~ %1: %2 -> %3 (%4)")
-            .arg(difference.path, quoted(difference.valueA), quoted(difference.valueB), difference.type);
+                .arg(difference.path, quoted(difference.valueA), quoted(difference.valueB),
+                     difference.type);
     case OnlyInA:
         return QStringLiteral("- %1 (%2)").arg(difference.path, difference.type);
     case OnlyInB:

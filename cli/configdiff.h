@@ -14,9 +14,10 @@ class ConfigDiff
 public:
     enum Kind { Changed, OnlyInA, OnlyInB };
 
-    struct Difference {
+    struct Difference
+    {
         Kind kind = Changed;
-        QString path;   // menu path joined with "/"
+        QString path; // menu path joined with "/"
         QString type;
         QString valueA;
         QString valueB;

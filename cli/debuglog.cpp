@@ -31,7 +31,8 @@ void DebugLog::writeWarningsOnly(QtMsgType type, const QMessageLogContext &, con
 {
     if (type == QtDebugMsg || type == QtInfoMsg)
         return;
-    const QByteArray bytes = (QStringLiteral("lumctl: ") + message + QLatin1Char('\n')).toLocal8Bit();
+    const QByteArray bytes =
+            (QStringLiteral("lumctl: ") + message + QLatin1Char('\n')).toLocal8Bit();
     fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     fflush(stderr);
     if (type == QtFatalMsg)

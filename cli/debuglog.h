@@ -19,7 +19,8 @@ public:
     static void installQuietHandler();
 
 private:
-    static void writeWarningsOnly(QtMsgType type, const QMessageLogContext &context, const QString &message);
+    static void writeWarningsOnly(QtMsgType type, const QMessageLogContext &context,
+                                  const QString &message);
 };
 
 #endif // DEBUGLOG_H

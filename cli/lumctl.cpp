@@ -21,7 +21,8 @@
 
 namespace {
 
-struct CommandText {
+struct CommandText
+{
     const char *name;
     const char *usage;
     const char *help;
@@ -29,80 +30,80 @@ struct CommandText {
 
 // Texts in UTF-8; they are German, like the window.
 const CommandText commandTexts[] = {
-    {"ports", "lumctl ports",
-     "Listet die seriellen Ports auf, einer je Zeile: Name, Hersteller und \"*\"\n"
-     "beim bevorzugten Adapter.\n\n"
-     "Beispiel:\n"
-     "  lumctl ports"},
-    {"monitor", "lumctl monitor --port P [--json] [--count N] [--timeout S]",
-     "Gibt jede fertige Anzeige des Geräts aus und sendet die Tasten, die von der\n"
-     "Standardeingabe kommen, eine je Zeile: 0-9 * # + - OK ESC (Groß- oder\n"
-     "Kleinschreibung). Eine Anzeige erscheint als ihre zwei sichtbaren Zeilen\n"
-     "zwischen Strichen; ein \"+\" hinter dem rechten Strich heißt, dass die Zeile\n"
-     "über 16 Zeichen hinausgeht, und eine Zeile mit \"^\" darunter zeigt auf den\n"
-     "Textcursor in der zweiten Zeile.\n\n"
-     "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
-     "  --json       ein JSON-Objekt je Anzeige: text, overlay, lines, cursorRow\n"
-     "  --count N    nach N fertigen Anzeigen beenden\n"
-     "  --timeout S  nach S Sekunden beenden; mit --count ein Fehler (Status 1),\n"
-     "               wenn weniger Anzeigen kamen\n\n"
-     "Beispiel:\n"
-     "  printf 'ESC\\nOK\\n' | lumctl monitor --port /dev/ttyUSB0 --count 2"},
-    {"identify", "lumctl identify --port P [--timeout S]",
-     "Bringt das Gerät in sein Grundmenü und gibt seine Kennung aus, dazu den\n"
-     "Hinweis des Geräts, wenn es einen gibt.\n\n"
-     "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
-     "  --timeout S  nach S Sekunden aufgeben (Vorgabe 600)\n\n"
-     "Beispiel:\n"
-     "  lumctl identify --port /dev/ttyUSB0"},
-    {"read", "lumctl read --port P --output DATEI [--timeout S] [--no-history]",
-     "Liest die ganze Konfiguration des Geräts in DATEI (.lumc) aus. DATEI wird\n"
-     "erst nach vollständigem Auslesen geschrieben; ein gescheitertes Auslesen\n"
-     "lässt eine vorhandene Datei unverändert. Der Fortschritt geht auf die\n"
-     "Standardfehlerausgabe.\n\n"
-     "  --port P        Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
-     "  --output DATEI  die Konfigurationsdatei, die geschrieben wird\n"
-     "  --timeout S     das Auslesen nach S Sekunden abbrechen (Vorgabe 600)\n"
-     "  --no-history    keine Kopie in \"Kestrom LUM/Verlauf\" ablegen (sonst wie\n"
-     "                  im Fenster unter dem Dokumentenordner oder\n"
-     "                  $LUM_DOCUMENTS_DIR)\n\n"
-     "Beispiel:\n"
-     "  lumctl read --port /dev/ttyUSB0 --output anlage.lumc"},
-    {"write", "lumctl write --port P DATEI [--timeout S] [--report]",
-     "Überträgt die in DATEI markierten Einstellungen in das Gerät; danach wird\n"
-     "das Gerät neu identifiziert. Der Fortschritt geht auf die\n"
-     "Standardfehlerausgabe. Jede Übertragung, vollständig oder nicht, hinterlässt\n"
-     "ein Protokoll in \"Kestrom LUM/Protokolle\" (unter dem Dokumentenordner oder\n"
-     "$LUM_DOCUMENTS_DIR): je markierter Einstellung der Wert vorher, der neue\n"
-     "Wert und was aus ihr wurde.\n\n"
-     "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
-     "  --timeout S  die Übertragung nach S Sekunden abbrechen (Vorgabe 600)\n"
-     "  --report     das Protokoll auch auf die Standardausgabe schreiben\n\n"
-     "Beispiel:\n"
-     "  lumctl write --port /dev/ttyUSB0 anlage.lumc"},
-    {"show", "lumctl show DATEI [--json]",
-     "Listet die Einträge von DATEI auf, einer je Zeile, durch Tabulatoren\n"
-     "getrennt: Menüpfad mit \"/\" verbunden, Typ, Wert und \"*\" für eine zur\n"
-     "Übertragung markierte Einstellung (sonst \"-\").\n\n"
-     "  --json       stattdessen ein JSON-Array der Einträge\n\n"
-     "Beispiel:\n"
-     "  lumctl show anlage.lumc"},
-    {"set", "lumctl set DATEI PFAD=WERT...",
-     "Ändert Einstellungen in DATEI, markiert sie zur Übertragung und speichert\n"
-     "DATEI. PFAD ist der Menüpfad, wie \"lumctl show\" ihn ausgibt. Werte werden\n"
-     "abgewiesen wie im Fenster: eine Auswahl nimmt eine ihrer Möglichkeiten, ein\n"
-     "Nummernfeld 0-9 # * (höchstens 32), ein Zeitfeld hh:mm. Einstellungen, die\n"
-     "Uhrzeit oder Datum des PCs übernehmen, werden nur markiert: als \"PFAD=\"\n"
-     "angeben. Wird ein Argument abgewiesen, wird nichts gespeichert.\n\n"
-     "Beispiel:\n"
-     "  lumctl set anlage.lumc \"Einstellungen/Timer/Timerzeit Stoerung=01:00\""},
-    {"diff", "lumctl diff A B",
-     "Vergleicht zwei Konfigurationsdateien entlang ihrer Menüpfade:\n"
-     "  ~ PFAD: \"Wert in A\" -> \"Wert in B\" (Typ)   eine Einstellung mit anderem Wert\n"
-     "  - PFAD (Typ)                                ein Eintrag nur in A\n"
-     "  + PFAD (Typ)                                ein Eintrag nur in B\n\n"
-     "Beispiel:\n"
-     "  lumctl diff vorher.lumc anlage.lumc"},
+    { "ports", "lumctl ports",
+      "Listet die seriellen Ports auf, einer je Zeile: Name, Hersteller und \"*\"\n"
+      "beim bevorzugten Adapter.\n\n"
+      "Beispiel:\n"
+      "  lumctl ports" },
+    { "monitor", "lumctl monitor --port P [--json] [--count N] [--timeout S]",
+      "Gibt jede fertige Anzeige des Geräts aus und sendet die Tasten, die von der\n"
+      "Standardeingabe kommen, eine je Zeile: 0-9 * # + - OK ESC (Groß- oder\n"
+      "Kleinschreibung). Eine Anzeige erscheint als ihre zwei sichtbaren Zeilen\n"
+      "zwischen Strichen; ein \"+\" hinter dem rechten Strich heißt, dass die Zeile\n"
+      "über 16 Zeichen hinausgeht, und eine Zeile mit \"^\" darunter zeigt auf den\n"
+      "Textcursor in der zweiten Zeile.\n\n"
+      "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+      "  --json       ein JSON-Objekt je Anzeige: text, overlay, lines, cursorRow\n"
+      "  --count N    nach N fertigen Anzeigen beenden\n"
+      "  --timeout S  nach S Sekunden beenden; mit --count ein Fehler (Status 1),\n"
+      "               wenn weniger Anzeigen kamen\n\n"
+      "Beispiel:\n"
+      "  printf 'ESC\\nOK\\n' | lumctl monitor --port /dev/ttyUSB0 --count 2" },
+    { "identify", "lumctl identify --port P [--timeout S]",
+      "Bringt das Gerät in sein Grundmenü und gibt seine Kennung aus, dazu den\n"
+      "Hinweis des Geräts, wenn es einen gibt.\n\n"
+      "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+      "  --timeout S  nach S Sekunden aufgeben (Vorgabe 600)\n\n"
+      "Beispiel:\n"
+      "  lumctl identify --port /dev/ttyUSB0" },
+    { "read", "lumctl read --port P --output DATEI [--timeout S] [--no-history]",
+      "Liest die ganze Konfiguration des Geräts in DATEI (.lumc) aus. DATEI wird\n"
+      "erst nach vollständigem Auslesen geschrieben; ein gescheitertes Auslesen\n"
+      "lässt eine vorhandene Datei unverändert. Der Fortschritt geht auf die\n"
+      "Standardfehlerausgabe.\n\n"
+      "  --port P        Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+      "  --output DATEI  die Konfigurationsdatei, die geschrieben wird\n"
+      "  --timeout S     das Auslesen nach S Sekunden abbrechen (Vorgabe 600)\n"
+      "  --no-history    keine Kopie in \"Kestrom LUM/Verlauf\" ablegen (sonst wie\n"
+      "                  im Fenster unter dem Dokumentenordner oder\n"
+      "                  $LUM_DOCUMENTS_DIR)\n\n"
+      "Beispiel:\n"
+      "  lumctl read --port /dev/ttyUSB0 --output anlage.lumc" },
+    { "write", "lumctl write --port P DATEI [--timeout S] [--report]",
+      "Überträgt die in DATEI markierten Einstellungen in das Gerät; danach wird\n"
+      "das Gerät neu identifiziert. Der Fortschritt geht auf die\n"
+      "Standardfehlerausgabe. Jede Übertragung, vollständig oder nicht, hinterlässt\n"
+      "ein Protokoll in \"Kestrom LUM/Protokolle\" (unter dem Dokumentenordner oder\n"
+      "$LUM_DOCUMENTS_DIR): je markierter Einstellung der Wert vorher, der neue\n"
+      "Wert und was aus ihr wurde.\n\n"
+      "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+      "  --timeout S  die Übertragung nach S Sekunden abbrechen (Vorgabe 600)\n"
+      "  --report     das Protokoll auch auf die Standardausgabe schreiben\n\n"
+      "Beispiel:\n"
+      "  lumctl write --port /dev/ttyUSB0 anlage.lumc" },
+    { "show", "lumctl show DATEI [--json]",
+      "Listet die Einträge von DATEI auf, einer je Zeile, durch Tabulatoren\n"
+      "getrennt: Menüpfad mit \"/\" verbunden, Typ, Wert und \"*\" für eine zur\n"
+      "Übertragung markierte Einstellung (sonst \"-\").\n\n"
+      "  --json       stattdessen ein JSON-Array der Einträge\n\n"
+      "Beispiel:\n"
+      "  lumctl show anlage.lumc" },
+    { "set", "lumctl set DATEI PFAD=WERT...",
+      "Ändert Einstellungen in DATEI, markiert sie zur Übertragung und speichert\n"
+      "DATEI. PFAD ist der Menüpfad, wie \"lumctl show\" ihn ausgibt. Werte werden\n"
+      "abgewiesen wie im Fenster: eine Auswahl nimmt eine ihrer Möglichkeiten, ein\n"
+      "Nummernfeld 0-9 # * (höchstens 32), ein Zeitfeld hh:mm. Einstellungen, die\n"
+      "Uhrzeit oder Datum des PCs übernehmen, werden nur markiert: als \"PFAD=\"\n"
+      "angeben. Wird ein Argument abgewiesen, wird nichts gespeichert.\n\n"
+      "Beispiel:\n"
+      "  lumctl set anlage.lumc \"Einstellungen/Timer/Timerzeit Stoerung=01:00\"" },
+    { "diff", "lumctl diff A B",
+      "Vergleicht zwei Konfigurationsdateien entlang ihrer Menüpfade:\n"
+      "  ~ PFAD: \"Wert in A\" -> \"Wert in B\" (Typ)   eine Einstellung mit anderem Wert\n"
+      "  - PFAD (Typ)                                ein Eintrag nur in A\n"
+      "  + PFAD (Typ)                                ein Eintrag nur in B\n\n"
+      "Beispiel:\n"
+      "  lumctl diff vorher.lumc anlage.lumc" },
 };
 
 const CommandText *findCommand(const QString &name)
@@ -114,11 +115,13 @@ const CommandText *findCommand(const QString &name)
     return nullptr;
 }
 
-const QCommandLineOption helpOption(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-const QCommandLineOption portOption(QStringList{QStringLiteral("p"), QStringLiteral("port")}, QString(), QStringLiteral("P"));
+const QCommandLineOption helpOption(QStringList{ QStringLiteral("h"), QStringLiteral("help") });
+const QCommandLineOption portOption(QStringList{ QStringLiteral("p"), QStringLiteral("port") },
+                                    QString(), QStringLiteral("P"));
 const QCommandLineOption jsonOption(QStringLiteral("json"));
 const QCommandLineOption countOption(QStringLiteral("count"), QString(), QStringLiteral("N"));
-const QCommandLineOption outputOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("DATEI"));
+const QCommandLineOption outputOption(QStringList{ QStringLiteral("o"), QStringLiteral("output") },
+                                      QString(), QStringLiteral("DATEI"));
 const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("S"));
 const QCommandLineOption noHistoryOption(QStringLiteral("no-history"));
 const QCommandLineOption reportOption(QStringLiteral("report"));
@@ -176,17 +179,22 @@ void printRecord(const ServiceRecord &record, bool withReport)
 
 QString Lumctl::overviewHelp()
 {
-    QStringList lines{QStringLiteral("LUM auf der Kommandozeile: programmiert Aufzugsnotrufgeräte über ihre"),
-                      QStringLiteral("Programmierschnittstelle, wie das LUM-Fenster."),
-                      QString(), QStringLiteral("Befehle:")};
+    QStringList lines{
+        QStringLiteral("LUM auf der Kommandozeile: programmiert Aufzugsnotrufgeräte über ihre"),
+        QStringLiteral("Programmierschnittstelle, wie das LUM-Fenster."), QString(),
+        QStringLiteral("Befehle:")
+    };
     for (const CommandText &command : commandTexts)
         lines << QStringLiteral("  ") + QString::fromUtf8(command.usage);
     lines << QString()
-          << QStringLiteral("\"lumctl BEFEHL --help\" beschreibt einen Befehl mit Beispiel. \"-debuglog\" an")
+          << QStringLiteral("\"lumctl BEFEHL --help\" beschreibt einen Befehl mit Beispiel. "
+                            "\"-debuglog\" an")
           << QStringLiteral("beliebiger Stelle hängt jede Diagnosezeile an ~/lum_debug.log an.")
           << QString()
-          << QStringLiteral("Rückgabewert: 0 Erfolg; 1 Gerät oder Roboter gescheitert; 2 falscher Aufruf,")
-          << QStringLiteral("eine Datei, die nicht gelesen oder geschrieben werden kann, oder ein Port,")
+          << QStringLiteral(
+                     "Rückgabewert: 0 Erfolg; 1 Gerät oder Roboter gescheitert; 2 falscher Aufruf,")
+          << QStringLiteral(
+                     "eine Datei, die nicht gelesen oder geschrieben werden kann, oder ein Port,")
           << QStringLiteral("der sich nicht öffnen lässt.");
     return lines.join(QLatin1Char('\n'));
 }
@@ -196,7 +204,8 @@ QString Lumctl::commandHelp(const QString &command)
     const CommandText *text = findCommand(command);
     if (!text)
         return overviewHelp();
-    return QStringLiteral("Aufruf: %1\n\n%2").arg(QString::fromUtf8(text->usage), QString::fromUtf8(text->help));
+    return QStringLiteral("Aufruf: %1\n\n%2")
+            .arg(QString::fromUtf8(text->usage), QString::fromUtf8(text->help));
 }
 
 int Lumctl::run(const QStringList &arguments)
@@ -207,7 +216,8 @@ int Lumctl::run(const QStringList &arguments)
     }
     const QString command = arguments.first();
     const QStringList rest = arguments.mid(1);
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") || command == QLatin1String("help")) {
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")
+        || command == QLatin1String("help")) {
         Console::out(rest.isEmpty() ? overviewHelp() : commandHelp(rest.first()));
         return Success;
     }
@@ -231,7 +241,8 @@ int Lumctl::run(const QStringList &arguments)
         return runSet(rest);
     if (command == QLatin1String("diff"))
         return runDiff(rest);
-    Console::err(QStringLiteral("lumctl: unbekannter Befehl \"%1\"\n").arg(command) + overviewHelp());
+    Console::err(QStringLiteral("lumctl: unbekannter Befehl \"%1\"\n").arg(command)
+                 + overviewHelp());
     return UsageError;
 }
 
@@ -239,7 +250,7 @@ bool Lumctl::parse(QCommandLineParser &parser, const QString &command, const QSt
                    int minPositional, int maxPositional, int *status)
 {
     parser.addOption(helpOption);
-    if (!parser.parse(QStringList{QStringLiteral("lumctl")} + arguments)) {
+    if (!parser.parse(QStringList{ QStringLiteral("lumctl") } + arguments)) {
         *status = usageError(command, parser.errorText());
         return false;
     }
@@ -254,8 +265,9 @@ bool Lumctl::parse(QCommandLineParser &parser, const QString &command, const QSt
         return false;
     }
     if (maxPositional >= 0 && positional > maxPositional) {
-        *status = usageError(command, QStringLiteral("unerwartetes Argument \"%1\"")
-                                          .arg(parser.positionalArguments().at(maxPositional)));
+        *status = usageError(command,
+                             QStringLiteral("unerwartetes Argument \"%1\"")
+                                     .arg(parser.positionalArguments().at(maxPositional)));
         return false;
     }
     return true;
@@ -269,8 +281,8 @@ int Lumctl::usageError(const QString &command, const QString &problem)
     return UsageError;
 }
 
-bool Lumctl::parseWithPort(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
-                           int positional, int *status)
+bool Lumctl::parseWithPort(QCommandLineParser &parser, const QString &command,
+                           const QStringList &arguments, int positional, int *status)
 {
     parser.addOption(portOption);
     if (!parse(parser, command, arguments, positional, positional, status))
@@ -301,7 +313,8 @@ int Lumctl::openPort(KelHandler &link, const QString &port)
 {
     if (link.openSerialPortByName(port))
         return Success;
-    Console::err(QStringLiteral("Port \"%1\" kann nicht geöffnet werden: %2").arg(port, link.lastErrorString()));
+    Console::err(QStringLiteral("Port \"%1\" kann nicht geöffnet werden: %2")
+                         .arg(port, link.lastErrorString()));
     return UsageError;
 }
 
@@ -317,7 +330,8 @@ int Lumctl::saveConfiguration(const QString &file, DeviceProfile &profile)
 {
     if (profile.save(file))
         return Success;
-    Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden: %2").arg(file, profile.lastErrorString()));
+    Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden: %2")
+                         .arg(file, profile.lastErrorString()));
     return UsageError;
 }
 
@@ -326,7 +340,8 @@ int Lumctl::checkWritable(const QString &file)
     // Checked before a read-out that may take minutes, not after it.
     const QFileInfo info(file);
     const QFileInfo folder(info.absolutePath());
-    if (info.exists() ? (!info.isFile() || !info.isWritable()) : (!folder.isDir() || !folder.isWritable())) {
+    if (info.exists() ? (!info.isFile() || !info.isWritable())
+                      : (!folder.isDir() || !folder.isWritable())) {
         Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden").arg(file));
         return UsageError;
     }
@@ -392,8 +407,11 @@ int Lumctl::runMonitor(const QStringList &arguments)
     case ScreenMonitor::TimedOut:
         // Only a count that was not reached makes the time limit a failure.
         if (count > 0) {
-            Console::err(QStringLiteral("Zeitüberschreitung: %1 von %2 Bildschirmen in %3 s erhalten.")
-                             .arg(monitor.screensShown()).arg(count).arg(timeout));
+            Console::err(
+                    QStringLiteral("Zeitüberschreitung: %1 von %2 Bildschirmen in %3 s erhalten.")
+                            .arg(monitor.screensShown())
+                            .arg(count)
+                            .arg(timeout));
             return DeviceFailed;
         }
         return Success;
@@ -465,8 +483,8 @@ int Lumctl::runRead(const QStringList &arguments)
     printIdentity(job);
     printRecord(record, false);
     Console::out(QStringLiteral("%1 Einträge ausgelesen in %2, gespeichert in %3")
-                     .arg(profile.entryCount())
-                     .arg(seconds(job.elapsedMs()), file));
+                         .arg(profile.entryCount())
+                         .arg(seconds(job.elapsedMs()), file));
     return Success;
 }
 
@@ -490,7 +508,8 @@ int Lumctl::runWrite(const QStringList &arguments)
     if (TransferMarks::countTaken(profile.document().documentElement()) == 0) {
         for (const QString &path : passedOver)
             Console::err(QStringLiteral("Übergangen (nicht änderbar): %1").arg(path));
-        Console::err(QStringLiteral("Keine Einstellung zur Übertragung markiert; nichts übertragen."));
+        Console::err(
+                QStringLiteral("Keine Einstellung zur Übertragung markiert; nichts übertragen."));
         return UsageError;
     }
     KelHandler link;
@@ -506,7 +525,8 @@ int Lumctl::runWrite(const QStringList &arguments)
     if (!runJob(job, timeout, &progress)) {
         if (job.itemsDone() > 0)
             Console::err(QStringLiteral("%1 von %2 Einstellungen wurden vorher übertragen.")
-                             .arg(job.itemsDone()).arg(job.itemsTotal()));
+                                 .arg(job.itemsDone())
+                                 .arg(job.itemsTotal()));
         printRecord(record, parser.isSet(reportOption));
         return DeviceFailed;
     }
@@ -514,7 +534,9 @@ int Lumctl::runWrite(const QStringList &arguments)
     printRecord(record, parser.isSet(reportOption));
     for (const QString &path : passedOver)
         Console::err(QStringLiteral("Übergangen (nicht änderbar): %1").arg(path));
-    Console::out(QStringLiteral("%1 Einstellungen übertragen in %2").arg(job.itemsDone()).arg(seconds(job.elapsedMs())));
+    Console::out(QStringLiteral("%1 Einstellungen übertragen in %2")
+                         .arg(job.itemsDone())
+                         .arg(seconds(job.elapsedMs())));
     return Success;
 }
 
@@ -539,16 +561,17 @@ int Lumctl::runShow(const QStringList &arguments)
             entry.insert(QStringLiteral("value"), item->value());
             entry.insert(QStringLiteral("active"), item->active());
             if (item->type() == QLatin1String("selection"))
-                entry.insert(QStringLiteral("options"), QJsonArray::fromStringList(item->options()));
+                entry.insert(QStringLiteral("options"),
+                             QJsonArray::fromStringList(item->options()));
             entries.append(entry);
         }
         Console::outRaw(QJsonDocument(entries).toJson(QJsonDocument::Indented));
         return Success;
     }
     for (const ConfItem *item : profile.items()) {
-        Console::out(QStringList{ConfigDiff::joinedPath(item), item->type(), item->value(),
-                                 item->active() ? QStringLiteral("*") : QStringLiteral("-")}
-                         .join(QLatin1Char('\t')));
+        Console::out(QStringList{ ConfigDiff::joinedPath(item), item->type(), item->value(),
+                                  item->active() ? QStringLiteral("*") : QStringLiteral("-") }
+                             .join(QLatin1Char('\t')));
     }
     return Success;
 }

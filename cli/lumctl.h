@@ -37,8 +37,8 @@ private:
                int minPositional, int maxPositional, int *status);
     // parse() for the commands that talk to a device: also adds --port and
     // insists on it. Takes exactly `positional` arguments.
-    bool parseWithPort(QCommandLineParser &parser, const QString &command, const QStringList &arguments,
-                       int positional, int *status);
+    bool parseWithPort(QCommandLineParser &parser, const QString &command,
+                       const QStringList &arguments, int positional, int *status);
     bool readTimeout(const QCommandLineParser &parser, const QString &command, int *seconds);
     int usageError(const QString &command, const QString &problem);
     int openPort(KelHandler &link, const QString &port);

@@ -16,8 +16,8 @@ int main(int argc, char *argv[])
     // lumctl speaks German like the window, also in the messages of Qt's
     // command-line parser (when Qt's German texts are installed).
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
 
     QStringList arguments = QCoreApplication::arguments().mid(1);

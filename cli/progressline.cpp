@@ -2,10 +2,7 @@
 
 #include "console.h"
 
-ProgressLine::ProgressLine(bool onTerminal)
-    : m_onTerminal(onTerminal)
-{
-}
+ProgressLine::ProgressLine(bool onTerminal) : m_onTerminal(onTerminal) { }
 
 void ProgressLine::show(const QString &text)
 {

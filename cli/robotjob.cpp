@@ -11,11 +11,7 @@
 #include <limits>
 
 RobotJob::RobotJob(Kind kind, KelHandler *link, DeviceProfile *profile, QObject *parent)
-    : QObject(parent)
-    , m_kind(kind)
-    , m_link(link)
-    , m_profile(profile)
-    , m_bot(new LumBot(this))
+    : QObject(parent), m_kind(kind), m_link(link), m_profile(profile), m_bot(new LumBot(this))
 {
     m_bot->setKelHandler(m_link);
     m_bot->setProfile(m_profile);
@@ -44,7 +40,8 @@ bool RobotJob::run()
     m_clock.start();
     startRobot();
     if (m_bot->isEnabled()) {
-        m_timeout.start(int(qMin<qint64>(qint64(m_timeoutSeconds) * 1000, std::numeric_limits<int>::max())));
+        m_timeout.start(int(
+                qMin<qint64>(qint64(m_timeoutSeconds) * 1000, std::numeric_limits<int>::max())));
         m_loop.exec();
     }
     m_timeout.stop();
@@ -72,8 +69,9 @@ void RobotJob::startRobot()
 bool RobotJob::judgeOutcome()
 {
     if (m_timedOut) {
-        m_errorText = QStringLiteral("Zeitüberschreitung: Das Gerät hat den Auftrag nicht innerhalb von %1 s beendet.")
-                          .arg(m_timeoutSeconds);
+        m_errorText = QStringLiteral("Zeitüberschreitung: Das Gerät hat den Auftrag nicht "
+                                     "innerhalb von %1 s beendet.")
+                              .arg(m_timeoutSeconds);
         return false;
     }
     if (m_failed)
@@ -81,14 +79,16 @@ bool RobotJob::judgeOutcome()
     switch (m_kind) {
     case Identify:
         if (m_bot->deviceIdentifier().isEmpty()) {
-            m_errorText = QStringLiteral("Fehler bei Initialisierung!\nDas Gerät konnte nicht identifiziert werden!");
+            m_errorText = QStringLiteral(
+                    "Fehler bei Initialisierung!\nDas Gerät konnte nicht identifiziert werden!");
             return false;
         }
         return true;
     case Read:
         // The robot ends silently when the link drops before the walk began.
         if (!menuTreeHasEntries()) {
-            m_errorText = QStringLiteral("Fehler beim Auslesen!\nKeine Einträge vom Gerät erhalten!");
+            m_errorText =
+                    QStringLiteral("Fehler beim Auslesen!\nKeine Einträge vom Gerät erhalten!");
             return false;
         }
         return true;
@@ -127,7 +127,9 @@ void RobotJob::showProgress()
     if (m_kind == Read)
         m_progress->show(QStringLiteral("Ausgelesene Einträge: %1").arg(m_itemsDone));
     else if (m_kind == Write)
-        m_progress->show(QStringLiteral("Übertragene Einstellungen: %1 von %2").arg(m_itemsDone).arg(m_itemsTotal));
+        m_progress->show(QStringLiteral("Übertragene Einstellungen: %1 von %2")
+                                 .arg(m_itemsDone)
+                                 .arg(m_itemsTotal));
 }
 
 void RobotJob::giveUp()
@@ -137,10 +139,31 @@ void RobotJob::giveUp()
     m_loop.quit();
 }
 
-QString RobotJob::errorText() const { return m_errorText; }
-bool RobotJob::timedOut() const { return m_timedOut; }
-QString RobotJob::deviceIdentifier() const { return m_bot->deviceIdentifier(); }
-QString RobotJob::deviceWarning() const { return m_bot->deviceWarning(); }
-int RobotJob::itemsDone() const { return m_itemsDone; }
-int RobotJob::itemsTotal() const { return m_itemsTotal; }
-qint64 RobotJob::elapsedMs() const { return m_elapsedMs; }
+QString RobotJob::errorText() const
+{
+    return m_errorText;
+}
+bool RobotJob::timedOut() const
+{
+    return m_timedOut;
+}
+QString RobotJob::deviceIdentifier() const
+{
+    return m_bot->deviceIdentifier();
+}
+QString RobotJob::deviceWarning() const
+{
+    return m_bot->deviceWarning();
+}
+int RobotJob::itemsDone() const
+{
+    return m_itemsDone;
+}
+int RobotJob::itemsTotal() const
+{
+    return m_itemsTotal;
+}
+qint64 RobotJob::elapsedMs() const
+{
+    return m_elapsedMs;
+}

@@ -22,9 +22,7 @@ const int maximumLineLength = 1024;
 
 } // namespace
 
-ScreenMonitor::ScreenMonitor(KelHandler *link, QObject *parent)
-    : QObject(parent)
-    , m_link(link)
+ScreenMonitor::ScreenMonitor(KelHandler *link, QObject *parent) : QObject(parent), m_link(link)
 {
     connect(m_link, &KelHandler::displayCompleted, this, &ScreenMonitor::printScreen);
     connect(m_link, &KelHandler::terminalIsReadyChanged, &m_loop, [this] {
@@ -61,7 +59,8 @@ int ScreenMonitor::run()
     timeout.setSingleShot(true);
     connect(&timeout, &QTimer::timeout, &m_loop, [this] { m_loop.exit(TimedOut); });
     if (m_timeoutSeconds > 0)
-        timeout.start(int(qMin<qint64>(qint64(m_timeoutSeconds) * 1000, std::numeric_limits<int>::max())));
+        timeout.start(int(
+                qMin<qint64>(qint64(m_timeoutSeconds) * 1000, std::numeric_limits<int>::max())));
     return m_loop.exec();
 }
 
@@ -99,7 +98,8 @@ void ScreenMonitor::printScreen()
         screen.insert(QStringLiteral("cursorRow"), int(m_link->cursorRow()));
         Console::outRaw(QJsonDocument(screen).toJson(QJsonDocument::Compact) + '\n');
     } else {
-        Console::out(framedScreen(m_link->displayText(), m_link->displayCursorOverlay()) + QLatin1Char('\n'));
+        Console::out(framedScreen(m_link->displayText(), m_link->displayCursorOverlay())
+                     + QLatin1Char('\n'));
     }
     ++m_screensShown;
     m_awaitingScreen = false;
@@ -144,7 +144,8 @@ void ScreenMonitor::queueKeyLine(const QString &line)
         return;
     const char key = DeviceKeys::fromName(line);
     if (key == 0) {
-        Console::err(QStringLiteral("Unbekannte Taste \"%1\" (erlaubt: 0-9 * # + - OK ESC)").arg(line.trimmed()));
+        Console::err(QStringLiteral("Unbekannte Taste \"%1\" (erlaubt: 0-9 * # + - OK ESC)")
+                             .arg(line.trimmed()));
         return;
     }
     m_pendingKeys.enqueue(key);

@@ -4,7 +4,6 @@
 #include "confitem.h"
 #include "valuetype.h"
 
-
 namespace {
 
 QString quoted(const QString &text)
@@ -14,10 +13,7 @@ QString quoted(const QString &text)
 
 } // namespace
 
-SettingEditor::SettingEditor(const QList<ConfItem *> &items)
-    : m_items(items)
-{
-}
+SettingEditor::SettingEditor(const QList<ConfItem *> &items) : m_items(items) { }
 
 QList<ConfItem *> SettingEditor::itemsAt(const QString &path) const
 {
@@ -44,17 +40,20 @@ bool SettingEditor::add(const QString &argument, QString *problem)
         if (found.isEmpty())
             continue;
         if (found.size() > 1) {
-            *problem = QStringLiteral("%1: mehrdeutiger Pfad (%2 Einträge)").arg(quoted(path)).arg(found.size());
+            *problem = QStringLiteral("%1: mehrdeutiger Pfad (%2 Einträge)")
+                               .arg(quoted(path))
+                               .arg(found.size());
             return false;
         }
         const QString value = argument.mid(at + 1);
         *problem = refusal(found.first(), path, value);
         if (!problem->isEmpty())
             return false;
-        m_assignments.append({found.first(), value});
+        m_assignments.append({ found.first(), value });
         return true;
     }
-    *problem = QStringLiteral("%1: kein solcher Eintrag in der Konfiguration").arg(quoted(argument.left(firstEquals)));
+    *problem = QStringLiteral("%1: kein solcher Eintrag in der Konfiguration")
+                       .arg(quoted(argument.left(firstEquals)));
     return false;
 }
 
@@ -66,7 +65,8 @@ bool SettingEditor::takesPcClock(const ConfItem *item)
 QString SettingEditor::refusal(const ConfItem *item, const QString &path, const QString &value)
 {
     if (item->element().isNull() || item->element().tagName() != QLatin1String("setting"))
-        return QStringLiteral("%1 ist keine Einstellung, sondern %2").arg(quoted(path), quoted(item->type()));
+        return QStringLiteral("%1 ist keine Einstellung, sondern %2")
+                .arg(quoted(path), quoted(item->type()));
     const QString type = item->type();
     if (type == ValueType::Selection) {
         if (item->isValidValue(value))
@@ -75,29 +75,34 @@ QString SettingEditor::refusal(const ConfItem *item, const QString &path, const 
         for (const QString &option : item->options())
             options << quoted(option);
         return QStringLiteral("%1: %2 ist keine der Auswahlmöglichkeiten %3")
-            .arg(quoted(path), quoted(value), options.join(QStringLiteral(", ")));
+                .arg(quoted(path), quoted(value), options.join(QStringLiteral(", ")));
     }
     if (type == ValueType::InputNum) {
         if (item->isValidValue(value))
             return QString();
-        return QStringLiteral("%1: %2 ist keine gültige Eingabe (nur 0-9, # und *, höchstens 32 Zeichen)")
-            .arg(quoted(path), quoted(value));
+        return QStringLiteral(
+                       "%1: %2 ist keine gültige Eingabe (nur 0-9, # und *, höchstens 32 Zeichen)")
+                .arg(quoted(path), quoted(value));
     }
     if (type == ValueType::InputTime) {
         if (item->isValidValue(value))
             return QString();
-        return QStringLiteral("%1: %2 ist keine gültige Zeit (hh:mm, 00:00 bis 23:59)").arg(quoted(path), quoted(value));
+        return QStringLiteral("%1: %2 ist keine gültige Zeit (hh:mm, 00:00 bis 23:59)")
+                .arg(quoted(path), quoted(value));
     }
     if (takesPcClock(item)) {
         // The transfer keys in the PC's clock; the stored value is not sent.
         if (value.isEmpty() || value == item->value())
             return QString();
-        return QStringLiteral("%1 wird bei der Übertragung auf %2 des PCs gesetzt; zum Markieren %3 angeben")
-            .arg(quoted(path),
-                 type == ValueType::SystemTime ? QStringLiteral("die Uhrzeit") : QStringLiteral("das Datum"),
-                 quoted(path + QLatin1Char('=')));
+        return QStringLiteral("%1 wird bei der Übertragung auf %2 des PCs gesetzt; zum Markieren "
+                              "%3 angeben")
+                .arg(quoted(path),
+                     type == ValueType::SystemTime ? QStringLiteral("die Uhrzeit")
+                                                   : QStringLiteral("das Datum"),
+                     quoted(path + QLatin1Char('=')));
     }
-    return QStringLiteral("%1 kann nicht geändert werden (Werttyp %2)").arg(quoted(path), quoted(type));
+    return QStringLiteral("%1 kann nicht geändert werden (Werttyp %2)")
+            .arg(quoted(path), quoted(type));
 }
 
 void SettingEditor::apply()

@@ -25,7 +25,8 @@ public:
     static QString refusal(const ConfItem *item, const QString &path, const QString &value);
 
 private:
-    struct Assignment {
+    struct Assignment
+    {
         ConfItem *item = nullptr;
         QString value;
     };

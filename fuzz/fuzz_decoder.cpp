@@ -32,23 +32,28 @@ void check(bool condition, const char *what, const QString &detail = QString())
 // Two lines of `width` characters joined by one line feed.
 bool twoLines(const QString &text, int width)
 {
-    return text.size() == 2 * width + 1 && text.at(width) == QLatin1Char('\n') && text.count(QLatin1Char('\n')) == 1;
+    return text.size() == 2 * width + 1 && text.at(width) == QLatin1Char('\n')
+            && text.count(QLatin1Char('\n')) == 1;
 }
 
 void checkSame(const KelHandler &link, const DisplayDecoder &model, const char *feeding)
 {
     const QString overlay = link.displayCursorOverlay();
-    check(twoLines(link.displayText(), Visible), "displayText is not 16 + line feed + 16 characters");
-    check(twoLines(link.displayLines(), Cells), "displayLines is not 32 + line feed + 32 characters");
+    check(twoLines(link.displayText(), Visible),
+          "displayText is not 16 + line feed + 16 characters");
+    check(twoLines(link.displayLines(), Cells),
+          "displayLines is not 32 + line feed + 32 characters");
     check(twoLines(overlay, Visible), "displayCursorOverlay is not 16 + line feed + 16 characters");
     for (const QChar c : overlay)
-        check(QStringLiteral(" _+\n").contains(c), "displayCursorOverlay holds a character other than space, _ and +");
+        check(QStringLiteral(" _+\n").contains(c),
+              "displayCursorOverlay holds a character other than space, _ and +");
     check(link.cursorRow() <= 1, "cursor row outside 0..1");
     const QString expected = model.lines() + '|' + model.text() + '|' + model.cursorOverlay() + '|'
-        + QString::number(model.cursorRow());
+            + QString::number(model.cursorRow());
     const QString actual = link.displayLines() + '|' + link.displayText() + '|' + overlay + '|'
-        + QString::number(link.cursorRow());
-    check(actual == expected, feeding, "  expected: [" + expected + "]\n  actual:   [" + actual + "]");
+            + QString::number(link.cursorRow());
+    check(actual == expected, feeding,
+          "  expected: [" + expected + "]\n  actual:   [" + actual + "]");
 }
 
 // The links live for the whole run: building one enumerates the serial ports.
@@ -61,7 +66,8 @@ KelHandler *links[3] = {};
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     // The decoder logs every byte; the fuzzer would spend its time printing.
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
+    QLoggingCategory::setFilterRules(
+            QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
     static QCoreApplication app(*argc, *argv);
     for (KelHandler *&link : links)
         link = new KelHandler;
@@ -75,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     DisplayDecoder model;
     for (const char byte : stream) {
         model.feed(byte);
-        check(model.cursorColumn() >= 0 && model.cursorColumn() <= Cells, "cursor column outside 0..32");
+        check(model.cursorColumn() >= 0 && model.cursorColumn() <= Cells,
+              "cursor column outside 0..32");
     }
 
     for (KelHandler *link : links)

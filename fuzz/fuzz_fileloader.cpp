@@ -25,17 +25,17 @@ QString resavedPath;
 
 // A small read-out-shaped configuration the profile holds before each file.
 const char baseline[] =
-    "<deviceProfile version=\"1.0\">\n"
-    " <menuTree>\n"
-    "  <section text=\"Einstellungen?\">\n"
-    "   <setting text=\"Sprache:\" value=\"Deutsch\" active=\"1\" valuetype=\"selection\">\n"
-    "    <option text=\"Deutsch\"/>\n"
-    "    <option text=\"Englisch\"/>\n"
-    "   </setting>\n"
-    "   <setting text=\"Rufnummer 1:\" value=\"0815\" active=\"0\" valuetype=\"inputnum\"/>\n"
-    "  </section>\n"
-    " </menuTree>\n"
-    "</deviceProfile>\n";
+        "<deviceProfile version=\"1.0\">\n"
+        " <menuTree>\n"
+        "  <section text=\"Einstellungen?\">\n"
+        "   <setting text=\"Sprache:\" value=\"Deutsch\" active=\"1\" valuetype=\"selection\">\n"
+        "    <option text=\"Deutsch\"/>\n"
+        "    <option text=\"Englisch\"/>\n"
+        "   </setting>\n"
+        "   <setting text=\"Rufnummer 1:\" value=\"0815\" active=\"0\" valuetype=\"inputnum\"/>\n"
+        "  </section>\n"
+        " </menuTree>\n"
+        "</deviceProfile>\n";
 
 void check(bool condition, const char *what)
 {
@@ -57,7 +57,7 @@ QStringList itemTexts(const DeviceProfile &profile)
     QStringList texts;
     for (const ConfItem *item : profile.items())
         texts << item->type() + '|' + item->menuPath().join('/') + '|' + item->value() + '|'
-                + QString::number(item->active()) + '|' + item->options().join('/');
+                        + QString::number(item->active()) + '|' + item->options().join('/');
     return texts;
 }
 
@@ -65,7 +65,8 @@ QStringList itemTexts(const DeviceProfile &profile)
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
-    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
+    QLoggingCategory::setFilterRules(
+            QStringLiteral("*.debug=false\n*.info=false\n*.warning=false"));
     static QCoreApplication app(*argc, *argv);
     workDir = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/lum-fuzz-XXXXXX"));
     check(workDir->isValid(), "no temporary folder");
@@ -90,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(profile.document().toString(1) == document, "a refused file changed the document");
         check(profile.items() == items, "a refused file replaced the items");
         check(itemTexts(profile) == texts, "a refused file changed the items");
-        check(profile.lastErrorString().startsWith("Die Datei "), "a refused file gave no German message");
+        check(profile.lastErrorString().startsWith("Die Datei "),
+              "a refused file gave no German message");
         return 0;
     }
 
@@ -99,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     check(profile.save(resavedPath), "a loaded configuration cannot be saved");
     DeviceProfile reread;
     check(reread.load(resavedPath), "a saved configuration does not load again");
-    check(itemTexts(reread) == itemTexts(profile), "a saved configuration reads back different items");
+    check(itemTexts(reread) == itemTexts(profile),
+          "a saved configuration reads back different items");
     return 0;
 }

@@ -21,13 +21,13 @@ QString tooltipForMenuPath(const QString &menuPathText)
 
 ConfItem::ConfItem(const QString &type, const QString &menuPath, const QString &value,
                    const QString &options, bool active)
-    : m_active(active)
-    , m_value(value)
-    , m_initValue(value)
-    , m_type(type)
-    , m_menuPath(menuPath.split(QLatin1Char('\n')))
-    , m_options(options.split(QLatin1Char('\n')))
-    , m_tooltip(tooltipForMenuPath(menuPath))
+    : m_active(active),
+      m_value(value),
+      m_initValue(value),
+      m_type(type),
+      m_menuPath(menuPath.split(QLatin1Char('\n'))),
+      m_options(options.split(QLatin1Char('\n'))),
+      m_tooltip(tooltipForMenuPath(menuPath))
 {
 }
 
@@ -42,7 +42,8 @@ void ConfItem::setActive(bool active)
 {
     m_active = active;
     if (!m_element.isNull())
-        m_element.setAttribute(QStringLiteral("active"), active ? QStringLiteral("1") : QStringLiteral("0"));
+        m_element.setAttribute(QStringLiteral("active"),
+                               active ? QStringLiteral("1") : QStringLiteral("0"));
     emit activeChanged();
 }
 

@@ -96,8 +96,7 @@ QString DeviceProfile::documentsFolderUrl()
     return QUrl::fromLocalFile(folder).toString();
 }
 
-DeviceProfile::DeviceProfile(QObject *parent)
-    : QObject(parent)
+DeviceProfile::DeviceProfile(QObject *parent) : QObject(parent)
 {
     resetProfile();
     emit confItemListChanged();
@@ -117,8 +116,9 @@ DeviceProfile::~DeviceProfile()
 
 QQmlListProperty<ConfItem> DeviceProfile::confItemList()
 {
-    return QQmlListProperty<ConfItem>(this, nullptr, &DeviceProfile::appendItem, &DeviceProfile::itemCount,
-                                      &DeviceProfile::itemAt, &DeviceProfile::clearItems);
+    return QQmlListProperty<ConfItem>(this, nullptr, &DeviceProfile::appendItem,
+                                      &DeviceProfile::itemCount, &DeviceProfile::itemAt,
+                                      &DeviceProfile::clearItems);
 }
 
 const QList<ConfItem *> &DeviceProfile::items() const
@@ -166,7 +166,7 @@ int DeviceProfile::entryCount() const
 bool DeviceProfile::isEntryKind(const QString &tagName)
 {
     return tagName == QLatin1String("section") || tagName == QLatin1String("setting")
-        || tagName == QLatin1String("info");
+            || tagName == QLatin1String("info");
 }
 
 // The same walk as buildItems(); options, comments and other nodes the
@@ -192,24 +192,26 @@ QList<ConfItem *> DeviceProfile::buildItems(const QDomNode &parent)
         const QString path = menuPathText(node);
         if (element.tagName() == QLatin1String("setting")) {
             ConfItem *item = createOwnItem(element.attribute(QStringLiteral("valuetype")), path,
-                                           element.attribute(QStringLiteral("value")), optionsText(element),
-                                           TransferMarks::isMarked(element));
+                                           element.attribute(QStringLiteral("value")),
+                                           optionsText(element), TransferMarks::isMarked(element));
             item->setElement(element);
             result.append(item);
             item->setReadOutSkipped(item->type() == QLatin1String("blocked"));
         } else {
             ConfItem *item = createOwnItem(element.tagName(), path);
-            item->setReadOutSkipped(element.attribute(QStringLiteral("sectiontype")) == QLatin1String("blocked"));
+            item->setReadOutSkipped(element.attribute(QStringLiteral("sectiontype"))
+                                    == QLatin1String("blocked"));
             result.append(item);
         }
-        if (node.hasChildNodes() && element.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
+        if (node.hasChildNodes()
+            && element.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
             result.append(buildItems(node));
     }
     return result;
 }
 
-ConfItem *DeviceProfile::createOwnItem(const QString &type, const QString &menuPath, const QString &value,
-                                       const QString &options, bool active)
+ConfItem *DeviceProfile::createOwnItem(const QString &type, const QString &menuPath,
+                                       const QString &value, const QString &options, bool active)
 {
     auto *item = new ConfItem(type, menuPath, value, options, active);
     m_ownItems.insert(item);
@@ -263,7 +265,8 @@ bool DeviceProfile::currentHasChildren() const
 QStringList DeviceProfile::childTexts() const
 {
     QStringList texts;
-    for (QDomNode child = m_currentElement.firstChild(); !child.isNull(); child = child.nextSibling())
+    for (QDomNode child = m_currentElement.firstChild(); !child.isNull();
+         child = child.nextSibling())
         texts.append(child.toElement().attribute(QStringLiteral("text")));
     return texts;
 }
@@ -273,7 +276,7 @@ QStringList DeviceProfile::currentMenuPath() const
 {
     if (m_currentElement.isNull())
         return QStringList();
-    QStringList path{m_currentElement.attribute(QStringLiteral("text"))};
+    QStringList path{ m_currentElement.attribute(QStringLiteral("text")) };
     QDomElement parent = m_currentElement.parentNode().toElement();
     while (parent.tagName() == QLatin1String("section")) {
         path.prepend(parent.attribute(QStringLiteral("text")));
@@ -327,7 +330,8 @@ bool DeviceProfile::gotoNextActive()
             if (!next.isNull())
                 break;
             element = element.parentNode().toElement();
-            if (element.isNull() || element == top || element.tagName() == QLatin1String("menuTree"))
+            if (element.isNull() || element == top
+                || element.tagName() == QLatin1String("menuTree"))
                 return false;
         }
         element = next;
@@ -378,7 +382,7 @@ bool DeviceProfile::load(const QString &filename)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qDebug() << "Failed to open file for reading.";
         failFileOperation(tr("Die Datei %1 konnte nicht geöffnet werden:\n%2")
-                              .arg(QDir::toNativeSeparators(path), file.errorString()));
+                                  .arg(QDir::toNativeSeparators(path), file.errorString()));
         return false;
     }
     const QByteArray content = file.readAll();
@@ -387,7 +391,7 @@ bool DeviceProfile::load(const QString &filename)
     file.close();
     if (readFailed) {
         failFileOperation(tr("Die Datei %1 konnte nicht geöffnet werden:\n%2")
-                              .arg(QDir::toNativeSeparators(path), readError));
+                                  .arg(QDir::toNativeSeparators(path), readError));
         return false;
     }
 
@@ -396,15 +400,17 @@ bool DeviceProfile::load(const QString &filename)
     QDomDocument document;
     LumcFile::ParseError error;
     if (!LumcFile::parse(content, &document, &error)) {
-        failFileOperation(tr("Die Datei %1 ist keine gültige Konfigurationsdatei:\nZeile %2, Spalte %3: %4")
-                              .arg(QDir::toNativeSeparators(path), QString::number(error.line),
-                                   QString::number(error.column), error.message));
+        failFileOperation(
+                tr("Die Datei %1 ist keine gültige Konfigurationsdatei:\nZeile %2, Spalte %3: %4")
+                        .arg(QDir::toNativeSeparators(path), QString::number(error.line),
+                             QString::number(error.column), error.message));
         return false;
     }
     // Well-formed XML of another kind would show as an empty configuration
     // that the technician could then save over the file.
     if (document.documentElement().tagName() != QLatin1String("deviceProfile")) {
-        failFileOperation(tr("Die Datei %1 ist keine LUM-Konfigurationsdatei.").arg(QDir::toNativeSeparators(path)));
+        failFileOperation(tr("Die Datei %1 ist keine LUM-Konfigurationsdatei.")
+                                  .arg(QDir::toNativeSeparators(path)));
         return false;
     }
     m_document = document;
@@ -416,7 +422,8 @@ bool DeviceProfile::load(const QString &filename)
 
 QString DeviceProfile::saveFailureText(const QString &path, const QString &reason)
 {
-    return tr("Die Datei %1 konnte nicht gespeichert werden:\n%2").arg(QDir::toNativeSeparators(path), reason);
+    return tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")
+            .arg(QDir::toNativeSeparators(path), reason);
 }
 
 void DeviceProfile::failFileOperation(const QString &text)
@@ -487,8 +494,9 @@ void DeviceProfile::updateMarkedCount()
 {
     if (m_markingAll)
         return;
-    const int marked = int(std::count_if(m_confItemList.cbegin(), m_confItemList.cend(),
-                                         [](const ConfItem *item) { return item->editable() && item->active(); }));
+    const int marked = int(
+            std::count_if(m_confItemList.cbegin(), m_confItemList.cend(),
+                          [](const ConfItem *item) { return item->editable() && item->active(); }));
     if (marked == m_markedCount)
         return;
     m_markedCount = marked;

@@ -116,8 +116,9 @@ private:
     static void clearItems(QQmlListProperty<ConfItem> *list);
 
     QList<ConfItem *> buildItems(const QDomNode &parent);
-    ConfItem *createOwnItem(const QString &type, const QString &menuPath, const QString &value = QString(),
-                            const QString &options = QString(), bool active = false);
+    ConfItem *createOwnItem(const QString &type, const QString &menuPath,
+                            const QString &value = QString(), const QString &options = QString(),
+                            bool active = false);
     void releaseItems();
     QDomElement itemRoot() const;
     void failFileOperation(const QString &text);

@@ -15,8 +15,8 @@ namespace {
 // The attributes of the menu vocabulary in the order a reader expects them;
 // anything else follows sorted by name.
 const QStringList attributeOrder = {
-    QStringLiteral("version"), QStringLiteral("text"), QStringLiteral("value"),
-    QStringLiteral("active"), QStringLiteral("valuetype"), QStringLiteral("sectiontype"),
+    QStringLiteral("version"), QStringLiteral("text"),      QStringLiteral("value"),
+    QStringLiteral("active"),  QStringLiteral("valuetype"), QStringLiteral("sectiontype"),
 };
 
 bool isXmlCharacter(char16_t c)
@@ -64,7 +64,8 @@ QString LumcFile::instructionText(const QDomProcessingInstruction &instruction)
 {
     if (instruction.target() == QLatin1String("xml"))
         return QString();
-    return QLatin1String("<?") + instruction.target() + QLatin1Char(' ') + instruction.data() + QLatin1String("?>");
+    return QLatin1String("<?") + instruction.target() + QLatin1Char(' ') + instruction.data()
+            + QLatin1String("?>");
 }
 
 void LumcFile::writeElement(QTextStream &out, const QDomElement &element, int depth)
@@ -82,7 +83,8 @@ void LumcFile::writeElement(QTextStream &out, const QDomElement &element, int de
         for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
             if (child.isCDATASection()) {
                 out << "<![CDATA["
-                    << child.toCDATASection().data().replace(QLatin1String("]]>"), QLatin1String("]]]]><![CDATA[>"))
+                    << child.toCDATASection().data().replace(QLatin1String("]]>"),
+                                                             QLatin1String("]]]]><![CDATA[>"))
                     << "]]>";
             } else if (child.isText()) {
                 out << escaped(child.toText().data(), false);
@@ -113,14 +115,17 @@ QString LumcFile::attributesText(const QDomElement &element)
     for (int i = 0; i < attributes.count(); ++i)
         names.append(attributes.item(i).nodeName());
     std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int rankA = attributeOrder.contains(a) ? attributeOrder.indexOf(a) : attributeOrder.size();
-        const int rankB = attributeOrder.contains(b) ? attributeOrder.indexOf(b) : attributeOrder.size();
+        const int rankA =
+                attributeOrder.contains(a) ? attributeOrder.indexOf(a) : attributeOrder.size();
+        const int rankB =
+                attributeOrder.contains(b) ? attributeOrder.indexOf(b) : attributeOrder.size();
         return rankA != rankB ? rankA < rankB : a < b;
     });
 
     QString text;
     for (const QString &name : qAsConst(names))
-        text += QLatin1Char(' ') + name + QLatin1String("=\"") + escaped(element.attribute(name), true) + QLatin1Char('"');
+        text += QLatin1Char(' ') + name + QLatin1String("=\"")
+                + escaped(element.attribute(name), true) + QLatin1Char('"');
     return text;
 }
 
@@ -140,13 +145,27 @@ QString LumcFile::escaped(const QString &text, bool inAttribute)
             continue;
         }
         switch (c.unicode()) {
-        case '&': result += QLatin1String("&amp;"); break;
-        case '<': result += QLatin1String("&lt;"); break;
-        case '>': result += QLatin1String("&gt;"); break;
-        case '"': result += inAttribute ? QLatin1String("&quot;") : QLatin1String("\""); break;
-        case '\r': result += QLatin1String("&#xd;"); break;
-        case '\n': result += inAttribute ? QLatin1String("&#xa;") : QLatin1String("\n"); break;
-        case '\t': result += inAttribute ? QLatin1String("&#x9;") : QLatin1String("\t"); break;
+        case '&':
+            result += QLatin1String("&amp;");
+            break;
+        case '<':
+            result += QLatin1String("&lt;");
+            break;
+        case '>':
+            result += QLatin1String("&gt;");
+            break;
+        case '"':
+            result += inAttribute ? QLatin1String("&quot;") : QLatin1String("\"");
+            break;
+        case '\r':
+            result += QLatin1String("&#xd;");
+            break;
+        case '\n':
+            result += inAttribute ? QLatin1String("&#xa;") : QLatin1String("\n");
+            break;
+        case '\t':
+            result += inAttribute ? QLatin1String("&#x9;") : QLatin1String("\t");
+            break;
         default:
             if (!isXmlCharacter(c.unicode()) || c.isSurrogate())
                 result += QChar(QChar::ReplacementCharacter);
@@ -159,10 +178,12 @@ QString LumcFile::escaped(const QString &text, bool inAttribute)
 
 bool LumcFile::save(const QString &path, const QDomDocument &document, QString *reason)
 {
-    return saveText(path, [&document](QTextStream &out) { write(out, document); }, reason);
+    return saveText(
+            path, [&document](QTextStream &out) { write(out, document); }, reason);
 }
 
-bool LumcFile::saveText(const QString &path, const std::function<void(QTextStream &)> &writer, QString *reason)
+bool LumcFile::saveText(const QString &path, const std::function<void(QTextStream &)> &writer,
+                        QString *reason)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
@@ -221,7 +242,8 @@ bool LumcFile::parse(const QByteArray &content, QDomDocument *document, ParseErr
 // a zero byte are left to the parser's own detection.
 bool LumcFile::isWindows1252(const QByteArray &content)
 {
-    if (content.startsWith("\xFE\xFF") || content.startsWith("\xFF\xFE") || content.startsWith('\0'))
+    if (content.startsWith("\xFE\xFF") || content.startsWith("\xFF\xFE")
+        || content.startsWith('\0'))
         return false;
     if (declaresEncoding(content))
         return false;
@@ -277,7 +299,8 @@ bool LumcFile::isUtf8(const QByteArray &bytes)
             codePoint = (codePoint << 6) | (next & 0x3F);
         }
         // Overlong forms, surrogates and code points past Unicode are not UTF-8.
-        if (codePoint < smallest || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        if (codePoint < smallest || codePoint > 0x10FFFF
+            || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
             return false;
         i += continuation + 1;
     }
@@ -293,11 +316,14 @@ bool LumcFile::check(QXmlStreamReader &reader, ParseError *error)
         const QXmlStreamReader::TokenType token = reader.readNext();
         QString refusal;
         if (token == QXmlStreamReader::DTD)
-            refusal = QCoreApplication::translate("LumcFile", "Dokumenttyp-Deklarationen werden nicht unterstützt");
+            refusal = QCoreApplication::translate(
+                    "LumcFile", "Dokumenttyp-Deklarationen werden nicht unterstützt");
         else if (token == QXmlStreamReader::EntityReference)
-            refusal = QCoreApplication::translate("LumcFile", "Entitätsverweise werden nicht unterstützt");
+            refusal = QCoreApplication::translate("LumcFile",
+                                                  "Entitätsverweise werden nicht unterstützt");
         else if (token == QXmlStreamReader::StartElement && ++depth > maximumDepth)
-            refusal = QCoreApplication::translate("LumcFile", "Mehr als %1 Ebenen verschachtelt").arg(maximumDepth);
+            refusal = QCoreApplication::translate("LumcFile", "Mehr als %1 Ebenen verschachtelt")
+                              .arg(maximumDepth);
         else if (token == QXmlStreamReader::EndElement)
             --depth;
         if (!refusal.isEmpty()) {

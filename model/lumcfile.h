@@ -14,7 +14,8 @@ class QXmlStreamReader;
 class LumcFile
 {
 public:
-    struct ParseError {
+    struct ParseError
+    {
         int line = 0;
         int column = 0;
         QString message;
@@ -31,7 +32,8 @@ public:
     // On failure `reason` holds the system's reason.
     static bool save(const QString &path, const QDomDocument &document, QString *reason);
     // The same for any text LUM keeps (reports): `writer` fills the stream.
-    static bool saveText(const QString &path, const std::function<void(QTextStream &)> &writer, QString *reason);
+    static bool saveText(const QString &path, const std::function<void(QTextStream &)> &writer,
+                         QString *reason);
 
     // Parses a whole file into `document`, in the encoding it declares, as
     // UTF-8, or, when it is neither, in the code page the former Windows

@@ -39,7 +39,8 @@ QString ReadoutHistory::entryName(const QString &deviceIdentifier, const QDateTi
     return safeName(deviceIdentifier) + QLatin1Char(' ') + when.toString(timeFormat);
 }
 
-QString ReadoutHistory::freePath(const QString &folder, const QString &entryName, const QString &suffix)
+QString ReadoutHistory::freePath(const QString &folder, const QString &entryName,
+                                 const QString &suffix)
 {
     const QDir dir(folder);
     QString path = dir.filePath(entryName + suffix);
@@ -48,18 +49,19 @@ QString ReadoutHistory::freePath(const QString &folder, const QString &entryName
     return path;
 }
 
-QString ReadoutHistory::save(const QString &folder, const QDomDocument &document, const QString &deviceIdentifier,
-                             const QDateTime &when, QString *error)
+QString ReadoutHistory::save(const QString &folder, const QDomDocument &document,
+                             const QString &deviceIdentifier, const QDateTime &when, QString *error)
 {
     if (!QDir().mkpath(folder)) {
-        *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.").arg(QDir::toNativeSeparators(folder));
+        *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                         .arg(QDir::toNativeSeparators(folder));
         return QString();
     }
     const QString path = freePath(folder, entryName(deviceIdentifier, when), historySuffix);
     QString reason;
     if (!LumcFile::save(path, document, &reason)) {
         *error = QStringLiteral("Die Datei %1 konnte nicht gespeichert werden:\n%2")
-                     .arg(QDir::toNativeSeparators(path), reason);
+                         .arg(QDir::toNativeSeparators(path), reason);
         return QString();
     }
     return path;
@@ -67,20 +69,23 @@ QString ReadoutHistory::save(const QString &folder, const QDomDocument &document
 
 QString ReadoutHistory::newestFile(const QString &folder, const QString &deviceIdentifier)
 {
-    const QRegularExpression pattern(QStringLiteral("^%1 (\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d)(?: \\((\\d+)\\))?%2$")
-                                         .arg(QRegularExpression::escape(safeName(deviceIdentifier)),
-                                              QRegularExpression::escape(historySuffix)));
+    const QRegularExpression pattern(
+            QStringLiteral("^%1 (\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d)(?: \\((\\d+)\\))?%2$")
+                    .arg(QRegularExpression::escape(safeName(deviceIdentifier)),
+                         QRegularExpression::escape(historySuffix)));
     QString newest;
     QString newestTime;
     int newestNumber = 0;
-    const QStringList names = QDir(folder).entryList({QLatin1Char('*') + historySuffix}, QDir::Files);
+    const QStringList names =
+            QDir(folder).entryList({ QLatin1Char('*') + historySuffix }, QDir::Files);
     for (const QString &name : names) {
         const QRegularExpressionMatch match = pattern.match(name);
         if (!match.hasMatch())
             continue;
         const QString time = match.captured(1);
         const int number = match.captured(2).isEmpty() ? 1 : match.captured(2).toInt();
-        if (newest.isEmpty() || time > newestTime || (time == newestTime && number > newestNumber)) {
+        if (newest.isEmpty() || time > newestTime
+            || (time == newestTime && number > newestNumber)) {
             newest = name;
             newestTime = time;
             newestNumber = number;

@@ -31,8 +31,8 @@ public:
     // Writes `document` into `folder` (made if missing) with the project's
     // atomic writer. Returns the path written, or an empty string with the
     // reason in `error`.
-    static QString save(const QString &folder, const QDomDocument &document, const QString &deviceIdentifier,
-                        const QDateTime &when, QString *error);
+    static QString save(const QString &folder, const QDomDocument &document,
+                        const QString &deviceIdentifier, const QDateTime &when, QString *error);
 
     // The newest copy of `deviceIdentifier` in `folder`, by the date and time
     // in its name; empty if there is none.

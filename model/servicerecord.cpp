@@ -30,18 +30,36 @@ QString passedOverReason(const QString &valueType)
 
 } // namespace
 
-ServiceRecord::ServiceRecord(QObject *parent)
-    : QObject(parent)
-{
-}
+ServiceRecord::ServiceRecord(QObject *parent) : QObject(parent) { }
 
-LumBot *ServiceRecord::bot() const { return m_bot; }
-bool ServiceRecord::historyEnabled() const { return m_historyEnabled; }
-QString ServiceRecord::sourceFile() const { return m_sourceFile; }
-QString ServiceRecord::lastHistoryFile() const { return m_lastHistoryFile; }
-QString ServiceRecord::lastReportFile() const { return m_lastReportFile; }
-QString ServiceRecord::lastReport() const { return m_lastReport; }
-QString ServiceRecord::lastError() const { return m_lastError; }
+LumBot *ServiceRecord::bot() const
+{
+    return m_bot;
+}
+bool ServiceRecord::historyEnabled() const
+{
+    return m_historyEnabled;
+}
+QString ServiceRecord::sourceFile() const
+{
+    return m_sourceFile;
+}
+QString ServiceRecord::lastHistoryFile() const
+{
+    return m_lastHistoryFile;
+}
+QString ServiceRecord::lastReportFile() const
+{
+    return m_lastReportFile;
+}
+QString ServiceRecord::lastReport() const
+{
+    return m_lastReport;
+}
+QString ServiceRecord::lastError() const
+{
+    return m_lastError;
+}
 
 void ServiceRecord::setBot(LumBot *bot)
 {
@@ -56,7 +74,8 @@ void ServiceRecord::setBot(LumBot *bot)
         m_connections = {
             connect(bot, &LumBot::readOutCompleted, this, &ServiceRecord::writeHistory),
             connect(bot, &LumBot::transferStarted, this, &ServiceRecord::beginTransfer),
-            connect(bot, &LumBot::transferCompleted, this, [this] { m_transferCompleted = m_transferRunning; }),
+            connect(bot, &LumBot::transferCompleted, this,
+                    [this] { m_transferCompleted = m_transferRunning; }),
             connect(bot, &LumBot::deviceIdentifierChanged, this, &ServiceRecord::noteIdentifier),
             connect(bot, &LumBot::transmissionError, this, &ServiceRecord::noteError),
             connect(bot, &LumBot::enabledChanged, this, &ServiceRecord::checkTransferEnd),
@@ -88,12 +107,30 @@ void ServiceRecord::setDocumentsFolder(const QString &path)
     emit foldersChanged();
 }
 
-QString ServiceRecord::folder() const { return DeviceProfile::documentsFolder(m_documentsFolder); }
-QString ServiceRecord::historyFolder() const { return QDir(folder()).filePath(QStringLiteral("Verlauf")); }
-QString ServiceRecord::reportFolder() const { return QDir(folder()).filePath(QStringLiteral("Protokolle")); }
-QUrl ServiceRecord::folderUrl() const { return QUrl::fromLocalFile(folder()); }
-QUrl ServiceRecord::historyFolderUrl() const { return QUrl::fromLocalFile(historyFolder()); }
-QUrl ServiceRecord::reportFolderUrl() const { return QUrl::fromLocalFile(reportFolder()); }
+QString ServiceRecord::folder() const
+{
+    return DeviceProfile::documentsFolder(m_documentsFolder);
+}
+QString ServiceRecord::historyFolder() const
+{
+    return QDir(folder()).filePath(QStringLiteral("Verlauf"));
+}
+QString ServiceRecord::reportFolder() const
+{
+    return QDir(folder()).filePath(QStringLiteral("Protokolle"));
+}
+QUrl ServiceRecord::folderUrl() const
+{
+    return QUrl::fromLocalFile(folder());
+}
+QUrl ServiceRecord::historyFolderUrl() const
+{
+    return QUrl::fromLocalFile(historyFolder());
+}
+QUrl ServiceRecord::reportFolderUrl() const
+{
+    return QUrl::fromLocalFile(reportFolder());
+}
 
 // ------------------------------------------------------------------ history
 
@@ -105,14 +142,17 @@ void ServiceRecord::writeHistory()
     const QString device = m_bot->deviceIdentifier();
     const QDateTime now = QDateTime::currentDateTime();
     m_sessionValues.insert(device, ReadoutHistory::settingValues(*profile));
-    m_sessionSource.insert(device, QStringLiteral("Auslesung vom %1").arg(now.toString(dateTimeFormat)));
+    m_sessionSource.insert(device,
+                           QStringLiteral("Auslesung vom %1").arg(now.toString(dateTimeFormat)));
     m_sessionUpdates.remove(device);
     if (!m_historyEnabled)
         return;
     QString error;
-    const QString path = ReadoutHistory::save(historyFolder(), profile->document(), device, now, &error);
+    const QString path =
+            ReadoutHistory::save(historyFolder(), profile->document(), device, now, &error);
     if (path.isEmpty()) {
-        fail(QStringLiteral("Die Auslesung ist vollständig, aber ihre Kopie im Verlauf fehlt.\n") + error);
+        fail(QStringLiteral("Die Auslesung ist vollständig, aber ihre Kopie im Verlauf fehlt.\n")
+             + error);
         return;
     }
     qDebug() << "SERVICERECORD history copy" << path;
@@ -163,7 +203,8 @@ void ServiceRecord::finishTransfer()
         source = profile->property("fileName").toString();
     report.setSourceFile(source);
     if (!m_transferCompleted)
-        report.setStopReason(m_transferError.isEmpty() ? QStringLiteral("Übertragung abgebrochen.") : m_transferError);
+        report.setStopReason(m_transferError.isEmpty() ? QStringLiteral("Übertragung abgebrochen.")
+                                                       : m_transferError);
 
     QString beforeSource;
     QHash<QString, QString> known = knownValues(m_transferDevice, &beforeSource);
@@ -182,7 +223,9 @@ void ServiceRecord::finishTransfer()
                 known.remove(key);
         }
         if (!m_sessionValues.contains(m_transferDevice))
-            m_sessionSource.insert(m_transferDevice, beforeSource.isEmpty() ? QStringLiteral("keine Auslesung") : beforeSource);
+            m_sessionSource.insert(m_transferDevice,
+                                   beforeSource.isEmpty() ? QStringLiteral("keine Auslesung")
+                                                          : beforeSource);
         m_sessionValues.insert(m_transferDevice, known);
         m_sessionUpdates.insert(m_transferDevice, m_transferTime);
     }
@@ -222,7 +265,8 @@ void ServiceRecord::fillLines(TransferReport *report, const QHash<QString, QStri
         if (next < done.size() && done.at(next).menuPath == line.menuPath) {
             const LumBot::TransferredSetting &setting = done.at(next++);
             line.value = setting.value;
-            line.outcome = setting.error.isEmpty() ? TransferReport::Written : TransferReport::Failed;
+            line.outcome =
+                    setting.error.isEmpty() ? TransferReport::Written : TransferReport::Failed;
             line.note = setting.error;
             lastNamed = lines.size();
         }
@@ -253,7 +297,7 @@ QHash<QString, QString> ServiceRecord::knownValues(const QString &device, QStrin
         *source = m_sessionSource.value(device);
         if (m_sessionUpdates.contains(device))
             *source += QStringLiteral(", mit den Übertragungen bis %1")
-                           .arg(m_sessionUpdates.value(device).toString(dateTimeFormat));
+                               .arg(m_sessionUpdates.value(device).toString(dateTimeFormat));
         return m_sessionValues.value(device);
     }
     const QString newest = ReadoutHistory::newestFile(historyFolder(), device);

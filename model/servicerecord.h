@@ -23,7 +23,8 @@ class ServiceRecord : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(LumBot *bot READ bot WRITE setBot NOTIFY botChanged)
-    Q_PROPERTY(bool historyEnabled READ historyEnabled WRITE setHistoryEnabled NOTIFY historyEnabledChanged)
+    Q_PROPERTY(bool historyEnabled READ historyEnabled WRITE setHistoryEnabled NOTIFY
+                       historyEnabledChanged)
     Q_PROPERTY(QString sourceFile READ sourceFile WRITE setSourceFile NOTIFY sourceFileChanged)
     Q_PROPERTY(QString lastHistoryFile READ lastHistoryFile NOTIFY historyWritten)
     Q_PROPERTY(QString lastReportFile READ lastReportFile NOTIFY reportWritten)

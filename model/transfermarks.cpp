@@ -13,18 +13,21 @@ bool TransferMarks::isMarked(const QDomElement &element)
 
 bool TransferMarks::isTaken(const QDomElement &element)
 {
-    return isMarked(element) && ValueType::isTransferable(element.attribute(QStringLiteral("valuetype")));
+    return isMarked(element)
+            && ValueType::isTransferable(element.attribute(QStringLiteral("valuetype")));
 }
 
 bool TransferMarks::isPassedOver(const QDomElement &element)
 {
-    return isMarked(element) && !ValueType::isTransferable(element.attribute(QStringLiteral("valuetype")));
+    return isMarked(element)
+            && !ValueType::isTransferable(element.attribute(QStringLiteral("valuetype")));
 }
 
 int TransferMarks::countTaken(const QDomElement &parent)
 {
     int count = 0;
-    for (QDomElement child = parent.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
+    for (QDomElement child = parent.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
         if (isTaken(child))
             ++count;
         count += countTaken(child);

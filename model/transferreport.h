@@ -15,12 +15,13 @@ class TransferReport
 public:
     enum Outcome { Written, PassedOver, Failed, NotReached };
 
-    struct Line {
+    struct Line
+    {
         QStringList menuPath;
         QString before; // null: not known
         QString value;
         Outcome outcome = NotReached;
-        QString note;   // PassedOver: why; Failed: the robot's error
+        QString note; // PassedOver: why; Failed: the robot's error
     };
 
     void setDeviceIdentifier(const QString &identifier);

@@ -33,7 +33,8 @@ bool ValueType::isEditable(const QString &type)
 
 bool ValueType::isTransferable(const QString &type)
 {
-    return type == Selection || type == InputNum || type == InputTime || type == SystemTime || type == SystemDate;
+    return type == Selection || type == InputNum || type == InputTime || type == SystemTime
+            || type == SystemDate;
 }
 
 bool ValueType::takesPcClock(const QString &type)

@@ -33,12 +33,14 @@ const QString baseMenuProgrammingEntry = QStringLiteral("Programmierung beenden"
 const QString configurationEntrySecondLine = QStringLiteral("konfigurieren?");
 
 const QStringList blockedSections = {
-    QStringLiteral("Formatieren"), QStringLiteral("Reset"),
-    QStringLiteral("Programmierung"), QStringLiteral("Ereig.-Speicher"),
+    QStringLiteral("Formatieren"),
+    QStringLiteral("Reset"),
+    QStringLiteral("Programmierung"),
+    QStringLiteral("Ereig.-Speicher"),
 };
 const QStringList blockedSettings = {
     QStringLiteral("Service-Center"), QStringLiteral("Netzbetreiber"),
-    QStringLiteral("Netzauswahl"), QStringLiteral("Ausgang PICTO"),
+    QStringLiteral("Netzauswahl"),    QStringLiteral("Ausgang PICTO"),
     QStringLiteral("Status XIN"),
 };
 
@@ -55,22 +57,29 @@ const QString outcomeTransfer = QStringLiteral("%1 Einstellungen übertragen (%2
 const QString outcomeNothingMarked = QStringLiteral("Keine Einstellung zur Übertragung markiert.");
 const QString outcomeReadOutAborted = QStringLiteral("Auslesen abgebrochen.");
 const QString outcomeTransferAborted = QStringLiteral("Übertragung abgebrochen.");
-const QString errorNoDevice = QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle.");
+const QString errorNoDevice =
+        QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle.");
 
-const QString errorBaseMenu = QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!");
-const QString errorNoConnection = QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
-const QString errorRepeated = QStringLiteral(
-    "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt oder Menüstruktur ist inkonsistent!");
-const QString errorTooDeep = QStringLiteral(
-    "Fehler beim Auslesen!\nMehr als 20 Untermenü-Ebenen gefunden oder Menüstruktur ist inkonsistent!");
-const QString errorReadOutLinkLost = QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!");
-const QString errorTransferLinkLost = QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
-const QString errorEntryNotFound = QStringLiteral(
-    "Fehler beim Übertragen von: %1\nMenüpunkt konnte auf dem Gerät leider nicht gefunden werden!");
-const QString errorOptionNotFound = QStringLiteral(
-    "Fehler beim Übertragen von: %1\nWert \"%2\" konnte auf dem Gerät leider nicht gefunden werden!");
+const QString errorBaseMenu =
+        QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!");
+const QString errorNoConnection =
+        QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
+const QString errorRepeated = QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde "
+                                             "getrennt oder Menüstruktur ist inkonsistent!");
+const QString errorTooDeep = QStringLiteral("Fehler beim Auslesen!\nMehr als 20 Untermenü-Ebenen "
+                                            "gefunden oder Menüstruktur ist inkonsistent!");
+const QString errorReadOutLinkLost =
+        QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!");
+const QString errorTransferLinkLost =
+        QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
+const QString errorEntryNotFound =
+        QStringLiteral("Fehler beim Übertragen von: %1\nMenüpunkt konnte auf dem Gerät leider "
+                       "nicht gefunden werden!");
+const QString errorOptionNotFound =
+        QStringLiteral("Fehler beim Übertragen von: %1\nWert \"%2\" konnte auf dem Gerät leider "
+                       "nicht gefunden werden!");
 const QString errorNotTakenOver = QStringLiteral(
-    "Fehler beim Übertragen von: %1\nÜbernommener Wert: %2\nErwarteter Wert: %3");
+        "Fehler beim Übertragen von: %1\nÜbernommener Wert: %2\nErwarteter Wert: %3");
 
 QString clockTime()
 {
@@ -88,10 +97,7 @@ bool containsAny(const QString &name, const QStringList &parts)
 
 } // namespace
 
-LumBot::LumBot(QObject *parent)
-    : QObject(parent)
-{
-}
+LumBot::LumBot(QObject *parent) : QObject(parent) { }
 
 KelHandler *LumBot::kelHandler() const
 {
@@ -108,8 +114,10 @@ void LumBot::setKelHandler(KelHandler *kelHandler)
     emit kelHandlerChanged(kelHandler);
     if (!kelHandler)
         return;
-    m_displayConnection = connect(kelHandler, &KelHandler::displayCompleted, this, &LumBot::readDisplay);
-    m_portConnection = connect(kelHandler, &KelHandler::terminalIsReadyChanged, this, &LumBot::onTerminalReadyChanged);
+    m_displayConnection =
+            connect(kelHandler, &KelHandler::displayCompleted, this, &LumBot::readDisplay);
+    m_portConnection = connect(kelHandler, &KelHandler::terminalIsReadyChanged, this,
+                               &LumBot::onTerminalReadyChanged);
     // The robot does not own the link; it must not outlive it holding a
     // dangling pointer (the scene may destroy its objects in any order).
     m_kelHandlerGoneConnection = connect(kelHandler, &QObject::destroyed, this, [this] {
@@ -339,7 +347,8 @@ void LumBot::readDisplay()
     if (m_mode == Idle || !m_kelHandler)
         return;
 
-    const MenuScreen screen = MenuScreen::read(m_kelHandler->displayLines(), m_kelHandler->cursorRow(), m_level);
+    const MenuScreen screen =
+            MenuScreen::read(m_kelHandler->displayLines(), m_kelHandler->cursorRow(), m_level);
     screen.log();
 
     if (m_takeIdentifier) {
@@ -484,8 +493,10 @@ void LumBot::searchBaseMenu(const MenuScreen &screen)
     if (programmingMode) {
         // The jumper keeps the device in programming mode until the user
         // leaves it through this entry; '+' steps past it.
-        m_deviceWarning = QStringLiteral("Hinweis: Bitte zum Abschluss \"%1\" wählen und den Jumper zurücksetzen!")
-                              .arg(baseMenuProgrammingEntry);
+        m_deviceWarning =
+                QStringLiteral(
+                        "Hinweis: Bitte zum Abschluss \"%1\" wählen und den Jumper zurücksetzen!")
+                        .arg(baseMenuProgrammingEntry);
         m_kelHandler->sendCharTimer(keyNext, slowAnswerMs);
     } else {
         m_deviceWarning.clear();
@@ -567,7 +578,8 @@ void LumBot::searchWayBack(const MenuScreen &screen)
     const int size = m_searchPath.size();
     // A section named like the entry that was left, and like its parent, is
     // taken to be the parent itself.
-    const bool looksLikeParent = size >= 2 && screen.name == m_searchPath.at(size - 2) && !screen.isSetting();
+    const bool looksLikeParent =
+            size >= 2 && screen.name == m_searchPath.at(size - 2) && !screen.isSetting();
     if (screen.name == m_searchPath.last() && !looksLikeParent) {
         m_searchPath.clear();
         sendKey(keyNext);
@@ -713,7 +725,7 @@ void LumBot::walkTowardsTarget(const MenuScreen &screen)
 
     const int depth = m_devicePath.size();
     const bool offTarget = depth != 0
-        && (depth > m_targetPath.size() || m_devicePath.last() != m_targetPath.at(depth - 1));
+            && (depth > m_targetPath.size() || m_devicePath.last() != m_targetPath.at(depth - 1));
     if (offTarget) {
         sendKey(keyEsc);
         if (m_level > 0)
@@ -801,10 +813,12 @@ void LumBot::verifyValue(const MenuScreen &screen)
     if (m_skipVerify) {
         m_skipVerify = false;
     } else if (screen.value != stored) {
-        failTransfer(errorNotTakenOver.arg(m_targetPath.join(QLatin1Char('/')), screen.value, stored));
+        failTransfer(
+                errorNotTakenOver.arg(m_targetPath.join(QLatin1Char('/')), screen.value, stored));
         return;
     }
-    qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value << "expected:" << stored;
+    qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value
+             << "expected:" << stored;
     recordTransferred(screen.value, QString());
     setProgress(m_itemsDone + 1, m_itemsTotal);
     chooseMarkedSetting(false, screen);
@@ -814,7 +828,8 @@ void LumBot::chooseMarkedSetting(bool first, const MenuScreen &screen)
 {
     if (gotoNextTransferable()) {
         m_targetPath = m_profile->currentMenuPath();
-        qDebug() << (first ? "first pending bot path: " : "next pending bot path: ") << m_targetPath;
+        qDebug() << (first ? "first pending bot path: " : "next pending bot path: ")
+                 << m_targetPath;
         walkTowardsTarget(screen);
         return;
     }
@@ -857,6 +872,6 @@ void LumBot::failTransfer(const QString &text)
 
 void LumBot::recordTransferred(const QString &value, const QString &error)
 {
-    m_transferred.append({m_targetPath, value, error});
+    m_transferred.append({ m_targetPath, value, error });
     emit settingTransferred();
 }

@@ -27,7 +27,8 @@ class LumBot : public QObject
     Q_PROPERTY(int itemsDone READ itemsDone NOTIFY progressChanged)
     Q_PROPERTY(int itemsTotal READ itemsTotal NOTIFY progressChanged)
     Q_PROPERTY(QString jobOutcome READ jobOutcome NOTIFY jobOutcomeChanged)
-    Q_PROPERTY(QString identificationError READ identificationError NOTIFY identificationErrorChanged)
+    Q_PROPERTY(
+            QString identificationError READ identificationError NOTIFY identificationErrorChanged)
 
 public:
     enum Mode { Idle = 0, Init = 1, DownloadInit = 2, UploadInit = 3, Download = 4, Upload = 5 };
@@ -56,7 +57,8 @@ public:
     // What became of a marked setting the last transfer worked on: written
     // and confirmed by the device (`error` empty), or the error that stopped
     // the transfer there. Settings passed over or not reached have no entry.
-    struct TransferredSetting {
+    struct TransferredSetting
+    {
         QStringList menuPath;
         QString value; // the value keyed in (for the clock and date: as the device shows it)
         QString error;

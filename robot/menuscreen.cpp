@@ -45,7 +45,7 @@ MenuScreen MenuScreen::read(const QString &displayLines, int cursorRow, int leve
         }
     } else {
         const bool asks = screen.firstLine.endsWith(QLatin1Char('?'))
-            || screen.secondLine.endsWith(QLatin1Char('?'));
+                || screen.secondLine.endsWith(QLatin1Char('?'));
         screen.kind = asks ? Section : Info;
         screen.name = sectionOrInfoName(screen.firstLine, screen.secondLine, level);
     }

@@ -35,7 +35,8 @@ qint64 monotonicMs()
 qint64 monotonicUs()
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch()).count();
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
 }
 
 QByteArray drawScreen(const SimDevice::Screen &screen)
@@ -64,10 +65,7 @@ public:
         bool isAnswer = false;
     };
 
-    explicit Private(DeviceSimulator *q)
-        : q(q)
-    {
-    }
+    explicit Private(DeviceSimulator *q) : q(q) { }
 
     void handleBytes(const QByteArray &bytes);
     void handleKey(char key, qint64 nowMs);
@@ -100,7 +98,7 @@ public:
     QByteArray receivedKeys;
     QVector<KeyRecord> records;
     qint64 lastAnswerByteMs = -1;
-    qint64 lastPieceUs = -1;        // when the last piece of an unfinished answer went out
+    qint64 lastPieceUs = -1; // when the last piece of an unfinished answer went out
     qint64 longestGapInAnswerUs = 0;
 };
 
@@ -129,7 +127,8 @@ void DeviceSimulator::Private::handleKey(char key, qint64 nowMs)
     }
     const SimDevice::Screen shown = device.pressKey(key);
     if (logging)
-        qInfo().noquote() << "Taste" << int(uchar(key)) << "->" << shown.line1 << "|" << shown.line2;
+        qInfo().noquote() << "Taste" << int(uchar(key)) << "->" << shown.line1 << "|"
+                          << shown.line2;
     enqueue(drawScreen(shown), nowMs + answerDelayMs, true);
     checkDrop();
 }
@@ -231,9 +230,7 @@ void DeviceSimulator::Private::dropLine()
     q->stop();
 }
 
-DeviceSimulator::DeviceSimulator(QObject *parent)
-    : QObject(parent)
-    , d(new Private(this))
+DeviceSimulator::DeviceSimulator(QObject *parent) : QObject(parent), d(new Private(this))
 {
     initSimulatorResources();
     d->pumpTimer.setSingleShot(true);
@@ -369,7 +366,8 @@ void DeviceSimulator::setNoise(int intervalMs, const QByteArray &bytes)
         d->noiseTimer.stop();
 }
 
-void DeviceSimulator::setValueAlteration(const QStringList &path, const QString &from, const QString &stored)
+void DeviceSimulator::setValueAlteration(const QStringList &path, const QString &from,
+                                         const QString &stored)
 {
     d->device.addValueAlteration(path, from, stored);
 }

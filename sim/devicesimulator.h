@@ -20,10 +20,13 @@ class DeviceSimulator : public QObject
 
 public:
     // One key as the simulator saw it, for tests and benchmarks.
-    struct KeyRecord {
+    struct KeyRecord
+    {
         char key = 0;
-        qint64 receivedMs = 0;       // monotonic ms when the key arrived (QElapsedTimer::msecsSinceReference())
-        qint64 lastAnswerByteMs = -1; // when the last byte of the answer before this key went out (-1: none)
+        qint64 receivedMs =
+                0; // monotonic ms when the key arrived (QElapsedTimer::msecsSinceReference())
+        qint64 lastAnswerByteMs =
+                -1; // when the last byte of the answer before this key went out (-1: none)
     };
 
     explicit DeviceSimulator(QObject *parent = nullptr);
@@ -47,17 +50,19 @@ public:
     void stop();
     bool isRunning() const;
     bool isPeerConnected() const; // a program holds the port open
-    QString portPath() const;   // the symlink, e.g. /tmp/lum-devsim-XXXXXX/ttyLUM
-    QString slavePath() const;  // the /dev/pts/N behind it
+    QString portPath() const; // the symlink, e.g. /tmp/lum-devsim-XXXXXX/ttyLUM
+    QString slavePath() const; // the /dev/pts/N behind it
 
     // Misbehaviour, all off by default.
-    void setAnswerDelay(int ms);            // wait before the first byte of every answer
+    void setAnswerDelay(int ms); // wait before the first byte of every answer
     // Key counts run from start-up or the last clearRecords().
-    void setSilentAfterKeys(int keys);      // answer no key after this many keys (-1: off)
-    void setDropAfterKeys(int keys);        // close the line after this many keys, once their answers are out (-1: off)
-    void setPaced(bool on);                 // send at real 9600-baud speed (~1.04 ms a byte)
-    void setByteGap(int ms);                // send answers byte by byte with this gap (0: off)
-    void setNoise(int intervalMs, const QByteArray &bytes); // send bytes of its own every interval (0: off)
+    void setSilentAfterKeys(int keys); // answer no key after this many keys (-1: off)
+    void setDropAfterKeys(
+            int keys); // close the line after this many keys, once their answers are out (-1: off)
+    void setPaced(bool on); // send at real 9600-baud speed (~1.04 ms a byte)
+    void setByteGap(int ms); // send answers byte by byte with this gap (0: off)
+    void setNoise(int intervalMs,
+                  const QByteArray &bytes); // send bytes of its own every interval (0: off)
     // A value confirmed for the setting at this path is stored as `stored`
     // instead (e.g. "05" becomes "5"); an empty path applies to every input value
     // given as `from`.
@@ -71,20 +76,22 @@ public:
     void setRestlessBaseMenu(bool on);
     // Every key and the screen it led to go to the debug output (qInfo).
     void setLogging(bool on);
-    void sendRaw(const QByteArray &bytes);  // bytes of its own, now
+    void sendRaw(const QByteArray &bytes); // bytes of its own, now
 
     // State, for tests.
     // Paths are the entry names as a program reading the screens takes them
     // (SimMenuNode::shownName), outermost first.
-    QString value(const QStringList &path) const; // current value of the setting at the menu path (null: no such setting)
-    QString keyedInput(const QStringList &path) const; // characters last confirmed in its input field (null: none)
-    QStringList currentPath() const;              // where the device stands (empty on its two special screens)
-    QStringList screen() const;                   // the two display lines as last drawn
+    QString value(const QStringList &path)
+            const; // current value of the setting at the menu path (null: no such setting)
+    QString keyedInput(const QStringList &path)
+            const; // characters last confirmed in its input field (null: none)
+    QStringList currentPath() const; // where the device stands (empty on its two special screens)
+    QStringList screen() const; // the two display lines as last drawn
     bool cursorOnSecondRow() const;
     int keyCount() const;
     QByteArray receivedKeys() const;
     QVector<KeyRecord> keyRecords() const;
-    qint64 lastAnswerByteMs() const;              // when the last answer's last byte went out (-1: none yet)
+    qint64 lastAnswerByteMs() const; // when the last answer's last byte went out (-1: none yet)
     // The longest the line stayed quiet between two bytes of one answer sent
     // in pieces (byte gap or line speed): a busy machine can hold the
     // simulator up beyond the gap it was given.

@@ -68,10 +68,18 @@ QByteArray unescape(const QString &text)
             }
         }
         switch (next) {
-        case 'r': out.append('\r'); break;
-        case 'n': out.append('\n'); break;
-        case 't': out.append('\t'); break;
-        default: out.append(next); break;
+        case 'r':
+            out.append('\r');
+            break;
+        case 'n':
+            out.append('\n');
+            break;
+        case 't':
+            out.append('\t');
+            break;
+        default:
+            out.append(next);
+            break;
         }
     }
     return out;
@@ -126,33 +134,62 @@ int main(int argc, char *argv[])
     // German like the device and LUM, also in the messages of Qt's
     // command-line parser (when Qt's German texts are installed).
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&qtTexts);
     QTextStream err(stderr);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simuliertes Aufzugsnotrufgerät an einem Pseudo-Terminal. Gibt als erste "
-        "Zeile den Pfad seines Ports aus und läuft, bis es beendet wird.\n\n"
-        "Beispiel:\n  lum-devsim --link /tmp/lumsession/ttyLUM"));
+            "Simuliertes Aufzugsnotrufgerät an einem Pseudo-Terminal. Gibt als erste "
+            "Zeile den Pfad seines Ports aus und läuft, bis es beendet wird.\n\n"
+            "Beispiel:\n  lum-devsim --link /tmp/lumsession/ttyLUM"));
     parser.addHelpOption();
     parser.addOptions({
-        { QStringLiteral("menu"), QStringLiteral("Menüdatei, die das Gerät ausführt (Vorgabe: das eingebaute Demo-Menü)."), QStringLiteral("file") },
-        { QStringLiteral("generate"), QStringLiteral("Ein aus dieser Zahl erzeugtes Menü ausführen."), QStringLiteral("seed") },
-        { QStringLiteral("print-menu"), QStringLiteral("Den Text der Menüdatei ausgeben (mit --generate: das erzeugte Menü) und beenden.") },
-        { QStringLiteral("link"), QStringLiteral("Pfad des symbolischen Links auf den Port; fehlende Ordner werden angelegt (Vorgabe: in einem eigenen temporären Ordner)."), QStringLiteral("path") },
-        { QStringLiteral("delay"), QStringLiteral("So lange vor jeder Antwort warten."), QStringLiteral("ms") },
-        { QStringLiteral("silent-after"), QStringLiteral("Nach so vielen Tasten keine mehr beantworten."), QStringLiteral("keys") },
-        { QStringLiteral("drop-after"), QStringLiteral("Die Leitung nach so vielen Tasten trennen."), QStringLiteral("keys") },
-        { QStringLiteral("paced"), QStringLiteral("Mit der echten Geschwindigkeit von 9600 Baud senden.") },
-        { QStringLiteral("byte-gap"), QStringLiteral("Antworten Byte für Byte mit diesem Abstand senden."), QStringLiteral("ms") },
-        { QStringLiteral("noise"), QStringLiteral("In diesem Abstand eigene Bytes senden."), QStringLiteral("ms") },
-        { QStringLiteral("noise-bytes"), QStringLiteral("Die eigenen Bytes, mit \\xNN-Folgen (Vorgabe: \\x11)."), QStringLiteral("text") },
-        { QStringLiteral("alter"), QStringLiteral("Einen bestätigten Wert FROM als TO speichern, für die Einstellung unter PATH (Namen mit / verbunden) oder für alle."), QStringLiteral("[PATH:]FROM=TO") },
-        { QStringLiteral("hide-option"), QStringLiteral("Die Auswahl unter PATH bietet OPTION nicht an."), QStringLiteral("PATH=OPTION") },
-        { QStringLiteral("restless-base"), QStringLiteral("ESC kommt nie im Grundmenü zur Ruhe.") },
-        { QStringLiteral("verbose"), QStringLiteral("Jede Taste und die Anzeige, zu der sie führte, auf der Standardfehlerausgabe protokollieren.") },
+            { QStringLiteral("menu"),
+              QStringLiteral(
+                      "Menüdatei, die das Gerät ausführt (Vorgabe: das eingebaute Demo-Menü)."),
+              QStringLiteral("file") },
+            { QStringLiteral("generate"),
+              QStringLiteral("Ein aus dieser Zahl erzeugtes Menü ausführen."),
+              QStringLiteral("seed") },
+            { QStringLiteral("print-menu"),
+              QStringLiteral("Den Text der Menüdatei ausgeben (mit --generate: das erzeugte Menü) "
+                             "und beenden.") },
+            { QStringLiteral("link"),
+              QStringLiteral("Pfad des symbolischen Links auf den Port; fehlende Ordner werden "
+                             "angelegt (Vorgabe: in einem eigenen temporären Ordner)."),
+              QStringLiteral("path") },
+            { QStringLiteral("delay"), QStringLiteral("So lange vor jeder Antwort warten."),
+              QStringLiteral("ms") },
+            { QStringLiteral("silent-after"),
+              QStringLiteral("Nach so vielen Tasten keine mehr beantworten."),
+              QStringLiteral("keys") },
+            { QStringLiteral("drop-after"),
+              QStringLiteral("Die Leitung nach so vielen Tasten trennen."),
+              QStringLiteral("keys") },
+            { QStringLiteral("paced"),
+              QStringLiteral("Mit der echten Geschwindigkeit von 9600 Baud senden.") },
+            { QStringLiteral("byte-gap"),
+              QStringLiteral("Antworten Byte für Byte mit diesem Abstand senden."),
+              QStringLiteral("ms") },
+            { QStringLiteral("noise"), QStringLiteral("In diesem Abstand eigene Bytes senden."),
+              QStringLiteral("ms") },
+            { QStringLiteral("noise-bytes"),
+              QStringLiteral("Die eigenen Bytes, mit \\xNN-Folgen (Vorgabe: \\x11)."),
+              QStringLiteral("text") },
+            { QStringLiteral("alter"),
+              QStringLiteral("Einen bestätigten Wert FROM als TO speichern, für die Einstellung "
+                             "unter PATH (Namen mit / verbunden) oder für alle."),
+              QStringLiteral("[PATH:]FROM=TO") },
+            { QStringLiteral("hide-option"),
+              QStringLiteral("Die Auswahl unter PATH bietet OPTION nicht an."),
+              QStringLiteral("PATH=OPTION") },
+            { QStringLiteral("restless-base"),
+              QStringLiteral("ESC kommt nie im Grundmenü zur Ruhe.") },
+            { QStringLiteral("verbose"),
+              QStringLiteral("Jede Taste und die Anzeige, zu der sie führte, auf der "
+                             "Standardfehlerausgabe protokollieren.") },
     });
     parser.process(app);
 
@@ -169,7 +206,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(QStringLiteral("print-menu"))) {
         QString text = menuText;
         if (text.isEmpty()) {
-            QFile file(parser.isSet(QStringLiteral("menu")) ? parser.value(QStringLiteral("menu")) : DeviceSimulator::demoMenuPath());
+            QFile file(parser.isSet(QStringLiteral("menu")) ? parser.value(QStringLiteral("menu"))
+                                                            : DeviceSimulator::demoMenuPath());
             if (!file.open(QIODevice::ReadOnly)) {
                 err << "lum-devsim: " << file.fileName() << ": " << file.errorString() << Qt::endl;
                 return 1;
@@ -183,8 +221,9 @@ int main(int argc, char *argv[])
     DeviceSimulator sim;
     QString error;
     const bool loaded = !menuText.isEmpty() ? sim.loadMenuText(menuText, &error)
-        : parser.isSet(QStringLiteral("menu")) ? sim.loadMenuFile(parser.value(QStringLiteral("menu")), &error)
-                                               : true;
+            : parser.isSet(QStringLiteral("menu"))
+            ? sim.loadMenuFile(parser.value(QStringLiteral("menu")), &error)
+            : true;
     if (!loaded) {
         err << "lum-devsim: " << error << Qt::endl;
         return 1;
@@ -208,7 +247,8 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QByteArray noise = parser.isSet(QStringLiteral("noise-bytes"))
-        ? unescape(parser.value(QStringLiteral("noise-bytes"))) : QByteArray("\x11");
+            ? unescape(parser.value(QStringLiteral("noise-bytes")))
+            : QByteArray("\x11");
     sim.setNoise(noiseMs, noise);
 
     quitOnTerminationSignals(&app);
@@ -220,12 +260,13 @@ int main(int argc, char *argv[])
     std::printf("%s\n", qPrintable(sim.portPath()));
     std::fflush(stdout);
     if (parser.isSet(QStringLiteral("verbose")))
-        err << "Gerät " << sim.screen().join(QLatin1Char(' ')) << " an " << sim.slavePath() << Qt::endl;
-    QObject::connect(&sim, &DeviceSimulator::lineDropped, &app, [&err] {
-        err << "lum-devsim: Leitung getrennt" << Qt::endl;
-    });
+        err << "Gerät " << sim.screen().join(QLatin1Char(' ')) << " an " << sim.slavePath()
+            << Qt::endl;
+    QObject::connect(&sim, &DeviceSimulator::lineDropped, &app,
+                     [&err] { err << "lum-devsim: Leitung getrennt" << Qt::endl; });
     const int status = app.exec();
     if (sim.longestGapInAnswerMs() > 0)
-        err << "lum-devsim: longest gap inside an answer " << sim.longestGapInAnswerMs() << " ms" << Qt::endl;
+        err << "lum-devsim: longest gap inside an answer " << sim.longestGapInAnswerMs() << " ms"
+            << Qt::endl;
     return status;
 }

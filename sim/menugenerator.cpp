@@ -12,11 +12,11 @@ namespace {
 
 struct Item
 {
-    QString keyword;   // the menu file's entry kind
-    QString name;      // for info screens: the first line
-    QString value;     // for info screens: the second line
+    QString keyword; // the menu file's entry kind
+    QString name; // for info screens: the first line
+    QString value; // for info screens: the second line
     QStringList options;
-    QString line1;     // override of the first line, if any
+    QString line1; // override of the first line, if any
     int childList = -1;
 };
 
@@ -29,51 +29,55 @@ struct List
 };
 
 const QStringList sectionNames = {
-    QStringLiteral("Einstellungen"), QStringLiteral("Notruf"), QStringLiteral("Rufnummern"),
-    QStringLiteral("Timer"), QStringLiteral("Audio"), QStringLiteral("Alarmfilter"),
-    QStringLiteral("Kommunikation"), QStringLiteral("GSM"), QStringLiteral("Eingänge"),
-    QStringLiteral("Ausgänge"), QStringLiteral("Relais"), QStringLiteral("Sprachansage"),
-    QStringLiteral("Service"), QStringLiteral("Anzeige"), QStringLiteral("Optionen"),
-    QStringLiteral("Erweitert"), QStringLiteral("Kabine"), QStringLiteral("Schacht"),
-    QStringLiteral("Notlicht"), QStringLiteral("Testalarm"),
+    QStringLiteral("Einstellungen"), QStringLiteral("Notruf"),    QStringLiteral("Rufnummern"),
+    QStringLiteral("Timer"),         QStringLiteral("Audio"),     QStringLiteral("Alarmfilter"),
+    QStringLiteral("Kommunikation"), QStringLiteral("GSM"),       QStringLiteral("Eingänge"),
+    QStringLiteral("Ausgänge"),      QStringLiteral("Relais"),    QStringLiteral("Sprachansage"),
+    QStringLiteral("Service"),       QStringLiteral("Anzeige"),   QStringLiteral("Optionen"),
+    QStringLiteral("Erweitert"),     QStringLiteral("Kabine"),    QStringLiteral("Schacht"),
+    QStringLiteral("Notlicht"),      QStringLiteral("Testalarm"),
 };
 
 const QStringList blockedSectionNames = {
-    QStringLiteral("Formatieren"), QStringLiteral("Reset"), QStringLiteral("Ereig.-Speicher"),
+    QStringLiteral("Formatieren"),
+    QStringLiteral("Reset"),
+    QStringLiteral("Ereig.-Speicher"),
     QStringLiteral("Reset-Optionen"),
 };
 
 const QStringList blockedSettingNames = {
-    QStringLiteral("Service-Center"), QStringLiteral("Netzbetreiber"), QStringLiteral("Netzauswahl"),
-    QStringLiteral("Ausgang PICTO"), QStringLiteral("Status XIN"),
+    QStringLiteral("Service-Center"), QStringLiteral("Netzbetreiber"),
+    QStringLiteral("Netzauswahl"),    QStringLiteral("Ausgang PICTO"),
+    QStringLiteral("Status XIN"),
 };
 
 // Selection names with the option list that suits them (an index into
 // optionPools).
 const QVector<QPair<QString, int>> selections = {
-    { QStringLiteral("Sprache"), 3 }, { QStringLiteral("Lautstärke"), 2 },
-    { QStringLiteral("Wahlverfahren"), 1 }, { QStringLiteral("Rückruf"), 0 },
-    { QStringLiteral("Notrufende"), 9 }, { QStringLiteral("Quittierton"), 0 },
-    { QStringLiteral("Betriebsart"), 10 }, { QStringLiteral("Alarmeingang"), 6 },
-    { QStringLiteral("Filter"), 5 }, { QStringLiteral("Modus"), 4 },
-    { QStringLiteral("Kontrast"), 2 }, { QStringLiteral("Relais 1"), 8 },
-    { QStringLiteral("Relais 2"), 8 }, { QStringLiteral("Testalarm-Intervall"), 7 },
-    { QStringLiteral("Timerstoerung"), 0 }, { QStringLiteral("Alarmfilter"), 5 },
-    { QStringLiteral("Notlicht"), 0 }, { QStringLiteral("Eingang 1"), 6 },
+    { QStringLiteral("Sprache"), 3 },        { QStringLiteral("Lautstärke"), 2 },
+    { QStringLiteral("Wahlverfahren"), 1 },  { QStringLiteral("Rückruf"), 0 },
+    { QStringLiteral("Notrufende"), 9 },     { QStringLiteral("Quittierton"), 0 },
+    { QStringLiteral("Betriebsart"), 10 },   { QStringLiteral("Alarmeingang"), 6 },
+    { QStringLiteral("Filter"), 5 },         { QStringLiteral("Modus"), 4 },
+    { QStringLiteral("Kontrast"), 2 },       { QStringLiteral("Relais 1"), 8 },
+    { QStringLiteral("Relais 2"), 8 },       { QStringLiteral("Testalarm-Intervall"), 7 },
+    { QStringLiteral("Timerstoerung"), 0 },  { QStringLiteral("Alarmfilter"), 5 },
+    { QStringLiteral("Notlicht"), 0 },       { QStringLiteral("Eingang 1"), 6 },
     { QStringLiteral("Netzbetreiber"), 11 }, { QStringLiteral("Netzauswahl"), 4 },
-    { QStringLiteral("Ausgang PICTO"), 8 }, { QStringLiteral("Status XIN"), 6 },
+    { QStringLiteral("Ausgang PICTO"), 8 },  { QStringLiteral("Status XIN"), 6 },
 };
 
-
 const QStringList inputNames = {
-    QStringLiteral("Rufnummer 1"), QStringLiteral("Rufnummer 2"), QStringLiteral("Rufnummer 3"),
-    QStringLiteral("Rufversuche"), QStringLiteral("Gesprächsdauer"), QStringLiteral("Haltezeit"),
-    QStringLiteral("Server-Port"), QStringLiteral("Kennung"), QStringLiteral("Wiederholungen"),
-    QStringLiteral("Testrufnummer"), QStringLiteral("Amtsholung"), QStringLiteral("Anlagennummer"),
+    QStringLiteral("Rufnummer 1"),    QStringLiteral("Rufnummer 2"),
+    QStringLiteral("Rufnummer 3"),    QStringLiteral("Rufversuche"),
+    QStringLiteral("Gesprächsdauer"), QStringLiteral("Haltezeit"),
+    QStringLiteral("Server-Port"),    QStringLiteral("Kennung"),
+    QStringLiteral("Wiederholungen"), QStringLiteral("Testrufnummer"),
+    QStringLiteral("Amtsholung"),     QStringLiteral("Anlagennummer"),
 };
 
 const QStringList readOnlyNames = {
-    QStringLiteral("Seriennummer"), QStringLiteral("Firmware"), QStringLiteral("IMEI"),
+    QStringLiteral("Seriennummer"), QStringLiteral("Firmware"),     QStringLiteral("IMEI"),
     QStringLiteral("Signalstärke"), QStringLiteral("Akkuspannung"), QStringLiteral("Hardware"),
 };
 
@@ -82,15 +86,20 @@ const QVector<QStringList> optionPools = {
     { QStringLiteral("Ton"), QStringLiteral("Impuls") },
     { QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"),
       QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8") },
-    { QStringLiteral("Deutsch"), QStringLiteral("English"), QStringLiteral("Français"), QStringLiteral("Italiano") },
+    { QStringLiteral("Deutsch"), QStringLiteral("English"), QStringLiteral("Français"),
+      QStringLiteral("Italiano") },
     { QStringLiteral("Auto"), QStringLiteral("Manuell") },
-    { QStringLiteral("Aus"), QStringLiteral("1 s"), QStringLiteral("2 s"), QStringLiteral("5 s"), QStringLiteral("10 s") },
+    { QStringLiteral("Aus"), QStringLiteral("1 s"), QStringLiteral("2 s"), QStringLiteral("5 s"),
+      QStringLiteral("10 s") },
     { QStringLiteral("Öffner"), QStringLiteral("Schließer") },
-    { QStringLiteral("1 Tag"), QStringLiteral("3 Tage"), QStringLiteral("7 Tage"), QStringLiteral("30 Tage") },
-    { QStringLiteral("Notruf aktiv"), QStringLiteral("Stoerung"), QStringLiteral("Sprechen"), QStringLiteral("Aus") },
+    { QStringLiteral("1 Tag"), QStringLiteral("3 Tage"), QStringLiteral("7 Tage"),
+      QStringLiteral("30 Tage") },
+    { QStringLiteral("Notruf aktiv"), QStringLiteral("Stoerung"), QStringLiteral("Sprechen"),
+      QStringLiteral("Aus") },
     { QStringLiteral("Gegenstelle"), QStringLiteral("Zeitablauf"), QStringLiteral("Taste 0") },
     { QStringLiteral("Normal"), QStringLiteral("Service"), QStringLiteral("Test") },
-    { QStringLiteral("Automatisch"), QStringLiteral("Telekom"), QStringLiteral("Vodafone"), QStringLiteral("O2") },
+    { QStringLiteral("Automatisch"), QStringLiteral("Telekom"), QStringLiteral("Vodafone"),
+      QStringLiteral("O2") },
 };
 
 const QVector<QPair<QString, QString>> infoScreens = {
@@ -115,17 +124,17 @@ bool isOneOf(const QString &name, const QStringList &names)
 class Generator
 {
 public:
-    explicit Generator(quint32 seed)
-        : m_rng(seed)
-    {
-    }
+    explicit Generator(quint32 seed) : m_rng(seed) { }
 
     QString run();
 
 private:
     int pick(int count) { return int(m_rng.bounded(quint32(count))); }
     template<typename T>
-    const T &pickFrom(const QVector<T> &list) { return list.at(pick(list.size())); }
+    const T &pickFrom(const QVector<T> &list)
+    {
+        return list.at(pick(list.size()));
+    }
     const QString &pickName(const QStringList &names) { return names.at(pick(names.size())); }
     bool chance(int percent) { return pick(100) < percent; }
 
@@ -155,7 +164,8 @@ QString Generator::shownName(const List &list, const Item &item) const
     if (item.keyword == QLatin1String("section"))
         return item.name;
     const QString line1 = item.line1.isEmpty() ? item.name + QLatin1Char(':') : item.line1;
-    const QString line2 = item.value.isEmpty() ? QString::fromLatin1(SimMenu::EmptyValueText) : item.value;
+    const QString line2 =
+            item.value.isEmpty() ? QString::fromLatin1(SimMenu::EmptyValueText) : item.value;
     return SimMenu::nameFromScreen(line1, line2, false, list.depth);
 }
 
@@ -213,13 +223,17 @@ QString Generator::randomDigits(int length)
 
 QString Generator::randomTime()
 {
-    return QStringLiteral("%1:%2").arg(pick(24), 2, 10, QLatin1Char('0')).arg(pick(12) * 5, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2")
+            .arg(pick(24), 2, 10, QLatin1Char('0'))
+            .arg(pick(12) * 5, 2, 10, QLatin1Char('0'));
 }
 
 QString Generator::randomDate()
 {
-    return QStringLiteral("%1.%2.%3").arg(1 + pick(28), 2, 10, QLatin1Char('0'))
-        .arg(1 + pick(12), 2, 10, QLatin1Char('0')).arg(20 + pick(10), 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1.%2.%3")
+            .arg(1 + pick(28), 2, 10, QLatin1Char('0'))
+            .arg(1 + pick(12), 2, 10, QLatin1Char('0'))
+            .arg(20 + pick(10), 2, 10, QLatin1Char('0'));
 }
 
 Item Generator::randomSelection(const QString &name, int pool)
@@ -289,7 +303,8 @@ void Generator::addRandomEntry(int list)
         item.value = screen.second;
     } else if (roll < 90) {
         item.keyword = QStringLiteral("time");
-        item.name = chance(50) ? QStringLiteral("Timerzeit") : QStringLiteral("Timerzeit %1").arg(1 + pick(3));
+        item.name = chance(50) ? QStringLiteral("Timerzeit")
+                               : QStringLiteral("Timerzeit %1").arg(1 + pick(3));
         item.value = randomTime();
     } else {
         item = randomBlockedSetting();
@@ -308,8 +323,11 @@ void Generator::addRandomEntry(int list)
 QString Generator::run()
 {
     m_identifier = QStringLiteral("ORV-NR%1 V%2.%3")
-                       .arg(QStringList{ QStringLiteral("4000"), QStringLiteral("4100"), QStringLiteral("2200") }.at(pick(3)))
-                       .arg(1 + pick(3)).arg(pick(100), 2, 10, QLatin1Char('0'));
+                           .arg(QStringList{ QStringLiteral("4000"), QStringLiteral("4100"),
+                                             QStringLiteral("2200") }
+                                        .at(pick(3)))
+                           .arg(1 + pick(3))
+                           .arg(pick(100), 2, 10, QLatin1Char('0'));
     m_lists.append(List());
 
     // Sections first: one chain down to the deepest level, then more
@@ -387,8 +405,9 @@ QString Generator::run()
     // A section holding a setting of its own name.
     for (int attempt = 0; attempt < 10; ++attempt) {
         const int target = 1 + pick(sectionLists - 1);
-        if (add(target, chance(50) ? randomSelection(m_lists.at(target).ownerName)
-                                   : randomInput(m_lists.at(target).ownerName)))
+        if (add(target,
+                chance(50) ? randomSelection(m_lists.at(target).ownerName)
+                           : randomInput(m_lists.at(target).ownerName)))
             break;
     }
 
@@ -438,7 +457,8 @@ void Generator::write(QTextStream &out, int list, int indent) const
             out << pad << "    line1: " << item.line1 << '\n';
         if (item.keyword == QLatin1String("section") && isOneOf(item.name, blockedSectionNames))
             out << pad << "    blocked: not to be opened by a program\n";
-        else if (item.keyword != QLatin1String("section") && isOneOf(item.name, blockedSettingNames))
+        else if (item.keyword != QLatin1String("section")
+                 && isOneOf(item.name, blockedSettingNames))
             out << pad << "    blocked: not to be changed by a program\n";
         if (item.childList >= 0)
             write(out, item.childList, indent + 1);

@@ -254,7 +254,8 @@ void SimDevice::pressInInput(char key)
         m_input.chop(1);
         break;
     case KeyOk: {
-        m_keyedInputs.insert(pathKey(currentPath()), m_input.isNull() ? QStringLiteral("") : m_input);
+        m_keyedInputs.insert(pathKey(currentPath()),
+                             m_input.isNull() ? QStringLiteral("") : m_input);
         bool accepted = false;
         const QString stored = storedFormOfInput(node, &accepted);
         if (accepted)
@@ -278,8 +279,9 @@ QString SimDevice::storedFormOfInput(const SimMenuNode *node, bool *accepted) co
     }
     case SimMenuNode::Date: {
         const QDate date = m_input.size() == 6 && allDigits(m_input)
-            ? QDate(2000 + m_input.mid(4, 2).toInt(), m_input.mid(2, 2).toInt(), m_input.left(2).toInt())
-            : QDate();
+                ? QDate(2000 + m_input.mid(4, 2).toInt(), m_input.mid(2, 2).toInt(),
+                        m_input.left(2).toInt())
+                : QDate();
         *accepted = date.isValid();
         return *accepted ? date.toString(QStringLiteral("dd.MM.yy")) : QString();
     }
@@ -314,7 +316,8 @@ void SimDevice::confirmValue(SimMenuNode *node, const QString &value)
         }
     }
     node->value = stored;
-    node->shownName = SimMenu::nameFromScreen(node->screenLine1(), node->screenLine2(), false, node->depth);
+    node->shownName =
+            SimMenu::nameFromScreen(node->screenLine1(), node->screenLine2(), false, node->depth);
 }
 
 QStringList SimDevice::visibleOptions(const SimMenuNode *node) const
@@ -325,7 +328,8 @@ QStringList SimDevice::visibleOptions(const SimMenuNode *node) const
     return options;
 }
 
-void SimDevice::addValueAlteration(const QStringList &path, const QString &from, const QString &stored)
+void SimDevice::addValueAlteration(const QStringList &path, const QString &from,
+                                   const QString &stored)
 {
     m_alterations.append({ path, from, stored });
 }

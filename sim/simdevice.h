@@ -29,7 +29,7 @@ public:
         bool operator==(const Screen &other) const
         {
             return line1 == other.line1 && line2 == other.line2
-                && cursorOnSecondRow == other.cursorOnSecondRow;
+                    && cursorOnSecondRow == other.cursorOnSecondRow;
         }
     };
 
@@ -106,7 +106,7 @@ private:
     bool m_restlessBase = false;
     QVector<Alteration> m_alterations;
     QHash<QString, QStringList> m_hiddenOptions; // joined path -> options
-    QHash<QString, QString> m_keyedInputs;       // joined path -> keys
+    QHash<QString, QString> m_keyedInputs; // joined path -> keys
 };
 
 #endif // SIMDEVICE_H

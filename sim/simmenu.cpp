@@ -6,11 +6,10 @@
 
 namespace {
 
-const QStringList kindWords = {
-    QStringLiteral("section"), QStringLiteral("selection"), QStringLiteral("input"),
-    QStringLiteral("time"), QStringLiteral("clock"), QStringLiteral("date"),
-    QStringLiteral("readonly"), QStringLiteral("info")
-};
+const QStringList kindWords = { QStringLiteral("section"),  QStringLiteral("selection"),
+                                QStringLiteral("input"),    QStringLiteral("time"),
+                                QStringLiteral("clock"),    QStringLiteral("date"),
+                                QStringLiteral("readonly"), QStringLiteral("info") };
 
 struct MenuLine
 {
@@ -48,7 +47,8 @@ bool isValidTime(const QString &value)
 
 bool isValidDate(const QString &value)
 {
-    static const QRegularExpression form(QStringLiteral("^(0[1-9]|[12]\\d|3[01])\\.(0[1-9]|1[0-2])\\.\\d\\d$"));
+    static const QRegularExpression form(
+            QStringLiteral("^(0[1-9]|[12]\\d|3[01])\\.(0[1-9]|1[0-2])\\.\\d\\d$"));
     return value.isEmpty() || form.match(value).hasMatch();
 }
 
@@ -67,12 +67,14 @@ private:
     bool finishEntry(SimMenuNode *node);
 };
 
-bool Parser::parseEntries(int indent, int depth, const QString &parentName, QVector<SimMenuNode> *out)
+bool Parser::parseEntries(int indent, int depth, const QString &parentName,
+                          QVector<SimMenuNode> *out)
 {
     while (pos < lines.size() && lines.at(pos).indent >= indent) {
         const MenuLine &line = lines.at(pos);
         if (line.indent > indent || line.isAttribute) {
-            error = lineError(line.number, QStringLiteral("unerwartete Einrückung oder Attribut ohne Eintrag"));
+            error = lineError(line.number,
+                              QStringLiteral("unerwartete Einrückung oder Attribut ohne Eintrag"));
             return false;
         }
         SimMenuNode node;
@@ -89,13 +91,16 @@ bool Parser::parseEntries(int indent, int depth, const QString &parentName, QVec
         const bool childrenFollow = pos < lines.size() && lines.at(pos).indent > indent;
         if (node.kind == SimMenuNode::Section) {
             if (!childrenFollow) {
-                error = lineError(node.lineNumber, QStringLiteral("Abschnitt \"%1\" hat keine Einträge").arg(node.name));
+                error = lineError(
+                        node.lineNumber,
+                        QStringLiteral("Abschnitt \"%1\" hat keine Einträge").arg(node.name));
                 return false;
             }
             if (!parseEntries(lines.at(pos).indent, depth + 1, node.name, &node.children))
                 return false;
         } else if (childrenFollow) {
-            error = lineError(lines.at(pos).number, QStringLiteral("nur Abschnitte enthalten Einträge"));
+            error = lineError(lines.at(pos).number,
+                              QStringLiteral("nur Abschnitte enthalten Einträge"));
             return false;
         }
         out->append(node);
@@ -103,7 +108,8 @@ bool Parser::parseEntries(int indent, int depth, const QString &parentName, QVec
     return true;
 }
 
-bool Parser::parseEntry(const MenuLine &line, int depth, const QString &parentName, SimMenuNode *node)
+bool Parser::parseEntry(const MenuLine &line, int depth, const QString &parentName,
+                        SimMenuNode *node)
 {
     node->lineNumber = line.number;
     node->depth = depth;
@@ -113,7 +119,8 @@ bool Parser::parseEntry(const MenuLine &line, int depth, const QString &parentNa
         const int slash = line.rest.indexOf(QLatin1String(" / "));
         node->line1 = slash < 0 ? line.rest : line.rest.left(slash).trimmed();
         node->line2 = slash < 0 ? QString() : line.rest.mid(slash + 3).trimmed();
-        node->name = node->line2.isEmpty() ? node->line1 : node->line1 + QLatin1Char(' ') + node->line2;
+        node->name =
+                node->line2.isEmpty() ? node->line1 : node->line1 + QLatin1Char(' ') + node->line2;
         return true;
     }
     if (line.rest.isEmpty()) {
@@ -155,7 +162,8 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
 {
     if (line.keyword == QLatin1String("options")) {
         if (node->valueType != SimMenuNode::Selection) {
-            error = lineError(line.number, QStringLiteral("options: gehört zu einer Auswahl (selection)"));
+            error = lineError(line.number,
+                              QStringLiteral("options: gehört zu einer Auswahl (selection)"));
             return false;
         }
         for (const QString &option : line.rest.split(QLatin1Char('|'))) {
@@ -165,14 +173,16 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
                 return false;
             }
             if (node->options.contains(trimmed)) {
-                error = lineError(line.number, QStringLiteral("Auswahlmöglichkeit \"%1\" doppelt").arg(trimmed));
+                error = lineError(line.number,
+                                  QStringLiteral("Auswahlmöglichkeit \"%1\" doppelt").arg(trimmed));
                 return false;
             }
             node->options.append(trimmed);
         }
     } else if (line.keyword == QLatin1String("blocked")) {
         if (node->kind == SimMenuNode::Info || line.rest.isEmpty()) {
-            error = lineError(line.number, QStringLiteral("blocked needs a section or setting and a reason"));
+            error = lineError(line.number,
+                              QStringLiteral("blocked needs a section or setting and a reason"));
             return false;
         }
         node->blocked = line.rest;
@@ -180,7 +190,8 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
         node->line1 = line.rest;
     } else if (line.keyword == QLatin1String("line2")) {
         if (node->kind == SimMenuNode::Setting) {
-            error = lineError(line.number, QStringLiteral("die zweite Zeile einer Einstellung ist ihr Wert"));
+            error = lineError(line.number,
+                              QStringLiteral("die zweite Zeile einer Einstellung ist ihr Wert"));
             return false;
         }
         node->line2 = line.rest;
@@ -191,7 +202,9 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
 bool Parser::finishEntry(SimMenuNode *node)
 {
     if (node->valueType == SimMenuNode::Selection && node->options.isEmpty()) {
-        error = lineError(node->lineNumber, QStringLiteral("Auswahl \"%1\" hat keine Auswahlmöglichkeiten").arg(node->name));
+        error = lineError(
+                node->lineNumber,
+                QStringLiteral("Auswahl \"%1\" hat keine Auswahlmöglichkeiten").arg(node->name));
         return false;
     }
     if ((node->valueType == SimMenuNode::Time || node->valueType == SimMenuNode::Clock)
@@ -230,12 +243,17 @@ bool splitLines(const QString &text, QVector<MenuLine> *out, QString *identifier
             line.keyword.chop(1);
             line.isAttribute = true;
             if (line.keyword != QLatin1String("options") && line.keyword != QLatin1String("line1")
-                && line.keyword != QLatin1String("line2") && line.keyword != QLatin1String("blocked")) {
-                *error = lineError(line.number, QStringLiteral("unbekanntes Attribut \"%1:\"").arg(line.keyword));
+                && line.keyword != QLatin1String("line2")
+                && line.keyword != QLatin1String("blocked")) {
+                *error =
+                        lineError(line.number,
+                                  QStringLiteral("unbekanntes Attribut \"%1:\"").arg(line.keyword));
                 return false;
             }
         } else if (!kindWords.contains(line.keyword)) {
-            *error = lineError(line.number, QStringLiteral("unbekannte Art von Eintrag \"%1\"").arg(line.keyword));
+            *error = lineError(
+                    line.number,
+                    QStringLiteral("unbekannte Art von Eintrag \"%1\"").arg(line.keyword));
             return false;
         }
         out->append(line);
@@ -246,7 +264,8 @@ bool splitLines(const QString &text, QVector<MenuLine> *out, QString *identifier
 void updateNames(QVector<SimMenuNode> &nodes)
 {
     for (SimMenuNode &node : nodes) {
-        node.shownName = SimMenu::nameFromScreen(node.screenLine1(), node.screenLine2(), false, node.depth);
+        node.shownName =
+                SimMenu::nameFromScreen(node.screenLine1(), node.screenLine2(), false, node.depth);
         updateNames(node.children);
     }
 }
@@ -284,9 +303,12 @@ QString SimMenuNode::screenLine2() const
 QString SimMenuNode::kindWord(Kind kind)
 {
     switch (kind) {
-    case Section: return QStringLiteral("section");
-    case Setting: return QStringLiteral("setting");
-    case Info: break;
+    case Section:
+        return QStringLiteral("section");
+    case Setting:
+        return QStringLiteral("setting");
+    case Info:
+        break;
     }
     return QStringLiteral("info");
 }
@@ -294,13 +316,20 @@ QString SimMenuNode::kindWord(Kind kind)
 QString SimMenuNode::valueTypeWord(ValueType type)
 {
     switch (type) {
-    case Selection: return QStringLiteral("selection");
-    case Input: return QStringLiteral("input");
-    case Time: return QStringLiteral("time");
-    case Clock: return QStringLiteral("clock");
-    case Date: return QStringLiteral("date");
-    case ReadOnly: return QStringLiteral("readonly");
-    case NoValue: break;
+    case Selection:
+        return QStringLiteral("selection");
+    case Input:
+        return QStringLiteral("input");
+    case Time:
+        return QStringLiteral("time");
+    case Clock:
+        return QStringLiteral("clock");
+    case Date:
+        return QStringLiteral("date");
+    case ReadOnly:
+        return QStringLiteral("readonly");
+    case NoValue:
+        break;
     }
     return QString();
 }
@@ -320,7 +349,8 @@ bool SimMenu::parse(const QString &text, QString *error)
         ok = parser.parseEntries(parser.lines.first().indent, 0, QString(), &parsed);
         message = parser.error;
         if (ok && parser.pos < parser.lines.size()) {
-            message = lineError(parser.lines.at(parser.pos).number, QStringLiteral("weniger eingerückt als der erste Eintrag"));
+            message = lineError(parser.lines.at(parser.pos).number,
+                                QStringLiteral("weniger eingerückt als der erste Eintrag"));
             ok = false;
         }
     }
@@ -386,7 +416,8 @@ int SimMenu::maxDepth() const
     return depthOf(entries);
 }
 
-QString SimMenu::nameFromScreen(const QString &line1, const QString &line2, bool cursorOnSecondRow, int depth)
+QString SimMenu::nameFromScreen(const QString &line1, const QString &line2, bool cursorOnSecondRow,
+                                int depth)
 {
     QString first = line1.trimmed();
     QString second = line2.trimmed();
@@ -394,9 +425,12 @@ QString SimMenu::nameFromScreen(const QString &line1, const QString &line2, bool
         first = QStringLiteral("SIM-Entsperren:");
     // The device draws both alarm channels of a line as 'ALARM n:'; readers
     // tell them apart by the channel named on the second line.
-    static const QRegularExpression alarm(QRegularExpression::anchoredPattern(QStringLiteral("ALARM \\d:")));
-    static const QRegularExpression speaker(QRegularExpression::anchoredPattern(QStringLiteral("VERWENDET LSP\\d")));
-    static const QRegularExpression microphone(QRegularExpression::anchoredPattern(QStringLiteral("VERWENDET MIC\\d")));
+    static const QRegularExpression alarm(
+            QRegularExpression::anchoredPattern(QStringLiteral("ALARM \\d:")));
+    static const QRegularExpression speaker(
+            QRegularExpression::anchoredPattern(QStringLiteral("VERWENDET LSP\\d")));
+    static const QRegularExpression microphone(
+            QRegularExpression::anchoredPattern(QStringLiteral("VERWENDET MIC\\d")));
     if (alarm.match(first).hasMatch() && speaker.match(second).hasMatch())
         first = first.remove(QLatin1Char(':')) + QStringLiteral(" LSP:");
     if (alarm.match(first).hasMatch() && microphone.match(second).hasMatch())

@@ -42,13 +42,13 @@ struct SimMenuNode
 {
     enum Kind { Section, Setting, Info };
     enum ValueType {
-        NoValue,   // sections and info screens
+        NoValue, // sections and info screens
         Selection, // opened: one option per screen, `+` steps, OK takes it
-        Input,     // opened: empty input line; digits, '*', '#'; OK takes it
-        Time,      // keyed as hhmm, shown hh:mm (the device's timer times)
-        Clock,     // the device clock: keyed hhmm, shown hh:mm
-        Date,      // the device date: keyed ddMMyy, shown dd.MM.yy
-        ReadOnly   // cannot be opened: OK redraws the same screen
+        Input, // opened: empty input line; digits, '*', '#'; OK takes it
+        Time, // keyed as hhmm, shown hh:mm (the device's timer times)
+        Clock, // the device clock: keyed hhmm, shown hh:mm
+        Date, // the device date: keyed ddMMyy, shown dd.MM.yy
+        ReadOnly // cannot be opened: OK redraws the same screen
     };
 
     Kind kind = Info;
@@ -69,7 +69,7 @@ struct SimMenuNode
     QString screenLine1() const;
     QString screenLine2() const;
 
-    static QString kindWord(Kind kind);           // "section", "setting", "info"
+    static QString kindWord(Kind kind); // "section", "setting", "info"
     static QString valueTypeWord(ValueType type); // the menu file's keyword
 };
 
@@ -80,8 +80,8 @@ class SimMenu
 public:
     static constexpr const char *EmptyValueText = "<KEIN EINTRAG!>";
 
-    QString identifier;             // shown over "konfigurieren?"
-    QVector<SimMenuNode> entries;   // the configuration menu's own list
+    QString identifier; // shown over "konfigurieren?"
+    QVector<SimMenuNode> entries; // the configuration menu's own list
 
     // Parses the text of a menu file. On failure returns false and, when
     // `error` is given, a message with the offending line number.
@@ -94,7 +94,7 @@ public:
     SimMenuNode *find(const QStringList &shownPath);
 
     int entryCount() const; // every node in the tree
-    int maxDepth() const;   // deepest depth + 1; 0 for an empty menu
+    int maxDepth() const; // deepest depth + 1; 0 for an empty menu
 
     // How a program reading a screen names it (see SimMenuNode::shownName).
     static QString nameFromScreen(const QString &line1, const QString &line2,

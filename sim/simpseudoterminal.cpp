@@ -19,7 +19,8 @@ namespace {
 
 QString systemError(const char *what)
 {
-    return QStringLiteral("%1: %2").arg(QString::fromLatin1(what), QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1: %2").arg(QString::fromLatin1(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 // Creates the folder and the folders above it that are missing, like
@@ -33,7 +34,8 @@ bool makeFolders(const QString &folder, QString *error)
         const QByteArray part = path.left(end);
         if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST) {
             *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden: %2")
-                         .arg(QFile::decodeName(part), QString::fromLocal8Bit(std::strerror(errno)));
+                             .arg(QFile::decodeName(part),
+                                  QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
     }
@@ -42,8 +44,7 @@ bool makeFolders(const QString &folder, QString *error)
 
 } // namespace
 
-SimPseudoTerminal::SimPseudoTerminal(QObject *parent)
-    : QObject(parent)
+SimPseudoTerminal::SimPseudoTerminal(QObject *parent) : QObject(parent)
 {
     m_peerPoll.setInterval(PeerPollMs);
     connect(&m_peerPoll, &QTimer::timeout, this, &SimPseudoTerminal::pollForPeer);
@@ -108,9 +109,11 @@ bool SimPseudoTerminal::publishLink(const QString &requested, QString *error)
     QString link = requested;
     if (link.isEmpty()) {
         if (!m_linkDir)
-            m_linkDir = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("lum-devsim-XXXXXX")));
+            m_linkDir = std::make_unique<QTemporaryDir>(
+                    QDir::temp().filePath(QStringLiteral("lum-devsim-XXXXXX")));
         if (!m_linkDir->isValid()) {
-            *error = QStringLiteral("Es kann kein temporärer Ordner angelegt werden: %1").arg(m_linkDir->errorString());
+            *error = QStringLiteral("Es kann kein temporärer Ordner angelegt werden: %1")
+                             .arg(m_linkDir->errorString());
             return false;
         }
         link = m_linkDir->filePath(QStringLiteral("ttyLUM"));
@@ -125,9 +128,10 @@ bool SimPseudoTerminal::publishLink(const QString &requested, QString *error)
     }
     if (!makeFolders(QFileInfo(link).absolutePath(), error))
         return false;
-    if (::symlink(QFile::encodeName(m_slavePath).constData(), QFile::encodeName(link).constData()) != 0) {
+    if (::symlink(QFile::encodeName(m_slavePath).constData(), QFile::encodeName(link).constData())
+        != 0) {
         *error = QStringLiteral("Der symbolische Link %1 kann nicht angelegt werden: %2")
-                     .arg(link, QString::fromLocal8Bit(std::strerror(errno)));
+                         .arg(link, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
     m_linkPath = link;

@@ -15,8 +15,11 @@ char DeviceKeys::fromName(const QString &name)
 QString DeviceKeys::logName(char key)
 {
     switch (key) {
-    case Ok: return QStringLiteral("OK ");
-    case Esc: return QStringLiteral("ESC");
-    default: return QString(QChar(uchar(key))) + QStringLiteral("  ");
+    case Ok:
+        return QStringLiteral("OK ");
+    case Esc:
+        return QStringLiteral("ESC");
+    default:
+        return QString(QChar(uchar(key))) + QStringLiteral("  ");
     }
 }

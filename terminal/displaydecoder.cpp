@@ -47,7 +47,8 @@ QString DisplayDecoder::text() const
 
 QString DisplayDecoder::cursorOverlay() const
 {
-    QString rows[2] = { QString(VisibleCells, QLatin1Char(' ')), QString(VisibleCells, QLatin1Char(' ')) };
+    QString rows[2] = { QString(VisibleCells, QLatin1Char(' ')),
+                        QString(VisibleCells, QLatin1Char(' ')) };
     if (m_cursorRow == 1 && m_cursorColumn < VisibleCells)
         rows[1][m_cursorColumn] = QLatin1Char('_');
     // A line whose text runs past the visible width gets a mark on its last

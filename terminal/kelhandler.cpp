@@ -14,11 +14,10 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
-#include <poll.h>
+#  include <poll.h>
 #endif
 
 namespace {
-
 
 const char *const manufacturerOfPreferredAdapter = "FTDI";
 
@@ -30,11 +29,16 @@ QString hexByte(char byte)
 QString inputByteName(char byte)
 {
     switch (byte) {
-    case DisplayDecoder::ClearScreen: return QStringLiteral("CLS");
-    case DisplayDecoder::CursorHome: return QStringLiteral("Cur");
-    case DisplayDecoder::LineFeed: return QStringLiteral("LF ");
-    case DisplayDecoder::CarriageReturn: return QStringLiteral("CR ");
-    default: return QString(QChar(uchar(byte))) + QStringLiteral("  ");
+    case DisplayDecoder::ClearScreen:
+        return QStringLiteral("CLS");
+    case DisplayDecoder::CursorHome:
+        return QStringLiteral("Cur");
+    case DisplayDecoder::LineFeed:
+        return QStringLiteral("LF ");
+    case DisplayDecoder::CarriageReturn:
+        return QStringLiteral("CR ");
+    default:
+        return QString(QChar(uchar(byte))) + QStringLiteral("  ");
     }
 }
 
@@ -46,7 +50,8 @@ QStringList extraPortsFromEnvironment()
 
 } // namespace
 
-KelHandler::PortChoice KelHandler::buildPortChoice(const QVector<PortEntry> &ports, const QStringList &extraPorts)
+KelHandler::PortChoice KelHandler::buildPortChoice(const QVector<PortEntry> &ports,
+                                                   const QStringList &extraPorts)
 {
     PortChoice choice;
     QString preferredName;
@@ -79,9 +84,7 @@ KelHandler::PortChoice KelHandler::buildPortChoice(const QVector<PortEntry> &por
     return choice;
 }
 
-KelHandler::KelHandler(QObject *parent)
-    : QObject(parent)
-    , m_serialPort(new QSerialPort(this))
+KelHandler::KelHandler(QObject *parent) : QObject(parent), m_serialPort(new QSerialPort(this))
 {
     m_inputCount = 0;
 
@@ -248,7 +251,8 @@ KelHandler::~KelHandler()
 void KelHandler::flushKeys()
 {
     // Not on a line that is lost: nothing would arrive.
-    if (m_serialPort->isOpen() && m_serialPort->bytesToWrite() > 0 && m_serialPort->error() == QSerialPort::NoError)
+    if (m_serialPort->isOpen() && m_serialPort->bytesToWrite() > 0
+        && m_serialPort->error() == QSerialPort::NoError)
         m_serialPort->waitForBytesWritten(LinkTiming::SlowAnswerMs);
 }
 
@@ -283,7 +287,7 @@ void KelHandler::handlePortError(int error)
 bool KelHandler::lineHungUp() const
 {
 #ifdef Q_OS_UNIX
-    pollfd fd { int(m_serialPort->handle()), POLLIN, 0 };
+    pollfd fd{ int(m_serialPort->handle()), POLLIN, 0 };
     return ::poll(&fd, 1, 0) > 0 && (fd.revents & POLLHUP);
 #else
     return false;
@@ -354,7 +358,8 @@ void KelHandler::checkCompletion()
         emit displayCompleted();
         return;
     }
-    qCDebug(lumTrace) << "KELHANDLER: no input after regular timeout - we wait an additional 1000ms...";
+    qCDebug(lumTrace)
+            << "KELHANDLER: no input after regular timeout - we wait an additional 1000ms...";
     m_inputCount = 1;
     m_inputTimer.start(LinkTiming::ExtraWaitMs);
 }
@@ -378,4 +383,3 @@ void KelHandler::processReceivedBytes(const QByteArray &bytes)
     if (!m_inputTimer.isActive() || m_inputTimer.remainingTime() < LinkTiming::QuietGapMs)
         m_inputTimer.start(LinkTiming::QuietGapMs);
 }
-

@@ -19,11 +19,15 @@ class KelHandler : public QObject
     Q_OBJECT
     Q_PROPERTY(QStringList termPortList READ termPortList NOTIFY termPortListChanged)
     // The adapter's manufacturer for each entry of termPortList ("" if unknown).
-    Q_PROPERTY(QStringList termPortManufacturers READ termPortManufacturers NOTIFY termPortListChanged)
-    Q_PROPERTY(int termPortPreferredIndx READ termPortPreferredIndx NOTIFY termPortPreferredIndxChanged)
-    Q_PROPERTY(int termPortSelectedIndx READ termPortSelectedIndx WRITE setTermPortSelectedIndx NOTIFY termPortSelectedIndxChanged)
+    Q_PROPERTY(
+            QStringList termPortManufacturers READ termPortManufacturers NOTIFY termPortListChanged)
+    Q_PROPERTY(int termPortPreferredIndx READ termPortPreferredIndx NOTIFY
+                       termPortPreferredIndxChanged)
+    Q_PROPERTY(int termPortSelectedIndx READ termPortSelectedIndx WRITE setTermPortSelectedIndx
+                       NOTIFY termPortSelectedIndxChanged)
     Q_PROPERTY(QString displayText READ displayText NOTIFY displayTextChanged)
-    Q_PROPERTY(QString displayCursorOverlay READ displayCursorOverlay NOTIFY displayCursorOverlayChanged)
+    Q_PROPERTY(QString displayCursorOverlay READ displayCursorOverlay NOTIFY
+                       displayCursorOverlayChanged)
     Q_PROPERTY(bool terminalIsReady READ terminalIsReady NOTIFY terminalIsReadyChanged)
 
 public:
@@ -32,12 +36,14 @@ public:
 
     // The port list as the panel offers it, built from the enumerated ports
     // and the extra ports (paths) named in LUM_EXTRA_PORTS.
-    struct PortChoice {
-        QStringList names;      // sorted by character codes
+    struct PortChoice
+    {
+        QStringList names; // sorted by character codes
         QStringList manufacturers; // for each name, "" when not known
         int preferredIndex = -1; // -1: no preferred adapter
     };
-    static PortChoice buildPortChoice(const QVector<PortEntry> &ports, const QStringList &extraPorts);
+    static PortChoice buildPortChoice(const QVector<PortEntry> &ports,
+                                      const QStringList &extraPorts);
 
     explicit KelHandler(QObject *parent = nullptr);
     ~KelHandler() override;

@@ -13,15 +13,14 @@
 
 namespace {
 
-const QString menuText = QStringLiteral(
-    "device ORV-TEST V1.00\n"
-    "section Einstellungen\n"
-    "    selection Lautstärke LSP = 5\n"
-    "        options: 1 | 2 | 3 | 4 | 5 | 6 | 7 | 8\n"
-    "    input Rufversuche = 5\n"
-    "    time Timerzeit Testalarm = 08:00\n"
-    "    clock Uhrzeit = 12:00\n"
-    "    date Datum = 01.01.26\n");
+const QString menuText = QStringLiteral("device ORV-TEST V1.00\n"
+                                        "section Einstellungen\n"
+                                        "    selection Lautstärke LSP = 5\n"
+                                        "        options: 1 | 2 | 3 | 4 | 5 | 6 | 7 | 8\n"
+                                        "    input Rufversuche = 5\n"
+                                        "    time Timerzeit Testalarm = 08:00\n"
+                                        "    clock Uhrzeit = 12:00\n"
+                                        "    date Datum = 01.01.26\n");
 // Sections, settings and information lines of the menu above, and the
 // device's own "Programmierung beenden" on its top list.
 const int menuEntries = 7;
@@ -68,17 +67,24 @@ private slots:
         QTest::addColumn<bool>("transfer");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("wanted"); // transfer only
-        QTest::addColumn<bool>("stepped");   // abort on a '+' past another option, else on the opening OK
+        QTest::addColumn<bool>(
+                "stepped"); // abort on a '+' past another option, else on the opening OK
 
-        QTest::newRow("read-out, selection showing another option") << false << "Lautstärke LSP" << "" << true;
-        QTest::newRow("read-out, number field just opened") << false << "Rufversuche" << "" << false;
+        QTest::newRow("read-out, selection showing another option") << false << "Lautstärke LSP"
+                                                                    << "" << true;
+        QTest::newRow("read-out, number field just opened") << false << "Rufversuche"
+                                                            << "" << false;
         QTest::newRow("transfer, selection stepping to the wanted option")
-            << true << "Lautstärke LSP" << "8" << true;
-        QTest::newRow("transfer, number field just opened") << true << "Rufversuche" << "7" << false;
-        QTest::newRow("transfer, time field just opened")
-            << true << "Timerzeit Testalarm" << "09:15" << false;
-        QTest::newRow("transfer, clock just opened") << true << "Uhrzeit" << "12:00" << false;
-        QTest::newRow("transfer, date just opened") << true << "Datum" << "01.01.26" << false;
+                << true << "Lautstärke LSP"
+                << "8" << true;
+        QTest::newRow("transfer, number field just opened") << true << "Rufversuche"
+                                                            << "7" << false;
+        QTest::newRow("transfer, time field just opened") << true << "Timerzeit Testalarm"
+                                                          << "09:15" << false;
+        QTest::newRow("transfer, clock just opened") << true << "Uhrzeit"
+                                                     << "12:00" << false;
+        QTest::newRow("transfer, date just opened") << true << "Datum"
+                                                    << "01.01.26" << false;
     }
 
     void abortClosesTheOpenSettingWithoutStoringIt()
@@ -90,7 +96,7 @@ private slots:
 
         DeviceSimulator &device = m_harness->device();
         LumBot &bot = m_harness->bot();
-        const QStringList path{"Einstellungen", name};
+        const QStringList path{ "Einstellungen", name };
         const QString stored = device.value(path);
         QVERIFY(!stored.isNull());
         if (transfer)
@@ -106,9 +112,9 @@ private slots:
             // Called before the device handles the key.
             const bool atSetting = device.currentPath() == path;
             const bool open = device.cursorOnSecondRow();
-            const bool trigger = stepped
-                ? key == '+' && atSetting && open && device.screen().value(1).trimmed() != stored
-                : key == keyOk && atSetting && !open;
+            const bool trigger = stepped ? key == '+' && atSetting && open
+                            && device.screen().value(1).trimmed() != stored
+                                         : key == keyOk && atSetting && !open;
             if (trigger) {
                 aborted = true;
                 bot.abort();
@@ -131,7 +137,8 @@ private slots:
         QVERIFY2(!device.cursorOnSecondRow(), qPrintable(device.screen().join(" | ")));
         QCOMPARE(device.value(path), stored);
         QCOMPARE(bot.jobOutcome(),
-                 transfer ? QStringLiteral("Übertragung abgebrochen.") : QStringLiteral("Auslesen abgebrochen."));
+                 transfer ? QStringLiteral("Übertragung abgebrochen.")
+                          : QStringLiteral("Auslesen abgebrochen."));
     }
 
     void finishedJobsSayWhatTheyDid()
@@ -142,8 +149,9 @@ private slots:
         bot.startDownload();
         QVERIFY(waitForIdle());
         QVERIFY2(bot.lastErrorString().isEmpty(), qPrintable(bot.lastErrorString()));
-        QVERIFY2(bot.jobOutcome().startsWith(QStringLiteral("%1 Einträge gelesen").arg(menuEntries)),
-                 qPrintable(bot.jobOutcome()));
+        QVERIFY2(
+                bot.jobOutcome().startsWith(QStringLiteral("%1 Einträge gelesen").arg(menuEntries)),
+                qPrintable(bot.jobOutcome()));
         QVERIFY2(clock.match(bot.jobOutcome()).hasMatch(), qPrintable(bot.jobOutcome()));
         QCOMPARE(m_harness->profile().entryCount(), menuEntries);
 
@@ -155,9 +163,11 @@ private slots:
         QVERIFY(bot.jobOutcome().isEmpty());
         QVERIFY(waitForIdle()); // through the re-identification after the transfer
         QVERIFY2(bot.lastErrorString().isEmpty(), qPrintable(bot.lastErrorString()));
-        QVERIFY2(bot.jobOutcome().startsWith(QStringLiteral("1 Einstellungen übertragen")), qPrintable(bot.jobOutcome()));
+        QVERIFY2(bot.jobOutcome().startsWith(QStringLiteral("1 Einstellungen übertragen")),
+                 qPrintable(bot.jobOutcome()));
         QVERIFY2(clock.match(bot.jobOutcome()).hasMatch(), qPrintable(bot.jobOutcome()));
-        QCOMPARE(m_harness->device().value({"Einstellungen", "Rufversuche"}), QStringLiteral("3"));
+        QCOMPARE(m_harness->device().value({ "Einstellungen", "Rufversuche" }),
+                 QStringLiteral("3"));
 
         QVERIFY(loadMarked(QString(), QString()));
         bot.startUpload();
@@ -172,7 +182,8 @@ private slots:
         bot.startInit();
         QVERIFY(waitForIdle());
         QVERIFY(bot.deviceIdentifier().isEmpty());
-        QCOMPARE(bot.identificationError(), QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle."));
+        QCOMPARE(bot.identificationError(),
+                 QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle."));
 
         m_harness->device().setSilentAfterKeys(-1);
         m_harness->device().clearRecords();
@@ -190,7 +201,7 @@ private:
     {
         if (!m_harness->profile().load(m_dir.filePath(QStringLiteral("menu.lumc"))))
             return false;
-        ConfItem *item = m_harness->item({QStringLiteral("Einstellungen"), name});
+        ConfItem *item = m_harness->item({ QStringLiteral("Einstellungen"), name });
         if (item) {
             item->setValue(value);
             item->setActive(true);

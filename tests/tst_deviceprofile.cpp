@@ -27,7 +27,8 @@ bool importMenu(DeviceProfile &profile, const QString &entries)
         return false;
     QDomDocument document = profile.document();
     QDomElement menuTree = document.documentElement().firstChildElement(QStringLiteral("menuTree"));
-    for (QDomNode node = source.documentElement().firstChild(); !node.isNull(); node = node.nextSibling())
+    for (QDomNode node = source.documentElement().firstChild(); !node.isNull();
+         node = node.nextSibling())
         menuTree.appendChild(document.importNode(node, true));
     return true;
 }
@@ -35,10 +36,13 @@ bool importMenu(DeviceProfile &profile, const QString &entries)
 // One line per item: type | menu path | value | options | marked | bound.
 QString describe(const ConfItem *item)
 {
-    return QStringList{item->type(), item->menuPath().join(QLatin1Char('/')), item->value(),
-                       item->options().join(QLatin1Char(',')), item->active() ? "marked" : "-",
-                       item->element().isNull() ? "unbound" : "bound"}
-        .join(QStringLiteral(" | "));
+    return QStringList{ item->type(),
+                        item->menuPath().join(QLatin1Char('/')),
+                        item->value(),
+                        item->options().join(QLatin1Char(',')),
+                        item->active() ? "marked" : "-",
+                        item->element().isNull() ? "unbound" : "bound" }
+            .join(QStringLiteral(" | "));
 }
 
 QStringList describe(const QList<ConfItem *> &items)
@@ -105,46 +109,50 @@ void TestDeviceProfile::itemsFollowTreeInPreOrder_data()
 
     QTest::newRow("empty tree lists nothing") << "" << QStringList();
     QTest::newRow("nested sections with selections")
-        << "<section text='Einstellungen'>"
-           " <setting text='Sprache' value='Deutsch' active='0' valuetype='selection'>"
-           "  <option text='Deutsch'/><option text='English'/><option text='Français'/>"
-           " </setting>"
-           " <section text='Notruf'>"
-           "  <setting text='Notrufende' value='Befreiung' active='1' valuetype='selection'>"
-           "   <option text='Quittung'/><option text='Befreiung'/>"
-           "  </setting>"
-           "  <info text='Version 2'/>"
-           " </section>"
-           " <setting text='Uhrzeit' value='12:00' active='0' valuetype='inputsystemtime'/>"
-           "</section>"
-           "<section text='Reset-Optionen' sectiontype='blocked'/>"
-           "<info text='Seriennr. 42'/>"
-        << QStringList{
-               "section | Einstellungen |  |  | - | unbound",
-               "selection | Einstellungen/Sprache | Deutsch | Deutsch,English,Français | - | bound",
-               "section | Einstellungen/Notruf |  |  | - | unbound",
-               "selection | Einstellungen/Notruf/Notrufende | Befreiung | Quittung,Befreiung | marked | bound",
-               "info | Einstellungen/Notruf/Version 2 |  |  | - | unbound",
-               "inputsystemtime | Einstellungen/Uhrzeit | 12:00 |  | - | bound",
-               "section | Reset-Optionen |  |  | - | unbound",
-               "info | Seriennr. 42 |  |  | - | unbound",
-           };
+            << "<section text='Einstellungen'>"
+               " <setting text='Sprache' value='Deutsch' active='0' valuetype='selection'>"
+               "  <option text='Deutsch'/><option text='English'/><option text='Français'/>"
+               " </setting>"
+               " <section text='Notruf'>"
+               "  <setting text='Notrufende' value='Befreiung' active='1' valuetype='selection'>"
+               "   <option text='Quittung'/><option text='Befreiung'/>"
+               "  </setting>"
+               "  <info text='Version 2'/>"
+               " </section>"
+               " <setting text='Uhrzeit' value='12:00' active='0' valuetype='inputsystemtime'/>"
+               "</section>"
+               "<section text='Reset-Optionen' sectiontype='blocked'/>"
+               "<info text='Seriennr. 42'/>"
+            << QStringList{
+                   "section | Einstellungen |  |  | - | unbound",
+                   "selection | Einstellungen/Sprache | Deutsch | Deutsch,English,Français | - | "
+                   "bound",
+                   "section | Einstellungen/Notruf |  |  | - | unbound",
+                   "selection | Einstellungen/Notruf/Notrufende | Befreiung | Quittung,Befreiung | "
+                   "marked | bound",
+                   "info | Einstellungen/Notruf/Version 2 |  |  | - | unbound",
+                   "inputsystemtime | Einstellungen/Uhrzeit | 12:00 |  | - | bound",
+                   "section | Reset-Optionen |  |  | - | unbound",
+                   "info | Seriennr. 42 |  |  | - | unbound",
+               };
     QTest::newRow("comment becomes an item of empty type")
-        << "<section text='Service'><!-- vom Techniker ergänzt --><info text='Hotline'/></section>"
-        << QStringList{
-               "section | Service |  |  | - | unbound",
-               " | Service/ |  |  | - | unbound",
-               "info | Service/Hotline |  |  | - | unbound",
-           };
+            << "<section text='Service'><!-- vom Techniker ergänzt --><info "
+               "text='Hotline'/></section>"
+            << QStringList{
+                   "section | Service |  |  | - | unbound",
+                   " | Service/ |  |  | - | unbound",
+                   "info | Service/Hotline |  |  | - | unbound",
+               };
     QTest::newRow("children of other settings stay items")
-        << "<setting text='PIN' value='1234' active='0' valuetype='inputnum'><option text='Hinweis'/></setting>"
-           "<setting text='Signal' value='' active='0'><option text='laut'/></setting>"
-        << QStringList{
-               "inputnum | PIN | 1234 |  | - | bound",
-               "option | PIN/Hinweis |  |  | - | unbound",
-               " | Signal |  |  | - | bound",
-               "option | Signal/laut |  |  | - | unbound",
-           };
+            << "<setting text='PIN' value='1234' active='0' valuetype='inputnum'><option "
+               "text='Hinweis'/></setting>"
+               "<setting text='Signal' value='' active='0'><option text='laut'/></setting>"
+            << QStringList{
+                   "inputnum | PIN | 1234 |  | - | bound",
+                   "option | PIN/Hinweis |  |  | - | unbound",
+                   " | Signal |  |  | - | bound",
+                   "option | Signal/laut |  |  | - | unbound",
+               };
 }
 
 void TestDeviceProfile::itemsFollowTreeInPreOrder()
@@ -177,8 +185,12 @@ void TestDeviceProfile::activeMarkIsReadAsDecimalInteger()
     QFETCH(bool, marked);
 
     DeviceProfile profile;
-    QVERIFY(importMenu(profile, QStringLiteral("<section text='S'><setting text='Wert' value='5' valuetype='inputnum' %1/>"
-                                               "</section>").arg(activeAttribute)));
+    QVERIFY(importMenu(
+            profile,
+            QStringLiteral(
+                    "<section text='S'><setting text='Wert' value='5' valuetype='inputnum' %1/>"
+                    "</section>")
+                    .arg(activeAttribute)));
     profile.rebuildConfItemList();
 
     QCOMPARE(profile.items().size(), 2);
@@ -186,7 +198,8 @@ void TestDeviceProfile::activeMarkIsReadAsDecimalInteger()
 
     profile.gotoRoot();
     QCOMPARE(profile.gotoNextActive(), marked);
-    QCOMPARE(profile.currentTagName(), marked ? QStringLiteral("setting") : QStringLiteral("deviceProfile"));
+    QCOMPARE(profile.currentTagName(),
+             marked ? QStringLiteral("setting") : QStringLiteral("deviceProfile"));
 }
 
 // The cursor operations the read-out walk builds its tree with are proven by
@@ -200,12 +213,13 @@ void TestDeviceProfile::currentMenuPathFollowsEnclosingSections_data()
     QTest::addColumn<QStringList>("menuPath");
 
     QTest::newRow("setting two sections deep")
-        << QStringList{"section:Einstellungen", "section:Notruf", "setting:Notrufende"}
-        << QStringList{"Einstellungen", "Notruf", "Notrufende"};
+            << QStringList{ "section:Einstellungen", "section:Notruf", "setting:Notrufende" }
+            << QStringList{ "Einstellungen", "Notruf", "Notrufende" };
     QTest::newRow("option holds only its own text")
-        << QStringList{"section:Einstellungen", "setting:Sprache", "option:Deutsch"} << QStringList{"Deutsch"};
+            << QStringList{ "section:Einstellungen", "setting:Sprache", "option:Deutsch" }
+            << QStringList{ "Deutsch" };
     QTest::newRow("walk stops at first non-section")
-        << QStringList{"section:A", "info:B", "section:C"} << QStringList{"C"};
+            << QStringList{ "section:A", "info:B", "section:C" } << QStringList{ "C" };
 }
 
 void TestDeviceProfile::currentMenuPathFollowsEnclosingSections()
@@ -228,22 +242,26 @@ void TestDeviceProfile::gotoNextActiveVisitsMarksInDocumentOrder_data()
     QTest::addColumn<QStringList>("visits");
 
     QTest::newRow("marks at several depths")
-        << "<setting text='A' active='1' valuetype='inputnum'/>"
-           "<section text='S'>"
-           " <setting text='B' active='0' valuetype='inputnum'/>"
-           " <section text='T'>"
-           "  <setting text='C' active='2' valuetype='selection'><option text='x'/><option text='y'/></setting>"
-           " </section>"
-           "</section>"
-           "<section text='U'><section text='V'><setting text='D' active='1'/></section></section>"
-           "<setting text='E' active='1'/>"
-        << QStringList{"A", "S/T/C", "U/V/D", "E"};
+            << "<setting text='A' active='1' valuetype='inputnum'/>"
+               "<section text='S'>"
+               " <setting text='B' active='0' valuetype='inputnum'/>"
+               " <section text='T'>"
+               "  <setting text='C' active='2' valuetype='selection'><option text='x'/><option "
+               "text='y'/></setting>"
+               " </section>"
+               "</section>"
+               "<section text='U'><section text='V'><setting text='D' "
+               "active='1'/></section></section>"
+               "<setting text='E' active='1'/>"
+            << QStringList{ "A", "S/T/C", "U/V/D", "E" };
     QTest::newRow("climbs out of nested sections")
-        << "<section text='S'><section text='T'><setting text='X' active='0'/></section></section>"
-           "<setting text='Y' active='1'/>"
-        << QStringList{"Y"};
+            << "<section text='S'><section text='T'><setting text='X' "
+               "active='0'/></section></section>"
+               "<setting text='Y' active='1'/>"
+            << QStringList{ "Y" };
     QTest::newRow("mark behind a comment")
-        << "<section text='S'><!-- Notiz --></section><setting text='Z' active='1'/>" << QStringList{"Z"};
+            << "<section text='S'><!-- Notiz --></section><setting text='Z' active='1'/>"
+            << QStringList{ "Z" };
 }
 
 void TestDeviceProfile::gotoNextActiveVisitsMarksInDocumentOrder()
@@ -270,7 +288,8 @@ void TestDeviceProfile::gotoNextActiveVisitsMarksInDocumentOrder()
     // The failing call leaves the cursor on the last mark found, or on the
     // root when there was none, and keeps failing.
     const QDomElement last = profile.currentElement();
-    QCOMPARE(profile.currentTagName(), visits.isEmpty() ? QStringLiteral("deviceProfile") : QStringLiteral("setting"));
+    QCOMPARE(profile.currentTagName(),
+             visits.isEmpty() ? QStringLiteral("deviceProfile") : QStringLiteral("setting"));
     QVERIFY(!profile.gotoNextActive());
     QCOMPARE(profile.currentElement(), last);
 }
@@ -280,7 +299,9 @@ void TestDeviceProfile::gotoNextActiveVisitsMarksInDocumentOrder()
 void TestDeviceProfile::nullCursorReadsEmptyAndChangesNothing()
 {
     DeviceProfile profile;
-    QVERIFY(importMenu(profile, QStringLiteral("<setting text='A' value='1' active='1' valuetype='inputnum'/>")));
+    QVERIFY(importMenu(
+            profile,
+            QStringLiteral("<setting text='A' value='1' active='1' valuetype='inputnum'/>")));
     const QString before = profile.document().toString();
 
     profile.gotoRoot();
@@ -297,7 +318,7 @@ void TestDeviceProfile::nullCursorReadsEmptyAndChangesNothing()
     profile.gotoRoot();
     profile.gotoLastChild();
     profile.gotoLastChild();
-    QCOMPARE(profile.currentMenuPath(), QStringList{"A"});
+    QCOMPARE(profile.currentMenuPath(), QStringList{ "A" });
     profile.gotoLastChild();
     QVERIFY(profile.currentElement().isNull());
 }
@@ -306,11 +327,14 @@ void TestDeviceProfile::nullCursorReadsEmptyAndChangesNothing()
 void TestDeviceProfile::resetProfileEmptiesTreeAndReleasesItems()
 {
     DeviceProfile profile;
-    const QStringList hintOnly{"info | " + hintText + " |  |  | - | unbound"};
+    const QStringList hintOnly{ "info | " + hintText + " |  |  | - | unbound" };
     QCOMPARE(describe(profile.items()), hintOnly);
     QVERIFY(!profile.items().first()->editable());
     QCOMPARE(profile.currentTagName(), QStringLiteral("menuTree"));
-    QVERIFY(importMenu(profile, QStringLiteral("<section text='S'><setting text='A' value='1' active='1'/></section>")));
+    QVERIFY(importMenu(
+            profile,
+            QStringLiteral(
+                    "<section text='S'><setting text='A' value='1' active='1'/></section>")));
     profile.rebuildConfItemList();
     const QPointer<ConfItem> old = profile.items().first();
     QSignalSpy spy(&profile, &DeviceProfile::confItemListChanged);
@@ -335,7 +359,9 @@ void TestDeviceProfile::resetProfileEmptiesTreeAndReleasesItems()
 void TestDeviceProfile::releasedItemsSurviveUntilEventLoopTurn()
 {
     DeviceProfile profile;
-    QVERIFY(importMenu(profile, QStringLiteral("<setting text='A' value='1' active='0' valuetype='inputnum'/>")));
+    QVERIFY(importMenu(
+            profile,
+            QStringLiteral("<setting text='A' value='1' active='0' valuetype='inputnum'/>")));
     profile.rebuildConfItemList();
     const QPointer<ConfItem> old = profile.items().first();
 
@@ -424,17 +450,19 @@ void TestDeviceProfile::settersEmitOnEveryCall()
     QDomElement setting = document.createElement(QStringLiteral("setting"));
     setting.setAttribute(QStringLiteral("active"), QStringLiteral("7"));
     document.appendChild(setting);
-    ConfItem item(QStringLiteral("inputnum"), QStringLiteral("Rufnummer"), QStringLiteral("1"), QString(), true);
+    ConfItem item(QStringLiteral("inputnum"), QStringLiteral("Rufnummer"), QStringLiteral("1"),
+                  QString(), true);
     if (bound)
         item.setElement(setting);
     QSignalSpy activeSpy(&item, &ConfItem::activeChanged);
     QSignalSpy valueSpy(&item, &ConfItem::valueChanged);
 
-    for (bool active : {true, false, false}) // set while already marked, unset twice
+    for (bool active : { true, false, false }) // set while already marked, unset twice
         item.setActive(active);
-    QCOMPARE(setting.attribute(QStringLiteral("active")), bound ? QStringLiteral("0") : QStringLiteral("7"));
+    QCOMPARE(setting.attribute(QStringLiteral("active")),
+             bound ? QStringLiteral("0") : QStringLiteral("7"));
     item.setActive(true);
-    for (const char *value : {"1", "1", "2"})
+    for (const char *value : { "1", "1", "2" })
         item.setValue(QString::fromLatin1(value));
 
     QCOMPARE(activeSpy.count(), 4);
@@ -442,7 +470,8 @@ void TestDeviceProfile::settersEmitOnEveryCall()
     QVERIFY(item.active());
     QCOMPARE(item.value(), QStringLiteral("2"));
     QCOMPARE(setting.attribute(QStringLiteral("value")), bound ? QStringLiteral("2") : QString());
-    QCOMPARE(setting.attribute(QStringLiteral("active")), bound ? QStringLiteral("1") : QStringLiteral("7"));
+    QCOMPARE(setting.attribute(QStringLiteral("active")),
+             bound ? QStringLiteral("1") : QStringLiteral("7"));
 }
 
 // Which values a setting takes: one table, asked of the item as the window
@@ -453,26 +482,44 @@ void TestDeviceProfile::windowAndLumctlTakeTheSameValues_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
 
-    QTest::newRow("time at midnight") << "Timerzeit Test" << "00:00" << true;
-    QTest::newRow("time, last minute of the day") << "Timerzeit Test" << "23:59" << true;
-    QTest::newRow("time, hour 24") << "Timerzeit Test" << "24:00" << false;
-    QTest::newRow("time, minute 60") << "Timerzeit Test" << "12:60" << false;
-    QTest::newRow("time, only the hour typed") << "Timerzeit Test" << "01" << false;
-    QTest::newRow("time, hour and colon typed") << "Timerzeit Test" << "01:" << false;
-    QTest::newRow("time, one minute digit") << "Timerzeit Test" << "12:3" << false;
-    QTest::newRow("time, one hour digit") << "Timerzeit Test" << "7:45" << false;
-    QTest::newRow("time, empty") << "Timerzeit Test" << "" << false;
-    QTest::newRow("number with star and hash") << "Rufnummer" << "*31#0049" << true;
+    QTest::newRow("time at midnight") << "Timerzeit Test"
+                                      << "00:00" << true;
+    QTest::newRow("time, last minute of the day") << "Timerzeit Test"
+                                                  << "23:59" << true;
+    QTest::newRow("time, hour 24") << "Timerzeit Test"
+                                   << "24:00" << false;
+    QTest::newRow("time, minute 60") << "Timerzeit Test"
+                                     << "12:60" << false;
+    QTest::newRow("time, only the hour typed") << "Timerzeit Test"
+                                               << "01" << false;
+    QTest::newRow("time, hour and colon typed") << "Timerzeit Test"
+                                                << "01:" << false;
+    QTest::newRow("time, one minute digit") << "Timerzeit Test"
+                                            << "12:3" << false;
+    QTest::newRow("time, one hour digit") << "Timerzeit Test"
+                                          << "7:45" << false;
+    QTest::newRow("time, empty") << "Timerzeit Test"
+                                 << "" << false;
+    QTest::newRow("number with star and hash") << "Rufnummer"
+                                               << "*31#0049" << true;
     QTest::newRow("number of 32 digits") << "Rufnummer" << QString(32, '9') << true;
     QTest::newRow("number of 33 digits") << "Rufnummer" << QString(33, '9') << false;
-    QTest::newRow("number, empty") << "Rufnummer" << "" << true;
-    QTest::newRow("number with a plus") << "Rufnummer" << "+49711" << false;
-    QTest::newRow("option") << "Rückruf" << "Aus" << true;
-    QTest::newRow("option with a slash") << "Rückruf" << "Ein / Aus" << true;
-    QTest::newRow("option in other case") << "Rückruf" << "aus" << false;
-    QTest::newRow("option with a trailing blank") << "Rückruf" << "Aus " << false;
-    QTest::newRow("read-only setting") << "Seriennummer" << "123" << false;
-    QTest::newRow("blocked setting") << "Service-Center" << "+49" << false;
+    QTest::newRow("number, empty") << "Rufnummer"
+                                   << "" << true;
+    QTest::newRow("number with a plus") << "Rufnummer"
+                                        << "+49711" << false;
+    QTest::newRow("option") << "Rückruf"
+                            << "Aus" << true;
+    QTest::newRow("option with a slash") << "Rückruf"
+                                         << "Ein / Aus" << true;
+    QTest::newRow("option in other case") << "Rückruf"
+                                          << "aus" << false;
+    QTest::newRow("option with a trailing blank") << "Rückruf"
+                                                  << "Aus " << false;
+    QTest::newRow("read-only setting") << "Seriennummer"
+                                       << "123" << false;
+    QTest::newRow("blocked setting") << "Service-Center"
+                                     << "+49" << false;
 }
 
 void TestDeviceProfile::windowAndLumctlTakeTheSameValues()
@@ -481,14 +528,15 @@ void TestDeviceProfile::windowAndLumctlTakeTheSameValues()
     QFETCH(QString, text);
     QFETCH(bool, valid);
     const QByteArray configuration =
-        "<deviceProfile version=\"1.0\"><menuTree><section text=\"Einstellungen\">"
-        "<setting text=\"Rückruf\" value=\"Ein\" active=\"0\" valuetype=\"selection\">"
-        "<option text=\"Ein\"/><option text=\"Aus\"/><option text=\"Ein / Aus\"/></setting>"
-        "<setting text=\"Rufnummer\" value=\"0711\" active=\"0\" valuetype=\"inputnum\"/>"
-        "<setting text=\"Timerzeit Test\" value=\"08:00\" active=\"0\" valuetype=\"inputtime_hhmm\"/>"
-        "<setting text=\"Seriennummer\" value=\"123\" active=\"0\" valuetype=\"readonly\"/>"
-        "<setting text=\"Service-Center\" value=\"+49\" active=\"0\" valuetype=\"blocked\"/>"
-        "</section></menuTree></deviceProfile>";
+            "<deviceProfile version=\"1.0\"><menuTree><section text=\"Einstellungen\">"
+            "<setting text=\"Rückruf\" value=\"Ein\" active=\"0\" valuetype=\"selection\">"
+            "<option text=\"Ein\"/><option text=\"Aus\"/><option text=\"Ein / Aus\"/></setting>"
+            "<setting text=\"Rufnummer\" value=\"0711\" active=\"0\" valuetype=\"inputnum\"/>"
+            "<setting text=\"Timerzeit Test\" value=\"08:00\" active=\"0\" "
+            "valuetype=\"inputtime_hhmm\"/>"
+            "<setting text=\"Seriennummer\" value=\"123\" active=\"0\" valuetype=\"readonly\"/>"
+            "<setting text=\"Service-Center\" value=\"+49\" active=\"0\" valuetype=\"blocked\"/>"
+            "</section></menuTree></deviceProfile>";
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("rules.lumc"));
     QFile out(file);
@@ -502,11 +550,14 @@ void TestDeviceProfile::windowAndLumctlTakeTheSameValues()
     QCOMPARE(item->isValidValue(text), valid);
     // What is valid can also be typed into the setting's field.
     if (valid && !item->inputPattern().isEmpty())
-        QVERIFY(QRegularExpression(QRegularExpression::anchoredPattern(item->inputPattern())).match(text).hasMatch());
+        QVERIFY(QRegularExpression(QRegularExpression::anchoredPattern(item->inputPattern()))
+                        .match(text)
+                        .hasMatch());
 
     QProcess lumctl;
     lumctl.start(QStringLiteral(LUMCTL_PATH),
-                 {QStringLiteral("set"), file, QStringLiteral("Einstellungen/%1=%2").arg(setting, text)});
+                 { QStringLiteral("set"), file,
+                   QStringLiteral("Einstellungen/%1=%2").arg(setting, text) });
     QVERIFY(lumctl.waitForFinished(60000));
     QCOMPARE(lumctl.exitCode(), valid ? 0 : 2);
     DeviceProfile after;

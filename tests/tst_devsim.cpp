@@ -141,10 +141,22 @@ struct Display
     {
         for (const char byte : bytes) {
             switch (byte) {
-            case '\x0c': lines[0].clear(); lines[1].clear(); row = 0; column = 0; break;
-            case '\x11': row = 0; column = 0; break;
-            case '\n': row = 1 - row; break;
-            case '\r': column = 0; break;
+            case '\x0c':
+                lines[0].clear();
+                lines[1].clear();
+                row = 0;
+                column = 0;
+                break;
+            case '\x11':
+                row = 0;
+                column = 0;
+                break;
+            case '\n':
+                row = 1 - row;
+                break;
+            case '\r':
+                column = 0;
+                break;
             default:
                 if (column < 32) {
                     QString &line = lines[row];
@@ -189,10 +201,10 @@ int countOf(const QByteArray &bytes, char byte)
 } // namespace
 
 // A simulator running the test menu with a program on its port.
-#define START_DEVICE(sim, client) \
-    DeviceSimulator sim; \
-    PortClient client; \
-    QVERIFY(startDevice(&sim, &client))
+#define START_DEVICE(sim, client)                                                                  \
+  DeviceSimulator sim;                                                                             \
+  PortClient client;                                                                               \
+  QVERIFY(startDevice(&sim, &client))
 
 class TestDeviceSimulator : public QObject
 {
@@ -227,7 +239,8 @@ private slots:
     void executablePublishesAndRemovesTheLink();
 
 private:
-    bool startDevice(DeviceSimulator *sim, PortClient *client, const QString &menu = QString::fromUtf8(testMenu));
+    bool startDevice(DeviceSimulator *sim, PortClient *client,
+                     const QString &menu = QString::fromUtf8(testMenu));
     Display pressAll(PortClient *client, const QByteArray &keys);
 };
 
@@ -262,25 +275,34 @@ void TestDeviceSimulator::keysLeadToScreens_data()
 
     const QByteArray enter = QByteArray("+") + Ok; // identification, then OK
     QTest::newRow("ESC at the base menu stays on Programmierung beenden")
-        << QByteArray(3, Esc) << "Programmierung" << "beenden?" << 0;
+            << QByteArray(3, Esc) << "Programmierung"
+            << "beenden?" << 0;
     QTest::newRow("+ from the base menu shows the identification")
-        << (QByteArray(1, Esc) + '+') << "ORV-TEST V1.00" << "konfigurieren?" << 0;
+            << (QByteArray(1, Esc) + '+') << "ORV-TEST V1.00"
+            << "konfigurieren?" << 0;
     QTest::newRow("- steps back from the first entry to the identification")
-        << (enter + "-") << "ORV-TEST V1.00" << "konfigurieren?" << 0;
+            << (enter + "-") << "ORV-TEST V1.00"
+            << "konfigurieren?" << 0;
     QTest::newRow("ESC on a top-level entry returns to Programmierung beenden")
-        << (enter + "+" + Esc) << "Programmierung" << "beenden?" << 0;
+            << (enter + "+" + Esc) << "Programmierung"
+            << "beenden?" << 0;
     QTest::newRow("OK on Programmierung beenden keeps it")
-        << (QByteArray(1, Esc) + Ok) << "Programmierung" << "beenden?" << 0;
-    QTest::newRow("ESC leaves a selection unchanged")
-        << (enter + Ok + Ok + "+" + Esc) << "Sprache:" << "Deutsch" << 0;
+            << (QByteArray(1, Esc) + Ok) << "Programmierung"
+            << "beenden?" << 0;
+    QTest::newRow("ESC leaves a selection unchanged") << (enter + Ok + Ok + "+" + Esc) << "Sprache:"
+                                                      << "Deutsch" << 0;
     QTest::newRow("- takes back the last keyed character")
-        << (enter + Ok + "+" + Ok + "123-") << "Rufnummer 1:" << "12" << 1;
+            << (enter + Ok + "+" + Ok + "123-") << "Rufnummer 1:"
+            << "12" << 1;
     QTest::newRow("ESC cancels the input")
-        << (enter + Ok + "+" + Ok + "4711" + Esc) << "Rufnummer 1:" << "0800123" << 0;
+            << (enter + Ok + "+" + Ok + "4711" + Esc) << "Rufnummer 1:"
+            << "0800123" << 0;
     QTest::newRow("an impossible time is not taken")
-        << (enter + Ok + "+++" + Ok + "2561" + Ok) << "Timerzeit Test:" << "08:00" << 0;
+            << (enter + Ok + "+++" + Ok + "2561" + Ok) << "Timerzeit Test:"
+            << "08:00" << 0;
     QTest::newRow("an impossible date is not taken")
-        << (enter + Ok + "+++++" + Ok + "310226" + Ok) << "Datum:" << "01.01.26" << 0;
+            << (enter + Ok + "+++++" + Ok + "310226" + Ok) << "Datum:"
+            << "01.01.26" << 0;
 }
 
 void TestDeviceSimulator::keysLeadToScreens()
@@ -309,9 +331,11 @@ void TestDeviceSimulator::confirmedValuesAreStored_data()
 
     const QByteArray settings = QByteArray("+") + Ok + Ok;
     QTest::newRow("empty input field clears the value")
-        << (settings + "+" + Ok + Ok) << QStringList{ "Einstellungen", "Rufnummer 1" } << "" << "";
-    QTest::newRow("date")
-        << (settings + "+++++" + Ok + "291228" + Ok) << QStringList{ "Einstellungen", "Datum" } << "29.12.28" << "291228";
+            << (settings + "+" + Ok + Ok) << QStringList{ "Einstellungen", "Rufnummer 1" } << ""
+            << "";
+    QTest::newRow("date") << (settings + "+++++" + Ok + "291228" + Ok)
+                          << QStringList{ "Einstellungen", "Datum" } << "29.12.28"
+                          << "291228";
 }
 
 void TestDeviceSimulator::confirmedValuesAreStored()
@@ -334,8 +358,12 @@ void TestDeviceSimulator::answerBytesHaveTheDisplayForm()
     QCOMPARE(client.press(QByteArray(1, Esc)), QByteArray("\x0cProgrammierung\r\nbeenden?\x11"));
     client.press(QByteArray("+") + Ok + "+");
     // ISO 8859-1 on the wire; an opened field leaves the cursor behind its text.
-    QCOMPARE(client.press(QByteArray(1, Ok)), QByteArray("\x0c" "Betriebsart:\r\nNormal"));
-    QCOMPARE(client.press(QByteArray(1, Esc)), QByteArray("\x0c" "Betriebsart:\r\nNormal\x11"));
+    QCOMPARE(client.press(QByteArray(1, Ok)),
+             QByteArray("\x0c"
+                        "Betriebsart:\r\nNormal"));
+    QCOMPARE(client.press(QByteArray(1, Esc)),
+             QByteArray("\x0c"
+                        "Betriebsart:\r\nNormal\x11"));
     QCOMPARE(client.press(QByteArray(1, '+')), QByteArray("\x0cWartung\r\nf\xe4llig\x11"));
 }
 
@@ -357,7 +385,8 @@ void TestDeviceSimulator::dropAfterKeysHangsUpTheLine()
     QVERIFY(!client.press(QByteArray(1, Esc)).isEmpty());
     QVERIFY(!client.press(QByteArray(1, Esc)).isEmpty());
     // The third key is still answered, then the line goes.
-    QCOMPARE(client.press(QByteArray(1, '+')), QByteArray("\x0cORV-TEST V1.00\r\nkonfigurieren?\x11"));
+    QCOMPARE(client.press(QByteArray(1, '+')),
+             QByteArray("\x0cORV-TEST V1.00\r\nkonfigurieren?\x11"));
     if (!client.isHungUp())
         client.collect(100, 3000);
     QVERIFY(client.isHungUp());
@@ -392,7 +421,9 @@ void TestDeviceSimulator::slowOutputTakesItsTime()
     QCOMPARE(countOf(received, '\x0c'), 3);
     QVERIFY2(elapsed >= (received.size() - 1) * msPerByte * 0.9,
              qPrintable(QStringLiteral("%1 bytes in %2 ms").arg(received.size()).arg(elapsed)));
-    QCOMPARE(received.right(28), QByteArray("\x0c" "Einstellungen\r\nbearbeiten?\x11"));
+    QCOMPARE(received.right(28),
+             QByteArray("\x0c"
+                        "Einstellungen\r\nbearbeiten?\x11"));
 }
 
 void TestDeviceSimulator::noiseAndRawBytesArriveUnasked()
@@ -418,7 +449,8 @@ void TestDeviceSimulator::reconnectedPortGetsNoStaleOutput()
     sim.sendRaw(QByteArray("STALE"));
     QVERIFY(client.open(sim.portPath()));
     QTRY_VERIFY_WITH_TIMEOUT(sim.isPeerConnected(), 5000);
-    QCOMPARE(client.press(QByteArray(1, '+')), QByteArray("\x0cORV-TEST V1.00\r\nkonfigurieren?\x11"));
+    QCOMPARE(client.press(QByteArray(1, '+')),
+             QByteArray("\x0cORV-TEST V1.00\r\nkonfigurieren?\x11"));
 }
 
 void TestDeviceSimulator::restartAfterDropKeepsMenuState()
@@ -441,13 +473,21 @@ void TestDeviceSimulator::menuFileErrorsNameTheLine_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("unknown kind") << "section A\n    widget B\n" << "Zeile 2: unbekannte Art von Eintrag";
-    QTest::newRow("section without entries") << "section A\nsection B\n    info X\n" << "Zeile 1: Abschnitt \"A\" hat keine Einträge";
-    QTest::newRow("selection without options") << "selection A = x\n" << "Zeile 1: Auswahl \"A\" hat keine Auswahlmöglichkeiten";
-    QTest::newRow("entries below a setting") << "input A\n    info B\n" << "Zeile 2: nur Abschnitte enthalten Einträge";
-    QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n" << "Zeile 1: eine Zeit muss";
-    QTest::newRow("uneven indentation") << "section A\n        info B\n    info C\n" << "Zeile 3: unerwartete Einrückung";
-    QTest::newRow("nothing in it") << "# only a comment\n" << "das Menü hat keine Einträge";
+    QTest::newRow("unknown kind") << "section A\n    widget B\n"
+                                  << "Zeile 2: unbekannte Art von Eintrag";
+    QTest::newRow("section without entries") << "section A\nsection B\n    info X\n"
+                                             << "Zeile 1: Abschnitt \"A\" hat keine Einträge";
+    QTest::newRow("selection without options")
+            << "selection A = x\n"
+            << "Zeile 1: Auswahl \"A\" hat keine Auswahlmöglichkeiten";
+    QTest::newRow("entries below a setting") << "input A\n    info B\n"
+                                             << "Zeile 2: nur Abschnitte enthalten Einträge";
+    QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n"
+                                    << "Zeile 1: eine Zeit muss";
+    QTest::newRow("uneven indentation") << "section A\n        info B\n    info C\n"
+                                        << "Zeile 3: unerwartete Einrückung";
+    QTest::newRow("nothing in it") << "# only a comment\n"
+                                   << "das Menü hat keine Einträge";
 }
 
 void TestDeviceSimulator::menuFileErrorsNameTheLine()
@@ -470,17 +510,20 @@ void TestDeviceSimulator::namesAreTakenAsAReaderOfTheScreenTakesThem_data()
     QTest::addColumn<QString>("value");
 
     QTest::newRow("alarm without a channel keeps its name")
-        << "section A\n    readonly ALARM 2 = AUS\n" << QStringList{ "A", "ALARM 2" } << "AUS";
+            << "section A\n    readonly ALARM 2 = AUS\n"
+            << QStringList{ "A", "ALARM 2" } << "AUS";
     QTest::newRow("two-digit alarm is not rewritten")
-        << "readonly ALARM 12 = VERWENDET LSP1\n" << QStringList{ "ALARM 12" } << "VERWENDET LSP1";
-    QTest::newRow("colons leave the name")
-        << "input A:B = 3\n" << QStringList{ "AB" } << "3";
+            << "readonly ALARM 12 = VERWENDET LSP1\n"
+            << QStringList{ "ALARM 12" } << "VERWENDET LSP1";
+    QTest::newRow("colons leave the name") << "input A:B = 3\n" << QStringList{ "AB" } << "3";
     QTest::newRow("section with own lines")
-        << "section Notruf\n    line1: Notruf\n    line2: Einstellungen?\n    input X = 2\n" << QStringList{ "Notruf", "X" } << "2";
+            << "section Notruf\n    line1: Notruf\n    line2: Einstellungen?\n    input X = 2\n"
+            << QStringList{ "Notruf", "X" } << "2";
     QTest::newRow("section holding a setting of its own name")
-        << "section A\n    section B\n        input B = 7\n" << QStringList{ "A", "B", "B" } << "7";
-    QTest::newRow("a section has no value")
-        << "section A\n    input B = 7\n" << QStringList{ "A" } << QString();
+            << "section A\n    section B\n        input B = 7\n"
+            << QStringList{ "A", "B", "B" } << "7";
+    QTest::newRow("a section has no value") << "section A\n    input B = 7\n"
+                                            << QStringList{ "A" } << QString();
 }
 
 void TestDeviceSimulator::namesAreTakenAsAReaderOfTheScreenTakesThem()
@@ -503,18 +546,20 @@ void TestDeviceSimulator::demoMenuIsComplete()
     QVERIFY2(menu.load(QStringLiteral(LUM_DEMO_MENU), &error), qPrintable(error));
     QSet<int> types;
     QSet<QString> shownNames;
-    std::function<void(const QVector<SimMenuNode> &)> visit = [&](const QVector<SimMenuNode> &nodes) {
-        for (const SimMenuNode &node : nodes) {
-            types.insert(node.valueType);
-            shownNames.insert(node.shownName);
-            visit(node.children);
-        }
-    };
+    std::function<void(const QVector<SimMenuNode> &)> visit =
+            [&](const QVector<SimMenuNode> &nodes) {
+                for (const SimMenuNode &node : nodes) {
+                    types.insert(node.valueType);
+                    shownNames.insert(node.shownName);
+                    visit(node.children);
+                }
+            };
     visit(menu.entries);
     for (int type = SimMenuNode::Selection; type <= SimMenuNode::ReadOnly; ++type)
-        QVERIFY2(types.contains(type), qPrintable(SimMenuNode::valueTypeWord(SimMenuNode::ValueType(type))));
-    for (const char *name : { "ALARM 1 LSP", "ALARM 1 MIC", "SIM-Entsperren", "Uhrzeit", "Datum", "Formatieren",
-                              "Service-Center" })
+        QVERIFY2(types.contains(type),
+                 qPrintable(SimMenuNode::valueTypeWord(SimMenuNode::ValueType(type))));
+    for (const char *name : { "ALARM 1 LSP", "ALARM 1 MIC", "SIM-Entsperren", "Uhrzeit", "Datum",
+                              "Formatieren", "Service-Center" })
         QVERIFY2(shownNames.contains(QString::fromLatin1(name)), name);
     // The simulator carries the same menu built in.
     DeviceSimulator sim;
@@ -552,30 +597,37 @@ void TestDeviceSimulator::generatedMenusAreReadable()
     QSet<QString> names;
     bool ownNameInside = false;
     std::function<void(const QVector<SimMenuNode> &, const QString &, QStringList)> visit =
-        [&](const QVector<SimMenuNode> &nodes, const QString &owner, QStringList listNames) {
-            for (const SimMenuNode &node : nodes) {
-                QVERIFY2(!node.shownName.isEmpty(), qPrintable(node.name));
-                QVERIFY2(!listNames.contains(node.shownName), qPrintable(node.shownName + QLatin1Char('\n') + text));
-                listNames << node.shownName;
-                QVERIFY2(!(node.isSection() && node.shownName == owner), qPrintable(node.shownName));
-                QCOMPARE(QSet<QString>(node.options.begin(), node.options.end()).size(), node.options.size());
-                ownNameInside = ownNameInside || (node.isSetting() && node.shownName == owner);
-                types.insert(node.valueType);
-                names.insert(node.shownName);
-                visit(node.children, node.shownName, {});
-            }
-        };
+            [&](const QVector<SimMenuNode> &nodes, const QString &owner, QStringList listNames) {
+                for (const SimMenuNode &node : nodes) {
+                    QVERIFY2(!node.shownName.isEmpty(), qPrintable(node.name));
+                    QVERIFY2(!listNames.contains(node.shownName),
+                             qPrintable(node.shownName + QLatin1Char('\n') + text));
+                    listNames << node.shownName;
+                    QVERIFY2(!(node.isSection() && node.shownName == owner),
+                             qPrintable(node.shownName));
+                    QCOMPARE(QSet<QString>(node.options.begin(), node.options.end()).size(),
+                             node.options.size());
+                    ownNameInside = ownNameInside || (node.isSetting() && node.shownName == owner);
+                    types.insert(node.valueType);
+                    names.insert(node.shownName);
+                    visit(node.children, node.shownName, {});
+                }
+            };
     visit(menu.entries, QString(), { QStringLiteral("Programmierung"), menu.identifier });
     for (int type = SimMenuNode::Selection; type <= SimMenuNode::ReadOnly; ++type)
-        QVERIFY2(types.contains(type), qPrintable(SimMenuNode::valueTypeWord(SimMenuNode::ValueType(type))));
+        QVERIFY2(types.contains(type),
+                 qPrintable(SimMenuNode::valueTypeWord(SimMenuNode::ValueType(type))));
     QVERIFY(types.contains(SimMenuNode::NoValue));
     QVERIFY(ownNameInside);
     for (const char *name : { "Uhrzeit", "Datum", "SIM-Entsperren" })
         QVERIFY2(names.contains(QString::fromLatin1(name)), name);
     QVERIFY(text.contains(QLatin1String("VERWENDET LSP")));
     QVERIFY(text.contains(QLatin1String("VERWENDET MIC")));
-    QVERIFY(text.contains(QRegularExpression(QStringLiteral("section (Formatieren|Reset|Ereig.-Speicher)[^\n]*\n *blocked: "))));
-    QVERIFY(text.contains(QRegularExpression(QStringLiteral("(selection|input|readonly) (Service-Center|Netzbetreiber|Netzauswahl|Ausgang PICTO|Status XIN)[^\n]*\n( *options: [^\n]*\n)? *blocked: "))));
+    QVERIFY(text.contains(QRegularExpression(
+            QStringLiteral("section (Formatieren|Reset|Ereig.-Speicher)[^\n]*\n *blocked: "))));
+    QVERIFY(text.contains(QRegularExpression(QStringLiteral(
+            "(selection|input|readonly) (Service-Center|Netzbetreiber|Netzauswahl|Ausgang "
+            "PICTO|Status XIN)[^\n]*\n( *options: [^\n]*\n)? *blocked: "))));
     QVERIFY(text.contains(QRegularExpression(QStringLiteral("\n *input [^=\n]*\n"))));
 }
 
@@ -588,9 +640,11 @@ void TestDeviceSimulator::linkFolderIsMadeOrTheReasonNamed_data()
     const QString notADirectory = QString::fromLocal8Bit(std::strerror(ENOTDIR));
     QTest::newRow("missing folders are made") << "a/b/ttyLUM" << QString();
     QTest::newRow("a file where the link's folder belongs")
-        << "file/ttyLUM" << "Der symbolische Link %1/file/ttyLUM kann nicht angelegt werden: " + notADirectory;
+            << "file/ttyLUM"
+            << "Der symbolische Link %1/file/ttyLUM kann nicht angelegt werden: " + notADirectory;
     QTest::newRow("a file where a folder above belongs")
-        << "file/sub/ttyLUM" << "Der Ordner %1/file/sub kann nicht angelegt werden: " + notADirectory;
+            << "file/sub/ttyLUM"
+            << "Der Ordner %1/file/sub kann nicht angelegt werden: " + notADirectory;
 }
 
 void TestDeviceSimulator::linkFolderIsMadeOrTheReasonNamed()

@@ -23,7 +23,8 @@ namespace {
 
 const QString docLinkFolder = QStringLiteral("/tmp/lumsession");
 
-struct SessionStep {
+struct SessionStep
+{
     QString command;
     QStringList output;
 };
@@ -41,7 +42,8 @@ QVector<SessionStep> sessionFromDoc(const QString &path, const QString &heading,
     // The first block under the heading that starts with a command.
     int at = lines.indexOf(heading);
     while (at >= 0 && at + 1 < lines.size()
-           && !(lines.at(at).startsWith(QLatin1String("```")) && lines.at(at + 1).startsWith(QLatin1String("$ "))))
+           && !(lines.at(at).startsWith(QLatin1String("```"))
+                && lines.at(at + 1).startsWith(QLatin1String("$ "))))
         ++at;
     if (at < 0 || at + 1 >= lines.size()) {
         *problem = QStringLiteral("no session block under \"%1\"").arg(heading);
@@ -66,11 +68,15 @@ QVector<SessionStep> sessionFromDoc(const QString &path, const QString &heading,
 QStringList madeAlike(QStringList lines)
 {
     static const QRegularExpression seconds(QStringLiteral("\\b\\d+\\.\\d s\\b"));
-    static const QRegularExpression clock(QStringLiteral("-> \"\\d\\d:\\d\\d\" \\(inputsystemtime\\)"));
+    static const QRegularExpression clock(
+            QStringLiteral("-> \"\\d\\d:\\d\\d\" \\(inputsystemtime\\)"));
     static const QRegularExpression stamp(QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d"));
-    static const QRegularExpression reportTime(QStringLiteral("^Zeit: \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$"));
-    static const QRegularExpression clockInReport(QStringLiteral("^(Einstellungen/Uhrzeit +\\|[^|]*\\| )\\d\\d:\\d\\d"));
-    static const QRegularExpression progress(QStringLiteral("^(Ausgelesene Einträge|Übertragene Einstellungen): "));
+    static const QRegularExpression reportTime(
+            QStringLiteral("^Zeit: \\d\\d\\.\\d\\d\\.\\d{4} \\d\\d:\\d\\d:\\d\\d$"));
+    static const QRegularExpression clockInReport(
+            QStringLiteral("^(Einstellungen/Uhrzeit +\\|[^|]*\\| )\\d\\d:\\d\\d"));
+    static const QRegularExpression progress(
+            QStringLiteral("^(Ausgelesene Einträge|Übertragene Einstellungen): "));
     QStringList result;
     for (QString line : lines) {
         line.replace(seconds, QStringLiteral("N.N s"));
@@ -100,8 +106,9 @@ private slots:
 void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
 {
     QString problem;
-    const QVector<SessionStep> steps = sessionFromDoc(QStringLiteral(LUM_SOURCE_DIR "/docs/lumctl.md"),
-                                                      QStringLiteral("### A session with the demo device"), &problem);
+    const QVector<SessionStep> steps =
+            sessionFromDoc(QStringLiteral(LUM_SOURCE_DIR "/docs/lumctl.md"),
+                           QStringLiteral("### A session with the demo device"), &problem);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QVERIFY(steps.size() >= 5);
 
@@ -112,11 +119,12 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("PATH"),
                        QFileInfo(QStringLiteral(LUMCTL_PATH)).absolutePath() + QLatin1Char(':')
-                           + QFileInfo(QStringLiteral(LUM_DEVSIM_PATH)).absolutePath() + QLatin1Char(':')
-                           + environment.value(QStringLiteral("PATH")));
+                               + QFileInfo(QStringLiteral(LUM_DEVSIM_PATH)).absolutePath()
+                               + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
     // The service record goes where the doc's technician finds it, not into
     // the home folder of whoever runs the tests.
-    environment.insert(QStringLiteral("LUM_DOCUMENTS_DIR"), work.filePath(QStringLiteral("Documents")));
+    environment.insert(QStringLiteral("LUM_DOCUMENTS_DIR"),
+                       work.filePath(QStringLiteral("Documents")));
 
     QProcess simulator; // killed when the test ends, however it ends
     int lastStatus = 0;
@@ -129,12 +137,14 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
             command.chop(2);
             simulator.setProcessEnvironment(environment);
             simulator.setWorkingDirectory(work.path());
-            simulator.start(QStringLiteral("bash"), {QStringLiteral("-c"), QStringLiteral("exec ") + command});
+            simulator.start(QStringLiteral("bash"),
+                            { QStringLiteral("-c"), QStringLiteral("exec ") + command });
             QVERIFY2(simulator.waitForStarted(10000), qPrintable(command));
             while (!simulator.canReadLine() && simulator.waitForReadyRead(30000)) { }
             printed = QString::fromLocal8Bit(simulator.readLine());
-            QVERIFY2(!printed.isEmpty(), qPrintable(command + QStringLiteral(": ")
-                                                   + QString::fromLocal8Bit(simulator.readAllStandardError())));
+            QVERIFY2(!printed.isEmpty(),
+                     qPrintable(command + QStringLiteral(": ")
+                                + QString::fromLocal8Bit(simulator.readAllStandardError())));
         } else {
             QProcess shell;
             shell.setProcessEnvironment(environment);
@@ -142,7 +152,8 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
             shell.setProcessChannelMode(QProcess::MergedChannels);
             // "(exit N)" hands the previous command's status on to "$?".
             shell.start(QStringLiteral("bash"),
-                        {QStringLiteral("-c"), QStringLiteral("(exit %1); ").arg(lastStatus) + command});
+                        { QStringLiteral("-c"),
+                          QStringLiteral("(exit %1); ").arg(lastStatus) + command });
             QVERIFY2(shell.waitForFinished(300000), qPrintable(command));
             lastStatus = shell.exitCode();
             printed = QString::fromLocal8Bit(shell.readAll());
@@ -151,8 +162,9 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
         printed.replace(work.path(), QStringLiteral("/home/tech"));
         const QString actual = madeAlike(printed.split(QLatin1Char('\n'))).join(QLatin1Char('\n'));
         const QString expected = madeAlike(step.output).join(QLatin1Char('\n'));
-        QVERIFY2(actual == expected, qPrintable(QStringLiteral("$ %1\n--- printed:\n%2\n--- the doc shows:\n%3")
-                                                    .arg(step.command, actual, expected)));
+        QVERIFY2(actual == expected,
+                 qPrintable(QStringLiteral("$ %1\n--- printed:\n%2\n--- the doc shows:\n%3")
+                                    .arg(step.command, actual, expected)));
     }
     simulator.terminate();
     simulator.waitForFinished(10000);

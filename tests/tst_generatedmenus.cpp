@@ -31,8 +31,9 @@ QString runScenario(quint32 seed)
     problem = scenario.runReadOut(harness);
     if (problem.isEmpty()) {
         const QVector<GeneratedScenario::Mark> marks = scenario.markSettings(harness.profile(), 3);
-        problem = marks.isEmpty() ? QStringLiteral("the generated menu offers no setting to write")
-                                  : GeneratedScenario::runTransfer(harness, marks, scenario.menu().identifier);
+        problem = marks.isEmpty()
+                ? QStringLiteral("the generated menu offers no setting to write")
+                : GeneratedScenario::runTransfer(harness, marks, scenario.menu().identifier);
     }
     return problem.isEmpty() ? problem : problem + QLatin1String("\nmenu:\n") + scenario.menuText();
 }

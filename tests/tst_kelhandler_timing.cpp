@@ -36,7 +36,8 @@ private:
 
 namespace {
 
-const char *const extraWaitMessage = "KELHANDLER: no input after regular timeout - we wait an additional 1000ms...";
+const char *const extraWaitMessage =
+        "KELHANDLER: no input after regular timeout - we wait an additional 1000ms...";
 const QByteArray answerScreen("\x0CRufnummer 1:\r\n0800123456");
 
 QStringList capturedMessages;
@@ -86,7 +87,8 @@ void TestKelHandlerTiming::simulatorAnswerCompletesOnce_data()
     QTest::newRow("prompt answer") << 50 << 0 << false << 40 << 800 << 0;
     QTest::newRow("answer 300 ms late") << 50 << 300 << false << 900 << 2000 << 1;
     QTest::newRow("silent device, key time 500") << 500 << 0 << true << 1400 << 2600 << 1;
-    QTest::newRow("early answer waits for the key time of 500") << 500 << 20 << false << 450 << 1300 << 0;
+    QTest::newRow("early answer waits for the key time of 500")
+            << 500 << 20 << false << 450 << 1300 << 0;
 }
 
 // The simulator answers with whole screens of its demo menu, after a chosen
@@ -107,7 +109,8 @@ void TestKelHandlerTiming::simulatorAnswerCompletesOnce()
     if (silent)
         device.setSilentAfterKeys(0);
     KelHandler handler;
-    QVERIFY2(handler.openSerialPortByName(device.portPath()), qPrintable(handler.lastErrorString()));
+    QVERIFY2(handler.openSerialPortByName(device.portPath()),
+             qPrintable(handler.lastErrorString()));
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
     QSignalSpy keys(&device, &DeviceSimulator::keyReceived);
 
@@ -126,7 +129,8 @@ void TestKelHandlerTiming::simulatorAnswerCompletesOnce()
     QCOMPARE(capturedMessages.count(extraWaitMessage), extraWaits);
     QCOMPARE(keys.count(), 1);
     if (!silent) {
-        QCOMPARE(handler.displayLines().split('\n').first().trimmed(), device.screen().value(0).trimmed());
+        QCOMPARE(handler.displayLines().split('\n').first().trimmed(),
+                 device.screen().value(0).trimmed());
         // The answer is shown when it arrives, not only at completion.
         QVERIFY2(answerShownAt >= 0 && answerShownAt < answerDelay + 500,
                  qPrintable(QStringLiteral("answer shown after %1 ms").arg(answerShownAt)));
@@ -169,11 +173,14 @@ void TestKelHandlerTiming::unsolicitedBurstsCompleteOneEach()
     // A screen is complete only after 50 ms without a further byte.
     QElapsedTimer clock;
     clock.start();
-    m_device->write("\x0C" "Anruf 1");
+    m_device->write("\x0C"
+                    "Anruf 1");
     QVERIFY(completed.wait(5000));
-    QVERIFY2(clock.elapsed() >= 50, qPrintable(QStringLiteral("completed after %1 ms").arg(clock.elapsed())));
+    QVERIFY2(clock.elapsed() >= 50,
+             qPrintable(QStringLiteral("completed after %1 ms").arg(clock.elapsed())));
     QCOMPARE(completed.count(), 1);
-    m_device->write("\x0C" "Anruf 2");
+    m_device->write("\x0C"
+                    "Anruf 2");
     QVERIFY(completed.wait(5000));
     QCOMPARE(completed.count(), 2);
     QVERIFY(handler.displayText().startsWith("Anruf 2"));
@@ -201,7 +208,8 @@ void TestKelHandlerTiming::bytesWaitingWhenTheGapEndsBelongToTheScreen()
     KelHandler &handler = *m_handler;
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
     QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
-    m_device->write("\x0C" "Rufnummer");
+    m_device->write("\x0C"
+                    "Rufnummer");
     QVERIFY(textChanged.wait(5000));
 
     // The event loop is held up while the rest reaches the line, then the
@@ -212,7 +220,8 @@ void TestKelHandlerTiming::bytesWaitingWhenTheGapEndsBelongToTheScreen()
     QCOMPARE(completed.count(), 0);
     QVERIFY(completed.wait(5000));
     QCOMPARE(completed.count(), 1);
-    QVERIFY2(handler.displayText().startsWith(QLatin1String("Rufnummer 1:")), qPrintable(handler.displayText()));
+    QVERIFY2(handler.displayText().startsWith(QLatin1String("Rufnummer 1:")),
+             qPrintable(handler.displayText()));
 }
 
 void TestKelHandlerTiming::closedPortIgnoresTheTimer()
@@ -249,7 +258,9 @@ void TestKelHandlerTiming::keyTimeIsNeverCutShort()
         m_device->write(answerScreen);
         QVERIFY(completed.wait(5000));
         QVERIFY2(clock.elapsed() >= 500,
-                 qPrintable(QStringLiteral("key %1 completed after %2 ms").arg(key).arg(clock.elapsed())));
+                 qPrintable(QStringLiteral("key %1 completed after %2 ms")
+                                    .arg(key)
+                                    .arg(clock.elapsed())));
     }
 }
 

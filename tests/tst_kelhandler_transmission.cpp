@@ -38,11 +38,11 @@ private:
 
 // The port writes from the event loop, so the device side is read while
 // events are processed, collecting what has arrived so far.
-#define COMPARE_RECEIVED_ON_DEVICE(device, expected) \
-    do { \
-        QByteArray received; \
-        QTRY_COMPARE_WITH_TIMEOUT(received += (device).readAvailable(), QByteArray(expected), 5000); \
-    } while (false)
+#define COMPARE_RECEIVED_ON_DEVICE(device, expected)                                               \
+  do {                                                                                             \
+    QByteArray received;                                                                           \
+    QTRY_COMPARE_WITH_TIMEOUT(received += (device).readAvailable(), QByteArray(expected), 5000);   \
+  } while (false)
 
 namespace {
 
@@ -90,7 +90,8 @@ void TestKelHandlerTransmission::keysReachTheSimulatorInOrder()
     QString error;
     QVERIFY2(device.start(&error), qPrintable(error));
     KelHandler handler;
-    QVERIFY2(handler.openSerialPortByName(device.portPath()), qPrintable(handler.lastErrorString()));
+    QVERIFY2(handler.openSerialPortByName(device.portPath()),
+             qPrintable(handler.lastErrorString()));
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
 
     // One key per completed screen, as the robot sends them.
@@ -114,8 +115,11 @@ void TestKelHandlerTransmission::sendStringWritesIso8859Bytes_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("bytes");
 
-    QTest::newRow("umlauts become single bytes") << QString::fromUtf8("Tür Öffnung ß") << QByteArray("T\xFCr \xD6" "ffnung \xDF");
-    QTest::newRow("characters outside ISO 8859-1 become question marks") << QString::fromUtf8("5 €") << QByteArray("5 ?");
+    QTest::newRow("umlauts become single bytes") << QString::fromUtf8("Tür Öffnung ß")
+                                                 << QByteArray("T\xFCr \xD6"
+                                                               "ffnung \xDF");
+    QTest::newRow("characters outside ISO 8859-1 become question marks")
+            << QString::fromUtf8("5 €") << QByteArray("5 ?");
     QTest::newRow("empty text sends nothing") << QString() << QByteArray();
 }
 
@@ -181,8 +185,8 @@ void TestKelHandlerTransmission::openWithoutValidSelectionFails_data()
     QTest::addColumn<int>("selected");
 
     QTest::newRow("empty list, nothing selected") << QStringList() << -1;
-    QTest::newRow("index behind the list") << QStringList { "ttyUSB0", "ttyUSB1" } << 2;
-    QTest::newRow("negative index") << QStringList { "ttyUSB0" } << -5;
+    QTest::newRow("index behind the list") << QStringList{ "ttyUSB0", "ttyUSB1" } << 2;
+    QTest::newRow("negative index") << QStringList{ "ttyUSB0" } << -5;
 }
 
 void TestKelHandlerTransmission::openWithoutValidSelectionFails()
@@ -261,9 +265,11 @@ void TestKelHandlerTransmission::lostLineClosesThePort()
     QVERIFY2(device.isOpen(), qPrintable(device.errorString()));
     KelHandler handler;
     QVERIFY(handler.openSerialPortByName(device.slavePath()));
-    QVERIFY(device.write("\x0C" "Notruf"));
-    QVERIFY(RobotHarness::waitFor(&handler, &KelHandler::displayTextChanged,
-                                  [&] { return handler.displayText().left(6) == QLatin1String("Notruf"); }, 5000));
+    QVERIFY(device.write("\x0C"
+                         "Notruf"));
+    QVERIFY(RobotHarness::waitFor(
+            &handler, &KelHandler::displayTextChanged,
+            [&] { return handler.displayText().left(6) == QLatin1String("Notruf"); }, 5000));
     QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
 
     if (unplugged)

@@ -23,21 +23,26 @@ QStringList pathOf(const QString &joined)
     return joined.split(QStringLiteral(" > "));
 }
 
-const QString kMenu = QStringLiteral(
-        "device TST-9 V2.0\n"
-        "section Anlage\n"
-        "    selection Modus = Auto\n"
-        "        options: Auto | Hand | Aus\n"
-        "    input Rufnummer = 12\n"
-        "    section Tiefer\n"
-        "        input Haltezeit = 10\n"
-        "        selection Relais = Ein\n"
-        "            options: Ein | Aus\n"
-        "selection Sprache = Deutsch\n"
-        "    options: Deutsch | English\n");
+const QString kMenu = QStringLiteral("device TST-9 V2.0\n"
+                                     "section Anlage\n"
+                                     "    selection Modus = Auto\n"
+                                     "        options: Auto | Hand | Aus\n"
+                                     "    input Rufnummer = 12\n"
+                                     "    section Tiefer\n"
+                                     "        input Haltezeit = 10\n"
+                                     "        selection Relais = Ein\n"
+                                     "            options: Ein | Aus\n"
+                                     "selection Sprache = Deutsch\n"
+                                     "    options: Deutsch | English\n");
 
-enum class Fault { ValueNotOffered, OptionHiddenByDevice, SettingMissing, SectionMissing, ValueAltered, LineDropped };
-
+enum class Fault {
+    ValueNotOffered,
+    OptionHiddenByDevice,
+    SettingMissing,
+    SectionMissing,
+    ValueAltered,
+    LineDropped
+};
 
 } // namespace
 
@@ -54,10 +59,12 @@ private slots:
         QVERIFY(m_dir.isValid());
         QString error;
         QVERIFY2(m_menu.load(QStringLiteral(LUM_DEMO_MENU), &error), qPrintable(error));
-        QVERIFY2(m_harness.startWithMenuFile(QStringLiteral(LUM_DEMO_MENU), &error), qPrintable(error));
+        QVERIFY2(m_harness.startWithMenuFile(QStringLiteral(LUM_DEMO_MENU), &error),
+                 qPrintable(error));
         QVERIFY(ReadOutOracle::writeReadOut(m_menu, m_dir.filePath(QStringLiteral("demo.lumc"))));
         QVERIFY2(m_smallMenu.parse(kMenu, &error), qPrintable(error));
-        QVERIFY(ReadOutOracle::writeReadOut(m_smallMenu, m_dir.filePath(QStringLiteral("tst9.lumc"))));
+        QVERIFY(ReadOutOracle::writeReadOut(m_smallMenu,
+                                            m_dir.filePath(QStringLiteral("tst9.lumc"))));
     }
 
     void transfer_writesEveryValueTypeIntoTheDevice()
@@ -66,14 +73,22 @@ private slots:
         // In menu order, so that the walk climbs one and two levels between
         // settings, changes section, and ends on the configuration menu's level.
         const QVector<GeneratedScenario::Mark> plan = {
-            {pathOf(QStringLiteral("Einstellungen > Notruf > Sprachansage > Ansagetext")), QStringLiteral("selection"), QStringLiteral("Individuell")},
-            {pathOf(QStringLiteral("Einstellungen > Rufnummern > Rufnummer 3")), QStringLiteral("inputnum"), QStringLiteral("0401112233")},
-            {pathOf(QStringLiteral("Einstellungen > Timer > Timerzeit Stoerung")), QStringLiteral("inputtime_hhmm"), QStringLiteral("01:15")},
-            {pathOf(QStringLiteral("Einstellungen > Uhrzeit")), QStringLiteral("inputsystemtime"), QString()},
-            {pathOf(QStringLiteral("Einstellungen > Datum")), QStringLiteral("inputsystemdate"), QString()},
-            {pathOf(QStringLiteral("Kommunikation > GPRS > Server-Port")), QStringLiteral("inputnum"), QStringLiteral("6001")},
-            {pathOf(QStringLiteral("Ein-/Ausgänge > Relais > Relais 2")), QStringLiteral("selection"), QStringLiteral("Notruf aktiv")},
-            {pathOf(QStringLiteral("Betriebsart")), QStringLiteral("selection"), QStringLiteral("Service")},
+            { pathOf(QStringLiteral("Einstellungen > Notruf > Sprachansage > Ansagetext")),
+              QStringLiteral("selection"), QStringLiteral("Individuell") },
+            { pathOf(QStringLiteral("Einstellungen > Rufnummern > Rufnummer 3")),
+              QStringLiteral("inputnum"), QStringLiteral("0401112233") },
+            { pathOf(QStringLiteral("Einstellungen > Timer > Timerzeit Stoerung")),
+              QStringLiteral("inputtime_hhmm"), QStringLiteral("01:15") },
+            { pathOf(QStringLiteral("Einstellungen > Uhrzeit")), QStringLiteral("inputsystemtime"),
+              QString() },
+            { pathOf(QStringLiteral("Einstellungen > Datum")), QStringLiteral("inputsystemdate"),
+              QString() },
+            { pathOf(QStringLiteral("Kommunikation > GPRS > Server-Port")),
+              QStringLiteral("inputnum"), QStringLiteral("6001") },
+            { pathOf(QStringLiteral("Ein-/Ausgänge > Relais > Relais 2")),
+              QStringLiteral("selection"), QStringLiteral("Notruf aktiv") },
+            { pathOf(QStringLiteral("Betriebsart")), QStringLiteral("selection"),
+              QStringLiteral("Service") },
         };
         for (const GeneratedScenario::Mark &planned : plan) {
             ConfItem *item = m_harness.item(planned.path);
@@ -83,7 +98,8 @@ private slots:
                 QVERIFY2(item->value() != planned.newValue, "the plan must change the value");
                 if (planned.valueType == QLatin1String("selection")) {
                     QVERIFY(item->options().contains(planned.newValue));
-                    QVERIFY2(item->options().first() != planned.newValue, "must not be the option shown first");
+                    QVERIFY2(item->options().first() != planned.newValue,
+                             "must not be the option shown first");
                 }
                 item->setValue(planned.newValue);
             }
@@ -101,17 +117,30 @@ private slots:
         QTest::addColumn<Fault>("fault");
         QTest::addColumn<QString>("expectedError");
 
-        QTest::newRow("selection value the device does not offer") << Fault::ValueNotOffered
-                << QStringLiteral("Fehler beim Übertragen von: Anlage/Modus\nWert \"Automatik\" konnte auf dem Gerät leider nicht gefunden werden!");
-        QTest::newRow("device no longer offers the stored option") << Fault::OptionHiddenByDevice
-                << QStringLiteral("Fehler beim Übertragen von: Anlage/Modus\nWert \"Hand\" konnte auf dem Gerät leider nicht gefunden werden!");
-        QTest::newRow("setting the device does not have") << Fault::SettingMissing
-                << QStringLiteral("Fehler beim Übertragen von: Anlage/Tiefer/Nachlaufzeit\nMenüpunkt konnte auf dem Gerät leider nicht gefunden werden!");
-        QTest::newRow("section the device does not have") << Fault::SectionMissing
-                << QStringLiteral("Fehler beim Übertragen von: Service/Tiefer/Haltezeit\nMenüpunkt konnte auf dem Gerät leider nicht gefunden werden!");
-        QTest::newRow("device shows '5' for '05'") << Fault::ValueAltered
-                << QStringLiteral("Fehler beim Übertragen von: Anlage/Tiefer/Haltezeit\nÜbernommener Wert: 5\nErwarteter Wert: 05");
-        QTest::newRow("line dropped during the transfer") << Fault::LineDropped
+        QTest::newRow("selection value the device does not offer")
+                << Fault::ValueNotOffered
+                << QStringLiteral("Fehler beim Übertragen von: Anlage/Modus\nWert \"Automatik\" "
+                                  "konnte auf dem Gerät leider nicht gefunden werden!");
+        QTest::newRow("device no longer offers the stored option")
+                << Fault::OptionHiddenByDevice
+                << QStringLiteral("Fehler beim Übertragen von: Anlage/Modus\nWert \"Hand\" konnte "
+                                  "auf dem Gerät leider nicht gefunden werden!");
+        QTest::newRow("setting the device does not have")
+                << Fault::SettingMissing
+                << QStringLiteral(
+                           "Fehler beim Übertragen von: Anlage/Tiefer/Nachlaufzeit\nMenüpunkt "
+                           "konnte auf dem Gerät leider nicht gefunden werden!");
+        QTest::newRow("section the device does not have")
+                << Fault::SectionMissing
+                << QStringLiteral("Fehler beim Übertragen von: Service/Tiefer/Haltezeit\nMenüpunkt "
+                                  "konnte auf dem Gerät leider nicht gefunden werden!");
+        QTest::newRow("device shows '5' for '05'")
+                << Fault::ValueAltered
+                << QStringLiteral(
+                           "Fehler beim Übertragen von: Anlage/Tiefer/Haltezeit\nÜbernommener "
+                           "Wert: 5\nErwarteter Wert: 05");
+        QTest::newRow("line dropped during the transfer")
+                << Fault::LineDropped
                 << QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
     }
 
@@ -125,9 +154,10 @@ private slots:
         QVERIFY2(harness.startWithMenuText(kMenu, &error), qPrintable(error));
         DeviceProfile &profile = harness.profile();
         profile.loadFromFile(m_dir.filePath(QStringLiteral("tst9.lumc")));
-        ConfItem *modus = harness.item({QStringLiteral("Anlage"), QStringLiteral("Modus")});
-        ConfItem *haltezeit = harness.item({QStringLiteral("Anlage"), QStringLiteral("Tiefer"), QStringLiteral("Haltezeit")});
-        ConfItem *sprache = harness.item({QStringLiteral("Sprache")});
+        ConfItem *modus = harness.item({ QStringLiteral("Anlage"), QStringLiteral("Modus") });
+        ConfItem *haltezeit = harness.item({ QStringLiteral("Anlage"), QStringLiteral("Tiefer"),
+                                             QStringLiteral("Haltezeit") });
+        ConfItem *sprache = harness.item({ QStringLiteral("Sprache") });
         QVERIFY(modus && haltezeit && sprache);
         // Every fault sits before a further marked setting, which must then not
         // be written.
@@ -143,21 +173,24 @@ private slots:
         case Fault::OptionHiddenByDevice:
             modus->setValue(QStringLiteral("Hand"));
             modus->setActive(true);
-            device.hideOption({QStringLiteral("Anlage"), QStringLiteral("Modus")}, QStringLiteral("Hand"));
+            device.hideOption({ QStringLiteral("Anlage"), QStringLiteral("Modus") },
+                              QStringLiteral("Hand"));
             break;
         case Fault::SettingMissing:
-            haltezeit->element().setAttribute(QStringLiteral("text"), QStringLiteral("Nachlaufzeit"));
+            haltezeit->element().setAttribute(QStringLiteral("text"),
+                                              QStringLiteral("Nachlaufzeit"));
             haltezeit->setActive(true);
             break;
         case Fault::SectionMissing:
-            haltezeit->element().parentNode().parentNode().toElement()
-                    .setAttribute(QStringLiteral("text"), QStringLiteral("Service"));
+            haltezeit->element().parentNode().parentNode().toElement().setAttribute(
+                    QStringLiteral("text"), QStringLiteral("Service"));
             haltezeit->setActive(true);
             break;
         case Fault::ValueAltered:
             haltezeit->setValue(QStringLiteral("05"));
             haltezeit->setActive(true);
-            device.setValueAlteration({QStringLiteral("Anlage"), QStringLiteral("Tiefer"), QStringLiteral("Haltezeit")},
+            device.setValueAlteration({ QStringLiteral("Anlage"), QStringLiteral("Tiefer"),
+                                        QStringLiteral("Haltezeit") },
                                       QStringLiteral("05"), QStringLiteral("5"));
             break;
         case Fault::LineDropped:
@@ -174,7 +207,8 @@ private slots:
         QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
         LumBot &bot = harness.bot();
         bot.startUpload();
-        QVERIFY2(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()), "the transfer did not end");
+        QVERIFY2(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()),
+                 "the transfer did not end");
 
         QCOMPARE(errors.count(), 1);
         QCOMPARE(bot.lastErrorString(), expectedError);
@@ -184,13 +218,15 @@ private slots:
         QCOMPARE(bot.deviceIdentifier(), m_smallMenu.identifier);
         QCOMPARE(TreeText::canonical(TreeText::menuTreeOf(profile.document())), treeBefore);
         // The marked setting after the failing one was not written.
-        QCOMPARE(device.value({QStringLiteral("Sprache")}), QStringLiteral("Deutsch"));
+        QCOMPARE(device.value({ QStringLiteral("Sprache") }), QStringLiteral("Deutsch"));
         if (fault == Fault::LineDropped)
             QVERIFY(!harness.link().terminalIsReady());
         if (fault == Fault::ValueAltered)
-            QCOMPARE(device.value({QStringLiteral("Anlage"), QStringLiteral("Tiefer"), QStringLiteral("Haltezeit")}),
+            QCOMPARE(device.value({ QStringLiteral("Anlage"), QStringLiteral("Tiefer"),
+                                    QStringLiteral("Haltezeit") }),
                      QStringLiteral("5"));
     }
+
 private:
     RobotHarness m_harness;
     SimMenu m_menu;

@@ -31,32 +31,31 @@ void TestPortList::buildsSortedListWithPreferredAdapter_data()
     QTest::addColumn<int>("preferred");
 
     QTest::newRow("FTDI adapter preferred after sorting")
-        << PortEntries { { "COM3", "FTDI" }, { "COM1", "Microsoft" } } << QStringList()
-        << QStringList { "COM1", "COM3" } << 1;
+            << PortEntries{ { "COM3", "FTDI" }, { "COM1", "Microsoft" } } << QStringList()
+            << QStringList{ "COM1", "COM3" } << 1;
     QTest::newRow("character codes: COM10 before COM3")
-        << PortEntries { { "COM3", "" }, { "COM10", "FTDI" }, { "COM2", "" } } << QStringList()
-        << QStringList { "COM10", "COM2", "COM3" } << 0;
+            << PortEntries{ { "COM3", "" }, { "COM10", "FTDI" }, { "COM2", "" } } << QStringList()
+            << QStringList{ "COM10", "COM2", "COM3" } << 0;
     QTest::newRow("last FTDI adapter enumerated wins")
-        << PortEntries { { "COM4", "FTDI" }, { "COM7", "FTDI" } } << QStringList()
-        << QStringList { "COM4", "COM7" } << 1;
+            << PortEntries{ { "COM4", "FTDI" }, { "COM7", "FTDI" } } << QStringList()
+            << QStringList{ "COM4", "COM7" } << 1;
     QTest::newRow("last FTDI wins also when it sorts first")
-        << PortEntries { { "COM7", "FTDI" }, { "COM4", "FTDI" } } << QStringList()
-        << QStringList { "COM4", "COM7" } << 0;
+            << PortEntries{ { "COM7", "FTDI" }, { "COM4", "FTDI" } } << QStringList()
+            << QStringList{ "COM4", "COM7" } << 0;
     QTest::newRow("manufacturer only beginning with FTDI is not preferred")
-        << PortEntries { { "COM1", "FTDI Ltd" }, { "COM2", "" } } << QStringList()
-        << QStringList { "COM1", "COM2" } << -1;
+            << PortEntries{ { "COM1", "FTDI Ltd" }, { "COM2", "" } } << QStringList()
+            << QStringList{ "COM1", "COM2" } << -1;
     QTest::newRow("first extra port preferred, list sorted")
-        << PortEntries { { "ttyS0", "" } } << QStringList { "/tmp/z/ttyLUM", "/tmp/a/ttyLUM" }
-        << QStringList { "/tmp/a/ttyLUM", "/tmp/z/ttyLUM", "ttyS0" } << 1;
+            << PortEntries{ { "ttyS0", "" } } << QStringList{ "/tmp/z/ttyLUM", "/tmp/a/ttyLUM" }
+            << QStringList{ "/tmp/a/ttyLUM", "/tmp/z/ttyLUM", "ttyS0" } << 1;
     QTest::newRow("FTDI adapter beats the extra port")
-        << PortEntries { { "ttyUSB0", "FTDI" } } << QStringList { "/tmp/sim/ttyLUM" }
-        << QStringList { "/tmp/sim/ttyLUM", "ttyUSB0" } << 1;
+            << PortEntries{ { "ttyUSB0", "FTDI" } } << QStringList{ "/tmp/sim/ttyLUM" }
+            << QStringList{ "/tmp/sim/ttyLUM", "ttyUSB0" } << 1;
     QTest::newRow("extra port already in the list is offered once")
-        << PortEntries { { "ttyS0", "" } } << QStringList { "ttyS0" }
-        << QStringList { "ttyS0" } << 0;
+            << PortEntries{ { "ttyS0", "" } } << QStringList{ "ttyS0" } << QStringList{ "ttyS0" }
+            << 0;
     QTest::newRow("empty entries of the variable are skipped")
-        << PortEntries() << QStringList { "", "/dev/pts/7" }
-        << QStringList { "/dev/pts/7" } << 0;
+            << PortEntries() << QStringList{ "", "/dev/pts/7" } << QStringList{ "/dev/pts/7" } << 0;
 }
 
 void TestPortList::buildsSortedListWithPreferredAdapter()
@@ -85,11 +84,15 @@ void TestPortList::rescanKeepsTheSelectedPortByName_data()
     QTest::addColumn<QString>("selected");
 
     QTest::newRow("new port sorts before the selected one")
-        << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-c/ttyLUM" << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-a/ttyLUM:/tmp/lum-test-c/ttyLUM"
-        << "/tmp/lum-test-c/ttyLUM" << "/tmp/lum-test-c/ttyLUM";
+            << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-c/ttyLUM"
+            << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-a/ttyLUM:/tmp/lum-test-c/ttyLUM"
+            << "/tmp/lum-test-c/ttyLUM"
+            << "/tmp/lum-test-c/ttyLUM";
     QTest::newRow("selected port gone: the preferred one")
-        << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-c/ttyLUM" << "/tmp/lum-test-b/ttyLUM"
-        << "/tmp/lum-test-c/ttyLUM" << "/tmp/lum-test-b/ttyLUM";
+            << "/tmp/lum-test-b/ttyLUM:/tmp/lum-test-c/ttyLUM"
+            << "/tmp/lum-test-b/ttyLUM"
+            << "/tmp/lum-test-c/ttyLUM"
+            << "/tmp/lum-test-b/ttyLUM";
 }
 
 void TestPortList::rescanKeepsTheSelectedPortByName()
@@ -126,9 +129,10 @@ void TestPortList::choiceEmitsInOrder_data()
     QTest::addColumn<PortEntries>("ports");
     QTest::addColumn<QStringList>("order");
     QTest::addColumn<int>("selected");
-    QTest::newRow("preferred adapter") << PortEntries { { "COM3", "FTDI" }, { "COM1", "" } }
-                                       << QStringList { "preferred", "selected", "list" } << 1;
-    QTest::newRow("no preference") << PortEntries { { "COM2", "Prolific" } } << QStringList { "list" } << -1;
+    QTest::newRow("preferred adapter") << PortEntries{ { "COM3", "FTDI" }, { "COM1", "" } }
+                                       << QStringList{ "preferred", "selected", "list" } << 1;
+    QTest::newRow("no preference")
+            << PortEntries{ { "COM2", "Prolific" } } << QStringList{ "list" } << -1;
 }
 
 void TestPortList::choiceEmitsInOrder()
@@ -139,8 +143,10 @@ void TestPortList::choiceEmitsInOrder()
     KelHandler handler;
     handler.setTermPortSelectedIndx(-1);
     QStringList emitted;
-    connect(&handler, &KelHandler::termPortPreferredIndxChanged, this, [&] { emitted << "preferred"; });
-    connect(&handler, &KelHandler::termPortSelectedIndxChanged, this, [&] { emitted << "selected"; });
+    connect(&handler, &KelHandler::termPortPreferredIndxChanged, this,
+            [&] { emitted << "preferred"; });
+    connect(&handler, &KelHandler::termPortSelectedIndxChanged, this,
+            [&] { emitted << "selected"; });
     connect(&handler, &KelHandler::termPortListChanged, this, [&] { emitted << "list"; });
 
     handler.applyPortChoice(KelHandler::buildPortChoice(ports, {}));

@@ -22,7 +22,7 @@
 #include <QUrl>
 #include <QtTest>
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-#include <QTextCodec>
+#  include <QTextCodec>
 #endif
 
 #include <csignal>
@@ -39,21 +39,21 @@ namespace {
 // The text a profile writes for the example device: one submenu holding a
 // selection with two choices and a number setting.
 const QByteArray elevenLines =
-    "<deviceProfile version=\"1.0\">\n"
-    " <menuTree>\n"
-    "  <section text=\"Einstellungen\">\n"
-    "   <setting text=\"Sprache\" value=\"Deutsch\" active=\"0\" valuetype=\"selection\">\n"
-    "    <option text=\"Deutsch\"/>\n"
-    "    <option text=\"English\"/>\n"
-    "   </setting>\n"
-    "   <setting text=\"Rufnummer\" value=\"0815\" active=\"0\" valuetype=\"inputnum\"/>\n"
-    "  </section>\n"
-    " </menuTree>\n"
-    "</deviceProfile>\n";
+        "<deviceProfile version=\"1.0\">\n"
+        " <menuTree>\n"
+        "  <section text=\"Einstellungen\">\n"
+        "   <setting text=\"Sprache\" value=\"Deutsch\" active=\"0\" valuetype=\"selection\">\n"
+        "    <option text=\"Deutsch\"/>\n"
+        "    <option text=\"English\"/>\n"
+        "   </setting>\n"
+        "   <setting text=\"Rufnummer\" value=\"0815\" active=\"0\" valuetype=\"inputnum\"/>\n"
+        "  </section>\n"
+        " </menuTree>\n"
+        "</deviceProfile>\n";
 
 // Builds entries below the cursor the way the read-out walk does.
-void addSetting(DeviceProfile &profile, const QString &text, const QString &value, const QString &valueType,
-                const QStringList &options = QStringList())
+void addSetting(DeviceProfile &profile, const QString &text, const QString &value,
+                const QString &valueType, const QStringList &options = QStringList())
 {
     profile.appendChildElement(QStringLiteral("setting"), text);
     profile.gotoLastChild();
@@ -75,9 +75,11 @@ void buildExampleDevice(DeviceProfile &profile)
 {
     profile.resetProfile();
     enterSection(profile, QStringLiteral("Einstellungen"));
-    addSetting(profile, QStringLiteral("Sprache"), QStringLiteral("Deutsch"), QStringLiteral("selection"),
-               {QStringLiteral("Deutsch"), QStringLiteral("English")});
-    addSetting(profile, QStringLiteral("Rufnummer"), QStringLiteral("0815"), QStringLiteral("inputnum"));
+    addSetting(profile, QStringLiteral("Sprache"), QStringLiteral("Deutsch"),
+               QStringLiteral("selection"),
+               { QStringLiteral("Deutsch"), QStringLiteral("English") });
+    addSetting(profile, QStringLiteral("Rufnummer"), QStringLiteral("0815"),
+               QStringLiteral("inputnum"));
     profile.gotoParent();
     profile.rebuildConfItemList();
 }
@@ -87,15 +89,21 @@ void buildReadOut(DeviceProfile &profile)
 {
     profile.resetProfile();
     enterSection(profile, QStringLiteral("Einstellungen"));
-    addSetting(profile, QStringLiteral("Sprache:"), QStringLiteral("Deutsch"), QStringLiteral("selection"),
-               {QStringLiteral("Deutsch"), QStringLiteral("Englisch"), QStringLiteral("Français")});
+    addSetting(
+            profile, QStringLiteral("Sprache:"), QStringLiteral("Deutsch"),
+            QStringLiteral("selection"),
+            { QStringLiteral("Deutsch"), QStringLiteral("Englisch"), QStringLiteral("Français") });
     enterSection(profile, QStringLiteral("Notruf"));
-    addSetting(profile, QStringLiteral("Notrufende"), QStringLiteral("Befreiung"), QStringLiteral("selection"),
-               {QStringLiteral("Quittung"), QStringLiteral("Befreiung")});
-    addSetting(profile, QStringLiteral("Rufnummer 1:"), QStringLiteral("0815"), QStringLiteral("inputnum"));
-    addSetting(profile, QStringLiteral("Timerzeit 2"), QStringLiteral("12:30"), QStringLiteral("inputtime_hhmm"));
+    addSetting(profile, QStringLiteral("Notrufende"), QStringLiteral("Befreiung"),
+               QStringLiteral("selection"),
+               { QStringLiteral("Quittung"), QStringLiteral("Befreiung") });
+    addSetting(profile, QStringLiteral("Rufnummer 1:"), QStringLiteral("0815"),
+               QStringLiteral("inputnum"));
+    addSetting(profile, QStringLiteral("Timerzeit 2"), QStringLiteral("12:30"),
+               QStringLiteral("inputtime_hhmm"));
     profile.gotoParent();
-    addSetting(profile, QStringLiteral("Service-Center"), QStringLiteral("+49 30 1234"), QStringLiteral("blocked"));
+    addSetting(profile, QStringLiteral("Service-Center"), QStringLiteral("+49 30 1234"),
+               QStringLiteral("blocked"));
     profile.gotoParent();
     profile.appendChildElement(QStringLiteral("section"), QStringLiteral("Reset-Optionen"));
     profile.gotoLastChild();
@@ -115,26 +123,26 @@ QByteArray readFile(const QString &path)
 
 QStringList folderEntries(const QString &path)
 {
-    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                | QDir::NoDotAndDotDot);
 }
 
-
 const char goodConfiguration[] =
-    "<deviceProfile version=\"1.0\">\n"
-    " <menuTree>\n"
-    "  <section text=\"Einstellungen?\">\n"
-    "   <setting text=\"Sprache:\" value=\"Deutsch\" active=\"1\" valuetype=\"selection\">\n"
-    "    <option text=\"Deutsch\"/>\n"
-    "    <option text=\"Englisch\"/>\n"
-    "   </setting>\n"
-    "   <setting text=\"Rufnummer 1:\" value=\"0815\" active=\"0\" valuetype=\"inputnum\"/>\n"
-    "  </section>\n"
-    " </menuTree>\n"
-    "</deviceProfile>\n";
+        "<deviceProfile version=\"1.0\">\n"
+        " <menuTree>\n"
+        "  <section text=\"Einstellungen?\">\n"
+        "   <setting text=\"Sprache:\" value=\"Deutsch\" active=\"1\" valuetype=\"selection\">\n"
+        "    <option text=\"Deutsch\"/>\n"
+        "    <option text=\"Englisch\"/>\n"
+        "   </setting>\n"
+        "   <setting text=\"Rufnummer 1:\" value=\"0815\" active=\"0\" valuetype=\"inputnum\"/>\n"
+        "  </section>\n"
+        " </menuTree>\n"
+        "</deviceProfile>\n";
 
 long peakMemoryKb()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
@@ -164,14 +172,16 @@ QByteArray nested(int depth)
 
 QByteArray billionLaughs()
 {
-    QByteArray text = "<?xml version=\"1.0\"?>\n<!DOCTYPE deviceProfile [\n <!ENTITY lol \"lol\">\n";
+    QByteArray text =
+            "<?xml version=\"1.0\"?>\n<!DOCTYPE deviceProfile [\n <!ENTITY lol \"lol\">\n";
     text += " <!ENTITY lol1 \"&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;&lol;\">\n";
     for (int i = 2; i <= 9; ++i) {
         const QByteArray previous = "&lol" + QByteArray::number(i - 1) + ";";
         text += " <!ENTITY lol" + QByteArray::number(i) + " \"" + previous.repeated(10) + "\">\n";
     }
     text += "]>\n<deviceProfile version=\"1.0\"><menuTree>"
-            "<setting text=\"&lol9;\" value=\"&lol9;\" active=\"0\" valuetype=\"inputnum\">&lol9;</setting>"
+            "<setting text=\"&lol9;\" value=\"&lol9;\" active=\"0\" "
+            "valuetype=\"inputnum\">&lol9;</setting>"
             "</menuTree></deviceProfile>\n";
     return text;
 }
@@ -185,7 +195,6 @@ QByteArray quadraticBlowup()
     return text + "</info></menuTree></deviceProfile>\n";
 }
 
-
 // A selection and a number setting below a section, with umlauts, sharp s,
 // typographic quotes and the euro sign in names and values.
 const QString sectionName = QStringLiteral("Einstellungen \u00C4\u00D6\u00DC");
@@ -196,13 +205,16 @@ const QString numberValue = QStringLiteral("\u20AC 5");
 
 // The same configuration as bytes; `encode` turns each text into the file's
 // encoding.
-QByteArray configuration(const QByteArray &declaration, const std::function<QByteArray(const QString &)> &encode)
+QByteArray configuration(const QByteArray &declaration,
+                         const std::function<QByteArray(const QString &)> &encode)
 {
-    return declaration + "<deviceProfile version=\"1.0\"><menuTree><section text=\"" + encode(sectionName)
-        + "\"><setting text=\"" + encode(selectionName) + "\" value=\"" + encode(selectionValue)
-        + "\" active=\"1\" valuetype=\"selection\"><option text=\"Ein\"/><option text=\"" + encode(selectionValue)
-        + "\"/></setting><setting text=\"" + encode(numberName) + "\" value=\"" + encode(numberValue)
-        + "\" active=\"0\" valuetype=\"inputnum\"/></section></menuTree></deviceProfile>\r\n";
+    return declaration + "<deviceProfile version=\"1.0\"><menuTree><section text=\""
+            + encode(sectionName) + "\"><setting text=\"" + encode(selectionName) + "\" value=\""
+            + encode(selectionValue)
+            + "\" active=\"1\" valuetype=\"selection\"><option text=\"Ein\"/><option text=\""
+            + encode(selectionValue) + "\"/></setting><setting text=\"" + encode(numberName)
+            + "\" value=\"" + encode(numberValue)
+            + "\" active=\"0\" valuetype=\"inputnum\"/></section></menuTree></deviceProfile>\r\n";
 }
 
 // Windows-1252 by hand, for the few letters used here.
@@ -211,10 +223,18 @@ QByteArray windows1252(const QString &text)
     QByteArray bytes;
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case 0x20AC: bytes += '\x80'; break;
-        case 0x201E: bytes += '\x84'; break;
-        case 0x201C: bytes += '\x93'; break;
-        default: bytes += char(c.unicode()); break; // ISO 8859-1 range
+        case 0x20AC:
+            bytes += '\x80';
+            break;
+        case 0x201E:
+            bytes += '\x84';
+            break;
+        case 0x201C:
+            bytes += '\x93';
+            break;
+        default:
+            bytes += char(c.unicode());
+            break; // ISO 8859-1 range
         }
     }
     return bytes;
@@ -233,7 +253,6 @@ QString without(const QString &text, const QString &missing)
     return result;
 }
 
-
 // About 30000 entries, well over a megabyte of text: a save takes long
 // enough to be hit in the middle.
 QByteArray largeConfiguration(char version)
@@ -242,8 +261,9 @@ QByteArray largeConfiguration(char version)
     for (int s = 0; s < 3000; ++s) {
         text += "  <section text=\"Bereich " + QByteArray::number(s) + "?\">\n";
         for (int i = 0; i < 8; ++i) {
-            text += "   <setting text=\"Rufnummer " + QByteArray::number(i) + ":\" value=\"" + version
-                    + QByteArray::number(s * 10 + i) + "\" active=\"0\" valuetype=\"inputnum\"/>\n";
+            text += "   <setting text=\"Rufnummer " + QByteArray::number(i) + ":\" value=\""
+                    + version + QByteArray::number(s * 10 + i)
+                    + "\" active=\"0\" valuetype=\"inputnum\"/>\n";
         }
         text += "  </section>\n";
     }
@@ -252,7 +272,8 @@ QByteArray largeConfiguration(char version)
 
 bool loadConfiguration(DeviceProfile &profile, const QString &folder, char version)
 {
-    const QString source = QDir(folder).filePath(QStringLiteral("quelle-%1.xml").arg(QLatin1Char(version)));
+    const QString source =
+            QDir(folder).filePath(QStringLiteral("quelle-%1.xml").arg(QLatin1Char(version)));
     QFile file(source);
     if (!file.open(QIODevice::WriteOnly) || file.write(largeConfiguration(version)) < 0)
         return false;
@@ -326,10 +347,12 @@ void TestProfileFile::cleanup()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     // A test that locked a folder must not keep its removal from working.
-    QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(m_dir->path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     for (const QString &entry : folderEntries(m_dir->path()))
         QFile::setPermissions(m_dir->filePath(entry),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner);
     m_dir.reset();
 }
 
@@ -340,7 +363,8 @@ void TestProfileFile::profileIsWrittenByteForByte_data()
 
     QTest::newRow("example device") << true << elevenLines;
     QTest::newRow("fresh profile has an empty menu tree")
-        << false << QByteArray("<deviceProfile version=\"1.0\">\n <menuTree/>\n</deviceProfile>\n");
+            << false
+            << QByteArray("<deviceProfile version=\"1.0\">\n <menuTree/>\n</deviceProfile>\n");
 }
 
 void TestProfileFile::profileIsWrittenByteForByte()
@@ -395,8 +419,12 @@ void TestProfileFile::readOutSurvivesSaveAndLoad()
     QCOMPARE(describeItems(loaded), expected);
     for (const ConfItem *item : loaded.items())
         QCOMPARE(item->initValue(), item->value());
-    QCOMPARE(loaded.document().documentElement().firstChildElement().lastChildElement()
-                 .previousSiblingElement().attribute(QStringLiteral("sectiontype")),
+    QCOMPARE(loaded.document()
+                     .documentElement()
+                     .firstChildElement()
+                     .lastChildElement()
+                     .previousSiblingElement()
+                     .attribute(QStringLiteral("sectiontype")),
              QStringLiteral("blocked"));
 
     // The loaded tree writes the same text again.
@@ -411,10 +439,12 @@ void TestProfileFile::specialCharactersAreEscapedAndReadBack_data()
     QTest::addColumn<QByteArray>("written"); // empty: not checked
     QTest::addColumn<QString>("readBack");
 
-    QTest::newRow("double quote") << "Taste \"OK\"" << QByteArray("Taste &quot;OK&quot;") << "Taste \"OK\"";
+    QTest::newRow("double quote") << "Taste \"OK\"" << QByteArray("Taste &quot;OK&quot;")
+                                  << "Taste \"OK\"";
     QTest::newRow("ampersand") << "Ein & Aus" << QByteArray("Ein &amp; Aus") << "Ein & Aus";
     QTest::newRow("less-than and greater-than") << "<5 s>" << QByteArray("&lt;5 s&gt;") << "<5 s>";
-    QTest::newRow("umlauts") << "Störung Ä Ö Ü" << QByteArray("St\xc3\xb6rung \xc3\x84 \xc3\x96 \xc3\x9c")
+    QTest::newRow("umlauts") << "Störung Ä Ö Ü"
+                             << QByteArray("St\xc3\xb6rung \xc3\x84 \xc3\x96 \xc3\x9c")
                              << "Störung Ä Ö Ü";
     QTest::newRow("line feed and tab") << "A\nB\tC" << QByteArray("A&#xa;B&#x9;C") << "A\nB\tC";
     // Texts from the wire. XML cannot carry most control characters at all,
@@ -422,10 +452,14 @@ void TestProfileFile::specialCharactersAreEscapedAndReadBack_data()
     // character, so that the file always opens again.
     const QString latin1 = QString::fromLatin1("\xa0\xa4\xb5\xbf\xd7\xf7\xff");
     QTest::newRow("ISO 8859-1 upper half") << latin1 << QByteArray() << latin1;
-    QTest::newRow("escape and bell") << QString::fromLatin1("A\x1b" "B\x07" "C") << QByteArray()
-                                     << QStringLiteral("A\uFFFDB\uFFFDC");
-    QTest::newRow("NUL") << QString::fromLatin1("A\0B", 3) << QByteArray() << QStringLiteral("A\uFFFDB");
-    const QString c1 = QString::fromLatin1("A\x7f\x85\x9f" "B");
+    QTest::newRow("escape and bell") << QString::fromLatin1("A\x1b"
+                                                            "B\x07"
+                                                            "C")
+                                     << QByteArray() << QStringLiteral("A\uFFFDB\uFFFDC");
+    QTest::newRow("NUL") << QString::fromLatin1("A\0B", 3) << QByteArray()
+                         << QStringLiteral("A\uFFFDB");
+    const QString c1 = QString::fromLatin1("A\x7f\x85\x9f"
+                                           "B");
     QTest::newRow("DEL and C1 controls") << c1 << QByteArray() << c1;
 }
 
@@ -436,7 +470,8 @@ void TestProfileFile::specialCharactersAreEscapedAndReadBack()
     QFETCH(QString, readBack);
 
     DeviceProfile profile;
-    addSetting(profile, text, text, QStringLiteral("selection"), {text, QStringLiteral("anders")});
+    addSetting(profile, text, text, QStringLiteral("selection"),
+               { text, QStringLiteral("anders") });
     const QString path = m_dir->filePath(QStringLiteral("zeichen.lumc"));
     QVERIFY2(profile.save(path), qPrintable(profile.lastErrorString()));
     if (!written.isEmpty())
@@ -450,7 +485,8 @@ void TestProfileFile::specialCharactersAreEscapedAndReadBack()
     const QDomElement setting = item->element();
     QCOMPARE(setting.attribute(QStringLiteral("text")), readBack);
     QCOMPARE(setting.firstChildElement().attribute(QStringLiteral("text")), readBack);
-    QCOMPARE(setting.lastChildElement().attribute(QStringLiteral("text")), QStringLiteral("anders"));
+    QCOMPARE(setting.lastChildElement().attribute(QStringLiteral("text")),
+             QStringLiteral("anders"));
 }
 
 void TestProfileFile::fileNamesAndUrlsReachTheLocalFile_data()
@@ -460,13 +496,18 @@ void TestProfileFile::fileNamesAndUrlsReachTheLocalFile_data()
     QTest::addColumn<QString>("given");
     QTest::addColumn<QString>("local");
 
-    QTest::newRow("plain path") << "%1/datei.lumc" << "%1/datei.lumc";
-    QTest::newRow("file URL") << "file://%1/datei.lumc" << "%1/datei.lumc";
+    QTest::newRow("plain path") << "%1/datei.lumc"
+                                << "%1/datei.lumc";
+    QTest::newRow("file URL") << "file://%1/datei.lumc"
+                              << "%1/datei.lumc";
     QTest::newRow("percent-encoded blank in URL") << "file://%1/mit%20Leerzeichen.lumc"
                                                   << "%1/mit Leerzeichen.lumc";
-    QTest::newRow("percent sign in plain path stays") << "%1/50%20Rabatt.lumc" << "%1/50%20Rabatt.lumc";
-    QTest::newRow("double slash is not a URL") << "%1//doppelt.lumc" << "%1/doppelt.lumc";
-    QTest::newRow("file URL without authority") << "file:%1/datei.lumc" << "%1/datei.lumc";
+    QTest::newRow("percent sign in plain path stays") << "%1/50%20Rabatt.lumc"
+                                                      << "%1/50%20Rabatt.lumc";
+    QTest::newRow("double slash is not a URL") << "%1//doppelt.lumc"
+                                               << "%1/doppelt.lumc";
+    QTest::newRow("file URL without authority") << "file:%1/datei.lumc"
+                                                << "%1/datei.lumc";
 }
 
 void TestProfileFile::nameChosenInDialogLandsInItsFolder_data()
@@ -476,14 +517,30 @@ void TestProfileFile::nameChosenInDialogLandsInItsFolder_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("bare name typed") << "file:anlage1" << "file://%1" << "%1/anlage1.lumc";
-    QTest::newRow("bare name with ending") << "file:anlage1.lumc" << "file://%1" << "%1/anlage1.lumc";
-    QTest::newRow("relative name into a subfolder") << "file:alt/anlage1" << "file://%1" << "%1/alt/anlage1.lumc";
-    QTest::newRow("picked in the list") << "file://%1/anlage%202.lumc" << "file:///anderswo" << "%1/anlage 2.lumc";
-    QTest::newRow("other ending kept") << "file:///%1/anlage1.xml" << "file://%1" << "%1/anlage1.xml";
-    QTest::newRow("plain path and folder") << "anlage1" << "%1" << "%1/anlage1.lumc";
-    QTest::newRow("folder with blank") << "file:anlage1" << "file://%1/Kestrom%20LUM" << "%1/Kestrom LUM/anlage1.lumc";
-    QTest::newRow("nothing chosen") << "" << "file://%1" << "";
+    QTest::newRow("bare name typed") << "file:anlage1"
+                                     << "file://%1"
+                                     << "%1/anlage1.lumc";
+    QTest::newRow("bare name with ending") << "file:anlage1.lumc"
+                                           << "file://%1"
+                                           << "%1/anlage1.lumc";
+    QTest::newRow("relative name into a subfolder") << "file:alt/anlage1"
+                                                    << "file://%1"
+                                                    << "%1/alt/anlage1.lumc";
+    QTest::newRow("picked in the list") << "file://%1/anlage%202.lumc"
+                                        << "file:///anderswo"
+                                        << "%1/anlage 2.lumc";
+    QTest::newRow("other ending kept") << "file:///%1/anlage1.xml"
+                                       << "file://%1"
+                                       << "%1/anlage1.xml";
+    QTest::newRow("plain path and folder") << "anlage1"
+                                           << "%1"
+                                           << "%1/anlage1.lumc";
+    QTest::newRow("folder with blank") << "file:anlage1"
+                                       << "file://%1/Kestrom%20LUM"
+                                       << "%1/Kestrom LUM/anlage1.lumc";
+    QTest::newRow("nothing chosen") << ""
+                                    << "file://%1"
+                                    << "";
 }
 
 void TestProfileFile::nameChosenInDialogLandsInItsFolder()
@@ -587,7 +644,8 @@ void TestProfileFile::failedSaveKeepsOldFile()
 {
     QFETCH(QString, situation);
 
-    const QByteArray oldContent = "<deviceProfile version=\"1.0\"><menuTree><info text=\"alt\"/></menuTree></deviceProfile>\n";
+    const QByteArray oldContent = "<deviceProfile version=\"1.0\"><menuTree><info "
+                                  "text=\"alt\"/></menuTree></deviceProfile>\n";
     const QString folder = m_dir->filePath(QStringLiteral("ablage"));
     QVERIFY(QDir().mkpath(folder));
     QString path = writeFile(QStringLiteral("ablage/konfig.lumc"), oldContent);
@@ -612,7 +670,7 @@ void TestProfileFile::failedSaveKeepsOldFile()
 
     if (situation == QLatin1String("file size limit")) {
         // Writes past 64 bytes fail as on a full disk (even for root).
-        rlimit previous {};
+        rlimit previous{};
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit limited = previous;
@@ -627,16 +685,17 @@ void TestProfileFile::failedSaveKeepsOldFile()
     }
 
     QCOMPARE(errors.count(), 1);
-    const QString prefix = QStringLiteral("Die Datei %1 konnte nicht gespeichert werden:\n").arg(path);
+    const QString prefix =
+            QStringLiteral("Die Datei %1 konnte nicht gespeichert werden:\n").arg(path);
     QVERIFY2(profile.lastErrorString().startsWith(prefix), qPrintable(profile.lastErrorString()));
     const QString reason = profile.lastErrorString().mid(prefix.size());
-    QVERIFY2(!reason.isEmpty() && reason != QLatin1String("Unknown error"), "the system's reason is missing");
+    QVERIFY2(!reason.isEmpty() && reason != QLatin1String("Unknown error"),
+             "the system's reason is missing");
     QCOMPARE(readFile(folder + QStringLiteral("/konfig.lumc")), oldContent);
     QCOMPARE(folderEntries(folder), entriesBefore);
     QCOMPARE(profile.items(), itemsBefore);
     QCOMPARE(profile.document().toString(), textBefore);
 }
-
 
 QString TestProfileFile::writeFile(const QString &name, const QByteArray &content)
 {
@@ -672,44 +731,50 @@ void TestProfileFile::badFile_isRefusedAndConfigurationStays_data()
     QTest::newRow("no read permission") << "unreadable" << good << unopened;
     QTest::newRow("empty file") << "file" << QByteArray()
                                 << invalid + "Zeile 1, Spalte 0: Premature end of document\\.";
-    QTest::newRow("cut off after the third line") << "file" << good.left(good.indexOf(" <setting") - 2)
-                                                  << invalid + "Zeile 4, Spalte 0: Premature end of document\\.";
-    QTest::newRow("mismatched end tag") << "file" << QByteArray("<a>\n<b>\n</c>\n</a>")
-                                        << invalid + "Zeile 3, Spalte 4: .+";
-    QTest::newRow("plain text") << "file" << QByteArray("Sprache: Deutsch\nRufnummer 1: 0815\n") << anyPosition;
+    QTest::newRow("cut off after the third line")
+            << "file" << good.left(good.indexOf(" <setting") - 2)
+            << invalid + "Zeile 4, Spalte 0: Premature end of document\\.";
+    QTest::newRow("mismatched end tag")
+            << "file" << QByteArray("<a>\n<b>\n</c>\n</a>") << invalid + "Zeile 3, Spalte 4: .+";
+    QTest::newRow("plain text") << "file" << QByteArray("Sprache: Deutsch\nRufnummer 1: 0815\n")
+                                << anyPosition;
     QByteArray garbage(4096, '\0');
     QRandomGenerator bytes(4711);
     for (char &c : garbage)
         c = char(bytes.generate());
     QTest::newRow("binary garbage") << "file" << garbage << anyPosition;
     QTest::newRow("undefined entity")
-        << "file" << QByteArray("<deviceProfile><menuTree><info text=\"&nirgends;\"/></menuTree></deviceProfile>")
-        << anyPosition;
+            << "file"
+            << QByteArray("<deviceProfile><menuTree><info "
+                          "text=\"&nirgends;\"/></menuTree></deviceProfile>")
+            << anyPosition;
     // Root, menu tree, 254 sections and the setting: 257 elements deep, one
     // more than a file may nest.
     QTest::newRow("one level past the nesting limit") << "file" << nested(254) << anyPosition;
     // Well-formed, but no configuration: refused rather than taken as empty.
     const QString foreign = QStringLiteral("ist keine LUM-Konfigurationsdatei\\.");
-    QTest::newRow("web page") << "file" << QByteArray("<html><body><p>Hallo</p></body></html>") << foreign;
+    QTest::newRow("web page") << "file" << QByteArray("<html><body><p>Hallo</p></body></html>")
+                              << foreign;
     QTest::newRow("menu tree without its root")
-        << "file" << QByteArray("<menuTree><section text=\"Einstellungen\"/></menuTree>") << foreign;
+            << "file" << QByteArray("<menuTree><section text=\"Einstellungen\"/></menuTree>")
+            << foreign;
     QTest::newRow("billion laughs") << "file" << billionLaughs() << anyPosition;
     QTest::newRow("quadratic blowup") << "file" << quadraticBlowup() << anyPosition;
     const QByteArray root = "<deviceProfile version=\"1.0\"><menuTree>";
     QTest::newRow("system entity")
-        << "file"
-        << "<!DOCTYPE deviceProfile [<!ENTITY geheim SYSTEM \"SECRET\">]>\n" + root
-               + "<info text=\"x\">&geheim;</info></menuTree></deviceProfile>\n"
-        << anyPosition;
+            << "file"
+            << "<!DOCTYPE deviceProfile [<!ENTITY geheim SYSTEM \"SECRET\">]>\n" + root
+                    + "<info text=\"x\">&geheim;</info></menuTree></deviceProfile>\n"
+            << anyPosition;
     QTest::newRow("parameter entity")
-        << "file"
-        << "<!DOCTYPE deviceProfile [<!ENTITY % geheim SYSTEM \"SECRET\"> %geheim;]>\n" + root
-               + "</menuTree></deviceProfile>\n"
-        << anyPosition;
-    QTest::newRow("external document type")
-        << "file"
-        << "<!DOCTYPE deviceProfile SYSTEM \"DTD\">\n" + root + "<info text=\"&geheim;\"/></menuTree></deviceProfile>\n"
-        << anyPosition;
+            << "file"
+            << "<!DOCTYPE deviceProfile [<!ENTITY % geheim SYSTEM \"SECRET\"> %geheim;]>\n" + root
+                    + "</menuTree></deviceProfile>\n"
+            << anyPosition;
+    QTest::newRow("external document type") << "file"
+                                            << "<!DOCTYPE deviceProfile SYSTEM \"DTD\">\n" + root
+                    + "<info text=\"&geheim;\"/></menuTree></deviceProfile>\n"
+                                            << anyPosition;
 }
 
 void TestProfileFile::badFile_isRefusedAndConfigurationStays()
@@ -719,9 +784,13 @@ void TestProfileFile::badFile_isRefusedAndConfigurationStays()
     QFETCH(QString, message);
 
     const QByteArray marker = "LUM-GEHEIMNIS-4711";
-    content.replace("SECRET", QUrl::fromLocalFile(writeFile(QStringLiteral("secret.txt"), marker)).toEncoded());
-    content.replace("DTD", QUrl::fromLocalFile(writeFile(QStringLiteral("secret.dtd"),
-                                                         "<!ENTITY geheim \"" + marker + "\">\n")).toEncoded());
+    content.replace(
+            "SECRET",
+            QUrl::fromLocalFile(writeFile(QStringLiteral("secret.txt"), marker)).toEncoded());
+    content.replace("DTD",
+                    QUrl::fromLocalFile(writeFile(QStringLiteral("secret.dtd"),
+                                                  "<!ENTITY geheim \"" + marker + "\">\n"))
+                            .toEncoded());
     QString path = m_dir->filePath(QStringLiteral("bad.lumc"));
     if (kind == QLatin1String("file")) {
         writeFile(QStringLiteral("bad.lumc"), content);
@@ -750,11 +819,13 @@ void TestProfileFile::badFile_isRefusedAndConfigurationStays()
 
     // A fully expanded bomb would need gigabytes; the files are a few MB.
     const long grownKb = peakMemoryKb() - peakBefore;
-    QVERIFY2(grownKb < 400 * 1024, qPrintable(QStringLiteral("peak memory grew by %1 MB").arg(grownKb / 1024)));
+    QVERIFY2(grownKb < 400 * 1024,
+             qPrintable(QStringLiteral("peak memory grew by %1 MB").arg(grownKb / 1024)));
     QCOMPARE(errors.count(), 1);
     QCOMPARE(listChanges.count(), 0);
     const QString text = profile.lastErrorString();
-    const QRegularExpression expected(QStringLiteral("^Die Datei %1 %2$").arg(QRegularExpression::escape(path), message));
+    const QRegularExpression expected(
+            QStringLiteral("^Die Datei %1 %2$").arg(QRegularExpression::escape(path), message));
     QVERIFY2(expected.match(text).hasMatch(), qPrintable(text));
     QVERIFY(!text.contains(QString::fromLatin1(marker)));
     QVERIFY(!profile.document().toString().contains(QString::fromLatin1(marker)));
@@ -781,28 +852,32 @@ void TestProfileFile::strangeButWellFormedFile_loadsAsVocabularySays_data()
     QTest::addColumn<QStringList>("expectedItems"); // type|path|value|active|options
 
     // Another root is no configuration at all and is refused.
-    QTest::newRow("wrong tree and entry names")
-            << QByteArray("<deviceProfile><baum><setting text=\"A:\" value=\"1\" active=\"1\" valuetype=\"inputnum\"/>"
-                          "<zweig text=\"B?\"><info text=\"C\"/></zweig></baum><rest/></deviceProfile>")
-            << QStringList {QStringLiteral("inputnum|A:|1|1|"), QStringLiteral("zweig|B?||0|"),
-                            QStringLiteral("info|B?/C||0|")};
+    QTest::newRow("wrong tree and entry names") << QByteArray(
+            "<deviceProfile><baum><setting text=\"A:\" value=\"1\" active=\"1\" "
+            "valuetype=\"inputnum\"/>"
+            "<zweig text=\"B?\"><info text=\"C\"/></zweig></baum><rest/></deviceProfile>")
+                                                << QStringList{ QStringLiteral("inputnum|A:|1|1|"),
+                                                                QStringLiteral("zweig|B?||0|"),
+                                                                QStringLiteral("info|B?/C||0|") };
     QTest::newRow("missing attributes")
-            << QByteArray("<deviceProfile><menuTree><setting/><section><info/></section></menuTree></deviceProfile>")
-            << QStringList {QStringLiteral("|||0|"), QStringLiteral("section|||0|"), QStringLiteral("info|||0|")};
+            << QByteArray("<deviceProfile><menuTree><setting/><section><info/></section></"
+                          "menuTree></deviceProfile>")
+            << QStringList{ QStringLiteral("|||0|"), QStringLiteral("section|||0|"),
+                            QStringLiteral("info|||0|") };
     QTest::newRow("active not a number")
             << QByteArray("<deviceProfile><menuTree>"
                           "<setting text=\"A:\" value=\"x\" active=\"abc\" valuetype=\"inputnum\"/>"
                           "<setting text=\"B:\" value=\"y\" active=\"\" valuetype=\"inputnum\"/>"
                           "<setting text=\"C:\" value=\"z\" active=\"-3\" valuetype=\"inputnum\"/>"
                           "</menuTree></deviceProfile>")
-            << QStringList {QStringLiteral("inputnum|A:|x|0|"), QStringLiteral("inputnum|B:|y|0|"),
-                            QStringLiteral("inputnum|C:|z|1|")};
+            << QStringList{ QStringLiteral("inputnum|A:|x|0|"), QStringLiteral("inputnum|B:|y|0|"),
+                            QStringLiteral("inputnum|C:|z|1|") };
     QTest::newRow("selection without options")
-            << QByteArray("<deviceProfile><menuTree><setting text=\"S:\" value=\"Ein\" active=\"1\" valuetype=\"selection\"/>"
+            << QByteArray("<deviceProfile><menuTree><setting text=\"S:\" value=\"Ein\" "
+                          "active=\"1\" valuetype=\"selection\"/>"
                           "</menuTree></deviceProfile>")
-            << QStringList {QStringLiteral("selection|S:|Ein|1|")};
-    QTest::newRow("root without children")
-            << QByteArray("<deviceProfile/>") << QStringList();
+            << QStringList{ QStringLiteral("selection|S:|Ein|1|") };
+    QTest::newRow("root without children") << QByteArray("<deviceProfile/>") << QStringList();
 
     QStringList deep;
     QStringList path;
@@ -813,10 +888,11 @@ void TestProfileFile::strangeButWellFormedFile_loadsAsVocabularySays_data()
     deep << QStringLiteral("inputnum|%1/Tief:|1|1|").arg(path.join(QLatin1Char('/')));
     QTest::newRow("50 levels of nesting") << nested(50) << deep;
     QTest::newRow("text and a processing instruction between entries")
-            << QByteArray("<deviceProfile><menuTree>Text<?notiz Werkstatt?>mehr Text<info text=\"I\"/>"
-                          "</menuTree></deviceProfile>")
-            << QStringList {QStringLiteral("|||0|"), QStringLiteral("|||0|"), QStringLiteral("|||0|"),
-                            QStringLiteral("info|I||0|")};
+            << QByteArray(
+                       "<deviceProfile><menuTree>Text<?notiz Werkstatt?>mehr Text<info text=\"I\"/>"
+                       "</menuTree></deviceProfile>")
+            << QStringList{ QStringLiteral("|||0|"), QStringLiteral("|||0|"),
+                            QStringLiteral("|||0|"), QStringLiteral("info|I||0|") };
 }
 
 void TestProfileFile::strangeButWellFormedFile_loadsAsVocabularySays()
@@ -843,7 +919,6 @@ void TestProfileFile::strangeButWellFormedFile_loadsAsVocabularySays()
     QCOMPARE(describeItems(reread), expectedItems);
 }
 
-
 void TestProfileFile::readsTheFileInItsEncodingAndSavesUtf8_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -856,17 +931,22 @@ void TestProfileFile::readsTheFileInItsEncodingAndSavesUtf8_data()
     const auto latin9 = [](const QString &text) {
         return without(text, latin9Missing).replace(QChar(0x20AC), QChar(0xA4)).toLatin1();
     };
-    QTest::newRow("Windows-1252 without declaration") << configuration(QByteArray(), windows1252) << QString();
+    QTest::newRow("Windows-1252 without declaration")
+            << configuration(QByteArray(), windows1252) << QString();
     QTest::newRow("Windows-1252 with a declaration naming no encoding")
-        << configuration("<?xml version=\"1.0\"?>\n", windows1252) << QString();
+            << configuration("<?xml version=\"1.0\"?>\n", windows1252) << QString();
     QTest::newRow("Windows-1252 declared")
-        << configuration("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n", windows1252) << QString();
+            << configuration("<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n", windows1252)
+            << QString();
     QTest::newRow("UTF-8 without declaration") << configuration(QByteArray(), utf8) << QString();
-    QTest::newRow("UTF-8 with byte-order mark") << "\xEF\xBB\xBF" + configuration(QByteArray(), utf8) << QString();
+    QTest::newRow("UTF-8 with byte-order mark")
+            << "\xEF\xBB\xBF" + configuration(QByteArray(), utf8) << QString();
     QTest::newRow("ISO 8859-1 declared")
-        << configuration("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n", latin1) << latin1Missing;
+            << configuration("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n", latin1)
+            << latin1Missing;
     QTest::newRow("ISO 8859-15 declared")
-        << configuration("<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>\n", latin9) << latin9Missing;
+            << configuration("<?xml version=\"1.0\" encoding=\"ISO-8859-15\"?>\n", latin9)
+            << latin9Missing;
 }
 
 void TestProfileFile::readsTheFileInItsEncodingAndSavesUtf8()
@@ -881,7 +961,8 @@ void TestProfileFile::readsTheFileInItsEncodingAndSavesUtf8()
     const QString section = shown(sectionName);
     const QStringList expected{
         QStringLiteral("section|%1||0|").arg(section),
-        QStringLiteral("selection|%1/%2|%3|1|Ein/%3").arg(section, shown(selectionName), shown(selectionValue)),
+        QStringLiteral("selection|%1/%2|%3|1|Ein/%3")
+                .arg(section, shown(selectionName), shown(selectionValue)),
         QStringLiteral("inputnum|%1/%2|%3|0|").arg(section, shown(numberName), shown(numberValue)),
     };
     QCOMPARE(describeItems(profile), expected);
@@ -896,7 +977,6 @@ void TestProfileFile::readsTheFileInItsEncodingAndSavesUtf8()
     QVERIFY2(reloaded.load(saved), qPrintable(reloaded.lastErrorString()));
     QCOMPARE(describeItems(reloaded), expected);
 }
-
 
 void TestProfileFile::saveKilledPartWay_leavesOneCompleteConfiguration()
 {
@@ -918,9 +998,11 @@ void TestProfileFile::saveKilledPartWay_leavesOneCompleteConfiguration()
     const int kills = 8;
     for (int k = 0; k < kills; ++k) {
         QProcess saver;
-        saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-loop"), target});
+        saver.start(QCoreApplication::applicationFilePath(),
+                    { QStringLiteral("--save-loop"), target });
         QVERIFY(saver.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(saver.canReadLine() || saver.state() == QProcess::NotRunning, 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(saver.canReadLine() || saver.state() == QProcess::NotRunning,
+                                 120000);
         QCOMPARE(saver.state(), QProcess::Running);
         QTest::qWait(QRandomGenerator::global()->bounded(20, 400));
         saver.kill(); // SIGKILL: no handler, no flush, no clean-up
@@ -929,8 +1011,10 @@ void TestProfileFile::saveKilledPartWay_leavesOneCompleteConfiguration()
 
         const QByteArray content = readFile(target);
         const int version = content == saved[0] ? 0 : content == saved[1] ? 1 : -1;
-        QVERIFY2(version >= 0, qPrintable(QStringLiteral("kill %1 left %2 bytes that are neither version")
-                                                  .arg(k).arg(content.size())));
+        QVERIFY2(version >= 0,
+                 qPrintable(QStringLiteral("kill %1 left %2 bytes that are neither version")
+                                    .arg(k)
+                                    .arg(content.size())));
     }
 
     // The next ordinary save still goes through.

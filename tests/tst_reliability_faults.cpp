@@ -27,28 +27,29 @@
 namespace {
 
 // Small on purpose: with late answers every key costs about a second.
-const char smallMenu[] =
-    "device ORV-TEST V1.0\n"
-    "\n"
-    "section Einstellungen\n"
-    "    selection Sprache = Deutsch\n"
-    "        options: Deutsch | English | Français\n"
-    "    input Rufnummer = 0815\n"
-    "    time Timerzeit Test = 08:00\n"
-    "section Kommunikation\n"
-    "    input Server-Port = 5000\n"
-    "    readonly IMEI = 12345\n";
+const char smallMenu[] = "device ORV-TEST V1.0\n"
+                         "\n"
+                         "section Einstellungen\n"
+                         "    selection Sprache = Deutsch\n"
+                         "        options: Deutsch | English | Français\n"
+                         "    input Rufnummer = 0815\n"
+                         "    time Timerzeit Test = 08:00\n"
+                         "section Kommunikation\n"
+                         "    input Server-Port = 5000\n"
+                         "    readonly IMEI = 12345\n";
 
-const QString readOutLinkLost = QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!");
-const QString transferLinkLost = QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
+const QString readOutLinkLost =
+        QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!");
+const QString transferLinkLost =
+        QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
 const QString hintItemName = QStringLiteral("Bitte Konfiguration öffnen oder auslesen...");
 
-const QStringList rufnummer = {QStringLiteral("Einstellungen"), QStringLiteral("Rufnummer")};
-const QStringList serverPort = {QStringLiteral("Kommunikation"), QStringLiteral("Server-Port")};
+const QStringList rufnummer = { QStringLiteral("Einstellungen"), QStringLiteral("Rufnummer") };
+const QStringList serverPort = { QStringLiteral("Kommunikation"), QStringLiteral("Server-Port") };
 
 double cpuSeconds()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec
             + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -174,7 +175,8 @@ void tst_ReliabilityFaults::verifyReconnectWorks(RobotHarness &harness)
     QString error;
     QVERIFY2(fresh.loadMenuText(QString::fromUtf8(smallMenu), &error), qPrintable(error));
     QVERIFY2(fresh.start(&error), qPrintable(error));
-    QVERIFY2(harness.link().openSerialPortByName(fresh.portPath()), qPrintable(harness.link().lastErrorString()));
+    QVERIFY2(harness.link().openSerialPortByName(fresh.portPath()),
+             qPrintable(harness.link().lastErrorString()));
     QVERIFY(harness.link().terminalIsReady());
     QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
     QSignalSpy identified(&harness.bot(), &LumBot::deviceIdentifierChanged);
@@ -189,13 +191,14 @@ void tst_ReliabilityFaults::verifyReconnectWorks(RobotHarness &harness)
 void tst_ReliabilityFaults::lineDropped_endsJobWithMessageAndClosedPort_data()
 {
     QTest::addColumn<QString>("job");
-    QTest::addColumn<int>("keysBeforeDrop");  // counted from the start of the job
+    QTest::addColumn<int>("keysBeforeDrop"); // counted from the start of the job
     QTest::addColumn<QString>("expectedError"); // empty: a quiet close
 
     QTest::newRow("while idle") << QStringLiteral("idle") << 0 << QString();
     QTest::newRow("while identifying") << QStringLiteral("identify") << 2 << QString();
     QTest::newRow("read-out, walking the menu") << QStringLiteral("read") << 12 << readOutLinkLost;
-    QTest::newRow("transfer, walking to the settings") << QStringLiteral("transfer") << 9 << transferLinkLost;
+    QTest::newRow("transfer, walking to the settings")
+            << QStringLiteral("transfer") << 9 << transferLinkLost;
 }
 
 void tst_ReliabilityFaults::lineDropped_endsJobWithMessageAndClosedPort()
@@ -230,8 +233,9 @@ void tst_ReliabilityFaults::lineDropped_endsJobWithMessageAndClosedPort()
             harness.bot().startUpload();
     }
 
-    QVERIFY(RobotHarness::waitFor(&harness.link(), &KelHandler::terminalIsReadyChanged,
-                                  [&] { return !harness.link().terminalIsReady(); }, 20000));
+    QVERIFY(RobotHarness::waitFor(
+            &harness.link(), &KelHandler::terminalIsReadyChanged,
+            [&] { return !harness.link().terminalIsReady(); }, 20000));
     QVERIFY(harness.waitUntilIdle(20000));
     QVERIFY(!harness.bot().isEnabled());
     if (expectedError.isEmpty()) {
@@ -253,7 +257,8 @@ void tst_ReliabilityFaults::lineDropped_endsJobWithMessageAndClosedPort()
         // The line went down before the transfer was through: the device
         // holds for each setting either its old value or the wanted one,
         // and the last setting was not reached.
-        QVERIFY2(QStringList({QStringLiteral("0815"), QStringLiteral("4711")}).contains(device.value(rufnummer)),
+        QVERIFY2(QStringList({ QStringLiteral("0815"), QStringLiteral("4711") })
+                         .contains(device.value(rufnummer)),
                  qPrintable(device.value(rufnummer)));
         QCOMPARE(device.value(serverPort), QStringLiteral("5000"));
     }
@@ -313,7 +318,8 @@ void tst_ReliabilityFaults::silentDevice_endsJobOrWaitsUntilAborted()
                  qPrintable(QStringLiteral("job on a silent device reported complete with:\n")
                             + treeOf(harness.profile())));
         const QString text = harness.bot().lastErrorString();
-        QVERIFY2(text.startsWith(transfer ? QStringLiteral("Fehler beim Übertragen") : QStringLiteral("Fehler b")),
+        QVERIFY2(text.startsWith(transfer ? QStringLiteral("Fehler beim Übertragen")
+                                          : QStringLiteral("Fehler b")),
                  qPrintable(text));
     } else {
         const int keysSoFar = device.keyCount();
@@ -371,31 +377,39 @@ void tst_ReliabilityFaults::troubledLine_readOutStillGivesSameTree()
     for (int attempt = 1;; ++attempt) {
         QProcess device;
         device.start(QStringLiteral(LUM_DEVSIM_PATH),
-                     {QStringLiteral("--menu"), menuFile.fileName(), QStringLiteral("--delay"), QString::number(answerDelayMs),
-                      QStringLiteral("--byte-gap"), QString::number(byteGapMs),
-                      QStringLiteral("--link"), m_dir.filePath(QStringLiteral("ttyTroubled"))});
+                     { QStringLiteral("--menu"), menuFile.fileName(), QStringLiteral("--delay"),
+                       QString::number(answerDelayMs), QStringLiteral("--byte-gap"),
+                       QString::number(byteGapMs), QStringLiteral("--link"),
+                       m_dir.filePath(QStringLiteral("ttyTroubled")) });
         QVERIFY(device.waitForReadyRead(30000));
         const QString port = QString::fromLocal8Bit(device.readLine()).trimmed();
         RobotHarness harness;
-        QVERIFY2(harness.link().openSerialPortByName(port), qPrintable(harness.link().lastErrorString()));
+        QVERIFY2(harness.link().openSerialPortByName(port),
+                 qPrintable(harness.link().lastErrorString()));
         QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
         harness.bot().startDownload();
         QVERIFY(harness.waitUntilIdle(240000));
         harness.link().closeSerialPort();
         device.terminate();
         QVERIFY(device.waitForFinished(10000));
-        static const QRegularExpression gapLine(QStringLiteral("longest gap inside an answer (\\d+) ms"));
-        const int longestGap = gapLine.match(QString::fromLocal8Bit(device.readAllStandardError())).captured(1).toInt();
+        static const QRegularExpression gapLine(
+                QStringLiteral("longest gap inside an answer (\\d+) ms"));
+        const int longestGap = gapLine.match(QString::fromLocal8Bit(device.readAllStandardError()))
+                                       .captured(1)
+                                       .toInt();
         if (longestGap >= quietGapMs) {
             if (attempt == 3)
-                QSKIP(qPrintable(QStringLiteral("the machine held the device up for %1 ms inside an answer, three times").arg(longestGap)));
+                QSKIP(qPrintable(QStringLiteral("the machine held the device up for %1 ms inside "
+                                                "an answer, three times")
+                                         .arg(longestGap)));
             continue;
         }
 
         QVERIFY2(errors.isEmpty(), qPrintable(harness.bot().lastErrorString()));
         const QString tree = treeOf(harness.profile());
         QVERIFY2(tree == m_referenceTree,
-                 qPrintable(TreeText::diff(m_referenceTree.split(QLatin1Char('\n')), tree.split(QLatin1Char('\n')))));
+                 qPrintable(TreeText::diff(m_referenceTree.split(QLatin1Char('\n')),
+                                           tree.split(QLatin1Char('\n')))));
         QCOMPARE(itemPaths(harness.profile()), m_referenceItems);
         QCOMPARE(harness.bot().deviceIdentifier(), QStringLiteral("ORV-TEST V1.0"));
         return;
@@ -412,8 +426,11 @@ void tst_ReliabilityFaults::unsolicitedOutput_neverGivesWrongTreeSilently_data()
     // A screen of its own drawn in the middle of the walk looks like any
     // menu entry; no program can tell it from one. LUM must still end in
     // order, with the port open.
-    QTest::newRow("status screen every 1500 ms")
-            << 1500 << QByteArray("\x0c" "GSM-Netz: gut\r\n" "Signal 18") << false;
+    QTest::newRow("status screen every 1500 ms") << 1500
+                                                 << QByteArray("\x0c"
+                                                               "GSM-Netz: gut\r\n"
+                                                               "Signal 18")
+                                                 << false;
 }
 
 void tst_ReliabilityFaults::unsolicitedOutput_neverGivesWrongTreeSilently()

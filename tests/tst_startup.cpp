@@ -40,12 +40,14 @@ private:
 
 namespace {
 
-const QString bannerWithLog = QStringLiteral(R"(######################## START LUM "%1" ########################)")
-                                  .arg(AppIdentity::versionText(true));
-const QString bannerWithoutLog = QStringLiteral(R"(######################## START LUM "%1" ########################)")
-                                     .arg(AppIdentity::versionText(false));
-const QRegularExpression logLinePattern(
-    QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (Debug|Info|Warning|Critical|Fatal): )"));
+const QString bannerWithLog =
+        QStringLiteral(R"(######################## START LUM "%1" ########################)")
+                .arg(AppIdentity::versionText(true));
+const QString bannerWithoutLog =
+        QStringLiteral(R"(######################## START LUM "%1" ########################)")
+                .arg(AppIdentity::versionText(false));
+const QRegularExpression logLinePattern(QStringLiteral(
+        R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (Debug|Info|Warning|Critical|Fatal): )"));
 // Generous: the program may be built with sanitizers on a busy machine.
 const int startTimeoutMs = 60000;
 
@@ -61,7 +63,8 @@ void TestStartup::init()
     m_home.reset(new QTemporaryDir);
     QVERIFY(m_home->isValid());
     QVERIFY(QDir(m_home->path()).mkpath("runtime"));
-    QFile::setPermissions(m_home->filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(m_home->filePath("runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 void TestStartup::cleanup()
@@ -94,7 +97,8 @@ QString TestStartup::logText() const
     return QString::fromLocal8Bit(file.readAll());
 }
 
-bool TestStartup::startLum(QProcess &process, const QStringList &arguments, const QProcessEnvironment &env)
+bool TestStartup::startLum(QProcess &process, const QStringList &arguments,
+                           const QProcessEnvironment &env)
 {
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(m_home->path());
@@ -116,9 +120,10 @@ void TestStartup::debugLogOnlyWithExactSwitch_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("logged");
 
-    QTest::newRow("switch after another argument") << QStringList { "demo.lumc", "-debuglog" } << true;
+    QTest::newRow("switch after another argument")
+            << QStringList{ "demo.lumc", "-debuglog" } << true;
     QTest::newRow("no switch") << QStringList() << false;
-    QTest::newRow("switch as part of an argument") << QStringList { "-debuglog2" } << false;
+    QTest::newRow("switch as part of an argument") << QStringList{ "-debuglog2" } << false;
 }
 
 void TestStartup::debugLogOnlyWithExactSwitch()
@@ -132,12 +137,14 @@ void TestStartup::debugLogOnlyWithExactSwitch()
         QTRY_VERIFY_WITH_TIMEOUT(logText().contains("START LUM"), startTimeoutMs);
         stopLum(lum);
         const QStringList logLines = lines(logText());
-        QVERIFY2(logLinePattern.match(logLines.value(0)).hasMatch() && logLines.first().endsWith(" Debug: " + bannerWithLog),
+        QVERIFY2(logLinePattern.match(logLines.value(0)).hasMatch()
+                         && logLines.first().endsWith(" Debug: " + bannerWithLog),
                  qPrintable(logLines.value(0)));
     } else {
         // Without the log the banner goes to the default output.
         QString errorOutput;
-        QTRY_VERIFY_WITH_TIMEOUT((errorOutput += QString::fromLocal8Bit(lum.readAllStandardError())).contains("START LUM"),
+        QTRY_VERIFY_WITH_TIMEOUT((errorOutput += QString::fromLocal8Bit(lum.readAllStandardError()))
+                                         .contains("START LUM"),
                                  startTimeoutMs);
         stopLum(lum);
         QVERIFY2(errorOutput.contains(bannerWithoutLog), qPrintable(errorOutput));
@@ -164,9 +171,11 @@ void TestStartup::loggedRunsAppendWellFormedLines()
     QVERIFY(logLines.first().endsWith(bannerWithLog));
     QCOMPARE(firstRun.count(bannerWithLog), 1);
     const QRegularExpression portLine(
-        logLinePattern.pattern().replace("(Debug|Info|Warning|Critical|Fatal)", "Debug") + "Number of serial ports: \\d+$");
+            logLinePattern.pattern().replace("(Debug|Info|Warning|Critical|Fatal)", "Debug")
+            + "Number of serial ports: \\d+$");
     QCOMPARE(logLines.filter(portLine).size(), 1);
-    QVERIFY2(firstRun.contains(QStringLiteral("Debug: Extra serial port: \"%1\"").arg(port)), qPrintable(firstRun));
+    QVERIFY2(firstRun.contains(QStringLiteral("Debug: Extra serial port: \"%1\"").arg(port)),
+             qPrintable(firstRun));
 
     QProcess second;
     QVERIFY(startLum(second, { "-debuglog" }, env));
@@ -205,9 +214,11 @@ void TestStartup::logLineNamesTheLevel_data()
 
     QTest::newRow("debug") << int(QtDebugMsg) << "PRG TASTE: \"OK \" \"0x0d\""
                            << "2026-03-02 09:04:07.005 Debug: PRG TASTE: \"OK \" \"0x0d\"";
-    QTest::newRow("warning") << int(QtWarningMsg) << "x" << "2026-03-02 09:04:07.005 Warning: x";
-    QTest::newRow("placeholders in the message stay") << int(QtWarningMsg) << "%1 of %2 %3"
-                                                       << "2026-03-02 09:04:07.005 Warning: %1 of %2 %3";
+    QTest::newRow("warning") << int(QtWarningMsg) << "x"
+                             << "2026-03-02 09:04:07.005 Warning: x";
+    QTest::newRow("placeholders in the message stay")
+            << int(QtWarningMsg) << "%1 of %2 %3"
+            << "2026-03-02 09:04:07.005 Warning: %1 of %2 %3";
 }
 
 void TestStartup::logLineNamesTheLevel()
@@ -231,7 +242,8 @@ void TestStartup::appendLineAddsToTheEnd()
     // A folder that does not exist: the line is lost, nothing else happens.
     LogHandler::appendLine(m_home->filePath("missing/folder/lum_debug.log"), "lost");
     QVERIFY(!QFile::exists(m_home->filePath("missing")));
-    QCOMPARE(QFileInfo(LogHandler::logFilePath()).absoluteFilePath(), QDir::home().absoluteFilePath("lum_debug.log"));
+    QCOMPARE(QFileInfo(LogHandler::logFilePath()).absoluteFilePath(),
+             QDir::home().absoluteFilePath("lum_debug.log"));
 }
 
 namespace {
@@ -250,13 +262,16 @@ void collectMessage(QtMsgType, const QMessageLogContext &, const QString &messag
 // are all in the log file.
 void TestStartup::byteTraceGoesOnlyIntoTheLog()
 {
-    const QByteArray screen("\x0C" "Einstellungen\r\n" "bearbeiten?");
+    const QByteArray screen("\x0C"
+                            "Einstellungen\r\n"
+                            "bearbeiten?");
     KelHandler link;
     shownMessages.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
     link.processReceivedBytes(screen);
     qInstallMessageHandler(previous);
-    QVERIFY2(shownMessages.filter(QStringLiteral("PRG INPUT:")).isEmpty(), qPrintable(shownMessages.join('\n')));
+    QVERIFY2(shownMessages.filter(QStringLiteral("PRG INPUT:")).isEmpty(),
+             qPrintable(shownMessages.join('\n')));
 
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(m_home->path()));

@@ -7,8 +7,7 @@
 #include "devicesimulator.h"
 
 SimulatorProbe::SimulatorProbe(const QString &menuFile, QObject *parent)
-    : QObject(parent)
-    , m_simulator(new DeviceSimulator(this))
+    : QObject(parent), m_simulator(new DeviceSimulator(this))
 {
     connect(m_simulator, &DeviceSimulator::keyReceived, this, &SimulatorProbe::receivedKeysChanged);
     if (m_simulator->loadMenuFile(menuFile, &m_startError))
@@ -64,7 +63,9 @@ bool SimulatorProbe::saveWindowImageIfAsked(QObject *window) const
     if (path.isEmpty() || !quickWindow)
         return false;
     const bool saved = quickWindow->grabWindow().save(path);
-    qWarning().noquote() << (saved ? "Window picture written to" : "Could not write the window picture to") << path;
+    qWarning().noquote() << (saved ? "Window picture written to"
+                                   : "Could not write the window picture to")
+                         << path;
     return saved;
 }
 

@@ -24,10 +24,7 @@ QString joined(const QStringList &path)
 
 } // namespace
 
-GeneratedScenario::GeneratedScenario(quint32 seed)
-    : m_seed(seed)
-{
-}
+GeneratedScenario::GeneratedScenario(quint32 seed) : m_seed(seed) { }
 
 QString GeneratedScenario::prepare()
 {
@@ -79,7 +76,8 @@ bool GeneratedScenario::isWritable(const QStringList &path, const QString &value
     }
 }
 
-QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &profile, int count) const
+QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &profile,
+                                                                 int count) const
 {
     QRandomGenerator random(m_seed);
     QList<ConfItem *> candidates;
@@ -90,7 +88,7 @@ QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &
     QVector<Mark> marks;
     while (marks.size() < count && !candidates.isEmpty()) {
         ConfItem *item = candidates.takeAt(random.bounded(candidates.size()));
-        Mark mark{item->menuPath(), item->type(), QString()};
+        Mark mark{ item->menuPath(), item->type(), QString() };
         if (mark.valueType == kSelection) {
             QStringList others = item->options();
             others.removeAll(item->value());
@@ -101,7 +99,8 @@ QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &
             } while (mark.newValue == item->value());
         } else if (mark.valueType == kTimer) {
             do {
-                mark.newValue = QTime(random.bounded(24), random.bounded(60)).toString(QStringLiteral("hh:mm"));
+                mark.newValue = QTime(random.bounded(24), random.bounded(60))
+                                        .toString(QStringLiteral("hh:mm"));
             } while (mark.newValue == item->value());
         }
         if (!mark.newValue.isEmpty())
@@ -112,7 +111,8 @@ QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &
     return marks;
 }
 
-QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark> &marks, const QString &identifier)
+QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark> &marks,
+                                       const QString &identifier)
 {
     LumBot &bot = harness.bot();
     QObject listening;
@@ -129,9 +129,10 @@ QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark
     const QDate dateBefore = QDate::currentDate();
     bot.startUpload();
     // Once when the transfer starts, once more after it.
-    const bool ended = RobotHarness::waitFor(&bot, &LumBot::enabledChanged, [&] {
-        return harness.isIdle() && (identifications >= 2 || !errors.isEmpty());
-    }, RobotHarness::readOutTimeoutMs());
+    const bool ended = RobotHarness::waitFor(
+            &bot, &LumBot::enabledChanged,
+            [&] { return harness.isIdle() && (identifications >= 2 || !errors.isEmpty()); },
+            RobotHarness::readOutTimeoutMs());
     const QTime timeAfter = QTime::currentTime();
     const QDate dateAfter = QDate::currentDate();
     if (!errors.isEmpty())
@@ -139,31 +140,39 @@ QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark
     if (!ended)
         return QStringLiteral("the transfer and the new identification did not end");
     if (bot.deviceIdentifier() != identifier)
-        return QStringLiteral("device identified as \"%1\" after the transfer").arg(bot.deviceIdentifier());
+        return QStringLiteral("device identified as \"%1\" after the transfer")
+                .arg(bot.deviceIdentifier());
     const QStringList screen = harness.device().screen();
-    if (screen.value(0).trimmed() != identifier || screen.value(1).trimmed() != QLatin1String("konfigurieren?"))
-        return QStringLiteral("the device is left on \"%1\"").arg(screen.join(QStringLiteral(" | ")));
+    if (screen.value(0).trimmed() != identifier
+        || screen.value(1).trimmed() != QLatin1String("konfigurieren?"))
+        return QStringLiteral("the device is left on \"%1\"")
+                .arg(screen.join(QStringLiteral(" | ")));
 
     QStringList wrong;
     for (const Mark &mark : marks) {
         const QString stored = harness.device().value(mark.path);
-        QStringList accepted{mark.newValue};
+        QStringList accepted{ mark.newValue };
         if (mark.valueType == kClock)
-            accepted = QStringList{timeBefore.toString(QStringLiteral("hh:mm")), timeAfter.toString(QStringLiteral("hh:mm"))};
+            accepted = QStringList{ timeBefore.toString(QStringLiteral("hh:mm")),
+                                    timeAfter.toString(QStringLiteral("hh:mm")) };
         else if (mark.valueType == kDate)
-            accepted = QStringList{dateBefore.toString(QStringLiteral("dd.MM.yy")), dateAfter.toString(QStringLiteral("dd.MM.yy"))};
+            accepted = QStringList{ dateBefore.toString(QStringLiteral("dd.MM.yy")),
+                                    dateAfter.toString(QStringLiteral("dd.MM.yy")) };
         if (!accepted.contains(stored))
             wrong.append(QStringLiteral("%1 (%2) holds \"%3\", expected \"%4\"")
-                         .arg(joined(mark.path), mark.valueType, stored, accepted.join(QStringLiteral("\" or \""))));
+                                 .arg(joined(mark.path), mark.valueType, stored,
+                                      accepted.join(QStringLiteral("\" or \""))));
     }
     for (const ConfItem *item : harness.profile().items()) {
-        const bool marked = std::any_of(marks.cbegin(), marks.cend(),
-                                        [item](const Mark &mark) { return mark.path == item->menuPath(); });
+        const bool marked = std::any_of(marks.cbegin(), marks.cend(), [item](const Mark &mark) {
+            return mark.path == item->menuPath();
+        });
         if (marked || item->element().tagName() != QLatin1String("setting"))
             continue;
         const QString stored = harness.device().value(item->menuPath());
         if (stored != item->value())
-            wrong.append(QStringLiteral("unmarked %1 changed to \"%2\"").arg(joined(item->menuPath()), stored));
+            wrong.append(QStringLiteral("unmarked %1 changed to \"%2\"")
+                                 .arg(joined(item->menuPath()), stored));
     }
     return wrong.join(QLatin1Char('\n'));
 }

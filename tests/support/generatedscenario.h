@@ -19,7 +19,8 @@ class RobotHarness;
 class GeneratedScenario
 {
 public:
-    struct Mark {
+    struct Mark
+    {
         QStringList path;
         QString valueType;
         QString newValue; // empty for clock and date, which take the PC's
@@ -38,7 +39,8 @@ public:
     // Starts the transfer of the marked settings, waits for its end and the
     // device identified as `identifier` again, and checks the device's
     // values: the marked ones as marked, all others as in the profile.
-    static QString runTransfer(RobotHarness &harness, const QVector<Mark> &marks, const QString &identifier);
+    static QString runTransfer(RobotHarness &harness, const QVector<Mark> &marks,
+                               const QString &identifier);
 
 private:
     bool isWritable(const QStringList &path, const QString &valueType) const;

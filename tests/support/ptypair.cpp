@@ -42,10 +42,22 @@ PtyPair::~PtyPair()
     closeMaster();
 }
 
-bool PtyPair::isOpen() const { return m_master >= 0; }
-QString PtyPair::errorString() const { return m_error; }
-QString PtyPair::slavePath() const { return m_slavePath; }
-int PtyPair::masterFd() const { return m_master; }
+bool PtyPair::isOpen() const
+{
+    return m_master >= 0;
+}
+QString PtyPair::errorString() const
+{
+    return m_error;
+}
+QString PtyPair::slavePath() const
+{
+    return m_slavePath;
+}
+int PtyPair::masterFd() const
+{
+    return m_master;
+}
 
 bool PtyPair::write(const QByteArray &bytes)
 {
@@ -55,7 +67,7 @@ bool PtyPair::write(const QByteArray &bytes)
         if (n > 0) {
             done += n;
         } else if (n < 0 && errno == EAGAIN) {
-            pollfd fd { m_master, POLLOUT, 0 };
+            pollfd fd{ m_master, POLLOUT, 0 };
             poll(&fd, 1, 100);
         } else if (n < 0 && errno != EINTR) {
             m_error = systemError();
@@ -86,7 +98,7 @@ QByteArray PtyPair::readAtLeast(int count, int timeoutMs)
     QElapsedTimer clock;
     clock.start();
     while (m_master >= 0 && result.size() < count && clock.elapsed() < timeoutMs) {
-        pollfd fd { m_master, POLLIN, 0 };
+        pollfd fd{ m_master, POLLIN, 0 };
         const int ready = poll(&fd, 1, int(qMax<qint64>(0, timeoutMs - clock.elapsed())));
         result += readAvailable();
         // No slave side open: nothing can come.

@@ -37,13 +37,26 @@ QDomElement elementOf(QDomDocument &document, const SimMenuNode &node)
     setting.setAttribute(QStringLiteral("active"), QStringLiteral("0"));
     QString type;
     switch (node.valueType) {
-    case SimMenuNode::Selection: type = QStringLiteral("selection"); break;
-    case SimMenuNode::Input: type = QStringLiteral("inputnum"); break;
-    case SimMenuNode::Time: type = QStringLiteral("inputtime_hhmm"); break;
-    case SimMenuNode::Clock: type = QStringLiteral("inputsystemtime"); break;
-    case SimMenuNode::Date: type = QStringLiteral("inputsystemdate"); break;
-    case SimMenuNode::ReadOnly: type = QStringLiteral("readonly"); break;
-    case SimMenuNode::NoValue: break;
+    case SimMenuNode::Selection:
+        type = QStringLiteral("selection");
+        break;
+    case SimMenuNode::Input:
+        type = QStringLiteral("inputnum");
+        break;
+    case SimMenuNode::Time:
+        type = QStringLiteral("inputtime_hhmm");
+        break;
+    case SimMenuNode::Clock:
+        type = QStringLiteral("inputsystemtime");
+        break;
+    case SimMenuNode::Date:
+        type = QStringLiteral("inputsystemdate");
+        break;
+    case SimMenuNode::ReadOnly:
+        type = QStringLiteral("readonly");
+        break;
+    case SimMenuNode::NoValue:
+        break;
     }
     if (!node.blocked.isEmpty()) {
         // Not opened, so neither its options nor its kind of input are seen.
@@ -57,7 +70,8 @@ QDomElement elementOf(QDomDocument &document, const SimMenuNode &node)
         const int first = qMax(0, node.options.indexOf(node.value));
         for (int i = 0; i < node.options.size(); ++i) {
             QDomElement option = document.createElement(QStringLiteral("option"));
-            option.setAttribute(QStringLiteral("text"), shown(node.options.at((first + i) % node.options.size())));
+            option.setAttribute(QStringLiteral("text"),
+                                shown(node.options.at((first + i) % node.options.size())));
             setting.appendChild(option);
         }
     }
@@ -89,21 +103,23 @@ ReadOutOracle::Expectation ReadOutOracle::expect(const SimMenu &menu)
 
 const QString &ReadOutOracle::noConnectionError()
 {
-    static const QString text = QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
+    static const QString text =
+            QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
     return text;
 }
 
 const QString &ReadOutOracle::inconsistentError()
 {
-    static const QString text = QStringLiteral(
-            "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt oder Menüstruktur ist inkonsistent!");
+    static const QString text = QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde "
+                                               "getrennt oder Menüstruktur ist inkonsistent!");
     return text;
 }
 
 const QString &ReadOutOracle::tooDeepError()
 {
-    static const QString text = QStringLiteral(
-            "Fehler beim Auslesen!\nMehr als 20 Untermenü-Ebenen gefunden oder Menüstruktur ist inkonsistent!");
+    static const QString text =
+            QStringLiteral("Fehler beim Auslesen!\nMehr als 20 Untermenü-Ebenen gefunden oder "
+                           "Menüstruktur ist inkonsistent!");
     return text;
 }
 
@@ -111,5 +127,5 @@ bool ReadOutOracle::writeReadOut(const SimMenu &menu, const QString &path)
 {
     QFile out(path);
     return out.open(QIODevice::WriteOnly | QIODevice::Text)
-        && out.write(expect(menu).document.toByteArray(1)) > 0;
+            && out.write(expect(menu).document.toByteArray(1)) > 0;
 }

@@ -20,9 +20,10 @@ struct SimMenuNode;
 class ReadOutOracle
 {
 public:
-    struct Expectation {
-        QDomDocument document;  // deviceProfile/menuTree as the read-out must build it
-        int screens = 0;        // a generous count of screens the read-out reads
+    struct Expectation
+    {
+        QDomDocument document; // deviceProfile/menuTree as the read-out must build it
+        int screens = 0; // a generous count of screens the read-out reads
     };
 
     static Expectation expect(const SimMenu &menu);

@@ -3,8 +3,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-RobotHarness::RobotHarness(QObject *parent)
-    : QObject(parent)
+RobotHarness::RobotHarness(QObject *parent) : QObject(parent)
 {
     m_bot.setKelHandler(&m_link);
     m_bot.setProfile(&m_profile);
@@ -37,7 +36,8 @@ bool RobotHarness::startDevice(QString *error)
         return false;
     if (!m_link.openSerialPortByName(m_device.portPath())) {
         if (error)
-            *error = QStringLiteral("cannot open %1: %2").arg(m_device.portPath(), m_link.lastErrorString());
+            *error = QStringLiteral("cannot open %1: %2")
+                             .arg(m_device.portPath(), m_link.lastErrorString());
         return false;
     }
     return true;
@@ -52,7 +52,8 @@ int RobotHarness::readOutTimeoutMs(int expectedScreens)
 
 bool RobotHarness::waitUntilIdle(int timeoutMs)
 {
-    return waitFor(&m_bot, &LumBot::enabledChanged, [this] { return isIdle(); }, timeoutMs);
+    return waitFor(
+            &m_bot, &LumBot::enabledChanged, [this] { return isIdle(); }, timeoutMs);
 }
 
 ConfItem *RobotHarness::item(const QStringList &path) const

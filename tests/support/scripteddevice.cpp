@@ -14,8 +14,7 @@ const int burstGapMs = 15;
 
 } // namespace
 
-ScriptedDevice::ScriptedDevice(QObject *parent)
-    : QObject(parent)
+ScriptedDevice::ScriptedDevice(QObject *parent) : QObject(parent)
 {
     m_clock.start();
     m_quietGap.setSingleShot(true);
@@ -26,7 +25,8 @@ ScriptedDevice::ScriptedDevice(QObject *parent)
         return;
     // Held open so the master never sees a hang-up between the link's
     // opening and closing of the port.
-    m_slave = ::open(QFile::encodeName(m_pty.slavePath()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    m_slave =
+            ::open(QFile::encodeName(m_pty.slavePath()).constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     m_notifier = new QSocketNotifier(m_pty.masterFd(), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ScriptedDevice::readKeys);
 }
@@ -101,7 +101,7 @@ void ScriptedDevice::readKeys()
 
 void ScriptedDevice::answerBurst()
 {
-    m_bursts.append({m_pending, m_clock.elapsed()});
+    m_bursts.append({ m_pending, m_clock.elapsed() });
     m_pending.clear();
     if (!m_queue.isEmpty())
         m_pty.write(m_queue.takeFirst());

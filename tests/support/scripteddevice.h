@@ -22,7 +22,8 @@ class ScriptedDevice : public QObject
     Q_OBJECT
 
 public:
-    struct Burst {
+    struct Burst
+    {
         QByteArray keys;
         qint64 receivedMs = 0; // since the device was created
     };

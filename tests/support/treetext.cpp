@@ -48,7 +48,8 @@ QString TreeText::diff(const QStringList &expected, const QStringList &actual)
         return QString();
     // From the first line that differs, a few lines of each side.
     int first = 0;
-    while (first < expected.size() && first < actual.size() && expected.at(first) == actual.at(first))
+    while (first < expected.size() && first < actual.size()
+           && expected.at(first) == actual.at(first))
         ++first;
     QString text = QStringLiteral("first difference at line %1\n").arg(first + 1);
     for (int i = first; i < qMin(expected.size(), first + 6); ++i)
