@@ -8,18 +8,54 @@ set(LUM_QML_RESOURCES
   ${PROJECT_SOURCE_DIR}/qml/qml.qrc
   ${PROJECT_SOURCE_DIR}/qml/qt${QT_VERSION_MAJOR}.qrc)
 
-# Adds the window's documents to TARGET, compiled ahead of time where the
-# Qt version's compiler is at hand: Qt 5's Qt Quick Compiler
-# (qtquick_compiler_add_resources). Qt 6 compiles documents only inside a
-# QML module; plain resources are compiled when loaded and cached on disk.
+# Reads FILE.qrc into a list of "resource-path|source-path" pairs: the qrc
+# files stay the one list of the window's documents for both versions.
+function(lum_read_qrc qrc out)
+  get_filename_component(dir ${qrc} DIRECTORY)
+  file(STRINGS ${qrc} lines REGEX "<file[ >]")
+  set(found)
+  foreach(line IN LISTS lines)
+    string(REGEX MATCH "<file( alias=\"([^\"]+)\")?[^>]*>([^<]+)</file>" _ "${line}")
+    set(alias "${CMAKE_MATCH_2}")
+    set(source "${CMAKE_MATCH_3}")
+    if(alias STREQUAL "")
+      set(alias "${source}")
+    endif()
+    list(APPEND found "${alias}|${dir}/${source}")
+  endforeach()
+  set(${out} ${${out}} ${found} PARENT_SCOPE)
+endfunction()
+
+# Adds the window's documents to TARGET, compiled ahead of time by the Qt
+# version's own compiler. Qt 5: the Qt Quick Compiler over the qrc files.
+# Qt 6 compiles documents only inside a QML module, so the executable gets
+# one whose files sit at the same resource paths as Qt 5's (qrc:/main.qml,
+# qrc:/orvui/...), which the program and the tests load.
 function(lum_add_qml_resources target)
   if(QT_VERSION_MAJOR EQUAL 5)
     find_package(Qt5QuickCompiler REQUIRED)
-  endif()
-  if(COMMAND qtquick_compiler_add_resources)
     qtquick_compiler_add_resources(compiled ${LUM_QML_RESOURCES})
     target_sources(${target} PRIVATE ${compiled})
-  else()
-    target_sources(${target} PRIVATE ${LUM_QML_RESOURCES})
+    return()
   endif()
+  set(pairs)
+  foreach(qrc IN LISTS LUM_QML_RESOURCES)
+    lum_read_qrc(${qrc} pairs)
+  endforeach()
+  set(documents)
+  set(resources)
+  foreach(pair IN LISTS pairs)
+    string(REPLACE "|" ";" pair "${pair}")
+    list(GET pair 0 alias)
+    list(GET pair 1 source)
+    set_source_files_properties(${source} PROPERTIES QT_RESOURCE_ALIAS ${alias})
+    if(source MATCHES "\\.qml$")
+      list(APPEND documents ${source})
+    else()
+      list(APPEND resources ${source})
+    endif()
+  endforeach()
+  qt_add_qml_module(${target} URI LumWindow VERSION 1.0
+    RESOURCE_PREFIX / NO_RESOURCE_TARGET_PATH
+    QML_FILES ${documents} RESOURCES ${resources})
 endfunction()
