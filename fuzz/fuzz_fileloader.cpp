@@ -2,10 +2,7 @@
 // then saves and reads back to the same items, or refused with a German
 // message while the profile keeps exactly the configuration it had.
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QLoggingCategory>
-#include <QTemporaryDir>
+#include <QtCore>
 
 #include <cstdint>
 #include <cstdio>

@@ -2,13 +2,6 @@
 // lists from its tree, their lifetimes, the cursor the robot walks with, what
 // an item writes into its element, which signals the editor's bindings rely
 // on, and which values a setting takes.
-#include <QDomDocument>
-#include <QPointer>
-#include <QProcess>
-#include <QQmlListProperty>
-#include <QRegularExpression>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "confitem.h"
@@ -50,11 +43,6 @@ const ConfItem *itemNamed(const DeviceProfile &profile, const QString &name)
     return nullptr;
 }
 
-void processDeferredDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 } // namespace
 
 class TestDeviceProfile : public QObject
@@ -62,10 +50,9 @@ class TestDeviceProfile : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { processDeferredDeletes(); }
+    void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
     void itemsAndMarksFollowTheTree_data();
     void itemsAndMarksFollowTheTree();
-    void nullCursorReadsEmptyAndChangesNothing();
     void releasedItemsLiveUntilTheEventLoopTurns();
     void settersEmitOnEveryCall_data();
     void settersEmitOnEveryCall();
@@ -163,30 +150,6 @@ void TestDeviceProfile::itemsAndMarksFollowTheTree()
     QCOMPARE(profile.currentElement(), last);
 }
 
-// Above the root and below a leaf the cursor is null: it reads as empty,
-// and writing through it changes nothing.
-void TestDeviceProfile::nullCursorReadsEmptyAndChangesNothing()
-{
-    DeviceProfile profile;
-    QVERIFY(importMenu(profile, QStringLiteral("<setting text='A' value='1' active='1'/>")));
-    const QString before = profile.document().toString();
-    for (int down : { -1, 3 }) { // above the root, below setting A
-        profile.gotoRoot();
-        if (down < 0)
-            profile.gotoParent();
-        for (int i = 0; i < down; ++i)
-            profile.gotoLastChild();
-        QVERIFY(profile.currentElement().isNull());
-        QCOMPARE(profile.currentValue() + profile.childTexts().join(',')
-                         + profile.currentMenuPath().join(','),
-                 QString());
-        profile.appendChildElement(QStringLiteral("section"), QStringLiteral("X"));
-        profile.setCurrentAttribute(QStringLiteral("value"), QStringLiteral("2"));
-        QCOMPARE(profile.document().toString(), before);
-    }
-    QVERIFY(!profile.gotoNextActive());
-}
-
 // QML may still read an item of the former list until it has handled
 // confItemListChanged, so released items are deleted on the next event loop
 // turn, and all of them when the profile goes. A fresh or reset profile
@@ -216,7 +179,7 @@ void TestDeviceProfile::releasedItemsLiveUntilTheEventLoopTurns()
     QCOMPARE(profile->currentElement().parentNode(), profile->document().documentElement());
     QVERIFY(rebuilt && cleared);
     QCOMPARE(rebuilt->value() + cleared->value(), QStringLiteral("11"));
-    processDeferredDeletes();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!rebuilt && !cleared);
 
     // An item that QML made and appended stays QML's own.

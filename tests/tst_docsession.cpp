@@ -11,10 +11,6 @@
 // technician works in /home/tech) and the date and time in the service
 // record's names and report.
 
-#include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
