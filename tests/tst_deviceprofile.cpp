@@ -186,6 +186,7 @@ void TestDeviceProfile::releasedItemsLiveUntilTheEventLoopTurns()
     ConfItem foreign(QStringLiteral("info"), QStringLiteral("Eigener Eintrag"));
     list.append(&list, &foreign);
     QCOMPARE(profile->items().last(), &foreign);
+    QVERIFY(importMenu(*profile, QStringLiteral("<info text='B'/>")));
     profile->rebuildConfItemList();
     const QPointer<ConfItem> released = profile->items().first();
     profile->rebuildConfItemList();
