@@ -42,7 +42,6 @@ private slots:
     void keyDuringExtraWaitDoesNotRestartIt();
     void unsolicitedBurstsCompleteOneEach();
     void bytesWaitingWhenTheGapEndsBelongToTheScreen();
-    void closedPortIgnoresTheTimer();
     void keyTimeIsNeverCutShort();
 
 private:
@@ -147,32 +146,38 @@ void TestKelHandlerLink::closedPortSendsAndLogsNothing_data()
     QTest::newRow("sendChar") << 0;
     QTest::newRow("sendCharTimer") << 1;
     QTest::newRow("sendString") << 2;
+    // The key's timer still runs after closing; its end must find the port closed.
+    QTest::newRow("key time running when the port closes") << 3;
 }
 
 void TestKelHandlerLink::closedPortSendsAndLogsNothing()
 {
     QFETCH(int, operation);
     KelHandler &handler = *m_handler;
+    if (operation == 3)
+        handler.sendCharTimer(char(13), 200);
     handler.closeSerialPort();
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
+    QSignalSpy overlayChanged(&handler, &KelHandler::displayCursorOverlayChanged);
     captured.clear();
     if (operation == 0)
         handler.sendChar('+');
     else if (operation == 1)
         handler.sendCharTimer(char(13), 500);
-    else
+    else if (operation == 2)
         handler.sendString(QStringLiteral("123"));
     // Time for the event loop to write (it must not) and for any timer to end.
     QVERIFY(!completed.wait(1500));
-    QCOMPARE(m_device->readAvailable(), QByteArray());
+    QCOMPARE(m_device->readAvailable(), QByteArray(operation == 3 ? "\r" : ""));
     QCOMPARE(captured, QStringList());
+    QCOMPARE(textChanged.count() + overlayChanged.count(), 0);
 }
 
 void TestKelHandlerLink::openWithoutValidSelectionFails_data()
 {
     QTest::addColumn<QStringList>("ports");
     QTest::addColumn<int>("selected");
-    QTest::newRow("empty list, nothing selected") << QStringList() << -1;
     QTest::newRow("index behind the list") << QStringList{ "ttyUSB0", "ttyUSB1" } << 2;
     QTest::newRow("negative index") << QStringList{ "ttyUSB0" } << -5;
 }
@@ -251,45 +256,43 @@ void TestKelHandlerLink::lostLineClosesThePort()
 
 // Sorted by character codes; the (last enumerated) adapter with the
 // manufacturer text "FTDI" preferred, else the first of LUM_EXTRA_PORTS.
+// Ports as NAME:MANUFACTURER, the preferred one marked with "*".
 void TestKelHandlerLink::portListIsSortedWithPreferredAdapter_data()
 {
-    QTest::addColumn<PortEntries>("ports");
-    QTest::addColumn<QStringList>("extraPorts");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<int>("preferred");
-    QTest::newRow("character codes, FTDI preferred")
-            << PortEntries{ { "COM3", "" }, { "COM10", "FTDI" }, { "COM2", "Microsoft" } }
-            << QStringList() << QStringList{ "COM10", "COM2", "COM3" } << 0;
-    QTest::newRow("last FTDI adapter enumerated wins")
-            << PortEntries{ { "COM7", "FTDI" }, { "COM4", "FTDI" } } << QStringList()
-            << QStringList{ "COM4", "COM7" } << 0;
-    QTest::newRow("manufacturer only beginning with FTDI")
-            << PortEntries{ { "COM1", "FTDI Ltd" }, { "COM2", "" } } << QStringList()
-            << QStringList{ "COM1", "COM2" } << -1;
-    QTest::newRow("first extra port preferred, list sorted")
-            << PortEntries{ { "ttyS0", "" } } << QStringList{ "/tmp/z/tty", "", "/tmp/a/tty" }
-            << QStringList{ "/tmp/a/tty", "/tmp/z/tty", "ttyS0" } << 1;
-    QTest::newRow("FTDI adapter beats the extra port")
-            << PortEntries{ { "ttyUSB0", "FTDI" } } << QStringList{ "/tmp/sim/tty" }
-            << QStringList{ "/tmp/sim/tty", "ttyUSB0" } << 1;
-    QTest::newRow("extra port already in the list is offered once")
-            << PortEntries{ { "ttyS0", "" } } << QStringList{ "ttyS0" } << QStringList{ "ttyS0" }
-            << 0;
+    QTest::addColumn<QString>("ports");
+    QTest::addColumn<QString>("extraPorts");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("character codes, FTDI before an extra port")
+            << "COM3:,COM10:FTDI,COM2:Microsoft"
+            << "/tmp/x"
+            << "/tmp/x:, COM10:FTDI*, COM2:Microsoft, COM3:";
+    QTest::newRow("last FTDI enumerated wins") << "COM7:FTDI,COM4:FTDI"
+                                               << ""
+                                               << "COM4:FTDI*, COM7:FTDI";
+    QTest::newRow("only FTDI itself") << "COM1:FTDI Ltd,COM2:"
+                                      << ""
+                                      << "COM1:FTDI Ltd, COM2:";
+    QTest::newRow("first extra port, blanks skipped, each once") << "ttyS0:"
+                                                                 << "/tmp/z,,ttyS0,/tmp/a"
+                                                                 << "/tmp/a:, /tmp/z:*, ttyS0:";
 }
 
 void TestKelHandlerLink::portListIsSortedWithPreferredAdapter()
 {
-    QFETCH(PortEntries, ports);
-    QFETCH(QStringList, extraPorts);
-    QFETCH(QStringList, names);
-    QFETCH(int, preferred);
-    const KelHandler::PortChoice choice = KelHandler::buildPortChoice(ports, extraPorts);
-    QCOMPARE(choice.names, names);
-    QCOMPARE(choice.preferredIndex, preferred);
-    // Each name keeps its own adapter's manufacturer through the sorting.
-    QCOMPARE(choice.manufacturers.size(), names.size());
-    for (const KelHandler::PortEntry &port : ports)
-        QCOMPARE(choice.manufacturers.at(names.indexOf(port.first)), port.second);
+    QFETCH(QString, ports);
+    QFETCH(QString, extraPorts);
+    QFETCH(QString, offered);
+    PortEntries entries;
+    for (const QString &port : ports.split(',', Qt::SkipEmptyParts))
+        entries << KelHandler::PortEntry(port.section(':', 0, 0), port.section(':', 1));
+    const KelHandler::PortChoice choice =
+            KelHandler::buildPortChoice(entries, extraPorts.split(','));
+    QStringList shown;
+    for (int i = 0; i < choice.names.size(); ++i)
+        shown << choice.names.at(i) + ':' + choice.manufacturers.value(i)
+                        + (i == choice.preferredIndex ? "*" : "");
+    QCOMPARE(shown.join(", "), offered);
+    QCOMPARE(choice.manufacturers.size(), choice.names.size());
 }
 
 // The selector reads the preferred index when the list changes, so the list
@@ -440,19 +443,6 @@ void TestKelHandlerLink::bytesWaitingWhenTheGapEndsBelongToTheScreen()
     QVERIFY(completed.wait(5000));
     QCOMPARE(completed.count(), 1);
     QVERIFY2(handler.displayText().startsWith("Rufnummer 1:"), qPrintable(handler.displayText()));
-}
-
-// The timer still runs after closing; its timeout must find the port closed.
-void TestKelHandlerLink::closedPortIgnoresTheTimer()
-{
-    KelHandler &handler = *m_handler;
-    handler.sendCharTimer(char(13), 200);
-    handler.closeSerialPort();
-    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
-    QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
-    QSignalSpy overlayChanged(&handler, &KelHandler::displayCursorOverlayChanged);
-    QVERIFY(!completed.wait(1500));
-    QCOMPARE(textChanged.count() + overlayChanged.count() + captured.count(extraWait), 0);
 }
 
 // A slow key's answer (the base menu, a confirmed value) is only complete
