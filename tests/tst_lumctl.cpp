@@ -123,11 +123,9 @@ private slots:
     void commandLineExitsWithStatusAndText();
     void showListsEveryEntryWithPathTypeValueAndMark(); // after the table, which writes its file
     void debugLogSwitchAppendsLinesToHomeLog();
-    void monitorPrintsScreensTheDeviceSendsByItself_data();
-    void monitorPrintsScreensTheDeviceSendsByItself();
     void monitorSendsPipedKeysOnePerScreen();
-    void failingDeviceJobExitsWithOneAndKeepsTarget_data();
-    void failingDeviceJobExitsWithOneAndKeepsTarget();
+    void deviceJobExitsWithStatusAndText_data();
+    void deviceJobExitsWithStatusAndText();
     void setAndWriteChangesTheDeviceValues();
 
 private:
@@ -297,44 +295,6 @@ void TestLumctl::debugLogSwitchAppendsLinesToHomeLog()
     QCOMPARE(lines.filter(lineForm), lines);
 }
 
-void TestLumctl::monitorPrintsScreensTheDeviceSendsByItself_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<QString>("expected");
-    // A Latin-1 byte comes out as one character in UTF-8; the cursor stands
-    // behind the second line.
-    const QString line =
-            QString::fromUtf8(
-                    R"({"cursorRow":1,"lines":"Gerät%1\nok%2","overlay":"%3\n  _%4","text":"Gerät%5\nok%6"})")
-                    .arg(QString(27, ' '), QString(30, ' '), QString(16, ' '), QString(13, ' '),
-                         QString(11, ' '), QString(14, ' '));
-    QTest::newRow("json, two screens")
-            << QByteArray("\x0cGer\xe4t\r\nok") << QStringList{ "--json", "--count", "2" }
-            << line + "\n" + line + "\n";
-    // "AB" written over the start of an overlong second row: the cursor
-    // stands behind it, and the row still runs past 16 columns.
-    QTest::newRow("framed, overlong line")
-            << QByteArray("\x0cNOTRUF AKTIV\r\n12345678901234567890\rAB")
-            << QStringList{ "--count", "1" } << "|NOTRUF AKTIV    |\n|AB34567890123456|+\n   ^\n\n";
-}
-
-void TestLumctl::monitorPrintsScreensTheDeviceSendsByItself()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, options);
-    QFETCH(QString, expected);
-    DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
-    // The device repeats its screen on its own; every burst starts with a
-    // clear screen, so whichever burst lumctl sees first is whole.
-    device.setNoise(300, bytes);
-    const LumctlResult result =
-            runLumctl(QStringList{ "monitor", "--port", device.portPath() } + options);
-    QVERIFY2(result.finished && result.exitCode == 0, qPrintable(result.err));
-    QCOMPARE(result.out, expected);
-}
-
 // Names in any case and with blanks around them; an unknown one is reported
 // and skipped. Each key gets a screen of its own; the last one is the device's.
 void TestLumctl::monitorSendsPipedKeysOnePerScreen()
@@ -355,43 +315,72 @@ void TestLumctl::monitorSendsPipedKeysOnePerScreen()
              '|' + device.screen().value(0).left(16).leftJustified(16) + '|');
 }
 
-void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget_data()
+// Jobs on the demo device, arguments as in the table above (%D the folder,
+// --port added), the device told to misbehave: silent or dropping the line
+// after so many keys, every answer so late, or repeating a screen of its own
+// every 300 ms (every burst starts with a clear screen, so whichever burst
+// lumctl sees first is whole). A file that was there stays as it was, a new
+// one is not written.
+void TestLumctl::deviceJobExitsWithStatusAndText_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // the command, then all but --port
+    QTest::addColumn<QString>("arguments");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("amount");
+    QTest::addColumn<QByteArray>("screen");
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("message");
-    const QString lost = QString::fromUtf8("Verbindung zum Gerät wurde getrennt!");
+    QTest::addColumn<QString>("text");
+    const QString lost = "Verbindung zum Gerät wurde getrennt!";
+    // A Latin-1 byte comes out as one character in UTF-8; the cursor stands
+    // behind the second line.
+    const QString json =
+            QString(R"({"cursorRow":1,"lines":"Gerät%1\nok%2","overlay":"%3\n  _%4","text":"Gerät%5\nok%6"})")
+                    .arg(QString(27, ' '), QString(30, ' '), QString(16, ' '), QString(13, ' '),
+                         QString(11, ' '), QString(14, ' '))
+            + '\n';
     // lumctl leaves the device on its identification screen; the demo
     // device is in programming mode, so the jumper warning follows.
-    QTest::newRow("identify") << QStringList{ "identify" } << "" << 0 << 0
-                              << QString::fromUtf8("Jumper zurücksetzen");
+    QTest::newRow("identify")
+            << "identify"
+            << "" << 0 << QByteArray() << 0
+            << "ORV-NR4000 V2.31\nHinweis: Bitte zum Abschluss \"Programmierung beenden\" wählen "
+               "und den Jumper zurücksetzen!\n";
+    QTest::newRow("monitor, json")
+            << "monitor|--json|--count|2"
+            << "noise" << 300 << QByteArray("\x0cGer\xe4t\r\nok") << 0 << json + json;
+    // "AB" written over the start of an overlong second row: the cursor
+    // stands behind it, and the row still runs past 16 columns.
+    QTest::newRow("monitor, overlong line")
+            << "monitor|--count|1"
+            << "noise" << 300 << QByteArray("\x0cNOTRUF AKTIV\r\n12345678901234567890\rAB") << 0
+            << "|NOTRUF AKTIV    |\n|AB34567890123456|+\n   ^\n\n";
     QTest::newRow("identify, silent device")
-            << QStringList{ "identify" } << "silent" << 0 << 1 << "nicht identifiziert";
-    QTest::newRow("read, silent device") << QStringList{ "read", "--output", "new.lumc" }
-                                         << "silent" << 0 << 1 << "Fehler beim Auslesen!";
-    QTest::newRow("read over an existing file, line lost midway")
-            << QStringList{ "read", "--output", "keep.lumc" } << "drop" << 25 << 1
-            << "Fehler beim Auslesen!\n" + lost;
+            << "identify"
+            << "silent" << 0 << QByteArray() << 1 << "nicht identifiziert";
+    QTest::newRow("read, silent device")
+            << "read|--output|%D/new.lumc"
+            << "silent" << 0 << QByteArray() << 1 << "Fehler beim Auslesen!";
+    QTest::newRow("read over a file, line lost midway")
+            << "read|--output|%D/keep.lumc"
+            << "drop" << 25 << QByteArray() << 1 << "Fehler beim Auslesen!\n" + lost;
     // Every answer comes late: the robot keeps going, just too slowly.
     QTest::newRow("read, slower than its --timeout")
-            << QStringList{ "read", "--output", "new.lumc", "--timeout", "2" } << "late" << 1500
-            << 1 << QString::fromUtf8("Zeitüberschreitung");
+            << "read|--output|%D/new.lumc|--timeout|2"
+            << "late" << 1500 << QByteArray() << 1 << "Zeitüberschreitung";
     QTest::newRow("monitor, fewer screens than --count within --timeout")
-            << QStringList{ "monitor", "--count", "1000", "--timeout", "1" } << "silent" << 0 << 1
-            << QString::fromUtf8("Zeitüberschreitung");
-    QTest::newRow("monitor, line lost")
-            << QStringList{ "monitor", "--count", "5" } << "drop" << 1 << 1 << lost;
+            << "monitor|--count|1000|--timeout|1"
+            << "silent" << 0 << QByteArray() << 1 << "Zeitüberschreitung";
+    QTest::newRow("monitor, line lost") << "monitor|--count|5"
+                                        << "drop" << 1 << QByteArray() << 1 << lost;
 }
 
-void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget()
+void TestLumctl::deviceJobExitsWithStatusAndText()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QString, arguments);
     QFETCH(QString, fault);
     QFETCH(int, amount);
+    QFETCH(QByteArray, screen);
     QFETCH(int, exitCode);
-    QFETCH(QString, message);
+    QFETCH(QString, text);
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
     if (fault == "silent")
@@ -400,30 +389,24 @@ void TestLumctl::failingDeviceJobExitsWithOneAndKeepsTarget()
         device.setDropAfterKeys(amount);
     else if (fault == "late")
         device.setAnswerDelay(amount);
-    const int output = arguments.indexOf(QStringLiteral("--output")) + 1;
-    const QString target = output > 0 ? m_dir.filePath(arguments.at(output)) : QString();
-    if (output > 0) {
-        arguments[output] = target;
-        QFile::remove(target);
-    }
-    const bool existing = target.endsWith(QLatin1String("keep.lumc"));
-    if (existing)
-        samplePath(QStringLiteral("keep.lumc"));
-    // The key is read by the monitor only.
-    const LumctlResult result =
-            runLumctl(QStringList{ arguments.takeFirst(), "--port", device.portPath() } + arguments,
-                      120000, "esc\n");
+    else if (fault == "noise")
+        device.setNoise(amount, screen);
+    const QString existing = samplePath(QStringLiteral("keep.lumc"));
+    QFile::remove(m_dir.filePath(QStringLiteral("new.lumc")));
+    QStringList command = arguments.replace("%D", m_dir.path()).split('|');
+    command.insert(1, "--port");
+    command.insert(2, device.portPath());
+    // A key for the monitor of a device that answers keys.
+    const LumctlResult result = runLumctl(command, 120000, fault == "noise" ? "" : "esc\n");
     QVERIFY2(result.finished && result.exitCode == exitCode, qPrintable(result.err));
-    if (exitCode == 0) {
-        QCOMPARE(result.out.section('\n', 0, 0), device.screen().value(0).trimmed());
-        QVERIFY2(result.out.contains(message), qPrintable(result.out));
-        return;
-    }
-    QVERIFY2(result.err.contains(message), qPrintable(result.err));
-    if (existing)
-        QCOMPARE(QDir(m_dir.path()).entryList({ "keep.lumc*" }, QDir::Files | QDir::Hidden),
-                 QStringList{ "keep.lumc" });
-    QCOMPARE(readAll(target), existing ? QByteArray(sampleConfiguration) : QByteArray());
+    if (exitCode == 0)
+        QCOMPARE(result.out, text);
+    else
+        QVERIFY2(result.err.contains(text), qPrintable(result.err));
+    QCOMPARE(readAll(existing), QByteArray(sampleConfiguration));
+    QCOMPARE(
+            QDir(m_dir.path()).entryList({ "keep.lumc*", "new.lumc*" }, QDir::Files | QDir::Hidden),
+            QStringList{ "keep.lumc" });
 }
 
 // One setting of each value type that takes a value, each with a value the
@@ -441,13 +424,10 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     QCOMPARE(runLumctl(QStringList{ "set", file } + assignments).exitCode, 0);
     // A read-only setting marked in the file (the window's "Alle" box does
     // not, a hand-edited file may) is passed over, and said so.
-    DeviceProfile edited;
-    QVERIFY(edited.load(file));
-    for (ConfItem *item : edited.items())
-        item->setActive(item->active()
-                        || item->menuPath().join('/') == QLatin1String("Kommunikation/IMEI"));
-    QVERIFY(edited.save(file));
-
+    const QByteArray imei = "text=\"IMEI\" value=\"356938035643809\" active=\"";
+    QByteArray edited = readAll(file);
+    QVERIFY(edited.contains(imei + '0'));
+    QVERIFY(writeFile(file, edited.replace(imei + '0', imei + '1')));
     DeviceSimulator device;
     QVERIFY(startDemoDevice(device));
     const LumctlResult write = runLumctl({ "write", "--port", device.portPath(), file }, 300000);
