@@ -1,14 +1,13 @@
 // The device simulator driven over its pseudo-terminal by a plain file
 // descriptor, the way a serial program sees it: key bytes in, display bytes
-// out. The robot's read-outs and transfers walk its menus and would notice
-// a simulator that answered wrongly or was silent, slow or forgetful when
-// told to be; here stay what the other tests rely on without noticing a
-// failure: the wire form of a screen, one answer per key, the misbehaviour
-// that must really happen (a hung-up line, slow bytes, noise), the menu
-// files and generated menus as described, and the link the programs publish.
+// out. The robot's read-outs and transfers walk its menus (the demo, the
+// test menus and the generated ones) and would notice a simulator that
+// answered wrongly or was silent, slow or forgetful when told to be; here
+// stay what the other tests rely on without noticing a failure: one answer
+// per key, the misbehaviour that must really happen (a hung-up line, slow
+// bytes, noise), the menu files as described, and the link it publishes.
 
 #include "devicesimulator.h"
-#include "menugenerator.h"
 #include "simmenu.h"
 
 #include <QElapsedTimer>
@@ -88,19 +87,6 @@ selection Betriebsart = Normal
 info Wartung / fällig
 )";
 
-// What every generated menu holds: the alarm rewrites, the special settings,
-// blocked sections and settings, an input without a value, every kind.
-const char generatedShapes[] = R"(VERWENDET LSP
-VERWENDET MIC
-\n *clock Uhrzeit
-\n *date Datum
-\n *input SIM-Entsperren
-section (Formatieren|Reset|Ereig.-Speicher)[^\n]*\n *blocked:
-(selection|input|readonly) (Service-Center|Netzbetreiber|Netzauswahl|Ausgang PICTO|Status XIN)[^\n]*\n( *options: [^\n]*\n)? *blocked:
-\n *input [^=\n]*\n
-\n *time\s
-)";
-
 bool startDevice(DeviceSimulator &sim, PortClient &client)
 {
     QString error;
@@ -123,40 +109,24 @@ class TestDeviceSimulator : public QObject
     Q_OBJECT
 
 private slots:
-    void screensHaveTheDisplayFormAndEveryKeyOneAnswer();
     void misbehaviourReallyHappens();
     void menuFilesAreReadAsDescribed_data();
     void menuFilesAreReadAsDescribed();
-    void generatedMenusHoldEveryShape();
     void linkFolderIsMadeOrTheReasonNamed_data();
     void linkFolderIsMadeOrTheReasonNamed();
     void executablePublishesAndRemovesTheLink();
 };
 
-void TestDeviceSimulator::screensHaveTheDisplayFormAndEveryKeyOneAnswer()
-{
-    START_DEVICE();
-    // ESC on the base menu stays there, + shows the identification, OK enters.
-    QCOMPARE(client.press("\x1b"), QByteArray("\x0cProgrammierung\r\nbeenden?\x11"));
-    QCOMPARE(client.press("+"), QByteArray("\x0cORV-TEST V1.00\r\nkonfigurieren?\x11"));
-    client.press("\r+", 60, 2);
-    // An opened field leaves the cursor behind its text; ISO 8859-1 on the wire.
-    QCOMPARE(client.press("\r"), QByteArray("\fBetriebsart:\r\nNormal"));
-    QCOMPARE(client.press("\x1b"), QByteArray("\fBetriebsart:\r\nNormal\x11"));
-    QCOMPARE(client.press("+"), QByteArray("\x0cWartung\r\nf\xe4llig\x11"));
-    // Keys sent at once, also those the device has no use for, are answered each.
-    sim.clearRecords();
-    const QByteArray keys("\x1b\x1b+\rx-+9\x1b");
-    QCOMPARE(client.press(keys, 150, keys.size()).count('\x0c'), keys.size());
-    QCOMPARE(sim.receivedKeys(), keys);
-}
-
-// Noise and raw bytes reach a program that holds the port open; a byte gap
-// slows an answer down; a drop answers its last key, then hangs up.
+// Every key gets one answer; noise and raw bytes reach a program that holds
+// the port open; a byte gap slows an answer down; a drop answers its last
+// key, then hangs up.
 void TestDeviceSimulator::misbehaviourReallyHappens()
 {
     START_DEVICE();
-    QVERIFY(!client.press("\x1b").isEmpty());
+    // Keys sent at once, also those the device has no use for, are answered each.
+    const QByteArray keys("\x1b\x1b+\rx-+9\x1b");
+    QCOMPARE(client.press(keys, 150, keys.size()).count('\x0c'), keys.size());
+    QCOMPARE(sim.receivedKeys(), keys);
     sim.clearRecords();
     sim.sendRaw("\x0cSTOERUNG");
     QCOMPARE(client.press(QByteArray(), 120), QByteArray("\x0cSTOERUNG"));
@@ -233,25 +203,6 @@ void TestDeviceSimulator::menuFilesAreReadAsDescribed()
                  expected);
     else
         QVERIFY2(error.startsWith(expected), qPrintable(error));
-}
-
-// The seeds the robot's generated scenarios read must hold every shape the
-// generator promises, the same for the same seed.
-void TestDeviceSimulator::generatedMenusHoldEveryShape()
-{
-    QCOMPARE(MenuGenerator::generate(42), MenuGenerator::generate(42));
-    QVERIFY(MenuGenerator::generate(42) != MenuGenerator::generate(43));
-    const QStringList shapes = QString(generatedShapes).split('\n', Qt::SkipEmptyParts);
-    for (quint32 seed = 0; seed <= 20; ++seed) {
-        const QString text = MenuGenerator::generate(seed ? seed : 4294967295u);
-        SimMenu menu;
-        QString error;
-        QVERIFY2(menu.parse(text, &error), qPrintable(error + '\n' + text));
-        QVERIFY2(menu.entryCount() >= 20 && menu.entryCount() <= 75 && menu.maxDepth() <= 4,
-                 qPrintable(text));
-        for (const QString &shape : shapes)
-            QVERIFY2(text.contains(QRegularExpression(shape)), qPrintable(shape + '\n' + text));
-    }
 }
 
 // The link's path below a fresh folder, and what start() says: nothing, or

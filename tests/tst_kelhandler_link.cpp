@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 #include "robotharness.h"
@@ -37,8 +38,8 @@ private slots:
     void portListIsSortedWithPreferredAdapter_data();
     void portListIsSortedWithPreferredAdapter();
     void portChoiceEmitsInOrderAndRescanKeepsSelection();
-    void simulatorAnswerCompletesOnce_data();
-    void simulatorAnswerCompletesOnce();
+    void answerCompletesOnce_data();
+    void answerCompletesOnce();
     void keyDuringExtraWaitDoesNotRestartIt();
     void unsolicitedBurstsCompleteOneEach();
     void bytesWaitingWhenTheGapEndsBelongToTheScreen();
@@ -330,7 +331,7 @@ void TestKelHandlerLink::portChoiceEmitsInOrderAndRescanKeepsSelection()
     QCOMPARE(handler.termPortManufacturers().size(), handler.termPortList().size());
 }
 
-void TestKelHandlerLink::simulatorAnswerCompletesOnce_data()
+void TestKelHandlerLink::answerCompletesOnce_data()
 {
     QTest::addColumn<int>("keyTime");
     QTest::addColumn<int>("answerDelay"); // -1: the device stays silent
@@ -343,22 +344,15 @@ void TestKelHandlerLink::simulatorAnswerCompletesOnce_data()
     QTest::newRow("early answer waits for the key time of 500") << 500 << 20 << 500 << 1300 << 0;
 }
 
-// The simulator answers with whole screens of its demo menu.
-void TestKelHandlerLink::simulatorAnswerCompletesOnce()
+// The device answers a key after a chosen delay, or not at all.
+void TestKelHandlerLink::answerCompletesOnce()
 {
     QFETCH(int, keyTime);
     QFETCH(int, answerDelay);
     QFETCH(int, earliestMs);
     QFETCH(int, latestMs);
     QFETCH(int, extraWaits);
-    DeviceSimulator device;
-    QString error;
-    QVERIFY2(device.start(&error), qPrintable(error));
-    device.setAnswerDelay(qMax(0, answerDelay));
-    device.setSilentAfterKeys(answerDelay < 0 ? 0 : -1);
-    KelHandler handler;
-    QVERIFY2(handler.openSerialPortByName(device.portPath()),
-             qPrintable(handler.lastErrorString()));
+    KelHandler &handler = *m_handler;
     QSignalSpy completed(&handler, &KelHandler::displayCompleted);
     QElapsedTimer clock;
     qint64 shownAt = -1;
@@ -368,17 +362,16 @@ void TestKelHandlerLink::simulatorAnswerCompletesOnce()
     });
     clock.start();
     handler.sendCharTimer(char(27), keyTime);
+    if (answerDelay >= 0)
+        QTimer::singleShot(answerDelay, this, [&] { m_device->write(answerScreen); });
     QVERIFY(completed.wait(5000));
     const qint64 completedAt = clock.elapsed();
     QVERIFY2(completedAt >= earliestMs && completedAt <= latestMs, qPrintable(ms(completedAt)));
     QCOMPARE(captured.count(extraWait), extraWaits);
-    QCOMPARE(device.keyCount(), 1);
-    if (answerDelay >= 0) {
-        QCOMPARE(handler.displayLines().section('\n', 0, 0).trimmed(),
-                 device.screen().value(0).trimmed());
-        // The answer is shown when it arrives, not only at completion.
-        QVERIFY2(shownAt >= 0 && shownAt < answerDelay + 500, qPrintable(ms(shownAt)));
-    }
+    QCOMPARE(receivedOnDevice(*m_device, 1), QByteArray("\x1b"));
+    // The answer is shown when it arrives, not only at completion.
+    if (answerDelay >= 0)
+        QVERIFY2(shownAt >= answerDelay && shownAt < answerDelay + 500, qPrintable(ms(shownAt)));
     // No second completion for the same key.
     QVERIFY(!completed.wait(1500));
     QCOMPARE(completed.count(), 1);
