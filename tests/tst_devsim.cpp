@@ -173,18 +173,12 @@ void TestDeviceSimulator::menuFilesAreReadAsDescribed_data()
                                    << "Zeile 1: Abschnitt \"A\" hat keine Einträge";
     QTest::newRow("no options") << "selection A = x\n"
                                 << "Zeile 1: Auswahl \"A\" hat keine Auswahlmöglichkeiten";
-    QTest::newRow("below a setting") << "input A\n    info B\n"
-                                     << "Zeile 2: nur Abschnitte enthalten Einträge";
     QTest::newRow("time not hh:mm") << "time Timerzeit = 8 Uhr\n"
                                     << "Zeile 1: eine Zeit muss";
-    QTest::newRow("indentation") << "section A\n        info B\n    info C\n"
-                                 << "Zeile 3: unerwartete Einrückung";
     QTest::newRow("nothing in it") << "# only a comment\n"
                                    << "das Menü hat keine Einträge";
     QTest::newRow("alarm with a channel") << "readonly ALARM 1 = VERWENDET LSP1\n"
                                           << "ALARM 1 LSP=VERWENDET LSP1";
-    QTest::newRow("alarm without a channel") << "readonly ALARM 2 = AUS\n"
-                                             << "ALARM 2=AUS";
     QTest::newRow("two-digit alarm") << "readonly ALARM 12 = VERWENDET LSP1\n"
                                      << "ALARM 12=VERWENDET LSP1";
     QTest::newRow("colons leave the name") << "section A\n    input B:C = 3\n"

@@ -121,7 +121,7 @@ private slots:
     void portsListsExtraPortsAndMarksOnePreferred();
     void commandLineExitsWithStatusAndText_data();
     void commandLineExitsWithStatusAndText();
-    void showListsEveryEntryWithPathTypeValueAndMark(); // after the table, which writes its file
+    void showJsonListsPathsAsListsAndOptions(); // after the table, which writes its file
     void debugLogSwitchAppendsLinesToHomeLog();
     void monitorSendsPipedKeysOnePerScreen();
     void deviceJobExitsWithStatusAndText_data();
@@ -179,6 +179,18 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
               QByteArray(sample).replace("Rufnummer 1", "Rufnummer 2"));
     writeFile(m_dir.filePath("marked.lumc"),
               QByteArray(sample).replace("\"0711\" active=\"0\"", "\"0711\" active=\"1\""));
+    QTest::newRow("show") << "show|%D/marked.lumc" << 0
+                          << "Einstellungen\tsection\t\t-\n"
+                             "Einstellungen/Notruf\tsection\t\t-\n"
+                             "Einstellungen/Notruf/Notrufende\tselection\tQuittierung\t-\n"
+                             "Einstellungen/Notruf/Rufnummer 1\tinputnum\t0711\t*\n"
+                             "Einstellungen/Timerzeit\tinputtime_hhmm\t00:30\t-\n"
+                             "Einstellungen/Uhrzeit\tinputsystemtime\t12:00\t-\n"
+                             "Einstellungen/Datum\tinputsystemdate\t01.01.26\t-\n"
+                             "Einstellungen/Seriennummer\treadonly\t12345\t-\n"
+                             "Einstellungen/Service-Center\tblocked\t+49\t-\n"
+                             "Einstellungen/Version 1.2\tinfo\t\t-\n"
+                             "Reset\tsection\t\t-\n";
     QTest::newRow("help overview") << "--help" << 0 << "lumctl read --port P --output DATEI";
     QTest::newRow("help among other arguments") << "read|--port|x|-h" << 0 << "Aufruf: lumctl read";
     QTest::newRow("no command") << "" << 2 << "Befehle:";
@@ -247,24 +259,13 @@ void TestLumctl::commandLineExitsWithStatusAndText()
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("new.lumc"))));
 }
 
-void TestLumctl::showListsEveryEntryWithPathTypeValueAndMark()
+// The entries of "show" for a script, with the path as a list and the options.
+void TestLumctl::showJsonListsPathsAsListsAndOptions()
 {
     const QString path = m_dir.filePath(QStringLiteral("marked.lumc"));
-    const LumctlResult result = runLumctl({ "show", path });
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.out,
-             QString("Einstellungen\tsection\t\t-\n"
-                     "Einstellungen/Notruf\tsection\t\t-\n"
-                     "Einstellungen/Notruf/Notrufende\tselection\tQuittierung\t-\n"
-                     "Einstellungen/Notruf/Rufnummer 1\tinputnum\t0711\t*\n"
-                     "Einstellungen/Timerzeit\tinputtime_hhmm\t00:30\t-\n"
-                     "Einstellungen/Uhrzeit\tinputsystemtime\t12:00\t-\n"
-                     "Einstellungen/Datum\tinputsystemdate\t01.01.26\t-\n"
-                     "Einstellungen/Seriennummer\treadonly\t12345\t-\n"
-                     "Einstellungen/Service-Center\tblocked\t+49\t-\n"
-                     "Einstellungen/Version 1.2\tinfo\t\t-\n"
-                     "Reset\tsection\t\t-\n"));
-    // The same entries for a script, with the path as a list and the options.
+    QVERIFY(writeFile(path,
+                      QByteArray(sampleConfiguration)
+                              .replace("\"0711\" active=\"0\"", "\"0711\" active=\"1\"")));
     const LumctlResult json = runLumctl({ "show", path, "--json" });
     QCOMPARE(json.exitCode, 0);
     const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8()).array();

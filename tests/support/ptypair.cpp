@@ -11,25 +11,23 @@
 PtyPair::PtyPair()
 {
     m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0) {
-        m_error = QString::fromLocal8Bit(strerror(errno));
+    termios settings;
+    if (m_master < 0 || grantpt(m_master) != 0 || unlockpt(m_master) != 0
+        || tcgetattr(m_master, &settings) != 0) {
+        qWarning("no pseudo-terminal: %s", strerror(errno));
         closeMaster();
         return;
     }
     // Raw, so nothing is echoed back and no byte is translated (CR stays CR).
-    termios settings;
-    if (tcgetattr(m_master, &settings) == 0) {
-        cfmakeraw(&settings);
-        tcsetattr(m_master, TCSANOW, &settings);
-    }
+    cfmakeraw(&settings);
+    tcsetattr(m_master, TCSANOW, &settings);
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
     m_slavePath = QString::fromLocal8Bit(ptsname(m_master));
 }
 
 bool PtyPair::write(const QByteArray &bytes)
 {
-    qsizetype done = 0;
-    while (m_master >= 0 && done < bytes.size()) {
+    for (qsizetype done = 0; m_master >= 0 && done < bytes.size();) {
         const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0) {
             done += n;
@@ -37,7 +35,6 @@ bool PtyPair::write(const QByteArray &bytes)
             pollfd fd{ m_master, POLLOUT, 0 };
             poll(&fd, 1, 100);
         } else if (n < 0 && errno != EINTR) {
-            m_error = QString::fromLocal8Bit(strerror(errno));
             return false;
         }
     }
@@ -48,11 +45,9 @@ QByteArray PtyPair::readAvailable()
 {
     QByteArray result;
     char buffer[256];
-    ssize_t n = 0;
-    while (m_master >= 0
-           && ((n = ::read(m_master, buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR))) {
-        if (n > 0)
-            result.append(buffer, int(n));
+    for (ssize_t n = 1; m_master >= 0 && (n > 0 || (n < 0 && errno == EINTR));) {
+        n = ::read(m_master, buffer, sizeof buffer);
+        result.append(buffer, int(qMax<ssize_t>(n, 0)));
     }
     return result;
 }

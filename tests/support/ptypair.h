@@ -16,7 +16,6 @@ public:
     PtyPair &operator=(const PtyPair &) = delete;
 
     bool isOpen() const { return m_master >= 0; }
-    QString errorString() const { return m_error; }
     QString slavePath() const { return m_slavePath; }
     // For a QSocketNotifier on the master side; -1 once it is closed.
     int masterFd() const { return m_master; }
@@ -32,7 +31,6 @@ public:
 private:
     int m_master = -1;
     QString m_slavePath;
-    QString m_error;
 };
 
 #endif // PTYPAIR_H
