@@ -123,7 +123,6 @@ private slots:
     void commandLineExitsWithStatusAndText();
     void showJsonListsPathsAsListsAndOptions(); // after the table, which writes its file
     void debugLogSwitchAppendsLinesToHomeLog();
-    void monitorSendsPipedKeysOnePerScreen();
     void deviceJobExitsWithStatusAndText_data();
     void deviceJobExitsWithStatusAndText();
     void setAndWriteChangesTheDeviceValues();
@@ -296,26 +295,6 @@ void TestLumctl::debugLogSwitchAppendsLinesToHomeLog()
     QCOMPARE(lines.filter(lineForm), lines);
 }
 
-// Names in any case and with blanks around them; an unknown one is reported
-// and skipped. Each key gets a screen of its own; the last one is the device's.
-void TestLumctl::monitorSendsPipedKeysOnePerScreen()
-{
-    DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
-    const LumctlResult result =
-            runLumctl({ "monitor", "--port", device.portPath(), "--count", "4" }, 60000,
-                      "Esc\n  7 \nF1\nok\n+\n");
-    QVERIFY2(result.finished && result.exitCode == 0, qPrintable(result.err));
-    QCOMPARE(device.receivedKeys(),
-             QByteArray("\x1b"
-                        "7\r+"));
-    QVERIFY2(result.err.contains(QLatin1String("F1")), qPrintable(result.err));
-    const QStringList screens = result.out.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts);
-    QCOMPARE(screens.size(), 4);
-    QCOMPARE(screens.last().section('\n', 0, 0),
-             '|' + device.screen().value(0).left(16).leftJustified(16) + '|');
-}
-
 // Jobs on the demo device, arguments as in the table above (%D the folder,
 // --port added), the device told to misbehave: silent or dropping the line
 // after so many keys, every answer so late, or repeating a screen of its own
@@ -327,7 +306,7 @@ void TestLumctl::deviceJobExitsWithStatusAndText_data()
     QTest::addColumn<QString>("arguments");
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("amount");
-    QTest::addColumn<QByteArray>("screen");
+    QTest::addColumn<QByteArray>("bytes"); // the screen repeated, or the keys piped in
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("text");
     const QString lost = "Verbindung zum Gerät wurde getrennt!";
@@ -354,6 +333,13 @@ void TestLumctl::deviceJobExitsWithStatusAndText_data()
             << "monitor|--count|1"
             << "noise" << 300 << QByteArray("\x0cNOTRUF AKTIV\r\n12345678901234567890\rAB") << 0
             << "|NOTRUF AKTIV    |\n|AB34567890123456|+\n   ^\n\n";
+    // Key names in any case and with blanks around them; an unknown one is
+    // skipped. Each key gets a screen of its own.
+    const QString baseMenu = "|Programmierung  |\n|beenden?        |\n\n";
+    QTest::newRow("monitor, piped keys")
+            << "monitor|--count|4|--timeout|30"
+            << "" << 0 << QByteArray("Esc\n  7 \nF1\nok\n+\n") << 0
+            << baseMenu + baseMenu + baseMenu + "|ORV-NR4000 V2.31|\n|konfigurieren?  |\n\n";
     QTest::newRow("identify, silent device")
             << "identify"
             << "silent" << 0 << QByteArray() << 1 << "nicht identifiziert";
@@ -371,7 +357,7 @@ void TestLumctl::deviceJobExitsWithStatusAndText_data()
             << "monitor|--count|1000|--timeout|1"
             << "silent" << 0 << QByteArray() << 1 << "Zeitüberschreitung";
     QTest::newRow("monitor, line lost") << "monitor|--count|5"
-                                        << "drop" << 1 << QByteArray() << 1 << lost;
+                                        << "drop" << 1 << QByteArray("esc\n") << 1 << lost;
 }
 
 void TestLumctl::deviceJobExitsWithStatusAndText()
@@ -379,7 +365,7 @@ void TestLumctl::deviceJobExitsWithStatusAndText()
     QFETCH(QString, arguments);
     QFETCH(QString, fault);
     QFETCH(int, amount);
-    QFETCH(QByteArray, screen);
+    QFETCH(QByteArray, bytes);
     QFETCH(int, exitCode);
     QFETCH(QString, text);
     DeviceSimulator device;
@@ -391,14 +377,13 @@ void TestLumctl::deviceJobExitsWithStatusAndText()
     else if (fault == "late")
         device.setAnswerDelay(amount);
     else if (fault == "noise")
-        device.setNoise(amount, screen);
+        device.setNoise(amount, bytes);
     const QString existing = samplePath(QStringLiteral("keep.lumc"));
     QFile::remove(m_dir.filePath(QStringLiteral("new.lumc")));
     QStringList command = arguments.replace("%D", m_dir.path()).split('|');
     command.insert(1, "--port");
     command.insert(2, device.portPath());
-    // A key for the monitor of a device that answers keys.
-    const LumctlResult result = runLumctl(command, 120000, fault == "noise" ? "" : "esc\n");
+    const LumctlResult result = runLumctl(command, 120000, fault == "noise" ? "" : bytes);
     QVERIFY2(result.finished && result.exitCode == exitCode, qPrintable(result.err));
     if (exitCode == 0)
         QCOMPARE(result.out, text);
