@@ -30,9 +30,8 @@ namespace {
 
 // A program on the port: opens the link raw, sends keys and collects what
 // the device sends until the line has been quiet for a while or hangs up.
-class PortClient
+struct PortClient
 {
-public:
     ~PortClient() { ::close(m_fd); }
 
     bool open(const QString &path)
@@ -72,8 +71,6 @@ public:
     }
 
     bool hungUp = false;
-
-private:
     int m_fd = -1;
 };
 
@@ -87,22 +84,7 @@ selection Betriebsart = Normal
 info Wartung / fällig
 )";
 
-bool startDevice(DeviceSimulator &sim, PortClient &client)
-{
-    QString error;
-    if (sim.loadMenuText(QString::fromUtf8(testMenu), &error) && sim.start(&error))
-        return client.open(sim.portPath());
-    qWarning() << error;
-    return false;
-}
-
 } // namespace
-
-// A simulator running the test menu with a program on its port.
-#define START_DEVICE()                                                                             \
-  DeviceSimulator sim;                                                                             \
-  PortClient client;                                                                               \
-  QVERIFY(startDevice(sim, client))
 
 class TestDeviceSimulator : public QObject
 {
@@ -122,7 +104,12 @@ private slots:
 // key, then hangs up.
 void TestDeviceSimulator::misbehaviourReallyHappens()
 {
-    START_DEVICE();
+    DeviceSimulator sim;
+    PortClient client;
+    QString error;
+    QVERIFY2(sim.loadMenuText(QString::fromUtf8(testMenu), &error) && sim.start(&error),
+             qPrintable(error));
+    QVERIFY(client.open(sim.portPath()));
     // Keys sent at once, also those the device has no use for, are answered each.
     const QByteArray keys("\x1b\x1b+\rx-+9\x1b");
     QCOMPARE(client.press(keys, 150, keys.size()).count('\x0c'), keys.size());

@@ -1,7 +1,5 @@
 #include "kelhandler.h"
-#include "ptypair.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 // The device mirrors its display as a byte stream; these tests feed byte
@@ -16,7 +14,6 @@ private slots:
     void decodesByteSequences_data();
     void decodesByteSequences();
     void burstEmitsTextThenOverlayOnce();
-    void closingThePortClearsTheScreen();
 };
 
 void TestKelHandlerDecoder::decodesByteSequences_data()
@@ -97,28 +94,6 @@ void TestKelHandlerDecoder::burstEmitsTextThenOverlayOnce()
     connect(&handler, &KelHandler::displayCursorOverlayChanged, this, [&] { order << "overlay"; });
     handler.processReceivedBytes("\x0CHallo\r\nWelt");
     QCOMPARE(order, QStringList({ "text", "overlay" }));
-}
-
-// Closing the port clears the screen, once.
-void TestKelHandlerDecoder::closingThePortClearsTheScreen()
-{
-    PtyPair device;
-    KelHandler handler;
-    QVERIFY(handler.openSerialPortByName(device.slavePath()));
-    handler.processReceivedBytes("\fNotruf\r\nbereit");
-    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
-    QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
-    QSignalSpy overlayChanged(&handler, &KelHandler::displayCursorOverlayChanged);
-    handler.closeSerialPort();
-    handler.closeSerialPort(); // finds the port closed and emits nothing
-    QVERIFY(!handler.terminalIsReady());
-    QCOMPARE(QString("%1 %2 %3")
-                     .arg(ready.count())
-                     .arg(textChanged.count())
-                     .arg(overlayChanged.count()),
-             QString("1 1 0"));
-    QCOMPARE(handler.displayLines(), QString(32, ' ') + "\n" + QString(32, ' '));
-    QCOMPARE(int(handler.cursorRow()), 0);
 }
 
 QTEST_GUILESS_MAIN(TestKelHandlerDecoder)
