@@ -8,7 +8,6 @@
 // bytes, noise), the menu files as described, and the link it publishes.
 
 #include "devicesimulator.h"
-#include "simmenu.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -76,12 +75,8 @@ struct PortClient
 
 const char *testMenu = R"(# a small device
 device ORV-TEST V1.00
-
 section Einstellungen
     input Rufnummer 1 = 0800123
-selection Betriebsart = Normal
-    options: Normal | Service
-info Wartung / fällig
 )";
 
 } // namespace
@@ -230,8 +225,7 @@ void TestDeviceSimulator::executablePublishesAndRemovesTheLink()
     QVERIFY(QFileInfo(link).isSymLink());
     process.terminate();
     QVERIFY(process.waitForFinished(10000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0);
     QVERIFY(!QFileInfo(link).exists() && !QFileInfo(link).isSymLink());
 }
 

@@ -10,12 +10,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "confitem.h"
-#include "deviceprofile.h"
 #include "devicesimulator.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
@@ -53,7 +50,6 @@ const char selectionAsJson[] =
 
 struct LumctlResult
 {
-    bool finished = false;
     int exitCode = -1;
     QString out;
     QString err;
@@ -77,12 +73,13 @@ runLumctl(const QStringList &arguments, int timeoutMs = 60000,
             &process, &QProcess::stateChanged,
             [&process] { return process.state() == QProcess::NotRunning; }, timeoutMs);
     LumctlResult result;
-    result.finished = ended && process.exitStatus() == QProcess::NormalExit;
+    // -1 for a run that did not end by itself in time.
+    result.exitCode =
+            ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     if (!ended) {
         process.kill();
         process.waitForFinished(10000);
     }
-    result.exitCode = process.exitCode();
     result.out = QString::fromUtf8(process.readAllStandardOutput());
     result.err = QString::fromUtf8(process.readAllStandardError());
     return result;
@@ -99,15 +96,6 @@ bool writeFile(const QString &path, const QByteArray &content)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
             && file.write(content) == content.size();
-}
-
-bool startDemoDevice(DeviceSimulator &device)
-{
-    QString error;
-    if (device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU), &error) && device.start(&error))
-        return true;
-    qWarning() << "simulator:" << error;
-    return false;
 }
 
 } // namespace
@@ -244,7 +232,6 @@ void TestLumctl::commandLineExitsWithStatusAndText()
     text.replace("%D", m_dir.path());
     arguments.replace("%S", sample).replace("%D", m_dir.path());
     const LumctlResult result = runLumctl(arguments.split('|', Qt::SkipEmptyParts));
-    QVERIFY(result.finished);
     QCOMPARE(result.exitCode, exitCode);
     if (text.isEmpty() || text.endsWith('\n'))
         QCOMPARE(result.out, text);
@@ -261,11 +248,11 @@ void TestLumctl::showJsonListsPathsAsListsAndOptions()
     const QString path = m_dir.filePath(QStringLiteral("marked.lumc"));
     QVERIFY(writeFile(path,
                       QByteArray(sampleConfiguration)
-                              .replace("\"0711\" active=\"0\"", "\"0711\" active=\"1\"")));
+                              .replace("1\" active=\"0\" valuetype=\"inputnum",
+                                       "1\" active=\"1\" valuetype=\"inputnum")));
     const LumctlResult json = runLumctl({ "show", path, "--json" });
-    QCOMPARE(json.exitCode, 0);
     const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8()).array();
-    QCOMPARE(entries.size(), 11);
+    QVERIFY2(json.exitCode == 0 && entries.size() == 11, qPrintable(json.out + json.err));
     QCOMPARE(QJsonDocument(entries.at(2).toObject()).toJson(QJsonDocument::Compact),
              QByteArray(selectionAsJson));
     QCOMPARE(entries.at(3).toObject().value("active").toBool(), true);
@@ -286,10 +273,8 @@ void TestLumctl::debugLogSwitchAppendsLinesToHomeLog()
     const QStringList lines =
             QString::fromUtf8(readAll(QDir(home.path()).filePath("lum_debug.log")))
                     .split('\n', Qt::SkipEmptyParts);
+    // The line form is the window's (tst_startup); here the banner, once a run.
     QCOMPARE(lines.filter("START LUMCTL \"4.1.3 - DEBUGLOG AKTIV\"").size(), 2);
-    const QRegularExpression lineForm(
-            R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (Debug|Info|Warning|Critical|Fatal): )");
-    QCOMPARE(lines.filter(lineForm), lines);
 }
 
 // Jobs on the demo device, arguments as in the table above (%D the folder,
@@ -366,7 +351,7 @@ void TestLumctl::deviceJobExitsWithStatusAndText()
     QFETCH(int, exitCode);
     QFETCH(QString, text);
     DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)) && device.start());
     if (fault == "silent")
         device.setSilentAfterKeys(amount);
     else if (fault == "drop")
@@ -381,7 +366,7 @@ void TestLumctl::deviceJobExitsWithStatusAndText()
     command.insert(1, "--port");
     command.insert(2, device.portPath());
     const LumctlResult result = runLumctl(command, 120000, fault == "noise" ? "" : bytes);
-    QVERIFY2(result.finished && result.exitCode == exitCode, qPrintable(result.err));
+    QVERIFY2(result.exitCode == exitCode, qPrintable(result.err));
     if (exitCode == 0)
         QCOMPARE(result.out, text);
     else
@@ -412,16 +397,13 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     QVERIFY(edited.contains(imei + '0'));
     QVERIFY(writeFile(file, edited.replace(imei + '0', imei + '1')));
     DeviceSimulator device;
-    QVERIFY(startDemoDevice(device));
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)) && device.start());
     const LumctlResult write = runLumctl({ "write", "--port", device.portPath(), file }, 300000);
-    QVERIFY2(write.finished && write.exitCode == 0, qPrintable(write.err));
-    QVERIFY2(write.out.contains(QString::fromUtf8("3 Einstellungen übertragen")),
-             qPrintable(write.out));
-    QVERIFY2(write.err.contains(QString::fromUtf8("Übertragene Einstellungen: 3 von 3")),
-             qPrintable(write.err));
-    QVERIFY2(write.err.contains(
-                     QString::fromUtf8("Übergangen (nicht änderbar): Kommunikation/IMEI")),
-             qPrintable(write.err));
+    QVERIFY2(write.exitCode == 0, qPrintable(write.err));
+    QVERIFY2(write.out.contains("3 Einstellungen übertragen")
+                     && write.err.contains("Übertragene Einstellungen: 3 von 3")
+                     && write.err.contains("Übergangen (nicht änderbar): Kommunikation/IMEI"),
+             qPrintable(write.out + write.err));
     for (const QString &assignment : assignments)
         QCOMPARE(device.value(assignment.section('=', 0, 0).split('/')),
                  assignment.section('=', 1));

@@ -33,7 +33,6 @@ section Kommunikation
     input Server-Port = 5000
     readonly IMEI = 12345
 )";
-const QString identifier = QStringLiteral("ORV-TEST V1.0");
 const QStringList rufnummer = { "Einstellungen", "Rufnummer" };
 const QStringList serverPort = { "Kommunikation", "Server-Port" };
 
@@ -62,7 +61,7 @@ bool identifies(RobotHarness &harness)
     QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
     harness.bot().startInit();
     return harness.waitUntilIdle(60000) && errors.isEmpty()
-            && harness.bot().deviceIdentifier() == identifier;
+            && harness.bot().deviceIdentifier() == QLatin1String("ORV-TEST V1.0");
 }
 
 } // namespace

@@ -12,8 +12,7 @@ class PtyPair
 public:
     PtyPair();
     ~PtyPair() { closeMaster(); }
-    PtyPair(const PtyPair &) = delete;
-    PtyPair &operator=(const PtyPair &) = delete;
+    Q_DISABLE_COPY(PtyPair)
 
     bool isOpen() const { return m_master >= 0; }
     QString slavePath() const { return m_slavePath; }
