@@ -11,31 +11,25 @@ class PtyPair
 {
 public:
     PtyPair();
-    ~PtyPair();
-    PtyPair(const PtyPair &) = delete;
-    PtyPair &operator=(const PtyPair &) = delete;
+    ~PtyPair() { closeMaster(); }
+    Q_DISABLE_COPY(PtyPair)
 
-    bool isOpen() const;
-    QString errorString() const;
-    QString slavePath() const;
+    bool isOpen() const { return m_master >= 0; }
+    QString slavePath() const { return m_slavePath; }
     // For a QSocketNotifier on the master side; -1 once it is closed.
-    int masterFd() const;
+    int masterFd() const { return m_master; }
 
     // Writes everything (the master side blocks only when the slave's input
     // queue is full, which never happens with the few bytes of a screen).
     bool write(const QByteArray &bytes);
     // Whatever the slave side has sent so far, without blocking.
     QByteArray readAvailable();
-    // Reads until at least `count` bytes have arrived or `timeoutMs` passed,
-    // waiting with poll() so no event loop is needed.
-    QByteArray readAtLeast(int count, int timeoutMs);
     // Hangs the line up: the slave side then sees an I/O error.
     void closeMaster();
 
 private:
     int m_master = -1;
     QString m_slavePath;
-    QString m_error;
 };
 
 #endif // PTYPAIR_H

@@ -1,0 +1,446 @@
+#include "devicesimulator.h"
+#include "kelhandler.h"
+#include "ptypair.h"
+
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+#include "robotharness.h"
+
+// The terminal link on a real pseudo-terminal: keys and texts as they reach
+// the device and the log lines written for them; when a screen counts as
+// complete (50 ms of quiet after the device's answer, one extra second for
+// a key that got no answer); the port list the panel offers; opening,
+// closing and losing the port. Times are checked as lower bounds (load only
+// makes things later) or in windows wide enough to tell the paths apart.
+class TestKelHandlerLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void keysReachTheSimulatorInOrder();
+    void sendStringWritesIso8859Bytes();
+    void closedPortSendsAndLogsNothing_data();
+    void closedPortSendsAndLogsNothing();
+    void openWithoutValidSelectionFails();
+    void openSelectedPortAndFailedOpen();
+    void lostLineClosesThePort_data();
+    void lostLineClosesThePort();
+    void portListIsSortedWithPreferredAdapter_data();
+    void portListIsSortedWithPreferredAdapter();
+    void portChoiceEmitsInOrder();
+    void answerCompletesOnce_data();
+    void answerCompletesOnce();
+    void keyDuringExtraWaitDoesNotRestartIt();
+    void unsolicitedBurstsCompleteOneEach();
+    void bytesWaitingWhenTheGapEndsBelongToTheScreen();
+    void keyTimeIsNeverCutShort();
+
+private:
+    // The device played on a raw pseudo-terminal, with the link open on it.
+    QScopedPointer<PtyPair> m_device;
+    QScopedPointer<KelHandler> m_handler;
+};
+
+using PortEntries = QVector<KelHandler::PortEntry>;
+
+namespace {
+
+const QString extraWait =
+        "KELHANDLER: no input after regular timeout - we wait an additional 1000ms...";
+const QByteArray answerScreen("\fRufnummer 1:\r\n0800123456");
+QStringList captured;
+QtMessageHandler previousHandler = nullptr;
+
+void captureMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    captured.append(message);
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+QString ms(qint64 elapsed)
+{
+    return QStringLiteral(" after %1 ms").arg(elapsed);
+}
+
+// The port writes from the event loop: read the device side while events run.
+QByteArray receivedOnDevice(PtyPair &device, int expectedSize)
+{
+    QSocketNotifier notifier(device.masterFd(), QSocketNotifier::Read);
+    QSignalSpy readable(&notifier, &QSocketNotifier::activated);
+    QByteArray received = device.readAvailable();
+    while (received.size() < expectedSize && readable.wait(5000))
+        received += device.readAvailable();
+    return received;
+}
+
+} // namespace
+
+void TestKelHandlerLink::init()
+{
+    captured.clear();
+    // The link writes its trace only where the debug log asks for it.
+    QLoggingCategory::setFilterRules(QStringLiteral("lum.trace.debug=true"));
+    previousHandler = qInstallMessageHandler(captureMessage);
+    m_device.reset(new PtyPair);
+    m_handler.reset(new KelHandler);
+    QVERIFY(m_device->isOpen());
+    QVERIFY(m_handler->openSerialPortByName(m_device->slavePath()));
+}
+
+void TestKelHandlerLink::cleanup()
+{
+    m_handler.reset();
+    m_device.reset();
+    qInstallMessageHandler(previousHandler);
+}
+
+void TestKelHandlerLink::keysReachTheSimulatorInOrder()
+{
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.start(&error), qPrintable(error));
+    KelHandler handler;
+    QVERIFY2(handler.openSerialPortByName(device.portPath()),
+             qPrintable(handler.lastErrorString()));
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    captured.clear();
+    // One key per completed screen, as the robot sends them.
+    const QByteArray keys("\x1b+\r05-#*", 8);
+    QStringList logLines;
+    for (const char *name : { "ESC", "+  ", "OK ", "0  ", "5  ", "-  ", "#  ", "*  " }) {
+        const char key = keys.at(logLines.size());
+        logLines
+                << QString("PRG TASTE: \"%1\" \"0x%2\"").arg(name).arg(int(key), 2, 16, QChar('0'));
+        const int before = completed.count();
+        handler.sendChar(key);
+        QVERIFY(completed.count() > before || completed.wait(5000));
+    }
+    QCOMPARE(device.receivedKeys(), keys);
+    QCOMPARE(captured.filter("PRG TASTE:"), logLines);
+}
+
+// Umlauts become single bytes, characters outside ISO 8859-1 question marks;
+// a text is no key: no log line, no completion, no extra wait.
+void TestKelHandlerLink::sendStringWritesIso8859Bytes()
+{
+    QSignalSpy completed(m_handler.data(), &KelHandler::displayCompleted);
+    m_handler->sendString(QString::fromUtf8("Tür ß 5 €"));
+    QCOMPARE(receivedOnDevice(*m_device, 9), QByteArray("T\xFCr \xDF 5 ?"));
+    QVERIFY(!completed.wait(1300));
+    QCOMPARE(captured.filter(QRegularExpression("^(PRG TASTE|KELHANDLER):")), QStringList());
+}
+
+void TestKelHandlerLink::closedPortSendsAndLogsNothing_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::newRow("sendChar") << 0;
+    QTest::newRow("sendCharTimer") << 1;
+    QTest::newRow("sendString") << 2;
+    // The key's timer still runs after closing; its end must find the port closed.
+    QTest::newRow("key time running when the port closes") << 3;
+}
+
+// Closing clears the screen once; afterwards nothing reaches the device,
+// nothing is logged or shown, a second close included.
+void TestKelHandlerLink::closedPortSendsAndLogsNothing()
+{
+    QFETCH(int, operation);
+    KelHandler &handler = *m_handler;
+    handler.processReceivedBytes("\fNotruf\r\nbereit");
+    if (operation == 3)
+        handler.sendCharTimer(char(13), 200);
+    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
+    QSignalSpy overlayChanged(&handler, &KelHandler::displayCursorOverlayChanged);
+    handler.closeSerialPort();
+    handler.closeSerialPort();
+    captured.clear();
+    if (operation == 0)
+        handler.sendChar('+');
+    else if (operation == 1)
+        handler.sendCharTimer(char(13), 500);
+    else if (operation == 2)
+        handler.sendString(QStringLiteral("123"));
+    // Time for the event loop to write (it must not) and for any timer to end.
+    QVERIFY(!completed.wait(1500));
+    QCOMPARE(m_device->readAvailable(), QByteArray(operation == 3 ? "\r" : ""));
+    QCOMPARE(captured, QStringList());
+    QCOMPARE(QString("%1 %2 %3")
+                     .arg(ready.count())
+                     .arg(textChanged.count())
+                     .arg(overlayChanged.count()),
+             QString("1 1 0"));
+    QCOMPARE(handler.displayLines(), QString(32, ' ') + "\n" + QString(32, ' '));
+    QCOMPARE(int(handler.cursorRow()), 0);
+}
+
+// An index the list does not hold (the selector writes whatever it holds).
+void TestKelHandlerLink::openWithoutValidSelectionFails()
+{
+    for (int selected : { 2, -5 }) {
+        KelHandler handler;
+        KelHandler::PortChoice choice;
+        choice.names = QStringList{ "ttyUSB0", "ttyUSB1" };
+        handler.applyPortChoice(choice);
+        handler.setTermPortSelectedIndx(selected);
+        QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
+        handler.openSerialPort();
+        QVERIFY(!handler.terminalIsReady() && ready.isEmpty());
+        QCOMPARE(handler.lastErrorString(), QString::fromUtf8("Kein Anschluss ausgewählt"));
+    }
+}
+
+// A failed open keeps the port's reason (also in the log, through the
+// debug stream that quotes text) until another failure replaces it.
+void TestKelHandlerLink::openSelectedPortAndFailedOpen()
+{
+    QTemporaryDir dir;
+    PtyPair device;
+    KelHandler handler;
+    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
+    QVERIFY(!handler.openSerialPortByName(dir.filePath("ttyGone")));
+    const QString error = handler.lastErrorString();
+    QVERIFY(!error.isEmpty() && captured.contains('"' + error + '"'));
+    QCOMPARE(ready.count(), 0);
+    handler.applyPortChoice(KelHandler::buildPortChoice({}, { device.slavePath() }));
+    QCOMPARE(handler.termPortSelectedIndx(), 0);
+    handler.openSerialPort();
+    QVERIFY(handler.terminalIsReady());
+    QCOMPARE(ready.count(), 1);
+    QCOMPARE(handler.lastErrorString(), error);
+    handler.sendChar('5');
+    QCOMPARE(receivedOnDevice(device, 1), QByteArray("5"));
+}
+
+// A line hung up from the other end, and an unplugged USB adapter, which
+// shows up as a resource error of the port that a pseudo-terminal never
+// raises; the port reports one here as it would.
+void TestKelHandlerLink::lostLineClosesThePort_data()
+{
+    QTest::addColumn<bool>("unplugged");
+    QTest::newRow("hung up") << false;
+    QTest::newRow("resource error") << true;
+}
+
+void TestKelHandlerLink::lostLineClosesThePort()
+{
+    QFETCH(bool, unplugged);
+    KelHandler &handler = *m_handler;
+    QVERIFY(m_device->write("\fNotruf"));
+    QVERIFY(RobotHarness::waitFor(
+            &handler, &KelHandler::displayTextChanged,
+            [&] { return handler.displayText().startsWith(QLatin1String("Notruf")); }, 5000));
+    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
+    if (unplugged)
+        emit handler.findChild<QSerialPort *>()->errorOccurred(QSerialPort::ResourceError);
+    else
+        m_device->closeMaster();
+    QVERIFY(ready.wait(5000));
+    QVERIFY(!handler.terminalIsReady());
+    QCOMPARE(ready.count(), 1);
+    QVERIFY(!handler.lastErrorString().isEmpty());
+    QCOMPARE(captured.filter("KELHANDLER: connection lost:").size(), 1);
+    QCOMPARE(handler.displayLines(), QString(32, ' ') + "\n" + QString(32, ' '));
+    // Keys after the loss go nowhere and are not logged.
+    handler.sendChar('+');
+    QVERIFY(captured.filter("PRG TASTE:").isEmpty());
+}
+
+// Sorted by character codes; the (last enumerated) adapter with the
+// manufacturer text "FTDI" preferred, else the first of LUM_EXTRA_PORTS.
+// Ports as NAME:MANUFACTURER, the preferred one marked with "*".
+void TestKelHandlerLink::portListIsSortedWithPreferredAdapter_data()
+{
+    QTest::addColumn<QString>("ports");
+    QTest::addColumn<QString>("extraPorts");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("character codes, FTDI before an extra port")
+            << "COM3:,COM10:FTDI,COM2:Microsoft"
+            << "/tmp/x"
+            << "/tmp/x:, COM10:FTDI*, COM2:Microsoft, COM3:";
+    QTest::newRow("last FTDI enumerated wins") << "COM7:FTDI,COM4:FTDI"
+                                               << ""
+                                               << "COM4:FTDI*, COM7:FTDI";
+    QTest::newRow("only FTDI itself") << "COM1:FTDI Ltd,COM2:"
+                                      << ""
+                                      << "COM1:FTDI Ltd, COM2:";
+    QTest::newRow("first extra port, blanks skipped, each once") << "ttyS0:"
+                                                                 << "/tmp/z,,ttyS0,/tmp/a"
+                                                                 << "/tmp/a:, /tmp/z:*, ttyS0:";
+}
+
+void TestKelHandlerLink::portListIsSortedWithPreferredAdapter()
+{
+    QFETCH(QString, ports);
+    QFETCH(QString, extraPorts);
+    QFETCH(QString, offered);
+    PortEntries entries;
+    for (const QString &port : ports.split(',', Qt::SkipEmptyParts))
+        entries << KelHandler::PortEntry(port.section(':', 0, 0), port.section(':', 1));
+    const KelHandler::PortChoice choice =
+            KelHandler::buildPortChoice(entries, extraPorts.split(','));
+    QStringList shown;
+    for (int i = 0; i < choice.names.size(); ++i)
+        shown << choice.names.at(i) + ':' + choice.manufacturers.value(i)
+                        + (i == choice.preferredIndex ? "*" : "");
+    QCOMPARE(shown.join(", "), offered);
+    QCOMPARE(choice.manufacturers.size(), choice.names.size());
+}
+
+// The selector reads the preferred index when the list changes, so the list
+// comes last. (That a rescan keeps the selected port by name is the window
+// test's; the list built here is what a rescan offers.)
+void TestKelHandlerLink::portChoiceEmitsInOrder()
+{
+    KelHandler handler;
+    QStringList emitted;
+    connect(&handler, &KelHandler::termPortPreferredIndxChanged, this, [&] { emitted << "pref"; });
+    connect(&handler, &KelHandler::termPortSelectedIndxChanged, this, [&] { emitted << "sel"; });
+    connect(&handler, &KelHandler::termPortListChanged, this, [&] { emitted << "list"; });
+    handler.applyPortChoice(
+            KelHandler::buildPortChoice({ { "COM3", "FTDI" }, { "COM1", "" } }, {}));
+    handler.applyPortChoice(KelHandler::buildPortChoice({ { "COM2", "Prolific" } }, {}));
+    // The selector writes whatever it holds, the same index again too.
+    handler.setTermPortSelectedIndx(-1);
+    handler.setTermPortSelectedIndx(-1);
+    QCOMPARE(emitted.join(' '), QString("pref sel list list sel sel"));
+}
+
+void TestKelHandlerLink::answerCompletesOnce_data()
+{
+    QTest::addColumn<int>("keyTime");
+    QTest::addColumn<int>("answerDelay"); // -1: the device stays silent
+    QTest::addColumn<int>("earliestMs");
+    QTest::addColumn<int>("latestMs");
+    QTest::addColumn<int>("extraWaits");
+    QTest::newRow("prompt answer") << 50 << 0 << 50 << 800 << 0;
+    QTest::newRow("answer 300 ms late") << 50 << 300 << 900 << 2000 << 1;
+    QTest::newRow("silent device, key time 500") << 500 << -1 << 1500 << 2600 << 1;
+    QTest::newRow("early answer waits for the key time of 500") << 500 << 20 << 500 << 1300 << 0;
+}
+
+// The device answers a key after a chosen delay, or not at all.
+void TestKelHandlerLink::answerCompletesOnce()
+{
+    QFETCH(int, keyTime);
+    QFETCH(int, answerDelay);
+    QFETCH(int, earliestMs);
+    QFETCH(int, latestMs);
+    QFETCH(int, extraWaits);
+    KelHandler &handler = *m_handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    QElapsedTimer clock;
+    qint64 shownAt = -1;
+    connect(&handler, &KelHandler::displayTextChanged, this, [&] {
+        if (shownAt < 0)
+            shownAt = clock.elapsed();
+    });
+    clock.start();
+    handler.sendCharTimer(char(27), keyTime);
+    if (answerDelay >= 0)
+        QTimer::singleShot(answerDelay, this, [&] { m_device->write(answerScreen); });
+    QVERIFY(completed.wait(5000));
+    const qint64 completedAt = clock.elapsed();
+    QVERIFY2(completedAt >= earliestMs && completedAt <= latestMs, qPrintable(ms(completedAt)));
+    QCOMPARE(captured.count(extraWait), extraWaits);
+    QCOMPARE(receivedOnDevice(*m_device, 1), QByteArray("\x1b"));
+    // The answer is shown when it arrives, not only at completion.
+    if (answerDelay >= 0)
+        QVERIFY2(shownAt >= answerDelay && shownAt < answerDelay + 500, qPrintable(ms(shownAt)));
+    // No second completion for the same key.
+    QVERIFY(!completed.wait(1500));
+    QCOMPARE(completed.count(), 1);
+}
+
+void TestKelHandlerLink::keyDuringExtraWaitDoesNotRestartIt()
+{
+    KelHandler &handler = *m_handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    QElapsedTimer clock;
+    clock.start();
+    handler.sendChar('+');
+    QTRY_COMPARE_WITH_TIMEOUT(captured.count(extraWait), 1, 5000);
+    // A second key while the extra second runs: the wait is not restarted,
+    // but the count is zeroed, so its end grants a further extra wait.
+    handler.sendChar('+');
+    QTRY_COMPARE_WITH_TIMEOUT(captured.count(extraWait), 2, 5000);
+    QVERIFY2(clock.elapsed() >= 1000 && clock.elapsed() < 1800, qPrintable(ms(clock.elapsed())));
+    QCOMPARE(completed.count(), 0);
+    m_device->write(answerScreen);
+    QVERIFY(completed.wait(5000));
+    QCOMPARE(completed.count(), 1);
+    QVERIFY(handler.displayText().startsWith("Rufnummer 1:"));
+}
+
+// A screen the device sends by itself is complete 50 ms after its last byte;
+// a read that then finds no bytes is a completion check and completes at once.
+void TestKelHandlerLink::unsolicitedBurstsCompleteOneEach()
+{
+    KelHandler &handler = *m_handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    for (const char *screen : { "\fAnruf 1", "\fAnruf 2" }) {
+        QElapsedTimer clock;
+        clock.start();
+        m_device->write(screen);
+        QVERIFY(completed.wait(5000));
+        QVERIFY2(clock.elapsed() >= 50, qPrintable(ms(clock.elapsed())));
+    }
+    QCOMPARE(completed.count(), 2);
+    QVERIFY(handler.displayText().startsWith("Anruf 2"));
+    QCOMPARE(captured.count(extraWait), 0);
+    handler.readSerialInput();
+    QCOMPARE(completed.count(), 3);
+}
+
+// A busy machine wakes up with the quiet-gap timer expired and the device's
+// next bytes waiting on the line, and may run the timer first; the bytes came
+// in time and the screen is not complete yet.
+void TestKelHandlerLink::bytesWaitingWhenTheGapEndsBelongToTheScreen()
+{
+    KelHandler &handler = *m_handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    QSignalSpy textChanged(&handler, &KelHandler::displayTextChanged);
+    m_device->write("\fRufnummer");
+    QVERIFY(textChanged.wait(5000));
+    // The event loop is held up while the rest reaches the line, then the
+    // timer's work runs before the port's.
+    m_device->write(" 1:\r\n0815");
+    QThread::msleep(30);
+    handler.readSerialInput();
+    QCOMPARE(completed.count(), 0);
+    QVERIFY(completed.wait(5000));
+    QCOMPARE(completed.count(), 1);
+    QVERIFY2(handler.displayText().startsWith("Rufnummer 1:"), qPrintable(handler.displayText()));
+}
+
+// A slow key's answer (the base menu, a confirmed value) is only complete
+// after the whole key time. A coarse timer may end the 500 ms up to 25 ms
+// early, depending on where in the second the key falls; a few keys in a row
+// make that show.
+void TestKelHandlerLink::keyTimeIsNeverCutShort()
+{
+    KelHandler &handler = *m_handler;
+    QSignalSpy completed(&handler, &KelHandler::displayCompleted);
+    for (int key = 1; key <= 8; ++key) {
+        QElapsedTimer clock;
+        clock.start();
+        handler.sendCharTimer(char(13), 500);
+        m_device->write(answerScreen);
+        QVERIFY(completed.wait(5000));
+        QVERIFY2(clock.elapsed() >= 500, qPrintable(QString::number(key) + ms(clock.elapsed())));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestKelHandlerLink)
+#include "tst_kelhandler_link.moc"
