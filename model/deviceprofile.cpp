@@ -322,16 +322,22 @@ bool DeviceProfile::gotoNextActive()
     if (m_currentElement.isNull())
         return false;
     const QDomElement top = itemRoot();
+    const auto isMenuTreeTop = [&top](const QDomElement &element) {
+        return element == top || element.tagName() == QLatin1String("menuTree");
+    };
     QDomElement element = m_currentElement;
     for (;;) {
         QDomElement next = element.firstChildElement();
         while (next.isNull()) {
+            // The search never steps past the end of the menu tree, not even
+            // from an empty one: marks outside it are not the device's.
+            if (isMenuTreeTop(element))
+                return false;
             next = element.nextSiblingElement();
             if (!next.isNull())
                 break;
             element = element.parentNode().toElement();
-            if (element.isNull() || element == top
-                || element.tagName() == QLatin1String("menuTree"))
+            if (element.isNull() || isMenuTreeTop(element))
                 return false;
         }
         element = next;
