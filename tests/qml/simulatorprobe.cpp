@@ -4,45 +4,12 @@
 #include <QQuickWindow>
 #include <QUrl>
 
-#include "devicesimulator.h"
-
 SimulatorProbe::SimulatorProbe(const QString &menuFile, QObject *parent)
     : QObject(parent), m_simulator(new DeviceSimulator(this))
 {
     connect(m_simulator, &DeviceSimulator::keyReceived, this, &SimulatorProbe::receivedKeysChanged);
     if (m_simulator->loadMenuFile(menuFile, &m_startError))
         restart();
-}
-
-SimulatorProbe::~SimulatorProbe()
-{
-    stop();
-}
-
-bool SimulatorProbe::isRunning() const
-{
-    return m_simulator->isRunning();
-}
-
-QString SimulatorProbe::startError() const
-{
-    return m_startError;
-}
-
-QString SimulatorProbe::portPath() const
-{
-    return m_simulator->portPath();
-}
-
-QString SimulatorProbe::value(const QStringList &menuPath) const
-{
-    return m_simulator->value(menuPath);
-}
-
-// Keys as text: OK shows as "\r", ESC as "\u001b".
-QString SimulatorProbe::receivedKeys() const
-{
-    return QString::fromLatin1(m_simulator->receivedKeys());
 }
 
 void SimulatorProbe::clearRecords()
@@ -63,8 +30,7 @@ bool SimulatorProbe::saveWindowImageIfAsked(QObject *window) const
     if (path.isEmpty() || !quickWindow)
         return false;
     const bool saved = quickWindow->grabWindow().save(path);
-    qWarning().noquote() << (saved ? "Window picture written to"
-                                   : "Could not write the window picture to")
+    qWarning().noquote() << (saved ? "Window picture written to" : "Could not write the window picture to")
                          << path;
     return saved;
 }

@@ -6,24 +6,24 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-class DeviceSimulator;
+#include "devicesimulator.h"
 
 // The simulated device as the QML test cases see it: its port, what it
 // received and the values it holds, plus a scratch folder for files.
 class SimulatorProbe : public QObject
 {
     Q_OBJECT
+    // Keys as text: OK shows as "\r", ESC as "\u001b".
     Q_PROPERTY(QString receivedKeysText READ receivedKeys NOTIFY receivedKeysChanged)
 
 public:
     explicit SimulatorProbe(const QString &menuFile, QObject *parent = nullptr);
-    ~SimulatorProbe() override;
 
-    Q_INVOKABLE bool isRunning() const;
-    Q_INVOKABLE QString startError() const;
-    Q_INVOKABLE QString portPath() const;
-    Q_INVOKABLE QString value(const QStringList &menuPath) const;
-    Q_INVOKABLE QString receivedKeys() const;
+    Q_INVOKABLE bool isRunning() const { return m_simulator->isRunning(); }
+    Q_INVOKABLE QString startError() const { return m_startError; }
+    Q_INVOKABLE QString portPath() const { return m_simulator->portPath(); }
+    Q_INVOKABLE QString value(const QStringList &path) const { return m_simulator->value(path); }
+    QString receivedKeys() const { return QString::fromLatin1(m_simulator->receivedKeys()); }
     Q_INVOKABLE void clearRecords();
     Q_INVOKABLE QString scratchFileUrl(const QString &fileName) const;
 
