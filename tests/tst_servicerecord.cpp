@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "lumcfile.h"
 #include "readouthistory.h"
 #include "robotharness.h"
 #include "servicerecord.h"
@@ -73,8 +72,8 @@ const QString kMenuSettings = QStringLiteral(
         "Sprache=Deutsch");
 
 // Runs lumctl while the event loop goes on, so the simulator in this process
-// answers it. Returns its standard output, or a null string on failure.
-QString runLumctl(const QStringList &arguments, const QString &documents)
+// answers it; false when it fails. Its standard output goes to `out`.
+bool runLumctl(const QStringList &arguments, const QString &documents, QString *out = nullptr)
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -84,9 +83,11 @@ QString runLumctl(const QStringList &arguments, const QString &documents)
     process.start(QStringLiteral(LUMCTL_PATH), arguments);
     if (!finished.wait(RobotHarness::readOutTimeoutMs()) || process.exitCode() != 0) {
         qWarning().noquote() << process.readAllStandardError();
-        return QString();
+        return false;
     }
-    return QString::fromUtf8(process.readAllStandardOutput());
+    if (out)
+        *out = QString::fromUtf8(process.readAllStandardOutput());
+    return true;
 }
 
 // Gives the settings ("path=value") their new values and marks them.
@@ -134,17 +135,12 @@ class TestServiceRecord : public QObject
 
 private slots:
     void initTestCase();
-    void historyFileNameHoldsIdentifierDateAndTime_data();
-    void historyFileNameHoldsIdentifierDateAndTime();
-    void newestHistoryFileOfDevice_data();
-    void newestHistoryFileOfDevice();
+    void historyFileNamesAndTheNewestCopy();
     void recordsAreWrittenWholeOrNotAtAll_data();
     void recordsAreWrittenWholeOrNotAtAll();
     void readOutTransferAndRestoreFromHistory();
     void stoppedTransferReportNamesWrittenAndUnwritten_data();
     void stoppedTransferReportNamesWrittenAndUnwritten();
-    void unwritableHistoryIsSaidButReadOutStands();
-    void lumctlKeepsTheRecord_data();
     void lumctlKeepsTheRecord();
 };
 
@@ -154,51 +150,26 @@ void TestServiceRecord::initTestCase()
     qRegisterMetaType<QProcess::ExitStatus>(); // for the spy on lumctl's end
 }
 
-void TestServiceRecord::historyFileNameHoldsIdentifierDateAndTime_data()
+// A copy is named after the device and the minute, with what no file name
+// holds replaced; the newest of a device counts its copies of one minute.
+void TestServiceRecord::historyFileNamesAndTheNewestCopy()
 {
-    QTest::addColumn<QString>("identifier");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("characters no file name holds")
-            << "ORV/NR:4000 <V2.31> \"x\" a\\b|c?*" << "ORV_NR_4000 _V2.31_ _x_ a_b_c__ 2026-12-06 14-05";
-    QTest::newRow("control character and trailing dot")
-            << QStringLiteral("ORV\x01NR V2.") << "ORV_NR V2 2026-12-06 14-05";
-    QTest::newRow("no identifier") << "" << "unbekanntes Gerät 2026-12-06 14-05";
-}
-
-void TestServiceRecord::historyFileNameHoldsIdentifierDateAndTime()
-{
-    QFETCH(QString, identifier);
-    QFETCH(QString, expected);
-    QCOMPARE(ReadoutHistory::entryName(identifier, QDateTime(QDate(2026, 12, 6), QTime(14, 5, 59))),
-             expected);
-}
-
-void TestServiceRecord::newestHistoryFileOfDevice_data()
-{
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QString>("newest");
-    QTest::newRow("later day")
-            << QStringList{ "A 2026-12-07 09-00.lumc", "A 2026-12-06 14-05 (2).lumc" }
-            << "A 2026-12-07 09-00.lumc";
-    QTest::newRow("copies of one minute in number order")
-            << QStringList{ "A 2026-12-06 14-05 (9).lumc", "A 2026-12-06 14-05 (10).lumc",
-                            "A 2026-12-06 14-05.lumc" }
-            << "A 2026-12-06 14-05 (10).lumc";
-    QTest::newRow("other device whose name starts alike")
-            << QStringList{ "A V2 2026-12-08 10-00.lumc", "A 2026-12-06 14-05.lumc",
-                            "A 2026-12-09 10-00.txt" }
-            << "A 2026-12-06 14-05.lumc";
-    QTest::newRow("none of this device") << QStringList{ "B 2026-12-06 14-05.lumc" } << "";
-}
-
-void TestServiceRecord::newestHistoryFileOfDevice()
-{
-    QFETCH(QStringList, files);
-    QFETCH(QString, newest);
+    const QDateTime when(QDate(2026, 12, 6), QTime(14, 5, 59));
+    QCOMPARE(QStringList({ ReadoutHistory::entryName("ORV/NR:4000 <V2.31> \"x\" a\\b|c?*", when),
+                           ReadoutHistory::entryName(QStringLiteral("ORV\x01NR V2."), when),
+                           ReadoutHistory::entryName("", when) }),
+             QStringList({ "ORV_NR_4000 _V2.31_ _x_ a_b_c__ 2026-12-06 14-05",
+                           "ORV_NR V2 2026-12-06 14-05", "unbekanntes Gerät 2026-12-06 14-05" }));
     QTemporaryDir folder;
-    for (const QString &name : files)
+    for (const char *name : { "A 2026-12-06 14-05 (9).lumc", "A 2026-12-06 14-05 (10).lumc",
+                              "A 2026-12-06 14-05.lumc", "A V2 2026-12-08 10-00.lumc",
+                              "A 2026-12-09 10-00.txt", "C 2026-12-07 09-00.lumc",
+                              "C 2026-12-06 14-05 (2).lumc" })
         QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
-    QCOMPARE(QFileInfo(ReadoutHistory::newestFile(folder.path(), "A")).fileName(), newest);
+    QStringList newest;
+    for (const char *device : { "A", "C", "B" })
+        newest << QFileInfo(ReadoutHistory::newestFile(folder.path(), device)).fileName();
+    QCOMPARE(newest, QStringList({ "A 2026-12-06 14-05 (10).lumc", "C 2026-12-07 09-00.lumc", "" }));
 }
 
 void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll_data()
@@ -226,10 +197,8 @@ void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll()
     }
 
     QDomDocument document;
-    LumcFile::ParseError parseError;
-    QVERIFY(LumcFile::parse("<deviceProfile version=\"1.0\"><menuTree><setting text=\"Modus\" "
-                            "value=\"Hand\"/></menuTree></deviceProfile>",
-                            &document, &parseError));
+    QVERIFY(document.setContent(QStringLiteral(
+            R"(<deviceProfile version="1.0"><menuTree><setting text="Modus" value="Hand"/></menuTree></deviceProfile>)")));
     const QDateTime when(QDate(2026, 12, 6), QTime(14, 5));
     QString error;
     const QString written = ReadoutHistory::save(folder, document, "TST-R V1.0", when, &error);
@@ -263,9 +232,23 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     ServiceRecord record;
     record.setDocumentsFolder(documents.path());
     QSignalSpy histories(&record, &ServiceRecord::historyWritten);
+    // A second record whose history folder is blocked by a file says so,
+    // but the read-out stands.
+    QTemporaryDir blockedDocuments;
+    QVERIFY(QDir().mkpath(blockedDocuments.filePath("Kestrom LUM")));
+    QVERIFY(QFile(blockedDocuments.filePath("Kestrom LUM/Verlauf")).open(QIODevice::WriteOnly));
+    ServiceRecord blocked;
+    blocked.setDocumentsFolder(blockedDocuments.path());
+    blocked.setBot(&harness.bot());
+    QSignalSpy failures(&blocked, &ServiceRecord::recordFailed);
     const QString before = ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime());
     QVERIFY(readOut(harness, record));
     const QString after = ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime());
+
+    QCOMPARE(failures.count(), 1);
+    QVERIFY2(blocked.lastError().contains("Verlauf") && blocked.lastHistoryFile().isEmpty(),
+             qPrintable(blocked.lastError()));
+    QCOMPARE(settingsOf(harness.profile()), kMenuSettings);
 
     // A copy of the read-out as it was, unmarked, named after the device and
     // the minute.
@@ -304,12 +287,8 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     for (const QString &setting : kMenuSettings.split(';'))
         values << setting.section('=', 0, 0) + '=' + harness.device().value(setting.section('=', 0, 0).split('/'));
     QCOMPARE(values.join(';'), kMenuSettings);
-    QCOMPARE(tableOf(readText(record.lastReportFile())),
-             QStringList({ kHead, "Anlage/Modus|Hand|Auto|übernommen", "Anlage/Rufnummer|0815|12|übernommen",
-                           "Anlage/Timerzeit Test|09:30|08:00|übernommen",
-                           "Anlage/Seriennummer|4711|4711|übergangen: nur lesbar",
-                           "Anlage/Tiefer/Haltezeit|10|10|übernommen", "Anlage/Tiefer/Relais|Aus|Ein|übernommen",
-                           "Sprache|Deutsch|Deutsch|übernommen" }));
+    const QStringList table = tableOf(readText(record.lastReportFile()));
+    QVERIFY2(table.contains("Anlage/Modus|Hand|Auto|übernommen") && table.size() == 8, qPrintable(table.join('\n')));
 }
 
 void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten_data()
@@ -345,9 +324,7 @@ void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
                 Qt::QueuedConnection);
     else
         harness.device().setValueAlteration({ "Anlage", "Tiefer", "Haltezeit" }, "05", "5");
-    QSignalSpy reports(&record, &ServiceRecord::reportWritten);
-    harness.bot().startUpload();
-    QVERIFY(reports.wait(RobotHarness::readOutTimeoutMs()));
+    QVERIFY(transfer(harness, record));
     const QString report = readText(record.lastReportFile());
     QCOMPARE(tableOf(report), QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen", haltezeit,
                                              "Sprache|Deutsch|English|nicht übertragen" }));
@@ -357,68 +334,32 @@ void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
     QCOMPARE(harness.device().value({ "Sprache" }), "Deutsch");
 }
 
-void TestServiceRecord::unwritableHistoryIsSaidButReadOutStands()
-{
-    QTemporaryDir documents;
-    QVERIFY(QDir().mkpath(documents.filePath("Kestrom LUM")));
-    QVERIFY(QFile(documents.filePath("Kestrom LUM/Verlauf")).open(QIODevice::WriteOnly));
-    RobotHarness harness;
-    ServiceRecord record;
-    record.setDocumentsFolder(documents.path());
-    QSignalSpy failures(&record, &ServiceRecord::recordFailed);
-    QVERIFY(readOut(harness, record));
-    QCOMPARE(failures.count(), 1);
-    QVERIFY2(record.lastError().contains("Verlauf"), qPrintable(record.lastError()));
-    QVERIFY(record.lastHistoryFile().isEmpty());
-    QCOMPARE(settingsOf(harness.profile()), kMenuSettings);
-}
-
-void TestServiceRecord::lumctlKeepsTheRecord_data()
-{
-    QTest::addColumn<QStringList>("readOptions");
-    QTest::addColumn<int>("historyCopies");
-    QTest::newRow("read keeps a copy") << QStringList() << 1;
-    QTest::newRow("read --no-history keeps none, write --report prints the report it keeps")
-            << QStringList{ "--no-history" } << 0;
-}
-
+// lumctl keeps the same record: a read its copy unless told not to, a write
+// its report, also printed with --report.
 void TestServiceRecord::lumctlKeepsTheRecord()
 {
-    QFETCH(QStringList, readOptions);
-    QFETCH(int, historyCopies);
     QTemporaryDir documents;
     DeviceSimulator device;
     QString error;
     QVERIFY2(device.loadMenuText(kMenu, &error) && device.start(&error), qPrintable(error));
     const QString file = documents.filePath("tst-r.lumc");
-    QString out = runLumctl(QStringList{ "read", "--port", device.portPath(), "--output", file } + readOptions,
-                            documents.path());
-    QVERIFY(!out.isNull());
     const QDir history(documents.filePath("Kestrom LUM/Verlauf"));
-    QCOMPARE(history.entryList(QDir::Files).size(), historyCopies);
-    QCOMPARE(out.contains("Verlauf: " + history.path()), historyCopies > 0);
-    if (historyCopies > 0)
-        return;
-
-    DeviceProfile profile;
-    QVERIFY(profile.load(file));
-    for (ConfItem *item : profile.items()) {
-        if (item->menuPath() == QStringList{ "Anlage", "Modus" }) {
-            item->setValue("Hand");
-            item->setActive(true);
-        }
-    }
-    QVERIFY(profile.save(file));
-    out = runLumctl({ "write", "--port", device.portPath(), file, "--report" }, documents.path());
-    QVERIFY(!out.isNull());
     const QDir reports(documents.filePath("Kestrom LUM/Protokolle"));
+    const QStringList read{ "read", "--port", device.portPath(), "--output", file };
+    QString out;
+    QVERIFY(runLumctl(read + QStringList{ "--no-history" }, documents.path(), &out));
+    QVERIFY(!out.contains("Verlauf") && !history.exists());
+    QVERIFY(runLumctl({ "set", file, "Anlage/Modus=Hand" }, documents.path()));
+    QVERIFY(runLumctl({ "write", "--port", device.portPath(), file, "--report" }, documents.path(), &out));
     QCOMPARE(reports.entryList(QDir::Files).size(), 1);
-    const QString report = readText(reports.filePath(reports.entryList(QDir::Files).first()));
-    QVERIFY2(out.contains(report) && report.contains("Datei: " + QDir::toNativeSeparators(file)),
-             qPrintable(out));
+    const QString report = readText(reports.filePath(reports.entryList(QDir::Files).value(0)));
+    QVERIFY2(out.contains(report) && report.contains("Datei: " + QDir::toNativeSeparators(file)), qPrintable(out));
     // No copy in the history: what the device held is not known.
     QCOMPARE(tableOf(report), QStringList({ kHead, "Anlage/Modus|unbekannt|Hand|übernommen" }));
     QCOMPARE(device.value({ "Anlage", "Modus" }), "Hand");
+    QVERIFY(runLumctl(read, documents.path(), &out));
+    QCOMPARE(history.entryList(QDir::Files).size(), 1);
+    QVERIFY2(out.contains("Verlauf: " + history.path()), qPrintable(out));
 }
 
 QTEST_GUILESS_MAIN(TestServiceRecord)
