@@ -61,7 +61,8 @@ QString settingsOf(const DeviceProfile &profile)
     QStringList settings;
     for (const ConfItem *item : profile.items()) {
         if (!item->element().isNull())
-            settings << item->menuPath().join('/') + '=' + item->value() + (item->active() ? "*" : "");
+            settings << item->menuPath().join('/') + '=' + item->value()
+                            + (item->active() ? "*" : "");
     }
     return settings.join(';');
 }
@@ -161,15 +162,16 @@ void TestServiceRecord::historyFileNamesAndTheNewestCopy()
              QStringList({ "ORV_NR_4000 _V2.31_ _x_ a_b_c__ 2026-12-06 14-05",
                            "ORV_NR V2 2026-12-06 14-05", "unbekanntes Gerät 2026-12-06 14-05" }));
     QTemporaryDir folder;
-    for (const char *name : { "A 2026-12-06 14-05 (9).lumc", "A 2026-12-06 14-05 (10).lumc",
-                              "A 2026-12-06 14-05.lumc", "A V2 2026-12-08 10-00.lumc",
-                              "A 2026-12-09 10-00.txt", "C 2026-12-07 09-00.lumc",
-                              "C 2026-12-06 14-05 (2).lumc" })
+    for (const char *name :
+         { "A 2026-12-06 14-05 (9).lumc", "A 2026-12-06 14-05 (10).lumc", "A 2026-12-06 14-05.lumc",
+           "A V2 2026-12-08 10-00.lumc", "A 2026-12-09 10-00.txt", "C 2026-12-07 09-00.lumc",
+           "C 2026-12-06 14-05 (2).lumc" })
         QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
     QStringList newest;
     for (const char *device : { "A", "C", "B" })
         newest << QFileInfo(ReadoutHistory::newestFile(folder.path(), device)).fileName();
-    QCOMPARE(newest, QStringList({ "A 2026-12-06 14-05 (10).lumc", "C 2026-12-07 09-00.lumc", "" }));
+    QCOMPARE(newest,
+             QStringList({ "A 2026-12-06 14-05 (10).lumc", "C 2026-12-07 09-00.lumc", "" }));
 }
 
 void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll_data()
@@ -207,7 +209,8 @@ void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll()
     report.setTime(when);
     QString reportError;
     const QString reportWritten = report.save(folder, &reportError);
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     if (obstacle == "taken") {
         QCOMPARE(QFileInfo(written).fileName(), "TST-R V1.0 2026-12-06 14-05 (2).lumc");
@@ -222,7 +225,8 @@ void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll()
     // The earlier copy is untouched and nothing half-written is left.
     QCOMPARE(readText(blocker.fileName()), "earlier copy\n");
     if (obstacle != "file")
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), obstacle == "taken" ? 3 : 1);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(),
+                 obstacle == "taken" ? 3 : 1);
 }
 
 void TestServiceRecord::readOutTransferAndRestoreFromHistory()
@@ -263,8 +267,9 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
 
     // Four settings changed, and a read-only one marked as a hand-edited
     // file may have it.
-    QVERIFY(mark(harness, { "Anlage/Modus=Hand", "Anlage/Rufnummer=0815",
-                            "Anlage/Timerzeit Test=09:30", "Anlage/Tiefer/Relais=Aus" }));
+    QVERIFY(mark(harness,
+                 { "Anlage/Modus=Hand", "Anlage/Rufnummer=0815", "Anlage/Timerzeit Test=09:30",
+                   "Anlage/Tiefer/Relais=Aus" }));
     harness.item({ "Anlage", "Seriennummer" })->setActive(true);
     QVERIFY(transfer(harness, record));
     QCOMPARE(QFileInfo(record.lastReportFile()).absolutePath(),
@@ -272,7 +277,8 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     const QString report = readText(record.lastReportFile());
     QVERIFY2(report.contains("\nGerät: TST-R V1.0\n"), qPrintable(report));
     QCOMPARE(tableOf(report),
-             QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen", "Anlage/Rufnummer|12|0815|übernommen",
+             QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen",
+                           "Anlage/Rufnummer|12|0815|übernommen",
                            "Anlage/Timerzeit Test|08:00|09:30|übernommen",
                            "Anlage/Seriennummer|4711|4711|übergangen: nur lesbar",
                            "Anlage/Tiefer/Relais|Ein|Aus|übernommen" }));
@@ -285,10 +291,12 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     QVERIFY(transfer(harness, record));
     QStringList values;
     for (const QString &setting : kMenuSettings.split(';'))
-        values << setting.section('=', 0, 0) + '=' + harness.device().value(setting.section('=', 0, 0).split('/'));
+        values << setting.section('=', 0, 0) + '='
+                        + harness.device().value(setting.section('=', 0, 0).split('/'));
     QCOMPARE(values.join(';'), kMenuSettings);
     const QStringList table = tableOf(readText(record.lastReportFile()));
-    QVERIFY2(table.contains("Anlage/Modus|Hand|Auto|übernommen") && table.size() == 8, qPrintable(table.join('\n')));
+    QVERIFY2(table.contains("Anlage/Modus|Hand|Auto|übernommen") && table.size() == 8,
+             qPrintable(table.join('\n')));
 }
 
 void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten_data()
@@ -318,7 +326,8 @@ void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
     ServiceRecord record;
     record.setDocumentsFolder(documents.path());
     record.setBot(&harness.bot());
-    QVERIFY(mark(harness, { "Anlage/Modus=Hand", "Anlage/Tiefer/Haltezeit=05", "Sprache=English" }));
+    QVERIFY(mark(harness,
+                 { "Anlage/Modus=Hand", "Anlage/Tiefer/Haltezeit=05", "Sprache=English" }));
     if (abortByUser) // queued: as the technician's click, between two screens
         connect(&harness.bot(), &LumBot::settingTransferred, &harness.bot(), &LumBot::abort,
                 Qt::QueuedConnection);
@@ -326,8 +335,9 @@ void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
         harness.device().setValueAlteration({ "Anlage", "Tiefer", "Haltezeit" }, "05", "5");
     QVERIFY(transfer(harness, record));
     const QString report = readText(record.lastReportFile());
-    QCOMPARE(tableOf(report), QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen", haltezeit,
-                                             "Sprache|Deutsch|English|nicht übertragen" }));
+    QCOMPARE(tableOf(report),
+             QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen", haltezeit,
+                           "Sprache|Deutsch|English|nicht übertragen" }));
     QVERIFY2(report.contains("\nGeschrieben (1): Anlage/Modus\n"
                              "Nicht geschrieben (2): Anlage/Tiefer/Haltezeit, Sprache\n"),
              qPrintable(report));
@@ -350,10 +360,12 @@ void TestServiceRecord::lumctlKeepsTheRecord()
     QVERIFY(runLumctl(read + QStringList{ "--no-history" }, documents.path(), &out));
     QVERIFY(!out.contains("Verlauf") && !history.exists());
     QVERIFY(runLumctl({ "set", file, "Anlage/Modus=Hand" }, documents.path()));
-    QVERIFY(runLumctl({ "write", "--port", device.portPath(), file, "--report" }, documents.path(), &out));
+    QVERIFY(runLumctl({ "write", "--port", device.portPath(), file, "--report" }, documents.path(),
+                      &out));
     QCOMPARE(reports.entryList(QDir::Files).size(), 1);
     const QString report = readText(reports.filePath(reports.entryList(QDir::Files).value(0)));
-    QVERIFY2(out.contains(report) && report.contains("Datei: " + QDir::toNativeSeparators(file)), qPrintable(out));
+    QVERIFY2(out.contains(report) && report.contains("Datei: " + QDir::toNativeSeparators(file)),
+             qPrintable(out));
     // No copy in the history: what the device held is not known.
     QCOMPARE(tableOf(report), QStringList({ kHead, "Anlage/Modus|unbekannt|Hand|übernommen" }));
     QCOMPARE(device.value({ "Anlage", "Modus" }), "Hand");

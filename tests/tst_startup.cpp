@@ -2,15 +2,11 @@
 #include "kelhandler.h"
 #include "loghandler.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileSystemWatcher>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <functional>
 
 // Runs the built program the way a technician starts it, in a temporary home
 // folder, and checks the debug log switch and what lands in the log.
@@ -25,8 +21,11 @@ private slots:
     void byteTraceGoesOnlyIntoTheLog();
 
 private:
-    QString logText() const;
-    bool waitFor(QProcess &lum, const std::function<bool()> &done);
+    QString logText() const
+    {
+        QFile file(m_home.filePath("lum_debug.log"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
+    }
 
     QTemporaryDir m_home;
     QTemporaryDir m_runtime;
@@ -43,42 +42,7 @@ QString banner(bool logged)
 // Generous: the program may be built with sanitizers on a busy machine.
 const int startTimeoutMs = 60000;
 
-QStringList lines(const QString &text)
-{
-    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
 } // namespace
-
-QString TestStartup::logText() const
-{
-    QFile file(m_home.filePath("lum_debug.log"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(file.readAll()) : QString();
-}
-
-// Runs the event loop until `done()` holds, checked whenever the program
-// writes to its error output or the log file changes.
-bool TestStartup::waitFor(QProcess &lum, const std::function<bool()> &done)
-{
-    QFileSystemWatcher watcher({ m_home.path() });
-    QEventLoop loop;
-    const auto check = [&] {
-        const QString log = m_home.filePath("lum_debug.log");
-        if (QFile::exists(log) && !watcher.files().contains(log))
-            watcher.addPath(log);
-        if (done())
-            loop.quit();
-    };
-    connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
-    connect(&watcher, &QFileSystemWatcher::fileChanged, &loop, check);
-    connect(&lum, &QProcess::readyReadStandardError, &loop, check);
-    connect(&lum, &QProcess::stateChanged, &loop, check);
-    QTimer::singleShot(startTimeoutMs, &loop, &QEventLoop::quit);
-    check();
-    if (!done())
-        loop.exec();
-    return done();
-}
 
 void TestStartup::debugLogOnlyWithExactSwitch_data()
 {
@@ -97,7 +61,6 @@ void TestStartup::debugLogOnlyWithExactSwitch()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, logged);
-    QVERIFY(m_home.isValid() && m_runtime.isValid());
     QFile::remove(m_home.filePath("lum_debug.log"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", m_home.path());
@@ -110,31 +73,47 @@ void TestStartup::debugLogOnlyWithExactSwitch()
     for (int run = 1; run <= (logged ? 2 : 1); ++run) {
         QProcess lum;
         lum.setProcessEnvironment(env);
-        lum.setWorkingDirectory(m_home.path());
         lum.start(QStringLiteral(LUM_PATH), arguments);
+        // Waits on the error output and the log until the window's link has
+        // listed the serial ports (or, without the log, the banner shows).
         QString errorOutput;
-        // The window's link lists the serial ports once the scene is up.
-        QVERIFY(waitFor(lum, [&] {
+        QFileSystemWatcher watcher({ m_home.path() });
+        QEventLoop loop;
+        const auto started = [&] {
+            const QString log = m_home.filePath("lum_debug.log");
+            if (QFile::exists(log) && watcher.files().isEmpty())
+                watcher.addPath(log);
             errorOutput += QString::fromLocal8Bit(lum.readAllStandardError());
-            return logged ? logText().count("Number of serial ports:") >= run
+            return logged ? logText().count("Extra serial port:") >= run
                           : errorOutput.contains("START LUM");
-        }));
+        };
+        const auto check = [&] {
+            if (started())
+                loop.quit();
+        };
+        connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, check);
+        connect(&watcher, &QFileSystemWatcher::fileChanged, &loop, check);
+        connect(&lum, &QProcess::readyReadStandardError, &loop, check);
+        QTimer::singleShot(startTimeoutMs, &loop, &QEventLoop::quit);
+        if (!started())
+            loop.exec();
+        QVERIFY2(started(), qPrintable(errorOutput));
         lum.kill(); // the window would run until closed
         lum.waitForFinished(startTimeoutMs);
         if (!logged) {
             QVERIFY2(errorOutput.contains(banner(false)), qPrintable(errorOutput));
             QCOMPARE(QDir(m_home.path()).entryList(QDir::Files), QStringList());
-            continue;
+            return;
         }
         const QString log = logText();
         QVERIFY(log.startsWith(previousRuns));
-        const QStringList runLines = lines(log.mid(previousRuns.size()));
+        const QStringList lines = log.mid(previousRuns.size()).split('\n', Qt::SkipEmptyParts);
         const QString stamp = QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Debug: )");
         QVERIFY2(QRegularExpression(stamp + QRegularExpression::escape(banner(true)) + "$")
-                         .match(runLines.value(0))
+                         .match(lines.value(0))
                          .hasMatch(),
                  qPrintable(log));
-        QCOMPARE(runLines.filter(QRegularExpression(stamp + "Number of serial ports: \\d+$")).size(),
+        QCOMPARE(lines.filter(QRegularExpression(stamp + "Number of serial ports: \\d+$")).size(),
                  1);
         QVERIFY2(log.contains(QStringLiteral("Debug: Extra serial port: \"%1\"\n").arg(port)),
                  qPrintable(log));
@@ -155,8 +134,7 @@ void TestStartup::missingDisplayIsReportedPlainly()
     lum.setProcessEnvironment(env);
     lum.start(QStringLiteral(LUM_PATH), { "-debuglog" });
     QVERIFY(lum.waitForFinished(startTimeoutMs));
-    QCOMPARE(lum.exitStatus(), QProcess::NormalExit);
-    QVERIFY(lum.exitCode() != 0);
+    QVERIFY(lum.exitStatus() == QProcess::NormalExit && lum.exitCode() != 0);
     const QString errorOutput = QString::fromLocal8Bit(lum.readAllStandardError());
     QVERIFY2(errorOutput.contains("display") && errorOutput.contains("xvfb-run -a"),
              qPrintable(errorOutput));
@@ -185,8 +163,7 @@ void TestStartup::byteTraceGoesOnlyIntoTheLog()
     const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
     link.processReceivedBytes(screen);
     qInstallMessageHandler(previous);
-    QVERIFY2(shownMessages.filter(QStringLiteral("PRG INPUT:")).isEmpty(),
-             qPrintable(shownMessages.join('\n')));
+    QVERIFY2(shownMessages.filter("PRG INPUT:").isEmpty(), qPrintable(shownMessages.join('\n')));
 
     QFile::remove(m_home.filePath("lum_debug.log"));
     const QByteArray home = qgetenv("HOME");
@@ -196,7 +173,7 @@ void TestStartup::byteTraceGoesOnlyIntoTheLog()
     qInstallMessageHandler(nullptr);
     QLoggingCategory::setFilterRules(QString());
     qputenv("HOME", home);
-    QCOMPARE(lines(logText()).filter(QStringLiteral("Debug: PRG INPUT:")).size(), screen.size());
+    QCOMPARE(logText().count("Debug: PRG INPUT:"), screen.size());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

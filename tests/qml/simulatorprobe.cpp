@@ -30,7 +30,8 @@ bool SimulatorProbe::saveWindowImageIfAsked(QObject *window) const
     if (path.isEmpty() || !quickWindow)
         return false;
     const bool saved = quickWindow->grabWindow().save(path);
-    qWarning().noquote() << (saved ? "Window picture written to" : "Could not write the window picture to")
+    qWarning().noquote() << (saved ? "Window picture written to"
+                                   : "Could not write the window picture to")
                          << path;
     return saved;
 }
