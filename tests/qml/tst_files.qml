@@ -37,6 +37,26 @@ WindowTestCase {
             box.reject()
     }
 
+    // Both file dialogs show configuration files in the maker's folder of
+    // the documents, which is made when missing.
+    function test_fileDialogsFilterLumcFromTheMakersDocumentsFolder() {
+        verify(control("saveToFileDialogLoader").item === null, "created only when first opened")
+        var save = control("saveToFileDialogLoader").dialog()
+        var load = control("loadFromFileDialogLoader").dialog()
+        compare([save.nameFilters, save.title, save.defaultSuffix, save.selectExisting],
+                [["LUM Configuration (*.lumc)"], "Konfiguration speichern unter", "lumc", false])
+        compare([load.nameFilters, load.title, load.selectExisting], [save.nameFilters, "Konfiguration öffnen", true])
+        verify(/\/Kestrom%20LUM$|\/Kestrom LUM$/.test(save.folder.toString()), save.folder)
+        compare(load.folder, save.folder)
+        verify(deviceProfile.fileExists(save.folder.toString()), "folder created")
+    }
+
+    function test_fileErrorOpensMessageWithTheProfilesText() {
+        deviceProfile.loadFromFile("/nonexistent-folder/missing.lumc")
+        verify(deviceProfile.lastErrorString() !== "", "profile keeps an error text")
+        compare(shownDialog("messageDialog").text, deviceProfile.lastErrorString())
+    }
+
     // A bare name lands in the dialog's folder with the ending, and the same
     // name in the open dialog brings the saved configuration back.
     function test_bareNameLandsInTheDialogsFolderWithTheEnding() {

@@ -22,7 +22,11 @@ WindowTestCase {
         ]
     }
 
+    // A fresh window offers only the hint and the panel's controls follow
+    // the two flags, port open and robot running.
     function test_enablingFollowsPortAndRobot(data) {
+        compare(win.title, "ORV Programmiersoftware 4.1.3")
+        compare(rowControl(0, "nameLabel").text, "Bitte Konfiguration öffnen oder auslesen...")
         if (data.open)
             connectToSimulator()
         // The display is green while the line is open.
