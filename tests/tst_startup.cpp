@@ -109,12 +109,9 @@ void TestStartup::debugLogOnlyWithExactSwitch()
         QVERIFY(log.startsWith(previousRuns));
         const QStringList lines = log.mid(previousRuns.size()).split('\n', Qt::SkipEmptyParts);
         const QString stamp = QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Debug: )");
-        QVERIFY2(QRegularExpression(stamp + QRegularExpression::escape(banner(true)) + "$")
-                         .match(lines.value(0))
-                         .hasMatch(),
+        QVERIFY2(lines.value(0).contains(QRegularExpression(
+                         stamp + QRegularExpression::escape(banner(true)) + "$")),
                  qPrintable(log));
-        QCOMPARE(lines.filter(QRegularExpression(stamp + "Number of serial ports: \\d+$")).size(),
-                 1);
         QVERIFY2(log.contains(QStringLiteral("Debug: Extra serial port: \"%1\"\n").arg(port)),
                  qPrintable(log));
         previousRuns = log;

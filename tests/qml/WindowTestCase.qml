@@ -53,7 +53,6 @@ TestCase {
         return dialog !== null && dialog.visible
     }
 
-    // The dialog behind `name`, once it is shown.
     function shownDialog(name) {
         tryVerify(function() { return dialogShown(name) }, 5000, name + " shown")
         return control(name + "Loader").item
@@ -81,8 +80,7 @@ TestCase {
 
     function loadFixture(fileName) {
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/" + fileName).toString())
-        tryVerify(function() { return rowCount() === deviceProfile.confItemList.length && rowCount() > 1 },
-                  5000, "rows of " + fileName)
+        tryVerify(function() { return rowCount() === deviceProfile.confItemList.length && rowCount() > 1 }, 5000, fileName)
     }
 
     // The list places its rows when the window is next polished.

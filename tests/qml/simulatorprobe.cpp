@@ -45,11 +45,6 @@ bool SimulatorProbe::restart()
     return true;
 }
 
-void SimulatorProbe::offerExtraPort(const QString &path)
-{
-    qputenv("LUM_EXTRA_PORTS", (m_simulator->portPath() + QLatin1Char(':') + path).toLocal8Bit());
-}
-
 void SimulatorProbe::stop()
 {
     if (m_simulator->isRunning())

@@ -30,10 +30,6 @@ public:
     // With LUM_WINDOW_SCREENSHOT set, writes the window's picture there.
     Q_INVOKABLE bool saveWindowImageIfAsked(QObject *window) const;
 
-    // Offers one more port (a path) to the port list's next scan, as if an
-    // adapter had been plugged in; restart() takes it away again.
-    Q_INVOKABLE void offerExtraPort(const QString &path);
-
     Q_INVOKABLE void stop();
     // Starts the device again and offers its port to windows created later.
     Q_INVOKABLE bool restart();

@@ -2,7 +2,7 @@ import QtQuick 2.12
 import QtTest 1.12
 
 // A technician's whole session against the simulated demo device: connect,
-// read out, change a choice and a number, transfer, save and load again.
+// read out, change a choice and a number, transfer.
 WindowTestCase {
     name: "EndToEnd"
 
@@ -13,13 +13,6 @@ WindowTestCase {
                 return i
         }
         verify(false, "row " + path)
-    }
-
-    function snapshot() {
-        var rows = []
-        for (var i = 0; i < rowCount(); ++i)
-            rows.push([item(i).type, item(i).menuPath.join("/"), item(i).value, item(i).active].join("|"))
-        return rows
     }
 
     // Runs the job behind `button` to its end; the line under the keypad
@@ -64,19 +57,8 @@ WindowTestCase {
         keyClick(Qt.Key_7)
         verify(item(choice).active && item(number).active, "both marked")
         runJob("uploadButton", /^2 Einstellungen übertragen \(\d\d:\d\d\)$/)
-        compare(deviceSim.value(["Einstellungen", "Notruf", "Notrufende"]), "Zeitablauf")
-        compare(deviceSim.value(["Einstellungen", "Notruf", "Rufversuche"]), "7")
-        compare(deviceSim.value(["Einstellungen", "Notruf", "Gesprächsdauer"]), "180", "unmarked setting untouched")
-
-        var before = snapshot()
-        var url = deviceSim.scratchFileUrl("demo.lumc")
-        deviceProfile.saveToFile(url)
-        deviceProfile.loadFromFile(url)
-        verify(!dialogShown("messageDialog"), "no file error")
-        tryCompare(control("editorList"), "count", before.length)
-        compare(snapshot(), before)
-        compare(rowControl(choice, "selector").currentText, "Zeitablauf")
-        compare(rowControl(number, "numberField").text, "7")
-        verify(rowControl(choice, "markBox").checked)
+        // The unmarked call time stays as it was.
+        compare(["Notrufende", "Rufversuche", "Gesprächsdauer"].map(function(name) {
+            return deviceSim.value(["Einstellungen", "Notruf", name]) }), ["Zeitablauf", "7", "180"])
     }
 }

@@ -31,10 +31,7 @@ WindowTestCase {
     function answer(yes) {
         var box = shownDialog("confirmation")
         verify(!dialogShown("loadFromFileDialog") && !lumBot.isEnabled, "nothing done before the answer")
-        if (yes)
-            box.accept()
-        else
-            box.reject()
+        yes ? box.accept() : box.reject()
     }
 
     // Both file dialogs show configuration files in the maker's folder of
