@@ -91,9 +91,11 @@ bool runLumctl(const QStringList &arguments, const QString &documents, QString *
     return true;
 }
 
-// Gives the settings ("path=value") their new values and marks them.
+// Marks exactly these settings ("path=value"), with their new values.
 bool mark(RobotHarness &harness, const QStringList &changes)
 {
+    for (ConfItem *item : harness.profile().items())
+        item->setActive(false);
     for (const QString &change : changes) {
         ConfItem *item = harness.item(change.section('=', 0, 0).split('/'));
         if (!item)
@@ -138,9 +140,7 @@ private slots:
     void initTestCase();
     void historyFileNamesAndTheNewestCopy();
     void recordsAreWrittenWholeOrNotAtAll();
-    void readOutTransferAndRestoreFromHistory();
-    void stoppedTransferReportNamesWrittenAndUnwritten_data();
-    void stoppedTransferReportNamesWrittenAndUnwritten();
+    void sessionKeepsCopyAndReports();
     void lumctlKeepsTheRecord();
 };
 
@@ -210,7 +210,10 @@ void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll()
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
-void TestServiceRecord::readOutTransferAndRestoreFromHistory()
+// A device's record over a session: the read-out's copy, the reports of a
+// transfer, of one the device stops, of one in a later session and of one
+// the technician aborts, and the copy bringing the device back.
+void TestServiceRecord::sessionKeepsCopyAndReports()
 {
     QTemporaryDir documents;
     RobotHarness harness;
@@ -229,7 +232,6 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     const QString before = ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime());
     QVERIFY(readOut(harness, record));
     const QString after = ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime());
-
     QCOMPARE(failures.count(), 1);
     QVERIFY2(blocked.lastError().contains("Verlauf") && blocked.lastHistoryFile().isEmpty(),
              qPrintable(blocked.lastError()));
@@ -249,22 +251,57 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
     // file may have it.
     QVERIFY(mark(harness,
                  { "Anlage/Modus=Hand", "Anlage/Rufnummer=0815", "Anlage/Timerzeit Test=09:30",
-                   "Anlage/Tiefer/Relais=Aus" }));
-    harness.item({ "Anlage", "Seriennummer" })->setActive(true);
+                   "Anlage/Tiefer/Relais=Aus", "Anlage/Seriennummer=4711" }));
     QVERIFY(transfer(harness, record));
     QCOMPARE(QFileInfo(record.lastReportFile()).absolutePath(),
              documents.filePath("Kestrom LUM/Protokolle"));
-    const QString report = readText(record.lastReportFile());
-    QVERIFY2(report.contains("\nGerät: TST-R V1.0\n"), qPrintable(report));
-    QCOMPARE(tableOf(report),
+    QCOMPARE(tableOf(readText(record.lastReportFile())),
              QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen",
                            "Anlage/Rufnummer|12|0815|übernommen",
                            "Anlage/Timerzeit Test|08:00|09:30|übernommen",
                            "Anlage/Seriennummer|4711|4711|übergangen: nur lesbar",
                            "Anlage/Tiefer/Relais|Ein|Aus|übernommen" }));
 
-    // The copy, every setting marked ("Alle"), puts the device back; the
-    // values before are now those the first transfer wrote.
+    // A later session knows the device from its copy only. The device stores
+    // another value for one setting and the transfer stops there; the first
+    // session knows what the last transfer wrote.
+    ServiceRecord later;
+    later.setDocumentsFolder(documents.path());
+    later.setBot(&harness.bot());
+    QVERIFY(mark(harness, { "Anlage/Modus=Aus", "Anlage/Tiefer/Haltezeit=05", "Sprache=English" }));
+    harness.device().setValueAlteration({ "Anlage", "Tiefer", "Haltezeit" }, "05", "5");
+    QVERIFY(transfer(harness, later));
+    QString report = readText(later.lastReportFile());
+    QCOMPARE(tableOf(report),
+             QStringList({ kHead, "Anlage/Modus|Auto|Aus|übernommen",
+                           "Anlage/Tiefer/Haltezeit|10|05|Fehler beim Übertragen von: "
+                           "Anlage/Tiefer/Haltezeit Übernommener Wert: 5 Erwarteter Wert: 05",
+                           "Sprache|Deutsch|English|nicht übertragen" }));
+    QVERIFY2(report.contains("\nGeschrieben (1): Anlage/Modus\n"
+                             "Nicht geschrieben (2): Anlage/Tiefer/Haltezeit, Sprache\n"),
+             qPrintable(report));
+    QVERIFY(tableOf(record.lastReport()).contains("Anlage/Modus|Hand|Aus|übernommen"));
+
+    // The technician aborts after the first setting (queued: as a click,
+    // between two screens); the report still names the device.
+    const auto abortion = connect(&harness.bot(), &LumBot::settingTransferred, &harness.bot(),
+                                  &LumBot::abort, Qt::QueuedConnection);
+    QVERIFY(mark(harness,
+                 { "Anlage/Modus=Auto", "Anlage/Tiefer/Haltezeit=10", "Sprache=English" }));
+    QVERIFY(transfer(harness, record));
+    disconnect(abortion);
+    report = readText(record.lastReportFile());
+    QVERIFY2(report.contains("\nGerät: TST-R V1.0\n")
+                     && report.contains(
+                             "Ergebnis: Übertragung nicht vollständig: Übertragung abgebrochen."),
+             qPrintable(report));
+    QCOMPARE(tableOf(report),
+             QStringList({ kHead, "Anlage/Modus|Aus|Auto|übernommen",
+                           "Anlage/Tiefer/Haltezeit|unbekannt|10|nicht übertragen",
+                           "Sprache|Deutsch|English|nicht übertragen" }));
+    QCOMPARE(harness.device().value({ "Sprache" }), "Deutsch");
+
+    // The copy, every setting marked ("Alle"), puts the device back.
     QVERIFY(harness.profile().load(history));
     for (ConfItem *item : harness.profile().items())
         item->setActive(!item->element().isNull());
@@ -274,54 +311,6 @@ void TestServiceRecord::readOutTransferAndRestoreFromHistory()
         values << setting.section('=', 0, 0) + '='
                         + harness.device().value(setting.section('=', 0, 0).split('/'));
     QCOMPARE(values.join(';'), kMenuSettings);
-    const QStringList table = tableOf(readText(record.lastReportFile()));
-    QVERIFY2(table.contains("Anlage/Modus|Hand|Auto|übernommen") && table.size() == 8,
-             qPrintable(table.join('\n')));
-}
-
-void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten_data()
-{
-    QTest::addColumn<bool>("abortByUser");
-    QTest::addColumn<QString>("haltezeit");
-    QTest::newRow("device stores another value")
-            << false
-            << "Anlage/Tiefer/Haltezeit|10|05|Fehler beim Übertragen von: Anlage/Tiefer/Haltezeit "
-               "Übernommener Wert: 5 Erwarteter Wert: 05";
-    QTest::newRow("technician aborts after the first setting")
-            << true << "Anlage/Tiefer/Haltezeit|10|05|nicht übertragen";
-}
-
-void TestServiceRecord::stoppedTransferReportNamesWrittenAndUnwritten()
-{
-    QFETCH(bool, abortByUser);
-    QFETCH(QString, haltezeit);
-    QTemporaryDir documents;
-    RobotHarness harness;
-    {
-        ServiceRecord readOutRecord;
-        readOutRecord.setDocumentsFolder(documents.path());
-        QVERIFY(readOut(harness, readOutRecord));
-    }
-    // A later session: the values before come from the history.
-    ServiceRecord record;
-    record.setDocumentsFolder(documents.path());
-    record.setBot(&harness.bot());
-    QVERIFY(mark(harness,
-                 { "Anlage/Modus=Hand", "Anlage/Tiefer/Haltezeit=05", "Sprache=English" }));
-    if (abortByUser) // queued: as the technician's click, between two screens
-        connect(&harness.bot(), &LumBot::settingTransferred, &harness.bot(), &LumBot::abort,
-                Qt::QueuedConnection);
-    else
-        harness.device().setValueAlteration({ "Anlage", "Tiefer", "Haltezeit" }, "05", "5");
-    QVERIFY(transfer(harness, record));
-    const QString report = readText(record.lastReportFile());
-    QCOMPARE(tableOf(report),
-             QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen", haltezeit,
-                           "Sprache|Deutsch|English|nicht übertragen" }));
-    QVERIFY2(report.contains("\nGeschrieben (1): Anlage/Modus\n"
-                             "Nicht geschrieben (2): Anlage/Tiefer/Haltezeit, Sprache\n"),
-             qPrintable(report));
-    QCOMPARE(harness.device().value({ "Sprache" }), "Deutsch");
 }
 
 // lumctl keeps the same record: a read its copy unless told not to, a write
