@@ -74,21 +74,17 @@ const QString kMenuSettings = QStringLiteral(
 
 // Runs lumctl while the event loop goes on, so the simulator in this process
 // answers it; false when it fails. Its standard output goes to `out`.
-bool runLumctl(const QStringList &arguments, const QString &documents, QString *out = nullptr)
+bool runLumctl(const QStringList &arguments, QString *out = nullptr)
 {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LUM_DOCUMENTS_DIR"), documents);
-    process.setProcessEnvironment(environment);
     QSignalSpy finished(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
     process.start(QStringLiteral(LUMCTL_PATH), arguments);
-    if (!finished.wait(RobotHarness::readOutTimeoutMs()) || process.exitCode() != 0) {
+    const bool ok = finished.wait(RobotHarness::readOutTimeoutMs()) && process.exitCode() == 0;
+    if (!ok)
         qWarning().noquote() << process.readAllStandardError();
-        return false;
-    }
     if (out)
         *out = QString::fromUtf8(process.readAllStandardOutput());
-    return true;
+    return ok;
 }
 
 // Marks exactly these settings ("path=value"), with their new values.
@@ -318,6 +314,7 @@ void TestServiceRecord::sessionKeepsCopyAndReports()
 void TestServiceRecord::lumctlKeepsTheRecord()
 {
     QTemporaryDir documents;
+    qputenv("LUM_DOCUMENTS_DIR", QFile::encodeName(documents.path()));
     DeviceSimulator device;
     QString error;
     QVERIFY2(device.loadMenuText(kMenu, &error) && device.start(&error), qPrintable(error));
@@ -326,11 +323,10 @@ void TestServiceRecord::lumctlKeepsTheRecord()
     const QDir reports(documents.filePath("Kestrom LUM/Protokolle"));
     const QStringList read{ "read", "--port", device.portPath(), "--output", file };
     QString out;
-    QVERIFY(runLumctl(read + QStringList{ "--no-history" }, documents.path(), &out));
+    QVERIFY(runLumctl(read + QStringList{ "--no-history" }, &out));
     QVERIFY(!out.contains("Verlauf") && !history.exists());
-    QVERIFY(runLumctl({ "set", file, "Anlage/Modus=Hand" }, documents.path()));
-    QVERIFY(runLumctl({ "write", "--port", device.portPath(), file, "--report" }, documents.path(),
-                      &out));
+    QVERIFY(runLumctl({ "set", file, "Anlage/Modus=Hand" }));
+    QVERIFY(runLumctl({ "write", "--port", device.portPath(), file, "--report" }, &out));
     QCOMPARE(reports.entryList(QDir::Files).size(), 1);
     const QString report = readText(reports.filePath(reports.entryList(QDir::Files).value(0)));
     QVERIFY2(out.contains(report) && report.contains("Datei: " + QDir::toNativeSeparators(file)),
@@ -338,7 +334,7 @@ void TestServiceRecord::lumctlKeepsTheRecord()
     // No copy in the history: what the device held is not known.
     QCOMPARE(tableOf(report), QStringList({ kHead, "Anlage/Modus|unbekannt|Hand|übernommen" }));
     QCOMPARE(device.value({ "Anlage", "Modus" }), "Hand");
-    QVERIFY(runLumctl(read, documents.path(), &out));
+    QVERIFY(runLumctl(read, &out));
     QCOMPARE(history.entryList(QDir::Files).size(), 1);
     QVERIFY2(out.contains("Verlauf: " + history.path()), qPrintable(out));
 }
