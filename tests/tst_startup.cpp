@@ -15,6 +15,7 @@ class TestStartup : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void debugLogOnlyWithExactSwitch_data();
     void debugLogOnlyWithExactSwitch();
     void missingDisplayIsReportedPlainly();
@@ -44,6 +45,17 @@ const int startTimeoutMs = 60000;
 
 } // namespace
 
+// The program and the log handler in this process keep their log in a
+// temporary home; a "%1" in a message (here in a port path) must stay.
+void TestStartup::initTestCase()
+{
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QUICK_BACKEND", "software"); // the offscreen platform has no OpenGL
+    qputenv("LUM_EXTRA_PORTS", QFile::encodeName(m_home.filePath("sim-%1-%2/ttyLUM")));
+}
+
 void TestStartup::debugLogOnlyWithExactSwitch_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -55,24 +67,15 @@ void TestStartup::debugLogOnlyWithExactSwitch_data()
 }
 
 // With the switch each run appends lines "<time> <level>: <message>" below
-// the last, and a "%1" in a message (here in a port path) stays literal.
-// Without it the banner goes to the error output and no file is made.
+// the last. Without it the banner goes to the error output and no file is made.
 void TestStartup::debugLogOnlyWithExactSwitch()
 {
     QFETCH(QStringList, arguments);
     QFETCH(bool, logged);
     QFile::remove(m_home.filePath("lum_debug.log"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", m_home.path());
-    env.insert("XDG_RUNTIME_DIR", m_runtime.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("QT_QUICK_BACKEND", "software"); // the offscreen platform has no OpenGL
-    const QString port = m_home.filePath("sim-%1-%2/ttyLUM");
-    env.insert("LUM_EXTRA_PORTS", port);
     QString previousRuns;
     for (int run = 1; run <= (logged ? 2 : 1); ++run) {
         QProcess lum;
-        lum.setProcessEnvironment(env);
         lum.start(QStringLiteral(LUM_PATH), arguments);
         // Waits on the error output and the log until the window's link has
         // listed the serial ports (or, without the log, the banner shows).
@@ -112,7 +115,8 @@ void TestStartup::debugLogOnlyWithExactSwitch()
         QVERIFY2(lines.value(0).contains(QRegularExpression(
                          stamp + QRegularExpression::escape(banner(true)) + "$")),
                  qPrintable(log));
-        QVERIFY2(log.contains(QStringLiteral("Debug: Extra serial port: \"%1\"\n").arg(port)),
+        QVERIFY2(log.contains(QStringLiteral("Debug: Extra serial port: \"%1\"\n")
+                                      .arg(m_home.filePath("sim-%1-%2/ttyLUM"))),
                  qPrintable(log));
         previousRuns = log;
     }
@@ -126,7 +130,6 @@ void TestStartup::missingDisplayIsReportedPlainly()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char *name : { "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY" })
         env.remove(name);
-    env.insert("HOME", m_home.path());
     QProcess lum;
     lum.setProcessEnvironment(env);
     lum.start(QStringLiteral(LUM_PATH), { "-debuglog" });
@@ -163,13 +166,10 @@ void TestStartup::byteTraceGoesOnlyIntoTheLog()
     QVERIFY2(shownMessages.filter("PRG INPUT:").isEmpty(), qPrintable(shownMessages.join('\n')));
 
     QFile::remove(m_home.filePath("lum_debug.log"));
-    const QByteArray home = qgetenv("HOME");
-    qputenv("HOME", QFile::encodeName(m_home.path()));
     LogHandler::install();
     link.processReceivedBytes(screen);
     qInstallMessageHandler(nullptr);
     QLoggingCategory::setFilterRules(QString());
-    qputenv("HOME", home);
     QCOMPARE(logText().count("Debug: PRG INPUT:"), screen.size());
 }
 

@@ -7,12 +7,11 @@ WindowTestCase {
     name: "EndToEnd"
 
     function indexOfPath(path) {
-        var list = deviceProfile.confItemList
-        for (var i = 0; i < list.length; ++i) {
-            if (list[i].menuPath.join("/") === path)
+        for (var i = 0; i < rowCount(); ++i) {
+            if (item(i).menuPath.join("/") === path)
                 return i
         }
-        verify(false, "row " + path)
+        verify(false, path)
     }
 
     // Runs the job behind `button` to its end; the line under the keypad
