@@ -77,6 +77,7 @@ const QString kMenuSettings = QStringLiteral(
 bool runLumctl(const QStringList &arguments, QString *out = nullptr)
 {
     QProcess process;
+    qRegisterMetaType<QProcess::ExitStatus>(); // for the spy on its end
     QSignalSpy finished(&process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished));
     process.start(QStringLiteral(LUMCTL_PATH), arguments);
     const bool ok = finished.wait(RobotHarness::readOutTimeoutMs()) && process.exitCode() == 0;
@@ -102,21 +103,6 @@ bool mark(RobotHarness &harness, const QStringList &changes)
     return true;
 }
 
-// Reads the simulated device out with `record` kept on the robot; false
-// unless the profile holds the menu's settings.
-bool readOut(RobotHarness &harness, ServiceRecord &record)
-{
-    QString error;
-    if (!harness.startWithMenuText(kMenu, &error)) {
-        qWarning() << error;
-        return false;
-    }
-    record.setBot(&harness.bot());
-    harness.bot().startDownload();
-    return harness.waitUntilIdle(RobotHarness::readOutTimeoutMs())
-            && settingsOf(harness.profile()) == kMenuSettings;
-}
-
 // Starts the transfer of the marked settings and waits for its report.
 bool transfer(RobotHarness &harness, ServiceRecord &record)
 {
@@ -133,18 +119,11 @@ class TestServiceRecord : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void historyFileNamesAndTheNewestCopy();
     void recordsAreWrittenWholeOrNotAtAll();
     void sessionKeepsCopyAndReports();
     void lumctlKeepsTheRecord();
 };
-
-void TestServiceRecord::initTestCase()
-{
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    qRegisterMetaType<QProcess::ExitStatus>(); // for the spy on lumctl's end
-}
 
 // A copy is named after the device and the minute, with what no file name
 // holds replaced; the newest of a device counts its copies of one minute.
@@ -226,7 +205,12 @@ void TestServiceRecord::sessionKeepsCopyAndReports()
     blocked.setBot(&harness.bot());
     QSignalSpy failures(&blocked, &ServiceRecord::recordFailed);
     const QString before = ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime());
-    QVERIFY(readOut(harness, record));
+    QString error;
+    QVERIFY2(harness.startWithMenuText(kMenu, &error), qPrintable(error));
+    record.setBot(&harness.bot());
+    harness.bot().startDownload();
+    QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
+    QCOMPARE(settingsOf(harness.profile()), kMenuSettings);
     const QString after = ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime());
     QCOMPARE(failures.count(), 1);
     QVERIFY2(blocked.lastError().contains("Verlauf") && blocked.lastHistoryFile().isEmpty(),

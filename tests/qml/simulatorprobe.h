@@ -19,7 +19,6 @@ class SimulatorProbe : public QObject
 public:
     explicit SimulatorProbe(const QString &menuFile, QObject *parent = nullptr);
 
-    Q_INVOKABLE bool isRunning() const { return m_simulator->isRunning(); }
     Q_INVOKABLE QString startError() const { return m_startError; }
     Q_INVOKABLE QString portPath() const { return m_simulator->portPath(); }
     Q_INVOKABLE QString value(const QStringList &path) const { return m_simulator->value(path); }

@@ -30,7 +30,7 @@ WindowTestCase {
         for (var i = 0; i < rowCount(); ++i) {
             var shown = item(i).active ? ["marked"] : []
             for (var n = 0; n < names.length; ++n) {
-                var c = rowControlOrNull(i, names[n])
+                var c = rowControl(i, names[n], true)
                 if (c !== null)
                     shown.push(names[n] + ":" + (c.displayText !== undefined ? c.displayText : c.text))
             }

@@ -11,17 +11,14 @@ WindowTestCase {
         loadFixture("editor.lumc")
     }
 
-    function scratchFolder() {
-        var url = deviceSim.scratchFileUrl("x")
-        return url.substring(0, url.length - 2)
-    }
+    readonly property string scratchFolder: deviceSim.scratchFileUrl(".")
 
     // Hands `url` over from the dialog behind `button`, as the dialog does
     // with a typed name.
     function chooseInDialog(button, dialogName, url) {
         mouseClick(control(button))
         var chooser = shownDialog(dialogName)
-        chooser.folder = scratchFolder()
+        chooser.folder = scratchFolder
         chooser.clearSelection()
         verify(chooser.addSelection(url), url)
         chooser.accept()
@@ -53,7 +50,7 @@ WindowTestCase {
     // name in the open dialog brings the saved configuration back.
     function test_bareNameLandsInTheDialogsFolderWithTheEnding() {
         chooseInDialog("saveButton", "saveToFileDialog", "file:anlage1")
-        verify(deviceProfile.fileExists(scratchFolder() + "/anlage1.lumc"), "file in the dialog's folder")
+        verify(deviceProfile.fileExists(scratchFolder + "/anlage1.lumc"), "file in the dialog's folder")
         verify(!dialogShown("confirmation"), "a new file needs no question")
         compare(win.title, "ORV Programmiersoftware 4.1.3 – anlage1.lumc")
         item(3).value = "112"
@@ -75,7 +72,7 @@ WindowTestCase {
             answer(yes === 1)
             compare(deviceProfile.modified, yes === 0, "saved")
         }
-        deviceProfile.loadFromFile(scratchFolder() + "/vorhanden.lumc")
+        deviceProfile.loadFromFile(scratchFolder + "/vorhanden.lumc")
         compare(item(3).value, "112")
     }
 
