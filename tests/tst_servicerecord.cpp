@@ -4,11 +4,6 @@
 // and the copy brings the device back. Expected values come from the menu
 // text below.
 
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "readouthistory.h"
@@ -162,8 +157,7 @@ void TestServiceRecord::recordsAreWrittenWholeOrNotAtAll()
     TransferReport report;
     report.setDeviceIdentifier("TST-R V1.0");
     report.setTime(when);
-    QString error;
-    QString reportError;
+    QString error, reportError;
     QVERIFY(QFile(folder).open(QIODevice::WriteOnly)); // the folder is a file
     QVERIFY(ReadoutHistory::save(folder, document, "TST-R V1.0", when, &error).isEmpty());
     QVERIFY2(error.contains(QDir::toNativeSeparators(folder)), qPrintable(error));

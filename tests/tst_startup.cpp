@@ -2,10 +2,6 @@
 #include "kelhandler.h"
 #include "loghandler.h"
 
-#include <QFileSystemWatcher>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // Runs the built program the way a technician starts it, in a temporary home
@@ -156,9 +152,7 @@ void collectMessage(QtMsgType, const QMessageLogContext &, const QString &messag
 // are all in the log file.
 void TestStartup::byteTraceGoesOnlyIntoTheLog()
 {
-    const QByteArray screen("\x0C"
-                            "Einstellungen\r\n"
-                            "bearbeiten?");
+    const QByteArray screen("\014Einstellungen\r\nbearbeiten?"); // form feed, two lines
     KelHandler link;
     const QtMessageHandler previous = qInstallMessageHandler(collectMessage);
     link.processReceivedBytes(screen);

@@ -42,9 +42,7 @@ TestCase {
         return found
     }
 
-    function item(index) {
-        return deviceProfile.confItemList[index]
-    }
+    function item(index) { return deviceProfile.confItemList[index] }
 
     // The dialogs are created when first opened; one never opened is not shown.
     function dialogShown(name) {
@@ -68,9 +66,7 @@ TestCase {
         return found
     }
 
-    function rowCount() {
-        return control("editorList").count
-    }
+    function rowCount() { return control("editorList").count }
 
     function loadFixture(fileName) {
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/" + fileName).toString())

@@ -1,8 +1,6 @@
 #include "simulatorprobe.h"
 
-#include <QDebug>
 #include <QQuickWindow>
-#include <QUrl>
 
 SimulatorProbe::SimulatorProbe(const QString &menuFile, QObject *parent)
     : QObject(parent), m_simulator(new DeviceSimulator(this))

@@ -1,9 +1,6 @@
 #ifndef SIMULATORPROBE_H
 #define SIMULATORPROBE_H
 
-#include <QObject>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include "devicesimulator.h"

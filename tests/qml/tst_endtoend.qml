@@ -21,16 +21,14 @@ WindowTestCase {
         verify(lumBot.isEnabled && control("abortButton").visible, "job running")
         tryCompare(lumBot, "isEnabled", false, 300000)
         verify(!dialogShown("messageDialog"), "no error: " + lumBot.lastErrorString())
-        var line = control("outcomeLabel")
-        verify(line.visible && outcome.test(line.text), line.text)
+        verify(control("outcomeLabel").visible && outcome.test(control("outcomeLabel").text), control("outcomeLabel").text)
     }
 
     function test_readOutEditTransferSaveAndLoad() {
         openWindow()
         connectToSimulator()
         runJob("downloadButton", /^\d+ Einträge gelesen \(\d\d:\d\d\)$/)
-        verify(rowCount() > 40, "rows of the demo device: " + rowCount())
-        compare(rowCount(), deviceProfile.confItemList.length)
+        verify(rowCount() > 40 && rowCount() === deviceProfile.confItemList.length, "rows: " + rowCount())
         // Read-only settings show what the device said; settings the
         // read-out leaves closed say so.
         compare(rowControl(indexOfPath("Kommunikation/IMEI"), "valueText").text, "356938035643809")

@@ -36,10 +36,9 @@ WindowTestCase {
         var expected = { "portSelector.enabled": !data.open, "connectButton.visible": !data.open,
             "disconnectButton.visible": data.open, "disconnectButton.enabled": idle, "busyIndicator.running": !idle,
             "abortButton.visible": !idle, "reloadLabel.visible": ready, "downloadButton.enabled": ready,
-            "uploadButton.enabled": false, "openButton.enabled": idle, "parentBox.enabled": false, "saveButton.enabled": false }
-        var keys = "0123456789".split("").concat(["ESC", "Plus", "Minus", "Star", "Hash", "OK"])
-        for (var i = 0; i < keys.length; ++i)
-            expected["button" + keys[i] + ".enabled"] = ready
+            "openButton.enabled": idle, "uploadButton.enabled": false, "parentBox.enabled": false }
+        "0123456789".split("").concat(["ESC", "Plus", "Minus", "Star", "Hash", "OK"]).forEach(function(key) {
+            expected["button" + key + ".enabled"] = ready })
         for (var name in expected)
             compare(control(name.split(".")[0])[name.split(".")[1]], expected[name], name)
         if (data.running) {
@@ -58,11 +57,10 @@ WindowTestCase {
         verify(kelHandler.displayText.trim() !== "", "the device's screen")
         compare(control("termOutput").text, kelHandler.displayText)
         deviceSim.clearRecords()
-        var keys = [Qt.Key_1, Qt.Key_2, Qt.Key_3, Qt.Key_4, Qt.Key_5, Qt.Key_6, Qt.Key_7, Qt.Key_8, Qt.Key_9, Qt.Key_0,
-            Qt.Key_Plus, Qt.Key_Minus, Qt.Key_Asterisk, Qt.Key_NumberSign, Qt.Key_Escape, Qt.Key_Comma, Qt.Key_Slash,
-            Qt.Key_Return, Qt.Key_Enter, Qt.Key_Up, Qt.Key_Down, Qt.Key_Left, Qt.Key_Right, Qt.Key_Space]
-        for (var i = 0; i < keys.length; ++i)
-            keyClick(keys[i])
+        "1234567890+-*#".split("").forEach(function(key) { keyClick(key) })
+        var keys = [Qt.Key_Escape, Qt.Key_Comma, Qt.Key_Slash, Qt.Key_Return, Qt.Key_Enter, Qt.Key_Up, Qt.Key_Down,
+            Qt.Key_Left, Qt.Key_Right, Qt.Key_Space]
+        keys.forEach(function(key) { keyClick(key) })
         // Comma and slash are ESC, Return and Enter OK; the cursor keys are
         // plus, minus, ESC and OK; space presses the focused ESC.
         tryCompare(deviceSim, "receivedKeysText", "1234567890+-*#\u001b\u001b\u001b\r\r+-\u001b\r\u001b", 5000)

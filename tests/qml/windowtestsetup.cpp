@@ -1,9 +1,4 @@
-#include <QGuiApplication>
-#include <QLoggingCategory>
-#include <QQmlContext>
-#include <QQmlEngine>
-#include <QQuickWindow>
-#include <QTemporaryDir>
+#include <QtQuick>
 #include <QtQuickTest>
 
 #include "appidentity.h"
