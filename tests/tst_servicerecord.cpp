@@ -257,7 +257,8 @@ void TestServiceRecord::sessionKeepsCopyAndReports()
     QVERIFY(tableOf(record.lastReport()).contains("Anlage/Modus|Hand|Aus|übernommen"));
 
     // The technician aborts after the first setting (queued: as a click,
-    // between two screens); the report still names the device.
+    // between two screens); the report still names the device, and what the
+    // device holds for the setting it refused is not known.
     const auto abortion = connect(&harness.bot(), &LumBot::settingTransferred, &harness.bot(),
                                   &LumBot::abort, Qt::QueuedConnection);
     QVERIFY(mark(harness,
