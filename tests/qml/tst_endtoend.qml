@@ -24,7 +24,7 @@ WindowTestCase {
         verify(control("outcomeLabel").visible && outcome.test(control("outcomeLabel").text), control("outcomeLabel").text)
     }
 
-    function test_readOutEditTransferSaveAndLoad() {
+    function test_readOutEditAndTransfer() {
         openWindow()
         connectToSimulator()
         runJob("downloadButton", /^\d+ Einträge gelesen \(\d\d:\d\d\)$/)
