@@ -1,10 +1,6 @@
 #include "simulatorprobe.h"
 
-#include <QDebug>
 #include <QQuickWindow>
-#include <QUrl>
-
-#include "devicesimulator.h"
 
 SimulatorProbe::SimulatorProbe(const QString &menuFile, QObject *parent)
     : QObject(parent), m_simulator(new DeviceSimulator(this))
@@ -12,37 +8,6 @@ SimulatorProbe::SimulatorProbe(const QString &menuFile, QObject *parent)
     connect(m_simulator, &DeviceSimulator::keyReceived, this, &SimulatorProbe::receivedKeysChanged);
     if (m_simulator->loadMenuFile(menuFile, &m_startError))
         restart();
-}
-
-SimulatorProbe::~SimulatorProbe()
-{
-    stop();
-}
-
-bool SimulatorProbe::isRunning() const
-{
-    return m_simulator->isRunning();
-}
-
-QString SimulatorProbe::startError() const
-{
-    return m_startError;
-}
-
-QString SimulatorProbe::portPath() const
-{
-    return m_simulator->portPath();
-}
-
-QString SimulatorProbe::value(const QStringList &menuPath) const
-{
-    return m_simulator->value(menuPath);
-}
-
-// Keys as text: OK shows as "\r", ESC as "\u001b".
-QString SimulatorProbe::receivedKeys() const
-{
-    return QString::fromLatin1(m_simulator->receivedKeys());
 }
 
 void SimulatorProbe::clearRecords()
@@ -76,11 +41,6 @@ bool SimulatorProbe::restart()
     // The link reads its extra ports once, when the window creates it.
     qputenv("LUM_EXTRA_PORTS", m_simulator->portPath().toLocal8Bit());
     return true;
-}
-
-void SimulatorProbe::offerExtraPort(const QString &path)
-{
-    qputenv("LUM_EXTRA_PORTS", (m_simulator->portPath() + QLatin1Char(':') + path).toLocal8Bit());
 }
 
 void SimulatorProbe::stop()

@@ -1,38 +1,30 @@
 #ifndef SIMULATORPROBE_H
 #define SIMULATORPROBE_H
 
-#include <QObject>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
-class DeviceSimulator;
+#include "devicesimulator.h"
 
 // The simulated device as the QML test cases see it: its port, what it
 // received and the values it holds, plus a scratch folder for files.
 class SimulatorProbe : public QObject
 {
     Q_OBJECT
+    // Keys as text: OK shows as "\r", ESC as "\u001b".
     Q_PROPERTY(QString receivedKeysText READ receivedKeys NOTIFY receivedKeysChanged)
 
 public:
     explicit SimulatorProbe(const QString &menuFile, QObject *parent = nullptr);
-    ~SimulatorProbe() override;
 
-    Q_INVOKABLE bool isRunning() const;
-    Q_INVOKABLE QString startError() const;
-    Q_INVOKABLE QString portPath() const;
-    Q_INVOKABLE QString value(const QStringList &menuPath) const;
-    Q_INVOKABLE QString receivedKeys() const;
+    Q_INVOKABLE QString startError() const { return m_startError; }
+    Q_INVOKABLE QString portPath() const { return m_simulator->portPath(); }
+    Q_INVOKABLE QString value(const QStringList &path) const { return m_simulator->value(path); }
+    QString receivedKeys() const { return QString::fromLatin1(m_simulator->receivedKeys()); }
     Q_INVOKABLE void clearRecords();
     Q_INVOKABLE QString scratchFileUrl(const QString &fileName) const;
 
     // With LUM_WINDOW_SCREENSHOT set, writes the window's picture there.
     Q_INVOKABLE bool saveWindowImageIfAsked(QObject *window) const;
-
-    // Offers one more port (a path) to the port list's next scan, as if an
-    // adapter had been plugged in; restart() takes it away again.
-    Q_INVOKABLE void offerExtraPort(const QString &path);
 
     Q_INVOKABLE void stop();
     // Starts the device again and offers its port to windows created later.

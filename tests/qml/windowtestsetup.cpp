@@ -1,51 +1,46 @@
-#include "windowtestsetup.h"
-
-#include <QGuiApplication>
-#include <QLoggingCategory>
-#include <QQuickWindow>
-#include <QQmlContext>
-#include <QQmlEngine>
-#include <QtQml>
+#include <QtQuick>
+#include <QtQuickTest>
 
 #include "appidentity.h"
-#include "confitem.h"
-#include "deviceprofile.h"
-#include "kelhandler.h"
-#include "lumbot.h"
-#include "simulatorprobe.h"
 #include "lumqmltypes.h"
+#include "simulatorprobe.h"
 
-WindowTestSetup::WindowTestSetup() = default;
-
-WindowTestSetup::~WindowTestSetup()
+// Prepares the process for the window's test cases: the application's
+// version, a simulated device whose port is offered in the port list, and the
+// program's own QML types.
+class WindowTestSetup : public QObject
 {
-    delete m_probe;
-}
+    Q_OBJECT
 
-void WindowTestSetup::applicationAvailable()
-{
-    QCoreApplication::setApplicationVersion(AppIdentity::version());
-    QCoreApplication::setOrganizationName(AppIdentity::organizationName());
-    QCoreApplication::setOrganizationDomain(QStringLiteral("kestrom.example"));
-    // The link's and the robot's byte-by-byte trace would drown the results.
-    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-    // The offscreen platform has no OpenGL; the window draws in software there.
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
-    m_probe = new SimulatorProbe(QStringLiteral(LUM_DEMO_MENU));
-    // The window's read-outs and transfers keep their copies and reports
-    // here, never in the home folder.
-    qputenv("LUM_DOCUMENTS_DIR", m_documents.path().toUtf8());
-}
+public slots:
+    void applicationAvailable()
+    {
+        QCoreApplication::setApplicationVersion(AppIdentity::version());
+        QCoreApplication::setOrganizationName(AppIdentity::organizationName());
+        QCoreApplication::setOrganizationDomain(AppIdentity::organizationDomain());
+        // The link's and the robot's byte-by-byte trace would drown the results.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
+        // The offscreen platform has no OpenGL; the window draws in software there.
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
+        m_probe.reset(new SimulatorProbe(QStringLiteral(LUM_DEMO_MENU)));
+        // The window's read-outs and transfers keep their copies and reports
+        // here, never in the home folder.
+        qputenv("LUM_DOCUMENTS_DIR", m_documents.path().toUtf8());
+    }
 
-void WindowTestSetup::qmlEngineAvailable(QQmlEngine *engine)
-{
-    registerLumQmlTypes();
-    engine->rootContext()->setContextProperty(QStringLiteral("deviceSim"), m_probe);
-}
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        registerLumQmlTypes();
+        engine->rootContext()->setContextProperty(QStringLiteral("deviceSim"), m_probe.data());
+    }
 
-void WindowTestSetup::cleanupTestCase()
-{
-    if (m_probe)
-        m_probe->stop();
-}
+    void cleanupTestCase() { m_probe->stop(); }
+
+private:
+    QScopedPointer<SimulatorProbe> m_probe;
+    QTemporaryDir m_documents; // the service record of the read-outs and transfers
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(tst_qmlwindow, WindowTestSetup)
+#include "windowtestsetup.moc"
