@@ -37,6 +37,8 @@ private slots:
     void portListIsSortedWithPreferredAdapter_data();
     void portListIsSortedWithPreferredAdapter();
     void portChoiceEmitsInOrder();
+    void rescanKeepsTheSelectedPortByName_data();
+    void rescanKeepsTheSelectedPortByName();
     void answerCompletesOnce_data();
     void answerCompletesOnce();
     void keyDuringExtraWaitDoesNotRestartIt();
@@ -299,8 +301,7 @@ void TestKelHandlerLink::portListIsSortedWithPreferredAdapter()
 }
 
 // The selector reads the preferred index when the list changes, so the list
-// comes last. (That a rescan keeps the selected port by name is the window
-// test's; the list built here is what a rescan offers.)
+// comes last.
 void TestKelHandlerLink::portChoiceEmitsInOrder()
 {
     KelHandler handler;
@@ -315,6 +316,41 @@ void TestKelHandlerLink::portChoiceEmitsInOrder()
     handler.setTermPortSelectedIndx(-1);
     handler.setTermPortSelectedIndx(-1);
     QCOMPARE(emitted.join(' '), QString("pref sel list list sel sel"));
+}
+
+// An adapter plugged in after start-up appears when the list is scanned
+// again; the port the technician had chosen stays chosen, by name.
+void TestKelHandlerLink::rescanKeepsTheSelectedPortByName_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("selected");
+    QTest::newRow("new port sorts before the chosen one") << "/tmp/b:/tmp/c"
+                                                          << "/tmp/b:/tmp/a:/tmp/c"
+                                                          << "/tmp/c";
+    QTest::newRow("chosen port gone: the preferred one") << "/tmp/b:/tmp/c"
+                                                         << "/tmp/b"
+                                                         << "/tmp/b";
+}
+
+void TestKelHandlerLink::rescanKeepsTheSelectedPortByName()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    QFETCH(QString, selected);
+    const QByteArray saved = qgetenv("LUM_EXTRA_PORTS");
+    qputenv("LUM_EXTRA_PORTS", before.toUtf8());
+    KelHandler handler;
+    handler.setTermPortSelectedIndx(handler.termPortList().indexOf("/tmp/c"));
+    qputenv("LUM_EXTRA_PORTS", after.toUtf8());
+    QSignalSpy listChanged(&handler, &KelHandler::termPortListChanged);
+    const int index = handler.rescanPorts();
+    qputenv("LUM_EXTRA_PORTS", saved);
+    QCOMPARE(listChanged.count(), 1);
+    for (const QString &path : after.split(QLatin1Char(':')))
+        QVERIFY(handler.termPortList().contains(path));
+    QCOMPARE(handler.termPortSelectedIndx(), index);
+    QCOMPARE(handler.termPortList().value(index), selected);
 }
 
 void TestKelHandlerLink::answerCompletesOnce_data()
