@@ -15,39 +15,6 @@
 #include "simmenu.h"
 #include "treetext.h"
 
-namespace {
-
-// Paths written with " > " between the names: a name may hold a slash.
-QStringList pathOf(const QString &joined)
-{
-    return joined.split(QStringLiteral(" > "));
-}
-
-const QString kMenu = QStringLiteral("device TST-9 V2.0\n"
-                                     "section Anlage\n"
-                                     "    selection Modus = Auto\n"
-                                     "        options: Auto | Hand | Aus\n"
-                                     "    input Rufnummer = 12\n"
-                                     "    section Tiefer\n"
-                                     "        input Haltezeit = 10\n"
-                                     "        selection Relais = Ein\n"
-                                     "            options: Ein | Aus\n"
-                                     "selection Sprache = Deutsch\n"
-                                     "    options: Deutsch | English\n");
-
-enum class Fault {
-    ValueNotOffered,
-    OptionHiddenByDevice,
-    SettingMissing,
-    SectionMissing,
-    ValueAltered,
-    LineDropped
-};
-
-} // namespace
-
-Q_DECLARE_METATYPE(Fault)
-
 class TestLumBotScenariosTransfer : public QObject
 {
     Q_OBJECT
@@ -59,149 +26,137 @@ private slots:
         QVERIFY(m_dir.isValid());
         QString error;
         QVERIFY2(m_menu.load(QStringLiteral(LUM_DEMO_MENU), &error), qPrintable(error));
-        QVERIFY2(m_harness.startWithMenuFile(QStringLiteral(LUM_DEMO_MENU), &error),
-                 qPrintable(error));
+        QVERIFY2(m_smallMenu.parse(ReadOutOracle::scenarioMenuText(), &error), qPrintable(error));
         QVERIFY(ReadOutOracle::writeReadOut(m_menu, m_dir.filePath(QStringLiteral("demo.lumc"))));
-        QVERIFY2(m_smallMenu.parse(kMenu, &error), qPrintable(error));
         QVERIFY(ReadOutOracle::writeReadOut(m_smallMenu,
-                                            m_dir.filePath(QStringLiteral("tst9.lumc"))));
+                                            m_dir.filePath(QStringLiteral("small.lumc"))));
     }
 
     void transfer_writesEveryValueTypeIntoTheDevice()
     {
-        m_harness.profile().loadFromFile(m_dir.filePath(QStringLiteral("demo.lumc")));
+        RobotHarness harness;
+        QString error;
+        QVERIFY2(harness.startWithMenuFile(QStringLiteral(LUM_DEMO_MENU), &error),
+                 qPrintable(error));
+        harness.profile().loadFromFile(m_dir.filePath(QStringLiteral("demo.lumc")));
         // In menu order, so that the walk climbs one and two levels between
-        // settings, changes section, and ends on the configuration menu's level.
-        const QVector<GeneratedScenario::Mark> plan = {
-            { pathOf(QStringLiteral("Einstellungen > Notruf > Sprachansage > Ansagetext")),
-              QStringLiteral("selection"), QStringLiteral("Individuell") },
-            { pathOf(QStringLiteral("Einstellungen > Rufnummern > Rufnummer 3")),
-              QStringLiteral("inputnum"), QStringLiteral("0401112233") },
-            { pathOf(QStringLiteral("Einstellungen > Timer > Timerzeit Stoerung")),
-              QStringLiteral("inputtime_hhmm"), QStringLiteral("01:15") },
-            { pathOf(QStringLiteral("Einstellungen > Uhrzeit")), QStringLiteral("inputsystemtime"),
-              QString() },
-            { pathOf(QStringLiteral("Einstellungen > Datum")), QStringLiteral("inputsystemdate"),
-              QString() },
-            { pathOf(QStringLiteral("Kommunikation > GPRS > Server-Port")),
-              QStringLiteral("inputnum"), QStringLiteral("6001") },
-            { pathOf(QStringLiteral("Ein-/Ausgänge > Relais > Relais 2")),
-              QStringLiteral("selection"), QStringLiteral("Notruf aktiv") },
-            { pathOf(QStringLiteral("Betriebsart")), QStringLiteral("selection"),
-              QStringLiteral("Service") },
+        // settings, changes section, and ends on the configuration menu's
+        // level. Path (a name may hold a slash) | value type | new value (none for clock and date);
+        // a new option is never the one shown first.
+        const QStringList plan{
+            "Einstellungen > Notruf > Sprachansage > Ansagetext|selection|Individuell",
+            "Einstellungen > Rufnummern > Rufnummer 3|inputnum|0401112233",
+            "Einstellungen > Timer > Timerzeit Stoerung|inputtime_hhmm|01:15",
+            "Einstellungen > Uhrzeit|inputsystemtime|",
+            "Einstellungen > Datum|inputsystemdate|",
+            "Kommunikation > GPRS > Server-Port|inputnum|6001",
+            "Ein-/Ausgänge > Relais > Relais 2|selection|Notruf aktiv",
+            "Betriebsart|selection|Service",
         };
-        for (const GeneratedScenario::Mark &planned : plan) {
-            ConfItem *item = m_harness.item(planned.path);
-            QVERIFY2(item, qPrintable(planned.path.join(QLatin1Char('/'))));
-            QCOMPARE(item->type(), planned.valueType);
-            if (!planned.newValue.isEmpty()) {
-                QVERIFY2(item->value() != planned.newValue, "the plan must change the value");
-                if (planned.valueType == QLatin1String("selection")) {
-                    QVERIFY(item->options().contains(planned.newValue));
-                    QVERIFY2(item->options().first() != planned.newValue,
-                             "must not be the option shown first");
-                }
-                item->setValue(planned.newValue);
-            }
+        QVector<GeneratedScenario::Mark> marks;
+        for (const QString &line : plan) {
+            const QStringList parts = line.split(QLatin1Char('|'));
+            const QStringList path = parts.at(0).split(QStringLiteral(" > "));
+            marks.append({ path, parts.at(1), parts.at(2) });
+            ConfItem *item = harness.item(path);
+            QVERIFY2(item, qPrintable(parts.at(0)));
+            QCOMPARE(item->type(), parts.at(1));
+            QVERIFY(parts.at(2).isEmpty()
+                    || (item->value() != parts.at(2) && item->options().value(0) != parts.at(2)));
+            if (!parts.at(2).isEmpty())
+                item->setValue(parts.at(2));
             item->setActive(true);
         }
-
         // Ends with the device identified again from its base menu, and
         // changes nothing else on the way.
-        const QString problem = GeneratedScenario::runTransfer(m_harness, plan, m_menu.identifier);
+        const QString problem = GeneratedScenario::runTransfer(harness, marks, m_menu.identifier);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     void transfer_failsWithTheSituationsText_data()
     {
-        QTest::addColumn<Fault>("fault");
+        // What is marked, how the device or the file is made not to fit.
+        QTest::addColumn<QString>("setting"); // path below "Anlage"
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("situation");
         QTest::addColumn<QString>("expectedError");
 
+        const QString failed = QStringLiteral("Fehler beim Übertragen von: ");
+        const QString notFound =
+                QStringLiteral("konnte auf dem Gerät leider nicht gefunden werden!");
         QTest::newRow("selection value the device does not offer")
-                << Fault::ValueNotOffered
-                << QStringLiteral("Fehler beim Übertragen von: Anlage/Modus\nWert \"Automatik\" "
-                                  "konnte auf dem Gerät leider nicht gefunden werden!");
+                << "Modus"
+                << "Automatik" << QString()
+                << failed + "Anlage/Modus\nWert \"Automatik\" " + notFound;
         QTest::newRow("device no longer offers the stored option")
-                << Fault::OptionHiddenByDevice
-                << QStringLiteral("Fehler beim Übertragen von: Anlage/Modus\nWert \"Hand\" konnte "
-                                  "auf dem Gerät leider nicht gefunden werden!");
+                << "Modus"
+                << "Hand"
+                << "hide" << failed + "Anlage/Modus\nWert \"Hand\" " + notFound;
         QTest::newRow("setting the device does not have")
-                << Fault::SettingMissing
-                << QStringLiteral(
-                           "Fehler beim Übertragen von: Anlage/Tiefer/Nachlaufzeit\nMenüpunkt "
-                           "konnte auf dem Gerät leider nicht gefunden werden!");
+                << "Tiefer/Haltezeit"
+                << "10"
+                << "rename setting" << failed + "Anlage/Tiefer/Nachlaufzeit\nMenüpunkt " + notFound;
         QTest::newRow("section the device does not have")
-                << Fault::SectionMissing
-                << QStringLiteral("Fehler beim Übertragen von: Service/Tiefer/Haltezeit\nMenüpunkt "
-                                  "konnte auf dem Gerät leider nicht gefunden werden!");
+                << "Tiefer/Haltezeit"
+                << "10"
+                << "rename section" << failed + "Service/Tiefer/Haltezeit\nMenüpunkt " + notFound;
         QTest::newRow("device shows '5' for '05'")
-                << Fault::ValueAltered
-                << QStringLiteral(
-                           "Fehler beim Übertragen von: Anlage/Tiefer/Haltezeit\nÜbernommener "
-                           "Wert: 5\nErwarteter Wert: 05");
+                << "Tiefer/Haltezeit"
+                << "05"
+                << "5"
+                << failed + "Anlage/Tiefer/Haltezeit\nÜbernommener Wert: 5\nErwarteter Wert: 05";
+        QTest::newRow("device shows '051' for '05'")
+                << "Tiefer/Haltezeit"
+                << "05"
+                << "051"
+                << failed + "Anlage/Tiefer/Haltezeit\nÜbernommener Wert: 051\nErwarteter Wert: 05";
         QTest::newRow("line dropped during the transfer")
-                << Fault::LineDropped
+                << "Tiefer/Haltezeit"
+                << "30"
+                << "drop"
                 << QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
     }
 
     void transfer_failsWithTheSituationsText()
     {
-        QFETCH(Fault, fault);
+        QFETCH(QString, setting);
+        QFETCH(QString, value);
+        QFETCH(QString, situation);
         QFETCH(QString, expectedError);
 
         RobotHarness harness;
         QString error;
-        QVERIFY2(harness.startWithMenuText(kMenu, &error), qPrintable(error));
+        QVERIFY2(harness.startWithMenuText(ReadOutOracle::scenarioMenuText(), &error),
+                 qPrintable(error));
         DeviceProfile &profile = harness.profile();
-        profile.loadFromFile(m_dir.filePath(QStringLiteral("tst9.lumc")));
-        ConfItem *modus = harness.item({ QStringLiteral("Anlage"), QStringLiteral("Modus") });
-        ConfItem *haltezeit = harness.item({ QStringLiteral("Anlage"), QStringLiteral("Tiefer"),
-                                             QStringLiteral("Haltezeit") });
+        profile.loadFromFile(m_dir.filePath(QStringLiteral("small.lumc")));
+        const QStringList path = QStringList{ "Anlage" } + setting.split(QLatin1Char('/'));
+        ConfItem *item = harness.item(path);
         ConfItem *sprache = harness.item({ QStringLiteral("Sprache") });
-        QVERIFY(modus && haltezeit && sprache);
+        QVERIFY(item && sprache);
         // Every fault sits before a further marked setting, which must then not
         // be written.
         sprache->setValue(QStringLiteral("English"));
         sprache->setActive(true);
+        item->setValue(value);
+        item->setActive(true);
 
         DeviceSimulator &device = harness.device();
-        switch (fault) {
-        case Fault::ValueNotOffered:
-            modus->setValue(QStringLiteral("Automatik"));
-            modus->setActive(true);
-            break;
-        case Fault::OptionHiddenByDevice:
-            modus->setValue(QStringLiteral("Hand"));
-            modus->setActive(true);
-            device.hideOption({ QStringLiteral("Anlage"), QStringLiteral("Modus") },
-                              QStringLiteral("Hand"));
-            break;
-        case Fault::SettingMissing:
-            haltezeit->element().setAttribute(QStringLiteral("text"),
-                                              QStringLiteral("Nachlaufzeit"));
-            haltezeit->setActive(true);
-            break;
-        case Fault::SectionMissing:
-            haltezeit->element().parentNode().parentNode().toElement().setAttribute(
+        const bool altered = !situation.isEmpty() && situation.at(0).isDigit();
+        if (situation == QLatin1String("hide"))
+            device.hideOption(path, value);
+        else if (situation == QLatin1String("rename setting"))
+            item->element().setAttribute(QStringLiteral("text"), QStringLiteral("Nachlaufzeit"));
+        else if (situation == QLatin1String("rename section"))
+            item->element().parentNode().parentNode().toElement().setAttribute(
                     QStringLiteral("text"), QStringLiteral("Service"));
-            haltezeit->setActive(true);
-            break;
-        case Fault::ValueAltered:
-            haltezeit->setValue(QStringLiteral("05"));
-            haltezeit->setActive(true);
-            device.setValueAlteration({ QStringLiteral("Anlage"), QStringLiteral("Tiefer"),
-                                        QStringLiteral("Haltezeit") },
-                                      QStringLiteral("05"), QStringLiteral("5"));
-            break;
-        case Fault::LineDropped:
-            haltezeit->setValue(QStringLiteral("30"));
-            haltezeit->setActive(true);
+        else if (situation == QLatin1String("drop")) {
             // Base menu (three keys), then down to Haltezeit: the line goes
             // while the robot walks.
             device.clearRecords();
             device.setDropAfterKeys(6);
-            break;
-        }
+        } else if (altered)
+            device.setValueAlteration(path, value, situation);
         const QString treeBefore = TreeText::canonical(TreeText::menuTreeOf(profile.document()));
 
         QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
@@ -210,25 +165,20 @@ private slots:
         QVERIFY2(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()),
                  "the transfer did not end");
 
-        QCOMPARE(errors.count(), 1);
         QCOMPARE(bot.lastErrorString(), expectedError);
-        QCOMPARE(bot.mode(), int(LumBot::Idle));
+        QCOMPARE(errors.count(), 1);
         QVERIFY(!bot.isEnabled());
         // A failed transfer is not an abort: the identification stays.
         QCOMPARE(bot.deviceIdentifier(), m_smallMenu.identifier);
         QCOMPARE(TreeText::canonical(TreeText::menuTreeOf(profile.document())), treeBefore);
         // The marked setting after the failing one was not written.
         QCOMPARE(device.value({ QStringLiteral("Sprache") }), QStringLiteral("Deutsch"));
-        if (fault == Fault::LineDropped)
-            QVERIFY(!harness.link().terminalIsReady());
-        if (fault == Fault::ValueAltered)
-            QCOMPARE(device.value({ QStringLiteral("Anlage"), QStringLiteral("Tiefer"),
-                                    QStringLiteral("Haltezeit") }),
-                     QStringLiteral("5"));
+        QCOMPARE(harness.link().terminalIsReady(), situation != QLatin1String("drop"));
+        if (altered)
+            QCOMPARE(device.value(path), situation);
     }
 
 private:
-    RobotHarness m_harness;
     SimMenu m_menu;
     SimMenu m_smallMenu;
     QTemporaryDir m_dir;

@@ -26,7 +26,7 @@ public:
         QString newValue; // empty for clock and date, which take the PC's
     };
 
-    explicit GeneratedScenario(quint32 seed);
+    explicit GeneratedScenario(quint32 seed) : m_seed(seed) { }
 
     const SimMenu &menu() const { return m_menu; }
     QString menuText() const { return m_menuText; }
@@ -43,8 +43,6 @@ public:
                                const QString &identifier);
 
 private:
-    bool isWritable(const QStringList &path, const QString &valueType) const;
-
     quint32 m_seed;
     QString m_menuText;
     SimMenu m_menu;

@@ -29,12 +29,22 @@ public:
 
     // Loads the menu into the simulator, starts it and opens its port through
     // the link. On failure the reason is in `error`.
-    bool startWithMenuFile(const QString &path, QString *error);
-    bool startWithMenuText(const QString &text, QString *error);
+    bool startWithMenuFile(const QString &path, QString *error)
+    {
+        return m_device.loadMenuFile(path, error) && startDevice(error);
+    }
+    bool startWithMenuText(const QString &text, QString *error)
+    {
+        return m_device.loadMenuText(text, error) && startDevice(error);
+    }
 
     bool isIdle() const { return m_bot.mode() == LumBot::Idle; }
     // Lets the event loop run until the robot is idle; false on time-out.
-    bool waitUntilIdle(int timeoutMs);
+    bool waitUntilIdle(int timeoutMs)
+    {
+        return waitFor(
+                &m_bot, &LumBot::enabledChanged, [this] { return isIdle(); }, timeoutMs);
+    }
 
     // Runs the event loop until `done()` holds, checked whenever `sender`
     // emits `signal`; false when `timeoutMs` passes first.
@@ -61,7 +71,12 @@ public:
 
     // Generous limits: the link waits 50 ms after every screen, sanitizer
     // builds are several times slower.
-    static int readOutTimeoutMs(int expectedScreens = 2000);
+    // About 60 ms a screen in a plain build; leave room for a slow machine
+    // and the sanitizers.
+    static int readOutTimeoutMs(int expectedScreens = 2000)
+    {
+        return qMax(60000, expectedScreens * 400);
+    }
 
 private:
     bool startDevice(QString *error);
