@@ -12,29 +12,10 @@
 #include <QtTest>
 
 #include "generatedscenario.h"
-#include "robotharness.h"
 
 namespace {
 
 constexpr quint32 kSeeds = 20;
-
-QString runScenario(quint32 seed)
-{
-    GeneratedScenario scenario(seed);
-    RobotHarness harness;
-    QString problem = scenario.prepare();
-    if (problem.isEmpty() && !harness.startWithMenuText(scenario.menuText(), &problem))
-        problem = problem.isEmpty() ? QStringLiteral("the simulator did not start") : problem;
-    if (problem.isEmpty())
-        problem = scenario.runReadOut(harness);
-    if (problem.isEmpty()) {
-        const QVector<GeneratedScenario::Mark> marks = scenario.markSettings(harness.profile(), 3);
-        problem = marks.isEmpty()
-                ? QStringLiteral("the generated menu offers no setting to write")
-                : GeneratedScenario::runTransfer(harness, marks, scenario.menu().identifier);
-    }
-    return problem.isEmpty() ? problem : problem + QLatin1String("\nmenu:\n") + scenario.menuText();
-}
 
 } // namespace
 
@@ -50,7 +31,7 @@ private slots:
         QVector<QThread *> threads;
         for (quint32 seed = 1; seed <= kSeeds; ++seed) {
             threads.append(QThread::create([this, &mutex, seed] {
-                const QString problem = runScenario(seed);
+                const QString problem = GeneratedScenario::run(seed);
                 QMutexLocker lock(&mutex);
                 m_problems.insert(seed, problem);
             }));

@@ -25,7 +25,6 @@ const int jobTimeoutMs = 30000;
 const QString identifier = QStringLiteral("LUM 3000 V2.1");
 const QString jumperWarning = QStringLiteral("Hinweis: Bitte zum Abschluss \"Programmierung "
                                              "beenden\" wählen und den Jumper zurücksetzen!");
-const QString noConnection = QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
 // The base menu of a device in programming mode, found after one repeat,
 // then the identification screen the '+' leads to.
 const QString baseAndIdentifier = QStringLiteral(
@@ -91,13 +90,6 @@ struct Rig
                 [&] { return device.bursts().size() >= steps; }, jobTimeoutMs);
     }
 
-    bool waitForIdle()
-    {
-        return RobotHarness::waitFor(
-                &bot, &LumBot::enabledChanged, [&] { return bot.mode() == LumBot::Idle; },
-                jobTimeoutMs);
-    }
-
     bool waitForIdentifier(const QString &expected)
     {
         return RobotHarness::waitFor(
@@ -138,29 +130,23 @@ private slots:
         // line1|line2|cursor row|level => kind|name|value
         QTest::addColumn<QString>("screen");
         QTest::addColumn<QString>("expected");
+        // clang-format off
         const char *const rows[][3] = {
-            { "colon on first line, cursor on first row: setting", "Zeit:|12:00|0|0",
-              "setting|Zeit|12:00" },
+            { "colon on first line, cursor on first row: setting", "Zeit:|12:00|0|0", "setting|Zeit|12:00" },
             { "every colon leaves a setting's name", "A:B:|x|0|1", "setting|AB|x" },
-            { "no-entry marker gives an empty value", "Rufnummer:|<KEIN EINTRAG!>|0|1",
-              "setting|Rufnummer|" },
-            { "cursor on second row: option named by second line", "Sprache:|Deutsch|1|1",
-              "option|Deutsch|Deutsch" },
-            { "option keeps the no-entry marker", "Rufnummer:|<KEIN EINTRAG!>|1|1",
-              "option|<KEIN EINTRAG!>|<KEIN EINTRAG!>" },
+            { "no-entry marker gives an empty value", "Rufnummer:|<KEIN EINTRAG!>|0|1", "setting|Rufnummer|" },
+            { "cursor on second row: option named by second line", "Sprache:|Deutsch|1|1", "option|Deutsch|Deutsch" },
+            { "option keeps the no-entry marker", "Rufnummer:|<KEIN EINTRAG!>|1|1", "option|<KEIN EINTRAG!>|<KEIN EINTRAG!>" },
             { "empty input line: nameless option", "Rufnummer:||1|1", "option||" },
             { "SIM-Entsperren open is an option", "SIM-Entsperren?|Ja|1|1", "option|Ja|Ja" },
-            { "channel text must be the whole line", "ALARM 2:|VERWENDET MIC2X|0|1",
-              "setting|ALARM 2|VERWENDET MIC2X" },
+            { "channel text must be the whole line", "ALARM 2:|VERWENDET MIC2X|0|1", "setting|ALARM 2|VERWENDET MIC2X" },
             { "colon wins over question mark", "Frage?:|Ja|0|1", "setting|Frage?|Ja" },
-            { "section at level 0 is named by its first line", "Notruf|Einstellungen?|0|0",
-              "section|Notruf|Einstellungen?" },
-            { "question on first line, deeper, joins both lines", "Rufe?|alle|0|1",
-              "section|Rufe alle|alle" },
+            { "section at level 0 is named by its first line", "Notruf|Einstellungen?|0|0", "section|Notruf|Einstellungen?" },
+            { "question on first line, deeper, joins both lines", "Rufe?|alle|0|1", "section|Rufe alle|alle" },
             { "empty screen is a nameless info", "||0|1", "info||" },
-            { "text beyond the visible width belongs to the line", "Notrufeinstellung 2||0|0",
-              "info|Notrufeinstellung 2|" },
+            { "text beyond the visible width belongs to the line", "Notrufeinstellung 2||0|0", "info|Notrufeinstellung 2|" },
         };
+        // clang-format on
         for (const auto &row : rows)
             QTest::newRow(row[0]) << row[1] << row[2];
     }
@@ -178,54 +164,16 @@ private slots:
                  expected);
     }
 
-    void baseMenuSearch_countsEscapesBeforeComparing_data()
-    {
-        QTest::addColumn<int>("distinctScreens");
-        // The start sends one ESC; the search sends at most ten more. The last
-        // screen shown repeats: the count is checked before the comparison.
-        QTest::newRow("repeat after the tenth ESC still fails") << 10;
-        QTest::newRow("repeat after the ninth ESC is the base menu") << 9;
-        QTest::newRow("settled at once") << 1;
-    }
-
-    void baseMenuSearch_countsEscapesBeforeComparing()
-    {
-        QFETCH(int, distinctScreens);
-        const bool found = distinctScreens < 10;
-        Rig rig;
-        QVERIFY(rig.connectAll());
-        QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
-        QStringList screens;
-        for (int i = 1; i <= distinctScreens; ++i)
-            screens.append(QStringLiteral("Menue %1|Ebene %1").arg(i));
-        rig.script(screens.join(QLatin1Char(';')) + QLatin1Char(';') + screens.last()
-                   + QStringLiteral(";LUM 3000 V2.1|konfigurieren?"));
-        rig.bot.startDownload();
-
-        QVERIFY(found ? rig.waitForIdentifier(identifier) : rig.waitForIdle());
-        // The base menu is answered with ESC (no programming mode).
-        const QString escapes = QStringLiteral("E ").repeated(distinctScreens + 1).trimmed();
-        QCOMPARE(found ? rig.keys().left(escapes.size() + 2) : rig.keys(),
-                 found ? escapes + QStringLiteral(" E") : escapes);
-        QCOMPARE(errors.count(), found ? 0 : 1);
-        QCOMPARE(rig.bot.lastErrorString(),
-                 found ? QString()
-                       : QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht "
-                                        "gefunden werden!"));
-        QCOMPARE(rig.bot.deviceIdentifier(), found ? identifier : QString());
-    }
-
     void baseMenu_keyAndWarningDependOnProgrammingMode_data()
     {
         QTest::addColumn<QString>("baseMenu");
         QTest::addColumn<QString>("baseKey");
         QTest::addColumn<QString>("warning");
-        QTest::newRow("programming mode: plus and jumper warning") << "Programmierung|beenden?"
-                                                                   << "+" << jumperWarning;
-        QTest::newRow("entry on one line") << "Programmierung beenden|"
-                                           << "+" << jumperWarning;
-        QTest::newRow("other base menu: ESC and no warning") << "Bereit|LUM 3000"
-                                                             << "E" << QString();
+        // clang-format off
+        QTest::newRow("programming mode: plus and jumper warning") << "Programmierung|beenden?" << "+" << jumperWarning;
+        QTest::newRow("entry on one line") << "Programmierung beenden|" << "+" << jumperWarning;
+        QTest::newRow("other base menu: ESC and no warning") << "Bereit|LUM 3000" << "E" << QString();
+        // clang-format on
     }
 
     void baseMenu_keyAndWarningDependOnProgrammingMode()
@@ -262,140 +210,134 @@ private slots:
         rig.bot.abort();
     }
 
-    // A read-out of a scripted configuration menu, from the identification
-    // on: the keys of every step and the tree; ended by the entry that comes
-    // round again, or cut short by silence.
-    void readOut_followsTheScreens_data()
+    // A job on a scripted device, screen by screen: the keys of every step,
+    // the tree and how the job ends ("running" when the robot is still at
+    // it after those keys; a tree of "=" is the tree as it was loaded).
+    void scriptedJob_followsTheScreens_data()
     {
+        QTest::addColumn<QString>("job"); // read, or write with the tree given
         QTest::addColumn<QString>("screens");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("tree");
-        QTest::addColumn<QString>("error");
-
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QString>("progress"); // done/total after each change, if checked
+        const QString baseMenuFails =
+                "Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!";
+        const QString noConnection = "Fehler beim Auslesen!\nKeine Verbindung zum Gerät!";
+        const QString identified = "LUM 3000 V2.1|konfigurieren?";
+        const QString marked =
+                R"(write <section text="A"><setting text="%1" value="12" active="1" valuetype="inputnum"/>
+<setting text="W" value="7" active="1" valuetype="readonly"/><setting text="S" value="1" active="1" valuetype="blocked"/>
+<setting text="Y" value="Aus" active="0" valuetype="selection"><option text="An"/><option text="Aus"/></setting></section>
+<section text="B"><setting text="Z" value="12:30" active="1" valuetype="inputtime_hhmm"/></section>)";
+        // After the identification: '+' to A, OK into A, OK opens the setting,
+        // "12" and OK verified, ESC and '+' in one step to B, OK into B, OK
+        // opens Z, "1230" and OK; then the closing identification. Right after
+        // the first value the screen still shows that setting while the robot
+        // climbs out with ESC; its name must not be taken for the next
+        // section's entry. Counted once the transfer began (read-only and
+        // blocked settings are not among them), one up per verified value, back
+        // to 0 by the closing start.
+        const QString transfer =
+                "A?|;%1:|5;%1:||1;%1:|12;B?|;Z:|08:00;Z:||1;Z:|12:30;Programmierung|beenden?;"
+                "Programmierung|beenden?;LUM 3000 V2.2|konfigurieren?";
+        // The start sends one ESC; the search sends at most ten more. The last
+        // screen shown repeats: the count is checked before the comparison.
+        // The base menu is answered with ESC (no programming mode).
+        QString screens;
+        for (int i = 1; i <= 10; ++i)
+            screens += QStringLiteral("Menue %1|Ebene %1;").arg(i);
+        // Inside section A (level 1) the section B was walked and left with
+        // ESC; the device now shows the screen under test, then the entry Z.
+        // When that screen ends the search, Z belongs to the outer section.
+        const QString wayBack = "%1?|;Menue|%2?;P|;P|;%3;Z|";
+        const QString wayBackKeys = "E E + K K K + E %1 +";
+        const QString wayBackTree = "section:%1{section:%2{info:P}%3}";
+        // clang-format off
+        QTest::newRow("base menu: repeat after the tenth ESC still fails") << "read" << screens + "Menue 10|Ebene 10;" + identified << "E E E E E E E E E E E" << "" << baseMenuFails << "";
+        QTest::newRow("base menu: repeat after the ninth ESC is the base menu") << "read" << screens.section(';', 0, 8) + ";Menue 9|Ebene 9;" + identified << "E E E E E E E E E E E K" << "" << "running" << "";
+        QTest::newRow("base menu: settled at once") << "read" << "Menue 1|Ebene 1;Menue 1|Ebene 1;" + identified << "E E E K" << "" << "running" << "";
         // A setting is opened with OK; what it shows then tells its kind.
-        QTest::newRow("cursor stays on first row: read-only")
-                << "Seriennr:|12345;Seriennr:|12345;Seriennr:|12345"
-                << "E E + K K +"
-                << "setting:Seriennr=12345(readonly)" << QString();
-        QTest::newRow("empty input line: number input")
-                << "Seriennr:|12345;Seriennr:||1;Seriennr:|12345;Seriennr:|12345"
-                << "E E + K K E +"
-                << "setting:Seriennr=12345(inputnum)" << QString();
-        QTest::newRow("options until one repeats: selection")
-                << "Seriennr:|12345;Seriennr:|An|1;Seriennr:|Aus|1;Seriennr:|An|1;Seriennr:|12345;"
-                   "Seriennr:|12345"
-                << "E E + K K + + E +"
-                << "setting:Seriennr=12345(selection){option:An, option:Aus}" << QString();
-        QTest::newRow("options ended by a blank screen: selection")
-                << "Seriennr:|12345;Seriennr:|An|1;Seriennr:|Aus|1;||0;Seriennr:|12345;"
-                   "Seriennr:|12345"
-                << "E E + K K + + E +"
-                << "setting:Seriennr=12345(selection){option:An, option:Aus}" << QString();
-        // A blank screen inside a section ends the section like a repeated
-        // entry; the section is no list of choices, or its entries would
-        // vanish from the editor.
-        QTest::newRow("blank screen ends a section without marking it")
-                << "Netz?|;Empfang|gut;|;Netz?|;Netz?|"
-                << "E E + K K + E +"
-                << "section:Netz{info:Empfang gut}" << QString();
+        QTest::newRow("cursor stays on first row: read-only") << "read" << "Seriennr:|12345;Seriennr:|12345;Seriennr:|12345" << "E E + K K +" << "setting:Seriennr=12345(readonly)" << "" << "";
+        QTest::newRow("empty input line: number input") << "read" << "Seriennr:|12345;Seriennr:||1;Seriennr:|12345;Seriennr:|12345" << "E E + K K E +" << "setting:Seriennr=12345(inputnum)" << "" << "";
+        QTest::newRow("options until one repeats: selection") << "read" << "Seriennr:|12345;Seriennr:|An|1;Seriennr:|Aus|1;Seriennr:|An|1;Seriennr:|12345;Seriennr:|12345" << "E E + K K + + E +" << "setting:Seriennr=12345(selection){option:An, option:Aus}" << "" << "";
+        QTest::newRow("options ended by a blank screen: selection") << "read" << "Seriennr:|12345;Seriennr:|An|1;Seriennr:|Aus|1;||0;Seriennr:|12345;Seriennr:|12345" << "E E + K K + + E +" << "setting:Seriennr=12345(selection){option:An, option:Aus}" << "" << "";
+        // A blank screen inside a section ends it like a repeated entry; the
+        // section is no list of choices, or its entries would vanish from the editor.
+        QTest::newRow("blank screen ends a section without marking it") << "read" << "Netz?|;Empfang|gut;|;Netz?|;Netz?|" << "E E + K K + E +" << "section:Netz{info:Empfang gut}" << "" << "";
         // Silent on the top level, the device's last screen comes again after
         // the link's extra wait: an entry seen before is no end of the menu.
-        QTest::newRow("silence on the top level is no end of the menu")
-                << "Hinweis|"
-                << "E E + K +" << QString() << noConnection;
+        QTest::newRow("silence on the top level is no end of the menu") << "read" << "Hinweis|" << "E E + K +" << "" << noConnection << "";
+        QTest::newRow("way back A,B: setting B ends the search") << "read" << wayBack.arg("A", "B", "B:|1") << wayBackKeys.arg("+") << wayBackTree.arg("A", "B", ", info:Z") << "running" << "";
+        QTest::newRow("way back A,B: section B ends the search") << "read" << wayBack.arg("A", "B", "Menue|B?") << wayBackKeys.arg("+") << wayBackTree.arg("A", "B", ", info:Z") << "running" << "";
+        QTest::newRow("way back A,B: section A is entered") << "read" << wayBack.arg("A", "B", "Menue|A?") << wayBackKeys.arg("K") << wayBackTree.arg("A", "B", "") << "running" << "";
+        QTest::newRow("way back A,B: setting A is passed") << "read" << wayBack.arg("A", "B", "A:|1") << wayBackKeys.arg("+") << wayBackTree.arg("A", "B", "") << "running" << "";
+        QTest::newRow("way back B,B: section B is taken for the enclosing one and entered") << "read" << wayBack.arg("B", "B", "Menue|B?") << wayBackKeys.arg("K") << wayBackTree.arg("B", "B", "") << "running" << "";
+        QTest::newRow("way back B,B: setting B ends the search") << "read" << wayBack.arg("B", "B", "B:|1") << wayBackKeys.arg("+") << wayBackTree.arg("B", "B", ", info:Z") << "running" << "";
+        QTest::newRow("way back B,B: info B ends nothing and is passed") << "read" << wayBack.arg("B", "B", "B|") << wayBackKeys.arg("+") << wayBackTree.arg("B", "B", "") << "running" << "";
+        QTest::newRow("transfer across sections, plain names") << marked.arg("X") << transfer.arg("X") << "E E + + K K 12K E+ K K 1230K E E +" << "=" << "" << "0/2 1/2 2/2 0/0";
+        QTest::newRow("transfer, setting left is named like the next section") << marked.arg("B") << transfer.arg("B") << "E E + + K K 12K E+ K K 1230K E E +" << "=" << "" << "0/2 1/2 2/2 0/0";
+        // Nothing to key in: no key after the identification screen, no return to the base menu.
+        QTest::newRow("transfer, nothing marked") << R"(write <section text="A"><setting text="X" value="1" active="0" valuetype="inputnum"/></section>)" << "A?|" << "E E +" << "=" << "" << "";
+        QTest::newRow("transfer, only settings that cannot be keyed in are marked") << R"(write <section text="A"><setting text="X" value="1" active="1" valuetype="readonly"/><setting text="S" value="1" active="1" valuetype="blocked"/></section>)" << "A?|" << "E E +" << "=" << "" << "";
+        // clang-format on
     }
 
-    void readOut_followsTheScreens()
+    void scriptedJob_followsTheScreens()
     {
+        QFETCH(QString, job);
         QFETCH(QString, screens);
         QFETCH(QString, keys);
         QFETCH(QString, tree);
-        QFETCH(QString, error);
+        QFETCH(QString, outcome);
+        QFETCH(QString, progress);
 
         Rig rig;
         QVERIFY(rig.connectAll());
+        const bool write = job.startsWith(QLatin1String("write "));
+        QVERIFY(!write || rig.loadProfile(job.mid(6)));
+        const QString treeBefore = rig.tree();
+        QStringList progressSeen;
+        connect(&rig.bot, &LumBot::progressChanged, &rig.bot, [&] {
+            progressSeen.append(
+                    QStringLiteral("%1/%2").arg(rig.bot.itemsDone()).arg(rig.bot.itemsTotal()));
+        });
         QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
-        rig.script(baseAndIdentifier + QLatin1Char(';') + screens);
-        rig.bot.startDownload();
-        QVERIFY(rig.waitForIdle());
-        QCOMPARE(rig.keys(), keys);
-        QCOMPARE(rig.tree(), tree);
-        QCOMPARE(rig.bot.lastErrorString(), error);
-        QCOMPARE(errors.count(), error.isEmpty() ? 0 : 1);
+        // Screens of their own begin with the base menu.
+        rig.script(screens.startsWith(QLatin1String("Menue")) ? screens
+                                                              : baseAndIdentifier + ';' + screens);
+        write ? rig.bot.startUpload() : rig.bot.startDownload();
+        const int steps = keys.count(QLatin1Char(' ')) + 1;
+        QVERIFY(rig.waitForSteps(steps));
+        if (outcome == QLatin1String("running")) {
+            QCOMPARE(rig.keys().section(QLatin1Char(' '), 0, steps - 1), keys);
+            QCOMPARE(rig.bot.lastErrorString(), QString());
+        } else {
+            QVERIFY(RobotHarness::waitUntilIdle(rig.bot, jobTimeoutMs));
+            // Nothing after the end, neither a key nor a return to the base menu.
+            QTest::qWait(write ? 300 : 0);
+            QCOMPARE(rig.keys(), keys);
+            QCOMPARE(rig.bot.lastErrorString(), outcome);
+            QCOMPARE(errors.count(), outcome.isEmpty() ? 0 : 1);
+        }
+        QCOMPARE(rig.tree(), tree == QLatin1String("=") ? treeBefore : tree);
+        if (!progress.isEmpty())
+            QCOMPARE(progressSeen.join(QLatin1Char(' ')), progress);
         // Finished, not failed: the item list was rebuilt from the tree.
-        if (error.isEmpty())
+        if (!write && outcome.isEmpty())
             QCOMPARE(rig.profile.items().size(),
                      tree.count(QLatin1Char(':')) - tree.count("option:"));
     }
 
-    void readOut_wayBackAfterLeavingLevel_data()
-    {
-        // Inside section 'outer' (level 1) the section 'inner' was walked and
-        // left with ESC; the device now shows the screen below. When the
-        // screen ends the search, the next entry Z belongs to 'outer'.
-        QTest::addColumn<QString>("outer");
-        QTest::addColumn<QString>("inner");
-        QTest::addColumn<QString>("screen");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<bool>("searchEnds");
-        QTest::newRow("A,B: setting B ends the search") << "A"
-                                                        << "B"
-                                                        << "B:|1"
-                                                        << "+" << true;
-        QTest::newRow("A,B: section B ends the search") << "A"
-                                                        << "B"
-                                                        << "Menue|B?"
-                                                        << "+" << true;
-        QTest::newRow("A,B: section A is entered") << "A"
-                                                   << "B"
-                                                   << "Menue|A?"
-                                                   << "K" << false;
-        QTest::newRow("A,B: setting A is passed") << "A"
-                                                  << "B"
-                                                  << "A:|1"
-                                                  << "+" << false;
-        QTest::newRow("B,B: section B is taken for the enclosing one and entered") << "B"
-                                                                                   << "B"
-                                                                                   << "Menue|B?"
-                                                                                   << "K" << false;
-        QTest::newRow("B,B: setting B ends the search") << "B"
-                                                        << "B"
-                                                        << "B:|1"
-                                                        << "+" << true;
-        QTest::newRow("B,B: info B ends nothing and is passed") << "B"
-                                                                << "B"
-                                                                << "B|"
-                                                                << "+" << false;
-    }
-
-    void readOut_wayBackAfterLeavingLevel()
-    {
-        QFETCH(QString, outer);
-        QFETCH(QString, inner);
-        QFETCH(QString, screen);
-        QFETCH(QString, key);
-        QFETCH(bool, searchEnds);
-
-        Rig rig;
-        QVERIFY(rig.connectAll());
-        rig.script(QStringLiteral("%1;%2?|;Menue|%3?;P|;P|;%4;Z|")
-                           .arg(baseAndIdentifier, outer, inner, screen));
-        rig.bot.startDownload();
-        QVERIFY(rig.waitForSteps(10));
-        QCOMPARE(rig.keys().section(QLatin1Char(' '), 0, 9),
-                 QStringLiteral("E E + K K K + E %1 +").arg(key));
-        QCOMPARE(rig.tree(),
-                 QStringLiteral("section:%1{section:%2{info:P}%3}")
-                         .arg(outer, inner, searchEnds ? ", info:Z" : ""));
-        rig.bot.abort();
-    }
-
-    void readOut_dotsOnlyOptionScreenWaitsWithoutKey()
+    // A line of dots on the second row: the device is busy searching. The
+    // robot waits without a key and goes on with the screen the device then
+    // shows by itself. While it runs, starts are ignored; an abort leaves the
+    // device where it stands and discards the tree.
+    void runningReadOut_waitsOutBusyScreenIgnoresStartsAndAborts()
     {
         Rig rig;
         QVERIFY(rig.connectAll());
         QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
-        // The device is busy: a line of dots on the second row inside a section.
         rig.script(baseAndIdentifier + QStringLiteral(";Netzsuche?|;Suche:|.....|1"));
         rig.bot.startDownload();
         QVERIFY(rig.waitForSteps(5));
@@ -406,113 +348,12 @@ private slots:
         // Nothing must follow the dots; give a wrong key time to show up.
         QTest::qWait(400);
         QCOMPARE(rig.device.keys(), QByteArray("\x1b\x1b+\r\r"));
-        QCOMPARE(rig.bot.mode(), int(LumBot::Download));
         QCOMPARE(rig.tree(), QStringLiteral("section:Netzsuche"));
-
-        // The device finishes by itself; the robot goes on with that screen.
         rig.device.show(
                 ScriptedDevice::screen(QStringLiteral("Suche:"), QStringLiteral("Netz.A"), 1));
         QVERIFY(rig.waitForSteps(6));
         QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
         QCOMPARE(rig.tree(), QStringLiteral("section:Netzsuche{option:NetzA}"));
-        rig.bot.abort();
-    }
-
-    void transfer_visitsMarkedSettingsAcrossSectionsInOrder_data()
-    {
-        QTest::addColumn<QString>("firstSetting");
-        QTest::newRow("plain names") << "X";
-        // Right after the first value the screen still shows that setting while
-        // the robot climbs out with ESC; its name must not be taken for the
-        // next section's entry.
-        QTest::newRow("setting left is named like the next section") << "B";
-    }
-
-    void transfer_visitsMarkedSettingsAcrossSectionsInOrder()
-    {
-        QFETCH(QString, firstSetting);
-
-        Rig rig;
-        QVERIFY(rig.connectAll());
-        QVERIFY(rig.loadProfile(
-                QStringLiteral(
-                        R"(<section text="A"><setting text="%1" value="12" active="1" valuetype="inputnum"/>
-<setting text="W" value="7" active="1" valuetype="readonly"/>
-<setting text="S" value="1" active="1" valuetype="blocked"/>
-<setting text="Y" value="Aus" active="0" valuetype="selection"><option text="An"/><option text="Aus"/></setting></section>
-<section text="B"><setting text="Z" value="12:30" active="1" valuetype="inputtime_hhmm"/></section>)")
-                        .arg(firstSetting)));
-        QList<QPair<int, int>> progress;
-        connect(&rig.bot, &LumBot::progressChanged, &rig.bot, [&] {
-            progress.append({ rig.bot.itemsDone(), rig.bot.itemsTotal() });
-        });
-        QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
-
-        // After the identification: '+' to A, OK into A, OK opens the setting,
-        // "12" and OK verified, ESC and '+' in one step to B, OK into B, OK
-        // opens Z, "1230" and OK; then the closing identification.
-        rig.script(QStringLiteral("%1;A?|;%2:|5;%2:||1;%2:|12;B?|;Z:|08:00;Z:||1;Z:|12:30;"
-                                  "Programmierung|beenden?;Programmierung|beenden?;"
-                                  "LUM 3000 V2.2|konfigurieren?")
-                           .arg(baseAndIdentifier, firstSetting));
-        rig.bot.startUpload();
-
-        QVERIFY(rig.waitForIdentifier(QStringLiteral("LUM 3000 V2.2")));
-        QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
-        QCOMPARE(errors.count(), 0);
-        QCOMPARE(rig.keys(), QStringLiteral("E E + + K K 12K E+ K K 1230K E E +"));
-        // Counted once the transfer began (read-only and blocked settings are
-        // not among them), one up per verified value, back to 0 by the closing start.
-        QCOMPARE(progress, (QList<QPair<int, int>>{ { 0, 2 }, { 1, 2 }, { 2, 2 }, { 0, 0 } }));
-        // The transfer leaves the marks as they were.
-        const QDomElement z = rig.profile.document()
-                                      .documentElement()
-                                      .firstChildElement()
-                                      .lastChildElement()
-                                      .firstChildElement();
-        QCOMPARE(z.attribute(QStringLiteral("active")), QStringLiteral("1"));
-    }
-
-    void transfer_endsAtOnceWithoutKeyWhenNothingTransferable_data()
-    {
-        QTest::addColumn<QString>("tree");
-        QTest::newRow("nothing marked")
-                << R"(<section text="A"><setting text="X" value="1" active="0" valuetype="inputnum"/></section>)";
-        QTest::newRow("only settings that cannot be keyed in are marked")
-                << R"(<section text="A"><setting text="X" value="1" active="1" valuetype="readonly"/>
-<setting text="S" value="1" active="1" valuetype="blocked"/></section>)";
-    }
-
-    void transfer_endsAtOnceWithoutKeyWhenNothingTransferable()
-    {
-        QFETCH(QString, tree);
-
-        Rig rig;
-        QVERIFY(rig.connectAll());
-        QVERIFY(rig.loadProfile(tree));
-        QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
-        QSignalSpy enabled(&rig.bot, &LumBot::enabledChanged);
-        rig.script(baseAndIdentifier + QStringLiteral(";A?|")); // only if a key were sent
-        rig.bot.startUpload();
-
-        QVERIFY(rig.waitForIdentifier(identifier));
-        QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
-        QCOMPARE(enabled.count(), 2); // on at the start, off at the end
-        // No key after the identification screen, no return to the base menu.
-        QTest::qWait(400);
-        QCOMPARE(rig.keys(), QStringLiteral("E E +"));
-        QCOMPARE(errors.count(), 0);
-        QCOMPARE(rig.bot.itemsTotal(), 0);
-    }
-
-    void runningReadOut_ignoresStartsAndAbortDiscardsTree()
-    {
-        Rig rig;
-        QVERIFY(rig.connectAll());
-        rig.script(baseAndIdentifier + QStringLiteral(";Netz?|;Empfang|gut"));
-        rig.bot.startDownload();
-        QVERIFY(rig.waitForSteps(6));
-        const QByteArray keysBefore = rig.device.keys();
 
         QSignalSpy enabled(&rig.bot, &LumBot::enabledChanged);
         rig.bot.startDownload();
@@ -520,20 +361,16 @@ private slots:
         rig.bot.startInit();
         QCOMPARE(rig.bot.mode(), int(LumBot::Download));
         QCOMPARE(enabled.count(), 0);
-        QCOMPARE(rig.tree(), QStringLiteral("section:Netz{info:Empfang gut}"));
-
         QSignalSpy identity(&rig.bot, &LumBot::deviceIdentifierChanged);
+        rig.bot.abort();
         rig.bot.abort();
         QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
         QCOMPARE(enabled.count(), 1);
         QCOMPARE(identity.count(), 1);
         QCOMPARE(rig.bot.deviceIdentifier(), QString());
         QCOMPARE(rig.tree(), QString());
-        // The device is left where it stands.
         QTest::qWait(300);
-        QCOMPARE(rig.device.keys(), keysBefore);
-        rig.bot.abort();
-        QCOMPARE(enabled.count(), 1);
+        QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
     }
 
     void destroyedLinkOrProfile_isForgottenAndStopsJob_data()

@@ -81,40 +81,17 @@ private slots:
         QTest::addColumn<QString>("situation");
         QTest::addColumn<QString>("expectedError");
 
-        const QString failed = QStringLiteral("Fehler beim Übertragen von: ");
-        const QString notFound =
-                QStringLiteral("konnte auf dem Gerät leider nicht gefunden werden!");
-        QTest::newRow("selection value the device does not offer")
-                << "Modus"
-                << "Automatik" << QString()
-                << failed + "Anlage/Modus\nWert \"Automatik\" " + notFound;
-        QTest::newRow("device no longer offers the stored option")
-                << "Modus"
-                << "Hand"
-                << "hide" << failed + "Anlage/Modus\nWert \"Hand\" " + notFound;
-        QTest::newRow("setting the device does not have")
-                << "Tiefer/Haltezeit"
-                << "10"
-                << "rename setting" << failed + "Anlage/Tiefer/Nachlaufzeit\nMenüpunkt " + notFound;
-        QTest::newRow("section the device does not have")
-                << "Tiefer/Haltezeit"
-                << "10"
-                << "rename section" << failed + "Service/Tiefer/Haltezeit\nMenüpunkt " + notFound;
-        QTest::newRow("device shows '5' for '05'")
-                << "Tiefer/Haltezeit"
-                << "05"
-                << "5"
-                << failed + "Anlage/Tiefer/Haltezeit\nÜbernommener Wert: 5\nErwarteter Wert: 05";
-        QTest::newRow("device shows '051' for '05'")
-                << "Tiefer/Haltezeit"
-                << "05"
-                << "051"
-                << failed + "Anlage/Tiefer/Haltezeit\nÜbernommener Wert: 051\nErwarteter Wert: 05";
-        QTest::newRow("line dropped during the transfer")
-                << "Tiefer/Haltezeit"
-                << "30"
-                << "drop"
-                << QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
+        const QString failed = "Fehler beim Übertragen von: ";
+        const QString notFound = "konnte auf dem Gerät leider nicht gefunden werden!";
+        // clang-format off
+        QTest::newRow("selection value the device does not offer") << "Modus" << "Automatik" << "" << failed + "Anlage/Modus\nWert \"Automatik\" " + notFound;
+        QTest::newRow("device no longer offers the stored option") << "Modus" << "Hand" << "hide" << failed + "Anlage/Modus\nWert \"Hand\" " + notFound;
+        QTest::newRow("setting the device does not have") << "Tiefer/Haltezeit" << "10" << "rename setting" << failed + "Anlage/Tiefer/Nachlaufzeit\nMenüpunkt " + notFound;
+        QTest::newRow("section the device does not have") << "Tiefer/Haltezeit" << "10" << "rename section" << failed + "Service/Tiefer/Haltezeit\nMenüpunkt " + notFound;
+        QTest::newRow("device shows '5' for '05'") << "Tiefer/Haltezeit" << "05" << "5" << failed + "Anlage/Tiefer/Haltezeit\nÜbernommener Wert: 5\nErwarteter Wert: 05";
+        QTest::newRow("device shows '051' for '05'") << "Tiefer/Haltezeit" << "05" << "051" << failed + "Anlage/Tiefer/Haltezeit\nÜbernommener Wert: 051\nErwarteter Wert: 05";
+        QTest::newRow("line dropped during the transfer") << "Tiefer/Haltezeit" << "30" << "drop" << "Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!";
+        // clang-format on
     }
 
     void transfer_failsWithTheSituationsText()

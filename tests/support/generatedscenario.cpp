@@ -5,41 +5,37 @@
 #include <QTime>
 
 #include "menugenerator.h"
+#include "readoutoracle.h"
+#include "simmenu.h"
 #include "robotharness.h"
 #include "treetext.h"
 
-QString GeneratedScenario::prepare()
+QString GeneratedScenario::run(quint32 seed)
 {
-    m_menuText = MenuGenerator::generate(m_seed);
+    const QString menuText = MenuGenerator::generate(seed);
+    SimMenu menu;
+    RobotHarness harness;
     QString error;
-    if (!m_menu.parse(m_menuText, &error))
-        return QStringLiteral("generated menu does not parse: %1").arg(error);
-    m_expected = ReadOutOracle::expect(m_menu);
-    return QString();
-}
-
-QString GeneratedScenario::runReadOut(RobotHarness &harness) const
-{
+    if (!menu.parse(menuText, &error) || !harness.startWithMenuText(menuText, &error))
+        return QStringLiteral("generated menu does not start: %1").arg(error);
+    const ReadOutOracle::Expectation expected = ReadOutOracle::expect(menu);
     harness.bot().startDownload();
-    if (!harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(m_expected.screens)))
+    if (!harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(expected.screens)))
         return QStringLiteral("the read-out did not end");
     if (!harness.bot().lastErrorString().isEmpty())
         return QStringLiteral("read-out ended with \"%1\"").arg(harness.bot().lastErrorString());
     const QString difference = TreeText::diff(
-            TreeText::canonicalLines(TreeText::menuTreeOf(m_expected.document)),
+            TreeText::canonicalLines(TreeText::menuTreeOf(expected.document)),
             TreeText::canonicalLines(TreeText::menuTreeOf(harness.profile().document())));
-    return difference.isEmpty() ? difference
-                                : QStringLiteral("read-out differs from the menu:\n") + difference;
-}
+    if (!difference.isEmpty())
+        return QStringLiteral("read-out differs from the menu:\n") + difference;
 
-QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &profile,
-                                                                 int count) const
-{
-    QRandomGenerator random(m_seed);
+    // Three settings the device lets a program write, with new values.
+    QRandomGenerator random(seed);
     QList<ConfItem *> candidates;
-    for (ConfItem *item : profile.items()) {
+    for (ConfItem *item : harness.profile().items()) {
         // A new value of an 'ALARM n' line renames the entry; leave those alone.
-        const SimMenuNode *node = m_menu.find(item->menuPath());
+        const SimMenuNode *node = menu.find(item->menuPath());
         if (node && node->isSetting() && node->blocked.isEmpty()
             && !item->menuPath().last().startsWith(QLatin1String("ALARM"))
             && node->valueType != SimMenuNode::ReadOnly
@@ -47,7 +43,7 @@ QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &
             candidates.append(item);
     }
     QVector<Mark> marks;
-    while (marks.size() < count && !candidates.isEmpty()) {
+    while (marks.size() < 3 && !candidates.isEmpty()) {
         ConfItem *item = candidates.takeAt(random.bounded(candidates.size()));
         Mark mark{ item->menuPath(), item->type(), QString() };
         do {
@@ -63,7 +59,9 @@ QVector<GeneratedScenario::Mark> GeneratedScenario::markSettings(DeviceProfile &
         item->setActive(true);
         marks.append(mark);
     }
-    return marks;
+    if (marks.isEmpty())
+        return QStringLiteral("the generated menu offers no setting to write");
+    return runTransfer(harness, marks, menu.identifier);
 }
 
 QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark> &marks,

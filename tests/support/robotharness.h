@@ -3,6 +3,7 @@
 
 #include <QEventLoop>
 #include <QObject>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QString>
 
@@ -39,12 +40,18 @@ public:
     }
 
     bool isIdle() const { return m_bot.mode() == LumBot::Idle; }
-    // Lets the event loop run until the robot is idle; false on time-out.
-    bool waitUntilIdle(int timeoutMs)
+    // Lets the event loop run until the robot is idle, looked at once each
+    // change of its state has been handled (the end of a transfer starts a
+    // new identification); false when a change takes longer than `timeoutMs`.
+    static bool waitUntilIdle(LumBot &bot, int timeoutMs)
     {
-        return waitFor(
-                &m_bot, &LumBot::enabledChanged, [this] { return isIdle(); }, timeoutMs);
+        QSignalSpy enabled(&bot, &LumBot::enabledChanged);
+        while (bot.mode() != LumBot::Idle)
+            if (!enabled.wait(timeoutMs))
+                return false;
+        return true;
     }
+    bool waitUntilIdle(int timeoutMs) { return waitUntilIdle(m_bot, timeoutMs); }
 
     // Runs the event loop until `done()` holds, checked whenever `sender`
     // emits `signal`; false when `timeoutMs` passes first.
