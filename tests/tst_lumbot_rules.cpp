@@ -90,13 +90,6 @@ struct Rig
                 [&] { return device.bursts().size() >= steps; }, jobTimeoutMs);
     }
 
-    bool waitForIdentifier(const QString &expected)
-    {
-        return RobotHarness::waitFor(
-                &bot, &LumBot::deviceIdentifierChanged,
-                [&] { return bot.deviceIdentifier() == expected; }, jobTimeoutMs);
-    }
-
     bool loadProfile(const QString &menuTreeXml)
     {
         QFile file(dir.filePath(QStringLiteral("profile.lumc")));
@@ -215,7 +208,7 @@ private slots:
     // it after those keys; a tree of "=" is the tree as it was loaded).
     void scriptedJob_followsTheScreens_data()
     {
-        QTest::addColumn<QString>("job"); // read, or write with the tree given
+        QTest::addColumn<QString>("job"); // read, write with the tree given, or init
         QTest::addColumn<QString>("screens");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("tree");
@@ -254,9 +247,9 @@ private slots:
         const QString wayBackKeys = "E E + K K K + E %1 +";
         const QString wayBackTree = "section:%1{section:%2{info:P}%3}";
         // clang-format off
-        QTest::newRow("base menu: repeat after the tenth ESC still fails") << "read" << screens + "Menue 10|Ebene 10;" + identified << "E E E E E E E E E E E" << "" << baseMenuFails << "";
-        QTest::newRow("base menu: repeat after the ninth ESC is the base menu") << "read" << screens.section(';', 0, 8) + ";Menue 9|Ebene 9;" + identified << "E E E E E E E E E E E K" << "" << "running" << "";
-        QTest::newRow("base menu: settled at once") << "read" << "Menue 1|Ebene 1;Menue 1|Ebene 1;" + identified << "E E E K" << "" << "running" << "";
+        QTest::newRow("base menu: repeat after the tenth ESC still fails") << "read" << "!" + screens + "Menue 10|Ebene 10;" + identified << "E E E E E E E E E E E" << "" << baseMenuFails << "";
+        QTest::newRow("base menu: repeat after the ninth ESC is the base menu") << "read" << "!" + screens.section(';', 0, 8) + ";Menue 9|Ebene 9;" + identified << "E E E E E E E E E E E K" << "" << "running" << "";
+        QTest::newRow("base menu: settled at once") << "read" << "!Menue 1|Ebene 1;Menue 1|Ebene 1;" + identified << "E E E K" << "" << "running" << "";
         // A setting is opened with OK; what it shows then tells its kind.
         QTest::newRow("cursor stays on first row: read-only") << "read" << "Seriennr:|12345;Seriennr:|12345;Seriennr:|12345" << "E E + K K +" << "setting:Seriennr=12345(readonly)" << "" << "";
         QTest::newRow("empty input line: number input") << "read" << "Seriennr:|12345;Seriennr:||1;Seriennr:|12345;Seriennr:|12345" << "E E + K K E +" << "setting:Seriennr=12345(inputnum)" << "" << "";
@@ -280,6 +273,14 @@ private slots:
         // Nothing to key in: no key after the identification screen, no return to the base menu.
         QTest::newRow("transfer, nothing marked") << R"(write <section text="A"><setting text="X" value="1" active="0" valuetype="inputnum"/></section>)" << "A?|" << "E E +" << "=" << "" << "";
         QTest::newRow("transfer, only settings that cannot be keyed in are marked") << R"(write <section text="A"><setting text="X" value="1" active="1" valuetype="readonly"/><setting text="S" value="1" active="1" valuetype="blocked"/></section>)" << "A?|" << "E E +" << "=" << "" << "";
+        // Each screen is one step of the identification, answered with one key,
+        // also when the device shows its base menu before the start or the robot
+        // was given its link again: a screen handled twice would be taken for the
+        // base menu at once and answered with two keys in one step.
+        const QString ready = "!Bereit|LUM;Bereit|LUM;" + identified;
+        QTest::newRow("identification, base menu shown before the start") << "init, base menu shown" << ready << "E E E" << "" << "" << "";
+        QTest::newRow("identification, same link set twice") << "init, link set again" << ready << "E E E" << "" << "" << "";
+        QTest::newRow("identification, other link, then this one again") << "init, other link set, then this" << ready << "E E E" << "" << "" << "";
         // clang-format on
     }
 
@@ -296,6 +297,21 @@ private slots:
         QVERIFY(rig.connectAll());
         const bool write = job.startsWith(QLatin1String("write "));
         QVERIFY(!write || rig.loadProfile(job.mid(6)));
+        KelHandler other;
+        if (job.endsWith(QLatin1String("shown"))) {
+            QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
+            rig.device.show(
+                    ScriptedDevice::screen(QStringLiteral("Bereit"), QStringLiteral("LUM")));
+            QVERIFY(completed.wait(5000));
+        }
+        QSignalSpy linked(&rig.bot, &LumBot::kelHandlerChanged);
+        if (job.contains(QLatin1String("other")))
+            rig.bot.setKelHandler(&other);
+        if (job.contains(QLatin1String("link")))
+            rig.bot.setKelHandler(&rig.link);
+        QCOMPARE(linked.size(),
+                 job.count(QLatin1String("link")) + job.count(QLatin1String("this")));
+        QSignalSpy identified(&rig.bot, &LumBot::deviceIdentifierChanged);
         const QString treeBefore = rig.tree();
         QStringList progressSeen;
         connect(&rig.bot, &LumBot::progressChanged, &rig.bot, [&] {
@@ -303,10 +319,16 @@ private slots:
                     QStringLiteral("%1/%2").arg(rig.bot.itemsDone()).arg(rig.bot.itemsTotal()));
         });
         QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
-        // Screens of their own begin with the base menu.
-        rig.script(screens.startsWith(QLatin1String("Menue")) ? screens
-                                                              : baseAndIdentifier + ';' + screens);
-        write ? rig.bot.startUpload() : rig.bot.startDownload();
+        // Screens marked '!' begin with a base menu of their own.
+        rig.script(screens.startsWith('!') ? screens.mid(1) : baseAndIdentifier + ';' + screens);
+        if (job.startsWith(QLatin1String("init"))) {
+            rig.bot.startInit();
+            // Were the robot still listening to the other link, this would be
+            // a step of its own, with a key of its own.
+            emit other.displayCompleted();
+        } else {
+            write ? rig.bot.startUpload() : rig.bot.startDownload();
+        }
         const int steps = keys.count(QLatin1Char(' ')) + 1;
         QVERIFY(rig.waitForSteps(steps));
         if (outcome == QLatin1String("running")) {
@@ -323,8 +345,10 @@ private slots:
         QCOMPARE(rig.tree(), tree == QLatin1String("=") ? treeBefore : tree);
         if (!progress.isEmpty())
             QCOMPARE(progressSeen.join(QLatin1Char(' ')), progress);
+        if (!rig.bot.deviceIdentifier().isEmpty())
+            QVERIFY(!identified.isEmpty());
         // Finished, not failed: the item list was rebuilt from the tree.
-        if (!write && outcome.isEmpty())
+        if (job == QLatin1String("read") && outcome.isEmpty())
             QCOMPARE(rig.profile.items().size(),
                      tree.count(QLatin1Char(':')) - tree.count("option:"));
     }
@@ -410,48 +434,6 @@ private slots:
         bot.abort();
         delete link;
         delete profile;
-    }
-
-    // Each screen is one step of the identification, answered with one key,
-    // also when the device shows its base menu before the start or the robot
-    // was given its link again: a screen handled twice would be taken for the
-    // base menu at once and answered with two keys in one step.
-    void identification_answersEachScreenOnce_data()
-    {
-        QTest::addColumn<int>("linksSet"); // 0: the base menu is shown before the start
-        QTest::newRow("base menu shown before the start") << 0;
-        QTest::newRow("same handler set twice") << 1;
-        QTest::newRow("other handler, then this one again") << 2;
-    }
-
-    void identification_answersEachScreenOnce()
-    {
-        QFETCH(int, linksSet);
-
-        Rig rig;
-        QVERIFY(rig.connectAll());
-        KelHandler other;
-        if (linksSet == 0) {
-            QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
-            rig.device.show(
-                    ScriptedDevice::screen(QStringLiteral("Bereit"), QStringLiteral("LUM")));
-            QVERIFY(completed.wait(5000));
-        } else {
-            QSignalSpy changed(&rig.bot, &LumBot::kelHandlerChanged);
-            if (linksSet == 2)
-                rig.bot.setKelHandler(&other);
-            rig.bot.setKelHandler(&rig.link);
-            QCOMPARE(changed.count(), linksSet);
-            QCOMPARE(changed.last().at(0).value<KelHandler *>(), &rig.link);
-        }
-        rig.script(QStringLiteral("Bereit|LUM;Bereit|LUM;LUM 3000 V2.1|konfigurieren?"));
-        rig.bot.startInit();
-        // Were the robot still listening to the other handler, this would be
-        // a step of its own, with a key of its own.
-        emit other.displayCompleted();
-        QVERIFY(rig.waitForIdentifier(identifier));
-        QCOMPARE(rig.keys(), QStringLiteral("E E E"));
-        QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
     }
 };
 

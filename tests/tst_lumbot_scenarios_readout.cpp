@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "generatedscenario.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
 #include "simmenu.h"
@@ -172,33 +173,23 @@ private slots:
         QCOMPARE(m_odd.bot().deviceIdentifier(), QStringLiteral("SPEZ-1 V0.9"));
     }
 
+    // Sections and settings of one name on the way: the transfer ends with a
+    // new identification, the device back on it, nothing else changed.
     void transfer_findsSettingsAlongRepeatedNames()
     {
-        const QList<QStringList> paths{ { "Notruf", "Notruf" },
-                                        { "Notruf", "Optionen", "Uhrzeit Sommer" },
-                                        { "Optionen", "Rufnummer" } };
-        const QStringList values{ "Aus", "Nein", "0511" };
-        for (int i = 0; i < paths.size(); ++i) {
-            ConfItem *item = m_odd.item(paths.at(i));
-            QVERIFY2(item, qPrintable(paths.at(i).join('/')));
-            item->setValue(values.at(i));
+        const QVector<GeneratedScenario::Mark> marks{
+            { { "Notruf", "Notruf" }, "selection", "Aus" },
+            { { "Notruf", "Optionen", "Uhrzeit Sommer" }, "selection", "Nein" },
+            { { "Optionen", "Rufnummer" }, "inputnum", "0511" }
+        };
+        for (const GeneratedScenario::Mark &mark : marks) {
+            ConfItem *item = m_odd.item(mark.path);
+            QVERIFY2(item, qPrintable(mark.path.join('/')));
+            item->setValue(mark.newValue);
             item->setActive(true);
         }
-        QSignalSpy errors(&m_odd.bot(), &LumBot::transmissionError);
-        m_odd.bot().startUpload();
-        // The transfer ends with a new identification, the device back on it.
-        QVERIFY(RobotHarness::waitFor(
-                &m_odd.bot(), &LumBot::enabledChanged,
-                [&] {
-                    return !errors.isEmpty()
-                            || (m_odd.isIdle() && !m_odd.bot().deviceIdentifier().isEmpty()
-                                && m_odd.device().screen().value(1).trimmed()
-                                        == QLatin1String("konfigurieren?"));
-                },
-                RobotHarness::readOutTimeoutMs()));
-        QVERIFY2(errors.isEmpty(), qPrintable(m_odd.bot().lastErrorString()));
-        for (int i = 0; i < paths.size(); ++i)
-            QCOMPARE(m_odd.device().value(paths.at(i)), values.at(i));
+        const QString problem = GeneratedScenario::runTransfer(m_odd, marks, "SPEZ-1 V0.9");
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
     // Every way a job ends on a device that does not behave, and the 19
