@@ -4,12 +4,9 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include "readoutoracle.h"
 #include "robotharness.h"
-#include "simmenu.h"
 
 namespace {
 
@@ -34,21 +31,15 @@ class TestAbort : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-        QVERIFY(m_dir.isValid());
-        // The configuration a read-out of the menu gives, nothing marked.
-        SimMenu menu;
-        QVERIFY(menu.parse(menuText));
-        QVERIFY(ReadOutOracle::writeReadOut(menu, m_dir.filePath(QStringLiteral("menu.lumc"))));
-    }
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false")); }
 
     void init()
     {
         m_harness.reset(new RobotHarness);
         QString error;
         QVERIFY2(m_harness->startWithMenuText(menuText, &error), qPrintable(error));
+        // The configuration a read-out of the menu gives, nothing marked.
+        QVERIFY(m_harness->loadReadOut());
     }
 
     // The abort comes at the moment the device has the setting open: either
@@ -86,7 +77,7 @@ private slots:
         const QString stored = device.value(path);
         QVERIFY(!stored.isNull());
         if (transfer)
-            QVERIFY(loadMarked(name, wanted));
+            QVERIFY(mark(name, wanted));
 
         bool aborted = false;
         QByteArray keysAfterAbort; // the keys that reach the device after the abort
@@ -149,7 +140,7 @@ private slots:
         QCOMPARE(bot.deviceIdentifier(), QStringLiteral("ORV-TEST V1.00"));
         QVERIFY(bot.identificationError().isEmpty());
 
-        QVERIFY(loadMarked(QStringLiteral("Rufversuche"), QStringLiteral("3")));
+        QVERIFY(mark(QStringLiteral("Rufversuche"), QStringLiteral("3")));
         bot.startUpload();
         QVERIFY(m_harness->waitUntilIdle(jobTimeoutMs));
         QVERIFY2(saysWithClock(QStringLiteral("1 Einstellungen übertragen")),
@@ -159,7 +150,7 @@ private slots:
 
         // The next job empties the line at once.
         QSignalSpy outcome(&bot, &LumBot::jobOutcomeChanged);
-        QVERIFY(loadMarked(QString(), QString()));
+        m_harness->profile().setAllMarked(false);
         bot.startUpload();
         QCOMPARE(outcome.count(), 1);
         QVERIFY(bot.jobOutcome().isEmpty());
@@ -168,20 +159,16 @@ private slots:
     }
 
 private:
-    // The read-out configuration with the setting `name` (if any) marked.
-    bool loadMarked(const QString &name, const QString &value)
+    bool mark(const QString &name, const QString &value)
     {
-        if (!m_harness->profile().load(m_dir.filePath(QStringLiteral("menu.lumc"))))
-            return false;
         ConfItem *item = m_harness->item({ QStringLiteral("Einstellungen"), name });
         if (item) {
             item->setValue(value);
             item->setActive(true);
         }
-        return item || name.isEmpty();
+        return item;
     }
 
-    QTemporaryDir m_dir;
     QScopedPointer<RobotHarness> m_harness;
 };
 

@@ -115,7 +115,6 @@ private slots:
         // Every byte and screen is logged; a failure's own message says enough.
         QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
         QString error;
-        QVERIFY2(m_menu.load(QStringLiteral(LUM_DEMO_MENU), &error), qPrintable(error));
         QVERIFY2(m_harness.startWithMenuFile(QStringLiteral(LUM_DEMO_MENU), &error),
                  qPrintable(error));
         QVERIFY2(m_odd.startWithMenuText(kOddMenu, &error), qPrintable(error));
@@ -126,7 +125,8 @@ private slots:
     // list holds one item per entry, rebuilt once at the end.
     void readOut_buildsTreeTheMenuCallsFor()
     {
-        const ReadOutOracle::Expectation expected = ReadOutOracle::expect(m_menu);
+        const ReadOutOracle::Expectation expected =
+                ReadOutOracle::expect(m_harness.device().menu());
         QSignalSpy errors(&m_harness.bot(), &LumBot::transmissionError);
         m_harness.bot().startDownload();
         // The reset at the start announces the emptied list; only the end counts.
@@ -148,7 +148,7 @@ private slots:
                          .hasMatch(),
                  qPrintable(m_harness.bot().jobOutcome()));
         QCOMPARE(m_harness.bot().itemsTotal(), 0);
-        QCOMPARE(m_harness.bot().deviceIdentifier(), m_menu.identifier);
+        QCOMPARE(m_harness.bot().deviceIdentifier(), m_harness.device().menu().identifier);
         QCOMPARE(m_harness.bot().deviceWarning(),
                  QStringLiteral("Hinweis: Bitte zum Abschluss \"Programmierung beenden\" wählen "
                                 "und den Jumper zurücksetzen!"));
@@ -226,19 +226,13 @@ private slots:
         QFETCH(QString, situation);
         QFETCH(QString, expectedError);
 
-        SimMenu menu;
-        QVERIFY(menu.parse(menuText));
-        const QString expectedTree = treeOf(ReadOutOracle::expect(menu).document);
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("menu.lumc"));
-        QVERIFY(ReadOutOracle::writeReadOut(menu, file));
         RobotHarness harness;
         QString error;
         QVERIFY2(harness.startWithMenuText(menuText, &error), qPrintable(error));
         DeviceSimulator &device = harness.device();
         LumBot &bot = harness.bot();
-        if (job != LumBot::DownloadInit)
-            harness.profile().loadFromFile(file);
+        const QString expectedTree = treeOf(ReadOutOracle::expect(device.menu()).document);
+        QVERIFY(job == LumBot::DownloadInit || harness.loadReadOut());
         harness.device().setRestlessBaseMenu(situation == QLatin1String("restless"));
         int okKeys = 0;
         // Once the robot has entered the first section (the second OK, after
@@ -277,7 +271,6 @@ private slots:
 
 private:
     RobotHarness m_harness;
-    SimMenu m_menu;
     RobotHarness m_odd;
 };
 

@@ -6,7 +6,6 @@
 // robot is idle, the device stays identified and the profile is as it was.
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "generatedscenario.h"
@@ -20,17 +19,7 @@ class TestLumBotScenariosTransfer : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
-        QVERIFY(m_dir.isValid());
-        QString error;
-        QVERIFY2(m_menu.load(QStringLiteral(LUM_DEMO_MENU), &error), qPrintable(error));
-        QVERIFY2(m_smallMenu.parse(ReadOutOracle::scenarioMenuText(), &error), qPrintable(error));
-        QVERIFY(ReadOutOracle::writeReadOut(m_menu, m_dir.filePath(QStringLiteral("demo.lumc"))));
-        QVERIFY(ReadOutOracle::writeReadOut(m_smallMenu,
-                                            m_dir.filePath(QStringLiteral("small.lumc"))));
-    }
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false")); }
 
     void transfer_writesEveryValueTypeIntoTheDevice()
     {
@@ -38,7 +27,7 @@ private slots:
         QString error;
         QVERIFY2(harness.startWithMenuFile(QStringLiteral(LUM_DEMO_MENU), &error),
                  qPrintable(error));
-        harness.profile().loadFromFile(m_dir.filePath(QStringLiteral("demo.lumc")));
+        QVERIFY(harness.loadReadOut());
         // In menu order, so that the walk climbs one and two levels between
         // settings, changes section, and ends on the configuration menu's
         // level. Path (a name may hold a slash) | value type | new value (none for clock and date);
@@ -69,7 +58,8 @@ private slots:
         }
         // Ends with the device identified again from its base menu, and
         // changes nothing else on the way.
-        const QString problem = GeneratedScenario::runTransfer(harness, marks, m_menu.identifier);
+        const QString problem =
+                GeneratedScenario::runTransfer(harness, marks, harness.device().menu().identifier);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
@@ -106,7 +96,7 @@ private slots:
         QVERIFY2(harness.startWithMenuText(ReadOutOracle::scenarioMenuText(), &error),
                  qPrintable(error));
         DeviceProfile &profile = harness.profile();
-        profile.loadFromFile(m_dir.filePath(QStringLiteral("small.lumc")));
+        QVERIFY(harness.loadReadOut());
         const QStringList path = QStringList{ "Anlage" } + setting.split(QLatin1Char('/'));
         ConfItem *item = harness.item(path);
         ConfItem *sprache = harness.item({ QStringLiteral("Sprache") });
@@ -146,7 +136,7 @@ private slots:
         QCOMPARE(errors.count(), 1);
         QVERIFY(!bot.isEnabled());
         // A failed transfer is not an abort: the identification stays.
-        QCOMPARE(bot.deviceIdentifier(), m_smallMenu.identifier);
+        QCOMPARE(bot.deviceIdentifier(), QStringLiteral("TST-R V1.0"));
         QCOMPARE(TreeText::canonical(TreeText::menuTreeOf(profile.document())), treeBefore);
         // The marked setting after the failing one was not written.
         QCOMPARE(device.value({ QStringLiteral("Sprache") }), QStringLiteral("Deutsch"));
@@ -154,11 +144,6 @@ private slots:
         if (altered)
             QCOMPARE(device.value(path), situation);
     }
-
-private:
-    SimMenu m_menu;
-    SimMenu m_smallMenu;
-    QTemporaryDir m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestLumBotScenariosTransfer)

@@ -1,5 +1,9 @@
 #include "robotharness.h"
 
+#include <QTemporaryDir>
+
+#include "readoutoracle.h"
+
 RobotHarness::RobotHarness(QObject *parent) : QObject(parent)
 {
     m_bot.setKelHandler(&m_link);
@@ -32,4 +36,12 @@ ConfItem *RobotHarness::item(const QStringList &path) const
         return candidate->menuPath() == path;
     });
     return found == items.cend() ? nullptr : *found;
+}
+
+bool RobotHarness::loadReadOut()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("readout.lumc"));
+    return dir.isValid() && ReadOutOracle::writeReadOut(m_device.menu(), path)
+            && m_profile.load(path);
 }

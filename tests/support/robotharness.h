@@ -39,6 +39,10 @@ public:
         return m_device.loadMenuText(text, error) && startDevice(error);
     }
 
+    // Loads the oracle's read-out of the device's menu, nothing marked, as
+    // if the robot had read it out; false on failure.
+    bool loadReadOut();
+
     bool isIdle() const { return m_bot.mode() == LumBot::Idle; }
     // Lets the event loop run until the robot is idle, looked at once each
     // change of its state has been handled (the end of a transfer starts a
