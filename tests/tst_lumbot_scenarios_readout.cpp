@@ -8,9 +8,10 @@
 // device situation that causes it, with the state the robot must be left in:
 // idle, the partial read-out discarded, the device no longer identified.
 
+#include <QMutex>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include "generatedscenario.h"
@@ -267,6 +268,33 @@ private slots:
         QCOMPARE(harness.profile().items().first()->type(), QStringLiteral("info"));
         QCOMPARE(harness.profile().items().first()->menuPath(),
                  QStringList{ QStringLiteral("Bitte Konfiguration öffnen oder auslesen...") });
+    }
+
+    // Read-outs and transfers of generated device menus. A robot that is
+    // right on the demo menu but wrong in general shows itself here: every
+    // menu is compared with the tree its menu file describes, then a few
+    // settings are written and checked in the device. Each seed runs its own
+    // simulator, link and robot in a thread of its own, so the seeds wait on
+    // their devices at the same time.
+    void generatedMenus_readOutAndTakeMarkedValues()
+    {
+        QMutex mutex;
+        QStringList problems;
+        QVector<QThread *> threads;
+        for (quint32 seed = 1; seed <= 20; ++seed) {
+            threads.append(QThread::create([&problems, &mutex, seed] {
+                const QString problem = GeneratedScenario::run(seed);
+                QMutexLocker lock(&mutex);
+                if (!problem.isEmpty())
+                    problems.append(QStringLiteral("seed %1: %2").arg(seed).arg(problem));
+            }));
+            threads.last()->start();
+        }
+        for (QThread *thread : threads) {
+            thread->wait();
+            delete thread;
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 
 private:

@@ -4,7 +4,10 @@
 // about by its real situation (a configuration that does not fit the device,
 // a device that alters a value, a line that is lost). After a failure the
 // robot is idle, the device stays identified and the profile is as it was.
+// Then an abort while the device has a setting open, and the lines that tell
+// the technician how a job ended.
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -13,6 +16,25 @@
 #include "robotharness.h"
 #include "simmenu.h"
 #include "treetext.h"
+
+namespace {
+
+// A device with a setting of every kind the robot keys in.
+const QString kAbortMenu = QStringLiteral(R"(device ORV-TEST V1.00
+section Einstellungen
+    selection Lautstärke LSP = 5
+        options: 1 | 2 | 3 | 4 | 5 | 6 | 7 | 8
+    input Rufversuche = 5
+    time Timerzeit Testalarm = 08:00
+    clock Uhrzeit = 12:00
+    date Datum = 01.01.26
+)");
+
+const int jobTimeoutMs = RobotHarness::readOutTimeoutMs(200);
+const char keyOk = 13;
+const char keyEsc = 27;
+
+} // namespace
 
 class TestLumBotScenariosTransfer : public QObject
 {
@@ -143,6 +165,139 @@ private slots:
         QCOMPARE(harness.link().terminalIsReady(), situation != QLatin1String("drop"));
         if (altered)
             QCOMPARE(device.value(path), situation);
+    }
+    // The abort comes at the moment the device has the setting open: either
+    // when the OK that opens it arrives (so the robot has just sent it), or when
+    // the robot steps on from an option that is not the stored one. The stored
+    // value stays, no field is left open, and no OK follows the abort.
+    void abortClosesTheOpenSettingWithoutStoringIt_data()
+    {
+        QTest::addColumn<bool>("transfer");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("wanted"); // transfer only
+        // Abort on a '+' past another option, else on the opening OK.
+        QTest::addColumn<bool>("stepped");
+        // clang-format off
+        QTest::newRow("read-out, selection showing another option") << false << "Lautstärke LSP" << "" << true;
+        QTest::newRow("read-out, number field just opened") << false << "Rufversuche" << "" << false;
+        QTest::newRow("transfer, selection stepping to the wanted option") << true << "Lautstärke LSP" << "8" << true;
+        QTest::newRow("transfer, number field just opened") << true << "Rufversuche" << "7" << false;
+        QTest::newRow("transfer, time field just opened") << true << "Timerzeit Testalarm" << "09:15" << false;
+        QTest::newRow("transfer, clock just opened") << true << "Uhrzeit" << "12:00" << false;
+        QTest::newRow("transfer, date just opened") << true << "Datum" << "01.01.26" << false;
+        // clang-format on
+    }
+
+    void abortClosesTheOpenSettingWithoutStoringIt()
+    {
+        QFETCH(bool, transfer);
+        QFETCH(QString, name);
+        QFETCH(QString, wanted);
+        QFETCH(bool, stepped);
+
+        RobotHarness harness;
+        QString error;
+        QVERIFY2(harness.startWithMenuText(kAbortMenu, &error) && harness.loadReadOut(),
+                 qPrintable(error));
+        DeviceSimulator &device = harness.device();
+        LumBot &bot = harness.bot();
+        const QStringList path{ "Einstellungen", name };
+        const QString stored = device.value(path);
+        QVERIFY(!stored.isNull());
+        if (transfer)
+            QVERIFY(mark(harness, name, wanted));
+
+        bool aborted = false;
+        QByteArray keysAfterAbort; // the keys that reach the device after the abort
+        connect(&device, &DeviceSimulator::keyReceived, &device, [&](char key) {
+            if (aborted) {
+                keysAfterAbort.append(key);
+                return;
+            }
+            // Called before the device handles the key.
+            const bool atSetting = device.currentPath() == path;
+            const bool open = device.cursorOnSecondRow();
+            const bool trigger = stepped ? key == '+' && atSetting && open
+                            && device.screen().value(1).trimmed() != stored
+                                         : key == keyOk && atSetting && !open;
+            if (trigger) {
+                aborted = true;
+                bot.abort();
+            }
+        });
+
+        transfer ? bot.startUpload() : bot.startDownload();
+        QSignalSpy keys(&device, &DeviceSimulator::keyReceived);
+        while (!aborted)
+            QVERIFY2(keys.wait(jobTimeoutMs), "the setting was never open");
+        // The ESC goes out at once; a few seconds cover a loaded machine.
+        while (!keysAfterAbort.contains(keyEsc))
+            QVERIFY2(keys.wait(5000), "no ESC reached the device after the abort");
+
+        QVERIFY(harness.isIdle());
+        QVERIFY2(!keysAfterAbort.contains(keyOk), keysAfterAbort.toHex().constData());
+        QVERIFY2(!device.cursorOnSecondRow(), qPrintable(device.screen().join(" | ")));
+        QCOMPARE(device.value(path), stored);
+        QCOMPARE(bot.jobOutcome(),
+                 transfer ? QStringLiteral("Übertragung abgebrochen.")
+                          : QStringLiteral("Auslesen abgebrochen."));
+    }
+
+    void finishedJobsSayWhatTheyDid()
+    {
+        RobotHarness harness;
+        QString error;
+        QVERIFY2(harness.startWithMenuText(kAbortMenu, &error) && harness.loadReadOut(),
+                 qPrintable(error));
+        LumBot &bot = harness.bot();
+        const auto saysWithClock = [&](const QString &text) {
+            return QRegularExpression(QLatin1Char('^') + text
+                                      + QStringLiteral(" \\(\\d\\d:\\d\\d\\)$"))
+                    .match(bot.jobOutcome())
+                    .hasMatch();
+        };
+        // An identification that finds no device says so, the next one empties it.
+        harness.device().setSilentAfterKeys(0);
+        bot.startInit();
+        QVERIFY(harness.waitUntilIdle(jobTimeoutMs));
+        QVERIFY(bot.deviceIdentifier().isEmpty());
+        QCOMPARE(bot.identificationError(),
+                 QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle."));
+        harness.device().setSilentAfterKeys(-1);
+        harness.device().clearRecords();
+        QSignalSpy errorChanged(&bot, &LumBot::identificationErrorChanged);
+        bot.startInit();
+        QCOMPARE(errorChanged.count(), 1);
+        QVERIFY(harness.waitUntilIdle(jobTimeoutMs));
+        QCOMPARE(bot.deviceIdentifier(), QStringLiteral("ORV-TEST V1.00"));
+        QVERIFY(bot.identificationError().isEmpty());
+
+        QVERIFY(mark(harness, QStringLiteral("Rufversuche"), QStringLiteral("3")));
+        bot.startUpload();
+        QVERIFY(harness.waitUntilIdle(jobTimeoutMs));
+        QVERIFY2(saysWithClock(QStringLiteral("1 Einstellungen übertragen")),
+                 qPrintable(bot.jobOutcome() + bot.lastErrorString()));
+        QCOMPARE(harness.device().value({ "Einstellungen", "Rufversuche" }), QStringLiteral("3"));
+
+        // The next job empties the line at once.
+        QSignalSpy outcome(&bot, &LumBot::jobOutcomeChanged);
+        harness.profile().setAllMarked(false);
+        bot.startUpload();
+        QCOMPARE(outcome.count(), 1);
+        QVERIFY(bot.jobOutcome().isEmpty());
+        QVERIFY(harness.waitUntilIdle(jobTimeoutMs));
+        QCOMPARE(bot.jobOutcome(), QStringLiteral("Keine Einstellung zur Übertragung markiert."));
+    }
+
+private:
+    static bool mark(RobotHarness &harness, const QString &name, const QString &value)
+    {
+        ConfItem *item = harness.item({ QStringLiteral("Einstellungen"), name });
+        if (item) {
+            item->setValue(value);
+            item->setActive(true);
+        }
+        return item;
     }
 };
 
