@@ -409,20 +409,17 @@ private slots:
         QFETCH(bool, destroyLink);
 
         ScriptedDevice device;
-        auto *link = new KelHandler;
-        auto *profile = new DeviceProfile;
+        QScopedPointer<KelHandler> link(new KelHandler);
+        QScopedPointer<DeviceProfile> profile(new DeviceProfile);
         LumBot bot;
         QVERIFY(link->openSerialPortByName(device.slavePath()));
-        bot.setKelHandler(link);
-        bot.setProfile(profile);
+        bot.setKelHandler(link.data());
+        bot.setProfile(profile.data());
         bot.startDownload();
         QVERIFY(bot.isEnabled());
-        if (destroyLink)
-            delete std::exchange(link, nullptr);
-        else
-            delete std::exchange(profile, nullptr);
-        QCOMPARE(bot.kelHandler(), link);
-        QCOMPARE(bot.profile(), profile);
+        destroyLink ? link.reset() : profile.reset();
+        QCOMPARE(bot.kelHandler(), link.data());
+        QCOMPARE(bot.profile(), profile.data());
         QCOMPARE(bot.mode(), int(LumBot::Idle));
         // Later starts find the missing object and refuse instead of using it;
         // only the identification needs no profile.
@@ -432,8 +429,6 @@ private slots:
         bot.startInit();
         QCOMPARE(bot.isEnabled(), !destroyLink);
         bot.abort();
-        delete link;
-        delete profile;
     }
 };
 

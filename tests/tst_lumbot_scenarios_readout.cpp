@@ -183,12 +183,6 @@ private slots:
             { { "Notruf", "Optionen", "Uhrzeit Sommer" }, "selection", "Nein" },
             { { "Optionen", "Rufnummer" }, "inputnum", "0511" }
         };
-        for (const GeneratedScenario::Mark &mark : marks) {
-            ConfItem *item = m_odd.item(mark.path);
-            QVERIFY2(item, qPrintable(mark.path.join('/')));
-            item->setValue(mark.newValue);
-            item->setActive(true);
-        }
         const QString problem = GeneratedScenario::runTransfer(m_odd, marks, "SPEZ-1 V0.9");
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }

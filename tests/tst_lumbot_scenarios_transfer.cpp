@@ -52,31 +52,26 @@ private slots:
         QVERIFY(harness.loadReadOut());
         // In menu order, so that the walk climbs one and two levels between
         // settings, changes section, and ends on the configuration menu's
-        // level. Path (a name may hold a slash) | value type | new value (none for clock and date);
-        // a new option is never the one shown first.
-        const QStringList plan{
-            "Einstellungen > Notruf > Sprachansage > Ansagetext|selection|Individuell",
-            "Einstellungen > Rufnummern > Rufnummer 3|inputnum|0401112233",
-            "Einstellungen > Timer > Timerzeit Stoerung|inputtime_hhmm|01:15",
-            "Einstellungen > Uhrzeit|inputsystemtime|",
-            "Einstellungen > Datum|inputsystemdate|",
-            "Kommunikation > GPRS > Server-Port|inputnum|6001",
-            "Ein-/Ausgänge > Relais > Relais 2|selection|Notruf aktiv",
-            "Betriebsart|selection|Service",
+        // level. Clock and date take the PC's; a new option is never the one
+        // shown first.
+        // clang-format off
+        const QVector<GeneratedScenario::Mark> marks{
+            { { "Einstellungen", "Notruf", "Sprachansage", "Ansagetext" }, "selection", "Individuell" },
+            { { "Einstellungen", "Rufnummern", "Rufnummer 3" }, "inputnum", "0401112233" },
+            { { "Einstellungen", "Timer", "Timerzeit Stoerung" }, "inputtime_hhmm", "01:15" },
+            { { "Einstellungen", "Uhrzeit" }, "inputsystemtime", "" },
+            { { "Einstellungen", "Datum" }, "inputsystemdate", "" },
+            { { "Kommunikation", "GPRS", "Server-Port" }, "inputnum", "6001" },
+            { { "Ein-/Ausgänge", "Relais", "Relais 2" }, "selection", "Notruf aktiv" },
+            { { "Betriebsart" }, "selection", "Service" },
         };
-        QVector<GeneratedScenario::Mark> marks;
-        for (const QString &line : plan) {
-            const QStringList parts = line.split(QLatin1Char('|'));
-            const QStringList path = parts.at(0).split(QStringLiteral(" > "));
-            marks.append({ path, parts.at(1), parts.at(2) });
-            ConfItem *item = harness.item(path);
-            QVERIFY2(item, qPrintable(parts.at(0)));
-            QCOMPARE(item->type(), parts.at(1));
-            QVERIFY(parts.at(2).isEmpty()
-                    || (item->value() != parts.at(2) && item->options().value(0) != parts.at(2)));
-            if (!parts.at(2).isEmpty())
-                item->setValue(parts.at(2));
-            item->setActive(true);
+        // clang-format on
+        for (const GeneratedScenario::Mark &mark : marks) {
+            const ConfItem *item = harness.item(mark.path);
+            QVERIFY2(item && item->type() == mark.valueType, qPrintable(mark.path.join('/')));
+            QVERIFY(mark.newValue.isEmpty()
+                    || (item->value() != mark.newValue
+                        && item->options().value(0) != mark.newValue));
         }
         // Ends with the device identified again from its base menu, and
         // changes nothing else on the way.

@@ -54,9 +54,6 @@ QString GeneratedScenario::run(quint32 seed)
             else if (mark.valueType == QLatin1String("inputtime_hhmm"))
                 mark.newValue = QTime(random.bounded(24), random.bounded(60)).toString("hh:mm");
         } while (!mark.newValue.isEmpty() && mark.newValue == item->value());
-        if (!mark.newValue.isEmpty())
-            item->setValue(mark.newValue);
-        item->setActive(true);
         marks.append(mark);
     }
     if (marks.isEmpty())
@@ -67,27 +64,24 @@ QString GeneratedScenario::run(quint32 seed)
 QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark> &marks,
                                        const QString &identifier)
 {
+    for (const Mark &mark : marks) {
+        ConfItem *item = harness.item(mark.path);
+        if (!item)
+            return QStringLiteral("no setting %1 to mark")
+                    .arg(mark.path.join(QStringLiteral(" > ")));
+        if (!mark.newValue.isEmpty())
+            item->setValue(mark.newValue);
+        item->setActive(true);
+    }
     LumBot &bot = harness.bot();
-    QObject listening;
-    int identifications = 0;
-    QObject::connect(&bot, &LumBot::deviceIdentifierChanged, &listening,
-                     [&] { identifications += !bot.deviceIdentifier().isEmpty(); });
-    QString errors;
-    QObject::connect(&bot, &LumBot::transmissionError, &listening,
-                     [&] { errors += bot.lastErrorString(); });
-
     const QDateTime before = QDateTime::currentDateTime();
     bot.startUpload();
-    // Once when the transfer starts, once more after it.
-    const bool ended = RobotHarness::waitFor(
-            &bot, &LumBot::enabledChanged,
-            [&] { return harness.isIdle() && (identifications >= 2 || !errors.isEmpty()); },
-            RobotHarness::readOutTimeoutMs());
-    const QDateTime after = QDateTime::currentDateTime();
-    if (!errors.isEmpty())
-        return QStringLiteral("transfer failed: %1").arg(errors);
-    if (!ended)
+    // Idle only once the new identification after the transfer is done.
+    if (!harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()))
         return QStringLiteral("the transfer and the new identification did not end");
+    const QDateTime after = QDateTime::currentDateTime();
+    if (!bot.lastErrorString().isEmpty())
+        return QStringLiteral("transfer failed: %1").arg(bot.lastErrorString());
     const QString shown = harness.device().screen().join(QStringLiteral(" | ")).simplified();
     if (bot.deviceIdentifier() != identifier || shown != identifier + " | konfigurieren?")
         return QStringLiteral("identified as \"%1\" after the transfer, device left on \"%2\"")
@@ -102,12 +96,12 @@ QString GeneratedScenario::runTransfer(RobotHarness &harness, const QVector<Mark
         });
         QStringList accepted{ mark == marks.cend() ? item->value() : mark->newValue };
         // The clock and the date take the PC's at the moment of the transfer.
-        const QString format = mark == marks.cend()                   ? QString()
-                : mark->valueType == QLatin1String("inputsystemtime") ? QStringLiteral("hh:mm")
-                : mark->valueType == QLatin1String("inputsystemdate") ? QStringLiteral("dd.MM.yy")
-                                                                      : QString();
-        if (!format.isEmpty())
+        if (mark != marks.cend() && mark->newValue.isEmpty()) {
+            const QString format = mark->valueType.endsWith(QLatin1String("time"))
+                    ? QStringLiteral("hh:mm")
+                    : QStringLiteral("dd.MM.yy");
             accepted = QStringList{ before.toString(format), after.toString(format) };
+        }
         const QString stored = harness.device().value(item->menuPath());
         if (!accepted.contains(stored))
             wrong.append(QStringLiteral("%1 (%2, %3) holds \"%4\", expected \"%5\"")

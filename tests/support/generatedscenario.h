@@ -24,9 +24,9 @@ struct Mark
 // compares the tree with the oracle's, then writes a few settings.
 QString run(quint32 seed);
 
-// Starts the transfer of the marked settings, waits for its end and the
-// device identified as `identifier` again, and checks the device's values:
-// the marked ones as marked, all others as in the profile.
+// Marks the settings with their new values, transfers them, waits for the
+// end and the device identified as `identifier` again, and checks the
+// device's values: the marked ones as marked, all others as in the profile.
 QString runTransfer(RobotHarness &harness, const QVector<Mark> &marks, const QString &identifier);
 
 } // namespace GeneratedScenario
