@@ -10,7 +10,6 @@
 
 #include <QMutex>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
 

@@ -8,7 +8,6 @@
 // the technician how a job ended.
 
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QtTest>
 
 #include "generatedscenario.h"

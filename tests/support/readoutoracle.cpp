@@ -57,17 +57,14 @@ QDomElement elementOf(QDomDocument &document, const SimMenuNode &node)
 ReadOutOracle::Expectation ReadOutOracle::expect(const SimMenu &menu)
 {
     Expectation result;
-    result.document.setContent(
-            QStringLiteral("<deviceProfile version=\"1.0\"><menuTree/></deviceProfile>"));
-    QDomElement menuTree = result.document.documentElement().firstChildElement();
-    for (const SimMenuNode &node : menu.entries)
-        menuTree.appendChild(elementOf(result.document, node));
     // "Programmierung beenden?" leaves programming mode; it follows the last
     // entry on the top list and is listed but never opened.
-    QDomElement leave = result.document.createElement(QStringLiteral("section"));
-    leave.setAttribute(QStringLiteral("text"), QStringLiteral("Programmierung"));
-    leave.setAttribute(QStringLiteral("sectiontype"), QStringLiteral("blocked"));
-    menuTree.appendChild(leave);
+    result.document.setContent(QStringLiteral(
+            "<deviceProfile version=\"1.0\"><menuTree><section text=\"Programmierung\" "
+            "sectiontype=\"blocked\"/></menuTree></deviceProfile>"));
+    QDomElement menuTree = result.document.documentElement().firstChildElement();
+    for (const SimMenuNode &node : menu.entries)
+        menuTree.insertBefore(elementOf(result.document, node), menuTree.lastChild());
     // Every entry is shown a few times: reached, opened, left, found again.
     result.screens = 6 * menu.entryCount() + 20;
     return result;

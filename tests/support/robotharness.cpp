@@ -19,11 +19,9 @@ RobotHarness::~RobotHarness()
 
 bool RobotHarness::startDevice(QString *error)
 {
-    if (!m_device.start(error))
-        return false;
-    if (m_link.openSerialPortByName(m_device.portPath()))
+    if (m_device.start(error) && m_link.openSerialPortByName(m_device.portPath()))
         return true;
-    if (error)
+    if (error && error->isEmpty())
         *error = QStringLiteral("cannot open %1: %2")
                          .arg(m_device.portPath(), m_link.lastErrorString());
     return false;

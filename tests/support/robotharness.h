@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QString>
 
 #include "devicesimulator.h"
 #include "deviceprofile.h"

@@ -31,13 +31,15 @@ public:
     // left on the given row.
     static QByteArray screen(const QString &line1, const QString &line2, int cursorRow = 0);
 
-    void queue(const QByteArray &screenBytes) { m_queue.append(screenBytes); }
     void queue(const QString &line1, const QString &line2, int cursorRow = 0)
     {
-        queue(screen(line1, line2, cursorRow));
+        m_queue.append(screen(line1, line2, cursorRow));
     }
     // Output of the device's own, now (not an answer to a key).
-    void show(const QByteArray &screenBytes) { m_pty.write(screenBytes); }
+    void show(const QString &line1, const QString &line2, int cursorRow = 0)
+    {
+        m_pty.write(screen(line1, line2, cursorRow));
+    }
 
     // All keys received, and the keys of each answered burst.
     QByteArray keys() const { return m_bursts.join() + m_pending; }
