@@ -17,7 +17,6 @@
 namespace {
 
 const int jobTimeoutMs = 30000;
-const QString identifier = QStringLiteral("LUM 3000 V2.1");
 const QString jumperWarning = QStringLiteral("Hinweis: Bitte zum Abschluss \"Programmierung "
                                              "beenden\" wählen und den Jumper zurücksetzen!");
 // The base menu of a device in programming mode, found after one repeat,
@@ -182,7 +181,7 @@ private slots:
         QVERIFY(rig.waitForSteps(4));
         QCOMPARE(rig.keys().left(7), QStringLiteral("E E %1 K").arg(baseKey));
         QCOMPARE(rig.bot.deviceWarning(), warning);
-        QCOMPARE(rig.bot.deviceIdentifier(), identifier);
+        QCOMPARE(rig.bot.deviceIdentifier(), QStringLiteral("LUM 3000 V2.1"));
         // The base-menu key, sent when the second screen was complete, is sent
         // with the long wait: its answer is not taken as complete for 500 ms,
         // however fast it comes. Measured where the link decides, so a busy

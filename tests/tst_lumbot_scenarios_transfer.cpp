@@ -30,8 +30,6 @@ section Einstellungen
 )");
 
 const int jobTimeoutMs = RobotHarness::readOutTimeoutMs(200);
-const char keyOk = 13;
-const char keyEsc = 27;
 
 } // namespace
 
@@ -201,6 +199,7 @@ private slots:
         if (transfer)
             QVERIFY(mark(harness, name, wanted));
 
+        // OK reaches the device as carriage return, ESC as escape.
         bool aborted = false;
         QByteArray keysAfterAbort; // the keys that reach the device after the abort
         connect(&device, &DeviceSimulator::keyReceived, &device, [&](char key) {
@@ -213,7 +212,7 @@ private slots:
             const bool open = device.cursorOnSecondRow();
             const bool trigger = stepped ? key == '+' && atSetting && open
                             && device.screen().value(1).trimmed() != stored
-                                         : key == keyOk && atSetting && !open;
+                                         : key == '\r' && atSetting && !open;
             if (trigger) {
                 aborted = true;
                 bot.abort();
@@ -225,11 +224,11 @@ private slots:
         while (!aborted)
             QVERIFY2(keys.wait(jobTimeoutMs), "the setting was never open");
         // The ESC goes out at once; a few seconds cover a loaded machine.
-        while (!keysAfterAbort.contains(keyEsc))
+        while (!keysAfterAbort.contains('\x1b'))
             QVERIFY2(keys.wait(5000), "no ESC reached the device after the abort");
 
         QVERIFY(harness.isIdle());
-        QVERIFY2(!keysAfterAbort.contains(keyOk), keysAfterAbort.toHex().constData());
+        QVERIFY2(!keysAfterAbort.contains('\r'), keysAfterAbort.toHex().constData());
         QVERIFY2(!device.cursorOnSecondRow(), qPrintable(device.screen().join(" | ")));
         QCOMPARE(device.value(path), stored);
         QCOMPARE(bot.jobOutcome(),

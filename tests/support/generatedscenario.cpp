@@ -1,6 +1,6 @@
 #include "generatedscenario.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <QRandomGenerator>
 #include <QTime>
 

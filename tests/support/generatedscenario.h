@@ -1,7 +1,6 @@
 #ifndef GENERATEDSCENARIO_H
 #define GENERATEDSCENARIO_H
 
-#include <QString>
 #include <QStringList>
 #include <QVector>
 

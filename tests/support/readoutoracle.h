@@ -2,7 +2,6 @@
 #define READOUTORACLE_H
 
 #include <QDomDocument>
-#include <QString>
 
 class SimMenu;
 

@@ -1,10 +1,6 @@
 #ifndef SCRIPTEDDEVICE_H
 #define SCRIPTEDDEVICE_H
 
-#include <QByteArray>
-#include <QList>
-#include <QObject>
-#include <QString>
 #include <QTimer>
 
 #include "ptypair.h"
