@@ -158,6 +158,7 @@ private slots:
         if (altered)
             QCOMPARE(device.value(path), situation);
     }
+
     // The abort comes at the moment the device has the setting open: either
     // when the OK that opens it arrives (so the robot has just sent it), or when
     // the robot steps on from an option that is not the stored one. The stored
