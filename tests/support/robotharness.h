@@ -64,14 +64,11 @@ public:
         if (done())
             return true;
         QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         QObject::connect(sender, signal, &loop, [&] {
             if (done())
                 loop.quit();
         });
-        timer.start(timeoutMs);
         loop.exec();
         return done();
     }
