@@ -343,8 +343,9 @@ private slots:
 
     // A line of dots on the second row: the device is busy searching. The
     // robot waits without a key, however often the dots are drawn, and goes
-    // on with the screen the device then shows by itself. While it runs, starts are ignored; an
-    // abort leaves the device where it stands and discards the tree.
+    // on with the screen the device then shows by itself. While it runs,
+    // starts are ignored; an abort leaves the device where it stands and
+    // discards the tree.
     void runningReadOut_waitsOutBusyScreenIgnoresStartsAndAborts()
     {
         Rig rig;
