@@ -186,9 +186,9 @@ private slots:
     }
 
     // Every way a job ends on a device that does not behave, and the 19
-    // nested sections that may still be walked. A line lost during the walk
-    // is among the faults of the line (tst_reliability_faults), with the port
-    // and the reconnect checked too.
+    // nested sections that may still be walked. The port and the reconnect
+    // after a lost line are among the faults of the line
+    // (tst_reliability_faults).
     void job_endsAsTheDeviceCallsFor_data()
     {
         QTest::addColumn<int>("job");
@@ -201,6 +201,7 @@ private slots:
         // clang-format off
         QTest::newRow("empty screen on the configuration menu's level") << read << "device TST-8\nsection Anlage\n    input Rufnummer = 12\ninfo\nselection Sprache = Deutsch\n    options: Deutsch | English\n" << "" << kReadError + "Keine Verbindung zum Gerät!";
         QTest::newRow("device falls silent inside a section: a name seen a fourth time") << read << ReadOutOracle::scenarioMenuText() << "silent" << kReadError + "Verbindung zum Gerät wurde getrennt oder Menüstruktur ist inkonsistent!";
+        QTest::newRow("line dropped during the walk") << read << ReadOutOracle::scenarioMenuText() << "drop" << kReadError + "Verbindung zum Gerät wurde getrennt!";
         QTest::newRow("21 nested sections") << read << nestedMenu(21) << "" << kReadError + "Mehr als 20 Untermenü-Ebenen gefunden oder Menüstruktur ist inkonsistent!";
         // On level 19, the deepest one that may be walked.
         QTest::newRow("19 nested sections are walked completely") << read << nestedMenu(19) << "" << "";
@@ -235,6 +236,8 @@ private slots:
             if (situation == QLatin1String("silent") && key == 13 && ++okKeys == 2)
                 device.setSilentAfterKeys(device.keyCount() + 1);
         });
+        if (situation == QLatin1String("drop"))
+            device.setDropAfterKeys(6); // inside the first section
         QSignalSpy errors(&bot, &LumBot::transmissionError);
         job == LumBot::Init                   ? bot.startInit()
                 : job == LumBot::DownloadInit ? bot.startDownload()
