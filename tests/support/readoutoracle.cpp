@@ -6,12 +6,6 @@
 
 namespace {
 
-// The display shows 32 characters a line.
-QString shown(const QString &text)
-{
-    return text.left(32).trimmed();
-}
-
 QDomElement elementOf(QDomDocument &document, const SimMenuNode &node)
 {
     static const char *const kindTags[] = { "section", "setting", "info" };
@@ -32,7 +26,8 @@ QDomElement elementOf(QDomDocument &document, const SimMenuNode &node)
                 element.appendChild(elementOf(document, child));
         return element;
     }
-    element.setAttribute(QStringLiteral("value"), shown(node.value));
+    // The display shows 32 characters a line.
+    element.setAttribute(QStringLiteral("value"), node.value.left(32).trimmed());
     element.setAttribute(QStringLiteral("active"), QStringLiteral("0"));
     // Not opened when blocked, so neither its options nor its kind of input are seen.
     element.setAttribute(QStringLiteral("valuetype"),
@@ -44,8 +39,9 @@ QDomElement elementOf(QDomDocument &document, const SimMenuNode &node)
         const int first = qMax(0, node.options.indexOf(node.value));
         for (int i = 0; i < node.options.size(); ++i) {
             QDomElement option = document.createElement(QStringLiteral("option"));
-            option.setAttribute(QStringLiteral("text"),
-                                shown(node.options.at((first + i) % node.options.size())));
+            option.setAttribute(
+                    QStringLiteral("text"),
+                    node.options.at((first + i) % node.options.size()).left(32).trimmed());
             element.appendChild(option);
         }
     }
