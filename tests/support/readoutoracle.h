@@ -2,10 +2,8 @@
 #define READOUTORACLE_H
 
 #include <QDomDocument>
-#include <QString>
 
 class SimMenu;
-struct SimMenuNode;
 
 // The tree a correct read-out records for a simulated device, taken from the
 // menu's own description of its entries (what kind each is, which value it
@@ -29,10 +27,9 @@ public:
     static Expectation expect(const SimMenu &menu);
     // Writes the expected read-out as a configuration file; false on failure.
     static bool writeReadOut(const SimMenu &menu, const QString &path);
-
-    static const QString &noConnectionError();
-    static const QString &inconsistentError();
-    static const QString &tooDeepError();
+    // A small device with a section two levels deep and a setting of every
+    // kind a transfer writes, for scenarios that need a whole device.
+    static QString scenarioMenuText();
 };
 
 #endif // READOUTORACLE_H

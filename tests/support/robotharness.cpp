@@ -1,7 +1,8 @@
 #include "robotharness.h"
 
-#include <QEventLoop>
-#include <QTimer>
+#include <QTemporaryDir>
+
+#include "readoutoracle.h"
 
 RobotHarness::RobotHarness(QObject *parent) : QObject(parent)
 {
@@ -16,51 +17,29 @@ RobotHarness::~RobotHarness()
     m_device.stop();
 }
 
-bool RobotHarness::startWithMenuFile(const QString &path, QString *error)
-{
-    if (!m_device.loadMenuFile(path, error))
-        return false;
-    return startDevice(error);
-}
-
-bool RobotHarness::startWithMenuText(const QString &text, QString *error)
-{
-    if (!m_device.loadMenuText(text, error))
-        return false;
-    return startDevice(error);
-}
-
 bool RobotHarness::startDevice(QString *error)
 {
-    if (!m_device.start(error))
-        return false;
-    if (!m_link.openSerialPortByName(m_device.portPath())) {
-        if (error)
-            *error = QStringLiteral("cannot open %1: %2")
-                             .arg(m_device.portPath(), m_link.lastErrorString());
-        return false;
-    }
-    return true;
-}
-
-int RobotHarness::readOutTimeoutMs(int expectedScreens)
-{
-    // About 60 ms a screen in a plain build; leave room for a slow machine
-    // and the sanitizers.
-    return qMax(60000, expectedScreens * 400);
-}
-
-bool RobotHarness::waitUntilIdle(int timeoutMs)
-{
-    return waitFor(
-            &m_bot, &LumBot::enabledChanged, [this] { return isIdle(); }, timeoutMs);
+    if (m_device.start(error) && m_link.openSerialPortByName(m_device.portPath()))
+        return true;
+    if (error && error->isEmpty())
+        *error = QStringLiteral("cannot open %1: %2")
+                         .arg(m_device.portPath(), m_link.lastErrorString());
+    return false;
 }
 
 ConfItem *RobotHarness::item(const QStringList &path) const
 {
-    for (ConfItem *candidate : m_profile.items()) {
-        if (candidate->menuPath() == path)
-            return candidate;
-    }
-    return nullptr;
+    const QList<ConfItem *> items = m_profile.items();
+    const auto found = std::find_if(items.cbegin(), items.cend(), [&](ConfItem *candidate) {
+        return candidate->menuPath() == path;
+    });
+    return found == items.cend() ? nullptr : *found;
+}
+
+bool RobotHarness::loadReadOut()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("readout.lumc"));
+    return dir.isValid() && ReadOutOracle::writeReadOut(m_device.menu(), path)
+            && m_profile.load(path);
 }

@@ -3,8 +3,8 @@
 
 #include <QEventLoop>
 #include <QObject>
+#include <QSignalSpy>
 #include <QTimer>
-#include <QString>
 
 #include "devicesimulator.h"
 #include "deviceprofile.h"
@@ -29,12 +29,32 @@ public:
 
     // Loads the menu into the simulator, starts it and opens its port through
     // the link. On failure the reason is in `error`.
-    bool startWithMenuFile(const QString &path, QString *error);
-    bool startWithMenuText(const QString &text, QString *error);
+    bool startWithMenuFile(const QString &path, QString *error)
+    {
+        return m_device.loadMenuFile(path, error) && startDevice(error);
+    }
+    bool startWithMenuText(const QString &text, QString *error)
+    {
+        return m_device.loadMenuText(text, error) && startDevice(error);
+    }
+
+    // Loads the oracle's read-out of the device's menu, nothing marked, as
+    // if the robot had read it out; false on failure.
+    bool loadReadOut();
 
     bool isIdle() const { return m_bot.mode() == LumBot::Idle; }
-    // Lets the event loop run until the robot is idle; false on time-out.
-    bool waitUntilIdle(int timeoutMs);
+    // Lets the event loop run until the robot is idle, looked at once each
+    // change of its state has been handled (the end of a transfer starts a
+    // new identification); false when a change takes longer than `timeoutMs`.
+    static bool waitUntilIdle(LumBot &bot, int timeoutMs)
+    {
+        QSignalSpy enabled(&bot, &LumBot::enabledChanged);
+        while (bot.mode() != LumBot::Idle)
+            if (!enabled.wait(timeoutMs))
+                return false;
+        return true;
+    }
+    bool waitUntilIdle(int timeoutMs) { return waitUntilIdle(m_bot, timeoutMs); }
 
     // Runs the event loop until `done()` holds, checked whenever `sender`
     // emits `signal`; false when `timeoutMs` passes first.
@@ -44,14 +64,11 @@ public:
         if (done())
             return true;
         QEventLoop loop;
-        QTimer timer;
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         QObject::connect(sender, signal, &loop, [&] {
             if (done())
                 loop.quit();
         });
-        timer.start(timeoutMs);
         loop.exec();
         return done();
     }
@@ -61,7 +78,12 @@ public:
 
     // Generous limits: the link waits 50 ms after every screen, sanitizer
     // builds are several times slower.
-    static int readOutTimeoutMs(int expectedScreens = 2000);
+    // About 60 ms a screen in a plain build; leave room for a slow machine
+    // and the sanitizers.
+    static int readOutTimeoutMs(int expectedScreens = 2000)
+    {
+        return qMax(60000, expectedScreens * 400);
+    }
 
 private:
     bool startDevice(QString *error);

@@ -1,11 +1,6 @@
 #ifndef SCRIPTEDDEVICE_H
 #define SCRIPTEDDEVICE_H
 
-#include <QByteArray>
-#include <QElapsedTimer>
-#include <QList>
-#include <QObject>
-#include <QString>
 #include <QTimer>
 
 #include "ptypair.h"
@@ -22,50 +17,43 @@ class ScriptedDevice : public QObject
     Q_OBJECT
 
 public:
-    struct Burst
-    {
-        QByteArray keys;
-        qint64 receivedMs = 0; // since the device was created
-    };
-
     explicit ScriptedDevice(QObject *parent = nullptr);
     ~ScriptedDevice() override;
 
-    bool isOpen() const;
-    QString slavePath() const;
+    bool isOpen() const { return m_pty.isOpen(); }
+    QString slavePath() const { return m_pty.slavePath(); }
 
     // The bytes that draw a screen: clear, the two lines, and the text cursor
     // left on the given row.
     static QByteArray screen(const QString &line1, const QString &line2, int cursorRow = 0);
 
-    void queue(const QByteArray &screenBytes);
-    void queue(const QString &line1, const QString &line2, int cursorRow = 0);
-    int queued() const { return m_queue.size(); }
-
+    void queue(const QString &line1, const QString &line2, int cursorRow = 0)
+    {
+        m_queue.append(screen(line1, line2, cursorRow));
+    }
     // Output of the device's own, now (not an answer to a key).
-    void show(const QByteArray &screenBytes);
+    void show(const QString &line1, const QString &line2, int cursorRow = 0)
+    {
+        m_pty.write(screen(line1, line2, cursorRow));
+    }
 
-    QByteArray keys() const;
-    const QList<Burst> &bursts() const { return m_bursts; }
-
-    // Hangs the line up, as an unplugged adapter does.
-    void hangUp();
+    // All keys received, and the keys of each answered burst.
+    QByteArray keys() const { return m_bursts.join() + m_pending; }
+    const QList<QByteArray> &bursts() const { return m_bursts; }
 
 signals:
     void burstReceived();
 
 private:
-    void readKeys();
     void answerBurst();
 
     PtyPair m_pty;
     int m_slave = -1;
     QSocketNotifier *m_notifier = nullptr;
     QTimer m_quietGap;
-    QElapsedTimer m_clock;
     QByteArray m_pending;
     QList<QByteArray> m_queue;
-    QList<Burst> m_bursts;
+    QList<QByteArray> m_bursts;
 };
 
 #endif // SCRIPTEDDEVICE_H

@@ -51,10 +51,8 @@ QString TreeText::diff(const QStringList &expected, const QStringList &actual)
     while (first < expected.size() && first < actual.size()
            && expected.at(first) == actual.at(first))
         ++first;
-    QString text = QStringLiteral("first difference at line %1\n").arg(first + 1);
-    for (int i = first; i < qMin(expected.size(), first + 6); ++i)
-        text += QLatin1Char('-') + expected.at(i) + QLatin1Char('\n');
-    for (int i = first; i < qMin(actual.size(), first + 6); ++i)
-        text += QLatin1Char('+') + actual.at(i) + QLatin1Char('\n');
-    return text;
+    return QStringLiteral("first difference at line %1\n-%2\n+%3\n")
+            .arg(first + 1)
+            .arg(expected.mid(first, 6).join(QStringLiteral("\n-")),
+                 actual.mid(first, 6).join(QStringLiteral("\n+")));
 }

@@ -2,7 +2,6 @@
 #define TREETEXT_H
 
 #include <QDomElement>
-#include <QString>
 #include <QStringList>
 
 // Canonical text of a menu tree, for comparing two trees regardless of the
