@@ -7,26 +7,15 @@
 #include <QtTest>
 
 #include "readouthistory.h"
+#include "readoutoracle.h"
 #include "robotharness.h"
 #include "servicerecord.h"
 #include "transferreport.h"
 
 namespace {
 
-const QString kMenu = QStringLiteral(R"(device TST-R V1.0
-section Anlage
-    selection Modus = Auto
-        options: Auto | Hand | Aus
-    input Rufnummer = 12
-    time Timerzeit Test = 08:00
-    readonly Seriennummer = 4711
-    section Tiefer
-        input Haltezeit = 10
-        selection Relais = Ein
-            options: Ein | Aus
-selection Sprache = Deutsch
-    options: Deutsch | English
-)");
+// The scenario device the robot's transfer tests use too.
+const QString kMenu = ReadOutOracle::scenarioMenuText();
 
 const QString kHead = QStringLiteral("Menüpunkt|vorher|neuer Wert|Ergebnis");
 
