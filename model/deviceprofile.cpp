@@ -322,22 +322,19 @@ bool DeviceProfile::gotoNextActive()
     if (m_currentElement.isNull())
         return false;
     const QDomElement top = itemRoot();
-    const auto isMenuTreeTop = [&top](const QDomElement &element) {
-        return element == top || element.tagName() == QLatin1String("menuTree");
-    };
     QDomElement element = m_currentElement;
     for (;;) {
         QDomElement next = element.firstChildElement();
         while (next.isNull()) {
             // The search never steps past the end of the menu tree, not even
             // from an empty one: marks outside it are not the device's.
-            if (isMenuTreeTop(element))
+            if (element == top || element.tagName() == QLatin1String("menuTree"))
                 return false;
             next = element.nextSiblingElement();
             if (!next.isNull())
                 break;
             element = element.parentNode().toElement();
-            if (element.isNull() || isMenuTreeTop(element))
+            if (element.isNull())
                 return false;
         }
         element = next;
