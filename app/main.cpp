@@ -5,6 +5,7 @@
 #include "loghandler.h"
 #include "lumbot.h"
 #include "lumqmltypes.h"
+#include "portscan.h"
 
 #include <QGuiApplication>
 #include <QLibraryInfo>
@@ -96,6 +97,8 @@ int main(int argc, char *argv[])
 #endif
 
     QGuiApplication app(argc, argv);
+    // The ports are listed while the window is being built.
+    PortScan::startInBackground();
     app.setOrganizationName(AppIdentity::organizationName());
     app.setOrganizationDomain(AppIdentity::organizationDomain());
 

@@ -4,6 +4,7 @@
 #include "displaydecoder.h"
 #include "linktiming.h"
 #include "loghandler.h"
+#include "portscan.h"
 
 #include <QDebug>
 #include <QHash>
@@ -102,7 +103,7 @@ KelHandler::KelHandler(QObject *parent) : QObject(parent), m_serialPort(new QSer
 
 QVector<KelHandler::PortEntry> KelHandler::availablePorts()
 {
-    const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
+    const QList<QSerialPortInfo> infos = PortScan::take();
     qDebug() << "Number of serial ports:" << infos.size();
     QVector<PortEntry> ports;
     for (const QSerialPortInfo &info : infos) {

@@ -2,6 +2,7 @@
 #include "kelhandler.h"
 #include "loghandler.h"
 
+#include <QSerialPortInfo>
 #include <QtTest>
 
 // Runs the built program the way a technician starts it, in a temporary home
@@ -110,6 +111,11 @@ void TestStartup::debugLogOnlyWithExactSwitch()
         const QString stamp = QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} Debug: )");
         QVERIFY2(lines.value(0).contains(QRegularExpression(
                          stamp + QRegularExpression::escape(banner(true)) + "$")),
+                 qPrintable(log));
+        // The ports the program listed while its window was being built
+        // are the machine's ports.
+        QVERIFY2(log.contains(QStringLiteral("Debug: Number of serial ports: %1\n")
+                                      .arg(QSerialPortInfo::availablePorts().size())),
                  qPrintable(log));
         QVERIFY2(log.contains(QStringLiteral("Debug: Extra serial port: \"%1\"\n")
                                       .arg(m_home.filePath("sim-%1-%2/ttyLUM"))),

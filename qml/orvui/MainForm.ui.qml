@@ -1,6 +1,5 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
-import QtQuick.Window 2.0
 
 // The window's content: the terminal panel on the left, the read-out and
 // transfer buttons in the middle, the configuration editor on the right.

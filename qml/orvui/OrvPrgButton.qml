@@ -1,6 +1,5 @@
 import QtQuick 2.9
 import QtQuick.Controls 2.2
-import QtQuick.Layouts 1.3
 
 // One key of the device's keypad. It flashes for 50 ms from the first of a
 // burst of clicks; the flash is not stretched by clicks that follow.
