@@ -79,8 +79,8 @@ public:
     void sendRaw(const QByteArray &bytes); // bytes of its own, now
 
     // State, for tests.
-    // Paths are the entry names as a program reading the screens takes them
-    // (SimMenuNode::shownName), outermost first.
+    // Paths are the entry names a correct read-out records
+    // (SimMenuNode::recordedName), outermost first.
     QString value(const QStringList &path)
             const; // current value of the setting at the menu path (null: no such setting)
     QString keyedInput(const QStringList &path)

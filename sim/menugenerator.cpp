@@ -1,5 +1,6 @@
 #include "menugenerator.h"
 
+#include "devicesimulator.h"
 #include "simmenu.h"
 
 #include <QRandomGenerator>
@@ -17,6 +18,8 @@ struct Item
     QString value; // for info screens: the second line
     QStringList options;
     QString line1; // override of the first line, if any
+    QString reads; // what a read-out records, where it is not the name
+    QString blocked; // the maker's warning, for entries a program must leave alone
     int childList = -1;
 };
 
@@ -25,7 +28,7 @@ struct List
     int depth = 0;
     QString ownerName;
     QVector<Item> items;
-    QSet<QString> shownNames;
+    QSet<QString> recordedNames;
 };
 
 const QStringList sectionNames = {
@@ -38,18 +41,35 @@ const QStringList sectionNames = {
     QStringLiteral("Notlicht"),      QStringLiteral("Testalarm"),
 };
 
-const QStringList blockedSectionNames = {
-    QStringLiteral("Formatieren"),
-    QStringLiteral("Reset"),
-    QStringLiteral("Ereig.-Speicher"),
-    QStringLiteral("Reset-Optionen"),
+// The entries the device's maker warns a program against opening or
+// changing, as the demo menu records them (its `blocked:` entries): the
+// generator places these, so the menus it makes carry the same warnings.
+struct MakersWarnings
+{
+    QVector<SimMenuNode> sections;
+    QVector<SimMenuNode> settings;
 };
 
-const QStringList blockedSettingNames = {
-    QStringLiteral("Service-Center"), QStringLiteral("Netzbetreiber"),
-    QStringLiteral("Netzauswahl"),    QStringLiteral("Ausgang PICTO"),
-    QStringLiteral("Status XIN"),
-};
+void collectWarnings(const QVector<SimMenuNode> &nodes, MakersWarnings *out)
+{
+    for (const SimMenuNode &node : nodes) {
+        if (!node.blocked.isEmpty())
+            (node.isSection() ? out->sections : out->settings).append(node);
+        collectWarnings(node.children, out);
+    }
+}
+
+const MakersWarnings &makersWarnings()
+{
+    static const MakersWarnings warnings = [] {
+        MakersWarnings collected;
+        SimMenu demo;
+        demo.load(DeviceSimulator::demoMenuPath());
+        collectWarnings(demo.entries, &collected);
+        return collected;
+    }();
+    return warnings;
+}
 
 // Selection names with the option list that suits them (an index into
 // optionPools).
@@ -111,14 +131,18 @@ const QVector<QPair<QString, QString>> infoScreens = {
     { QStringLiteral("Wartung"), QStringLiteral("fällig 2027") },
 };
 
-// A name of the list, or one of them numbered ("Ausgang PICTO 2").
-bool isOneOf(const QString &name, const QStringList &names)
+// The maker's warning for an entry of this kind and name, "" for none. A
+// numbered copy ("Ausgang PICTO 2") carries the warning of its original, and
+// so does an entry that another pool of names gave the same name.
+QString warningFor(const QString &keyword, const QString &name)
 {
-    for (const QString &each : names) {
-        if (name == each || name.startsWith(each + QLatin1Char(' ')))
-            return true;
+    const bool section = keyword == QLatin1String("section");
+    const MakersWarnings &warnings = makersWarnings();
+    for (const SimMenuNode &warned : section ? warnings.sections : warnings.settings) {
+        if (name == warned.name || name.startsWith(warned.name + QLatin1Char(' ')))
+            return warned.blocked;
     }
-    return false;
+    return QString();
 }
 
 class Generator
@@ -138,7 +162,7 @@ private:
     const QString &pickName(const QStringList &names) { return names.at(pick(names.size())); }
     bool chance(int percent) { return pick(100) < percent; }
 
-    QString shownName(const List &list, const Item &item) const;
+    static QString recordedName(const Item &item);
     bool add(int list, const Item &item);
     int addSection(int list, const QString &name);
     void addSomewhere(const Item &item, bool needsSectionList = false);
@@ -157,23 +181,29 @@ private:
     int m_entries = 0;
 };
 
-QString Generator::shownName(const List &list, const Item &item) const
+// What a correct read-out records for the entry: its `reads:` name where
+// the menu gives one, else its name (for an info screen both of its lines).
+QString Generator::recordedName(const Item &item)
 {
-    if (item.keyword == QLatin1String("info"))
-        return SimMenu::nameFromScreen(item.name, item.value, false, list.depth);
-    if (item.keyword == QLatin1String("section"))
-        return item.name;
-    const QString line1 = item.line1.isEmpty() ? item.name + QLatin1Char(':') : item.line1;
-    const QString line2 =
-            item.value.isEmpty() ? QString::fromLatin1(SimMenu::EmptyValueText) : item.value;
-    return SimMenu::nameFromScreen(line1, line2, false, list.depth);
+    if (!item.reads.isEmpty())
+        return item.reads;
+    if (item.keyword == QLatin1String("info") && !item.value.isEmpty())
+        return item.name + QLatin1Char(' ') + item.value;
+    return item.name;
 }
 
-bool Generator::add(int list, const Item &item)
+bool Generator::add(int list, const Item &given)
 {
     List &target = m_lists[list];
-    const QString shown = shownName(target, item);
-    if (shown.isEmpty() || target.shownNames.contains(shown))
+    Item item = given;
+    // On its top list the device names an information screen by its first
+    // line alone; the second line is what it shows there.
+    if (target.depth == 0 && item.keyword == QLatin1String("info") && !item.value.isEmpty())
+        item.reads = item.name;
+    if (item.keyword != QLatin1String("info"))
+        item.blocked = warningFor(item.keyword, item.name);
+    const QString shown = recordedName(item);
+    if (shown.isEmpty() || target.recordedNames.contains(shown))
         return false;
     if (target.depth == 0 && (shown == QLatin1String("Programmierung") || shown == m_identifier))
         return false;
@@ -181,7 +211,7 @@ bool Generator::add(int list, const Item &item)
     // parent when the device shows it again after ESC.
     if (item.keyword == QLatin1String("section") && item.name == target.ownerName)
         return false;
-    target.shownNames.insert(shown);
+    target.recordedNames.insert(shown);
     target.items.append(item);
     ++m_entries;
     return true;
@@ -259,20 +289,14 @@ Item Generator::randomSelection(const QString &name, int pool)
 
 Item Generator::randomBlockedSetting()
 {
-    const QString name = pickName(blockedSettingNames);
-    if (name == QLatin1String("Service-Center")) {
-        Item item = randomInput(name);
-        item.value = QStringLiteral("+49") + randomDigits(10);
-        return item;
-    }
-    if (name == QLatin1String("Status XIN")) {
-        Item item;
-        item.keyword = QStringLiteral("readonly");
-        item.name = name;
-        item.value = chance(50) ? QStringLiteral("offen") : QStringLiteral("geschlossen");
-        return item;
-    }
-    return randomSelection(name);
+    const SimMenuNode &warned = pickFrom(makersWarnings().settings);
+    Item item;
+    item.keyword = SimMenuNode::valueTypeWord(warned.valueType);
+    item.name = warned.name;
+    item.options = warned.options;
+    item.value = warned.options.isEmpty() ? warned.value
+                                          : warned.options.at(pick(warned.options.size()));
+    return item;
 }
 
 Item Generator::randomInput(const QString &name)
@@ -371,7 +395,10 @@ QString Generator::run()
     for (const QString &channel : { QStringLiteral("LSP"), QStringLiteral("MIC") }) {
         item = Item();
         item.keyword = QStringLiteral("readonly");
-        item.name = QStringLiteral("ALARM %1").arg(alarm);
+        // Both channels of a line show the same heading; a reader tells them
+        // apart by the channel on the second line.
+        item.name = QStringLiteral("ALARM %1 %2").arg(alarm).arg(channel);
+        item.line1 = QStringLiteral("ALARM %1:").arg(alarm);
         item.value = QStringLiteral("VERWENDET %1%2").arg(channel).arg(alarm);
         add(alarmList, item);
     }
@@ -394,7 +421,7 @@ QString Generator::run()
     int blockedParent = pick(sectionLists);
     while (m_lists.at(blockedParent).depth + 1 >= deepest)
         blockedParent = pick(sectionLists);
-    const int blocked = addSection(blockedParent, pickName(blockedSectionNames));
+    const int blocked = addSection(blockedParent, pickFrom(makersWarnings().sections).name);
     if (blocked >= 0) {
         item.keyword = QStringLiteral("info");
         item.name = QStringLiteral("Achtung");
@@ -445,6 +472,8 @@ void Generator::write(QTextStream &out, int list, int indent) const
             if (!item.value.isEmpty())
                 out << " / " << item.value;
             out << '\n';
+            if (!item.reads.isEmpty())
+                out << pad << "    reads: " << item.reads << '\n';
             continue;
         }
         out << pad << item.keyword << ' ' << item.name;
@@ -455,11 +484,10 @@ void Generator::write(QTextStream &out, int list, int indent) const
             out << pad << "    options: " << item.options.join(QStringLiteral(" | ")) << '\n';
         if (!item.line1.isEmpty())
             out << pad << "    line1: " << item.line1 << '\n';
-        if (item.keyword == QLatin1String("section") && isOneOf(item.name, blockedSectionNames))
-            out << pad << "    blocked: not to be opened by a program\n";
-        else if (item.keyword != QLatin1String("section")
-                 && isOneOf(item.name, blockedSettingNames))
-            out << pad << "    blocked: not to be changed by a program\n";
+        if (!item.reads.isEmpty())
+            out << pad << "    reads: " << item.reads << '\n';
+        if (!item.blocked.isEmpty())
+            out << pad << "    blocked: " << item.blocked << '\n';
         if (item.childList >= 0)
             write(out, item.childList, indent + 1);
     }

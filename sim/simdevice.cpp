@@ -88,7 +88,7 @@ QStringList SimDevice::currentPath() const
     for (int l = 0; l < m_pos.size(); ++l) {
         const int index = l == 0 ? m_pos.at(0) - SpecialTopEntries : m_pos.at(l);
         const SimMenuNode &node = list->at(index);
-        path.append(node.shownName);
+        path.append(node.recordedName);
         list = &node.children;
     }
     return path;
@@ -316,8 +316,6 @@ void SimDevice::confirmValue(SimMenuNode *node, const QString &value)
         }
     }
     node->value = stored;
-    node->shownName =
-            SimMenu::nameFromScreen(node->screenLine1(), node->screenLine2(), false, node->depth);
 }
 
 QStringList SimDevice::visibleOptions(const SimMenuNode *node) const

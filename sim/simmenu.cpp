@@ -186,6 +186,12 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
             return false;
         }
         node->blocked = line.rest;
+    } else if (line.keyword == QLatin1String("reads")) {
+        if (line.rest.isEmpty()) {
+            error = lineError(line.number, QStringLiteral("reads: braucht einen Namen"));
+            return false;
+        }
+        node->recordedName = line.rest;
     } else if (line.keyword == QLatin1String("line1")) {
         node->line1 = line.rest;
     } else if (line.keyword == QLatin1String("line2")) {
@@ -201,6 +207,8 @@ bool Parser::applyAttribute(const MenuLine &line, SimMenuNode *node)
 
 bool Parser::finishEntry(SimMenuNode *node)
 {
+    if (node->recordedName.isEmpty())
+        node->recordedName = node->name;
     if (node->valueType == SimMenuNode::Selection && node->options.isEmpty()) {
         error = lineError(
                 node->lineNumber,
@@ -244,6 +252,7 @@ bool splitLines(const QString &text, QVector<MenuLine> *out, QString *identifier
             line.isAttribute = true;
             if (line.keyword != QLatin1String("options") && line.keyword != QLatin1String("line1")
                 && line.keyword != QLatin1String("line2")
+                && line.keyword != QLatin1String("reads")
                 && line.keyword != QLatin1String("blocked")) {
                 *error =
                         lineError(line.number,
@@ -259,15 +268,6 @@ bool splitLines(const QString &text, QVector<MenuLine> *out, QString *identifier
         out->append(line);
     }
     return true;
-}
-
-void updateNames(QVector<SimMenuNode> &nodes)
-{
-    for (SimMenuNode &node : nodes) {
-        node.shownName =
-                SimMenu::nameFromScreen(node.screenLine1(), node.screenLine2(), false, node.depth);
-        updateNames(node.children);
-    }
 }
 
 int countNodes(const QVector<SimMenuNode> &nodes)
@@ -361,7 +361,6 @@ bool SimMenu::parse(const QString &text, QString *error)
     }
     identifier = id;
     entries = parsed;
-    updateShownNames();
     return true;
 }
 
@@ -382,19 +381,19 @@ bool SimMenu::load(const QString &path, QString *error)
     return true;
 }
 
-const SimMenuNode *SimMenu::find(const QStringList &shownPath) const
+const SimMenuNode *SimMenu::find(const QStringList &recordedPath) const
 {
-    return const_cast<SimMenu *>(this)->find(shownPath);
+    return const_cast<SimMenu *>(this)->find(recordedPath);
 }
 
-SimMenuNode *SimMenu::find(const QStringList &shownPath)
+SimMenuNode *SimMenu::find(const QStringList &recordedPath)
 {
     QVector<SimMenuNode> *list = &entries;
     SimMenuNode *found = nullptr;
-    for (const QString &name : shownPath) {
+    for (const QString &name : recordedPath) {
         found = nullptr;
         for (SimMenuNode &node : *list) {
-            if (node.shownName == name) {
+            if (node.recordedName == name) {
                 found = &node;
                 break;
             }
@@ -414,41 +413,4 @@ int SimMenu::entryCount() const
 int SimMenu::maxDepth() const
 {
     return depthOf(entries);
-}
-
-QString SimMenu::nameFromScreen(const QString &line1, const QString &line2, bool cursorOnSecondRow,
-                                int depth)
-{
-    QString first = line1.trimmed();
-    QString second = line2.trimmed();
-    if (first == QLatin1String("SIM-Entsperren?"))
-        first = QStringLiteral("SIM-Entsperren:");
-    // The device draws both alarm channels of a line as 'ALARM n:'; readers
-    // tell them apart by the channel named on the second line.
-    static const QRegularExpression alarm(
-            QRegularExpression::anchoredPattern(QStringLiteral("ALARM \\d:")));
-    static const QRegularExpression speaker(
-            QRegularExpression::anchoredPattern(QStringLiteral("VERWENDET LSP\\d")));
-    static const QRegularExpression microphone(
-            QRegularExpression::anchoredPattern(QStringLiteral("VERWENDET MIC\\d")));
-    if (alarm.match(first).hasMatch() && speaker.match(second).hasMatch())
-        first = first.remove(QLatin1Char(':')) + QStringLiteral(" LSP:");
-    if (alarm.match(first).hasMatch() && microphone.match(second).hasMatch())
-        first = first.remove(QLatin1Char(':')) + QStringLiteral(" MIC:");
-
-    if (first.endsWith(QLatin1Char(':')))
-        return cursorOnSecondRow ? second : first.remove(QLatin1Char(':'));
-    if (depth == 0)
-        return first.remove(QLatin1Char('?'));
-    if (second.endsWith(QLatin1Char('?')))
-        return second.remove(QLatin1Char('?'));
-    first.remove(QLatin1Char('?'));
-    if (!second.isEmpty())
-        first += QLatin1Char(' ') + second.remove(QLatin1Char('?'));
-    return first;
-}
-
-void SimMenu::updateShownNames()
-{
-    updateNames(entries);
 }

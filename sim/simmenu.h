@@ -18,15 +18,11 @@
 //              opened. For a setting line2 is its value, or "<KEIN EINTRAG!>"
 //              when the value is empty; screenLine1()/screenLine2() give the
 //              lines as drawn now.
-//   shownName  the name a program reading the screen takes for this entry:
-//              settings lose their colons ("SIM-Entsperren?" counts as a
-//              setting; 'ALARM 1:' over 'VERWENDET LSP1' becomes
-//              'ALARM 1 LSP'); sections and info screens are named by their
-//              first line at the top level and, deeper, by their second line
-//              when it ends with "?", else by both lines joined by a blank;
-//              question marks are dropped. Computed from the screen as it
-//              stands after loading (a setting's value can change it only for
-//              the ALARM rewrite).
+//   recordedName  the name a correct read-out records for this entry, as
+//              the menu file states it: the entry's name, or its `reads:`
+//              attribute where the device's screen names it otherwise. The
+//              simulator never works it out from the screen: the menu says
+//              what a reader must find, so a misreading shows.
 //   value      current value of a setting ("" = empty); for Time and Clock
 //              "hh:mm", for Date "dd.MM.yy".
 //   options    the choices of a Selection, in the order the device offers
@@ -56,7 +52,7 @@ struct SimMenuNode
     QString name;
     QString line1;
     QString line2;
-    QString shownName;
+    QString recordedName;
     QString value;
     QStringList options;
     QVector<SimMenuNode> children;
@@ -88,19 +84,13 @@ public:
     bool parse(const QString &text, QString *error = nullptr);
     bool load(const QString &path, QString *error = nullptr);
 
-    // The entry at a path of shown names, outermost first; nullptr if there
-    // is none.
-    const SimMenuNode *find(const QStringList &shownPath) const;
-    SimMenuNode *find(const QStringList &shownPath);
+    // The entry at a path of recorded names, outermost first; nullptr if
+    // there is none.
+    const SimMenuNode *find(const QStringList &recordedPath) const;
+    SimMenuNode *find(const QStringList &recordedPath);
 
     int entryCount() const; // every node in the tree
     int maxDepth() const; // deepest depth + 1; 0 for an empty menu
-
-    // How a program reading a screen names it (see SimMenuNode::shownName).
-    static QString nameFromScreen(const QString &line1, const QString &line2,
-                                  bool cursorOnSecondRow, int depth);
-    // Recomputes shownName for every node from its current screen.
-    void updateShownNames();
 };
 
 #endif // SIMMENU_H

@@ -159,12 +159,14 @@ void TestDeviceSimulator::menuFilesAreReadAsDescribed_data()
                                     << "Zeile 1: eine Zeit muss";
     QTest::newRow("nothing in it") << "# only a comment\n"
                                    << "das Menü hat keine Einträge";
-    QTest::newRow("alarm with a channel") << "readonly ALARM 1 = VERWENDET LSP1\n"
-                                          << "ALARM 1 LSP=VERWENDET LSP1";
-    QTest::newRow("two-digit alarm") << "readonly ALARM 12 = VERWENDET LSP1\n"
-                                     << "ALARM 12=VERWENDET LSP1";
-    QTest::newRow("colons leave the name") << "section A\n    input B:C = 3\n"
-                                           << "A/BC=3";
+    QTest::newRow("a channel's own name under a shared heading")
+            << "readonly ALARM 1 LSP = VERWENDET LSP1\n    line1: ALARM 1:\n"
+            << "ALARM 1 LSP=VERWENDET LSP1";
+    QTest::newRow("reads: names the entry for the path")
+            << "section A\n    input B:C = 3\n        reads: BC\n"
+            << "A/BC=3";
+    QTest::newRow("reads: without a name") << "input B = 3\n    reads:\n"
+                                           << "Zeile 2: reads: braucht einen Namen";
 }
 
 void TestDeviceSimulator::menuFilesAreReadAsDescribed()

@@ -50,11 +50,14 @@ section Notruf
     input SIM-Entsperren
         line1: SIM-Entsperren?
 section Optionen
-    readonly ALARM 1 = VERWENDET LSP1
-    readonly ALARM 1 = VERWENDET MIC1
+    readonly ALARM 1 LSP = VERWENDET LSP1
+        line1: ALARM 1:
+    readonly ALARM 1 MIC = VERWENDET MIC1
+        line1: ALARM 1:
     readonly ALARM 2 = AUS
     input Rufnummer
 info Status / Bereit
+    reads: Status
 )");
 
 // Worked out by hand from the screens the device shows for kOddMenu. A

@@ -15,7 +15,7 @@ QDomElement elementOf(QDomDocument &document, const SimMenuNode &node)
         "readonly"
     };
     QDomElement element = document.createElement(QLatin1String(kindTags[node.kind]));
-    element.setAttribute(QStringLiteral("text"), node.shownName);
+    element.setAttribute(QStringLiteral("text"), node.recordedName);
     if (node.kind == SimMenuNode::Info)
         return element;
     if (node.kind == SimMenuNode::Section) {
