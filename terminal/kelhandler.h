@@ -110,6 +110,7 @@ private:
     bool lineHungUp() const;
     void checkCompletion();
     void flushKeys();
+    void clearStaleTimeout();
 
     QSerialPort *m_serialPort = nullptr;
     QStringList m_termPortList;

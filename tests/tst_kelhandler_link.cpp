@@ -11,6 +11,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "robotharness.h"
 
 // The terminal link on a real pseudo-terminal: keys and texts as they reach
@@ -34,6 +37,9 @@ private slots:
     void openSelectedPortAndFailedOpen();
     void lostLineClosesThePort_data();
     void lostLineClosesThePort();
+    void keyBeforeClosingReachesTheDevice_data();
+    void keyBeforeClosingReachesTheDevice();
+    void writeErrorEndsTheConnection();
     void portListIsSortedWithPreferredAdapter_data();
     void portListIsSortedWithPreferredAdapter();
     void portChoiceEmitsInOrder();
@@ -257,6 +263,85 @@ void TestKelHandlerLink::lostLineClosesThePort()
     // Keys after the loss go nowhere and are not logged.
     handler.sendChar('+');
     QVERIFY(captured.filter("PRG TASTE:").isEmpty());
+}
+
+// The ESC of a safe abort is written just before the port closes (a
+// time-out of lumctl, a closed window). A completion check that looked at
+// the line and found nothing leaves the port with a stale time-out error;
+// the key must still reach the device.
+void TestKelHandlerLink::keyBeforeClosingReachesTheDevice_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("destroyInsteadOfClose");
+    QTest::newRow("before any completion check, closed") << "" << false;
+    QTest::newRow("after a completion check, closed") << "check" << false;
+    QTest::newRow("after a completion check, link destroyed") << "check" << true;
+    QTest::newRow("a stale time-out on the port, closed") << "stale" << false;
+}
+
+void TestKelHandlerLink::keyBeforeClosingReachesTheDevice()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, destroyInsteadOfClose);
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.start(&error), qPrintable(error));
+    QScopedPointer<KelHandler> handler(new KelHandler);
+    QVERIFY2(handler->openSerialPortByName(device.portPath()),
+             qPrintable(handler->lastErrorString()));
+    QSerialPort *port = handler->findChild<QSerialPort *>();
+    // A first key, so that the device has taken up the line.
+    QSignalSpy keys(&device, &DeviceSimulator::keyReceived);
+    QSignalSpy completed(handler.data(), &KelHandler::displayCompleted);
+    handler->sendChar('+');
+    QVERIFY(keys.wait(5000));
+    if (before == "check") {
+        QVERIFY(completed.count() > 0 || completed.wait(5000));
+        // One more look at the quiet line, as the timer's check makes it;
+        // it leaves no error behind.
+        handler->readSerialInput();
+        QCOMPARE(completed.count(), 2);
+        QCOMPARE(port->error(), QSerialPort::NoError);
+    } else if (before == "stale") {
+        // Any look at the quiet line leaves the port's time-out error set.
+        QVERIFY(!port->waitForReadyRead(0));
+        QCOMPARE(port->error(), QSerialPort::TimeoutError);
+    }
+    const QByteArray sent = device.receivedKeys();
+    handler->sendChar(char(27));
+    if (destroyInsteadOfClose)
+        handler.reset();
+    else
+        handler->closeSerialPort();
+    QVERIFY(RobotHarness::waitFor(
+            &device, &DeviceSimulator::keyReceived,
+            [&] { return device.receivedKeys().size() > sent.size(); }, 5000));
+    QCOMPARE(device.receivedKeys(), sent + "\x1b");
+}
+
+// A key the port cannot write (the adapter's driver refuses it) ends the
+// connection like a lost line, with a German reason; the robot ends its job
+// when the port closes. The port's descriptor is swapped for /dev/full,
+// whose writes fail with "no space left on device".
+void TestKelHandlerLink::writeErrorEndsTheConnection()
+{
+    // /dev/full reads as endless zero bytes: no trace of each.
+    QLoggingCategory::setFilterRules(QStringLiteral("lum.trace.debug=false"));
+    KelHandler &handler = *m_handler;
+    QSerialPort *port = handler.findChild<QSerialPort *>();
+    const int full = ::open("/dev/full", O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(full >= 0);
+    QVERIFY(::dup2(full, int(port->handle())) >= 0);
+    ::close(full);
+    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
+    handler.sendChar('+');
+    QVERIFY(ready.wait(5000));
+    QVERIFY(!handler.terminalIsReady());
+    QCOMPARE(handler.lastErrorString(),
+             QString::fromUtf8("Schreibfehler: die Tasten erreichen das Gerät nicht. Die "
+                               "Verbindung wurde getrennt; Adapter und Kabel prüfen, dann neu "
+                               "verbinden."));
+    QCOMPARE(captured.filter("KELHANDLER: connection lost:").size(), 1);
 }
 
 // Sorted by character codes; the (last enumerated) adapter with the
