@@ -4,6 +4,7 @@
 #include "displaydecoder.h"
 #include "linktiming.h"
 #include "loghandler.h"
+#include "portdiagnosis.h"
 #include "portscan.h"
 
 #include <QDebug>
@@ -119,6 +120,15 @@ QVector<KelHandler::PortEntry> KelHandler::availablePorts()
     return ports;
 }
 
+// The port offered first: the preferred adapter, else the first port listed
+// (a machine with one adapter of another make), -1 when there is none.
+int KelHandler::initialSelection(const PortChoice &choice)
+{
+    if (choice.preferredIndex >= 0 && choice.preferredIndex < choice.names.size())
+        return choice.preferredIndex;
+    return choice.names.isEmpty() ? -1 : 0;
+}
+
 void KelHandler::applyPortChoice(const PortChoice &choice)
 {
     m_termPortList = choice.names;
@@ -126,8 +136,9 @@ void KelHandler::applyPortChoice(const PortChoice &choice)
     if (choice.preferredIndex >= 0 && choice.preferredIndex < m_termPortList.size()) {
         m_termPortPreferredIndx = choice.preferredIndex;
         emit termPortPreferredIndxChanged();
-        setTermPortSelectedIndx(choice.preferredIndex);
     }
+    if (initialSelection(choice) >= 0)
+        setTermPortSelectedIndx(initialSelection(choice));
     emit termPortListChanged();
 }
 
@@ -154,7 +165,7 @@ int KelHandler::rescanPorts()
         emit termPortPreferredIndxChanged();
     }
     const int kept = m_termPortList.indexOf(selectedName);
-    const int selected = kept >= 0 && !selectedName.isEmpty() ? kept : choice.preferredIndex;
+    const int selected = kept >= 0 && !selectedName.isEmpty() ? kept : initialSelection(choice);
     setTermPortSelectedIndx(selected);
     // A selector showing the list may move its index when the list changes;
     // the caller puts it back with the index returned.
@@ -212,7 +223,8 @@ void KelHandler::setTermPortSelectedIndx(int index)
 void KelHandler::openSerialPort()
 {
     if (m_termPortSelectedIndx < 0 || m_termPortSelectedIndx >= m_termPortList.size()) {
-        m_lastErrorString = tr("Kein Anschluss ausgewählt");
+        m_lastErrorString = m_termPortList.isEmpty() ? PortDiagnosis::noPortFoundText()
+                                                     : PortDiagnosis::notSelectedText();
         qDebug() << m_lastErrorString;
         return;
     }
@@ -234,7 +246,14 @@ bool KelHandler::openPort(const QString &name)
     m_serialPort->setStopBits(QSerialPort::OneStop);
     m_serialPort->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_serialPort->open(QIODevice::ReadWrite)) {
-        m_lastErrorString = m_serialPort->errorString();
+        // The port's own text is English and says little ("Permission error
+        // while locking the device"); the technician is told what holds the
+        // port or what is missing, and what to do.
+        qDebug() << "KELHANDLER: open failed:" << name << m_serialPort->error()
+                 << m_serialPort->errorString();
+        const int error = m_serialPort->error() == QSerialPort::NoError ? QSerialPort::UnknownError
+                                                                        : m_serialPort->error();
+        m_lastErrorString = PortDiagnosis().examine(name, error).text;
         qDebug() << m_lastErrorString;
         return false;
     }
