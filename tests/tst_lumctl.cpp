@@ -413,8 +413,9 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
 }
 
 // "doctor" on the simulator's port, free, held by a link of this test, held
-// by a second lumctl, or missing; and a device command on a port another
-// lumctl holds. %P stands for the port, %H for the holder's process id.
+// by a second lumctl, a plain file, or missing; and a device command on a
+// port another lumctl holds. %P stands for the port, %H for the holder's
+// process id, %F for the plain file.
 void TestLumctl::doctorAndOpenSayWhoHoldsThePort_data()
 {
     QTest::addColumn<QString>("arguments");
@@ -441,6 +442,11 @@ void TestLumctl::doctorAndOpenSayWhoHoldsThePort_data()
             << "lumctl" << 2 << ""
             << "Die Schnittstelle %P ist schon von einem anderen LUM belegt: lumctl (Prozess %H). "
                "Dort die Verbindung trennen oder das Programm beenden, dann erneut verbinden.";
+    // Nothing to be seen stands in the way; only opening it shows.
+    QTest::newRow("a plain file")
+            << "doctor|--port|%F"
+            << "" << 2 << "  Zugriff: erlaubt\n  Belegt: nein\n  Nutzbar: nein."
+            << "Ergebnis: %F ist nicht nutzbar. %F ist keine serielle Schnittstelle";
     QTest::newRow("missing port")
             << "doctor|--port|%P/gone"
             << "" << 2 << "%P/gone (Hersteller: unbekannt, Seriennummer: unbekannt)\n  Nutzbar: nein."
@@ -475,8 +481,12 @@ void TestLumctl::doctorAndOpenSayWhoHoldsThePort()
                 [&] { return monitor.peek(4096).contains("Programmierung"); }, 30000));
         holderPid = monitor.processId();
     }
+    const QString plainFile = m_dir.filePath(QStringLiteral("ttyPlain"));
+    QVERIFY(writeFile(plainFile, ""));
     const auto fill = [&](QString text) {
-        return text.replace("%P", device.portPath()).replace("%H", QString::number(holderPid));
+        return text.replace("%P", device.portPath())
+                .replace("%H", QString::number(holderPid))
+                .replace("%F", plainFile);
     };
     const LumctlResult result = runLumctl(fill(arguments).split('|'));
     if (monitor.state() != QProcess::NotRunning) {
