@@ -284,7 +284,7 @@ void TestKelHandlerLink::failedOpenSaysWhatAndWhatToDo()
     QVERIFY(!second.terminalIsReady() && ready.isEmpty());
     const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     QCOMPARE(second.lastErrorString(),
-             QString::fromUtf8(text.toUtf8())
+             QString(text)
                      .replace("%1", port)
                      .replace("%2", program)
                      .replace("%3", QString::number(QCoreApplication::applicationPid())));
@@ -379,7 +379,7 @@ void TestKelHandlerLink::diagnosisNamesHolderAndGroup()
     diagnosis.setIdentity(4000000, member ? QVector<uint>{ 4000001, gid } : QVector<uint>{ 4000001 },
                           user);
     const PortDiagnosis::Finding finding = diagnosis.examine(port);
-    QCOMPARE(finding.text, QString::fromUtf8(text.toUtf8()));
+    QCOMPARE(finding.text, text);
     QCOMPARE(int(finding.problem), problem);
 }
 
@@ -403,13 +403,18 @@ void TestKelHandlerLink::adapterGrabbersInstalledAndRunning()
 void TestKelHandlerLink::lostLineClosesThePort_data()
 {
     QTest::addColumn<bool>("unplugged");
-    QTest::newRow("hung up") << false;
-    QTest::newRow("resource error") << true;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("hung up") << false << "Verbindung zum Gerät unterbrochen";
+    QTest::newRow("resource error")
+            << true
+            << "Verbindung zum Gerät unterbrochen: der Adapter wurde abgezogen oder meldet einen "
+               "Fehler. Adapter einstecken und neu verbinden.";
 }
 
 void TestKelHandlerLink::lostLineClosesThePort()
 {
     QFETCH(bool, unplugged);
+    QFETCH(QString, reason);
     KelHandler &handler = *m_handler;
     QVERIFY(m_device->write("\fNotruf"));
     QVERIFY(RobotHarness::waitFor(
@@ -423,7 +428,7 @@ void TestKelHandlerLink::lostLineClosesThePort()
     QVERIFY(ready.wait(5000));
     QVERIFY(!handler.terminalIsReady());
     QCOMPARE(ready.count(), 1);
-    QVERIFY(!handler.lastErrorString().isEmpty());
+    QCOMPARE(handler.lastErrorString(), reason);
     QCOMPARE(captured.filter("KELHANDLER: connection lost:").size(), 1);
     QCOMPARE(handler.displayLines(), QString(32, ' ') + "\n" + QString(32, ' '));
     // Keys after the loss go nowhere and are not logged.

@@ -28,7 +28,7 @@ Rectangle {
                             prgCol.width + terminalPanel.topRowRoom - connectButton.width - prgTopRow.spacing)
             popup.width: Math.max(width, widestEntry(true) + 40)
             model: kelHandler.termPortList
-            currentIndex: kelHandler.termPortSelectedIndx
+            currentIndex: kelHandler.termPortPreferredIndx
             enabled: !kelHandler.terminalIsReady
             onCurrentIndexChanged: kelHandler.termPortSelectedIndx = currentIndex
 
