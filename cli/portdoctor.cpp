@@ -68,7 +68,7 @@ bool PortDoctor::opens(const QString &name, int *error)
         return true;
     }
     *error = port.error() == QSerialPort::NoError ? int(QSerialPort::UnknownError)
-                                                   : int(port.error());
+                                                  : int(port.error());
     return false;
 }
 

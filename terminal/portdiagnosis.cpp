@@ -17,11 +17,11 @@ namespace {
 // Where programs leave the lock files of the serial ports they hold, the
 // traditional folders first; a program that may write to none of them uses
 // the temporary folder.
-const char *const lockFolders[] = { "/var/lock", "/run/lock", "/etc/locks", "/var/spool/locks",
-                                    "/var/spool/uucp", "/tmp" };
+const char *const lockFolders[] = { "/var/lock",        "/run/lock",       "/etc/locks",
+                                    "/var/spool/locks", "/var/spool/uucp", "/tmp" };
 
-const char *const programFolders[] = { "/usr/sbin", "/usr/bin", "/sbin", "/bin", "/usr/local/sbin",
-                                       "/usr/local/bin" };
+const char *const programFolders[] = { "/usr/sbin", "/usr/bin",        "/sbin",
+                                       "/bin",      "/usr/local/sbin", "/usr/local/bin" };
 
 // The usual group of serial devices on Debian and its kin.
 const char *const serialGroup = "dialout";
@@ -91,7 +91,8 @@ QString PortDiagnosis::canonicalDevicePath(const QString &portName) const
     const QString canonical = QFileInfo(hostPath(devicePath(portName))).canonicalFilePath();
     if (canonical.isEmpty())
         return devicePath(portName);
-    return m_root.isEmpty() ? canonical : canonical.mid(QFileInfo(m_root).canonicalFilePath().size());
+    return m_root.isEmpty() ? canonical
+                            : canonical.mid(QFileInfo(m_root).canonicalFilePath().size());
 }
 
 bool PortDiagnosis::exists(const QString &portName) const
@@ -202,11 +203,11 @@ QString PortDiagnosis::programOf(qint64 pid) const
 
 QVector<PortDiagnosis::Holder> PortDiagnosis::lockFileHolders(const QString &portName) const
 {
-    QSet<QString> names{ lockFileName(devicePath(portName)),
-                         lockFileName(canonicalDevicePath(portName)) };
+    const QSet<QString> names{ lockFileName(devicePath(portName)),
+                               lockFileName(canonicalDevicePath(portName)) };
     QVector<Holder> found;
     for (const char *folder : lockFolders) {
-        for (const QString &name : qAsConst(names)) {
+        for (const QString &name : names) {
             QFile lock(hostPath(QLatin1String(folder) + QLatin1Char('/') + name));
             if (!lock.open(QIODevice::ReadOnly))
                 continue;
@@ -375,12 +376,12 @@ PortDiagnosis::Finding PortDiagnosis::examine(const QString &portName, int portE
         // Allowed by its permissions, yet refused: held exclusively by a
         // program this user cannot look into (another user's, or a service).
         finding.problem = InUseUnknown;
-        finding.text = QStringLiteral(
-                               "Die Schnittstelle %1 ist von einem anderen Programm belegt "
+        finding.text =
+                QStringLiteral("Die Schnittstelle %1 ist von einem anderen Programm belegt "
                                "(etwa einem Terminalprogramm oder ModemManager). Das Programm "
                                "beenden oder den Adapter neu einstecken, dann erneut verbinden; "
                                "\"lumctl doctor\" zeigt mehr.")
-                               .arg(portName);
+                        .arg(portName);
         break;
     default:
         finding.problem = OpenFailed;

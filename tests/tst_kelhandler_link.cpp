@@ -316,7 +316,8 @@ void buildFakeSystem(const QString &root)
     const uint gid = QFileInfo(root + "/dev/ttyS0").groupId();
     writeFakeFile(root + "/etc/group",
                   QString("root:x:4000009:\ndialout:x:%1:tech,other\n").arg(gid).toUtf8());
-    writeFakeFile(root + "/proc/4711/cmdline", QByteArray("/usr/bin/minicom\0-D\0/dev/ttyUSB0\0", 33));
+    writeFakeFile(root + "/proc/4711/cmdline",
+                  QByteArray("/usr/bin/minicom\0-D\0/dev/ttyUSB0\0", 33));
     QDir().mkpath(root + "/proc/4711/fd");
     QVERIFY(QFile::link("/dev/pts/7", root + "/proc/4711/fd/0"));
     QVERIFY(QFile::link("/dev/ttyUSB0", root + "/proc/4711/fd/3"));
@@ -336,31 +337,38 @@ void TestKelHandlerLink::diagnosisNamesHolderAndGroup_data()
     QTest::addColumn<int>("problem");
     QTest::addColumn<QString>("text");
     QTest::newRow("held through an open file")
-            << "ttyUSB0" << "me" << int(PortDiagnosis::InUse)
+            << "ttyUSB0"
+            << "me" << int(PortDiagnosis::InUse)
             << "Die Schnittstelle ttyUSB0 ist belegt von minicom (Prozess 4711). Das Programm "
                "beenden oder dort die Verbindung trennen, dann erneut verbinden.";
     QTest::newRow("locked by another LUM")
-            << "/dev/ttyUSB1" << "me" << int(PortDiagnosis::InUse)
+            << "/dev/ttyUSB1"
+            << "me" << int(PortDiagnosis::InUse)
             << "Die Schnittstelle /dev/ttyUSB1 ist schon von einem anderen LUM belegt: lum "
                "(Prozess 815). Dort die Verbindung trennen oder das Programm beenden, dann "
                "erneut verbinden.";
-    QTest::newRow("stale lock") << "ttyS0" << "me" << int(PortDiagnosis::Usable)
+    QTest::newRow("stale lock") << "ttyS0"
+                                << "me" << int(PortDiagnosis::Usable)
                                 << "Die Schnittstelle ttyS0 ist frei und darf geöffnet werden.";
-    QTest::newRow("unplugged") << "ttyUSB9" << "me" << int(PortDiagnosis::Missing)
+    QTest::newRow("unplugged") << "ttyUSB9"
+                               << "me" << int(PortDiagnosis::Missing)
                                << "Die Schnittstelle ttyUSB9 gibt es nicht (mehr): der Adapter ist "
                                   "nicht eingesteckt oder wurde abgezogen. Adapter einstecken und "
                                   "die Schnittstelle neu wählen.";
     QTest::newRow("not in the group")
-            << "ttyS0" << "newbie" << int(PortDiagnosis::NoPermission)
+            << "ttyS0"
+            << "newbie" << int(PortDiagnosis::NoPermission)
             << "Keine Berechtigung für die Schnittstelle ttyS0: nur Mitglieder der Gruppe "
                "\"dialout\" dürfen sie öffnen. Abhilfe: im Terminal \"sudo usermod -aG dialout "
                "$USER\" eingeben, danach ab- und wieder anmelden.";
     QTest::newRow("joined the group, not logged in anew")
-            << "ttyS0" << "tech" << int(PortDiagnosis::NoPermission)
+            << "ttyS0"
+            << "tech" << int(PortDiagnosis::NoPermission)
             << "Keine Berechtigung für die Schnittstelle ttyS0: Sie sind schon in der Gruppe "
                "\"dialout\", aber noch nicht neu angemeldet. Abhilfe: ab- und wieder anmelden.";
     QTest::newRow("nothing chosen")
-            << "" << "me" << int(PortDiagnosis::NotSelected)
+            << ""
+            << "me" << int(PortDiagnosis::NotSelected)
             << "Keine Schnittstelle gewählt: bitte die Schnittstelle des Adapters in der Liste "
                "wählen.";
 }
@@ -376,8 +384,8 @@ void TestKelHandlerLink::diagnosisNamesHolderAndGroup()
     PortDiagnosis diagnosis(root.path());
     const uint gid = QFileInfo(root.filePath("dev/ttyS0")).groupId();
     const bool member = user != "newbie" && user != "tech";
-    diagnosis.setIdentity(4000000, member ? QVector<uint>{ 4000001, gid } : QVector<uint>{ 4000001 },
-                          user);
+    diagnosis.setIdentity(4000000,
+                          member ? QVector<uint>{ 4000001, gid } : QVector<uint>{ 4000001 }, user);
     const PortDiagnosis::Finding finding = diagnosis.examine(port);
     QCOMPARE(finding.text, text);
     QCOMPARE(int(finding.problem), problem);

@@ -449,7 +449,8 @@ void TestLumctl::doctorAndOpenSayWhoHoldsThePort_data()
             << "Ergebnis: %F ist nicht nutzbar. %F ist keine serielle Schnittstelle";
     QTest::newRow("missing port")
             << "doctor|--port|%P/gone"
-            << "" << 2 << "%P/gone (Hersteller: unbekannt, Seriennummer: unbekannt)\n  Nutzbar: nein."
+            << "" << 2
+            << "%P/gone (Hersteller: unbekannt, Seriennummer: unbekannt)\n  Nutzbar: nein."
             << "Ergebnis: %P/gone ist nicht nutzbar. Die Schnittstelle %P/gone gibt es nicht "
                "(mehr): der Adapter ist nicht eingesteckt oder wurde abgezogen. Adapter einstecken "
                "und die Schnittstelle neu wählen.";
