@@ -4,6 +4,7 @@
 #include "console.h"
 #include "deviceprofile.h"
 #include "kelhandler.h"
+#include "portdoctor.h"
 #include "progressline.h"
 #include "robotjob.h"
 #include "screenmonitor.h"
@@ -97,6 +98,16 @@ const CommandText commandTexts[] = {
       "angeben. Wird ein Argument abgewiesen, wird nichts gespeichert.\n\n"
       "Beispiel:\n"
       "  lumctl set anlage.lumc \"Einstellungen/Timer/Timerzeit Stoerung=01:00\"" },
+    { "doctor", "lumctl doctor [--port P]",
+      "Prüft die seriellen Ports: je Port Hersteller und Seriennummer des Adapters,\n"
+      "ob dieser Benutzer ihn öffnen darf, welches Programm ihn belegt (mit\n"
+      "Prozessnummer), ob er nutzbar ist, und sonst was zu tun ist. Dazu, ob\n"
+      "Programme installiert sind oder laufen, die USB-Seriell-Adapter an sich\n"
+      "nehmen (brltty, ModemManager), mit der Abhilfe. Rückgabewert 0, wenn der\n"
+      "genannte Port (ohne --port: mindestens ein Port) nutzbar ist, sonst 2.\n\n"
+      "  --port P     nur dieser Port entscheidet (Portname oder Gerätepfad)\n\n"
+      "Beispiel:\n"
+      "  lumctl doctor --port /dev/ttyUSB0" },
     { "diff", "lumctl diff A B",
       "Vergleicht zwei Konfigurationsdateien entlang ihrer Menüpfade:\n"
       "  ~ PFAD: \"Wert in A\" -> \"Wert in B\" (Typ)   eine Einstellung mit anderem Wert\n"
@@ -241,6 +252,8 @@ int Lumctl::run(const QStringList &arguments)
         return runSet(rest);
     if (command == QLatin1String("diff"))
         return runDiff(rest);
+    if (command == QLatin1String("doctor"))
+        return runDoctor(rest);
     Console::err(QStringLiteral("lumctl: unbekannter Befehl \"%1\"\n").arg(command)
                  + overviewHelp());
     return UsageError;
@@ -621,5 +634,43 @@ int Lumctl::runDiff(const QStringList &arguments)
         return status;
     for (const ConfigDiff::Difference &difference : ConfigDiff::compare(a.items(), b.items()))
         Console::out(ConfigDiff::describe(difference));
+    return Success;
+}
+
+int Lumctl::runDoctor(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("doctor");
+    QCommandLineParser parser;
+    parser.addOption(portOption);
+    int status = Success;
+    if (!parse(parser, command, arguments, 0, 0, &status))
+        return status;
+    const QString named = parser.value(portOption);
+    const PortDoctor doctor;
+    const QVector<PortDoctor::PortReport> ports = doctor.examinePorts(named);
+    if (!ports.isEmpty())
+        Console::out(QStringLiteral("Serielle Ports:"));
+    for (const QString &line : doctor.describe(ports) + doctor.describeGrabbers())
+        Console::out(line);
+    if (ports.isEmpty()) {
+        Console::err(PortDiagnosis::noPortFoundText());
+        return UsageError;
+    }
+    QStringList usable;
+    for (const PortDoctor::PortReport &port : ports) {
+        if (named.isEmpty() || port.name == named) {
+            if (port.finding.problem == PortDiagnosis::Usable)
+                usable << port.name;
+            else if (!named.isEmpty())
+                Console::err(QStringLiteral("Ergebnis: %1 ist nicht nutzbar. %2")
+                                     .arg(named, port.finding.text));
+        }
+    }
+    if (usable.isEmpty()) {
+        if (named.isEmpty())
+            Console::err(QStringLiteral("Ergebnis: kein Port ist nutzbar."));
+        return UsageError;
+    }
+    Console::out(QStringLiteral("Ergebnis: nutzbar: ") + usable.join(QStringLiteral(", ")));
     return Success;
 }

@@ -30,6 +30,7 @@ private:
     int runShow(const QStringList &arguments);
     int runSet(const QStringList &arguments);
     int runDiff(const QStringList &arguments);
+    int runDoctor(const QStringList &arguments);
 
     // False when the command must end now with *status (help shown, or a
     // usage error reported).

@@ -4,9 +4,11 @@
 #include "displaydecoder.h"
 #include "linktiming.h"
 #include "loghandler.h"
+#include "portdiagnosis.h"
 #include "portscan.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -118,6 +120,15 @@ QVector<KelHandler::PortEntry> KelHandler::availablePorts()
     return ports;
 }
 
+// The port offered first: the preferred adapter, else the first port listed
+// (a machine with one adapter of another make), -1 when there is none.
+int KelHandler::initialSelection(const PortChoice &choice)
+{
+    if (choice.preferredIndex >= 0 && choice.preferredIndex < choice.names.size())
+        return choice.preferredIndex;
+    return choice.names.isEmpty() ? -1 : 0;
+}
+
 void KelHandler::applyPortChoice(const PortChoice &choice)
 {
     m_termPortList = choice.names;
@@ -125,8 +136,9 @@ void KelHandler::applyPortChoice(const PortChoice &choice)
     if (choice.preferredIndex >= 0 && choice.preferredIndex < m_termPortList.size()) {
         m_termPortPreferredIndx = choice.preferredIndex;
         emit termPortPreferredIndxChanged();
-        setTermPortSelectedIndx(choice.preferredIndex);
     }
+    if (initialSelection(choice) >= 0)
+        setTermPortSelectedIndx(initialSelection(choice));
     emit termPortListChanged();
 }
 
@@ -153,7 +165,7 @@ int KelHandler::rescanPorts()
         emit termPortPreferredIndxChanged();
     }
     const int kept = m_termPortList.indexOf(selectedName);
-    const int selected = kept >= 0 && !selectedName.isEmpty() ? kept : choice.preferredIndex;
+    const int selected = kept >= 0 && !selectedName.isEmpty() ? kept : initialSelection(choice);
     setTermPortSelectedIndx(selected);
     // A selector showing the list may move its index when the list changes;
     // the caller puts it back with the index returned.
@@ -211,7 +223,8 @@ void KelHandler::setTermPortSelectedIndx(int index)
 void KelHandler::openSerialPort()
 {
     if (m_termPortSelectedIndx < 0 || m_termPortSelectedIndx >= m_termPortList.size()) {
-        m_lastErrorString = tr("Kein Anschluss ausgewählt");
+        m_lastErrorString = m_termPortList.isEmpty() ? PortDiagnosis::noPortFoundText()
+                                                     : PortDiagnosis::notSelectedText();
         qDebug() << m_lastErrorString;
         return;
     }
@@ -233,7 +246,14 @@ bool KelHandler::openPort(const QString &name)
     m_serialPort->setStopBits(QSerialPort::OneStop);
     m_serialPort->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_serialPort->open(QIODevice::ReadWrite)) {
-        m_lastErrorString = m_serialPort->errorString();
+        // The port's own text is English and says little ("Permission error
+        // while locking the device"); the technician is told what holds the
+        // port or what is missing, and what to do.
+        qDebug() << "KELHANDLER: open failed:" << name << m_serialPort->error()
+                 << m_serialPort->errorString();
+        const int error = m_serialPort->error() == QSerialPort::NoError ? QSerialPort::UnknownError
+                                                                        : m_serialPort->error();
+        m_lastErrorString = PortDiagnosis().examine(name, error).text;
         qDebug() << m_lastErrorString;
         return false;
     }
@@ -248,13 +268,30 @@ KelHandler::~KelHandler()
 
 // Keys are written from the event loop. A key sent just before the port is
 // closed (the ESC that closes a setting when a job is aborted) must still
-// reach the device.
+// reach the device. Whatever the port last reported (a time-out of a look at
+// the quiet line, say) is no reason to hold it back; only a line that is
+// already lost is, since nothing would arrive.
 void KelHandler::flushKeys()
 {
-    // Not on a line that is lost: nothing would arrive.
-    if (m_serialPort->isOpen() && m_serialPort->bytesToWrite() > 0
-        && m_serialPort->error() == QSerialPort::NoError)
-        m_serialPort->waitForBytesWritten(LinkTiming::SlowAnswerMs);
+    if (!m_serialPort->isOpen() || !m_lineLostError.isEmpty())
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    while (m_serialPort->bytesToWrite() > 0 && clock.elapsed() < LinkTiming::SlowAnswerMs) {
+        if (!m_serialPort->waitForBytesWritten(LinkTiming::SlowAnswerMs - int(clock.elapsed())))
+            break;
+    }
+    if (m_serialPort->bytesToWrite() > 0)
+        qDebug() << "KELHANDLER: keys not written before closing:" << m_serialPort->bytesToWrite();
+}
+
+// waitForReadyRead() that finds nothing records a time-out as the port's
+// error; it says nothing about the line, and the port's error is to tell of
+// the line only.
+void KelHandler::clearStaleTimeout()
+{
+    if (m_serialPort->error() == QSerialPort::TimeoutError)
+        m_serialPort->clearError();
 }
 
 void KelHandler::closeSerialPort()
@@ -273,13 +310,21 @@ void KelHandler::handlePortError(int error)
     // An unplugged adapter shows up as a resource error. A line hung up from
     // the other end (a pseudo-terminal whose master was closed) reads as end
     // of file instead, which the port reports as a read error again and again
-    // with a stale system text; that must end the connection as well.
+    // with a stale system text; that must end the connection as well. A key
+    // the port cannot write is lost; the robot must not go on as if the
+    // device had it, so that ends the connection too.
     if (error == QSerialPort::ResourceError)
-        m_lineLostError = m_serialPort->errorString();
+        m_lineLostError = tr("Verbindung zum Gerät unterbrochen: der Adapter wurde abgezogen "
+                             "oder meldet einen Fehler. Adapter einstecken und neu verbinden.");
     else if (error == QSerialPort::ReadError && lineHungUp())
         m_lineLostError = tr("Verbindung zum Gerät unterbrochen");
+    else if (error == QSerialPort::WriteError)
+        m_lineLostError = tr("Schreibfehler: die Tasten erreichen das Gerät nicht. Die "
+                             "Verbindung wurde getrennt; Adapter und Kabel prüfen, dann neu "
+                             "verbinden.");
     else
         return;
+    qDebug() << "KELHANDLER: port error:" << error << m_serialPort->errorString();
     // Close from the event loop: the port is still inside its own read
     // handling while it reports the error.
     QMetaObject::invokeMethod(this, &KelHandler::closeLostPort, Qt::QueuedConnection);
@@ -346,6 +391,7 @@ void KelHandler::readSerialInput()
         // (and restarts the gap) from inside this look at the line.
         if (m_serialPort->waitForReadyRead(0) || !m_serialPort->isOpen())
             return;
+        clearStaleTimeout();
         checkCompletion();
         return;
     }

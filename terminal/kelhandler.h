@@ -75,13 +75,14 @@ public:
     void processReceivedBytes(const QByteArray &bytes);
 
     // Takes over a port list (done by the constructor with the ports found and
-    // LUM_EXTRA_PORTS): the preferred index and the selection when an entry is
-    // preferred, then the list, with their change signals in that order.
+    // LUM_EXTRA_PORTS): the preferred index when an entry is preferred, the
+    // selection (the preferred entry, else the first) when there is an entry,
+    // then the list, with their change signals in that order.
     void applyPortChoice(const PortChoice &choice);
 
     // Builds the port list anew (an adapter plugged in since), while the port
     // is closed. The selected port stays selected by its name; returns its
-    // new index (the preferred one when it is gone).
+    // new index (when it is gone, the preferred one, else the first).
     Q_INVOKABLE int rescanPorts();
 
 signals:
@@ -104,12 +105,14 @@ public slots:
 
 private:
     static QVector<PortEntry> availablePorts();
+    static int initialSelection(const PortChoice &choice);
     bool openPort(const QString &name);
     void handlePortError(int error);
     void closeLostPort();
     bool lineHungUp() const;
     void checkCompletion();
     void flushKeys();
+    void clearStaleTimeout();
 
     QSerialPort *m_serialPort = nullptr;
     QStringList m_termPortList;

@@ -1,5 +1,6 @@
 #include "devicesimulator.h"
 #include "kelhandler.h"
+#include "portdiagnosis.h"
 #include "ptypair.h"
 
 #include <QElapsedTimer>
@@ -10,6 +11,9 @@
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "robotharness.h"
 
@@ -32,8 +36,16 @@ private slots:
     void closedPortSendsAndLogsNothing();
     void openWithoutValidSelectionFails();
     void openSelectedPortAndFailedOpen();
+    void failedOpenSaysWhatAndWhatToDo_data();
+    void failedOpenSaysWhatAndWhatToDo();
+    void diagnosisNamesHolderAndGroup_data();
+    void diagnosisNamesHolderAndGroup();
+    void adapterGrabbersInstalledAndRunning();
     void lostLineClosesThePort_data();
     void lostLineClosesThePort();
+    void keyBeforeClosingReachesTheDevice_data();
+    void keyBeforeClosingReachesTheDevice();
+    void writeErrorEndsTheConnection();
     void portListIsSortedWithPreferredAdapter_data();
     void portListIsSortedWithPreferredAdapter();
     void portChoiceEmitsInOrder();
@@ -187,19 +199,28 @@ void TestKelHandlerLink::closedPortSendsAndLogsNothing()
     QCOMPARE(int(handler.cursorRow()), 0);
 }
 
-// An index the list does not hold (the selector writes whatever it holds).
+// An index the list does not hold (the selector writes whatever it holds),
+// and a machine where no port was found at all.
 void TestKelHandlerLink::openWithoutValidSelectionFails()
 {
-    for (int selected : { 2, -5 }) {
+    const QString notSelected = QString::fromUtf8(
+            "Keine Schnittstelle gewählt: bitte die Schnittstelle des Adapters in der Liste "
+            "wählen.");
+    const QString noneFound = QString::fromUtf8(
+            "Keine serielle Schnittstelle gefunden. Den USB-Seriell-Adapter einstecken und die "
+            "Liste neu aufklappen. Eine Schnittstelle, die das System nicht meldet, lässt sich mit "
+            "der Umgebungsvariablen LUM_EXTRA_PORTS angeben (siehe docs/terminal.md).");
+    for (int selected : { 2, -5, 0 }) {
         KelHandler handler;
         KelHandler::PortChoice choice;
-        choice.names = QStringList{ "ttyUSB0", "ttyUSB1" };
+        if (selected != 0)
+            choice.names = QStringList{ "ttyUSB0", "ttyUSB1" };
         handler.applyPortChoice(choice);
         handler.setTermPortSelectedIndx(selected);
         QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
         handler.openSerialPort();
         QVERIFY(!handler.terminalIsReady() && ready.isEmpty());
-        QCOMPARE(handler.lastErrorString(), QString::fromUtf8("Kein Anschluss ausgewählt"));
+        QCOMPARE(handler.lastErrorString(), selected == 0 ? noneFound : notSelected);
     }
 }
 
@@ -225,19 +246,183 @@ void TestKelHandlerLink::openSelectedPortAndFailedOpen()
     QCOMPARE(receivedOnDevice(device, 1), QByteArray("5"));
 }
 
+// Each way an open fails, on real ports: the text says what happened and
+// what to do, in German, never the port's own English text.
+void TestKelHandlerLink::failedOpenSaysWhatAndWhatToDo_data()
+{
+    QTest::addColumn<QString>("port"); // "pty": the pseudo-terminal the link holds open
+    QTest::addColumn<QString>("text"); // %1: the port, %2: this program, %3: its process id
+    QTest::newRow("unplugged") << "gone"
+                               << "Die Schnittstelle %1 gibt es nicht (mehr): der Adapter ist "
+                                  "nicht eingesteckt oder wurde abgezogen. Adapter einstecken und "
+                                  "die Schnittstelle neu wählen.";
+    QTest::newRow("held by another opener") << "pty"
+                                            << "Die Schnittstelle %1 ist belegt von %2 (Prozess "
+                                               "%3). Das Programm beenden oder dort die "
+                                               "Verbindung trennen, dann erneut verbinden.";
+    QTest::newRow("no serial line") << "/dev/null"
+                                    << "%1 ist keine serielle Schnittstelle: sie nimmt die "
+                                       "Leitungseinstellungen (9600 Baud, 8 Datenbits, keine "
+                                       "Parität, 1 Stoppbit) nicht an. Die Schnittstelle des "
+                                       "USB-Seriell-Adapters wählen.";
+}
+
+void TestKelHandlerLink::failedOpenSaysWhatAndWhatToDo()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    if (port == "pty")
+        port = m_device->slavePath();
+    else if (port == "gone")
+        port = dir.filePath("ttyUSB0");
+    if (port == "/dev/null" && ::getuid() != 0)
+        QSKIP("/dev/null is writable for root only here");
+    KelHandler second;
+    QSignalSpy ready(&second, &KelHandler::terminalIsReadyChanged);
+    QVERIFY(!second.openSerialPortByName(port));
+    QVERIFY(!second.terminalIsReady() && ready.isEmpty());
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    QCOMPARE(second.lastErrorString(),
+             QString(text)
+                     .replace("%1", port)
+                     .replace("%2", program)
+                     .replace("%3", QString::number(QCoreApplication::applicationPid())));
+    // The first opener keeps its line.
+    QVERIFY(m_handler->terminalIsReady());
+}
+
+namespace {
+
+void writeFakeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// A made-up system: three adapters, a terminal program holding one through
+// an open file, another LUM holding one through its lock file, a stale lock
+// on the third, ModemManager running and brltty installed.
+void buildFakeSystem(const QString &root)
+{
+    const QFile::Permissions readWriteForGroup =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup;
+    for (const char *device : { "ttyUSB0", "ttyUSB1", "ttyS0" }) {
+        writeFakeFile(root + "/dev/" + device, "");
+        QFile::setPermissions(root + "/dev/" + device, readWriteForGroup);
+    }
+    const uint gid = QFileInfo(root + "/dev/ttyS0").groupId();
+    writeFakeFile(root + "/etc/group",
+                  QString("root:x:4000009:\ndialout:x:%1:tech,other\n").arg(gid).toUtf8());
+    writeFakeFile(root + "/proc/4711/cmdline",
+                  QByteArray("/usr/bin/minicom\0-D\0/dev/ttyUSB0\0", 33));
+    QDir().mkpath(root + "/proc/4711/fd");
+    QVERIFY(QFile::link("/dev/pts/7", root + "/proc/4711/fd/0"));
+    QVERIFY(QFile::link("/dev/ttyUSB0", root + "/proc/4711/fd/3"));
+    writeFakeFile(root + "/proc/815/cmdline", QByteArray("/usr/bin/lum\0", 13));
+    writeFakeFile(root + "/run/lock/LCK..ttyUSB1", "       815\n");
+    writeFakeFile(root + "/var/lock/LCK..ttyS0", "999\nminicom\n");
+    writeFakeFile(root + "/proc/77/comm", "ModemManager\n");
+    writeFakeFile(root + "/usr/sbin/brltty", "");
+}
+
+} // namespace
+
+void TestKelHandlerLink::diagnosisNamesHolderAndGroup_data()
+{
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<QString>("user"); // member of the port's group unless "newbie" or "tech"
+    QTest::addColumn<int>("problem");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("held through an open file")
+            << "ttyUSB0"
+            << "me" << int(PortDiagnosis::InUse)
+            << "Die Schnittstelle ttyUSB0 ist belegt von minicom (Prozess 4711). Das Programm "
+               "beenden oder dort die Verbindung trennen, dann erneut verbinden.";
+    QTest::newRow("locked by another LUM")
+            << "/dev/ttyUSB1"
+            << "me" << int(PortDiagnosis::InUse)
+            << "Die Schnittstelle /dev/ttyUSB1 ist schon von einem anderen LUM belegt: lum "
+               "(Prozess 815). Dort die Verbindung trennen oder das Programm beenden, dann "
+               "erneut verbinden.";
+    QTest::newRow("stale lock") << "ttyS0"
+                                << "me" << int(PortDiagnosis::Usable)
+                                << "Die Schnittstelle ttyS0 ist frei und darf geöffnet werden.";
+    QTest::newRow("unplugged") << "ttyUSB9"
+                               << "me" << int(PortDiagnosis::Missing)
+                               << "Die Schnittstelle ttyUSB9 gibt es nicht (mehr): der Adapter ist "
+                                  "nicht eingesteckt oder wurde abgezogen. Adapter einstecken und "
+                                  "die Schnittstelle neu wählen.";
+    QTest::newRow("not in the group")
+            << "ttyS0"
+            << "newbie" << int(PortDiagnosis::NoPermission)
+            << "Keine Berechtigung für die Schnittstelle ttyS0: nur Mitglieder der Gruppe "
+               "\"dialout\" dürfen sie öffnen. Abhilfe: im Terminal \"sudo usermod -aG dialout "
+               "$USER\" eingeben, danach ab- und wieder anmelden.";
+    QTest::newRow("joined the group, not logged in anew")
+            << "ttyS0"
+            << "tech" << int(PortDiagnosis::NoPermission)
+            << "Keine Berechtigung für die Schnittstelle ttyS0: Sie sind schon in der Gruppe "
+               "\"dialout\", aber noch nicht neu angemeldet. Abhilfe: ab- und wieder anmelden.";
+    QTest::newRow("nothing chosen")
+            << ""
+            << "me" << int(PortDiagnosis::NotSelected)
+            << "Keine Schnittstelle gewählt: bitte die Schnittstelle des Adapters in der Liste "
+               "wählen.";
+}
+
+void TestKelHandlerLink::diagnosisNamesHolderAndGroup()
+{
+    QFETCH(QString, port);
+    QFETCH(QString, user);
+    QFETCH(int, problem);
+    QFETCH(QString, text);
+    QTemporaryDir root;
+    buildFakeSystem(root.path());
+    PortDiagnosis diagnosis(root.path());
+    const uint gid = QFileInfo(root.filePath("dev/ttyS0")).groupId();
+    const bool member = user != "newbie" && user != "tech";
+    diagnosis.setIdentity(4000000,
+                          member ? QVector<uint>{ 4000001, gid } : QVector<uint>{ 4000001 }, user);
+    const PortDiagnosis::Finding finding = diagnosis.examine(port);
+    QCOMPARE(finding.text, text);
+    QCOMPARE(int(finding.problem), problem);
+}
+
+void TestKelHandlerLink::adapterGrabbersInstalledAndRunning()
+{
+    QTemporaryDir root;
+    buildFakeSystem(root.path());
+    QStringList found;
+    for (const PortDiagnosis::Grabber &grabber : PortDiagnosis(root.path()).adapterGrabbers()) {
+        found << QString("%1 %2 %3")
+                         .arg(grabber.program, grabber.installed ? "installed" : "absent",
+                              grabber.running ? "running" : "stopped");
+        QVERIFY(!grabber.fix.isEmpty());
+    }
+    QCOMPARE(found, QStringList({ "brltty installed stopped", "ModemManager installed running" }));
+}
+
 // A line hung up from the other end, and an unplugged USB adapter, which
 // shows up as a resource error of the port that a pseudo-terminal never
 // raises; the port reports one here as it would.
 void TestKelHandlerLink::lostLineClosesThePort_data()
 {
     QTest::addColumn<bool>("unplugged");
-    QTest::newRow("hung up") << false;
-    QTest::newRow("resource error") << true;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("hung up") << false << "Verbindung zum Gerät unterbrochen";
+    QTest::newRow("resource error")
+            << true
+            << "Verbindung zum Gerät unterbrochen: der Adapter wurde abgezogen oder meldet einen "
+               "Fehler. Adapter einstecken und neu verbinden.";
 }
 
 void TestKelHandlerLink::lostLineClosesThePort()
 {
     QFETCH(bool, unplugged);
+    QFETCH(QString, reason);
     KelHandler &handler = *m_handler;
     QVERIFY(m_device->write("\fNotruf"));
     QVERIFY(RobotHarness::waitFor(
@@ -251,12 +436,91 @@ void TestKelHandlerLink::lostLineClosesThePort()
     QVERIFY(ready.wait(5000));
     QVERIFY(!handler.terminalIsReady());
     QCOMPARE(ready.count(), 1);
-    QVERIFY(!handler.lastErrorString().isEmpty());
+    QCOMPARE(handler.lastErrorString(), reason);
     QCOMPARE(captured.filter("KELHANDLER: connection lost:").size(), 1);
     QCOMPARE(handler.displayLines(), QString(32, ' ') + "\n" + QString(32, ' '));
     // Keys after the loss go nowhere and are not logged.
     handler.sendChar('+');
     QVERIFY(captured.filter("PRG TASTE:").isEmpty());
+}
+
+// The ESC of a safe abort is written just before the port closes (a
+// time-out of lumctl, a closed window). A completion check that looked at
+// the line and found nothing leaves the port with a stale time-out error;
+// the key must still reach the device.
+void TestKelHandlerLink::keyBeforeClosingReachesTheDevice_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<bool>("destroyInsteadOfClose");
+    QTest::newRow("before any completion check, closed") << "" << false;
+    QTest::newRow("after a completion check, closed") << "check" << false;
+    QTest::newRow("after a completion check, link destroyed") << "check" << true;
+    QTest::newRow("a stale time-out on the port, closed") << "stale" << false;
+}
+
+void TestKelHandlerLink::keyBeforeClosingReachesTheDevice()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, destroyInsteadOfClose);
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.start(&error), qPrintable(error));
+    QScopedPointer<KelHandler> handler(new KelHandler);
+    QVERIFY2(handler->openSerialPortByName(device.portPath()),
+             qPrintable(handler->lastErrorString()));
+    QSerialPort *port = handler->findChild<QSerialPort *>();
+    // A first key, so that the device has taken up the line.
+    QSignalSpy keys(&device, &DeviceSimulator::keyReceived);
+    QSignalSpy completed(handler.data(), &KelHandler::displayCompleted);
+    handler->sendChar('+');
+    QVERIFY(keys.wait(5000));
+    if (before == "check") {
+        QVERIFY(completed.count() > 0 || completed.wait(5000));
+        // One more look at the quiet line, as the timer's check makes it;
+        // it leaves no error behind.
+        handler->readSerialInput();
+        QCOMPARE(completed.count(), 2);
+        QCOMPARE(port->error(), QSerialPort::NoError);
+    } else if (before == "stale") {
+        // Any look at the quiet line leaves the port's time-out error set.
+        QVERIFY(!port->waitForReadyRead(0));
+        QCOMPARE(port->error(), QSerialPort::TimeoutError);
+    }
+    const QByteArray sent = device.receivedKeys();
+    handler->sendChar(char(27));
+    if (destroyInsteadOfClose)
+        handler.reset();
+    else
+        handler->closeSerialPort();
+    QVERIFY(RobotHarness::waitFor(
+            &device, &DeviceSimulator::keyReceived,
+            [&] { return device.receivedKeys().size() > sent.size(); }, 5000));
+    QCOMPARE(device.receivedKeys(), sent + "\x1b");
+}
+
+// A key the port cannot write (the adapter's driver refuses it) ends the
+// connection like a lost line, with a German reason; the robot ends its job
+// when the port closes. The port's descriptor is swapped for /dev/full,
+// whose writes fail with "no space left on device".
+void TestKelHandlerLink::writeErrorEndsTheConnection()
+{
+    // /dev/full reads as endless zero bytes: no trace of each.
+    QLoggingCategory::setFilterRules(QStringLiteral("lum.trace.debug=false"));
+    KelHandler &handler = *m_handler;
+    QSerialPort *port = handler.findChild<QSerialPort *>();
+    const int full = ::open("/dev/full", O_RDWR | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(full >= 0);
+    QVERIFY(::dup2(full, int(port->handle())) >= 0);
+    ::close(full);
+    QSignalSpy ready(&handler, &KelHandler::terminalIsReadyChanged);
+    handler.sendChar('+');
+    QVERIFY(ready.wait(5000));
+    QVERIFY(!handler.terminalIsReady());
+    QCOMPARE(handler.lastErrorString(),
+             QString::fromUtf8("Schreibfehler: die Tasten erreichen das Gerät nicht. Die "
+                               "Verbindung wurde getrennt; Adapter und Kabel prüfen, dann neu "
+                               "verbinden."));
+    QCOMPARE(captured.filter("KELHANDLER: connection lost:").size(), 1);
 }
 
 // Sorted by character codes; the (last enumerated) adapter with the
@@ -311,11 +575,14 @@ void TestKelHandlerLink::portChoiceEmitsInOrder()
     connect(&handler, &KelHandler::termPortListChanged, this, [&] { emitted << "list"; });
     handler.applyPortChoice(
             KelHandler::buildPortChoice({ { "COM3", "FTDI" }, { "COM1", "" } }, {}));
+    // No preferred adapter: the first port is selected.
     handler.applyPortChoice(KelHandler::buildPortChoice({ { "COM2", "Prolific" } }, {}));
+    QCOMPARE(handler.termPortSelectedIndx(), 0);
+    handler.applyPortChoice(KelHandler::buildPortChoice({}, {}));
     // The selector writes whatever it holds, the same index again too.
     handler.setTermPortSelectedIndx(-1);
     handler.setTermPortSelectedIndx(-1);
-    QCOMPARE(emitted.join(' '), QString("pref sel list list sel sel"));
+    QCOMPARE(emitted.join(' '), QString("pref sel list sel list list sel sel"));
 }
 
 // An adapter plugged in after start-up appears when the list is scanned

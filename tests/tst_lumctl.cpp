@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include "devicesimulator.h"
+#include "kelhandler.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
 #include "simmenu.h"
@@ -114,6 +115,8 @@ private slots:
     void deviceJobExitsWithStatusAndText_data();
     void deviceJobExitsWithStatusAndText();
     void setAndWriteChangesTheDeviceValues();
+    void doctorAndOpenSayWhoHoldsThePort_data();
+    void doctorAndOpenSayWhoHoldsThePort();
 
 private:
     QString samplePath(const QString &name = QStringLiteral("sample.lumc"))
@@ -407,6 +410,93 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     for (const QString &assignment : assignments)
         QCOMPARE(device.value(assignment.section('=', 0, 0).split('/')),
                  assignment.section('=', 1));
+}
+
+// "doctor" on the simulator's port, free, held by a link of this test, held
+// by a second lumctl, a plain file, or missing; and a device command on a
+// port another lumctl holds. %P stands for the port, %H for the holder's
+// process id, %F for the plain file.
+void TestLumctl::doctorAndOpenSayWhoHoldsThePort_data()
+{
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<QString>("holder"); // "", "link", "lumctl"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out"); // looked for on standard output
+    QTest::addColumn<QString>("err"); // looked for on standard error
+    QTest::newRow("free port") << "doctor|--port|%P"
+                               << "" << 0
+                               << "%P (Hersteller: unbekannt, Seriennummer: unbekannt)\n"
+                                  "  Zugriff: erlaubt\n  Belegt: nein\n  Nutzbar: ja\n"
+                               << "";
+    QTest::newRow("held by a link") << "doctor|--port|%P"
+                                    << "link" << 2 << "  Belegt von: tst_lumctl (Prozess %H)\n"
+                                    << "Ergebnis: %P ist nicht nutzbar. Die Schnittstelle %P ist "
+                                       "belegt von tst_lumctl (Prozess %H). Das Programm beenden "
+                                       "oder dort die Verbindung trennen, dann erneut verbinden.";
+    QTest::newRow("held by another lumctl")
+            << "doctor|--port|%P"
+            << "lumctl" << 2 << "  Belegt von: lumctl (Prozess %H)\n"
+            << "Die Schnittstelle %P ist schon von einem anderen LUM belegt: lumctl (Prozess %H).";
+    QTest::newRow("identify on a port another lumctl holds")
+            << "identify|--port|%P"
+            << "lumctl" << 2 << ""
+            << "Die Schnittstelle %P ist schon von einem anderen LUM belegt: lumctl (Prozess %H). "
+               "Dort die Verbindung trennen oder das Programm beenden, dann erneut verbinden.";
+    // Nothing to be seen stands in the way; only opening it shows.
+    QTest::newRow("a plain file")
+            << "doctor|--port|%F"
+            << "" << 2 << "  Zugriff: erlaubt\n  Belegt: nein\n  Nutzbar: nein."
+            << "Ergebnis: %F ist nicht nutzbar. %F ist keine serielle Schnittstelle";
+    QTest::newRow("missing port")
+            << "doctor|--port|%P/gone"
+            << "" << 2
+            << "%P/gone (Hersteller: unbekannt, Seriennummer: unbekannt)\n  Nutzbar: nein."
+            << "Ergebnis: %P/gone ist nicht nutzbar. Die Schnittstelle %P/gone gibt es nicht "
+               "(mehr): der Adapter ist nicht eingesteckt oder wurde abgezogen. Adapter einstecken "
+               "und die Schnittstelle neu wählen.";
+}
+
+void TestLumctl::doctorAndOpenSayWhoHoldsThePort()
+{
+    QFETCH(QString, arguments);
+    QFETCH(QString, holder);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    DeviceSimulator device;
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)) && device.start());
+    KelHandler link;
+    QProcess monitor;
+    qint64 holderPid = 0;
+    if (holder == "link") {
+        QVERIFY(link.openSerialPortByName(device.portPath()));
+        holderPid = QCoreApplication::applicationPid();
+    } else if (holder == "lumctl") {
+        // A second LUM at work on the port: it has shown the device's answer.
+        monitor.start(QStringLiteral(LUMCTL_PATH),
+                      { "monitor", "--port", device.portPath(), "--timeout", "120" });
+        QVERIFY(monitor.waitForStarted(30000));
+        monitor.write("esc\n");
+        QVERIFY(RobotHarness::waitFor(
+                &monitor, &QProcess::readyReadStandardOutput,
+                [&] { return monitor.peek(4096).contains("Programmierung"); }, 30000));
+        holderPid = monitor.processId();
+    }
+    const QString plainFile = m_dir.filePath(QStringLiteral("ttyPlain"));
+    QVERIFY(writeFile(plainFile, ""));
+    const auto fill = [&](QString text) {
+        return text.replace("%P", device.portPath())
+                .replace("%H", QString::number(holderPid))
+                .replace("%F", plainFile);
+    };
+    const LumctlResult result = runLumctl(fill(arguments).split('|'));
+    if (monitor.state() != QProcess::NotRunning) {
+        monitor.kill();
+        monitor.waitForFinished(10000);
+    }
+    QVERIFY2(result.exitCode == exitCode, qPrintable(result.out + result.err));
+    QVERIFY2(result.out.contains(fill(out)), qPrintable(result.out));
+    QVERIFY2(result.err.contains(fill(err)), qPrintable(result.err));
 }
 
 QTEST_GUILESS_MAIN(TestLumctl)
