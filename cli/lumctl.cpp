@@ -560,7 +560,7 @@ int Lumctl::runShow(const QStringList &arguments)
             entry.insert(QStringLiteral("type"), item->type());
             entry.insert(QStringLiteral("value"), item->value());
             entry.insert(QStringLiteral("active"), item->active());
-            if (item->type() == QLatin1String("selection"))
+            if (item->kind() == ValueType::Kind::Selection)
                 entry.insert(QStringLiteral("options"),
                              QJsonArray::fromStringList(item->options()));
             entries.append(entry);

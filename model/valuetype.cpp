@@ -53,6 +53,7 @@ const QString numberCharacters = QStringLiteral("[0-9#*]*");
 const QString typedTimePattern = QStringLiteral("[0-9]{0,4}|[0-9]{2}:[0-9]{0,2}");
 const QString completeTimePattern = QStringLiteral("[0-9]{2}:[0-5][0-9]");
 const QString timeShapePattern = QStringLiteral("[0-9]{2}:[0-9]{2}");
+const QString oneHourDigitPattern = QStringLiteral("[0-9]:[0-9]{0,2}");
 const QString fourDigitsPattern = QStringLiteral("[0-9]{4}");
 
 bool matchesWhole(const QString &pattern, const QString &text)
@@ -74,6 +75,8 @@ QString timeProblem(const QString &text)
         return QStringLiteral("Minuten nur 00 bis 59");
     if (matchesWhole(typedTimePattern, text))
         return QStringLiteral("unvollständige Uhrzeit, bitte hh:mm");
+    if (matchesWhole(oneHourDigitPattern, text))
+        return QStringLiteral("Stunden zweistellig, bitte hh:mm");
     return QStringLiteral("keine Uhrzeit, bitte hh:mm");
 }
 
