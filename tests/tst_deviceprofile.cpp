@@ -492,13 +492,13 @@ void TestDeviceProfile::entriesNeverWrittenShowWhatTheFileHolds_data()
     QTest::newRow("blocked setting")
             << "<setting text='Service-Center' value='+4917' active='0' valuetype='blocked'/>"
             << "+4917" << "gesperrt: wird von LUM nie geöffnet oder geschrieben"
-            << int(ConfItem::NoControl);
+            << int(ConfItem::ValueText);
     QTest::newRow("blocked section") << "<section text='Reset' sectiontype='blocked'/>" << ""
                                      << "gesperrt: wird von LUM nie geöffnet"
                                      << int(ConfItem::NoControl);
     QTest::newRow("information with its second line")
             << "<info text='Wartung' value='fällig 2027'/>" << "fällig 2027" << ""
-            << int(ConfItem::NoControl);
+            << int(ConfItem::ValueText);
     QTest::newRow("information of an older file") << "<info text='Wartung'/>" << "" << ""
                                                    << int(ConfItem::NoControl);
     QTest::newRow("read-only setting")
