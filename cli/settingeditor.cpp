@@ -67,42 +67,23 @@ QString SettingEditor::refusal(const ConfItem *item, const QString &path, const 
     if (item->element().isNull() || item->element().tagName() != QLatin1String("setting"))
         return QStringLiteral("%1 ist keine Einstellung, sondern %2")
                 .arg(quoted(path), quoted(item->type()));
-    const QString type = item->type();
-    if (type == ValueType::Selection) {
-        if (item->isValidValue(value))
-            return QString();
-        QStringList options;
-        for (const QString &option : item->options())
-            options << quoted(option);
-        return QStringLiteral("%1: %2 ist keine der Auswahlmöglichkeiten %3")
-                .arg(quoted(path), quoted(value), options.join(QStringLiteral(", ")));
-    }
-    if (type == ValueType::InputNum) {
-        if (item->isValidValue(value))
-            return QString();
-        return QStringLiteral(
-                       "%1: %2 ist keine gültige Eingabe (nur 0-9, # und *, höchstens 32 Zeichen)")
-                .arg(quoted(path), quoted(value));
-    }
-    if (type == ValueType::InputTime) {
-        if (item->isValidValue(value))
-            return QString();
-        return QStringLiteral("%1: %2 ist keine gültige Zeit (hh:mm, 00:00 bis 23:59)")
-                .arg(quoted(path), quoted(value));
-    }
+    const ValueType::Kind kind = item->kind();
     if (takesPcClock(item)) {
         // The transfer keys in the PC's clock; the stored value is not sent.
         if (value.isEmpty() || value == item->value())
             return QString();
-        return QStringLiteral("%1 wird bei der Übertragung auf %2 des PCs gesetzt; zum Markieren "
-                              "%3 angeben")
-                .arg(quoted(path),
-                     type == ValueType::SystemTime ? QStringLiteral("die Uhrzeit")
-                                                   : QStringLiteral("das Datum"),
+        return QStringLiteral("%1 %2; zum Markieren %3 angeben")
+                .arg(quoted(path), ValueType::validate(kind, value, item->options()),
                      quoted(path + QLatin1Char('=')));
     }
-    return QStringLiteral("%1 kann nicht geändert werden (Werttyp %2)")
-            .arg(quoted(path), quoted(type));
+    if (!ValueType::isEditable(kind))
+        return QStringLiteral("%1 kann nicht geändert werden (Werttyp %2)")
+                .arg(quoted(path), quoted(item->type()));
+    // The same judgement and words as the window's field.
+    const QString problem = ValueType::validate(kind, value, item->options());
+    if (problem.isEmpty())
+        return QString();
+    return QStringLiteral("%1: %2: %3").arg(quoted(path), quoted(value), problem);
 }
 
 void SettingEditor::apply()

@@ -2,6 +2,8 @@
 
 #include "valuetype.h"
 
+#include <QDebug>
+
 namespace {
 
 // Two settings have a requirement of the emergency-call standard attached;
@@ -27,7 +29,8 @@ ConfItem::ConfItem(const QString &type, const QString &menuPath, const QString &
       m_type(type),
       m_menuPath(menuPath.split(QLatin1Char('\n'))),
       m_options(options.split(QLatin1Char('\n'))),
-      m_tooltip(tooltipForMenuPath(menuPath))
+      m_tooltip(tooltipForMenuPath(menuPath)),
+      m_kind(ValueType::kindOf(type))
 {
 }
 
@@ -58,6 +61,8 @@ void ConfItem::setValue(const QString &value)
     if (!m_element.isNull())
         m_element.setAttribute(QStringLiteral("value"), value);
     emit valueChanged();
+    if (!m_hasDraft)
+        emit editTextChanged();
 }
 
 QString ConfItem::initValue() const
@@ -102,7 +107,7 @@ int ConfItem::valueIndex() const
 
 QString ConfItem::inputPattern() const
 {
-    return ValueType::inputPattern(m_type);
+    return ValueType::inputPattern(m_kind);
 }
 
 bool ConfItem::isValidValue(const QString &text) const
@@ -133,4 +138,101 @@ QDomElement ConfItem::element() const
 void ConfItem::setElement(const QDomElement &element)
 {
     m_element = element;
+}
+
+ValueType::Kind ConfItem::kind() const
+{
+    return m_kind;
+}
+
+ConfItem::Control ConfItem::control() const
+{
+    switch (m_kind) {
+    case ValueType::Kind::Selection:
+        return ChoiceBox;
+    case ValueType::Kind::InputNum:
+        return NumberField;
+    case ValueType::Kind::InputTime:
+        return TimeField;
+    case ValueType::Kind::SystemTime:
+        return PcTimeField;
+    case ValueType::Kind::SystemDate:
+        return PcDateField;
+    case ValueType::Kind::ReadOnly:
+        return ValueText;
+    case ValueType::Kind::Blocked:
+    case ValueType::Kind::Unknown:
+        break;
+    }
+    return NoControl;
+}
+
+// Blocked entries are listed with what the file holds, but LUM never opens
+// them on the device, neither to read them nor to write them.
+QString ConfItem::note() const
+{
+    if (m_kind == ValueType::Kind::Blocked)
+        return QStringLiteral("gesperrt: wird von LUM nie geöffnet oder geschrieben");
+    if (m_readOutSkipped)
+        return QStringLiteral("gesperrt: wird von LUM nie geöffnet");
+    return QString();
+}
+
+QString ConfItem::completeTyping(const QString &text) const
+{
+    return ValueType::completeTyping(m_kind, text);
+}
+
+void ConfItem::editValue(const QString &text)
+{
+    if (!ValueType::isEditable(m_kind) || ValueType::takesPcClock(m_kind)) {
+        qDebug() << "ConfItem: nothing to type into" << m_menuPath << m_type;
+        return;
+    }
+    const QString completed = completeTyping(text);
+    const QString problem = ValueType::validate(m_kind, completed, m_options);
+    if (!problem.isEmpty()) {
+        setDraft(true, completed, problem);
+        return;
+    }
+    setDraft(false, QString(), QString());
+    if (completed != m_value)
+        setValue(completed);
+    // A value other than the one read from the device or file is one to
+    // transfer; returning to it leaves the mark (only the check box clears).
+    if (completed != m_initValue && !m_active)
+        setActive(true);
+}
+
+void ConfItem::discardDraft()
+{
+    setDraft(false, QString(), QString());
+}
+
+void ConfItem::setDraft(bool hasDraft, const QString &draft, const QString &problem)
+{
+    const QString shownBefore = editText();
+    m_hasDraft = hasDraft;
+    m_draft = draft;
+    if (editText() != shownBefore)
+        emit editTextChanged();
+    if (problem != m_problem) {
+        m_problem = problem;
+        emit problemChanged();
+    }
+}
+
+bool ConfItem::hasDraft() const
+{
+    return m_hasDraft;
+}
+
+QString ConfItem::editText() const
+{
+    return m_hasDraft ? m_draft : m_value;
+}
+
+QString ConfItem::problem() const
+{
+    return m_problem;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "valuetype.h"
+
 // One entry of the device's menu as the configuration editor shows it. A
 // setting's item is bound to its element in the profile's menu tree and writes
 // every edit of its value or transfer mark straight into it.
@@ -26,8 +28,29 @@ class ConfItem : public QObject
     Q_PROPERTY(QString inputPattern READ inputPattern CONSTANT)
     // A section or setting the read-out leaves closed, so it holds no values.
     Q_PROPERTY(bool readOutSkipped READ readOutSkipped CONSTANT)
+    // What the value's field shows: the text typed last while it is not a
+    // valid value (the draft), else the stored value.
+    Q_PROPERTY(QString editText READ editText NOTIFY editTextChanged)
+    // Why the draft is not taken, in German; empty while there is no draft.
+    Q_PROPERTY(QString problem READ problem NOTIFY problemChanged)
+    // A hint for an entry shown but never opened or written (blocked);
+    // empty for every other entry.
+    Q_PROPERTY(QString note READ note CONSTANT)
+    // Which control the editor shows for the value.
+    Q_PROPERTY(Control control READ control CONSTANT)
 
 public:
+    enum Control {
+        NoControl, // sections, information lines, unknown types
+        ChoiceBox, // a selection: one of its options
+        NumberField,
+        TimeField,
+        PcTimeField, // set from the PC clock, nothing to type
+        PcDateField,
+        ValueText, // read-only: the value as text
+    };
+    Q_ENUM(Control)
+
     explicit ConfItem(const QString &type = QString(), const QString &menuPath = QString(),
                       const QString &value = QString(), const QString &options = QString(),
                       bool active = false);
@@ -54,14 +77,38 @@ public:
     bool readOutSkipped() const;
     void setReadOutSkipped(bool skipped);
 
+    ValueType::Kind kind() const;
+    Control control() const;
+    QString note() const;
+
+    // The editor's one entry for typed text. The text is completed first
+    // (completeTyping), then judged by the value type's rule: a valid value
+    // is stored (setValue) and marks the setting when it differs from
+    // initValue; an invalid one leaves the stored value as it is and is kept
+    // as the draft with its problem. Entries the technician cannot type into
+    // take nothing.
+    Q_INVOKABLE void editValue(const QString &text);
+    // What a field shows while the technician types (four digits of a time
+    // gain their colon); other types are unchanged.
+    Q_INVOKABLE QString completeTyping(const QString &text) const;
+    // Drops the draft: the field shows the stored value again.
+    Q_INVOKABLE void discardDraft();
+    bool hasDraft() const;
+    QString editText() const;
+    QString problem() const;
+
     QDomElement element() const;
     void setElement(const QDomElement &element);
 
 signals:
     void activeChanged();
     void valueChanged();
+    void editTextChanged();
+    void problemChanged();
 
 private:
+    void setDraft(bool hasDraft, const QString &draft, const QString &problem);
+
     bool m_active = false;
     QString m_value;
     QString m_initValue;
@@ -69,7 +116,11 @@ private:
     QStringList m_menuPath;
     QStringList m_options;
     QString m_tooltip;
+    ValueType::Kind m_kind = ValueType::Kind::Unknown;
     bool m_readOutSkipped = false;
+    bool m_hasDraft = false;
+    QString m_draft;
+    QString m_problem;
     QDomElement m_element;
 };
 

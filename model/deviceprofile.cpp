@@ -31,14 +31,34 @@ QString menuPathText(const QDomNode &node)
     return path;
 }
 
+// A selection setting holds its choices as children; they are part of its
+// item, not entries of their own. Only a setting does: an old read-out wrote
+// valuetype="selection" also on a section it left on an option-like screen,
+// and that section's entries are entries like any other.
+bool holdsOptions(const QDomElement &element)
+{
+    return element.tagName() == QLatin1String("setting")
+            && ValueType::kindOf(element.attribute(QStringLiteral("valuetype")))
+            == ValueType::Kind::Selection;
+}
+
 QString optionsText(const QDomElement &setting)
 {
-    if (setting.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
+    if (!holdsOptions(setting))
         return QString();
     QStringList options;
     for (QDomNode option = setting.firstChild(); !option.isNull(); option = option.nextSibling())
         options.append(option.toElement().attribute(QStringLiteral("text")));
     return options.join(QLatin1Char('\n'));
+}
+
+// An information screen's second line ("Wartung" / "fällig 2027") is kept as
+// its value; older files have none. It is shown, never edited or marked.
+QString shownValue(const QDomElement &element)
+{
+    if (element.tagName() != QLatin1String("info"))
+        return QString();
+    return element.attribute(QStringLiteral("value"));
 }
 
 const QString fileSuffix = QStringLiteral("lumc");
@@ -143,6 +163,7 @@ void DeviceProfile::resetProfile()
     setModified(false);
     updateMarkedCount();
     emit confItemListChanged();
+    emit invalidSettingsChanged();
 }
 
 void DeviceProfile::rebuildConfItemList()
@@ -153,6 +174,7 @@ void DeviceProfile::rebuildConfItemList()
         m_confItemList = buildItems(root);
     updateMarkedCount();
     emit confItemListChanged();
+    emit invalidSettingsChanged();
 }
 
 // One item per child node in pre-order. The options of a selection are part
@@ -178,7 +200,7 @@ int DeviceProfile::countEntries(const QDomElement &parent)
          element = element.nextSiblingElement()) {
         if (isEntryKind(element.tagName()))
             ++count;
-        if (element.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
+        if (!holdsOptions(element))
             count += countEntries(element);
     }
     return count;
@@ -196,15 +218,14 @@ QList<ConfItem *> DeviceProfile::buildItems(const QDomNode &parent)
                                            optionsText(element), TransferMarks::isMarked(element));
             item->setElement(element);
             result.append(item);
-            item->setReadOutSkipped(item->type() == QLatin1String("blocked"));
+            item->setReadOutSkipped(item->kind() == ValueType::Kind::Blocked);
         } else {
-            ConfItem *item = createOwnItem(element.tagName(), path);
+            ConfItem *item = createOwnItem(element.tagName(), path, shownValue(element));
             item->setReadOutSkipped(element.attribute(QStringLiteral("sectiontype"))
                                     == QLatin1String("blocked"));
             result.append(item);
         }
-        if (node.hasChildNodes()
-            && element.attribute(QStringLiteral("valuetype")) != ValueType::Selection)
+        if (node.hasChildNodes() && !holdsOptions(element))
             result.append(buildItems(node));
     }
     return result;
@@ -470,6 +491,7 @@ void DeviceProfile::clearItems(QQmlListProperty<ConfItem> *list)
     auto *profile = static_cast<DeviceProfile *>(list->object);
     profile->releaseItems();
     emit profile->confItemListChanged();
+    emit profile->invalidSettingsChanged();
 }
 
 // Every edit of a value or a mark changes what a save would write.
@@ -480,6 +502,7 @@ void DeviceProfile::watchItem(ConfItem *item)
         setModified(true);
         updateMarkedCount();
     });
+    connect(item, &ConfItem::problemChanged, this, &DeviceProfile::invalidSettingsChanged);
 }
 
 int DeviceProfile::editableCount() const
@@ -541,4 +564,20 @@ void DeviceProfile::setModified(bool modified)
         return;
     m_modified = modified;
     emit modifiedChanged();
+}
+
+bool DeviceProfile::hasInvalidSettings() const
+{
+    return std::any_of(m_confItemList.cbegin(), m_confItemList.cend(),
+                       [](const ConfItem *item) { return item->hasDraft(); });
+}
+
+QString DeviceProfile::invalidSettingsText() const
+{
+    QStringList lines;
+    for (const ConfItem *item : m_confItemList) {
+        if (item->hasDraft())
+            lines.append(item->menuName() + QStringLiteral(": ") + item->problem());
+    }
+    return lines.join(QLatin1Char('\n'));
 }

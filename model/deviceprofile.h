@@ -27,6 +27,10 @@ class DeviceProfile : public QObject
     // after a read-out), and whether it was changed since.
     Q_PROPERTY(QString fileName READ fileName NOTIFY fileNameChanged)
     Q_PROPERTY(bool modified READ modified NOTIFY modifiedChanged)
+    // Whether a setting holds typed text that is not a valid value (a
+    // draft, see ConfItem::editValue). The window refuses to save or
+    // transfer while one does; a loaded file or a new read-out has none.
+    Q_PROPERTY(bool hasInvalidSettings READ hasInvalidSettings NOTIFY invalidSettingsChanged)
 
 public:
     explicit DeviceProfile(QObject *parent = nullptr);
@@ -72,6 +76,10 @@ public:
     QString fileName() const;
     bool modified() const;
 
+    bool hasInvalidSettings() const;
+    // One line per setting with a draft: "NAME: PROBLEM".
+    Q_INVOKABLE QString invalidSettingsText() const;
+
     // The local path a file name means: a file: URL (absolute or relative)
     // becomes its path, anything else is taken as a path already.
     static QString localPathOf(const QString &filename);
@@ -98,6 +106,7 @@ signals:
     void fileNameChanged();
     void modifiedChanged();
     void fileError();
+    void invalidSettingsChanged();
 
 public slots:
     void saveToFile(QString filename);

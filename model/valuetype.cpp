@@ -12,11 +12,48 @@ const QString ValueType::Blocked = QStringLiteral("blocked");
 
 namespace {
 
+// One row per value type: its word in the file and what it allows.
+struct Traits
+{
+    ValueType::Kind kind;
+    const char *word;
+    bool editable;
+    bool transferable;
+    bool pcClock;
+};
+
+const Traits traitsTable[] = {
+    { ValueType::Kind::Selection, "selection", true, true, false },
+    { ValueType::Kind::InputNum, "inputnum", true, true, false },
+    { ValueType::Kind::InputTime, "inputtime_hhmm", true, true, false },
+    { ValueType::Kind::SystemTime, "inputsystemtime", true, true, true },
+    { ValueType::Kind::SystemDate, "inputsystemdate", true, true, true },
+    { ValueType::Kind::ReadOnly, "readonly", false, false, false },
+    { ValueType::Kind::Blocked, "blocked", false, false, false },
+};
+
+const Traits unknownTraits = { ValueType::Kind::Unknown, "", false, false, false };
+
+const Traits &traitsOf(ValueType::Kind kind)
+{
+    for (const Traits &traits : traitsTable) {
+        if (traits.kind == kind)
+            return traits;
+    }
+    return unknownTraits;
+}
+
 // The device's input line takes digits, '*' and '#'; a phone number with a
 // prefix is the longest value in practice.
+const int longestNumber = 32;
 const QString numberPattern = QStringLiteral("[0-9#*]{0,32}");
-const QString typedTimePattern = QStringLiteral("[0-9]{0,2}|[0-9]{2}:[0-9]{0,2}");
-const QString completeTimePattern = QStringLiteral("([01][0-9]|2[0-3]):[0-5][0-9]");
+const QString numberCharacters = QStringLiteral("[0-9#*]*");
+// A time is typed as hours, colon, minutes; four digits typed without the
+// colon are completed to that form.
+const QString typedTimePattern = QStringLiteral("[0-9]{0,4}|[0-9]{2}:[0-9]{0,2}");
+const QString completeTimePattern = QStringLiteral("[0-9]{2}:[0-5][0-9]");
+const QString timeShapePattern = QStringLiteral("[0-9]{2}:[0-9]{2}");
+const QString fourDigitsPattern = QStringLiteral("[0-9]{4}");
 
 bool matchesWhole(const QString &pattern, const QString &text)
 {
@@ -24,40 +61,152 @@ bool matchesWhole(const QString &pattern, const QString &text)
     return expression.match(text).hasMatch();
 }
 
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString timeProblem(const QString &text)
+{
+    if (matchesWhole(completeTimePattern, text))
+        return QString();
+    if (matchesWhole(timeShapePattern, text))
+        return QStringLiteral("Minuten nur 00 bis 59");
+    if (matchesWhole(typedTimePattern, text))
+        return QStringLiteral("unvollständige Uhrzeit, bitte hh:mm");
+    return QStringLiteral("keine Uhrzeit, bitte hh:mm");
+}
+
+QString numberProblem(const QString &text)
+{
+    if (!matchesWhole(numberCharacters, text))
+        return QStringLiteral("nur Ziffern 0-9, # und * möglich");
+    if (text.size() > longestNumber)
+        return QStringLiteral("zu lang, höchstens %1 Zeichen").arg(longestNumber);
+    return QString();
+}
+
+QString selectionProblem(const QString &text, const QStringList &options)
+{
+    if (options.contains(text))
+        return QString();
+    QStringList quotedOptions;
+    for (const QString &option : options)
+        quotedOptions << quoted(option);
+    return QStringLiteral("keine der Auswahlmöglichkeiten %1")
+            .arg(quotedOptions.join(QStringLiteral(", ")));
+}
+
 } // namespace
+
+ValueType::Kind ValueType::kindOf(const QString &word)
+{
+    for (const Traits &traits : traitsTable) {
+        if (word == QLatin1String(traits.word))
+            return traits.kind;
+    }
+    return Kind::Unknown;
+}
+
+QString ValueType::word(Kind kind)
+{
+    return QString::fromLatin1(traitsOf(kind).word);
+}
+
+bool ValueType::isEditable(Kind kind)
+{
+    return traitsOf(kind).editable;
+}
 
 bool ValueType::isEditable(const QString &type)
 {
-    return type == Selection || type.startsWith(QLatin1String("input"));
+    return isEditable(kindOf(type)) || type.startsWith(QLatin1String("input"));
+}
+
+bool ValueType::isTransferable(Kind kind)
+{
+    return traitsOf(kind).transferable;
 }
 
 bool ValueType::isTransferable(const QString &type)
 {
-    return type == Selection || type == InputNum || type == InputTime || type == SystemTime
-            || type == SystemDate;
+    return isTransferable(kindOf(type));
+}
+
+bool ValueType::takesPcClock(Kind kind)
+{
+    return traitsOf(kind).pcClock;
 }
 
 bool ValueType::takesPcClock(const QString &type)
 {
-    return type == SystemTime || type == SystemDate;
+    return takesPcClock(kindOf(type));
 }
 
-QString ValueType::inputPattern(const QString &type)
+bool ValueType::isTyped(Kind kind)
 {
-    if (type == InputNum)
+    return kind == Kind::InputNum || kind == Kind::InputTime;
+}
+
+QString ValueType::passedOverReason(Kind kind)
+{
+    if (kind == Kind::ReadOnly)
+        return QStringLiteral("nur lesbar");
+    if (kind == Kind::Blocked)
+        return QStringLiteral("von LUM gesperrt");
+    return QStringLiteral("Wert kann nicht eingegeben werden");
+}
+
+QString ValueType::inputPattern(Kind kind)
+{
+    if (kind == Kind::InputNum)
         return numberPattern;
-    if (type == InputTime)
+    if (kind == Kind::InputTime)
         return typedTimePattern;
     return QString();
 }
 
+QString ValueType::inputPattern(const QString &type)
+{
+    return inputPattern(kindOf(type));
+}
+
+QString ValueType::completeTyping(Kind kind, const QString &text)
+{
+    if (kind == Kind::InputTime && matchesWhole(fourDigitsPattern, text))
+        return text.left(2) + QLatin1Char(':') + text.mid(2);
+    return text;
+}
+
+QString ValueType::validate(Kind kind, const QString &text, const QStringList &options)
+{
+    switch (kind) {
+    case Kind::Selection:
+        return selectionProblem(text, options);
+    case Kind::InputNum:
+        return numberProblem(text);
+    case Kind::InputTime:
+        return timeProblem(text);
+    case Kind::SystemTime:
+        return QStringLiteral("wird bei der Übertragung auf die Uhrzeit des PCs gesetzt");
+    case Kind::SystemDate:
+        return QStringLiteral("wird bei der Übertragung auf das Datum des PCs gesetzt");
+    case Kind::ReadOnly:
+        return QStringLiteral("nur lesbar, kann nicht geändert werden");
+    case Kind::Blocked:
+        return QStringLiteral("gesperrt: wird von LUM nie geöffnet oder geschrieben");
+    case Kind::Unknown:
+        break;
+    }
+    return QStringLiteral("unbekannter Werttyp, kann nicht geändert werden");
+}
+
+QString ValueType::validate(const QString &type, const QString &text, const QStringList &options)
+{
+    return validate(kindOf(type), text, options);
+}
+
 bool ValueType::isValidValue(const QString &type, const QString &text, const QStringList &options)
 {
-    if (type == Selection)
-        return options.contains(text);
-    if (type == InputNum)
-        return matchesWhole(numberPattern, text);
-    if (type == InputTime)
-        return matchesWhole(completeTimePattern, text);
-    return false;
+    return validate(type, text, options).isEmpty();
 }

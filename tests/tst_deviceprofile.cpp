@@ -58,6 +58,13 @@ private slots:
     void settersEmitOnEveryCall();
     void windowAndLumctlTakeTheSameValues_data();
     void windowAndLumctlTakeTheSameValues();
+    void typedTextIsCompletedJudgedAndStored_data();
+    void typedTextIsCompletedJudgedAndStored();
+    void fieldCompletesFourDigitsOfATime_data();
+    void fieldCompletesFourDigitsOfATime();
+    void draftsNameTheirSettingsUntilFixedOrReplaced();
+    void entriesNeverWrittenShowWhatTheFileHolds_data();
+    void entriesNeverWrittenShowWhatTheFileHolds();
 };
 
 // A selection's options are folded into its item; anything else below a
@@ -239,7 +246,11 @@ void TestDeviceProfile::windowAndLumctlTakeTheSameValues_data()
     QTest::addColumn<bool>("valid");
     QTest::newRow("time at midnight") << "Zeit=00:00" << true;
     QTest::newRow("time, last minute of the day") << "Zeit=23:59" << true;
-    QTest::newRow("time, hour 24") << "Zeit=24:00" << false;
+    QTest::newRow("time, hour 24") << "Zeit=24:00" << true;
+    QTest::newRow("duration of 48 hours") << "Zeit=48:00" << true;
+    QTest::newRow("duration of 99:59") << "Zeit=99:59" << true;
+    QTest::newRow("time, three hour digits") << "Zeit=100:00" << false;
+    QTest::newRow("time, four digits without colon") << "Zeit=0915" << false;
     QTest::newRow("time, minute 60") << "Zeit=12:60" << false;
     QTest::newRow("time, one minute digit") << "Zeit=12:3" << false;
     QTest::newRow("time, one hour digit") << "Zeit=7:45" << false;
@@ -289,6 +300,235 @@ void TestDeviceProfile::windowAndLumctlTakeTheSameValues()
     DeviceProfile after;
     QVERIFY(after.load(file) && itemNamed(after, setting));
     QCOMPARE(itemNamed(after, setting)->value(), valid ? text : item->value());
+}
+
+namespace {
+
+const char *const editorMenu =
+        "<section text='E'>"
+        "<setting text='Wahl' value='Ein' active='0' valuetype='selection'>"
+        "<option text='Ein'/><option text='Aus'/></setting>"
+        "<setting text='Nr' value='0711' active='0' valuetype='inputnum'/>"
+        "<setting text='Zeit' value='00:30' active='0' valuetype='inputtime_hhmm'/>"
+        "<setting text='Uhrzeit' value='12:00' active='0' valuetype='inputsystemtime'/>"
+        "<setting text='Serie' value='123' active='0' valuetype='readonly'/>"
+        "<setting text='Service' value='+49' active='0' valuetype='blocked'/>"
+        "<info text='Status' value='Bereit'/>"
+        "</section>";
+
+ConfItem *editableItem(DeviceProfile &profile, const QString &name)
+{
+    return const_cast<ConfItem *>(itemNamed(profile, name));
+}
+
+} // namespace
+
+// What the technician types reaches the tree only as a valid value; anything
+// else stays in the field as a draft with the reason, and the tree (what a
+// save or a transfer sees) keeps the value it had.
+void TestDeviceProfile::typedTextIsCompletedJudgedAndStored_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored"); // value in the item and the tree afterwards
+    QTest::addColumn<QString>("shown"); // editText
+    QTest::addColumn<QString>("problem");
+    QTest::addColumn<bool>("marked");
+
+    const QString incomplete = QStringLiteral("unvollständige Uhrzeit, bitte hh:mm");
+    QTest::newRow("four digits gain their colon")
+            << "Zeit" << "0915" << "09:15" << "09:15" << "" << true;
+    QTest::newRow("duration of 48 hours") << "Zeit" << "48:00" << "48:00" << "48:00" << "" << true;
+    QTest::newRow("two digits are incomplete")
+            << "Zeit" << "01" << "00:30" << "01" << incomplete << false;
+    QTest::newRow("three digits are incomplete")
+            << "Zeit" << "091" << "00:30" << "091" << incomplete << false;
+    QTest::newRow("one minute digit is incomplete")
+            << "Zeit" << "09:1" << "00:30" << "09:1" << incomplete << false;
+    QTest::newRow("empty time is incomplete")
+            << "Zeit" << "" << "00:30" << "" << incomplete << false;
+    QTest::newRow("minute 60") << "Zeit" << "12:60" << "00:30" << "12:60"
+                               << "Minuten nur 00 bis 59" << false;
+    QTest::newRow("one hour digit") << "Zeit" << "7:45" << "00:30" << "7:45"
+                                    << "keine Uhrzeit, bitte hh:mm" << false;
+    QTest::newRow("five digits") << "Zeit" << "09150" << "00:30" << "09150"
+                                 << "keine Uhrzeit, bitte hh:mm" << false;
+    QTest::newRow("time as read is not marked")
+            << "Zeit" << "00:30" << "00:30" << "00:30" << "" << false;
+    QTest::newRow("number") << "Nr" << "*31#0049" << "*31#0049" << "*31#0049" << "" << true;
+    QTest::newRow("number of four digits keeps its form")
+            << "Nr" << "0915" << "0915" << "0915" << "" << true;
+    QTest::newRow("number with a letter") << "Nr" << "0711a" << "0711" << "0711a"
+                                          << "nur Ziffern 0-9, # und * möglich" << false;
+    QTest::newRow("number of 33 digits")
+            << "Nr" << QString(33, '1') << "0711" << QString(33, '1')
+            << "zu lang, höchstens 32 Zeichen" << false;
+    QTest::newRow("option") << "Wahl" << "Aus" << "Aus" << "Aus" << "" << true;
+    QTest::newRow("no such option") << "Wahl" << "Nie" << "Ein" << "Nie"
+                                    << "keine der Auswahlmöglichkeiten \"Ein\", \"Aus\"" << false;
+    // Nothing can be typed into these; they take nothing and hold no draft.
+    QTest::newRow("read-only setting") << "Serie" << "1" << "123" << "123" << "" << false;
+    QTest::newRow("blocked setting") << "Service" << "1" << "+49" << "+49" << "" << false;
+    QTest::newRow("PC time") << "Uhrzeit" << "13:00" << "12:00" << "12:00" << "" << false;
+    QTest::newRow("information line") << "Status" << "x" << "Bereit" << "Bereit" << "" << false;
+}
+
+void TestDeviceProfile::typedTextIsCompletedJudgedAndStored()
+{
+    QFETCH(QString, setting);
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QFETCH(QString, problem);
+    QFETCH(bool, marked);
+    DeviceProfile profile;
+    QVERIFY(importMenu(profile, editorMenu));
+    profile.rebuildConfItemList();
+    ConfItem *item = editableItem(profile, setting);
+    QVERIFY(item);
+    QSignalSpy problemSpy(item, &ConfItem::problemChanged);
+    QSignalSpy invalidSpy(&profile, &DeviceProfile::invalidSettingsChanged);
+
+    item->editValue(typed);
+
+    QCOMPARE(item->value(), stored);
+    if (!item->element().isNull())
+        QCOMPARE(item->element().attribute(QStringLiteral("value")), stored);
+    QCOMPARE(item->editText(), shown);
+    QCOMPARE(item->problem(), problem);
+    QCOMPARE(item->active(), marked);
+    QCOMPARE(problemSpy.count(), problem.isEmpty() ? 0 : 1);
+    QCOMPARE(profile.hasInvalidSettings(), !problem.isEmpty());
+    QCOMPARE(invalidSpy.count(), problem.isEmpty() ? 0 : 1);
+    QCOMPARE(profile.invalidSettingsText(),
+             problem.isEmpty() ? QString() : setting + QStringLiteral(": ") + problem);
+    QCOMPARE(profile.markedCount(), marked ? 1 : 0);
+}
+
+// While typing, the field shows what the item makes of the text; every
+// completed form can itself be typed into the field.
+void TestDeviceProfile::fieldCompletesFourDigitsOfATime_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("time, four digits") << "inputtime_hhmm" << "0915" << "09:15";
+    QTest::newRow("time, four digits past a day") << "inputtime_hhmm" << "4800" << "48:00";
+    QTest::newRow("time, three digits") << "inputtime_hhmm" << "091" << "091";
+    QTest::newRow("time with colon") << "inputtime_hhmm" << "09:1" << "09:1";
+    QTest::newRow("time, five digits") << "inputtime_hhmm" << "09150" << "09150";
+    QTest::newRow("number, four digits") << "inputnum" << "0915" << "0915";
+    QTest::newRow("option, four digits") << "selection" << "0915" << "0915";
+}
+
+void TestDeviceProfile::fieldCompletesFourDigitsOfATime()
+{
+    QFETCH(QString, type);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    const ConfItem item(type, QStringLiteral("Zeit"), QStringLiteral("00:30"));
+    QCOMPARE(item.completeTyping(typed), shown);
+    const QRegularExpression field(QRegularExpression::anchoredPattern(item.inputPattern()));
+    if (!item.inputPattern().isEmpty() && field.match(typed).hasMatch())
+        QVERIFY2(field.match(shown).hasMatch(), qPrintable(item.inputPattern()));
+}
+
+// The window refuses to save or transfer while a draft stands, naming each
+// setting; fixing the text, discarding the draft or a new list ends it.
+void TestDeviceProfile::draftsNameTheirSettingsUntilFixedOrReplaced()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("drafts.lumc"));
+    DeviceProfile profile;
+    QVERIFY(importMenu(profile, editorMenu));
+    profile.rebuildConfItemList();
+    ConfItem *time = editableItem(profile, QStringLiteral("Zeit"));
+    ConfItem *number = editableItem(profile, QStringLiteral("Nr"));
+    QVERIFY(profile.save(file));
+
+    number->editValue(QStringLiteral("12a"));
+    time->editValue(QStringLiteral("01"));
+    QVERIFY(profile.hasInvalidSettings());
+    QCOMPARE(profile.invalidSettingsText(),
+             QStringLiteral("Nr: nur Ziffern 0-9, # und * möglich\n"
+                            "Zeit: unvollständige Uhrzeit, bitte hh:mm"));
+    QVERIFY(!profile.modified());
+
+    QSignalSpy shownSpy(time, &ConfItem::editTextChanged);
+    time->editValue(QStringLiteral("0130"));
+    QCOMPARE(time->editText(), QStringLiteral("01:30"));
+    QVERIFY(shownSpy.count() >= 1);
+    QCOMPARE(time->problem(), QString());
+    QCOMPARE(profile.invalidSettingsText(), QStringLiteral("Nr: nur Ziffern 0-9, # und * möglich"));
+    QVERIFY(profile.modified());
+
+    number->discardDraft();
+    QCOMPARE(number->editText(), QStringLiteral("0711"));
+    QVERIFY(!profile.hasInvalidSettings());
+
+    // A new list from a file or a read-out starts without drafts.
+    number->editValue(QStringLiteral("12a"));
+    QSignalSpy invalidSpy(&profile, &DeviceProfile::invalidSettingsChanged);
+    QVERIFY(profile.load(file));
+    QVERIFY(invalidSpy.count() >= 1);
+    QVERIFY(!profile.hasInvalidSettings());
+    QCOMPARE(itemNamed(profile, QStringLiteral("Zeit"))->value(), QStringLiteral("00:30"));
+    editableItem(profile, QStringLiteral("Zeit"))->editValue(QStringLiteral("1"));
+    profile.resetProfile();
+    QVERIFY(!profile.hasInvalidSettings());
+    QCOMPARE(profile.invalidSettingsText(), QString());
+}
+
+// Entries LUM shows but never opens or writes: what the file holds is shown
+// as it is, with a note saying so; nothing marks them.
+void TestDeviceProfile::entriesNeverWrittenShowWhatTheFileHolds_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<int>("control");
+    QTest::newRow("blocked setting")
+            << "<setting text='Service-Center' value='+4917' active='0' valuetype='blocked'/>"
+            << "+4917" << "gesperrt: wird von LUM nie geöffnet oder geschrieben"
+            << int(ConfItem::NoControl);
+    QTest::newRow("blocked section") << "<section text='Reset' sectiontype='blocked'/>" << ""
+                                     << "gesperrt: wird von LUM nie geöffnet"
+                                     << int(ConfItem::NoControl);
+    QTest::newRow("information with its second line")
+            << "<info text='Wartung' value='fällig 2027'/>" << "fällig 2027" << ""
+            << int(ConfItem::NoControl);
+    QTest::newRow("information of an older file") << "<info text='Wartung'/>" << "" << ""
+                                                   << int(ConfItem::NoControl);
+    QTest::newRow("read-only setting")
+            << "<setting text='IMEI' value='3569' active='0' valuetype='readonly'/>" << "3569"
+            << "" << int(ConfItem::ValueText);
+    QTest::newRow("time setting")
+            << "<setting text='Timerzeit' value='00:30' active='0' valuetype='inputtime_hhmm'/>"
+            << "00:30" << "" << int(ConfItem::TimeField);
+}
+
+void TestDeviceProfile::entriesNeverWrittenShowWhatTheFileHolds()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, value);
+    QFETCH(QString, note);
+    QFETCH(int, control);
+    DeviceProfile profile;
+    QVERIFY(importMenu(profile, entry));
+    profile.rebuildConfItemList();
+    QCOMPARE(profile.items().size(), 1);
+    ConfItem *item = profile.items().first();
+    QCOMPARE(item->value(), value);
+    QCOMPARE(item->editText(), value);
+    QCOMPARE(item->note(), note);
+    QCOMPARE(int(item->control()), control);
+    if (item->editable())
+        return;
+    profile.setAllMarked(true);
+    item->editValue(QStringLiteral("1"));
+    QCOMPARE(item->value(), value);
+    QVERIFY(!item->active());
+    QCOMPARE(profile.markedCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDeviceProfile)
