@@ -43,7 +43,9 @@ WindowTestCase {
         return [
             { tag: "cancel keeps the window and the changes", answer: "cancel", visible: true, stored: "0301234567" },
             { tag: "discard closes without saving", answer: "discard", visible: false, stored: "0301234567" },
-            { tag: "save writes the file, then closes", answer: "save", visible: false, stored: "112" }
+            { tag: "save writes the file, then closes", answer: "save", visible: false, stored: "112" },
+            { tag: "save refused while a field holds no value", answer: "save", invalid: true, visible: true,
+              stored: "0301234567" }
         ]
     }
 
@@ -57,6 +59,8 @@ WindowTestCase {
         win.visible = true
 
         item(3).value = "112"
+        if (data.invalid)
+            item(5).editValue("01")
         win.close()
         var box = shownDialog("saveQuestion")
         verify(win.visible, "open before the answer")
@@ -67,6 +71,8 @@ WindowTestCase {
         else
             box.accept()
         tryCompare(win, "visible", data.visible, 5000)
+        if (data.invalid)
+            compare(shownDialog("messageDialog").text, deviceProfile.invalidSettingsText())
         compare(item(3).value, "112", "changes kept on screen")
         deviceProfile.loadFromFile(path)
         tryCompare(item(3), "value", data.stored)
