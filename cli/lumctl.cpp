@@ -84,15 +84,17 @@ const CommandText commandTexts[] = {
     { "show", "lumctl show DATEI [--json]",
       "Listet die Einträge von DATEI auf, einer je Zeile, durch Tabulatoren\n"
       "getrennt: Menüpfad mit \"/\" verbunden, Typ, Wert und \"*\" für eine zur\n"
-      "Übertragung markierte Einstellung (sonst \"-\").\n\n"
+      "Übertragung markierte Einstellung (sonst \"-\"). Der Wert einer Infozeile ist\n"
+      "die zweite Zeile ihrer Anzeige.\n\n"
       "  --json       stattdessen ein JSON-Array der Einträge\n\n"
       "Beispiel:\n"
       "  lumctl show anlage.lumc" },
     { "set", "lumctl set DATEI PFAD=WERT...",
       "Ändert Einstellungen in DATEI, markiert sie zur Übertragung und speichert\n"
       "DATEI. PFAD ist der Menüpfad, wie \"lumctl show\" ihn ausgibt. Werte werden\n"
-      "abgewiesen wie im Fenster: eine Auswahl nimmt eine ihrer Möglichkeiten, ein\n"
-      "Nummernfeld 0-9 # * (höchstens 32), ein Zeitfeld hh:mm. Einstellungen, die\n"
+      "abgewiesen wie im Fenster, mit demselben Grund: eine Auswahl nimmt eine ihrer\n"
+      "Möglichkeiten, ein Nummernfeld 0-9 # * (höchstens 32), ein Zeitfeld hh:mm\n"
+      "(Uhrzeit oder Dauer, zweistellige Stunden, Minuten 00-59). Einstellungen, die\n"
       "Uhrzeit oder Datum des PCs übernehmen, werden nur markiert: als \"PFAD=\"\n"
       "angeben. Wird ein Argument abgewiesen, wird nichts gespeichert.\n\n"
       "Beispiel:\n"
@@ -560,7 +562,7 @@ int Lumctl::runShow(const QStringList &arguments)
             entry.insert(QStringLiteral("type"), item->type());
             entry.insert(QStringLiteral("value"), item->value());
             entry.insert(QStringLiteral("active"), item->active());
-            if (item->type() == QLatin1String("selection"))
+            if (item->kind() == ValueType::Kind::Selection)
                 entry.insert(QStringLiteral("options"),
                              QJsonArray::fromStringList(item->options()));
             entries.append(entry);

@@ -159,11 +159,14 @@ ConfItem::Control ConfItem::control() const
     case ValueType::Kind::SystemDate:
         return PcDateField;
     case ValueType::Kind::ReadOnly:
-        return ValueText;
     case ValueType::Kind::Blocked:
+        return ValueText;
     case ValueType::Kind::Unknown:
         break;
     }
+    // An information screen's second line.
+    if (m_type == QLatin1String("info") && !m_value.isEmpty())
+        return ValueText;
     return NoControl;
 }
 

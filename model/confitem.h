@@ -47,7 +47,7 @@ public:
         TimeField,
         PcTimeField, // set from the PC clock, nothing to type
         PcDateField,
-        ValueText, // read-only: the value as text
+        ValueText, // read-only, blocked, an information line's second line: the value as text
     };
     Q_ENUM(Control)
 

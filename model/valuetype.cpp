@@ -12,27 +12,28 @@ const QString ValueType::Blocked = QStringLiteral("blocked");
 
 namespace {
 
-// One row per value type: its word in the file and what it allows.
+// One row per value type: its word in the file and what it allows. The
+// words are the constants above, so each is spelled once.
 struct Traits
 {
     ValueType::Kind kind;
-    const char *word;
+    const QString *word;
     bool editable;
     bool transferable;
     bool pcClock;
 };
 
 const Traits traitsTable[] = {
-    { ValueType::Kind::Selection, "selection", true, true, false },
-    { ValueType::Kind::InputNum, "inputnum", true, true, false },
-    { ValueType::Kind::InputTime, "inputtime_hhmm", true, true, false },
-    { ValueType::Kind::SystemTime, "inputsystemtime", true, true, true },
-    { ValueType::Kind::SystemDate, "inputsystemdate", true, true, true },
-    { ValueType::Kind::ReadOnly, "readonly", false, false, false },
-    { ValueType::Kind::Blocked, "blocked", false, false, false },
+    { ValueType::Kind::Selection, &ValueType::Selection, true, true, false },
+    { ValueType::Kind::InputNum, &ValueType::InputNum, true, true, false },
+    { ValueType::Kind::InputTime, &ValueType::InputTime, true, true, false },
+    { ValueType::Kind::SystemTime, &ValueType::SystemTime, true, true, true },
+    { ValueType::Kind::SystemDate, &ValueType::SystemDate, true, true, true },
+    { ValueType::Kind::ReadOnly, &ValueType::ReadOnly, false, false, false },
+    { ValueType::Kind::Blocked, &ValueType::Blocked, false, false, false },
 };
 
-const Traits unknownTraits = { ValueType::Kind::Unknown, "", false, false, false };
+const Traits unknownTraits = { ValueType::Kind::Unknown, nullptr, false, false, false };
 
 const Traits &traitsOf(ValueType::Kind kind)
 {
@@ -53,6 +54,7 @@ const QString numberCharacters = QStringLiteral("[0-9#*]*");
 const QString typedTimePattern = QStringLiteral("[0-9]{0,4}|[0-9]{2}:[0-9]{0,2}");
 const QString completeTimePattern = QStringLiteral("[0-9]{2}:[0-5][0-9]");
 const QString timeShapePattern = QStringLiteral("[0-9]{2}:[0-9]{2}");
+const QString oneHourDigitPattern = QStringLiteral("[0-9]:[0-9]{0,2}");
 const QString fourDigitsPattern = QStringLiteral("[0-9]{4}");
 
 bool matchesWhole(const QString &pattern, const QString &text)
@@ -74,6 +76,8 @@ QString timeProblem(const QString &text)
         return QStringLiteral("Minuten nur 00 bis 59");
     if (matchesWhole(typedTimePattern, text))
         return QStringLiteral("unvollständige Uhrzeit, bitte hh:mm");
+    if (matchesWhole(oneHourDigitPattern, text))
+        return QStringLiteral("Stunden zweistellig, bitte hh:mm");
     return QStringLiteral("keine Uhrzeit, bitte hh:mm");
 }
 
@@ -102,7 +106,7 @@ QString selectionProblem(const QString &text, const QStringList &options)
 ValueType::Kind ValueType::kindOf(const QString &word)
 {
     for (const Traits &traits : traitsTable) {
-        if (word == QLatin1String(traits.word))
+        if (word == *traits.word)
             return traits.kind;
     }
     return Kind::Unknown;
@@ -110,7 +114,8 @@ ValueType::Kind ValueType::kindOf(const QString &word)
 
 QString ValueType::word(Kind kind)
 {
-    return QString::fromLatin1(traitsOf(kind).word);
+    const QString *word = traitsOf(kind).word;
+    return word ? *word : QString();
 }
 
 bool ValueType::isEditable(Kind kind)

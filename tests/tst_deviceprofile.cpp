@@ -350,7 +350,9 @@ void TestDeviceProfile::typedTextIsCompletedJudgedAndStored_data()
     QTest::newRow("minute 60") << "Zeit" << "12:60" << "00:30" << "12:60"
                                << "Minuten nur 00 bis 59" << false;
     QTest::newRow("one hour digit") << "Zeit" << "7:45" << "00:30" << "7:45"
-                                    << "keine Uhrzeit, bitte hh:mm" << false;
+                                    << "Stunden zweistellig, bitte hh:mm" << false;
+    QTest::newRow("letters") << "Zeit" << "9 Uhr" << "00:30" << "9 Uhr"
+                             << "keine Uhrzeit, bitte hh:mm" << false;
     QTest::newRow("five digits") << "Zeit" << "09150" << "00:30" << "09150"
                                  << "keine Uhrzeit, bitte hh:mm" << false;
     QTest::newRow("time as read is not marked")
@@ -490,13 +492,13 @@ void TestDeviceProfile::entriesNeverWrittenShowWhatTheFileHolds_data()
     QTest::newRow("blocked setting")
             << "<setting text='Service-Center' value='+4917' active='0' valuetype='blocked'/>"
             << "+4917" << "gesperrt: wird von LUM nie geöffnet oder geschrieben"
-            << int(ConfItem::NoControl);
+            << int(ConfItem::ValueText);
     QTest::newRow("blocked section") << "<section text='Reset' sectiontype='blocked'/>" << ""
                                      << "gesperrt: wird von LUM nie geöffnet"
                                      << int(ConfItem::NoControl);
     QTest::newRow("information with its second line")
             << "<info text='Wartung' value='fällig 2027'/>" << "fällig 2027" << ""
-            << int(ConfItem::NoControl);
+            << int(ConfItem::ValueText);
     QTest::newRow("information of an older file") << "<info text='Wartung'/>" << "" << ""
                                                    << int(ConfItem::NoControl);
     QTest::newRow("read-only setting")

@@ -37,6 +37,7 @@ const char sampleConfiguration[] = R"(<deviceProfile version="1.0">
    <setting text="Seriennummer" value="12345" active="0" valuetype="readonly"/>
    <setting text="Service-Center" value="+49" active="0" valuetype="blocked"/>
    <info text="Version 1.2"/>
+   <info text="Wartung" value="fällig 2027"/>
   </section>
   <section text="Reset" sectiontype="blocked"/>
  </menuTree>
@@ -174,7 +175,22 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
                              "Einstellungen/Seriennummer\treadonly\t12345\t-\n"
                              "Einstellungen/Service-Center\tblocked\t+49\t-\n"
                              "Einstellungen/Version 1.2\tinfo\t\t-\n"
+                             "Einstellungen/Wartung\tinfo\tfällig 2027\t-\n"
                              "Reset\tsection\t\t-\n";
+    // An old read-out wrote a selection's type on a section it left on an
+    // option-like screen; the section's entries are entries all the same.
+    writeFile(m_dir.filePath("old.lumc"),
+              R"(<deviceProfile version="1.0"><menuTree>)"
+              R"(<section text="Relais" valuetype="selection">)"
+              R"(<setting text="Relais 1" value="Aus" active="1" valuetype="selection">)"
+              R"(<option text="An"/><option text="Aus"/></setting>)"
+              R"(<info text="Hinweis" value="nur Test"/></section>)"
+              R"(</menuTree></deviceProfile>)");
+    QTest::newRow("show of an old file with a selection type on a section")
+            << "show|%D/old.lumc" << 0
+            << "Relais\tsection\t\t-\n"
+               "Relais/Relais 1\tselection\tAus\t*\n"
+               "Relais/Hinweis\tinfo\tnur Test\t-\n";
     QTest::newRow("help overview") << "--help" << 0 << "lumctl read --port P --output DATEI";
     QTest::newRow("help among other arguments") << "read|--port|x|-h" << 0 << "Aufruf: lumctl read";
     QTest::newRow("no command") << "" << 2 << "Befehle:";
@@ -198,6 +214,13 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
             << "set|%S|Einstellungen/Notruf/Ton=3" << 2 << "Einstellungen/Notruf/Ton";
     QTest::newRow("set section") << "set|%S|Einstellungen/Notruf=1" << 2 << "keine Einstellung";
     QTest::newRow("set read-only") << "set|%S|Einstellungen/Seriennummer=1" << 2 << "readonly";
+    QTest::newRow("set information line")
+            << "set|%S|Einstellungen/Wartung=2030" << 2 << "keine Einstellung";
+    QTest::newRow("set time, incomplete")
+            << "set|%S|Einstellungen/Timerzeit=01" << 2
+            << "\"Einstellungen/Timerzeit\": \"01\": unvollständige Uhrzeit, bitte hh:mm";
+    QTest::newRow("set time, minute 60")
+            << "set|%S|Einstellungen/Timerzeit=01:60" << 2 << "Minuten nur 00 bis 59";
     QTest::newRow("set missing option") << "set|%S|Einstellungen/Notruf/Notrufende=Sofort" << 2
                                         << "\"Quittierung\", \"Befreiung\"";
     QTest::newRow("set letter in number")
@@ -252,7 +275,7 @@ void TestLumctl::showJsonListsPathsAsListsAndOptions()
                                        "1\" active=\"1\" valuetype=\"inputnum")));
     const LumctlResult json = runLumctl({ "show", path, "--json" });
     const QJsonArray entries = QJsonDocument::fromJson(json.out.toUtf8()).array();
-    QVERIFY2(json.exitCode == 0 && entries.size() == 11, qPrintable(json.out + json.err));
+    QVERIFY2(json.exitCode == 0 && entries.size() == 12, qPrintable(json.out + json.err));
     QCOMPARE(QJsonDocument(entries.at(2).toObject()).toJson(QJsonDocument::Compact),
              QByteArray(selectionAsJson));
     QCOMPARE(entries.at(3).toObject().value("active").toBool(), true);

@@ -353,6 +353,7 @@ void TestProfileFile::strangeButWellFormedFile_loadsAsVocabularySays_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<QStringList>("items"); // type|path|value|marked|options
+    QTest::addColumn<int>("entries"); // as counted for the technician
     const auto doc = [](const char *inside) {
         return "<deviceProfile>" + QByteArray(inside) + "</deviceProfile>";
     };
@@ -360,30 +361,55 @@ void TestProfileFile::strangeButWellFormedFile_loadsAsVocabularySays_data()
     QTest::newRow("wrong tree and entry names")
             << doc("<baum><setting text=\"A\" value=\"1\" active=\"1\" valuetype=\"x\"/>"
                    "<zweig text=\"B\"><info text=\"C\"/></zweig></baum><rest/>")
-            << QStringList{ "x|A|1|1|", "zweig|B||0|", "info|B/C||0|" };
+            << QStringList{ "x|A|1|1|", "zweig|B||0|", "info|B/C||0|" } << 2;
     QTest::newRow("missing attributes")
             << doc("<menuTree><setting/><section><info/></section></menuTree>")
-            << QStringList{ "|||0|", "section|||0|", "info|||0|" };
-    QTest::newRow("root without children") << doc("") << QStringList();
+            << QStringList{ "|||0|", "section|||0|", "info|||0|" } << 3;
+    QTest::newRow("root without children") << doc("") << QStringList() << 0;
     QTest::newRow("text and a processing instruction between entries")
             << doc("<menuTree>Text<?notiz Werkstatt?>mehr<info text=\"I\"/></menuTree>")
-            << QStringList{ "|||0|", "|||0|", "|||0|", "info|I||0|" };
+            << QStringList{ "|||0|", "|||0|", "|||0|", "info|I||0|" } << 1;
+    // An information screen's second line is its value; files written
+    // before LUM kept it have none and load as they always did.
+    QTest::newRow("information with and without its second line")
+            << doc("<menuTree><section text=\"Info\">"
+                   "<info text=\"Wartung\" value=\"fällig 2027\"/>"
+                   "<info text=\"Version\" value=\"2.07 &amp; &quot;neu&quot;\"/>"
+                   "<info text=\"Status\"/></section></menuTree>")
+            << QStringList{ "section|Info||0|", "info|Info/Wartung|fällig 2027|0|",
+                            "info|Info/Version|2.07 & \"neu\"|0|", "info|Info/Status||0|" }
+            << 4;
+    // Old read-outs wrote a selection's type on a section left on an
+    // option-like screen: its entries are still entries, not options.
+    QTest::newRow("old file with a selection type on a section")
+            << doc("<menuTree><section text=\"Relais\" valuetype=\"selection\">"
+                   "<setting text=\"Relais 1\" value=\"Aus\" active=\"1\" valuetype=\"selection\">"
+                   "<option text=\"An\"/><option text=\"Aus\"/></setting>"
+                   "<section text=\"Zeiten\"><setting text=\"Timerzeit\" value=\"01:00\" "
+                   "active=\"0\" valuetype=\"inputtime_hhmm\"/></section>"
+                   "</section><info text=\"Ende\"/></menuTree>")
+            << QStringList{ "section|Relais||0|", "selection|Relais/Relais 1|Aus|1|An/Aus",
+                            "section|Relais/Zeiten||0|",
+                            "inputtime_hhmm|Relais/Zeiten/Timerzeit|01:00|0|", "info|Ende||0|" }
+            << 5;
     QStringList deep;
     QString path;
     for (int i = 1; i <= 253; ++i)
         deep << "section|" + (path += QStringLiteral("E%1/").arg(i)).chopped(1) + "||0|";
     QTest::newRow("nested as deep as a file may")
-            << nested(253) << (deep << "inputnum|" + path + "Tief:|1|1|");
+            << nested(253) << (deep << "inputnum|" + path + "Tief:|1|1|") << 254;
 }
 
 void TestProfileFile::strangeButWellFormedFile_loadsAsVocabularySays()
 {
     QFETCH(QByteArray, content);
     QFETCH(QStringList, items);
+    QFETCH(int, entries);
     DeviceProfile profile;
     const QString file = writeFile(QStringLiteral("seltsam.lumc"), content);
     QVERIFY2(profile.load(file), qPrintable(profile.lastErrorString()));
     QCOMPARE(describe(profile), items);
+    QCOMPARE(profile.entryCount(), entries);
 
     // What LUM opened it must be able to open again after a save.
     QVERIFY(profile.save(file));

@@ -23,7 +23,8 @@ Rectangle {
     function save(afterSaved, intoOwnFile) {
         afterSave = null
         if (deviceProfile.hasInvalidSettings) {
-            messageDialog.show(deviceProfile.invalidSettingsText())
+            messageDialog.show("Nicht gespeichert. Bitte zuerst korrigieren:\n"
+                               + deviceProfile.invalidSettingsText())
             return
         }
         afterSave = afterSaved

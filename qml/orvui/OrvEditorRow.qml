@@ -34,7 +34,7 @@ Row {
     readonly property bool fixedSetting: !editable && !heading && !infoLine
                                          && (control === ConfItem.ValueText || note !== "")
     // An information line with the second line of its screen as its value.
-    readonly property bool infoWithValue: infoLine && item.value !== ""
+    readonly property bool infoWithValue: infoLine && control === ConfItem.ValueText
 
     // Settings sit one level deeper than the headings above them. A setting
     // on the top level of the menu gets no negative indentation, which would
@@ -74,15 +74,14 @@ Row {
                     case ConfItem.TimeField: return timeFieldComponent
                     case ConfItem.PcTimeField: return systemTimeComponent
                     case ConfItem.PcDateField: return systemDateComponent
-                    case ConfItem.ValueText: return valueTextComponent
+                    // A blocked setting's value comes with its note.
+                    case ConfItem.ValueText: return outerrow.note !== "" ? fixedValueComponent
+                                                                          : valueTextComponent
                     }
                     if (outerrow.fixedSetting)
                         return fixedValueComponent
                     if (outerrow.heading && outerrow.note !== "")
                         return noteComponent
-                    // The second line of the device's information screen.
-                    if (outerrow.infoWithValue)
-                        return valueTextComponent
                     return null
                 }
             }
@@ -188,7 +187,8 @@ Row {
     }
 
     // Read from the device for the technician to see (serial number,
-    // firmware, signal strength, ...); never transferred.
+    // firmware, the second line of an information screen, ...); never
+    // transferred.
     Component {
         id: valueTextComponent
         Label {

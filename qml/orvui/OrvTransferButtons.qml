@@ -30,7 +30,8 @@ Column {
         // transferred with its old value: refused, each one named.
         onClicked: {
             if (deviceProfile.hasInvalidSettings)
-                messageDialog.show(deviceProfile.invalidSettingsText())
+                messageDialog.show("Nicht übertragen. Bitte zuerst korrigieren:\n"
+                                   + deviceProfile.invalidSettingsText())
             else
                 lumBot.startUpload()
         }

@@ -72,7 +72,8 @@ WindowTestCase {
             box.accept()
         tryCompare(win, "visible", data.visible, 5000)
         if (data.invalid)
-            compare(shownDialog("messageDialog").text, deviceProfile.invalidSettingsText())
+            compare(shownDialog("messageDialog").text,
+                    "Nicht gespeichert. Bitte zuerst korrigieren:\n" + deviceProfile.invalidSettingsText())
         compare(item(3).value, "112", "changes kept on screen")
         deviceProfile.loadFromFile(path)
         tryCompare(item(3), "value", data.stored)

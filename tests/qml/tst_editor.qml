@@ -113,8 +113,9 @@ WindowTestCase {
 
     function test_invalidFieldBlocksSaveAndTransfer_data() {
         return [
-            { tag: "save", button: "saveButton", dialog: "saveToFileDialog" },
-            { tag: "transfer", button: "uploadButton" }
+            { tag: "save", button: "saveButton", dialog: "saveToFileDialog",
+              refusal: "Nicht gespeichert. Bitte zuerst korrigieren:\n" },
+            { tag: "transfer", button: "uploadButton", refusal: "Nicht übertragen. Bitte zuerst korrigieren:\n" }
         ]
     }
 
@@ -133,8 +134,8 @@ WindowTestCase {
         verify(deviceProfile.hasInvalidSettings, "invalid setting known to the profile")
         mouseClick(control(data.button))
         var message = shownDialog("messageDialog")
-        compare(message.text, deviceProfile.invalidSettingsText())
-        verify(message.text.indexOf("Timerzeit Test: ") === 0 && message.text.indexOf(item(5).problem) > 0, message.text)
+        compare(message.text, data.refusal + deviceProfile.invalidSettingsText())
+        compare(deviceProfile.invalidSettingsText(), "Timerzeit Test: " + item(5).problem)
         verify(!lumBot.isEnabled && !(data.dialog && dialogShown(data.dialog)), "refused")
         message.close()
         win.requestActivate()
