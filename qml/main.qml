@@ -16,6 +16,10 @@ ApplicationWindow {
     minimumWidth: 1024
     minimumHeight: 640
 
+    // A running job and unsaved changes are dealt with before the window
+    // goes (and with it the program).
+    onClosing: function(close) { closeGuard.handleClosing(close) }
+
     KelHandler {
         id: kelHandler
         objectName: "kelHandler"
@@ -56,6 +60,13 @@ ApplicationWindow {
     MainForm {
         id: mainForm
         objectName: "mainForm"
+    }
+
+    OrvCloseGuard {
+        id: closeGuard
+        objectName: "closeGuard"
+        window: window
+        editor: mainForm.editor
     }
 
     OrvLazyDialog {

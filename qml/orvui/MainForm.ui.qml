@@ -13,6 +13,9 @@ Row {
     anchors.horizontalCenter: parent.horizontalCenter
     spacing: 30
 
+    // Saves the configuration for the main window when it closes.
+    property alias editor: editorPanel
+
     OrvTerminalPanel {
         id: terminalPanel
         objectName: "terminalPanel"

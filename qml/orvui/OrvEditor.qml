@@ -11,6 +11,39 @@ Rectangle {
     // How much wider than its narrowest the editor is: the rows give it to
     // the names and the value controls.
     readonly property real extraWidth: Math.max(0, Math.min(width - 480, 480))
+    // What to do once the configuration is saved (closing the window, for
+    // instance); null when nothing waits for it.
+    property var afterSave: null
+
+    // Saves the configuration: into the file it came from when `intoOwnFile`
+    // is set and it has one, else through the save dialog. `afterSaved`
+    // (may be null) runs once it is saved. Settings whose field holds text
+    // the setting cannot take are refused, each named with the reason: the
+    // file would otherwise keep their old values without a word.
+    function save(afterSaved, intoOwnFile) {
+        afterSave = null
+        if (deviceProfile.hasInvalidSettings) {
+            messageDialog.show("Nicht gespeichert. Bitte zuerst korrigieren:\n"
+                               + deviceProfile.invalidSettingsText())
+            return
+        }
+        afterSave = afterSaved
+        if (intoOwnFile && deviceProfile.fileName !== "")
+            saveTo(deviceProfile.fileName)
+        else
+            saveToFileDialog.open()
+    }
+
+    function saveTo(path) {
+        deviceProfile.saveToFile(path)
+        // A file that could not be written keeps the changes unsaved; the
+        // profile has said why.
+        var action = afterSave
+        afterSave = null
+        if (action && !deviceProfile.modified)
+            action()
+    }
+
     // The marks of all settings as one check state: none, some or all.
     readonly property int allState: deviceProfile.markedCount === 0 ? Qt.Unchecked
         : (deviceProfile.markedCount === deviceProfile.editableCount ? Qt.Checked : Qt.PartiallyChecked)
@@ -59,7 +92,7 @@ Rectangle {
                 objectName: "saveButton"
                 text: "Konfigurationsdatei\nspeichern"
                 enabled: !lumBot.isEnabled && deviceProfile.confItemList.length > 1
-                onClicked: saveToFileDialog.open()
+                onClicked: editorPanel.save(null, false)
             }
         }
 
@@ -97,11 +130,11 @@ Rectangle {
                 if (path === "")
                     return
                 if (!deviceProfile.fileExists(path)) {
-                    deviceProfile.saveToFile(path)
+                    editorPanel.saveTo(path)
                     return
                 }
                 confirmation.ask("Die Datei \"" + path.replace(/^.*[\/\\]/, "") + "\" gibt es schon.\nErsetzen?",
-                                 function() { deviceProfile.saveToFile(path) })
+                                 function() { editorPanel.saveTo(path) })
             }
             onRejected: console.log("Canceled")
         }

@@ -1,9 +1,12 @@
 import QtQuick 2.14
 import QtQuick.Controls 2.12
+import com.orv.lum 1.0
 
 // One row of the configuration editor: a section heading, an information
 // line, or a setting with its transfer mark and the one control its value
-// type needs. Only that control is created.
+// needs. Only that control is created. Which control, what a field takes,
+// whether typed text is a value and whether it marks the setting is the
+// item's to say (ConfItem.control, inputPattern, editValue, problem, note).
 Row {
     id: outerrow
     objectName: "editorRow" + rowIndex
@@ -14,16 +17,24 @@ Row {
     property real extraWidth: 0
 
     readonly property int menuLevel: item ? item.menuLayer : 1
+    // The kind of entry: "section", "info" or a setting.
     readonly property string type: item ? item.type : ""
     readonly property bool editable: item ? item.editable : false
+    readonly property int control: item ? item.control : ConfItem.NoControl
     readonly property string tooltip: item ? item.tooltip : ""
+    // Why an entry is shown but never opened on the device; empty otherwise.
+    readonly property string note: item ? item.note : ""
     readonly property real nameWidth: Math.min(250, 280 - 30 * (menuLevel - 1)) + extraWidth / 2
     readonly property real valueWidth: 210 + extraWidth / 2
     readonly property bool skipped: item ? item.readOutSkipped : false
-    // Whether the row is a setting, shown with its name, that the editor
-    // cannot change: its value (or why it has none) stands as text in the
-    // column of the value controls.
-    readonly property bool fixedSetting: type === "readonly" || type === "blocked"
+    readonly property bool heading: type === "section"
+    readonly property bool infoLine: type === "info"
+    // A setting, shown with its name, that the editor cannot change: its
+    // value stands as text in the column of the value controls.
+    readonly property bool fixedSetting: !editable && !heading && !infoLine
+                                         && (control === ConfItem.ValueText || note !== "")
+    // An information line with the second line of its screen as its value.
+    readonly property bool infoWithValue: infoLine && control === ConfItem.ValueText
 
     // Settings sit one level deeper than the headings above them. A setting
     // on the top level of the menu gets no negative indentation, which would
@@ -31,23 +42,12 @@ Row {
     // its value control stays in the column.
     leftPadding: Math.max(0, editable ? 30 * (menuLevel - 2) : 30 * (menuLevel - 1))
 
-    // A setting whose value changes (in its field, or from anywhere else)
-    // to something other than what was read is marked for transfer. Marks
-    // are only ever set here; the check box and "Alle" clear them.
-    Connections {
-        target: outerrow.editable ? outerrow.item : null
-        function onValueChanged() {
-            if (outerrow.item.value !== outerrow.item.initValue)
-                outerrow.item.active = true
-        }
-    }
-
     Rectangle {
         id: rowBand
         objectName: "rowBand"
         width: thisrow.width + 5
         height: thisrow.height
-        color: outerrow.type === "section" ? "#0071BB" : (outerrow.tooltip !== "" ? "#FFF1C6" : "#FFFFFF")
+        color: outerrow.heading ? "#0071BB" : (outerrow.tooltip !== "" ? "#FFF1C6" : "#FFFFFF")
 
         Row {
             id: thisrow
@@ -60,7 +60,7 @@ Row {
                 id: leadLoader
                 anchors.verticalCenter: parent.verticalCenter
                 sourceComponent: outerrow.editable ? markBoxComponent
-                               : (outerrow.type === "section" || outerrow.type === "info" || outerrow.fixedSetting)
+                               : (outerrow.heading || outerrow.infoLine || outerrow.fixedSetting)
                                  ? nameLabelComponent : null
             }
 
@@ -68,15 +68,21 @@ Row {
                 id: valueLoader
                 anchors.verticalCenter: parent.verticalCenter
                 sourceComponent: {
-                    switch (outerrow.type) {
-                    case "selection": return selectorComponent
-                    case "inputnum": return numberFieldComponent
-                    case "inputtime_hhmm": return timeFieldComponent
-                    case "inputsystemtime": return systemTimeComponent
-                    case "inputsystemdate": return systemDateComponent
-                    case "readonly": return valueTextComponent
-                    default: return outerrow.skipped ? skippedHintComponent : null
+                    switch (outerrow.control) {
+                    case ConfItem.ChoiceBox: return selectorComponent
+                    case ConfItem.NumberField: return numberFieldComponent
+                    case ConfItem.TimeField: return timeFieldComponent
+                    case ConfItem.PcTimeField: return systemTimeComponent
+                    case ConfItem.PcDateField: return systemDateComponent
+                    // A blocked setting's value comes with its note.
+                    case ConfItem.ValueText: return outerrow.note !== "" ? fixedValueComponent
+                                                                          : valueTextComponent
                     }
+                    if (outerrow.fixedSetting)
+                        return fixedValueComponent
+                    if (outerrow.heading && outerrow.note !== "")
+                        return noteComponent
+                    return null
                 }
             }
         }
@@ -123,18 +129,19 @@ Row {
             objectName: "nameLabel"
             width: {
                 var level = outerrow.menuLevel
-                if (outerrow.fixedSetting) // ends where the check boxes of settings end
+                // ends where the check boxes of settings end
+                if (outerrow.fixedSetting || outerrow.infoWithValue)
                     return outerrow.nameWidth + Math.max(0, 30 * (level - 2)) - 30 * (level - 1) - 5
-                if (outerrow.type === "section")
+                if (outerrow.heading)
                     return 465 - 30 * (level - 1) + outerrow.extraWidth
-                           - (outerrow.skipped ? outerrow.valueWidth + 10 : 0)
+                           - (outerrow.note !== "" ? outerrow.valueWidth + 10 : 0)
                 return 200 - 30 * (level - 1) + outerrow.extraWidth
             }
             // Headings and information lines may run past their band as
             // they always did; a setting's name must leave its value room.
-            elide: outerrow.fixedSetting ? Text.ElideRight : Text.ElideNone
+            elide: outerrow.fixedSetting || outerrow.infoWithValue ? Text.ElideRight : Text.ElideNone
             text: outerrow.item.menuName
-            color: outerrow.type === "section" ? "white" : "black"
+            color: outerrow.heading ? "white" : "black"
         }
     }
 
@@ -155,14 +162,8 @@ Row {
             // moves its index when its option list is exchanged, and that
             // must neither mark nor overwrite a value.
             onActivated: {
-                var it = outerrow.item
-                var chosen = selector.currentIndex
-                var inRange = chosen >= 0 && chosen < it.options.length
-                var option = inRange ? it.options[chosen] : undefined
-                if (option !== it.initValue)
-                    it.active = true
-                if (inRange && it.value !== option)
-                    it.value = option
+                if (selector.currentIndex >= 0)
+                    outerrow.item.editValue(outerrow.item.options[selector.currentIndex])
             }
         }
     }
@@ -173,10 +174,6 @@ Row {
             objectName: "numberField"
             width: outerrow.valueWidth
             item: outerrow.item
-            // What may be typed comes from the core, like the judgement.
-            validator: RegularExpressionValidator {
-                regularExpression: new RegExp("^(?:" + (outerrow.item ? outerrow.item.inputPattern : "") + ")$")
-            }
         }
     }
 
@@ -186,14 +183,12 @@ Row {
             objectName: "timeField"
             width: outerrow.valueWidth
             item: outerrow.item
-            validator: RegularExpressionValidator {
-                regularExpression: new RegExp("^(?:" + (outerrow.item ? outerrow.item.inputPattern : "") + ")$")
-            }
         }
     }
 
     // Read from the device for the technician to see (serial number,
-    // firmware, signal strength, ...); never transferred.
+    // firmware, the second line of an information screen, ...); never
+    // transferred.
     Component {
         id: valueTextComponent
         Label {
@@ -205,15 +200,51 @@ Row {
         }
     }
 
+    // What the device holds for an entry LUM never opens (taken from a
+    // file or an earlier read-out), with the reason it stays as it is.
     Component {
-        id: skippedHintComponent
+        id: fixedValueComponent
+        Column {
+            width: outerrow.valueWidth
+            Label {
+                objectName: "valueText"
+                width: parent.width
+                leftPadding: 8
+                text: outerrow.item.value
+                elide: Text.ElideRight
+                visible: text !== ""
+            }
+            Label {
+                objectName: "noteText"
+                width: parent.width
+                leftPadding: 8
+                text: outerrow.note
+                font.italic: true
+                font.pointSize: Qt.application.font.pointSize > 0 ? Qt.application.font.pointSize * 0.85 : 8
+                color: "#666666"
+                elide: Text.ElideRight
+                ToolTip.visible: truncated && noteHover.containsMouse
+                ToolTip.text: text
+                MouseArea {
+                    id: noteHover
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    acceptedButtons: Qt.NoButton
+                }
+            }
+        }
+    }
+
+    Component {
+        id: noteComponent
         Label {
-            objectName: "skippedHint"
+            objectName: "noteText"
             width: outerrow.valueWidth
             leftPadding: 8
-            text: "wird nicht ausgelesen"
+            text: outerrow.note
             font.italic: true
-            color: outerrow.type === "section" ? "white" : "#666666"
+            color: "white"
+            elide: Text.ElideRight
         }
     }
 

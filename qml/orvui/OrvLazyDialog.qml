@@ -14,6 +14,8 @@ Loader {
 
     signal accepted()
     signal rejected()
+    // The third answer of the question about unsaved changes.
+    signal discarded()
 
     function dialog() {
         if (item === null)
@@ -39,5 +41,6 @@ Loader {
         // A question's answers.
         function onYes() { lazyDialog.accepted() }
         function onNo() { lazyDialog.rejected() }
+        function onDiscarded() { lazyDialog.discarded() }
     }
 }

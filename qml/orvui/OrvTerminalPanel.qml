@@ -28,9 +28,19 @@ Rectangle {
                             prgCol.width + terminalPanel.topRowRoom - connectButton.width - prgTopRow.spacing)
             popup.width: Math.max(width, widestEntry(true) + 40)
             model: kelHandler.termPortList
-            currentIndex: kelHandler.termPortPreferredIndx
+            // The port "Verbinden" opens: the link chooses it (an adapter it
+            // knows, else the first port listed) and the technician may pick
+            // another. Reading the model ties the index back to the link's
+            // choice after a new port list reset it.
+            currentIndex: {
+                portSelector.model
+                return kelHandler.termPortSelectedIndx
+            }
+            displayText: count === 0 ? "kein Anschluss gefunden" : currentText
             enabled: !kelHandler.terminalIsReady
-            onCurrentIndexChanged: kelHandler.termPortSelectedIndx = currentIndex
+            // Only the technician's choice goes back to the link; the box
+            // moving its index when its list is exchanged is not a choice.
+            onActivated: function(index) { kelHandler.termPortSelectedIndx = index }
 
             function entryText(index, withMaker) {
                 var maker = kelHandler.termPortManufacturers[index]
@@ -63,7 +73,7 @@ Rectangle {
             Connections {
                 target: portSelector.popup
                 function onAboutToShow() {
-                    portSelector.currentIndex = kelHandler.rescanPorts()
+                    kelHandler.rescanPorts()
                 }
             }
         }
@@ -79,10 +89,12 @@ Rectangle {
                     lumBot.startInit()
                     keypad.focusEscape()
                 } else {
+                    // The link says what went wrong and what to do; with no
+                    // port chosen there is no name to put before it.
                     var portName = kelHandler.termPortList[kelHandler.termPortSelectedIndx]
-                    messageDialog2.show("Fehler beim Öffnen von "
-                                        + (portName === undefined ? "" : portName)
-                                        + ":\n" + kelHandler.lastErrorString())
+                    messageDialog2.show((portName === undefined ? ""
+                                         : "Fehler beim Öffnen von " + portName + ":\n")
+                                        + kelHandler.lastErrorString())
                 }
             }
         }

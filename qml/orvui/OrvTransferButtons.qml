@@ -26,6 +26,14 @@ Column {
         width: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
         text: "<< Konfiguration\nübertragen <<"
         enabled: kelHandler.terminalIsReady && !lumBot.isEnabled && transferColumn.anyMarked
-        onClicked: lumBot.startUpload()
+        // A setting whose field holds text it cannot take would be
+        // transferred with its old value: refused, each one named.
+        onClicked: {
+            if (deviceProfile.hasInvalidSettings)
+                messageDialog.show("Nicht übertragen. Bitte zuerst korrigieren:\n"
+                                   + deviceProfile.invalidSettingsText())
+            else
+                lumBot.startUpload()
+        }
     }
 }

@@ -1,30 +1,36 @@
-import QtQuick 2.12
+import QtQuick 2.14
 import QtQuick.Controls 2.12
 
-// A setting's value as text: shows the item's value and writes a change
-// back (the row marks the setting). Text that the item's value type does
-// not accept (a half-typed time, for instance) is shown with a red frame
-// and is not stored, so it neither marks the setting nor reaches a transfer.
+// A setting's value as text. Whatever the technician types goes to the
+// item (ConfItem.editValue), which completes it, judges it, stores a valid
+// value and marks the setting; text it cannot take stays in the field as a
+// draft with a red frame and the reason under it, and is neither stored nor
+// transferred. The field shows what the item says it shows (editText).
 TextField {
     id: field
 
     property var item: null
 
-    // The core judges the text (ConfItem::isValidValue).
-    readonly property bool acceptable: accepts(text)
+    readonly property string problem: item ? item.problem : ""
+    readonly property bool acceptable: problem === ""
 
-    function accepts(candidate) {
-        return !item || item.isValidValue(candidate)
-    }
-
-    text: item ? item.value : ""
+    text: item ? item.editText : ""
     selectByMouse: true
-    // Judged here on the new text itself: `acceptable` may not have
-    // followed the text yet when this handler runs.
-    onTextChanged: {
-        if (item && accepts(text) && item.value !== text)
-            item.value = text
+    // What may be typed at all comes from the item, like the judgement.
+    validator: RegularExpressionValidator {
+        regularExpression: new RegExp("^(?:" + (field.item ? field.item.inputPattern : "") + ")$")
     }
+    // Only the technician's typing: the text the item gives back (a time
+    // completed to hh:mm) is not typing.
+    onTextEdited: {
+        if (item)
+            item.editValue(text)
+    }
+
+    // The reason sits under the frame, inside the field's own height, so the
+    // row makes room for it.
+    bottomInset: acceptable ? 0 : problemLine.height
+    bottomPadding: padding + bottomInset
 
     background: Rectangle {
         objectName: "fieldFrame"
@@ -35,4 +41,20 @@ TextField {
         border.color: !field.acceptable ? "red"
                       : (field.activeFocus ? field.palette.highlight : field.palette.mid)
     }
+
+    Label {
+        id: problemLine
+        objectName: "problemLine"
+        y: field.height - height
+        width: field.width
+        visible: !field.acceptable
+        text: field.problem
+        color: "red"
+        font.pointSize: field.font.pointSize > 0 ? field.font.pointSize * 0.85 : 8
+        elide: Text.ElideRight
+    }
+
+    ToolTip.visible: !acceptable && hovered
+    ToolTip.delay: 300
+    ToolTip.text: problem
 }

@@ -68,9 +68,13 @@ TestCase {
 
     function rowCount() { return control("editorList").count }
 
+    // Loads a file of data/ and makes a scratch copy the configuration's
+    // own file: a save without the dialog never writes into the sources.
     function loadFixture(fileName) {
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/" + fileName).toString())
         tryVerify(function() { return rowCount() === deviceProfile.confItemList.length && rowCount() > 1 }, 5000, fileName)
+        deviceProfile.saveToFile(deviceSim.scratchFileUrl(fileName))
+        verify(!deviceProfile.modified && deviceProfile.fileName.indexOf("/data/") < 0, "scratch copy")
     }
 
     // The list places its rows when the window is next polished.

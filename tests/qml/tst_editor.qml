@@ -11,21 +11,24 @@ WindowTestCase {
         loadFixture("editor.lumc")
     }
 
-    // Each row creates the one control its type needs, a check box only for
-    // settings, and fixed settings show their value or why they have none;
-    // nothing loaded is marked. The rows are those of a second file of the
-    // same length, loaded over the first while the editor holds its rows.
+    // Each row creates the one control its value needs, a check box only
+    // for settings; fixed settings show their value, blocked ones also why
+    // they stay as they are, information lines their second line; nothing
+    // loaded is marked. The rows are those of a second file of the same
+    // length, loaded over the first while the editor holds its rows.
     function test_rowsShowTheLoadedFile() {
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/editor-reordered.lumc").toString())
         tryCompare(item(2), "value", "Nein")
+        verify(item(9).note !== "" && item(13).note !== "", "blocked entries carry a note")
         var expected = ["nameLabel:Einstellungen", "nameLabel:Notruf", "markBox:Notrufende selector:Nein",
             "markBox:Rufnummer 1 numberField:0301234567", "nameLabel:Zeiten", "markBox:Timerzeit Test timeField:12:30",
             "markBox:Uhrzeit systemTimeField:auf PC-Zeit setzen", "markBox:Datum systemDateField:auf PC-Datum setzen",
-            "nameLabel:Seriennummer valueText:123", "nameLabel:Service-Center skippedHint:wird nicht ausgelesen",
-            "nameLabel:Version 2.1", "nameLabel:Hinweis", "markBox:Betriebsart selector:Service",
-            "nameLabel:Reset-Optionen skippedHint:wird nicht ausgelesen"]
+            "nameLabel:Seriennummer valueText:123",
+            "nameLabel:Service-Center valueText:+491710760000 noteText:" + item(9).note,
+            "nameLabel:Version valueText:2.1", "nameLabel:Hinweis", "markBox:Betriebsart selector:Service",
+            "nameLabel:Reset-Optionen noteText:" + item(13).note]
         var names = ["markBox", "nameLabel", "selector", "numberField", "timeField", "systemTimeField",
-            "systemDateField", "valueText", "skippedHint"]
+            "systemDateField", "valueText", "noteText"]
         compare(rowCount(), expected.length)
         for (var i = 0; i < rowCount(); ++i) {
             var shown = item(i).active ? ["marked"] : []
@@ -60,6 +63,9 @@ WindowTestCase {
             { tag: "number: hash and star accepted", index: 3, keys: ["#", "*"], text: "0301234567#*", active: true },
             { tag: "number: letters refused", index: 3, keys: ["a", "Z"], text: "0301234567", active: false },
             { tag: "time: half-typed time not stored", index: 5, clear: true, keys: ["0", "1"], text: "01", value: "12:30", active: false },
+            { tag: "time: four digits become hh:mm", index: 5, clear: true, keys: ["0", "9", "1", "5"], text: "09:15", active: true },
+            { tag: "time: hours of a duration", index: 5, clear: true, keys: ["4", "8", ":", "0", "0"], text: "48:00", active: true },
+            { tag: "time: minutes past 59 not stored", index: 5, clear: true, keys: ["1", "2", ":", "6", "0"], text: "12:60", value: "12:30", active: false },
             { tag: "time: complete time stored", index: 5, clear: true, keys: ["0", "1", ":", "0", "0"], text: "01:00", active: true },
             { tag: "time: letters and a fifth digit refused", index: 5, keys: ["9", Qt.Key_Backspace, "x"], text: "12:3", value: "12:30", active: false },
             { tag: "number: a 33rd character refused", index: 3, clear: true,
@@ -79,18 +85,76 @@ WindowTestCase {
             keyClick(data.keys[i])
         compare(field.text, data.text)
         // A text the core refuses is not stored, does not mark the setting
-        // and is framed red.
+        // and is framed red, with the core's reason under it.
         compare(item(data.index).value, data.value === undefined ? data.text : data.value, "value follows valid text")
         compare(item(data.index).active, data.active)
-        compare(Qt.colorEqual(findChild(field, "fieldFrame").border.color, "red"), data.value !== undefined, "red frame")
+        var refused = data.value !== undefined
+        compare(Qt.colorEqual(findChild(field, "fieldFrame").border.color, "red"), refused, "red frame")
+        compare(item(data.index).problem !== "", refused, "the item names a problem")
+        var reason = findChild(field, "problemLine")
+        compare([reason.visible, reason.text], [refused, item(data.index).problem], "reason under the field")
     }
 
-    function test_valueChangedOutsideEditorMarksAndShows() {
-        item(2).value = "Auflegen"
-        item(3).value = "112"
+    // The rows show what the items hold, whoever changed them.
+    function test_editsFromOutsideTheEditorShow() {
+        item(2).editValue("Auflegen")
+        item(3).editValue("112")
+        item(5).editValue("1")
         compare(rowControl(2, "selector").currentText, "Auflegen")
         compare(rowControl(3, "numberField").text, "112")
-        verify(item(2).active && item(3).active, "marked")
+        var time = rowControl(5, "timeField")
+        compare([time.text, item(5).value], ["1", "12:30"])
+        verify(Qt.colorEqual(findChild(time, "fieldFrame").border.color, "red"), "red frame")
+        verify(item(2).active && item(3).active && !item(5).active, "changed values marked")
+        item(5).discardDraft()
+        compare(time.text, "12:30")
+        verify(!Qt.colorEqual(findChild(time, "fieldFrame").border.color, "red"), "frame back")
+    }
+
+    function test_invalidFieldBlocksSaveAndTransfer_data() {
+        return [
+            { tag: "save", button: "saveButton", dialog: "saveToFileDialog",
+              refusal: "Nicht gespeichert. Bitte zuerst korrigieren:\n" },
+            { tag: "transfer", button: "uploadButton", refusal: "Nicht übertragen. Bitte zuerst korrigieren:\n" }
+        ]
+    }
+
+    // A field holding text its setting cannot take stops "Speichern" and
+    // the transfer, naming the setting and why; once it holds a value they
+    // go ahead.
+    function test_invalidFieldBlocksSaveAndTransfer(data) {
+        if (data.button === "uploadButton")
+            connectToSimulator()
+        item(3).active = true
+        var field = rowControl(5, "timeField")
+        field.forceActiveFocus()
+        field.selectAll()
+        keyClick(Qt.Key_0)
+        keyClick(Qt.Key_1)
+        verify(deviceProfile.hasInvalidSettings, "invalid setting known to the profile")
+        mouseClick(control(data.button))
+        var message = shownDialog("messageDialog")
+        compare(message.text, data.refusal + deviceProfile.invalidSettingsText())
+        compare(deviceProfile.invalidSettingsText(), "Timerzeit Test: " + item(5).problem)
+        verify(!lumBot.isEnabled && !(data.dialog && dialogShown(data.dialog)), "refused")
+        message.close()
+        win.requestActivate()
+        tryCompare(win, "active", true, 5000)
+        field.forceActiveFocus()
+        field.cursorPosition = field.length
+        keyClick(Qt.Key_5)
+        compare(field.text, "015")
+        keyClick(Qt.Key_0)
+        compare([field.text, item(5).value, deviceProfile.hasInvalidSettings], ["01:50", "01:50", false])
+        mouseClick(control(data.button))
+        if (data.dialog) {
+            shownDialog(data.dialog).reject()
+        } else {
+            verify(lumBot.isEnabled, "transfer started")
+            lumBot.abort()
+            tryCompare(lumBot, "isEnabled", false, 30000)
+        }
+        verify(!dialogShown("messageDialog"), "no refusal")
     }
 
     // "Alle" acts on the settings, also on those whose rows are not on

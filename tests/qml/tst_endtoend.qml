@@ -30,9 +30,12 @@ WindowTestCase {
         runJob("downloadButton", /^\d+ Einträge gelesen \(\d\d:\d\d\)$/)
         verify(rowCount() > 40 && rowCount() === deviceProfile.confItemList.length, "rows: " + rowCount())
         // Read-only settings show what the device said; settings the
-        // read-out leaves closed say so.
+        // read-out leaves closed show what is known of them and why.
         compare(rowControl(indexOfPath("Kommunikation/IMEI"), "valueText").text, "356938035643809")
-        compare(rowControl(indexOfPath("Kommunikation/Netzbetreiber"), "skippedHint").text, "wird nicht ausgelesen")
+        var blocked = indexOfPath("Kommunikation/Netzbetreiber")
+        verify(item(blocked).note !== "", "blocked setting explained")
+        compare([rowControl(blocked, "valueText").text, rowControl(blocked, "noteText").text],
+                [item(blocked).value, item(blocked).note])
         control("editorList").positionViewAtIndex(indexOfPath("Kommunikation/Service-Center"), ListView.Beginning)
         waitForLayout()
         deviceSim.saveWindowImageIfAsked(win)

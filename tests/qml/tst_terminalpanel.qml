@@ -93,4 +93,23 @@ WindowTestCase {
         verify(text.indexOf("Fehler beim Öffnen von " + control("portSelector").currentText + ":\n") === 0, text)
         verify(deviceSim.restart(), deviceSim.startError())
     }
+
+    // The box shows the port "Verbinden" opens, the one the link chose (with
+    // no adapter it knows, the first one listed); with none chosen the
+    // message is the link's own, without an empty port name before it.
+    function test_portBoxShowsThePortTheLinkChose() {
+        var box = control("portSelector")
+        var simulatorPort = kelHandler.termPortSelectedIndx
+        verify(kelHandler.termPortList.length > 0 && simulatorPort >= 0, "ports listed")
+        kelHandler.termPortSelectedIndx = 0
+        compare([box.currentIndex, box.currentText], [0, kelHandler.termPortList[0]])
+        kelHandler.termPortSelectedIndx = -1
+        compare([box.currentIndex, box.displayText], [-1, ""])
+        mouseClick(control("connectButton"))
+        compare(shownDialog("messageDialog2").text, kelHandler.lastErrorString())
+        verify(kelHandler.lastErrorString() !== "", "the link says why")
+        shownDialog("messageDialog2").close()
+        kelHandler.termPortSelectedIndx = simulatorPort
+        compare(box.currentText, deviceSim.portPath())
+    }
 }
