@@ -19,7 +19,10 @@
 // entry on a machine without serial ports too; it still asks the system for
 // its ports. The times run from starting the process to those lines. The
 // resident memory (VmRSS) is read from /proc one second after both, once the
-// program has settled, and the program is ended. Each program starts once
+// program has settled, and the program is ended. The probe also reports the
+// processor time the process used until its first frame, all threads
+// together, which a busy machine moves far less than the clock; it is
+// printed beside the figures. Each program starts once
 // untimed (to warm the file cache), then they alternate; medians count. The
 // minimal window also runs with the four dialogs lum uses created at once,
 // to show what lum saves by creating them when they are first opened.
@@ -30,6 +33,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -52,6 +56,7 @@ struct StartResult
     bool ok = false;
     double shownMs = 0;
     double portsMs = 0;
+    double processorMs = 0;
     qint64 rssKb = 0;
     QString output;
 };
@@ -112,6 +117,10 @@ StartResult startAndMeasure(const QString &program, const QStringList &arguments
                 QStringLiteral("/proc/%1/status").arg(process.processId()),
                 QStringLiteral("VmRSS"));
         result.ok = result.rssKb > 0;
+        const QRegularExpressionMatch processor =
+                QRegularExpression(QStringLiteral("First frame, processor time: ([0-9.]+) ms"))
+                        .match(result.output);
+        result.processorMs = processor.hasMatch() ? processor.captured(1).toDouble() : 0;
     }
     process.kill();
     process.waitForFinished(10000);
@@ -126,14 +135,16 @@ struct Series
     bool hasPortBox = false;
     QVector<double> times;
     QVector<double> portTimes;
+    QVector<double> processorTimes;
     QVector<double> memory;
 };
 
 QString roundLine(int round, const Series &series, const StartResult &result)
 {
-    QString line = QStringLiteral("round %1, %2: first frame after %3")
+    QString line = QStringLiteral("round %1, %2: first frame after %3 (processor time %4)")
                            .arg(round)
-                           .arg(series.name, BenchReport::ms(result.shownMs));
+                           .arg(series.name, BenchReport::ms(result.shownMs),
+                                BenchReport::ms(result.processorMs));
     if (series.hasPortBox)
         line += QStringLiteral(", port box filled after %1").arg(BenchReport::ms(result.portsMs));
     return line + QStringLiteral(", resident %1").arg(BenchReport::mib(result.rssKb));
@@ -158,21 +169,23 @@ int main(int argc, char *argv[])
     const QString memoryTarget = QStringLiteral("<= %1").arg(maxMemoryFactor);
 #if defined(LUM_PATH) && defined(MINIMAL_WINDOW_PATH)
     QTemporaryDir home;
-    Series lum{ QStringLiteral("lum"), QStringLiteral(LUM_PATH), {}, true, {}, {}, {} };
+    Series lum{ QStringLiteral("lum"), QStringLiteral(LUM_PATH), {}, true, {}, {}, {}, {} };
     Series fair{ QStringLiteral("plain window"),
                  QStringLiteral(MINIMAL_WINDOW_PATH),
                  { QStringLiteral("--fair") },
                  true,
                  {},
                  {},
+                 {},
                  {} };
     Series floor{
-        QStringLiteral("minimal window"), QStringLiteral(MINIMAL_WINDOW_PATH), {}, false, {}, {}, {}
+        QStringLiteral("minimal window"), QStringLiteral(MINIMAL_WINDOW_PATH), {}, false, {}, {}, {}, {}
     };
     Series withDialogs{ QStringLiteral("minimal window with lum's dialogs"),
                         QStringLiteral(MINIMAL_WINDOW_PATH),
                         { QStringLiteral("--with-dialogs") },
                         false,
+                        {},
                         {},
                         {},
                         {} };
@@ -192,6 +205,7 @@ int main(int argc, char *argv[])
                 continue; // warming the file cache
             series->times.append(result.shownMs);
             series->portTimes.append(result.portsMs);
+            series->processorTimes.append(result.processorMs);
             series->memory.append(result.rssKb);
             BenchReport::say(roundLine(round, *series, result));
         }
@@ -221,6 +235,14 @@ int main(int argc, char *argv[])
                     .arg(rounds)
                     .arg(BenchReport::mib(qint64(lumMemory)),
                          BenchReport::mib(qint64(floorMemory))));
+    const double lumProcessor = BenchReport::median(lum.processorTimes);
+    const double fairProcessor = BenchReport::median(fair.processorTimes);
+    BenchReport::info(
+            QStringLiteral("Processor time until the first frame, all threads (lum / plain window)"),
+            QStringLiteral("%1: lum %2, plain window %3, minimal window %4")
+                    .arg(ratio(lumProcessor / fairProcessor), BenchReport::ms(lumProcessor),
+                         BenchReport::ms(fairProcessor),
+                         BenchReport::ms(BenchReport::median(floor.processorTimes))));
     BenchReport::info(
             QStringLiteral("Plain window with lum's controls (start-up yardstick)"),
             QStringLiteral("first frame %1, resident %2; lum against it: %3 x in memory")
