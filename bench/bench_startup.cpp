@@ -93,8 +93,12 @@ StartResult startAndMeasure(const QString &program, const QStringList &arguments
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     QElapsedTimer clock;
     auto complete = [&] { return result.shownMs > 0 && (!hasPortBox || result.portsMs > 0); };
+    // The program goes on writing while it settles; only the moment both
+    // lines are there ends the first wait.
     QObject::connect(&process, &QProcess::readyRead, &loop, [&] {
         result.output += QString::fromLocal8Bit(process.readAll());
+        if (complete())
+            return;
         const double now = clock.nsecsElapsed() / 1e6;
         if (result.shownMs == 0 && result.output.contains(frameLine))
             result.shownMs = now;
