@@ -1,7 +1,9 @@
 # Installing and packaging: the three programs into bin/, the desktop entry
 # and the icons where desktops look for them, the documentation into
 # share/doc/lum; CPack makes a Debian package (Linux) or a ZIP and an NSIS
-# installer (Windows) from the same rules.
+# installer (Windows) from the same rules. The preset "package" configures a
+# build of only what is installed (no tests, no benchmarks) in
+# build-package/, where "cpack -G DEB" builds and packs just that.
 include(GNUInstallDirs)
 
 install(TARGETS lum RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -54,6 +56,32 @@ install(FILES
 install(FILES sim/menus/README.md DESTINATION ${lum_doc_dir} RENAME menus.md)
 install(FILES sim/menus/demo.menu DESTINATION ${lum_doc_dir})
 
+if(UNIX AND NOT APPLE)
+  # What a Debian system expects of every package: the copyright in
+  # share/doc/<package>/copyright, the changelog beside it and the manual
+  # pages, compressed with gzip at its best and without a time stamp in the
+  # header (gzip -9n). They are compressed when CMake configures the build
+  # and again whenever one of them changes.
+  install(FILES packaging/debian/copyright DESTINATION ${lum_doc_dir})
+  set(lum_gzipped_dir ${CMAKE_CURRENT_BINARY_DIR}/gzipped)
+  file(MAKE_DIRECTORY ${lum_gzipped_dir})
+  function(lum_install_gzipped source destination name)
+    set(target ${lum_gzipped_dir}/${name}.gz)
+    execute_process(COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/${source}
+                    OUTPUT_FILE ${target} RESULT_VARIABLE gzipped)
+    if(NOT gzipped EQUAL 0)
+      message(FATAL_ERROR "gzip could not compress ${source}")
+    endif()
+    set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+                 ${PROJECT_SOURCE_DIR}/${source})
+    install(FILES ${target} DESTINATION ${destination})
+  endfunction()
+  lum_install_gzipped(packaging/debian/changelog ${lum_doc_dir} changelog)
+  foreach(program lum lumctl lum-devsim)
+    lum_install_gzipped(packaging/man/${program}.1 ${CMAKE_INSTALL_MANDIR}/man1 ${program}.1)
+  endforeach()
+endif()
+
 set(CPACK_PACKAGE_NAME lum)
 set(CPACK_PACKAGE_VENDOR "Kestrom Elektronik GmbH")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
@@ -62,6 +90,9 @@ set(CPACK_PACKAGE_CONTACT "Kestrom Elektronik GmbH <lum@kestrom-elektronik.examp
 set(CPACK_PACKAGE_INSTALL_DIRECTORY LUM)
 set(CPACK_PACKAGE_EXECUTABLES lum LUM)
 set(CPACK_STRIP_FILES ON)
+# Folders in the package are rwxr-xr-x whatever the umask of the build.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP NSIS)
@@ -73,6 +104,18 @@ else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+  # The extended description below the summary (the project's description):
+  # what the package holds, the simulator named for what it is.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "LUM programmiert Aufzugsnotrufgeräte (EN 81-28) über ihre
+Programmierschnittstelle und einen USB-Seriell-Adapter. Das Fenster lum
+zeigt Anzeige und Tastatur des Geräts, liest sein Konfigurationsmenü
+selbsttätig aus, lässt die Einstellungen bearbeiten, als .lumc-Datei
+speichern und laden und überträgt die markierten Einstellungen zurück;
+lumctl tut dasselbe auf der Kommandozeile.
+.
+lum-devsim ist der Trainingssimulator: ein simuliertes Gerät an einem
+Pseudo-Terminal, mit dem sich LUM ohne echtes Gerät üben und testen lässt
+(lum-devsim(1)).")
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE_URL "https://kestrom-elektronik.example")
   # The Qt libraries the programs link, and the QML modules that the window's
   # documents import at run time (QtQuick.Dialogs brings the two Qt.labs
