@@ -10,6 +10,13 @@
 
 #include <limits>
 
+namespace {
+
+// Eleven ESC at most, each answered within the link's longest wait.
+const int returnGraceMs = 30000;
+
+} // namespace
+
 RobotJob::RobotJob(Kind kind, KelHandler *link, DeviceProfile *profile, QObject *parent)
     : QObject(parent), m_kind(kind), m_link(link), m_profile(profile), m_bot(new LumBot(this))
 {
@@ -132,16 +139,29 @@ void RobotJob::showProgress()
                                  .arg(m_itemsTotal));
 }
 
+// The robot climbs back to the base menu after the abort; the job ends when
+// it is idle, or after a last grace period should the line hang.
 void RobotJob::giveUp()
 {
+    if (m_timedOut) {
+        m_loop.quit();
+        return;
+    }
     m_timedOut = true;
     m_bot->abort();
-    m_loop.quit();
+    if (!m_bot->isEnabled())
+        m_loop.quit();
+    else
+        m_timeout.start(returnGraceMs);
 }
 
+// Why the job failed, and where the device was left when the robot knows.
 QString RobotJob::errorText() const
 {
-    return m_errorText;
+    const QString whereLeft = m_bot->jobOutcome();
+    if (m_errorText.isEmpty() || whereLeft.isEmpty())
+        return m_errorText;
+    return m_errorText + QLatin1Char('\n') + whereLeft;
 }
 bool RobotJob::timedOut() const
 {

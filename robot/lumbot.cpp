@@ -28,6 +28,7 @@ const int slowAnswerMs = LinkTiming::SlowAnswerMs;
 const int maxRepeats = 2;
 const int maxLevel = 19;
 const int maxBaseMenuEscapes = 9;
+const int maxUnansweredEscapes = 2;
 
 const QString baseMenuProgrammingEntry = QStringLiteral("Programmierung beenden");
 const QString configurationEntrySecondLine = QStringLiteral("konfigurieren?");
@@ -57,6 +58,15 @@ const QString outcomeTransfer = QStringLiteral("%1 Einstellungen übertragen (%2
 const QString outcomeNothingMarked = QStringLiteral("Keine Einstellung zur Übertragung markiert.");
 const QString outcomeReadOutAborted = QStringLiteral("Auslesen abgebrochen.");
 const QString outcomeTransferAborted = QStringLiteral("Übertragung abgebrochen.");
+const QString outcomeIdentificationAborted = QStringLiteral("Identifizierung abgebrochen.");
+const QString outcomeReadOutFailed = QStringLiteral("Auslesen fehlgeschlagen.");
+const QString outcomeTransferFailed = QStringLiteral("Übertragung fehlgeschlagen.");
+const QString deviceReturning = QStringLiteral("Gerät wird ins Basismenü zurückgeführt …");
+const QString deviceAtBaseMenu = QStringLiteral("Gerät im Basismenü.");
+const QString deviceMaybeElsewhere = QStringLiteral(
+        "Gerät steht möglicherweise nicht im Basismenü, bitte am Gerät prüfen.");
+const QString deviceLineLost =
+        QStringLiteral("Verbindung getrennt, Gerät steht möglicherweise nicht im Basismenü.");
 const QString errorNoDevice =
         QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle.");
 
@@ -84,6 +94,11 @@ const QString errorNotTakenOver = QStringLiteral(
 QString clockTime()
 {
     return QTime::currentTime().toString(QStringLiteral("hh:mm"));
+}
+
+QString joinedOutcome(const QString &ending, const QString &whereLeft)
+{
+    return ending.isEmpty() ? whereLeft : ending + QLatin1Char(' ') + whereLeft;
 }
 
 bool containsAny(const QString &name, const QStringList &parts)
@@ -293,39 +308,23 @@ void LumBot::endIdentification()
     setIdentificationError(m_deviceIdentifier.trimmed().isEmpty() ? errorNoDevice : QString());
 }
 
-// The user's abort. A setting the robot opened on the device shows a value
-// that is not the stored one (an option stepped to, digits keyed in); one OK
-// by the technician would store it. So the setting is closed with ESC, which
-// keeps the stored value, before the robot lets go of the device.
+// The user's abort. The robot lets go of the device only at its base menu:
+// left deep in the menu, or inside a setting it opened, one key by the
+// technician would change a setting there.
 void LumBot::abort()
 {
-    if (m_mode == Idle)
+    if (m_mode == Idle || m_mode == Return)
         return;
     const int mode = m_mode;
-    if (settingOpenOnDevice()) {
-        qDebug() << "LUMBOT abort: closing the open setting with ESC";
-        sendKey(keyEsc);
-    }
-    stopJob();
+    discardJob();
     if (mode == DownloadInit || mode == Download)
-        setJobOutcome(outcomeReadOutAborted);
+        returnToBaseMenu(outcomeReadOutAborted);
     else if (mode == UploadInit || mode == Upload)
-        setJobOutcome(outcomeTransferAborted);
-}
-
-// Whether the device stands inside a setting the robot opened: during a
-// read-out the profile's cursor is on that setting until the robot leaves it
-// with ESC; during a transfer the device has reached the target setting and
-// its value has not been confirmed yet.
-bool LumBot::settingOpenOnDevice() const
-{
-    if (!m_kelHandler || !m_kelHandler->terminalIsReady())
-        return false;
-    if (m_mode == Download)
-        return m_profile && m_level > 0 && m_profile->currentTagName() == MenuScreen::Setting;
-    if (m_mode == Upload)
-        return !m_targetPath.isEmpty() && m_devicePath == m_targetPath && !m_valueEntered;
-    return false;
+        returnToBaseMenu(outcomeTransferAborted);
+    else if (m_jobOutcome.isEmpty())
+        returnToBaseMenu(outcomeIdentificationAborted);
+    else // the identification that follows a transfer: its outcome stands
+        returnToBaseMenu(m_jobOutcome);
 }
 
 // Ends the job without a key: after an error, or when the line is lost.
@@ -333,13 +332,83 @@ void LumBot::stopJob()
 {
     if (m_mode == Idle)
         return;
+    discardJob();
+    m_mode = Idle;
+    emit enabledChanged();
+}
+
+// What an aborted job leaves behind: a partial read-out is discarded, the
+// device no longer counts as identified.
+void LumBot::discardJob()
+{
     qDebug() << "LUMBOT abort";
     if (m_mode == Download && m_profile)
         m_profile->resetProfile();
     reset();
     clearTransferState();
+}
+
+bool LumBot::linkWorks() const
+{
+    return m_kelHandler && m_kelHandler->terminalIsReady();
+}
+
+// Every job that ends early on a working line ends here: ESC closes a field
+// the robot may have opened (keeping the stored value, where OK would store
+// what the field shows), and further ESC climb to the base menu, found as
+// the base-menu search finds it. The robot stays busy until then.
+void LumBot::returnToBaseMenu(const QString &ending)
+{
+    m_jobEnding = ending;
+    if (!linkWorks()) {
+        endReturn(deviceLineLost);
+        return;
+    }
+    qDebug() << "LUMBOT return to the base menu";
+    m_lastDisplay.clear();
+    m_escCount = 0;
+    m_unansweredEscapes = 0;
+    sendKey(keyEsc);
+    const bool wasIdle = m_mode == Idle;
+    m_mode = Return;
+    setJobOutcome(joinedOutcome(m_jobEnding, deviceReturning));
+    if (wasIdle)
+        emit enabledChanged();
+}
+
+// One screen of the climb. The base menu is the screen the device draws
+// unchanged in answer to ESC; a device that stops answering is given up
+// after its second unanswered ESC, a menu that never settles after as many
+// ESC as the base-menu search allows.
+void LumBot::climbStep(const MenuScreen &screen)
+{
+    const QString current = screen.joinedLines();
+    const bool answered = m_kelHandler->lastKeyAnswered();
+    if (answered && !m_lastDisplay.isEmpty() && m_lastDisplay == current) {
+        qDebug() << "LUMBOT back at the base menu:" << current;
+        endReturn(deviceAtBaseMenu);
+        return;
+    }
+    m_unansweredEscapes = answered ? 0 : m_unansweredEscapes + 1;
+    if (m_escCount > maxBaseMenuEscapes || m_unansweredEscapes >= maxUnansweredEscapes) {
+        qDebug() << "LUMBOT base menu not reached, giving up";
+        endReturn(deviceMaybeElsewhere);
+        return;
+    }
+    sendKey(keyEsc);
+    ++m_escCount;
+    m_lastDisplay = current;
+}
+
+void LumBot::endReturn(const QString &whereLeft)
+{
+    const bool wasBusy = m_mode != Idle;
     m_mode = Idle;
-    emit enabledChanged();
+    m_lastDisplay.clear();
+    m_escCount = 0;
+    setJobOutcome(joinedOutcome(m_jobEnding, whereLeft));
+    if (wasBusy)
+        emit enabledChanged();
 }
 
 void LumBot::readDisplay()
@@ -376,6 +445,9 @@ void LumBot::readDisplay()
     case Upload:
         if (hasProfileFor(Upload))
             transferStep(screen);
+        break;
+    case Return:
+        climbStep(screen);
         break;
     default:
         break;
@@ -436,15 +508,25 @@ void LumBot::onTerminalReadyChanged()
         break;
     case DownloadInit:
     case Download:
-        failReadOut(errorReadOutLinkLost);
+        failReadOut(errorReadOutLinkLost + linkReason());
         break;
     case UploadInit:
     case Upload:
-        failTransfer(errorTransferLinkLost);
+        failTransfer(errorTransferLinkLost + linkReason());
+        break;
+    case Return:
+        endReturn(deviceLineLost);
         break;
     default:
         break;
     }
+}
+
+// What the link says about a lost line, as a line of its own.
+QString LumBot::linkReason() const
+{
+    const QString reason = m_kelHandler ? m_kelHandler->lastErrorString() : QString();
+    return reason.isEmpty() ? QString() : QLatin1Char('\n') + reason;
 }
 
 // The profile may be unset while a job runs (QML rebinding); stop rather than
@@ -509,13 +591,19 @@ void LumBot::searchBaseMenu(const MenuScreen &screen)
         m_mode = Upload;
 }
 
+// The search has sent all the ESC it may: a climb would send as many again.
 void LumBot::failBaseMenuSearch()
 {
-    if (m_mode != Init)
+    const int mode = m_mode;
+    if (mode != Init)
         reportError(errorBaseMenu);
     else
         setIdentificationError(errorNoDevice);
     stopJob();
+    if (mode == DownloadInit)
+        setJobOutcome(joinedOutcome(outcomeReadOutFailed, deviceMaybeElsewhere));
+    else if (mode == UploadInit)
+        setJobOutcome(joinedOutcome(outcomeTransferFailed, deviceMaybeElsewhere));
 }
 
 // --------------------------------------------------------------- read-out
@@ -674,7 +762,10 @@ void LumBot::recordEntry(const MenuScreen &screen)
         return;
     }
 
-    // Options and information screens are recorded and passed.
+    // Options and information screens are recorded and passed; what an
+    // information screen says on its second line ("fällig 2027") is kept.
+    if (screen.kind == MenuScreen::Info)
+        m_profile->setCurrentAttribute(QStringLiteral("value"), screen.secondLine);
     m_profile->gotoParent();
     sendKey(keyNext);
 }
@@ -695,7 +786,10 @@ void LumBot::finishReadOut()
 void LumBot::failReadOut(const QString &text)
 {
     reportError(text);
-    stopJob();
+    if (m_mode == Idle || m_mode == Return)
+        return;
+    discardJob();
+    returnToBaseMenu(outcomeReadOutFailed);
 }
 
 // --------------------------------------------------------------- transfer
@@ -866,8 +960,10 @@ void LumBot::failTransfer(const QString &text)
     if (m_mode == Upload && !m_targetPath.isEmpty())
         recordTransferred(m_profile ? m_profile->currentValue() : QString(), text);
     reportError(text);
-    if (m_mode != Idle)
-        enterIdle();
+    if (m_mode == Idle || m_mode == Return)
+        return;
+    // Not an abort: the identification and the paths stay as they are.
+    returnToBaseMenu(outcomeTransferFailed);
 }
 
 void LumBot::recordTransferred(const QString &value, const QString &error)

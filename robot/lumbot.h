@@ -31,7 +31,9 @@ class LumBot : public QObject
             QString identificationError READ identificationError NOTIFY identificationErrorChanged)
 
 public:
-    enum Mode { Idle = 0, Init = 1, DownloadInit = 2, UploadInit = 3, Download = 4, Upload = 5 };
+    enum Mode { Idle = 0, Init = 1, DownloadInit = 2, UploadInit = 3, Download = 4, Upload = 5,
+                // A job ended early: the robot climbs back to the base menu.
+                Return = 6 };
     Q_ENUM(Mode)
 
     explicit LumBot(QObject *parent = nullptr);
@@ -95,8 +97,13 @@ private:
     void setJobOutcome(const QString &text);
     void setIdentificationError(const QString &text);
     void endIdentification();
-    bool settingOpenOnDevice() const;
     void stopJob();
+    void discardJob();
+    bool linkWorks() const;
+    QString linkReason() const;
+    void returnToBaseMenu(const QString &ending);
+    void climbStep(const MenuScreen &screen);
+    void endReturn(const QString &whereLeft);
     void reset();
     void clearTransferState();
     void enterIdle();
@@ -150,6 +157,8 @@ private:
     QString m_jobOutcome;
     QString m_identificationError;
     QList<TransferredSetting> m_transferred;
+    QString m_jobEnding;
+    int m_unansweredEscapes = 0;
     QMetaObject::Connection m_displayConnection;
     QMetaObject::Connection m_portConnection;
     QMetaObject::Connection m_kelHandlerGoneConnection;
