@@ -121,21 +121,37 @@ KelHandler *LumBot::kelHandler() const
 
 void LumBot::setKelHandler(KelHandler *kelHandler)
 {
-    // One connection per handler: a screen must never be processed twice.
+    attachLink(kelHandler);
+    emit kelHandlerChanged(kelHandler);
+}
+
+void LumBot::setDeviceLink(DeviceLink *link)
+{
+    attachLink(link);
+}
+
+DeviceLink *LumBot::deviceLink() const
+{
+    return m_link;
+}
+
+void LumBot::attachLink(DeviceLink *link)
+{
+    // One connection per link: a screen must never be processed twice.
     disconnect(m_displayConnection);
     disconnect(m_portConnection);
-    disconnect(m_kelHandlerGoneConnection);
-    m_kelHandler = kelHandler;
-    emit kelHandlerChanged(kelHandler);
-    if (!kelHandler)
+    disconnect(m_linkGoneConnection);
+    m_link = link;
+    m_kelHandler = qobject_cast<KelHandler *>(link);
+    if (!link)
         return;
-    m_displayConnection =
-            connect(kelHandler, &KelHandler::displayCompleted, this, &LumBot::readDisplay);
-    m_portConnection = connect(kelHandler, &KelHandler::terminalIsReadyChanged, this,
+    m_displayConnection = connect(link, &DeviceLink::displayCompleted, this, &LumBot::readDisplay);
+    m_portConnection = connect(link, &DeviceLink::terminalIsReadyChanged, this,
                                &LumBot::onTerminalReadyChanged);
     // The robot does not own the link; it must not outlive it holding a
     // dangling pointer (the scene may destroy its objects in any order).
-    m_kelHandlerGoneConnection = connect(kelHandler, &QObject::destroyed, this, [this] {
+    m_linkGoneConnection = connect(link, &QObject::destroyed, this, [this] {
+        m_link = nullptr;
         m_kelHandler = nullptr;
         stopJob();
     });
@@ -215,7 +231,7 @@ void LumBot::startInit()
 {
     if (m_mode != Idle)
         return;
-    if (!m_kelHandler) {
+    if (!m_link) {
         qDebug() << "LUMBOT start refused: no terminal link set";
         return;
     }
@@ -264,7 +280,7 @@ bool LumBot::canStartProfileJob() const
 {
     if (m_mode != Idle)
         return false;
-    if (!m_kelHandler || !m_profile) {
+    if (!m_link || !m_profile) {
         qDebug() << "LUMBOT start refused: terminal link or profile not set";
         return false;
     }
@@ -350,7 +366,7 @@ void LumBot::discardJob()
 
 bool LumBot::linkWorks() const
 {
-    return m_kelHandler && m_kelHandler->terminalIsReady();
+    return m_link && m_link->terminalIsReady();
 }
 
 // Every job that ends early on a working line ends here: ESC closes a field
@@ -382,8 +398,10 @@ void LumBot::returnToBaseMenu(const QString &ending)
 // ESC as the base-menu search allows.
 void LumBot::climbStep(const MenuScreen &screen)
 {
-    const QString current = screen.joinedLines();
-    const bool answered = m_kelHandler->lastKeyAnswered();
+    // An open field may show the very text of the closed setting; only the
+    // cursor tells them apart.
+    const QString current = screen.joinedLines() + QLatin1Char('|') + QString::number(screen.cursorRow);
+    const bool answered = m_link->lastKeyAnswered();
     if (answered && !m_lastDisplay.isEmpty() && m_lastDisplay == current) {
         qDebug() << "LUMBOT back at the base menu:" << current;
         endReturn(deviceAtBaseMenu);
@@ -413,11 +431,11 @@ void LumBot::endReturn(const QString &whereLeft)
 
 void LumBot::readDisplay()
 {
-    if (m_mode == Idle || !m_kelHandler)
+    if (m_mode == Idle || !m_link)
         return;
 
     const MenuScreen screen =
-            MenuScreen::read(m_kelHandler->displayLines(), m_kelHandler->cursorRow(), m_level);
+            MenuScreen::read(m_link->displayLines(), m_link->cursorRow(), m_level);
     screen.log();
 
     if (m_takeIdentifier) {
@@ -499,7 +517,7 @@ void LumBot::reportError(const QString &text)
 
 void LumBot::onTerminalReadyChanged()
 {
-    if (!m_kelHandler || m_kelHandler->terminalIsReady())
+    if (!m_link || m_link->terminalIsReady())
         return;
     switch (m_mode) {
     case Init:
@@ -525,7 +543,7 @@ void LumBot::onTerminalReadyChanged()
 // What the link says about a lost line, as a line of its own.
 QString LumBot::linkReason() const
 {
-    const QString reason = m_kelHandler ? m_kelHandler->lastErrorString() : QString();
+    const QString reason = m_link ? m_link->lastErrorString() : QString();
     return reason.isEmpty() ? QString() : QLatin1Char('\n') + reason;
 }
 
@@ -542,13 +560,13 @@ bool LumBot::hasProfileFor(int mode)
 
 void LumBot::sendKey(char key)
 {
-    m_kelHandler->sendChar(key);
+    m_link->sendChar(key);
 }
 
 void LumBot::sendText(const QString &text)
 {
     for (const QChar c : text)
-        m_kelHandler->sendChar(c.toLatin1());
+        m_link->sendChar(c.toLatin1());
 }
 
 // ------------------------------------------------------- base-menu search
@@ -579,10 +597,10 @@ void LumBot::searchBaseMenu(const MenuScreen &screen)
                 QStringLiteral(
                         "Hinweis: Bitte zum Abschluss \"%1\" wählen und den Jumper zurücksetzen!")
                         .arg(baseMenuProgrammingEntry);
-        m_kelHandler->sendCharTimer(keyNext, slowAnswerMs);
+        m_link->sendCharTimer(keyNext, slowAnswerMs);
     } else {
         m_deviceWarning.clear();
-        m_kelHandler->sendCharTimer(keyEsc, slowAnswerMs);
+        m_link->sendCharTimer(keyEsc, slowAnswerMs);
     }
     m_takeIdentifier = true;
     if (m_mode == DownloadInit)
@@ -642,7 +660,7 @@ void LumBot::readOutStep(const MenuScreen &screen)
         // end of the menu.
         if (m_level > 0)
             leaveLevel(screen);
-        else if (screen.name.isEmpty() || !m_kelHandler->lastKeyAnswered())
+        else if (screen.name.isEmpty() || !m_link->lastKeyAnswered())
             failReadOut(errorNoConnection);
         else
             finishReadOut();
@@ -876,14 +894,14 @@ void LumBot::enterValue(const MenuScreen &screen)
         m_skipVerify = true;
         return;
     }
-    m_kelHandler->sendCharTimer(keyOk, slowAnswerMs);
+    m_link->sendCharTimer(keyOk, slowAnswerMs);
     m_valueEntered = true;
 }
 
 void LumBot::enterSelection(const MenuScreen &screen, const QString &wanted)
 {
     if (screen.name == wanted) {
-        m_kelHandler->sendCharTimer(keyOk, slowAnswerMs);
+        m_link->sendCharTimer(keyOk, slowAnswerMs);
         m_seenNames.clear();
         m_valueEntered = true;
         return;

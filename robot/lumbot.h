@@ -40,6 +40,10 @@ public:
 
     KelHandler *kelHandler() const;
     void setKelHandler(KelHandler *kelHandler);
+    // Any other line to the device (C++ only; tests hand screens through
+    // one). kelHandler() is null unless the link is the terminal link.
+    void setDeviceLink(DeviceLink *link);
+    DeviceLink *deviceLink() const;
     DeviceProfile *profile() const;
     void setProfile(DeviceProfile *profile);
     bool isEnabled() const;
@@ -110,6 +114,7 @@ private:
     void setProgress(int done, int total);
     void reportError(const QString &text);
     void onTerminalReadyChanged();
+    void attachLink(DeviceLink *link);
     bool hasProfileFor(int mode);
     void sendKey(char key);
     void sendText(const QString &text);
@@ -137,6 +142,7 @@ private:
     void recordTransferred(const QString &value, const QString &error);
 
     KelHandler *m_kelHandler = nullptr;
+    DeviceLink *m_link = nullptr; // the same object as m_kelHandler, when that is set
     DeviceProfile *m_profile = nullptr;
     int m_mode = Idle;
     QString m_lastDisplay;
@@ -161,7 +167,7 @@ private:
     int m_unansweredEscapes = 0;
     QMetaObject::Connection m_displayConnection;
     QMetaObject::Connection m_portConnection;
-    QMetaObject::Connection m_kelHandlerGoneConnection;
+    QMetaObject::Connection m_linkGoneConnection;
     QMetaObject::Connection m_profileGoneConnection;
 };
 

@@ -1,22 +1,20 @@
-// The menu robot's rules, one screen at a time: a scripted device on a real
-// pseudo-terminal answers every step of the robot with the next screen of its
-// script, the robot reads it through the real terminal link, and the tests
-// check the keys that arrive on the wire, the robot's state and the tree.
-// Screens are written "line 1|line 2|cursor row" (row 0 when left out),
-// keys one step after another, ESC as E and OK as K.
+// The menu robot's rules, one screen at a time: a fake link hands the robot
+// the screens of a script, each in answer to the keys of the step before, and
+// records its keys; the tests check the keys of every step, the robot's
+// state and the tree. Screens are written "line 1|line 2|cursor row" (row 0
+// when left out), keys one step after another, ESC as E and OK as K.
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "deviceprofile.h"
+#include "fakelink.h"
+#include "kelhandler.h"
+#include "lumbot.h"
 #include "menuscreen.h"
-#include "robotharness.h"
-#include "scripteddevice.h"
 
 namespace {
-
-const int jobTimeoutMs = 30000;
 const QString jumperWarning = QStringLiteral("Hinweis: Bitte zum Abschluss \"Programmierung "
                                              "beenden\" wählen und den Jumper zurücksetzen!");
 // The base menu of a device in programming mode, found after one repeat,
@@ -42,47 +40,22 @@ QString render(const QDomElement &parent)
     return parts.join(QStringLiteral(", "));
 }
 
-// Robot, link, profile and device wired as the window wires them.
+// Robot, link and profile wired as the window wires them.
 struct Rig
 {
-    ScriptedDevice device;
-    KelHandler link;
+    FakeLink link;
     DeviceProfile profile;
     LumBot bot;
     QTemporaryDir dir;
 
-    bool connectAll()
+    Rig()
     {
-        if (!device.isOpen() || !link.openSerialPortByName(device.slavePath()))
-            return false;
-        bot.setKelHandler(&link);
+        bot.setDeviceLink(&link);
         bot.setProfile(&profile);
-        return true;
     }
 
-    // Queues the screens of `script`, separated by ';'.
-    void script(const QString &script)
-    {
-        for (const QString &screen : script.split(QLatin1Char(';'))) {
-            const QStringList lines = screen.split(QLatin1Char('|'));
-            device.queue(lines.value(0), lines.value(1), lines.value(2).toInt());
-        }
-    }
-
-    QString keys() const
-    {
-        QStringList steps;
-        for (QByteArray burst : device.bursts())
-            steps.append(QString::fromLatin1(burst.replace('\x1b', 'E').replace('\r', 'K')));
-        return steps.join(QLatin1Char(' '));
-    }
-
-    bool waitForSteps(int steps)
-    {
-        return RobotHarness::waitFor(
-                &device, &ScriptedDevice::burstReceived,
-                [&] { return device.bursts().size() >= steps; }, jobTimeoutMs);
-    }
+    void script(const QString &script) { link.script(script); }
+    QString keys() const { return link.keys(); }
 
     bool loadProfile(const QString &menuTreeXml)
     {
@@ -166,30 +139,17 @@ private slots:
         QFETCH(QString, warning);
 
         Rig rig;
-        // When each screen is complete, recorded before the robot (connected
-        // later) sends its next key from inside the same emission.
-        QElapsedTimer clock;
-        clock.start();
-        QVector<qint64> completedMs;
-        connect(&rig.link, &KelHandler::displayCompleted, &rig.link,
-                [&] { completedMs.append(clock.elapsed()); });
-        QVERIFY(rig.connectAll());
         rig.script(baseMenu + QLatin1Char(';') + baseMenu
                    + QStringLiteral(";LUM 3000 V2.1|konfigurieren?"));
         rig.bot.startDownload();
+        rig.link.run(4);
 
-        QVERIFY(rig.waitForSteps(4));
-        QCOMPARE(rig.keys().left(7), QStringLiteral("E E %1 K").arg(baseKey));
+        QCOMPARE(rig.keys(), QStringLiteral("E E %1 K").arg(baseKey));
         QCOMPARE(rig.bot.deviceWarning(), warning);
         QCOMPARE(rig.bot.deviceIdentifier(), QStringLiteral("LUM 3000 V2.1"));
-        // The base-menu key, sent when the second screen was complete, is sent
-        // with the long wait: its answer is not taken as complete for 500 ms,
-        // however fast it comes. Measured where the link decides, so a busy
-        // machine can only lengthen it.
-        QVERIFY(completedMs.size() >= 3);
-        QVERIFY2(completedMs.at(2) - completedMs.at(1) >= 499,
-                 qPrintable(QString::number(completedMs.at(2) - completedMs.at(1))));
-        rig.bot.abort();
+        // The base-menu key goes with the long wait (the device redraws more
+        // than usual), and no other key does before the transfer's values.
+        QCOMPARE(rig.link.timedKeys(), baseKey + QStringLiteral("@500"));
     }
 
     // A job on a scripted device, screen by screen: the keys of every step,
@@ -283,22 +243,16 @@ private slots:
         QFETCH(QString, progress);
 
         Rig rig;
-        QVERIFY(rig.connectAll());
         const bool write = job.startsWith(QLatin1String("write "));
         QVERIFY(!write || rig.loadProfile(job.mid(6)));
-        KelHandler other;
-        if (job.endsWith(QLatin1String("shown"))) {
-            QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
-            rig.device.show(QStringLiteral("Bereit"), QStringLiteral("LUM"));
-            QVERIFY(completed.wait(5000));
-        }
-        QSignalSpy linked(&rig.bot, &LumBot::kelHandlerChanged);
+        FakeLink other;
+        if (job.endsWith(QLatin1String("shown")))
+            rig.link.show(QStringLiteral("Bereit|LUM"));
         if (job.contains(QLatin1String("other")))
-            rig.bot.setKelHandler(&other);
+            rig.bot.setDeviceLink(&other);
         if (job.contains(QLatin1String("link")))
-            rig.bot.setKelHandler(&rig.link);
-        QCOMPARE(linked.size(),
-                 job.count(QLatin1String("link")) + job.count(QLatin1String("this")));
+            rig.bot.setDeviceLink(&rig.link);
+        QCOMPARE(rig.bot.deviceLink(), &rig.link);
         QString signalled; // the identifier as it was when last announced
         connect(&rig.bot, &LumBot::deviceIdentifierChanged, &rig.bot,
                 [&] { signalled = rig.bot.deviceIdentifier(); });
@@ -316,19 +270,23 @@ private slots:
             // Were the robot still listening to the other link, this would be
             // a step of its own, with a key of its own.
             emit other.displayCompleted();
+            QVERIFY(other.keys().isEmpty());
         } else {
             write ? rig.bot.startUpload() : rig.bot.startDownload();
         }
         const int steps = keys.count(QLatin1Char(' ')) + 1;
-        QVERIFY(rig.waitForSteps(steps));
         if (outcome == QLatin1String("running")) {
-            QCOMPARE(rig.keys().section(QLatin1Char(' '), 0, steps - 1), keys);
+            rig.link.run(steps);
+            QCOMPARE(rig.keys(), keys);
+            QVERIFY(rig.bot.isEnabled());
             QCOMPARE(rig.bot.lastErrorString(), QString());
         } else {
-            QVERIFY(RobotHarness::waitUntilIdle(rig.bot, jobTimeoutMs));
-            // Nothing after the end, neither a key nor a return to the base menu.
-            QTest::qWait(write ? 300 : 0);
+            rig.link.run();
+            QVERIFY2(!rig.bot.isEnabled(), qPrintable(rig.keys()));
             QCOMPARE(rig.keys(), keys);
+            // Nothing after the end, neither a key nor a return to the base menu.
+            rig.link.show(QStringLiteral("Bereit|LUM"));
+            QCOMPARE(rig.link.lastStep(), QByteArray());
             QCOMPARE(rig.bot.lastErrorString(), outcome);
             QCOMPARE(errors.count(), outcome.isEmpty() ? 0 : 1);
         }
@@ -346,27 +304,18 @@ private slots:
     void runningReadOut_waitsOutBusyScreenIgnoresStartsAndAborts()
     {
         Rig rig;
-        QVERIFY(rig.connectAll());
-        QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
         rig.script(baseAndIdentifier + QStringLiteral(";Netzsuche?|;Suche:|.....|1"));
         rig.bot.startDownload();
-        QVERIFY(rig.waitForSteps(5));
-        // The start's ESC is not answered by a step: the dots are the fifth screen.
-        QVERIFY(RobotHarness::waitFor(
-                &rig.link, &KelHandler::displayCompleted, [&] { return completed.count() >= 5; },
-                jobTimeoutMs));
+        rig.link.run();
+        QCOMPARE(rig.link.keys(true), QStringLiteral("E E + K K -"));
         // The device redraws its dots while it searches: the same screen a
         // third time is no sign of a menu gone wrong.
         for (int redraw = 0; redraw < 2; ++redraw) {
-            rig.device.show(QStringLiteral("Suche:"), QStringLiteral("....."), 1);
-            QVERIFY(completed.wait(jobTimeoutMs));
+            rig.link.show(QStringLiteral("Suche:|.....|1"));
+            QCOMPARE(rig.link.lastStep(), QByteArray());
         }
-        // Nothing must follow the dots; give a wrong key time to show up.
-        QTest::qWait(400);
-        QCOMPARE(rig.device.keys(), QByteArray("\x1b\x1b+\r\r"));
         QCOMPARE(rig.tree(), QStringLiteral("section:Netzsuche"));
-        rig.device.show(QStringLiteral("Suche:"), QStringLiteral("Netz.A"), 1);
-        QVERIFY(rig.waitForSteps(6));
+        rig.link.show(QStringLiteral("Suche:|Netz.A|1"));
         QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
         QCOMPARE(rig.tree(), QStringLiteral("section:Netzsuche{option:NetzA}"));
 
@@ -376,20 +325,103 @@ private slots:
         rig.bot.startInit();
         QCOMPARE(rig.bot.mode(), int(LumBot::Download));
         QCOMPARE(enabled.count(), 0);
+        QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
         QSignalSpy identity(&rig.bot, &LumBot::deviceIdentifierChanged);
         rig.bot.abort();
         rig.bot.abort();
-        // Busy while it climbs back; the silent device is given up on after
-        // its second unanswered ESC.
+        // The tree is discarded and the device no longer identified at once;
+        // the robot stays busy while ESC takes the device back to its base
+        // menu, the screen that ESC no longer changes.
         QCOMPARE(rig.bot.mode(), int(LumBot::Return));
         QCOMPARE(enabled.count(), 0);
         QCOMPARE(identity.count(), 1);
         QCOMPARE(rig.bot.deviceIdentifier(), QString());
         QCOMPARE(rig.tree(), QString());
-        QVERIFY(RobotHarness::waitUntilIdle(rig.bot, jobTimeoutMs));
+        QCOMPARE(rig.bot.jobOutcome(),
+                 QStringLiteral("Auslesen abgebrochen. Gerät wird ins Basismenü zurückgeführt …"));
+        rig.script(QStringLiteral("Netzsuche?|;Bereit|LUM;Bereit|LUM"));
+        rig.link.run();
+        QCOMPARE(rig.keys(), QStringLiteral("E E + K K + E E E"));
         QCOMPARE(enabled.count(), 1);
-        QCOMPARE(rig.bot.deviceIdentifier(), QString());
-        QCOMPARE(rig.keys(), QStringLiteral("E E + K K + E E"));
+        QVERIFY(!rig.bot.isEnabled());
+        QCOMPARE(rig.bot.jobOutcome(), QStringLiteral("Auslesen abgebrochen. Gerät im Basismenü."));
+        QCOMPARE(rig.bot.lastErrorString(), QString());
+    }
+
+    // Every job that ends early on a working line takes the device back to
+    // its base menu: ESC closes a field the robot opened (never OK), further
+    // ESC climb until ESC no longer changes the screen. The robot is busy
+    // until then; the outcome line says where the device was left. Over a
+    // lost line nothing is sent. `event` happens after the given number of
+    // steps: "abort" or "lost" (with the link's reason).
+    void earlyEnd_climbsBackToBaseMenu_data()
+    {
+        QTest::addColumn<QString>("job"); // "read" or a tree to transfer
+        QTest::addColumn<QString>("screens");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("outcome");
+        const QString selection = R"(<section text="A"><setting text="X" value="Auto" active="1" valuetype="selection"><option text="Auto"/><option text="Hand"/></setting></section>)";
+        const QString options = "X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|1";
+        const QString notFound = "Fehler beim Übertragen von: A/X\nWert \"Manuell\" konnte auf dem Gerät leider nicht gefunden werden!";
+        const QString atBase = "Gerät im Basismenü.";
+        const QString elsewhere = "Gerät steht möglicherweise nicht im Basismenü, bitte am Gerät prüfen.";
+        const QString lost = "Verbindung getrennt, Gerät steht möglicherweise nicht im Basismenü.";
+        QString restless;
+        for (int i = 1; i <= 11; ++i)
+            restless += QStringLiteral(";Menue %1|Ebene %1").arg(i);
+        // clang-format off
+        QTest::newRow("abort in an open setting") << "read" << "A?|;X:|1;X:|1|1;X:|1;A?|;Bereit|;Bereit|" << "abort 6" << "E E + K K K E E E E E" << "" << "Auslesen abgebrochen. " + atBase;
+        QTest::newRow("abort on the identification screen") << "read" << "Bereit|;Bereit|" << "abort 3" << "E E + E E E" << "" << "Auslesen abgebrochen. " + atBase;
+        QTest::newRow("abort, the climb never settles") << "read" << "A?|" + restless << "abort 4" << "E E + K E E E E E E E E E E E" << "" << "Auslesen abgebrochen. " + elsewhere;
+        QTest::newRow("abort, the device falls silent") << "read" << "A?|" << "abort 4" << "E E + K E E E" << "" << "Auslesen abgebrochen. " + elsewhere;
+        QTest::newRow("abort, line lost during the climb") << "read" << "A?|;X:|1;X:|1" << "abort 4, lost 5" << "E E + K E" << "" << "Auslesen abgebrochen. " + lost;
+        QTest::newRow("line lost during the read-out") << "read" << "A?|;X:|1" << "lost 5" << "E E + K K" << "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!\nSchreibfehler" << "Auslesen fehlgeschlagen. " + lost;
+        QTest::newRow("read-out fails too deep in its menu") << "read" << "A?|;P|;P|;B|;B|;B|;B|;Bereit|;Bereit|" << "" << "E E + K K + E + + + E E" << "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt oder Menüstruktur ist inkonsistent!" << "Auslesen fehlgeschlagen. " + atBase;
+        QTest::newRow("option not found: the selection is closed with ESC") << selection << "A?|;X:|Auto;" + options + ";X:|Auto;A?|;Bereit|;Bereit|" << "" << "E E + + K K + + + + + + + + + E E E E" << notFound << "Übertragung fehlgeschlagen. " + atBase;
+        QTest::newRow("abort in an open selection during a transfer") << selection << "A?|;X:|Auto;X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto;A?|;Bereit|;Bereit|" << "abort 8" << "E E + + K K + + E E E E E" << "" << "Übertragung abgebrochen. " + atBase;
+        // clang-format on
+    }
+
+    void earlyEnd_climbsBackToBaseMenu()
+    {
+        QFETCH(QString, job);
+        QFETCH(QString, screens);
+        QFETCH(QString, event);
+        QFETCH(QString, keys);
+        QFETCH(QString, error);
+        QFETCH(QString, outcome);
+
+        Rig rig;
+        const bool write = job != QLatin1String("read");
+        QVERIFY(!write || rig.loadProfile(job.replace(QStringLiteral("Auto\" active"), QStringLiteral("Manuell\" active"))));
+        rig.script(baseAndIdentifier + QLatin1Char(';') + screens);
+        int enabledChanges = 0;
+        connect(&rig.bot, &LumBot::enabledChanged, &rig.bot, [&] { ++enabledChanges; });
+        QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
+        write ? rig.bot.startUpload() : rig.bot.startDownload();
+        // Each event once the robot has answered the screen of the step it
+        // names, as the technician's click comes between two screens.
+        const QStringList events = event.split(QStringLiteral(", "), Qt::SkipEmptyParts);
+        for (const QString &step : events) {
+            rig.link.run(step.section(QLatin1Char(' '), 1).toInt());
+            if (step.startsWith(QLatin1String("abort")))
+                rig.bot.abort();
+            else
+                rig.link.setReady(false, QStringLiteral("Schreibfehler"));
+        }
+        rig.link.run();
+
+        QCOMPARE(rig.keys(), keys);
+        // Busy from the start until the end, then idle.
+        QCOMPARE(enabledChanges, 2);
+        QVERIFY(!rig.bot.isEnabled());
+        QCOMPARE(rig.bot.lastErrorString(), error);
+        QCOMPARE(errors.count(), error.isEmpty() ? 0 : 1);
+        QCOMPARE(rig.bot.jobOutcome(), outcome);
+        rig.link.show(QStringLiteral("Bereit|"));
+        QCOMPARE(rig.link.lastStep(), QByteArray());
     }
 
     void destroyedLinkOrProfile_isForgottenAndStopsJob_data()
@@ -403,12 +435,13 @@ private slots:
     {
         QFETCH(bool, destroyLink);
 
-        ScriptedDevice device;
         QScopedPointer<KelHandler> link(new KelHandler);
         QScopedPointer<DeviceProfile> profile(new DeviceProfile);
         LumBot bot;
-        QVERIFY(link->openSerialPortByName(device.slavePath()));
+        QSignalSpy linked(&bot, &LumBot::kelHandlerChanged);
         bot.setKelHandler(link.data());
+        QCOMPARE(linked.count(), 1);
+        QCOMPARE(bot.deviceLink(), link.data());
         bot.setProfile(profile.data());
         bot.startDownload();
         QVERIFY(bot.isEnabled());
