@@ -95,6 +95,8 @@ private slots:
             { "option keeps the no-entry marker", "Rufnummer:|<KEIN EINTRAG!>|1|1", "option|<KEIN EINTRAG!>|<KEIN EINTRAG!>" },
             { "empty input line: nameless option", "Rufnummer:||1|1", "option||" },
             { "SIM-Entsperren open is an option", "SIM-Entsperren?|Ja|1|1", "option|Ja|Ja" },
+            { "microphone channel told apart", "ALARM 2:|VERWENDET MIC2|0|1", "setting|ALARM 2 MIC|VERWENDET MIC2" },
+            { "loudspeaker channel told apart", " ALARM 1:|VERWENDET LSP1|0|1", "setting|ALARM 1 LSP|VERWENDET LSP1" },
             { "channel text must be the whole line", "ALARM 2:|VERWENDET MIC2X|0|1", "setting|ALARM 2|VERWENDET MIC2X" },
             { "colon wins over question mark", "Frage?:|Ja|0|1", "setting|Frage?|Ja" },
             { "section at level 0 is named by its first line", "Notruf|Einstellungen?|0|0", "section|Notruf|Einstellungen?" },
@@ -199,6 +201,9 @@ private slots:
         QTest::newRow("base menu: repeat after the tenth ESC still fails") << "read" << "!" + screens + "Menue 10|Ebene 10;" + identified << "E E E E E E E E E E E" << "" << baseMenuFails << "";
         QTest::newRow("base menu: repeat after the ninth ESC is the base menu") << "read" << "!" + screens.section(';', 0, 8) + ";Menue 9|Ebene 9;" + identified << "E E E E E E E E E E E K" << "" << "running" << "";
         QTest::newRow("base menu: settled at once") << "read" << "!Menue 1|Ebene 1;Menue 1|Ebene 1;" + identified << "E E E K" << "" << "running" << "";
+        // Blocked sections and settings, and those of time and date, are
+        // recorded and passed; only "Uhrzeit" itself is the clock.
+        QTest::newRow("entries recorded but never opened") << "read" << "Reset-Optionen?|;Netzauswahl:|Auto;Timerzeit 2:|07:45;Datum:|01.02.26;Uhrzeit Sommer:|Ja" << "E E + K + + + + K" << "section:Reset-Optionen(blocked), setting:Netzauswahl=Auto(blocked), setting:Timerzeit 2=07:45(inputtime_hhmm), setting:Datum=01.02.26(inputsystemdate), setting:Uhrzeit Sommer=Ja" << "running" << "";
         // A setting is opened with OK; what it shows then tells its kind.
         QTest::newRow("cursor stays on first row: read-only") << "read" << "Seriennr:|12345;Seriennr:|12345;Seriennr:|12345" << "E E + K K +" << "setting:Seriennr=12345(readonly)" << "" << "";
         QTest::newRow("empty input line: number input") << "read" << "Seriennr:|12345;Seriennr:||1;Seriennr:|12345;Seriennr:|12345" << "E E + K K E +" << "setting:Seriennr=12345(inputnum)" << "" << "";
