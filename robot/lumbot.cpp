@@ -11,20 +11,6 @@
 
 using namespace JobTexts;
 
-namespace {
-
-QString clockTime()
-{
-    return QTime::currentTime().toString(QStringLiteral("hh:mm"));
-}
-
-QString joinedOutcome(const QString &ending, const QString &whereLeft)
-{
-    return ending.isEmpty() ? whereLeft : ending + QLatin1Char(' ') + whereLeft;
-}
-
-} // namespace
-
 LumBot::LumBot(QObject *parent) : QObject(parent) { }
 
 KelHandler *LumBot::kelHandler() const
@@ -93,6 +79,11 @@ QList<LumBot::TransferredSetting> LumBot::transferredSettings() const
     return m_transfer.transferred();
 }
 
+JobResult LumBot::lastResult() const
+{
+    return m_result;
+}
+
 // ---------------------------------------------------------------- control
 
 void LumBot::startInit()
@@ -104,6 +95,7 @@ void LumBot::startInit()
         return;
     }
     clearOutcome();
+    beginJob(JobResult::Identification);
     beginInit();
 }
 
@@ -159,8 +151,44 @@ bool LumBot::canStartProfileJob() const
 void LumBot::startInitFor(int mode)
 {
     startInit();
-    if (m_mode == Init)
-        m_mode = mode;
+    if (m_mode != Init)
+        return;
+    m_mode = mode;
+    m_result.job = mode == DownloadInit ? JobResult::ReadOut : JobResult::Transfer;
+}
+
+void LumBot::beginJob(JobResult::Job job)
+{
+    m_result = JobResult();
+    m_result.job = job;
+    m_jobOpen = true;
+}
+
+// The job is over and everything about it is known: its result, once.
+void LumBot::finishJob(JobResult::Outcome outcome, JobResult::DeviceLeft deviceLeft)
+{
+    if (!m_jobOpen)
+        return;
+    m_jobOpen = false;
+    // A transfer done stays done while the device is identified anew.
+    if (m_result.outcome == JobResult::Running)
+        m_result.outcome = outcome;
+    m_result.deviceLeft = deviceLeft;
+    closeResult();
+    setJobOutcome(m_result.outcomeLine());
+    emit jobFinished();
+}
+
+void LumBot::closeResult()
+{
+    if (m_result.endedAt.isNull())
+        m_result.endedAt = QTime::currentTime();
+    m_result.deviceIdentifier = m_deviceIdentifier;
+    if (m_result.job == JobResult::Transfer) {
+        m_result.settingsWritten = m_transfer.done();
+        m_result.settingsToWrite = m_transfer.total();
+        m_result.settings = m_transfer.settingRecords();
+    }
 }
 
 void LumBot::clearOutcome()
@@ -199,16 +227,9 @@ void LumBot::abort()
 {
     if (m_mode == Idle || m_mode == Return)
         return;
-    const int mode = m_mode;
     discardJob();
-    if (mode == DownloadInit || mode == Download)
-        returnToBaseMenu(outcomeReadOutAborted);
-    else if (mode == UploadInit || mode == Upload)
-        returnToBaseMenu(outcomeTransferAborted);
-    else if (m_jobOutcome.isEmpty())
-        returnToBaseMenu(outcomeIdentificationAborted);
-    else // the identification that follows a transfer: its outcome stands
-        returnToBaseMenu(m_jobOutcome);
+    // After a transfer done, its outcome stands while the device is identified anew.
+    returnToBaseMenu(JobResult::Cancelled);
 }
 
 // Ends the job without a key: after an error, or when the line is lost.
@@ -219,6 +240,7 @@ void LumBot::stopJob()
     discardJob();
     m_mode = Idle;
     emit enabledChanged();
+    finishJob(JobResult::Cancelled, JobResult::NotSaid);
 }
 
 // What an aborted job leaves behind: a partial read-out is discarded, the
@@ -238,82 +260,31 @@ bool LumBot::linkWorks() const
 
 // Every job that ends early on a working line ends here: the robot stays
 // busy while it takes the device back to its base menu.
-void LumBot::returnToBaseMenu(const QString &ending)
+void LumBot::returnToBaseMenu(JobResult::Outcome outcome)
 {
-    m_jobEnding = ending;
+    if (m_result.outcome == JobResult::Running)
+        m_result.outcome = outcome;
     if (!linkWorks()) {
-        endReturn(deviceLineLost);
+        endReturn(JobResult::LineLost);
         return;
     }
     sendKeys(m_return.start());
     const bool wasIdle = m_mode == Idle;
     m_mode = Return;
-    setJobOutcome(joinedOutcome(m_jobEnding, deviceReturning));
+    m_result.deviceLeft = JobResult::Returning;
+    closeResult();
+    setJobOutcome(m_result.outcomeLine());
     if (wasIdle)
         emit enabledChanged();
 }
 
-void LumBot::endReturn(const QString &whereLeft)
+void LumBot::endReturn(JobResult::DeviceLeft deviceLeft)
 {
     const bool wasBusy = m_mode != Idle;
     m_mode = Idle;
-    setJobOutcome(joinedOutcome(m_jobEnding, whereLeft));
     if (wasBusy)
         emit enabledChanged();
-}
-
-void LumBot::readDisplay()
-{
-    if (m_mode == Idle || !m_link)
-        return;
-
-    const MenuScreen screen =
-            MenuScreen::read(m_link->displayLines(), m_link->cursorRow(), walkLevel());
-    screen.log();
-
-    if (m_takeIdentifier) {
-        m_deviceIdentifier = screen.firstLine;
-        qDebug() << "m_deviceIdentifier" << m_deviceIdentifier;
-        m_takeIdentifier = false;
-        emit deviceIdentifierChanged();
-        if (m_mode == Init) {
-            endIdentification();
-            enterIdle();
-            return;
-        }
-    }
-
-    switch (m_mode) {
-    case Init:
-    case DownloadInit:
-    case UploadInit:
-        searchBaseMenu(screen);
-        break;
-    case Download:
-        if (hasProfileFor(Download))
-            readOutStep(screen);
-        break;
-    case Upload:
-        if (hasProfileFor(Upload))
-            transferStep(screen);
-        break;
-    case Return:
-        climbStep(screen);
-        break;
-    default:
-        break;
-    }
-}
-
-// The depth at which the screen is read: names are formed differently on
-// the configuration menu's own level.
-int LumBot::walkLevel() const
-{
-    if (m_mode == Download)
-        return m_readOut.level();
-    if (m_mode == Upload)
-        return m_transfer.level();
-    return 0;
+    finishJob(m_result.outcome, deviceLeft);
 }
 
 void LumBot::reset()
@@ -355,6 +326,8 @@ void LumBot::onTerminalReadyChanged()
     switch (m_mode) {
     case Init:
         setIdentificationError(errorNoDevice);
+        if (m_result.outcome == JobResult::Running)
+            m_result.outcome = JobResult::NoDevice;
         stopJob();
         break;
     case DownloadInit:
@@ -368,7 +341,7 @@ void LumBot::onTerminalReadyChanged()
         failTransfer(errorTransferLinkLost + linkReason());
         break;
     case Return:
-        endReturn(deviceLineLost);
+        endReturn(JobResult::LineLost);
         break;
     default:
         break;
@@ -401,122 +374,4 @@ void LumBot::sendKeys(const RobotAnswer &answer)
         else
             m_link->sendChar(key.key);
     }
-}
-
-// ------------------------------------------------------------- the steps
-
-void LumBot::searchBaseMenu(const MenuScreen &screen)
-{
-    const RobotAnswer answer = m_search.step(screen);
-    if (answer.outcome() == RobotAnswer::Failed) {
-        failBaseMenuSearch();
-        return;
-    }
-    if (answer.outcome() == RobotAnswer::Done) {
-        const bool programmingMode = m_search.programmingMode();
-        reset();
-        m_deviceWarning = programmingMode ? warningProgrammingMode : QString();
-        m_takeIdentifier = true;
-        if (m_mode == DownloadInit)
-            m_mode = Download;
-        else if (m_mode == UploadInit)
-            m_mode = Upload;
-    }
-    sendKeys(answer);
-}
-
-// The search has sent all the ESC it may: a climb would send as many again.
-void LumBot::failBaseMenuSearch()
-{
-    const int mode = m_mode;
-    if (mode != Init)
-        reportError(errorBaseMenu);
-    else
-        setIdentificationError(errorNoDevice);
-    stopJob();
-    if (mode == DownloadInit)
-        setJobOutcome(joinedOutcome(outcomeReadOutFailed, deviceMaybeElsewhere));
-    else if (mode == UploadInit)
-        setJobOutcome(joinedOutcome(outcomeTransferFailed, deviceMaybeElsewhere));
-}
-
-void LumBot::readOutStep(const MenuScreen &screen)
-{
-    const RobotAnswer answer = m_readOut.step(screen, m_link->lastKeyAnswered());
-    setProgress(m_readOut.recorded(), 0);
-    sendKeys(answer);
-    if (answer.outcome() == RobotAnswer::Failed)
-        failReadOut(answer.error());
-    else if (answer.outcome() == RobotAnswer::Done)
-        finishReadOut();
-}
-
-void LumBot::finishReadOut()
-{
-    enterIdle();
-    if (m_mode != Idle)
-        return;
-    m_profile->rebuildConfItemList();
-    // Counted as the technician counts them, the same number lumctl gives.
-    const int entries = m_profile->entryCount();
-    setProgress(entries, 0);
-    setJobOutcome(outcomeReadOut.arg(entries).arg(clockTime()));
-    emit readOutCompleted();
-}
-
-void LumBot::failReadOut(const QString &text)
-{
-    reportError(text);
-    if (m_mode == Idle || m_mode == Return)
-        return;
-    discardJob();
-    returnToBaseMenu(outcomeReadOutFailed);
-}
-
-void LumBot::transferStep(const MenuScreen &screen)
-{
-    const RobotAnswer answer = m_transfer.step(screen);
-    setProgress(m_transfer.done(), m_transfer.total());
-    emitTransferred();
-    sendKeys(answer);
-    if (answer.outcome() == RobotAnswer::Failed) {
-        failTransfer(answer.error());
-    } else if (answer.outcome() == RobotAnswer::Done) {
-        const bool first = m_transfer.nothingMarked();
-        setJobOutcome(first ? outcomeNothingMarked
-                            : outcomeTransfer.arg(m_transfer.done()).arg(clockTime()));
-        emit transferCompleted();
-        enterIdle();
-        // Bring the device back to its base menu and read its identity anew.
-        if (!first && m_mode == Idle)
-            beginInit();
-    }
-}
-
-// One settingTransferred() for each setting the transfer has newly worked on.
-void LumBot::emitTransferred()
-{
-    while (m_transferredAnnounced < m_transfer.transferred().size()) {
-        ++m_transferredAnnounced;
-        emit settingTransferred();
-    }
-}
-
-void LumBot::failTransfer(const QString &text)
-{
-    reportError(text);
-    if (m_mode == Idle || m_mode == Return)
-        return;
-    // Not an abort: the identification and the paths stay as they are.
-    returnToBaseMenu(outcomeTransferFailed);
-}
-
-void LumBot::climbStep(const MenuScreen &screen)
-{
-    const RobotAnswer answer = m_return.step(screen, m_link->lastKeyAnswered());
-    sendKeys(answer);
-    if (answer.outcome() == RobotAnswer::Done)
-        endReturn(deviceAtBaseMenu);
-    else if (answer.outcome() == RobotAnswer::Failed)
-        endReturn(deviceMaybeElsewhere);
 }

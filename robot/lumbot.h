@@ -12,6 +12,7 @@
 #include "kelhandler.h"
 
 #include "basemenusearch.h"
+#include "jobresult.h"
 #include "readoutwalk.h"
 #include "safereturn.h"
 #include "transferwalk.h"
@@ -75,6 +76,8 @@ public:
     // Settings passed over or not reached have no entry.
     using TransferredSetting = ::TransferredSetting;
     QList<TransferredSetting> transferredSettings() const;
+    // How the last job ended; complete from jobFinished() on.
+    JobResult lastResult() const;
 
 signals:
     void kelHandlerChanged(KelHandler *kelHandler);
@@ -90,6 +93,10 @@ signals:
     void transferStarted();
     void settingTransferred();
     void transferCompleted();
+    // A job is over (identification, read-out or transfer, also one that
+    // failed, was cancelled or found no device), after its last key and
+    // enabledChanged(); lastResult() tells how it ended. Once per job.
+    void jobFinished();
 
 public slots:
     void startInit();
@@ -110,8 +117,11 @@ private:
     void discardJob();
     bool linkWorks() const;
     QString linkReason() const;
-    void returnToBaseMenu(const QString &ending);
-    void endReturn(const QString &whereLeft);
+    void beginJob(JobResult::Job job);
+    void finishJob(JobResult::Outcome outcome, JobResult::DeviceLeft deviceLeft);
+    void closeResult();
+    void returnToBaseMenu(JobResult::Outcome outcome);
+    void endReturn(JobResult::DeviceLeft deviceLeft);
     void reset();
     void enterIdle();
     void setProgress(int done, int total);
@@ -148,7 +158,8 @@ private:
     int m_itemsDone = 0;
     int m_itemsTotal = 0;
     QString m_jobOutcome;
-    QString m_jobEnding; // how the job that is climbing back ended
+    JobResult m_result;
+    bool m_jobOpen = false; // jobFinished() not yet emitted for the job in m_result
     QString m_identificationError;
     QMetaObject::Connection m_displayConnection;
     QMetaObject::Connection m_portConnection;

@@ -1,5 +1,6 @@
 #include "transferwalk.h"
 
+#include "confitem.h"
 #include "devicekeys.h"
 #include "deviceprofile.h"
 #include "linktiming.h"
@@ -56,6 +57,8 @@ void TransferWalk::reset(DeviceProfile *profile)
     m_total = 0;
     m_nothingMarked = false;
     m_transferred.clear();
+    m_valueBefore.clear();
+    m_records.clear();
 }
 
 RobotAnswer TransferWalk::step(const MenuScreen &screen)
@@ -96,6 +99,8 @@ void TransferWalk::walkTowardsTarget(const MenuScreen &screen, RobotAnswer &answ
         answer.press(keyOk);
         ++m_level;
         m_devicePath.append(screen.name);
+        if (m_devicePath.size() == m_targetPath.size())
+            m_valueBefore = screen.value; // the setting itself, still closed
         m_seenNames.clear();
         return;
     }
@@ -170,12 +175,18 @@ void TransferWalk::verifyValue(const MenuScreen &screen, RobotAnswer &answer)
     if (m_skipVerify) {
         m_skipVerify = false;
     } else if (screen.value != stored) {
-        failTransfer(errorNotTakenOver.arg(targetText(), screen.value, stored), answer);
+        const QString error = errorNotTakenOver.arg(targetText(), screen.value, stored);
+        m_records.append({ m_targetPath, m_valueBefore, stored, screen.value,
+                           JobResult::NotTakenOver, error });
+        m_transferred.append({ m_targetPath, stored, error });
+        answer.fail(error);
         return;
     }
     qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value
              << "expected:" << stored;
     m_transferred.append({ m_targetPath, screen.value, QString() });
+    m_records.append({ m_targetPath, m_valueBefore, stored, screen.value, JobResult::TakenOver,
+                       QString() });
     ++m_done;
     chooseMarkedSetting(false, screen, answer);
 }
@@ -202,6 +213,9 @@ bool TransferWalk::gotoNextTransferable()
         if (ValueType::isTransferable(type))
             return true;
         qDebug() << "valuetype not implemented: " << type;
+        m_records.append({ m_profile->currentMenuPath(), QString(), m_profile->currentValue(),
+                           QString(), JobResult::PassedOver,
+                           JobResult::passedOverReason(type) });
     }
     return false;
 }
@@ -221,9 +235,37 @@ void TransferWalk::failTransfer(const QString &text, RobotAnswer &answer)
 void TransferWalk::noteFailure(const QString &error)
 {
     // The setting being worked on, if the walk had reached one.
-    if (!m_targetPath.isEmpty())
-        m_transferred.append({ m_targetPath, m_profile ? m_profile->currentValue() : QString(),
-                               error });
+    if (m_targetPath.isEmpty())
+        return;
+    const QString stored = m_profile ? m_profile->currentValue() : QString();
+    m_transferred.append({ m_targetPath, stored, error });
+    m_records.append({ m_targetPath, m_devicePath == m_targetPath ? m_valueBefore : QString(),
+                       stored, QString(), JobResult::NotTakenOver, error });
+}
+
+QList<JobResult::Setting> TransferWalk::settingRecords() const
+{
+    QList<JobResult::Setting> settings;
+    if (!m_profile)
+        return settings;
+    QList<JobResult::Setting> records = m_records;
+    for (const ConfItem *item : m_profile->items()) {
+        if (!item->active() || item->element().isNull())
+            continue;
+        const auto found = std::find_if(records.begin(), records.end(), [&](const auto &record) {
+            return record.menuPath == item->menuPath();
+        });
+        if (found != records.end()) {
+            settings.append(*found);
+            records.erase(found);
+            continue;
+        }
+        JobResult::Setting notReached;
+        notReached.menuPath = item->menuPath();
+        notReached.valueWritten = item->value();
+        settings.append(notReached);
+    }
+    return settings;
 }
 
 QString TransferWalk::targetText() const

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QStringList>
 
+#include "jobresult.h"
 #include "robotanswer.h"
 
 class DeviceProfile;
@@ -41,6 +42,9 @@ public:
     // Done without a setting to write.
     bool nothingMarked() const { return m_nothingMarked; }
     const QList<TransferredSetting> &transferred() const { return m_transferred; }
+    // Every marked setting in menu order: taken over, not taken over, passed
+    // over (and why) or not reached.
+    QList<JobResult::Setting> settingRecords() const;
 
 private:
     void walkTowardsTarget(const MenuScreen &screen, RobotAnswer &answer);
@@ -64,6 +68,8 @@ private:
     int m_total = 0;
     bool m_nothingMarked = false;
     QList<TransferredSetting> m_transferred;
+    QString m_valueBefore; // of the setting being worked on, as the device showed it
+    QList<JobResult::Setting> m_records; // the settings worked on or passed over
 };
 
 #endif // TRANSFERWALK_H
