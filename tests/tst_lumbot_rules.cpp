@@ -429,6 +429,97 @@ private slots:
         QCOMPARE(rig.link.lastStep(), QByteArray());
     }
 
+    // Every job ends with one result, signalled once when the robot is idle
+    // and everything about the job is known: the job, the outcome, where the
+    // device was left, the counts and, for a transfer, every marked setting.
+    // Written "job outcome left id=... read=N written=N/N", then one
+    // "path state before>written>showed reason" per marked setting.
+    void jobResult_saysHowTheJobEnded_data()
+    {
+        QTest::addColumn<QString>("job"); // init, read, or a tree to transfer
+        QTest::addColumn<QString>("screens");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("result");
+        const QString id = "LUM 3000 V2.1";
+        const QString marked = R"(<section text="A"><setting text="R" value="7" active="1" valuetype="readonly"/><setting text="N" value="12" active="1" valuetype="inputnum"/><setting text="X" value="Manuell" active="1" valuetype="selection"><option text="Auto"/></setting><setting text="M" value="3" active="1" valuetype="inputnum"/></section>)";
+        QString options;
+        for (int i = 0; i < 10; ++i)
+            options += QStringLiteral(";X:|%1|1").arg(i % 2 ? "Aus" : "Auto");
+        // clang-format off
+        QTest::newRow("identification") << "init" << "" << "" << "identification done not-said id=" + id + " read=0 written=0/0";
+        QTest::newRow("no device") << "init" << "!|;|;|" << "" << "identification no-device not-said id= read=0 written=0/0";
+        QTest::newRow("identification cancelled") << "init" << "!Bereit|;Bereit|" << "abort 1" << "identification cancelled base-menu id= read=0 written=0/0";
+        QTest::newRow("read-out done") << "read" << "A?|;P|;P|;A?|;A?|" << "" << "read-out done not-said id=" + id + " read=2 written=0/0";
+        QTest::newRow("read-out cancelled") << "read" << "A?|;Bereit|;Bereit|" << "abort 5" << "read-out cancelled base-menu id= read=0 written=0/0";
+        QTest::newRow("read-out failed") << "read" << "A?|;P|;P|;B|;B|;B|;B|;Bereit|;Bereit|" << "" << "read-out failed base-menu id= read=0 written=0/0";
+        QTest::newRow("read-out, line lost") << "read" << "A?|;P|" << "lost 5" << "read-out failed line-lost id= read=0 written=0/0";
+        QTest::newRow("transfer fails at its second setting") << marked << "A?|;R:|7;N:|5;N:||1;N:|12;X:|Auto;X:|Auto|1" + options + ";X:|Auto;A?|;Bereit|;Bereit|"
+            << "" << "transfer failed base-menu id=" + id + " read=0 written=1/3\nA/R passed-over >7> nur lesbar\nA/N taken-over 5>12>12 \nA/X not-taken-over Auto>Manuell> Fehler beim Übertragen von: A/X\nWert \"Manuell\" konnte auf dem Gerät leider nicht gefunden werden!\nA/M not-reached >3> ";
+        QTest::newRow("transfer done") << R"(<section text="A"><setting text="N" value="12" active="1" valuetype="inputnum"/></section>)" << "A?|;N:|5;N:||1;N:|12;Programmierung|beenden?;Programmierung|beenden?;LUM 3000 V2.2|konfigurieren?"
+            << "" << "transfer done not-said id=LUM 3000 V2.2 read=0 written=1/1\nA/N taken-over 5>12>12 ";
+        // clang-format on
+    }
+
+    void jobResult_saysHowTheJobEnded()
+    {
+        QFETCH(QString, job);
+        QFETCH(QString, screens);
+        QFETCH(QString, event);
+        QFETCH(QString, result);
+
+        Rig rig;
+        const bool write = job != QLatin1String("read") && job != QLatin1String("init");
+        QVERIFY(!write || rig.loadProfile(job));
+        rig.script(screens.startsWith('!') ? screens.mid(1)
+                                           : baseAndIdentifier + QLatin1Char(';') + screens);
+        int finished = 0;
+        bool idleWhenFinished = false;
+        connect(&rig.bot, &LumBot::jobFinished, &rig.bot, [&] {
+            ++finished;
+            idleWhenFinished = !rig.bot.isEnabled();
+        });
+        job == QLatin1String("init") ? rig.bot.startInit()
+                : write              ? rig.bot.startUpload()
+                                     : rig.bot.startDownload();
+        for (const QString &step : event.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
+            rig.link.run(step.section(QLatin1Char(' '), 1).toInt());
+            if (step.startsWith(QLatin1String("abort")))
+                rig.bot.abort();
+            else
+                rig.link.setReady(false, QStringLiteral("Schreibfehler"));
+        }
+        rig.link.run();
+        QVERIFY(!rig.bot.isEnabled());
+        QCOMPARE(finished, 1);
+        QVERIFY(idleWhenFinished);
+
+        static const char *const jobs[] = { "none", "identification", "read-out", "transfer" };
+        static const char *const outcomes[] = { "running", "done", "cancelled", "failed",
+                                                "no-device" };
+        static const char *const places[] = { "not-said", "returning", "base-menu",
+                                              "elsewhere", "line-lost" };
+        static const char *const states[] = { "not-reached", "taken-over", "passed-over",
+                                              "not-taken-over" };
+        const JobResult got = rig.bot.lastResult();
+        QStringList lines{ QStringLiteral("%1 %2 %3 id=%4 read=%5 written=%6/%7")
+                                   .arg(QLatin1String(jobs[got.job]),
+                                        QLatin1String(outcomes[got.outcome]),
+                                        QLatin1String(places[got.deviceLeft]),
+                                        got.deviceIdentifier)
+                                   .arg(got.entriesRead)
+                                   .arg(got.settingsWritten)
+                                   .arg(got.settingsToWrite) };
+        for (const JobResult::Setting &setting : got.settings)
+            lines.append(QStringLiteral("%1 %2 %3>%4>%5 %6")
+                                 .arg(setting.menuPath.join(QLatin1Char('/')),
+                                      QLatin1String(states[setting.state]), setting.valueBefore,
+                                      setting.valueWritten, setting.deviceShowed,
+                                      setting.reason));
+        QCOMPARE(lines.join(QLatin1Char('\n')), result);
+        QCOMPARE(got.error, got.outcome == JobResult::Failed ? rig.bot.lastErrorString() : QString());
+        QCOMPARE(rig.bot.jobOutcome(), got.outcomeLine());
+    }
+
     void destroyedLinkOrProfile_isForgottenAndStopsJob_data()
     {
         QTest::addColumn<bool>("destroyLink");
