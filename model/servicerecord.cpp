@@ -251,8 +251,8 @@ void ServiceRecord::fillLines(TransferReport *report, const QHash<QString, QStri
         line.menuPath = setting.menuPath;
         line.before = before.value(ReadoutHistory::pathKey(line.menuPath));
         // Taken over: the value as the device shows it (the clock's own time).
-        line.value = setting.state == JobResult::TakenOver ? setting.deviceShowed
-                                                           : setting.valueWritten;
+        line.value =
+                setting.state == JobResult::TakenOver ? setting.deviceShowed : setting.valueWritten;
         line.outcome = reportOutcome(setting.state);
         line.note = setting.reason;
         report->addLine(line);

@@ -47,9 +47,9 @@ QString JobResult::outcomeLine() const
                                         : QString();
         break;
     case Failed:
-        ending = job == ReadOut     ? QStringLiteral("Auslesen fehlgeschlagen.")
-                : job == Transfer   ? QStringLiteral("Übertragung fehlgeschlagen.")
-                                    : QString();
+        ending = job == ReadOut   ? QStringLiteral("Auslesen fehlgeschlagen.")
+                : job == Transfer ? QStringLiteral("Übertragung fehlgeschlagen.")
+                                  : QString();
         break;
     case Running:
     case NoDevice:

@@ -42,9 +42,16 @@ class LumBot : public QObject
             QString identificationError READ identificationError NOTIFY identificationErrorChanged)
 
 public:
-    enum Mode { Idle = 0, Init = 1, DownloadInit = 2, UploadInit = 3, Download = 4, Upload = 5,
-                // A job ended early: the robot climbs back to the base menu.
-                Return = 6 };
+    enum Mode {
+        Idle = 0,
+        Init = 1,
+        DownloadInit = 2,
+        UploadInit = 3,
+        Download = 4,
+        Upload = 5,
+        // A job ended early: the robot climbs back to the base menu.
+        Return = 6
+    };
     Q_ENUM(Mode)
 
     explicit LumBot(QObject *parent = nullptr);

@@ -28,7 +28,8 @@ RobotAnswer SafeReturn::step(const MenuScreen &screen, bool answered)
     RobotAnswer answer;
     // An open field may show the very text of the closed setting; only the
     // cursor tells them apart.
-    const QString current = screen.joinedLines() + QLatin1Char('|') + QString::number(screen.cursorRow);
+    const QString current =
+            screen.joinedLines() + QLatin1Char('|') + QString::number(screen.cursorRow);
     if (answered && !m_lastDisplay.isEmpty() && m_lastDisplay == current) {
         qDebug() << "LUMBOT back at the base menu:" << current;
         answer.finish();

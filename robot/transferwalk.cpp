@@ -185,8 +185,8 @@ void TransferWalk::verifyValue(const MenuScreen &screen, RobotAnswer &answer)
     qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value
              << "expected:" << stored;
     m_transferred.append({ m_targetPath, screen.value, QString() });
-    m_records.append({ m_targetPath, m_valueBefore, stored, screen.value, JobResult::TakenOver,
-                       QString() });
+    m_records.append(
+            { m_targetPath, m_valueBefore, stored, screen.value, JobResult::TakenOver, QString() });
     ++m_done;
     chooseMarkedSetting(false, screen, answer);
 }
@@ -214,8 +214,7 @@ bool TransferWalk::gotoNextTransferable()
             return true;
         qDebug() << "valuetype not implemented: " << type;
         m_records.append({ m_profile->currentMenuPath(), QString(), m_profile->currentValue(),
-                           QString(), JobResult::PassedOver,
-                           JobResult::passedOverReason(type) });
+                           QString(), JobResult::PassedOver, JobResult::passedOverReason(type) });
     }
     return false;
 }

@@ -367,11 +367,15 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("error");
         QTest::addColumn<QString>("outcome");
-        const QString selection = R"(<section text="A"><setting text="X" value="Auto" active="1" valuetype="selection"><option text="Auto"/><option text="Hand"/></setting></section>)";
-        const QString options = "X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|1";
-        const QString notFound = "Fehler beim Übertragen von: A/X\nWert \"Manuell\" konnte auf dem Gerät leider nicht gefunden werden!";
+        const QString selection =
+                R"(<section text="A"><setting text="X" value="Auto" active="1" valuetype="selection"><option text="Auto"/><option text="Hand"/></setting></section>)";
+        const QString options = "X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|"
+                                "1;X:|Hand|1;X:|Aus|1;X:|Auto|1";
+        const QString notFound = "Fehler beim Übertragen von: A/X\nWert \"Manuell\" konnte auf dem "
+                                 "Gerät leider nicht gefunden werden!";
         const QString atBase = "Gerät im Basismenü.";
-        const QString elsewhere = "Gerät steht möglicherweise nicht im Basismenü, bitte am Gerät prüfen.";
+        const QString elsewhere =
+                "Gerät steht möglicherweise nicht im Basismenü, bitte am Gerät prüfen.";
         const QString lost = "Verbindung getrennt, Gerät steht möglicherweise nicht im Basismenü.";
         QString restless;
         for (int i = 1; i <= 11; ++i)
@@ -400,7 +404,9 @@ private slots:
 
         Rig rig;
         const bool write = job != QLatin1String("read");
-        QVERIFY(!write || rig.loadProfile(job.replace(QStringLiteral("Auto\" active"), QStringLiteral("Manuell\" active"))));
+        QVERIFY(!write
+                || rig.loadProfile(job.replace(QStringLiteral("Auto\" active"),
+                                               QStringLiteral("Manuell\" active"))));
         rig.script(baseAndIdentifier + QLatin1Char(';') + screens);
         int enabledChanges = 0;
         connect(&rig.bot, &LumBot::enabledChanged, &rig.bot, [&] { ++enabledChanges; });
@@ -441,7 +447,8 @@ private slots:
         QTest::addColumn<QString>("event");
         QTest::addColumn<QString>("result");
         const QString id = "LUM 3000 V2.1";
-        const QString marked = R"(<section text="A"><setting text="R" value="7" active="1" valuetype="readonly"/><setting text="N" value="12" active="1" valuetype="inputnum"/><setting text="X" value="Manuell" active="1" valuetype="selection"><option text="Auto"/></setting><setting text="M" value="3" active="1" valuetype="inputnum"/></section>)";
+        const QString marked =
+                R"(<section text="A"><setting text="R" value="7" active="1" valuetype="readonly"/><setting text="N" value="12" active="1" valuetype="inputnum"/><setting text="X" value="Manuell" active="1" valuetype="selection"><option text="Auto"/></setting><setting text="M" value="3" active="1" valuetype="inputnum"/></section>)";
         QString options;
         for (int i = 0; i < 10; ++i)
             options += QStringLiteral(";X:|%1|1").arg(i % 2 ? "Aus" : "Auto");
@@ -496,16 +503,15 @@ private slots:
         static const char *const jobs[] = { "none", "identification", "read-out", "transfer" };
         static const char *const outcomes[] = { "running", "done", "cancelled", "failed",
                                                 "no-device" };
-        static const char *const places[] = { "not-said", "returning", "base-menu",
-                                              "elsewhere", "line-lost" };
+        static const char *const places[] = { "not-said", "returning", "base-menu", "elsewhere",
+                                              "line-lost" };
         static const char *const states[] = { "not-reached", "taken-over", "passed-over",
                                               "not-taken-over" };
         const JobResult got = rig.bot.lastResult();
         QStringList lines{ QStringLiteral("%1 %2 %3 id=%4 read=%5 written=%6/%7")
                                    .arg(QLatin1String(jobs[got.job]),
                                         QLatin1String(outcomes[got.outcome]),
-                                        QLatin1String(places[got.deviceLeft]),
-                                        got.deviceIdentifier)
+                                        QLatin1String(places[got.deviceLeft]), got.deviceIdentifier)
                                    .arg(got.entriesRead)
                                    .arg(got.settingsWritten)
                                    .arg(got.settingsToWrite) };
@@ -513,10 +519,10 @@ private slots:
             lines.append(QStringLiteral("%1 %2 %3>%4>%5 %6")
                                  .arg(setting.menuPath.join(QLatin1Char('/')),
                                       QLatin1String(states[setting.state]), setting.valueBefore,
-                                      setting.valueWritten, setting.deviceShowed,
-                                      setting.reason));
+                                      setting.valueWritten, setting.deviceShowed, setting.reason));
         QCOMPARE(lines.join(QLatin1Char('\n')), result);
-        QCOMPARE(got.error, got.outcome == JobResult::Failed ? rig.bot.lastErrorString() : QString());
+        QCOMPARE(got.error,
+                 got.outcome == JobResult::Failed ? rig.bot.lastErrorString() : QString());
         QCOMPARE(rig.bot.jobOutcome(), got.outcomeLine());
     }
 

@@ -60,7 +60,6 @@ public:
 private:
     void record(char key);
 
-
     // Writes a screen as the robot reads it (two lines of 32 cells).
     static QString displayLinesOf(const QString &screen);
 
