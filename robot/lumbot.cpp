@@ -167,7 +167,8 @@ void LumBot::beginJob(JobResult::Job job)
 // The job is over and everything about it is known: its result, once.
 void LumBot::finishJob(JobResult::Outcome outcome, JobResult::DeviceLeft deviceLeft)
 {
-    if (!m_jobOpen)
+    // A receiver of enabledChanged() may have started the next job already.
+    if (!m_jobOpen || m_mode != Idle)
         return;
     m_jobOpen = false;
     // A transfer done stays done while the device is identified anew.
