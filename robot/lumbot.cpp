@@ -74,11 +74,6 @@ void LumBot::setProfile(DeviceProfile *profile)
     });
 }
 
-QList<LumBot::TransferredSetting> LumBot::transferredSettings() const
-{
-    return m_transfer.transferred();
-}
-
 JobResult LumBot::lastResult() const
 {
     return m_result;

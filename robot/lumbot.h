@@ -79,10 +79,6 @@ public:
 
     Q_INVOKABLE QString lastErrorString() const { return m_lastError; }
 
-    // What became of each marked setting the last transfer worked on.
-    // Settings passed over or not reached have no entry.
-    using TransferredSetting = ::TransferredSetting;
-    QList<TransferredSetting> transferredSettings() const;
     // How the last job ended; complete from jobFinished() on.
     JobResult lastResult() const;
 
