@@ -81,11 +81,7 @@ bool RobotJob::judgeOutcome()
     }
     switch (result.outcome) {
     case JobResult::Done:
-        if (result.job == JobResult::ReadOut && result.entriesRead == 0) {
-            m_errorText =
-                    QStringLiteral("Fehler beim Auslesen!\nKeine Einträge vom Gerät erhalten!");
-            return false;
-        }
+        // A read-out is done only once an entry came round again: never empty.
         return true;
     case JobResult::Failed:
         m_errorText = result.error;
