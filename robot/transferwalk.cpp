@@ -10,6 +10,8 @@
 #include "valuetype.h"
 
 #include <QDateTime>
+
+#include <algorithm>
 #include <QDebug>
 #include <QDomElement>
 
