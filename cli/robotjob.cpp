@@ -5,21 +5,24 @@
 #include "lumbot.h"
 #include "progressline.h"
 
-#include <QDomElement>
 #include <QtGlobal>
 
 #include <limits>
+
+namespace {
+
+// Eleven ESC at most, each answered within the link's longest wait.
+const int returnGraceMs = 30000;
+
+} // namespace
 
 RobotJob::RobotJob(Kind kind, KelHandler *link, DeviceProfile *profile, QObject *parent)
     : QObject(parent), m_kind(kind), m_link(link), m_profile(profile), m_bot(new LumBot(this))
 {
     m_bot->setKelHandler(m_link);
     m_bot->setProfile(m_profile);
-    connect(m_bot, &LumBot::transmissionError, this, &RobotJob::recordError);
-    // Queued: at the end of a transfer the robot goes idle and at once starts
-    // re-identifying the device within the same step. Looking only after the
-    // step has finished sees the robot's settled state, not the gap between.
-    connect(m_bot, &LumBot::enabledChanged, this, &RobotJob::finishWhenIdle, Qt::QueuedConnection);
+    // The robot says once when the job is over, with its result complete.
+    connect(m_bot, &LumBot::jobFinished, this, &RobotJob::finish);
     connect(m_bot, &LumBot::progressChanged, this, &RobotJob::showProgress);
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, &RobotJob::giveUp);
@@ -39,7 +42,7 @@ bool RobotJob::run()
 {
     m_clock.start();
     startRobot();
-    if (m_bot->isEnabled()) {
+    if (m_bot->isEnabled() && !m_finished) {
         m_timeout.start(int(
                 qMin<qint64>(qint64(m_timeoutSeconds) * 1000, std::numeric_limits<int>::max())));
         m_loop.exec();
@@ -66,54 +69,43 @@ void RobotJob::startRobot()
     }
 }
 
+// What the robot's result says, in lumctl's words where the robot has none.
 bool RobotJob::judgeOutcome()
 {
+    const JobResult result = m_bot->lastResult();
     if (m_timedOut) {
         m_errorText = QStringLiteral("Zeitüberschreitung: Das Gerät hat den Auftrag nicht "
                                      "innerhalb von %1 s beendet.")
                               .arg(m_timeoutSeconds);
         return false;
     }
-    if (m_failed)
+    switch (result.outcome) {
+    case JobResult::Done:
+        // A read-out is done only once an entry came round again: never empty.
+        return true;
+    case JobResult::Failed:
+        m_errorText = result.error;
         return false;
-    switch (m_kind) {
-    case Identify:
-        if (m_bot->deviceIdentifier().isEmpty()) {
-            m_errorText = QStringLiteral(
-                    "Fehler bei Initialisierung!\nDas Gerät konnte nicht identifiziert werden!");
-            return false;
-        }
-        return true;
-    case Read:
-        // The robot ends silently when the link drops before the walk began.
-        if (!menuTreeHasEntries()) {
-            m_errorText =
-                    QStringLiteral("Fehler beim Auslesen!\nKeine Einträge vom Gerät erhalten!");
-            return false;
-        }
-        return true;
-    case Write:
-        return true;
+    case JobResult::NoDevice:
+        m_errorText = QStringLiteral(
+                "Fehler bei Initialisierung!\nDas Gerät konnte nicht identifiziert werden!");
+        return false;
+    case JobResult::Running:
+    case JobResult::Cancelled:
+        break;
     }
+    // Ended without a result of its own: the read-out was stopped before
+    // its walk began, or the line went before the device answered.
+    m_errorText = result.job == JobResult::ReadOut
+            ? QStringLiteral("Fehler beim Auslesen!\nKeine Einträge vom Gerät erhalten!")
+            : QStringLiteral("Fehler: Der Auftrag wurde abgebrochen.");
     return false;
 }
 
-bool RobotJob::menuTreeHasEntries() const
+void RobotJob::finish()
 {
-    const QDomElement menuTree = m_profile->document().documentElement().firstChildElement();
-    return !menuTree.isNull() && !menuTree.firstChildElement().isNull();
-}
-
-void RobotJob::recordError()
-{
-    m_failed = true;
-    m_errorText = m_bot->lastErrorString();
-}
-
-void RobotJob::finishWhenIdle()
-{
-    if (!m_bot->isEnabled())
-        m_loop.quit();
+    m_finished = true;
+    m_loop.quit();
 }
 
 void RobotJob::showProgress()
@@ -132,16 +124,29 @@ void RobotJob::showProgress()
                                  .arg(m_itemsTotal));
 }
 
+// The robot climbs back to the base menu after the abort; the job ends when
+// it is idle, or after a last grace period should the line hang.
 void RobotJob::giveUp()
 {
+    if (m_timedOut) {
+        m_loop.quit();
+        return;
+    }
     m_timedOut = true;
     m_bot->abort();
-    m_loop.quit();
+    if (!m_bot->isEnabled() || m_finished)
+        m_loop.quit();
+    else
+        m_timeout.start(returnGraceMs);
 }
 
+// Why the job failed, and where the device was left when the robot knows.
 QString RobotJob::errorText() const
 {
-    return m_errorText;
+    const QString whereLeft = m_bot->lastResult().outcomeLine();
+    if (m_errorText.isEmpty() || whereLeft.isEmpty())
+        return m_errorText;
+    return m_errorText + QLatin1Char('\n') + whereLeft;
 }
 bool RobotJob::timedOut() const
 {

@@ -42,15 +42,13 @@ public:
     qint64 elapsedMs() const;
 
 private slots:
-    void recordError();
-    void finishWhenIdle();
+    void finish();
     void showProgress();
     void giveUp();
 
 private:
     void startRobot();
     bool judgeOutcome();
-    bool menuTreeHasEntries() const;
 
     Kind m_kind;
     KelHandler *m_link = nullptr;
@@ -61,7 +59,7 @@ private:
     QTimer m_timeout;
     QElapsedTimer m_clock;
     int m_timeoutSeconds = 600;
-    bool m_failed = false;
+    bool m_finished = false;
     bool m_timedOut = false;
     QString m_errorText;
     int m_itemsDone = 0;

@@ -13,19 +13,20 @@ namespace {
 
 const QString dateTimeFormat = QStringLiteral("dd.MM.yyyy HH:mm");
 
-bool isTransferMode(int mode)
+// How the report names what became of a setting the robot worked on.
+TransferReport::Outcome reportOutcome(JobResult::SettingState state)
 {
-    return mode == LumBot::UploadInit || mode == LumBot::Upload;
-}
-
-// Why the robot passes a marked setting over: it has nothing it could key in.
-QString passedOverReason(const QString &valueType)
-{
-    if (valueType == QLatin1String("readonly"))
-        return QStringLiteral("nur lesbar");
-    if (valueType == QLatin1String("blocked"))
-        return QStringLiteral("von LUM gesperrt");
-    return QStringLiteral("Wert kann nicht eingegeben werden");
+    switch (state) {
+    case JobResult::TakenOver:
+        return TransferReport::Written;
+    case JobResult::PassedOver:
+        return TransferReport::PassedOver;
+    case JobResult::NotTakenOver:
+        return TransferReport::Failed;
+    case JobResult::NotReached:
+        break;
+    }
+    return TransferReport::NotReached;
 }
 
 } // namespace
@@ -74,11 +75,8 @@ void ServiceRecord::setBot(LumBot *bot)
         m_connections = {
             connect(bot, &LumBot::readOutCompleted, this, &ServiceRecord::writeHistory),
             connect(bot, &LumBot::transferStarted, this, &ServiceRecord::beginTransfer),
-            connect(bot, &LumBot::transferCompleted, this,
-                    [this] { m_transferCompleted = m_transferRunning; }),
             connect(bot, &LumBot::deviceIdentifierChanged, this, &ServiceRecord::noteIdentifier),
-            connect(bot, &LumBot::transmissionError, this, &ServiceRecord::noteError),
-            connect(bot, &LumBot::enabledChanged, this, &ServiceRecord::checkTransferEnd),
+            connect(bot, &LumBot::jobFinished, this, &ServiceRecord::checkTransferEnd),
             connect(bot, &QObject::destroyed, this, [this] { setBot(nullptr); }),
         };
     }
@@ -178,19 +176,19 @@ void ServiceRecord::noteIdentifier()
         m_transferDevice = m_bot->deviceIdentifier();
 }
 
-void ServiceRecord::noteError()
-{
-    if (m_transferRunning)
-        m_transferError = m_bot->lastErrorString();
-}
-
+// The robot's result says how the transfer ended and what became of every
+// marked setting.
 void ServiceRecord::checkTransferEnd()
 {
-    if (m_transferRunning && !isTransferMode(m_bot->mode()))
-        finishTransfer();
+    const JobResult result = m_bot->lastResult();
+    if (!m_transferRunning || result.job != JobResult::Transfer)
+        return;
+    m_transferCompleted = result.outcome == JobResult::Done;
+    m_transferError = result.error;
+    finishTransfer(result.settings);
 }
 
-void ServiceRecord::finishTransfer()
+void ServiceRecord::finishTransfer(const QList<JobResult::Setting> &settings)
 {
     m_transferRunning = false;
     DeviceProfile *profile = m_bot->profile();
@@ -209,8 +207,7 @@ void ServiceRecord::finishTransfer()
     QString beforeSource;
     QHash<QString, QString> known = knownValues(m_transferDevice, &beforeSource);
     report.setBeforeSource(beforeSource);
-    if (profile)
-        fillLines(&report, known);
+    fillLines(&report, known, settings);
 
     // What the device holds now, for the next transfer's report. A setting
     // the device refused may hold anything now.
@@ -244,46 +241,22 @@ void ServiceRecord::finishTransfer()
     emit reportWritten();
 }
 
-// One line per marked setting in the order the robot visits them. The robot
-// names the settings it wrote and the one it failed on; a marked setting it
-// did not name was passed over if the robot went on beyond it, and not
-// reached if the transfer stopped before.
-void ServiceRecord::fillLines(TransferReport *report, const QHash<QString, QString> &before) const
+// One line per marked setting in menu order, as the robot's result names
+// it; the value before from what this session or the history knows.
+void ServiceRecord::fillLines(TransferReport *report, const QHash<QString, QString> &before,
+                              const QList<JobResult::Setting> &settings) const
 {
-    const QList<LumBot::TransferredSetting> done = m_bot->transferredSettings();
-    QList<TransferReport::Line> lines;
-    QList<QString> types;
-    int next = 0;
-    int lastNamed = -1;
-    for (const ConfItem *item : m_bot->profile()->items()) {
-        if (!item->active() || item->element().isNull())
-            continue;
+    for (const JobResult::Setting &setting : settings) {
         TransferReport::Line line;
-        line.menuPath = item->menuPath();
+        line.menuPath = setting.menuPath;
         line.before = before.value(ReadoutHistory::pathKey(line.menuPath));
-        line.value = item->value();
-        if (next < done.size() && done.at(next).menuPath == line.menuPath) {
-            const LumBot::TransferredSetting &setting = done.at(next++);
-            line.value = setting.value;
-            line.outcome =
-                    setting.error.isEmpty() ? TransferReport::Written : TransferReport::Failed;
-            line.note = setting.error;
-            lastNamed = lines.size();
-        }
-        lines.append(line);
-        types.append(item->type());
-    }
-    for (int i = 0; i < lines.size(); ++i) {
-        TransferReport::Line &line = lines[i];
-        if (line.outcome != TransferReport::NotReached)
-            continue;
-        if (m_transferCompleted || i < lastNamed) {
-            line.outcome = TransferReport::PassedOver;
-            line.note = passedOverReason(types.at(i));
-        }
-    }
-    for (const TransferReport::Line &line : qAsConst(lines))
+        // Taken over: the value as the device shows it (the clock's own time).
+        line.value =
+                setting.state == JobResult::TakenOver ? setting.deviceShowed : setting.valueWritten;
+        line.outcome = reportOutcome(setting.state);
+        line.note = setting.reason;
         report->addLine(line);
+    }
 }
 
 // The values the device held before: from this session's read-out (and the

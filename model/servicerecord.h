@@ -72,10 +72,10 @@ private:
     void writeHistory();
     void beginTransfer();
     void noteIdentifier();
-    void noteError();
     void checkTransferEnd();
-    void finishTransfer();
-    void fillLines(TransferReport *report, const QHash<QString, QString> &before) const;
+    void finishTransfer(const QList<JobResult::Setting> &settings);
+    void fillLines(TransferReport *report, const QHash<QString, QString> &before,
+                   const QList<JobResult::Setting> &settings) const;
     QHash<QString, QString> knownValues(const QString &device, QString *source) const;
     void fail(const QString &text);
 

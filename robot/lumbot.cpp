@@ -3,99 +3,13 @@
 #include "devicekeys.h"
 #include "deviceprofile.h"
 #include "kelhandler.h"
-#include "linktiming.h"
-#include "loghandler.h"
+#include "jobtexts.h"
 #include "menuscreen.h"
-#include "transfermarks.h"
-#include "valuetype.h"
 
-#include <QDateTime>
 #include <QDebug>
-#include <QDomElement>
+#include <QTime>
 
-namespace {
-
-const char keyOk = DeviceKeys::Ok;
-const char keyEsc = DeviceKeys::Esc;
-const char keyNext = DeviceKeys::Next;
-
-// The key that follows the base menu and the OK that confirms a value make
-// the device redraw more than usual; the link waits longer for the answer.
-const int slowAnswerMs = LinkTiming::SlowAnswerMs;
-
-// A name shown this often on one level means the device's list never comes
-// round to what the robot is looking for.
-const int maxRepeats = 2;
-const int maxLevel = 19;
-const int maxBaseMenuEscapes = 9;
-
-const QString baseMenuProgrammingEntry = QStringLiteral("Programmierung beenden");
-const QString configurationEntrySecondLine = QStringLiteral("konfigurieren?");
-
-const QStringList blockedSections = {
-    QStringLiteral("Formatieren"),
-    QStringLiteral("Reset"),
-    QStringLiteral("Programmierung"),
-    QStringLiteral("Ereig.-Speicher"),
-};
-const QStringList blockedSettings = {
-    QStringLiteral("Service-Center"), QStringLiteral("Netzbetreiber"),
-    QStringLiteral("Netzauswahl"),    QStringLiteral("Ausgang PICTO"),
-    QStringLiteral("Status XIN"),
-};
-
-const QString &typeSelection = ValueType::Selection;
-const QString &typeInputNum = ValueType::InputNum;
-const QString &typeTime = ValueType::InputTime;
-const QString &typeSystemTime = ValueType::SystemTime;
-const QString &typeSystemDate = ValueType::SystemDate;
-const QString &typeReadOnly = ValueType::ReadOnly;
-const QString &typeBlocked = ValueType::Blocked;
-
-const QString outcomeReadOut = QStringLiteral("%1 Einträge gelesen (%2)");
-const QString outcomeTransfer = QStringLiteral("%1 Einstellungen übertragen (%2)");
-const QString outcomeNothingMarked = QStringLiteral("Keine Einstellung zur Übertragung markiert.");
-const QString outcomeReadOutAborted = QStringLiteral("Auslesen abgebrochen.");
-const QString outcomeTransferAborted = QStringLiteral("Übertragung abgebrochen.");
-const QString errorNoDevice =
-        QStringLiteral("Kein Gerät erkannt: keine Antwort auf der Schnittstelle.");
-
-const QString errorBaseMenu =
-        QStringLiteral("Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!");
-const QString errorNoConnection =
-        QStringLiteral("Fehler beim Auslesen!\nKeine Verbindung zum Gerät!");
-const QString errorRepeated = QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde "
-                                             "getrennt oder Menüstruktur ist inkonsistent!");
-const QString errorTooDeep = QStringLiteral("Fehler beim Auslesen!\nMehr als 20 Untermenü-Ebenen "
-                                            "gefunden oder Menüstruktur ist inkonsistent!");
-const QString errorReadOutLinkLost =
-        QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!");
-const QString errorTransferLinkLost =
-        QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
-const QString errorEntryNotFound =
-        QStringLiteral("Fehler beim Übertragen von: %1\nMenüpunkt konnte auf dem Gerät leider "
-                       "nicht gefunden werden!");
-const QString errorOptionNotFound =
-        QStringLiteral("Fehler beim Übertragen von: %1\nWert \"%2\" konnte auf dem Gerät leider "
-                       "nicht gefunden werden!");
-const QString errorNotTakenOver = QStringLiteral(
-        "Fehler beim Übertragen von: %1\nÜbernommener Wert: %2\nErwarteter Wert: %3");
-
-QString clockTime()
-{
-    return QTime::currentTime().toString(QStringLiteral("hh:mm"));
-}
-
-bool containsAny(const QString &name, const QStringList &parts)
-{
-    for (const QString &part : parts) {
-        if (name.contains(part))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
+using namespace JobTexts;
 
 LumBot::LumBot(QObject *parent) : QObject(parent) { }
 
@@ -106,21 +20,37 @@ KelHandler *LumBot::kelHandler() const
 
 void LumBot::setKelHandler(KelHandler *kelHandler)
 {
-    // One connection per handler: a screen must never be processed twice.
+    attachLink(kelHandler);
+    emit kelHandlerChanged(kelHandler);
+}
+
+void LumBot::setDeviceLink(DeviceLink *link)
+{
+    attachLink(link);
+}
+
+DeviceLink *LumBot::deviceLink() const
+{
+    return m_link;
+}
+
+void LumBot::attachLink(DeviceLink *link)
+{
+    // One connection per link: a screen must never be processed twice.
     disconnect(m_displayConnection);
     disconnect(m_portConnection);
-    disconnect(m_kelHandlerGoneConnection);
-    m_kelHandler = kelHandler;
-    emit kelHandlerChanged(kelHandler);
-    if (!kelHandler)
+    disconnect(m_linkGoneConnection);
+    m_link = link;
+    m_kelHandler = qobject_cast<KelHandler *>(link);
+    if (!link)
         return;
-    m_displayConnection =
-            connect(kelHandler, &KelHandler::displayCompleted, this, &LumBot::readDisplay);
-    m_portConnection = connect(kelHandler, &KelHandler::terminalIsReadyChanged, this,
+    m_displayConnection = connect(link, &DeviceLink::displayCompleted, this, &LumBot::readDisplay);
+    m_portConnection = connect(link, &DeviceLink::terminalIsReadyChanged, this,
                                &LumBot::onTerminalReadyChanged);
     // The robot does not own the link; it must not outlive it holding a
     // dangling pointer (the scene may destroy its objects in any order).
-    m_kelHandlerGoneConnection = connect(kelHandler, &QObject::destroyed, this, [this] {
+    m_linkGoneConnection = connect(link, &QObject::destroyed, this, [this] {
+        m_link = nullptr;
         m_kelHandler = nullptr;
         stopJob();
     });
@@ -144,54 +74,9 @@ void LumBot::setProfile(DeviceProfile *profile)
     });
 }
 
-bool LumBot::isEnabled() const
+JobResult LumBot::lastResult() const
 {
-    return m_mode != Idle;
-}
-
-QString LumBot::deviceIdentifier() const
-{
-    return m_deviceIdentifier;
-}
-
-QString LumBot::deviceWarning() const
-{
-    return m_deviceWarning;
-}
-
-int LumBot::itemsDone() const
-{
-    return m_itemsDone;
-}
-
-int LumBot::itemsTotal() const
-{
-    return m_itemsTotal;
-}
-
-QString LumBot::jobOutcome() const
-{
-    return m_jobOutcome;
-}
-
-QString LumBot::identificationError() const
-{
-    return m_identificationError;
-}
-
-int LumBot::mode() const
-{
-    return m_mode;
-}
-
-QString LumBot::lastErrorString() const
-{
-    return m_lastError;
-}
-
-QList<LumBot::TransferredSetting> LumBot::transferredSettings() const
-{
-    return m_transferred;
+    return m_result;
 }
 
 // ---------------------------------------------------------------- control
@@ -200,11 +85,12 @@ void LumBot::startInit()
 {
     if (m_mode != Idle)
         return;
-    if (!m_kelHandler) {
+    if (!m_link) {
         qDebug() << "LUMBOT start refused: no terminal link set";
         return;
     }
     clearOutcome();
+    beginJob(JobResult::Identification);
     beginInit();
 }
 
@@ -216,7 +102,7 @@ void LumBot::beginInit()
     qDebug() << "LUMBOT start init";
     reset();
     setProgress(0, 0);
-    sendKey(keyEsc);
+    m_link->sendChar(DeviceKeys::Esc);
     m_mode = Init;
     emit enabledChanged();
 }
@@ -235,8 +121,8 @@ void LumBot::startUpload()
     if (!canStartProfileJob())
         return;
     qDebug() << "LUMBOT start upload";
-    clearTransferState();
-    m_transferred.clear();
+    m_transfer.reset(m_profile);
+    m_transferredAnnounced = 0;
     m_profile->gotoRoot();
     startInitFor(UploadInit);
     if (m_mode == UploadInit)
@@ -249,7 +135,7 @@ bool LumBot::canStartProfileJob() const
 {
     if (m_mode != Idle)
         return false;
-    if (!m_kelHandler || !m_profile) {
+    if (!m_link || !m_profile) {
         qDebug() << "LUMBOT start refused: terminal link or profile not set";
         return false;
     }
@@ -260,8 +146,45 @@ bool LumBot::canStartProfileJob() const
 void LumBot::startInitFor(int mode)
 {
     startInit();
-    if (m_mode == Init)
-        m_mode = mode;
+    if (m_mode != Init)
+        return;
+    m_mode = mode;
+    m_result.job = mode == DownloadInit ? JobResult::ReadOut : JobResult::Transfer;
+}
+
+void LumBot::beginJob(JobResult::Job job)
+{
+    m_result = JobResult();
+    m_result.job = job;
+    m_jobOpen = true;
+}
+
+// The job is over and everything about it is known: its result, once.
+void LumBot::finishJob(JobResult::Outcome outcome, JobResult::DeviceLeft deviceLeft)
+{
+    // A receiver of enabledChanged() may have started the next job already.
+    if (!m_jobOpen || m_mode != Idle)
+        return;
+    m_jobOpen = false;
+    // A transfer done stays done while the device is identified anew.
+    if (m_result.outcome == JobResult::Running)
+        m_result.outcome = outcome;
+    m_result.deviceLeft = deviceLeft;
+    closeResult();
+    setJobOutcome(m_result.outcomeLine());
+    emit jobFinished();
+}
+
+void LumBot::closeResult()
+{
+    if (m_result.endedAt.isNull())
+        m_result.endedAt = QTime::currentTime();
+    m_result.deviceIdentifier = m_deviceIdentifier;
+    if (m_result.job == JobResult::Transfer) {
+        m_result.settingsWritten = m_transfer.done();
+        m_result.settingsToWrite = m_transfer.total();
+        m_result.settings = m_transfer.settingRecords();
+    }
 }
 
 void LumBot::clearOutcome()
@@ -293,39 +216,16 @@ void LumBot::endIdentification()
     setIdentificationError(m_deviceIdentifier.trimmed().isEmpty() ? errorNoDevice : QString());
 }
 
-// The user's abort. A setting the robot opened on the device shows a value
-// that is not the stored one (an option stepped to, digits keyed in); one OK
-// by the technician would store it. So the setting is closed with ESC, which
-// keeps the stored value, before the robot lets go of the device.
+// The user's abort. The robot lets go of the device only at its base menu:
+// left deep in the menu, or inside a setting it opened, one key by the
+// technician would change a setting there.
 void LumBot::abort()
 {
-    if (m_mode == Idle)
+    if (m_mode == Idle || m_mode == Return)
         return;
-    const int mode = m_mode;
-    if (settingOpenOnDevice()) {
-        qDebug() << "LUMBOT abort: closing the open setting with ESC";
-        sendKey(keyEsc);
-    }
-    stopJob();
-    if (mode == DownloadInit || mode == Download)
-        setJobOutcome(outcomeReadOutAborted);
-    else if (mode == UploadInit || mode == Upload)
-        setJobOutcome(outcomeTransferAborted);
-}
-
-// Whether the device stands inside a setting the robot opened: during a
-// read-out the profile's cursor is on that setting until the robot leaves it
-// with ESC; during a transfer the device has reached the target setting and
-// its value has not been confirmed yet.
-bool LumBot::settingOpenOnDevice() const
-{
-    if (!m_kelHandler || !m_kelHandler->terminalIsReady())
-        return false;
-    if (m_mode == Download)
-        return m_profile && m_level > 0 && m_profile->currentTagName() == MenuScreen::Setting;
-    if (m_mode == Upload)
-        return !m_targetPath.isEmpty() && m_devicePath == m_targetPath && !m_valueEntered;
-    return false;
+    discardJob();
+    // After a transfer done, its outcome stands while the device is identified anew.
+    returnToBaseMenu(JobResult::Cancelled);
 }
 
 // Ends the job without a key: after an error, or when the line is lost.
@@ -333,74 +233,64 @@ void LumBot::stopJob()
 {
     if (m_mode == Idle)
         return;
+    discardJob();
+    m_mode = Idle;
+    emit enabledChanged();
+    finishJob(JobResult::Cancelled, JobResult::NotSaid);
+}
+
+// What an aborted job leaves behind: a partial read-out is discarded, the
+// device no longer counts as identified.
+void LumBot::discardJob()
+{
     qDebug() << "LUMBOT abort";
     if (m_mode == Download && m_profile)
         m_profile->resetProfile();
     reset();
-    clearTransferState();
-    m_mode = Idle;
-    emit enabledChanged();
 }
 
-void LumBot::readDisplay()
+bool LumBot::linkWorks() const
 {
-    if (m_mode == Idle || !m_kelHandler)
+    return m_link && m_link->terminalIsReady();
+}
+
+// Every job that ends early on a working line ends here: the robot stays
+// busy while it takes the device back to its base menu.
+void LumBot::returnToBaseMenu(JobResult::Outcome outcome)
+{
+    if (m_result.outcome == JobResult::Running)
+        m_result.outcome = outcome;
+    if (!linkWorks()) {
+        endReturn(JobResult::LineLost);
         return;
-
-    const MenuScreen screen =
-            MenuScreen::read(m_kelHandler->displayLines(), m_kelHandler->cursorRow(), m_level);
-    screen.log();
-
-    if (m_takeIdentifier) {
-        m_deviceIdentifier = screen.firstLine;
-        qDebug() << "m_deviceIdentifier" << m_deviceIdentifier;
-        m_takeIdentifier = false;
-        emit deviceIdentifierChanged();
-        if (m_mode == Init) {
-            endIdentification();
-            enterIdle();
-            return;
-        }
     }
+    sendKeys(m_return.start());
+    const bool wasIdle = m_mode == Idle;
+    m_mode = Return;
+    m_result.deviceLeft = JobResult::Returning;
+    closeResult();
+    setJobOutcome(m_result.outcomeLine());
+    if (wasIdle)
+        emit enabledChanged();
+}
 
-    switch (m_mode) {
-    case Init:
-    case DownloadInit:
-    case UploadInit:
-        searchBaseMenu(screen);
-        break;
-    case Download:
-        if (hasProfileFor(Download))
-            readOutStep(screen);
-        break;
-    case Upload:
-        if (hasProfileFor(Upload))
-            transferStep(screen);
-        break;
-    default:
-        break;
-    }
+void LumBot::endReturn(JobResult::DeviceLeft deviceLeft)
+{
+    const bool wasBusy = m_mode != Idle;
+    m_mode = Idle;
+    if (wasBusy)
+        emit enabledChanged();
+    finishJob(m_result.outcome, deviceLeft);
 }
 
 void LumBot::reset()
 {
     m_takeIdentifier = false;
-    m_escCount = 0;
-    m_level = 0;
-    m_seenNames.clear();
-    m_searchPath.clear();
-    m_lastDisplay.clear();
+    m_search.reset();
+    m_readOut.reset(m_profile);
     m_deviceIdentifier.clear();
     m_deviceWarning.clear();
     emit deviceIdentifierChanged();
-}
-
-void LumBot::clearTransferState()
-{
-    m_targetPath.clear();
-    m_devicePath.clear();
-    m_valueEntered = false;
-    m_skipVerify = false;
 }
 
 void LumBot::enterIdle()
@@ -427,24 +317,38 @@ void LumBot::reportError(const QString &text)
 
 void LumBot::onTerminalReadyChanged()
 {
-    if (!m_kelHandler || m_kelHandler->terminalIsReady())
+    if (!m_link || m_link->terminalIsReady())
         return;
     switch (m_mode) {
     case Init:
         setIdentificationError(errorNoDevice);
+        if (m_result.outcome == JobResult::Running)
+            m_result.outcome = JobResult::NoDevice;
         stopJob();
         break;
     case DownloadInit:
     case Download:
-        failReadOut(errorReadOutLinkLost);
+        failReadOut(errorReadOutLinkLost + linkReason());
         break;
     case UploadInit:
     case Upload:
-        failTransfer(errorTransferLinkLost);
+        m_transfer.noteFailure(errorTransferLinkLost + linkReason());
+        emitTransferred();
+        failTransfer(errorTransferLinkLost + linkReason());
+        break;
+    case Return:
+        endReturn(JobResult::LineLost);
         break;
     default:
         break;
     }
+}
+
+// What the link says about a lost line, as a line of its own.
+QString LumBot::linkReason() const
+{
+    const QString reason = m_link ? m_link->lastErrorString() : QString();
+    return reason.isEmpty() ? QString() : QLatin1Char('\n') + reason;
 }
 
 // The profile may be unset while a job runs (QML rebinding); stop rather than
@@ -458,420 +362,12 @@ bool LumBot::hasProfileFor(int mode)
     return false;
 }
 
-void LumBot::sendKey(char key)
+void LumBot::sendKeys(const RobotAnswer &answer)
 {
-    m_kelHandler->sendChar(key);
-}
-
-void LumBot::sendText(const QString &text)
-{
-    for (const QChar c : text)
-        m_kelHandler->sendChar(c.toLatin1());
-}
-
-// ------------------------------------------------------- base-menu search
-
-// The base menu is the screen that ESC no longer changes.
-void LumBot::searchBaseMenu(const MenuScreen &screen)
-{
-    if (m_escCount > maxBaseMenuEscapes) {
-        failBaseMenuSearch();
-        return;
-    }
-
-    const QString current = screen.joinedLines();
-    if (m_lastDisplay.isEmpty() || m_lastDisplay != current) {
-        sendKey(keyEsc);
-        ++m_escCount;
-        m_lastDisplay = current;
-        return;
-    }
-
-    qDebug() << "reached root display:" << m_lastDisplay;
-    const bool programmingMode = m_lastDisplay.contains(baseMenuProgrammingEntry);
-    reset();
-    if (programmingMode) {
-        // The jumper keeps the device in programming mode until the user
-        // leaves it through this entry; '+' steps past it.
-        m_deviceWarning =
-                QStringLiteral(
-                        "Hinweis: Bitte zum Abschluss \"%1\" wählen und den Jumper zurücksetzen!")
-                        .arg(baseMenuProgrammingEntry);
-        m_kelHandler->sendCharTimer(keyNext, slowAnswerMs);
-    } else {
-        m_deviceWarning.clear();
-        m_kelHandler->sendCharTimer(keyEsc, slowAnswerMs);
-    }
-    m_takeIdentifier = true;
-    if (m_mode == DownloadInit)
-        m_mode = Download;
-    else if (m_mode == UploadInit)
-        m_mode = Upload;
-}
-
-void LumBot::failBaseMenuSearch()
-{
-    if (m_mode != Init)
-        reportError(errorBaseMenu);
-    else
-        setIdentificationError(errorNoDevice);
-    stopJob();
-}
-
-// --------------------------------------------------------------- read-out
-
-void LumBot::readOutStep(const MenuScreen &screen)
-{
-    if (m_level == 0 && screen.secondLine == configurationEntrySecondLine) {
-        sendKey(keyOk);
-        m_seenNames.clear();
-        return;
-    }
-
-    qCDebug(lumTrace) << "LUMBOT aktueller Cusorpfad:" << m_profile->currentMenuPath();
-
-    if (m_seenNames.count(screen.name) > maxRepeats) {
-        failReadOut(errorRepeated);
-        return;
-    }
-    m_seenNames.append(screen.name);
-
-    if (m_level > maxLevel) {
-        failReadOut(errorTooDeep);
-        return;
-    }
-
-    if (!m_searchPath.isEmpty()) {
-        searchWayBack(screen);
-        return;
-    }
-
-    // The device's lists start again at their first entry after the last:
-    // an entry already recorded here means the level has been walked.
-    if (screen.name.isEmpty() || m_profile->childTexts().contains(screen.name)) {
-        // A device that stopped answering shows its old screen again after
-        // the link's extra wait; at the top level that must not pass for the
-        // end of the menu.
-        if (m_level > 0)
-            leaveLevel(screen);
-        else if (screen.name.isEmpty() || !m_kelHandler->lastKeyAnswered())
-            failReadOut(errorNoConnection);
+    for (const RobotAnswer::Key &key : answer.keys()) {
+        if (key.waitMs > 0)
+            m_link->sendCharTimer(key.key, key.waitMs);
         else
-            finishReadOut();
-        return;
+            m_link->sendChar(key.key);
     }
-
-    // A setting the device will not open keeps the cursor on the first row.
-    if (m_profile->currentTagName() == MenuScreen::Setting && screen.cursorRow == 0) {
-        markReadOnly();
-        return;
-    }
-
-    recordEntry(screen);
-}
-
-void LumBot::searchWayBack(const MenuScreen &screen)
-{
-    qCDebug(lumTrace) << "LUMBOT suche nach nextElementByPath:" << m_searchPath;
-    qCDebug(lumTrace) << "- bin bei:" << screen.name;
-
-    const int size = m_searchPath.size();
-    // A section named like the entry that was left, and like its parent, is
-    // taken to be the parent itself.
-    const bool looksLikeParent =
-            size >= 2 && screen.name == m_searchPath.at(size - 2) && !screen.isSetting();
-    if (screen.name == m_searchPath.last() && !looksLikeParent) {
-        m_searchPath.clear();
-        sendKey(keyNext);
-        return;
-    }
-    if (screen.isSection() && m_searchPath.contains(screen.name)) {
-        sendKey(keyOk);
-        m_seenNames.clear();
-        return;
-    }
-    sendKey(keyNext);
-}
-
-void LumBot::leaveLevel(const MenuScreen &screen)
-{
-    const bool hasChildren = m_profile->currentHasChildren();
-    const bool isSetting = m_profile->currentTagName() == MenuScreen::Setting;
-    // Only a setting can hold a list of choices; marking a section would hide
-    // its entries from the editor.
-    if (isSetting && hasChildren && (screen.isOption() || screen.name.isEmpty()))
-        m_profile->setCurrentAttribute(QStringLiteral("valuetype"), typeSelection);
-    if (screen.isOption() && !hasChildren)
-        m_profile->setCurrentAttribute(QStringLiteral("valuetype"), typeInputNum);
-
-    sendKey(keyEsc);
-    m_seenNames.clear();
-    m_searchPath = m_profile->currentMenuPath();
-    --m_level;
-    m_profile->gotoParent();
-}
-
-void LumBot::markReadOnly()
-{
-    m_profile->setCurrentAttribute(QStringLiteral("valuetype"), typeReadOnly);
-    sendKey(keyNext);
-    --m_level;
-    m_profile->gotoParent();
-}
-
-void LumBot::recordEntry(const MenuScreen &screen)
-{
-    QString name = screen.name;
-    if (screen.isOption() && m_profile->currentTagName() == MenuScreen::Section) {
-        // A line of dots: the device is busy and draws the real screen later.
-        name.remove(QLatin1Char('.'));
-        if (name.isEmpty())
-            return;
-    }
-
-    m_profile->appendChildElement(screen.kind, name);
-    m_profile->gotoLastChild();
-    if (DeviceProfile::isEntryKind(screen.kind))
-        setProgress(m_itemsDone + 1, 0);
-
-    if (screen.isSection()) {
-        if (containsAny(name, blockedSections)) {
-            m_profile->setCurrentAttribute(QStringLiteral("sectiontype"), typeBlocked);
-            m_profile->gotoParent();
-            sendKey(keyNext);
-            return;
-        }
-        sendKey(keyOk);
-        ++m_level;
-        m_seenNames.clear();
-        return;
-    }
-
-    if (screen.isSetting()) {
-        m_profile->setCurrentAttribute(QStringLiteral("value"), screen.value);
-        m_profile->setCurrentAttribute(QStringLiteral("active"), QStringLiteral("0"));
-
-        QString closedType;
-        if (containsAny(name, blockedSettings))
-            closedType = typeBlocked;
-        else if (name.contains(QLatin1String("Timerzeit")))
-            closedType = typeTime;
-        else if (name == QLatin1String("Uhrzeit"))
-            closedType = typeSystemTime;
-        else if (name == QLatin1String("Datum"))
-            closedType = typeSystemDate;
-
-        if (!closedType.isEmpty()) {
-            m_profile->setCurrentAttribute(QStringLiteral("valuetype"), closedType);
-            m_profile->gotoParent();
-            sendKey(keyNext);
-            return;
-        }
-        // Opening it shows whether it offers choices, an input line or nothing.
-        sendKey(keyOk);
-        ++m_level;
-        m_seenNames.clear();
-        return;
-    }
-
-    // Options and information screens are recorded and passed.
-    m_profile->gotoParent();
-    sendKey(keyNext);
-}
-
-void LumBot::finishReadOut()
-{
-    enterIdle();
-    if (m_mode != Idle)
-        return;
-    m_profile->rebuildConfItemList();
-    // Counted as the technician counts them, the same number lumctl gives.
-    const int entries = m_profile->entryCount();
-    setProgress(entries, 0);
-    setJobOutcome(outcomeReadOut.arg(entries).arg(clockTime()));
-    emit readOutCompleted();
-}
-
-void LumBot::failReadOut(const QString &text)
-{
-    reportError(text);
-    stopJob();
-}
-
-// --------------------------------------------------------------- transfer
-
-void LumBot::transferStep(const MenuScreen &screen)
-{
-    if (m_targetPath != m_devicePath) {
-        walkTowardsTarget(screen);
-        return;
-    }
-    if (m_targetPath.isEmpty()) {
-        setProgress(0, countTransferable());
-        chooseMarkedSetting(true, screen);
-        return;
-    }
-    if (m_valueEntered) {
-        verifyValue(screen);
-        return;
-    }
-    qDebug() << "reached pending bot path: " << m_targetPath;
-    enterValue(screen);
-}
-
-void LumBot::walkTowardsTarget(const MenuScreen &screen)
-{
-    qCDebug(lumTrace) << "LUMBOT device path:" << m_devicePath << "target path:" << m_targetPath;
-
-    const int depth = m_devicePath.size();
-    const bool offTarget = depth != 0
-            && (depth > m_targetPath.size() || m_devicePath.last() != m_targetPath.at(depth - 1));
-    if (offTarget) {
-        sendKey(keyEsc);
-        if (m_level > 0)
-            --m_level;
-        m_devicePath.removeLast();
-    }
-
-    // After an ESC the screen still shows the level being left, so its name
-    // says nothing about the level above.
-    if (!offTarget && m_devicePath.size() < m_targetPath.size()
-        && screen.name == m_targetPath.at(m_devicePath.size())) {
-        sendKey(keyOk);
-        ++m_level;
-        m_devicePath.append(screen.name);
-        m_seenNames.clear();
-        return;
-    }
-
-    if (m_seenNames.count(screen.name) > maxRepeats) {
-        failTransfer(errorEntryNotFound.arg(m_targetPath.join(QLatin1Char('/'))));
-        return;
-    }
-    m_seenNames.append(screen.name);
-    sendKey(keyNext);
-}
-
-void LumBot::enterValue(const MenuScreen &screen)
-{
-    const QString type = m_profile->currentValueType();
-    const QString stored = m_profile->currentValue();
-
-    if (type == typeSelection) {
-        enterSelection(screen, stored);
-        return;
-    }
-
-    if (type == typeInputNum) {
-        sendText(stored);
-    } else if (type == typeTime) {
-        sendText(QString(stored).remove(QLatin1Char(':')));
-    } else if (type == typeSystemTime || type == typeSystemDate) {
-        const bool time = type == typeSystemTime;
-        const QString now = time ? QTime::currentTime().toString(QStringLiteral("hhmm"))
-                                 : QDate::currentDate().toString(QStringLiteral("ddMMyy"));
-        qDebug() << (time ? "set inputsystemtime to: " : "set inputsystemdate to: ") << now;
-        sendText(now);
-        // The device shows its clock, not what was keyed in a moment ago.
-        m_skipVerify = true;
-    } else {
-        // Nothing can be keyed in: leave the setting as it is.
-        sendKey(keyEsc);
-        qDebug() << "valuetype not implemented: " << type;
-        m_valueEntered = true;
-        m_skipVerify = true;
-        return;
-    }
-    m_kelHandler->sendCharTimer(keyOk, slowAnswerMs);
-    m_valueEntered = true;
-}
-
-void LumBot::enterSelection(const MenuScreen &screen, const QString &wanted)
-{
-    if (screen.name == wanted) {
-        m_kelHandler->sendCharTimer(keyOk, slowAnswerMs);
-        m_seenNames.clear();
-        m_valueEntered = true;
-        return;
-    }
-    if (m_seenNames.count(screen.name) > maxRepeats) {
-        failTransfer(errorOptionNotFound.arg(m_targetPath.join(QLatin1Char('/')), wanted));
-        return;
-    }
-    m_seenNames.append(screen.name);
-    sendKey(keyNext);
-}
-
-void LumBot::verifyValue(const MenuScreen &screen)
-{
-    if (m_level > 0)
-        --m_level;
-    m_devicePath.removeLast();
-    m_valueEntered = false;
-
-    const QString stored = m_profile->currentValue();
-    if (m_skipVerify) {
-        m_skipVerify = false;
-    } else if (screen.value != stored) {
-        failTransfer(
-                errorNotTakenOver.arg(m_targetPath.join(QLatin1Char('/')), screen.value, stored));
-        return;
-    }
-    qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value
-             << "expected:" << stored;
-    recordTransferred(screen.value, QString());
-    setProgress(m_itemsDone + 1, m_itemsTotal);
-    chooseMarkedSetting(false, screen);
-}
-
-void LumBot::chooseMarkedSetting(bool first, const MenuScreen &screen)
-{
-    if (gotoNextTransferable()) {
-        m_targetPath = m_profile->currentMenuPath();
-        qDebug() << (first ? "first pending bot path: " : "next pending bot path: ")
-                 << m_targetPath;
-        walkTowardsTarget(screen);
-        return;
-    }
-    setJobOutcome(first ? outcomeNothingMarked : outcomeTransfer.arg(m_itemsDone).arg(clockTime()));
-    emit transferCompleted();
-    enterIdle();
-    // Bring the device back to its base menu and read its identity anew.
-    if (!first && m_mode == Idle)
-        beginInit();
-}
-
-// Marked settings that cannot be keyed in are passed over: the device would
-// not open them, and the ESC meant to leave them would leave the whole list.
-bool LumBot::gotoNextTransferable()
-{
-    while (m_profile->gotoNextActive()) {
-        const QString type = m_profile->currentValueType();
-        if (ValueType::isTransferable(type))
-            return true;
-        qDebug() << "valuetype not implemented: " << type;
-    }
-    return false;
-}
-
-int LumBot::countTransferable() const
-{
-    const QDomElement root = m_profile->document().documentElement();
-    return TransferMarks::countTaken(root.firstChildElement());
-}
-
-void LumBot::failTransfer(const QString &text)
-{
-    // The setting being worked on, if the walk had reached one.
-    if (m_mode == Upload && !m_targetPath.isEmpty())
-        recordTransferred(m_profile ? m_profile->currentValue() : QString(), text);
-    reportError(text);
-    if (m_mode != Idle)
-        enterIdle();
-}
-
-void LumBot::recordTransferred(const QString &value, const QString &error)
-{
-    m_transferred.append({ m_targetPath, value, error });
-    emit settingTransferred();
 }

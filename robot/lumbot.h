@@ -11,11 +11,22 @@
 #include "deviceprofile.h"
 #include "kelhandler.h"
 
+#include "basemenusearch.h"
+#include "jobresult.h"
+#include "readoutwalk.h"
+#include "safereturn.h"
+#include "transferwalk.h"
+
 class MenuScreen;
+class RobotAnswer;
 
 // The menu robot: a reactive state machine that operates the device's text
 // menu one completed screen at a time. It identifies the device, reads its
-// whole configuration menu out, and transfers marked settings back.
+// whole configuration menu out, and transfers marked settings back. Each
+// job is a unit of its own that answers a screen with keys or its end (the
+// base-menu search, the read-out walk, the transfer walk, the safe return
+// to the base menu); the robot hands them the screens, sends their keys and
+// says how the job ended.
 class LumBot : public QObject
 {
     Q_OBJECT
@@ -31,39 +42,45 @@ class LumBot : public QObject
             QString identificationError READ identificationError NOTIFY identificationErrorChanged)
 
 public:
-    enum Mode { Idle = 0, Init = 1, DownloadInit = 2, UploadInit = 3, Download = 4, Upload = 5 };
+    enum Mode {
+        Idle = 0,
+        Init = 1,
+        DownloadInit = 2,
+        UploadInit = 3,
+        Download = 4,
+        Upload = 5,
+        // A job ended early: the robot climbs back to the base menu.
+        Return = 6
+    };
     Q_ENUM(Mode)
 
     explicit LumBot(QObject *parent = nullptr);
 
     KelHandler *kelHandler() const;
     void setKelHandler(KelHandler *kelHandler);
+    // Any other line to the device (C++ only; tests hand screens through
+    // one). kelHandler() is null unless the link is the terminal link.
+    void setDeviceLink(DeviceLink *link);
+    DeviceLink *deviceLink() const;
     DeviceProfile *profile() const;
     void setProfile(DeviceProfile *profile);
-    bool isEnabled() const;
-    QString deviceIdentifier() const;
-    QString deviceWarning() const;
-    int itemsDone() const;
-    int itemsTotal() const;
-    // How the last read-out or transfer ended, for the technician: what was
-    // done and when, or that it was cancelled. Empty while a job runs.
-    QString jobOutcome() const;
+    bool isEnabled() const { return m_mode != Idle; }
+    QString deviceIdentifier() const { return m_deviceIdentifier; }
+    QString deviceWarning() const { return m_deviceWarning; }
+    int itemsDone() const { return m_itemsDone; }
+    int itemsTotal() const { return m_itemsTotal; }
+    // How the last job ended, for the technician: what was done and when,
+    // that it was cancelled or failed, and where the device was left.
+    // Empty while a read-out or transfer runs.
+    QString jobOutcome() const { return m_jobOutcome; }
     // Why the last identification found no device; empty otherwise.
-    QString identificationError() const;
-    int mode() const;
+    QString identificationError() const { return m_identificationError; }
+    int mode() const { return m_mode; }
 
-    Q_INVOKABLE QString lastErrorString() const;
+    Q_INVOKABLE QString lastErrorString() const { return m_lastError; }
 
-    // What became of a marked setting the last transfer worked on: written
-    // and confirmed by the device (`error` empty), or the error that stopped
-    // the transfer there. Settings passed over or not reached have no entry.
-    struct TransferredSetting
-    {
-        QStringList menuPath;
-        QString value; // the value keyed in (for the clock and date: as the device shows it)
-        QString error;
-    };
-    QList<TransferredSetting> transferredSettings() const;
+    // How the last job ended; complete from jobFinished() on.
+    JobResult lastResult() const;
 
 signals:
     void kelHandlerChanged(KelHandler *kelHandler);
@@ -79,6 +96,10 @@ signals:
     void transferStarted();
     void settingTransferred();
     void transferCompleted();
+    // A job is over (identification, read-out or transfer, also one that
+    // failed, was cancelled or found no device), after its last key and
+    // enabledChanged(); lastResult() tells how it ended. Once per job.
+    void jobFinished();
 
 public slots:
     void startInit();
@@ -95,64 +116,57 @@ private:
     void setJobOutcome(const QString &text);
     void setIdentificationError(const QString &text);
     void endIdentification();
-    bool settingOpenOnDevice() const;
     void stopJob();
+    void discardJob();
+    bool linkWorks() const;
+    QString linkReason() const;
+    void beginJob(JobResult::Job job);
+    void finishJob(JobResult::Outcome outcome, JobResult::DeviceLeft deviceLeft);
+    void closeResult();
+    void returnToBaseMenu(JobResult::Outcome outcome);
+    void endReturn(JobResult::DeviceLeft deviceLeft);
     void reset();
-    void clearTransferState();
     void enterIdle();
     void setProgress(int done, int total);
     void reportError(const QString &text);
     void onTerminalReadyChanged();
+    void attachLink(DeviceLink *link);
     bool hasProfileFor(int mode);
-    void sendKey(char key);
-    void sendText(const QString &text);
+    int walkLevel() const;
+    void sendKeys(const RobotAnswer &answer);
 
     void searchBaseMenu(const MenuScreen &screen);
     void failBaseMenuSearch();
-
     void readOutStep(const MenuScreen &screen);
-    void searchWayBack(const MenuScreen &screen);
-    void leaveLevel(const MenuScreen &screen);
-    void markReadOnly();
-    void recordEntry(const MenuScreen &screen);
     void finishReadOut();
     void failReadOut(const QString &text);
-
     void transferStep(const MenuScreen &screen);
-    void walkTowardsTarget(const MenuScreen &screen);
-    void enterValue(const MenuScreen &screen);
-    void enterSelection(const MenuScreen &screen, const QString &wanted);
-    void verifyValue(const MenuScreen &screen);
-    void chooseMarkedSetting(bool first, const MenuScreen &screen);
-    bool gotoNextTransferable();
-    int countTransferable() const;
+    void emitTransferred();
     void failTransfer(const QString &text);
-    void recordTransferred(const QString &value, const QString &error);
+    void climbStep(const MenuScreen &screen);
 
     KelHandler *m_kelHandler = nullptr;
+    DeviceLink *m_link = nullptr; // the same object as m_kelHandler, when that is set
     DeviceProfile *m_profile = nullptr;
     int m_mode = Idle;
-    QString m_lastDisplay;
     bool m_takeIdentifier = false;
-    quint8 m_escCount = 0;
-    quint8 m_level = 0;
     QString m_deviceIdentifier;
     QString m_deviceWarning;
     QString m_lastError;
-    QStringList m_targetPath;
-    QStringList m_devicePath;
-    bool m_valueEntered = false;
-    bool m_skipVerify = false;
-    QStringList m_searchPath;
-    QStringList m_seenNames;
+    BaseMenuSearch m_search;
+    ReadOutWalk m_readOut;
+    TransferWalk m_transfer;
+    SafeReturn m_return;
+    int m_transferredAnnounced = 0;
     int m_itemsDone = 0;
     int m_itemsTotal = 0;
     QString m_jobOutcome;
+    JobResult m_result;
+    bool m_jobOpen = false; // jobFinished() not yet emitted for the job in m_result
     QString m_identificationError;
-    QList<TransferredSetting> m_transferred;
     QMetaObject::Connection m_displayConnection;
     QMetaObject::Connection m_portConnection;
-    QMetaObject::Connection m_kelHandlerGoneConnection;
+    QMetaObject::Connection m_linkGoneConnection;
     QMetaObject::Connection m_profileGoneConnection;
 };
 

@@ -87,7 +87,7 @@ KelHandler::PortChoice KelHandler::buildPortChoice(const QVector<PortEntry> &por
     return choice;
 }
 
-KelHandler::KelHandler(QObject *parent) : QObject(parent), m_serialPort(new QSerialPort(this))
+KelHandler::KelHandler(QObject *parent) : DeviceLink(parent), m_serialPort(new QSerialPort(this))
 {
     m_inputCount = 0;
 

@@ -8,13 +8,14 @@
 #include <QTimer>
 #include <QVector>
 
+#include "devicelink.h"
 #include "displaydecoder.h"
 
 class QSerialPort;
 
 // The terminal link to the device's programming interface: the serial port,
 // the mirrored 2 x 32 character display and the completion of screens.
-class KelHandler : public QObject
+class KelHandler : public DeviceLink
 {
     Q_OBJECT
     Q_PROPERTY(QStringList termPortList READ termPortList NOTIFY termPortListChanged)
@@ -54,17 +55,17 @@ public:
     int termPortSelectedIndx() const;
     QString displayText() const;
     QString displayCursorOverlay() const;
-    bool terminalIsReady() const;
+    bool terminalIsReady() const override;
 
     // For the robot (not exposed to QML).
-    QString displayLines() const;
-    quint8 cursorRow() const;
+    QString displayLines() const override;
+    quint8 cursorRow() const override;
     // Whether any byte has come from the device since the last key. The
     // completion after the extra wait looks like an answer otherwise: it
     // repeats the old screen.
-    bool lastKeyAnswered() const;
+    bool lastKeyAnswered() const override;
 
-    Q_INVOKABLE QString lastErrorString() const;
+    Q_INVOKABLE QString lastErrorString() const override;
 
     // Opens a port by name or device path, bypassing the list (command-line tool).
     bool openSerialPortByName(const QString &name);
@@ -91,16 +92,15 @@ signals:
     void termPortPreferredIndxChanged();
     void displayTextChanged();
     void displayCursorOverlayChanged();
-    void displayCompleted();
-    void terminalIsReadyChanged();
+    // displayCompleted() and terminalIsReadyChanged() come from DeviceLink.
 
 public slots:
     void setTermPortSelectedIndx(int index);
     void openSerialPort();
     void closeSerialPort();
     void sendString(QString text);
-    void sendChar(char key);
-    void sendCharTimer(char key, int time);
+    void sendChar(char key) override;
+    void sendCharTimer(char key, int time) override;
     void readSerialInput();
 
 private:

@@ -1,22 +1,20 @@
-// The menu robot's rules, one screen at a time: a scripted device on a real
-// pseudo-terminal answers every step of the robot with the next screen of its
-// script, the robot reads it through the real terminal link, and the tests
-// check the keys that arrive on the wire, the robot's state and the tree.
-// Screens are written "line 1|line 2|cursor row" (row 0 when left out),
-// keys one step after another, ESC as E and OK as K.
+// The menu robot's rules, one screen at a time: a fake link hands the robot
+// the screens of a script, each in answer to the keys of the step before, and
+// records its keys; the tests check the keys of every step, the robot's
+// state and the tree. Screens are written "line 1|line 2|cursor row" (row 0
+// when left out), keys one step after another, ESC as E and OK as K.
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "deviceprofile.h"
+#include "fakelink.h"
+#include "kelhandler.h"
+#include "lumbot.h"
 #include "menuscreen.h"
-#include "robotharness.h"
-#include "scripteddevice.h"
 
 namespace {
-
-const int jobTimeoutMs = 30000;
 const QString jumperWarning = QStringLiteral("Hinweis: Bitte zum Abschluss \"Programmierung "
                                              "beenden\" wählen und den Jumper zurücksetzen!");
 // The base menu of a device in programming mode, found after one repeat,
@@ -42,47 +40,22 @@ QString render(const QDomElement &parent)
     return parts.join(QStringLiteral(", "));
 }
 
-// Robot, link, profile and device wired as the window wires them.
+// Robot, link and profile wired as the window wires them.
 struct Rig
 {
-    ScriptedDevice device;
-    KelHandler link;
+    FakeLink link;
     DeviceProfile profile;
     LumBot bot;
     QTemporaryDir dir;
 
-    bool connectAll()
+    Rig()
     {
-        if (!device.isOpen() || !link.openSerialPortByName(device.slavePath()))
-            return false;
-        bot.setKelHandler(&link);
+        bot.setDeviceLink(&link);
         bot.setProfile(&profile);
-        return true;
     }
 
-    // Queues the screens of `script`, separated by ';'.
-    void script(const QString &script)
-    {
-        for (const QString &screen : script.split(QLatin1Char(';'))) {
-            const QStringList lines = screen.split(QLatin1Char('|'));
-            device.queue(lines.value(0), lines.value(1), lines.value(2).toInt());
-        }
-    }
-
-    QString keys() const
-    {
-        QStringList steps;
-        for (QByteArray burst : device.bursts())
-            steps.append(QString::fromLatin1(burst.replace('\x1b', 'E').replace('\r', 'K')));
-        return steps.join(QLatin1Char(' '));
-    }
-
-    bool waitForSteps(int steps)
-    {
-        return RobotHarness::waitFor(
-                &device, &ScriptedDevice::burstReceived,
-                [&] { return device.bursts().size() >= steps; }, jobTimeoutMs);
-    }
+    void script(const QString &script) { link.script(script); }
+    QString keys() const { return link.keys(); }
 
     bool loadProfile(const QString &menuTreeXml)
     {
@@ -122,6 +95,8 @@ private slots:
             { "option keeps the no-entry marker", "Rufnummer:|<KEIN EINTRAG!>|1|1", "option|<KEIN EINTRAG!>|<KEIN EINTRAG!>" },
             { "empty input line: nameless option", "Rufnummer:||1|1", "option||" },
             { "SIM-Entsperren open is an option", "SIM-Entsperren?|Ja|1|1", "option|Ja|Ja" },
+            { "microphone channel told apart", "ALARM 2:|VERWENDET MIC2|0|1", "setting|ALARM 2 MIC|VERWENDET MIC2" },
+            { "loudspeaker channel told apart", " ALARM 1:|VERWENDET LSP1|0|1", "setting|ALARM 1 LSP|VERWENDET LSP1" },
             { "channel text must be the whole line", "ALARM 2:|VERWENDET MIC2X|0|1", "setting|ALARM 2|VERWENDET MIC2X" },
             { "colon wins over question mark", "Frage?:|Ja|0|1", "setting|Frage?|Ja" },
             { "section at level 0 is named by its first line", "Notruf|Einstellungen?|0|0", "section|Notruf|Einstellungen?" },
@@ -166,30 +141,17 @@ private slots:
         QFETCH(QString, warning);
 
         Rig rig;
-        // When each screen is complete, recorded before the robot (connected
-        // later) sends its next key from inside the same emission.
-        QElapsedTimer clock;
-        clock.start();
-        QVector<qint64> completedMs;
-        connect(&rig.link, &KelHandler::displayCompleted, &rig.link,
-                [&] { completedMs.append(clock.elapsed()); });
-        QVERIFY(rig.connectAll());
         rig.script(baseMenu + QLatin1Char(';') + baseMenu
                    + QStringLiteral(";LUM 3000 V2.1|konfigurieren?"));
         rig.bot.startDownload();
+        rig.link.run(4);
 
-        QVERIFY(rig.waitForSteps(4));
-        QCOMPARE(rig.keys().left(7), QStringLiteral("E E %1 K").arg(baseKey));
+        QCOMPARE(rig.keys(), QStringLiteral("E E %1 K").arg(baseKey));
         QCOMPARE(rig.bot.deviceWarning(), warning);
         QCOMPARE(rig.bot.deviceIdentifier(), QStringLiteral("LUM 3000 V2.1"));
-        // The base-menu key, sent when the second screen was complete, is sent
-        // with the long wait: its answer is not taken as complete for 500 ms,
-        // however fast it comes. Measured where the link decides, so a busy
-        // machine can only lengthen it.
-        QVERIFY(completedMs.size() >= 3);
-        QVERIFY2(completedMs.at(2) - completedMs.at(1) >= 499,
-                 qPrintable(QString::number(completedMs.at(2) - completedMs.at(1))));
-        rig.bot.abort();
+        // The base-menu key goes with the long wait (the device redraws more
+        // than usual), and no other key does before the transfer's values.
+        QCOMPARE(rig.link.timedKeys(), baseKey + QStringLiteral("@500"));
     }
 
     // A job on a scripted device, screen by screen: the keys of every step,
@@ -234,11 +196,14 @@ private slots:
         // When that screen ends the search, Z belongs to the outer section.
         const QString wayBack = "%1?|;Menue|%2?;P|;P|;%3;Z|";
         const QString wayBackKeys = "E E + K K K + E %1 +";
-        const QString wayBackTree = "section:%1{section:%2{info:P}%3}";
+        const QString wayBackTree = "section:%1{section:%2{info:P=}%3}";
         // clang-format off
         QTest::newRow("base menu: repeat after the tenth ESC still fails") << "read" << "!" + screens + "Menue 10|Ebene 10;" + identified << "E E E E E E E E E E E" << "" << baseMenuFails << "";
         QTest::newRow("base menu: repeat after the ninth ESC is the base menu") << "read" << "!" + screens.section(';', 0, 8) + ";Menue 9|Ebene 9;" + identified << "E E E E E E E E E E E K" << "" << "running" << "";
         QTest::newRow("base menu: settled at once") << "read" << "!Menue 1|Ebene 1;Menue 1|Ebene 1;" + identified << "E E E K" << "" << "running" << "";
+        // Blocked sections and settings, and those of time and date, are
+        // recorded and passed; only "Uhrzeit" itself is the clock.
+        QTest::newRow("entries recorded but never opened") << "read" << "Reset-Optionen?|;Netzauswahl:|Auto;Timerzeit 2:|07:45;Datum:|01.02.26;Uhrzeit Sommer:|Ja" << "E E + K + + + + K" << "section:Reset-Optionen(blocked), setting:Netzauswahl=Auto(blocked), setting:Timerzeit 2=07:45(inputtime_hhmm), setting:Datum=01.02.26(inputsystemdate), setting:Uhrzeit Sommer=Ja" << "running" << "";
         // A setting is opened with OK; what it shows then tells its kind.
         QTest::newRow("cursor stays on first row: read-only") << "read" << "Seriennr:|12345;Seriennr:|12345;Seriennr:|12345" << "E E + K K +" << "setting:Seriennr=12345(readonly)" << "" << "";
         QTest::newRow("empty input line: number input") << "read" << "Seriennr:|12345;Seriennr:||1;Seriennr:|12345;Seriennr:|12345" << "E E + K K E +" << "setting:Seriennr=12345(inputnum)" << "" << "";
@@ -246,16 +211,16 @@ private slots:
         QTest::newRow("options ended by a blank screen: selection") << "read" << "Seriennr:|12345;Seriennr:|An|1;Seriennr:|Aus|1;||0;Seriennr:|12345;Seriennr:|12345" << "E E + K K + + E +" << "setting:Seriennr=12345(selection){option:An, option:Aus}" << "" << "";
         // A blank screen inside a section ends it like a repeated entry; the
         // section is no list of choices, or its entries would vanish from the editor.
-        QTest::newRow("blank screen ends a section without marking it") << "read" << "Netz?|;Empfang|gut;|;Netz?|;Netz?|" << "E E + K K + E +" << "section:Netz{info:Empfang gut}" << "" << "";
+        QTest::newRow("blank screen ends a section without marking it") << "read" << "Netz?|;Empfang|gut;|;Netz?|;Netz?|" << "E E + K K + E +" << "section:Netz{info:Empfang gut=gut}" << "" << "";
         // Silent on the top level, the device's last screen comes again after
         // the link's extra wait: an entry seen before is no end of the menu.
-        QTest::newRow("silence on the top level is no end of the menu") << "read" << "Hinweis|" << "E E + K +" << "" << noConnection << "";
-        QTest::newRow("way back A,B: setting B ends the search") << "read" << wayBack.arg("A", "B", "B:|1") << wayBackKeys.arg("+") << wayBackTree.arg("A", "B", ", info:Z") << "running" << "";
-        QTest::newRow("way back A,B: section B ends the search") << "read" << wayBack.arg("A", "B", "Menue|B?") << wayBackKeys.arg("+") << wayBackTree.arg("A", "B", ", info:Z") << "running" << "";
+        QTest::newRow("silence on the top level is no end of the menu") << "read" << "Hinweis|" << "E E + K + E E" << "" << noConnection << "";
+        QTest::newRow("way back A,B: setting B ends the search") << "read" << wayBack.arg("A", "B", "B:|1") << wayBackKeys.arg("+") << wayBackTree.arg("A", "B", ", info:Z=") << "running" << "";
+        QTest::newRow("way back A,B: section B ends the search") << "read" << wayBack.arg("A", "B", "Menue|B?") << wayBackKeys.arg("+") << wayBackTree.arg("A", "B", ", info:Z=") << "running" << "";
         QTest::newRow("way back A,B: section A is entered") << "read" << wayBack.arg("A", "B", "Menue|A?") << wayBackKeys.arg("K") << wayBackTree.arg("A", "B", "") << "running" << "";
         QTest::newRow("way back A,B: setting A is passed") << "read" << wayBack.arg("A", "B", "A:|1") << wayBackKeys.arg("+") << wayBackTree.arg("A", "B", "") << "running" << "";
         QTest::newRow("way back B,B: section B is taken for the enclosing one and entered") << "read" << wayBack.arg("B", "B", "Menue|B?") << wayBackKeys.arg("K") << wayBackTree.arg("B", "B", "") << "running" << "";
-        QTest::newRow("way back B,B: setting B ends the search") << "read" << wayBack.arg("B", "B", "B:|1") << wayBackKeys.arg("+") << wayBackTree.arg("B", "B", ", info:Z") << "running" << "";
+        QTest::newRow("way back B,B: setting B ends the search") << "read" << wayBack.arg("B", "B", "B:|1") << wayBackKeys.arg("+") << wayBackTree.arg("B", "B", ", info:Z=") << "running" << "";
         QTest::newRow("way back B,B: info B ends nothing and is passed") << "read" << wayBack.arg("B", "B", "B|") << wayBackKeys.arg("+") << wayBackTree.arg("B", "B", "") << "running" << "";
         QTest::newRow("transfer across sections, plain names") << marked.arg("X") << transfer.arg("X") << "E E + + K K 12K E+ K K 1230K E E +" << "=" << "" << "0/2 1/2 2/2 0/0";
         QTest::newRow("transfer, setting left is named like the next section") << marked.arg("B") << transfer.arg("B") << "E E + + K K 12K E+ K K 1230K E E +" << "=" << "" << "0/2 1/2 2/2 0/0";
@@ -283,22 +248,16 @@ private slots:
         QFETCH(QString, progress);
 
         Rig rig;
-        QVERIFY(rig.connectAll());
         const bool write = job.startsWith(QLatin1String("write "));
         QVERIFY(!write || rig.loadProfile(job.mid(6)));
-        KelHandler other;
-        if (job.endsWith(QLatin1String("shown"))) {
-            QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
-            rig.device.show(QStringLiteral("Bereit"), QStringLiteral("LUM"));
-            QVERIFY(completed.wait(5000));
-        }
-        QSignalSpy linked(&rig.bot, &LumBot::kelHandlerChanged);
+        FakeLink other;
+        if (job.endsWith(QLatin1String("shown")))
+            rig.link.show(QStringLiteral("Bereit|LUM"));
         if (job.contains(QLatin1String("other")))
-            rig.bot.setKelHandler(&other);
+            rig.bot.setDeviceLink(&other);
         if (job.contains(QLatin1String("link")))
-            rig.bot.setKelHandler(&rig.link);
-        QCOMPARE(linked.size(),
-                 job.count(QLatin1String("link")) + job.count(QLatin1String("this")));
+            rig.bot.setDeviceLink(&rig.link);
+        QCOMPARE(rig.bot.deviceLink(), &rig.link);
         QString signalled; // the identifier as it was when last announced
         connect(&rig.bot, &LumBot::deviceIdentifierChanged, &rig.bot,
                 [&] { signalled = rig.bot.deviceIdentifier(); });
@@ -316,19 +275,23 @@ private slots:
             // Were the robot still listening to the other link, this would be
             // a step of its own, with a key of its own.
             emit other.displayCompleted();
+            QVERIFY(other.keys().isEmpty());
         } else {
             write ? rig.bot.startUpload() : rig.bot.startDownload();
         }
         const int steps = keys.count(QLatin1Char(' ')) + 1;
-        QVERIFY(rig.waitForSteps(steps));
         if (outcome == QLatin1String("running")) {
-            QCOMPARE(rig.keys().section(QLatin1Char(' '), 0, steps - 1), keys);
+            rig.link.run(steps);
+            QCOMPARE(rig.keys(), keys);
+            QVERIFY(rig.bot.isEnabled());
             QCOMPARE(rig.bot.lastErrorString(), QString());
         } else {
-            QVERIFY(RobotHarness::waitUntilIdle(rig.bot, jobTimeoutMs));
-            // Nothing after the end, neither a key nor a return to the base menu.
-            QTest::qWait(write ? 300 : 0);
+            rig.link.run();
+            QVERIFY2(!rig.bot.isEnabled(), qPrintable(rig.keys()));
             QCOMPARE(rig.keys(), keys);
+            // Nothing after the end, neither a key nor a return to the base menu.
+            rig.link.show(QStringLiteral("Bereit|LUM"));
+            QCOMPARE(rig.link.lastStep(), QByteArray());
             QCOMPARE(rig.bot.lastErrorString(), outcome);
             QCOMPARE(errors.count(), outcome.isEmpty() ? 0 : 1);
         }
@@ -346,27 +309,18 @@ private slots:
     void runningReadOut_waitsOutBusyScreenIgnoresStartsAndAborts()
     {
         Rig rig;
-        QVERIFY(rig.connectAll());
-        QSignalSpy completed(&rig.link, &KelHandler::displayCompleted);
         rig.script(baseAndIdentifier + QStringLiteral(";Netzsuche?|;Suche:|.....|1"));
         rig.bot.startDownload();
-        QVERIFY(rig.waitForSteps(5));
-        // The start's ESC is not answered by a step: the dots are the fifth screen.
-        QVERIFY(RobotHarness::waitFor(
-                &rig.link, &KelHandler::displayCompleted, [&] { return completed.count() >= 5; },
-                jobTimeoutMs));
+        rig.link.run();
+        QCOMPARE(rig.link.keys(true), QStringLiteral("E E + K K -"));
         // The device redraws its dots while it searches: the same screen a
         // third time is no sign of a menu gone wrong.
         for (int redraw = 0; redraw < 2; ++redraw) {
-            rig.device.show(QStringLiteral("Suche:"), QStringLiteral("....."), 1);
-            QVERIFY(completed.wait(jobTimeoutMs));
+            rig.link.show(QStringLiteral("Suche:|.....|1"));
+            QCOMPARE(rig.link.lastStep(), QByteArray());
         }
-        // Nothing must follow the dots; give a wrong key time to show up.
-        QTest::qWait(400);
-        QCOMPARE(rig.device.keys(), QByteArray("\x1b\x1b+\r\r"));
         QCOMPARE(rig.tree(), QStringLiteral("section:Netzsuche"));
-        rig.device.show(QStringLiteral("Suche:"), QStringLiteral("Netz.A"), 1);
-        QVERIFY(rig.waitForSteps(6));
+        rig.link.show(QStringLiteral("Suche:|Netz.A|1"));
         QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
         QCOMPARE(rig.tree(), QStringLiteral("section:Netzsuche{option:NetzA}"));
 
@@ -376,16 +330,200 @@ private slots:
         rig.bot.startInit();
         QCOMPARE(rig.bot.mode(), int(LumBot::Download));
         QCOMPARE(enabled.count(), 0);
+        QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
         QSignalSpy identity(&rig.bot, &LumBot::deviceIdentifierChanged);
         rig.bot.abort();
         rig.bot.abort();
-        QCOMPARE(rig.bot.mode(), int(LumBot::Idle));
-        QCOMPARE(enabled.count(), 1);
+        // The tree is discarded and the device no longer identified at once;
+        // the robot stays busy while ESC takes the device back to its base
+        // menu, the screen that ESC no longer changes.
+        QCOMPARE(rig.bot.mode(), int(LumBot::Return));
+        QCOMPARE(enabled.count(), 0);
         QCOMPARE(identity.count(), 1);
         QCOMPARE(rig.bot.deviceIdentifier(), QString());
         QCOMPARE(rig.tree(), QString());
-        QTest::qWait(300);
-        QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
+        QCOMPARE(rig.bot.jobOutcome(),
+                 QStringLiteral("Auslesen abgebrochen. Gerät wird ins Basismenü zurückgeführt …"));
+        rig.script(QStringLiteral("Netzsuche?|;Bereit|LUM;Bereit|LUM"));
+        rig.link.run();
+        QCOMPARE(rig.keys(), QStringLiteral("E E + K K + E E E"));
+        QCOMPARE(enabled.count(), 1);
+        QVERIFY(!rig.bot.isEnabled());
+        QCOMPARE(rig.bot.jobOutcome(), QStringLiteral("Auslesen abgebrochen. Gerät im Basismenü."));
+        QCOMPARE(rig.bot.lastErrorString(), QString());
+    }
+
+    // Every job that ends early on a working line takes the device back to
+    // its base menu: ESC closes a field the robot opened (never OK), further
+    // ESC climb until ESC no longer changes the screen. The robot is busy
+    // until then; the outcome line says where the device was left. Over a
+    // lost line nothing is sent. `event` happens after the given number of
+    // steps: "abort" or "lost" (with the link's reason).
+    void earlyEnd_climbsBackToBaseMenu_data()
+    {
+        QTest::addColumn<QString>("job"); // "read" or a tree to transfer
+        QTest::addColumn<QString>("screens");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("outcome");
+        const QString selection =
+                R"(<section text="A"><setting text="X" value="Auto" active="1" valuetype="selection"><option text="Auto"/><option text="Hand"/></setting></section>)";
+        const QString options = "X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto|"
+                                "1;X:|Hand|1;X:|Aus|1;X:|Auto|1";
+        const QString notFound = "Fehler beim Übertragen von: A/X\nWert \"Manuell\" konnte auf dem "
+                                 "Gerät leider nicht gefunden werden!";
+        const QString atBase = "Gerät im Basismenü.";
+        const QString elsewhere =
+                "Gerät steht möglicherweise nicht im Basismenü, bitte am Gerät prüfen.";
+        const QString lost = "Verbindung getrennt, Gerät steht möglicherweise nicht im Basismenü.";
+        QString restless;
+        for (int i = 1; i <= 11; ++i)
+            restless += QStringLiteral(";Menue %1|Ebene %1").arg(i);
+        // clang-format off
+        QTest::newRow("abort in an open setting") << "read" << "A?|;X:|1;X:|1|1;X:|1;A?|;Bereit|;Bereit|" << "abort 6" << "E E + K K K E E E E E" << "" << "Auslesen abgebrochen. " + atBase;
+        QTest::newRow("abort on the identification screen") << "read" << "Bereit|;Bereit|" << "abort 3" << "E E + E E E" << "" << "Auslesen abgebrochen. " + atBase;
+        QTest::newRow("abort, the climb never settles") << "read" << "A?|" + restless << "abort 4" << "E E + K E E E E E E E E E E E" << "" << "Auslesen abgebrochen. " + elsewhere;
+        QTest::newRow("abort, the device falls silent") << "read" << "A?|" << "abort 4" << "E E + K E E E" << "" << "Auslesen abgebrochen. " + elsewhere;
+        QTest::newRow("abort, line lost during the climb") << "read" << "A?|;X:|1;X:|1" << "abort 4, lost 5" << "E E + K E" << "" << "Auslesen abgebrochen. " + lost;
+        QTest::newRow("line lost during the read-out") << "read" << "A?|;X:|1" << "lost 5" << "E E + K K" << "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!\nSchreibfehler" << "Auslesen fehlgeschlagen. " + lost;
+        QTest::newRow("read-out fails too deep in its menu") << "read" << "A?|;P|;P|;B|;B|;B|;B|;Bereit|;Bereit|" << "" << "E E + K K + E + + + E E" << "Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt oder Menüstruktur ist inkonsistent!" << "Auslesen fehlgeschlagen. " + atBase;
+        QTest::newRow("option not found: the selection is closed with ESC") << selection << "A?|;X:|Auto;" + options + ";X:|Auto;A?|;Bereit|;Bereit|" << "" << "E E + + K K + + + + + + + + + E E E E" << notFound << "Übertragung fehlgeschlagen. " + atBase;
+        QTest::newRow("abort in an open selection during a transfer") << selection << "A?|;X:|Auto;X:|Auto|1;X:|Hand|1;X:|Aus|1;X:|Auto;A?|;Bereit|;Bereit|" << "abort 8" << "E E + + K K + + E E E E E" << "" << "Übertragung abgebrochen. " + atBase;
+        // clang-format on
+    }
+
+    void earlyEnd_climbsBackToBaseMenu()
+    {
+        QFETCH(QString, job);
+        QFETCH(QString, screens);
+        QFETCH(QString, event);
+        QFETCH(QString, keys);
+        QFETCH(QString, error);
+        QFETCH(QString, outcome);
+
+        Rig rig;
+        const bool write = job != QLatin1String("read");
+        QVERIFY(!write
+                || rig.loadProfile(job.replace(QStringLiteral("Auto\" active"),
+                                               QStringLiteral("Manuell\" active"))));
+        rig.script(baseAndIdentifier + QLatin1Char(';') + screens);
+        int enabledChanges = 0;
+        connect(&rig.bot, &LumBot::enabledChanged, &rig.bot, [&] { ++enabledChanges; });
+        QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
+        write ? rig.bot.startUpload() : rig.bot.startDownload();
+        // Each event once the robot has answered the screen of the step it
+        // names, as the technician's click comes between two screens.
+        const QStringList events = event.split(QStringLiteral(", "), Qt::SkipEmptyParts);
+        for (const QString &step : events) {
+            rig.link.run(step.section(QLatin1Char(' '), 1).toInt());
+            if (step.startsWith(QLatin1String("abort")))
+                rig.bot.abort();
+            else
+                rig.link.setReady(false, QStringLiteral("Schreibfehler"));
+        }
+        rig.link.run();
+
+        QCOMPARE(rig.keys(), keys);
+        // Busy from the start until the end, then idle.
+        QCOMPARE(enabledChanges, 2);
+        QVERIFY(!rig.bot.isEnabled());
+        QCOMPARE(rig.bot.lastErrorString(), error);
+        QCOMPARE(errors.count(), error.isEmpty() ? 0 : 1);
+        QCOMPARE(rig.bot.jobOutcome(), outcome);
+        rig.link.show(QStringLiteral("Bereit|"));
+        QCOMPARE(rig.link.lastStep(), QByteArray());
+    }
+
+    // Every job ends with one result, signalled once when the robot is idle
+    // and everything about the job is known: the job, the outcome, where the
+    // device was left, the counts and, for a transfer, every marked setting.
+    // Written "job outcome left id=... read=N written=N/N", then one
+    // "path state before>written>showed reason" per marked setting.
+    void jobResult_saysHowTheJobEnded_data()
+    {
+        QTest::addColumn<QString>("job"); // init, read, or a tree to transfer
+        QTest::addColumn<QString>("screens");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("result");
+        const QString id = "LUM 3000 V2.1";
+        const QString marked =
+                R"(<section text="A"><setting text="R" value="7" active="1" valuetype="readonly"/><setting text="N" value="12" active="1" valuetype="inputnum"/><setting text="X" value="Manuell" active="1" valuetype="selection"><option text="Auto"/></setting><setting text="M" value="3" active="1" valuetype="inputnum"/></section>)";
+        QString options;
+        for (int i = 0; i < 10; ++i)
+            options += QStringLiteral(";X:|%1|1").arg(i % 2 ? "Aus" : "Auto");
+        // clang-format off
+        QTest::newRow("identification") << "init" << "" << "" << "identification done not-said id=" + id + " read=0 written=0/0";
+        QTest::newRow("no device") << "init" << "!|;|;|" << "" << "identification no-device not-said id= read=0 written=0/0";
+        QTest::newRow("identification cancelled") << "init" << "!Bereit|;Bereit|" << "abort 1" << "identification cancelled base-menu id= read=0 written=0/0";
+        QTest::newRow("read-out done") << "read" << "A?|;P|;P|;A?|;A?|" << "" << "read-out done not-said id=" + id + " read=2 written=0/0";
+        QTest::newRow("read-out cancelled") << "read" << "A?|;Bereit|;Bereit|" << "abort 5" << "read-out cancelled base-menu id= read=0 written=0/0";
+        QTest::newRow("read-out failed") << "read" << "A?|;P|;P|;B|;B|;B|;B|;Bereit|;Bereit|" << "" << "read-out failed base-menu id= read=0 written=0/0";
+        QTest::newRow("read-out, line lost") << "read" << "A?|;P|" << "lost 5" << "read-out failed line-lost id= read=0 written=0/0";
+        QTest::newRow("transfer fails at its second setting") << marked << "A?|;R:|7;N:|5;N:||1;N:|12;X:|Auto;X:|Auto|1" + options + ";X:|Auto;A?|;Bereit|;Bereit|"
+            << "" << "transfer failed base-menu id=" + id + " read=0 written=1/3\nA/R passed-over >7> nur lesbar\nA/N taken-over 5>12>12 \nA/X not-taken-over Auto>Manuell> Fehler beim Übertragen von: A/X\nWert \"Manuell\" konnte auf dem Gerät leider nicht gefunden werden!\nA/M not-reached >3> ";
+        QTest::newRow("transfer done") << R"(<section text="A"><setting text="N" value="12" active="1" valuetype="inputnum"/></section>)" << "A?|;N:|5;N:||1;N:|12;Programmierung|beenden?;Programmierung|beenden?;LUM 3000 V2.2|konfigurieren?"
+            << "" << "transfer done not-said id=LUM 3000 V2.2 read=0 written=1/1\nA/N taken-over 5>12>12 ";
+        // clang-format on
+    }
+
+    void jobResult_saysHowTheJobEnded()
+    {
+        QFETCH(QString, job);
+        QFETCH(QString, screens);
+        QFETCH(QString, event);
+        QFETCH(QString, result);
+
+        Rig rig;
+        const bool write = job != QLatin1String("read") && job != QLatin1String("init");
+        QVERIFY(!write || rig.loadProfile(job));
+        rig.script(screens.startsWith('!') ? screens.mid(1)
+                                           : baseAndIdentifier + QLatin1Char(';') + screens);
+        int finished = 0;
+        bool idleWhenFinished = false;
+        connect(&rig.bot, &LumBot::jobFinished, &rig.bot, [&] {
+            ++finished;
+            idleWhenFinished = !rig.bot.isEnabled();
+        });
+        job == QLatin1String("init") ? rig.bot.startInit()
+                : write              ? rig.bot.startUpload()
+                                     : rig.bot.startDownload();
+        for (const QString &step : event.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
+            rig.link.run(step.section(QLatin1Char(' '), 1).toInt());
+            if (step.startsWith(QLatin1String("abort")))
+                rig.bot.abort();
+            else
+                rig.link.setReady(false, QStringLiteral("Schreibfehler"));
+        }
+        rig.link.run();
+        QVERIFY(!rig.bot.isEnabled());
+        QCOMPARE(finished, 1);
+        QVERIFY(idleWhenFinished);
+
+        static const char *const jobs[] = { "none", "identification", "read-out", "transfer" };
+        static const char *const outcomes[] = { "running", "done", "cancelled", "failed",
+                                                "no-device" };
+        static const char *const places[] = { "not-said", "returning", "base-menu", "elsewhere",
+                                              "line-lost" };
+        static const char *const states[] = { "not-reached", "taken-over", "passed-over",
+                                              "not-taken-over" };
+        const JobResult got = rig.bot.lastResult();
+        QStringList lines{ QStringLiteral("%1 %2 %3 id=%4 read=%5 written=%6/%7")
+                                   .arg(QLatin1String(jobs[got.job]),
+                                        QLatin1String(outcomes[got.outcome]),
+                                        QLatin1String(places[got.deviceLeft]), got.deviceIdentifier)
+                                   .arg(got.entriesRead)
+                                   .arg(got.settingsWritten)
+                                   .arg(got.settingsToWrite) };
+        for (const JobResult::Setting &setting : got.settings)
+            lines.append(QStringLiteral("%1 %2 %3>%4>%5 %6")
+                                 .arg(setting.menuPath.join(QLatin1Char('/')),
+                                      QLatin1String(states[setting.state]), setting.valueBefore,
+                                      setting.valueWritten, setting.deviceShowed, setting.reason));
+        QCOMPARE(lines.join(QLatin1Char('\n')), result);
+        QCOMPARE(got.error,
+                 got.outcome == JobResult::Failed ? rig.bot.lastErrorString() : QString());
+        QCOMPARE(rig.bot.jobOutcome(), got.outcomeLine());
     }
 
     void destroyedLinkOrProfile_isForgottenAndStopsJob_data()
@@ -399,12 +537,13 @@ private slots:
     {
         QFETCH(bool, destroyLink);
 
-        ScriptedDevice device;
         QScopedPointer<KelHandler> link(new KelHandler);
         QScopedPointer<DeviceProfile> profile(new DeviceProfile);
         LumBot bot;
-        QVERIFY(link->openSerialPortByName(device.slavePath()));
+        QSignalSpy linked(&bot, &LumBot::kelHandlerChanged);
         bot.setKelHandler(link.data());
+        QCOMPARE(linked.count(), 1);
+        QCOMPARE(bot.deviceLink(), link.data());
         bot.setProfile(profile.data());
         bot.startDownload();
         QVERIFY(bot.isEnabled());

@@ -16,6 +16,7 @@
 #include "generatedscenario.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
+#include "robotjob.h"
 #include "simmenu.h"
 #include "treetext.h"
 
@@ -83,7 +84,7 @@ const QString kExpectedTree = QStringLiteral(R"(menuTree
       setting active="0" text="Timerzeit 2" value="07:45" valuetype="inputtime_hhmm"
       setting active="0" text="Uhrzeit" value="10:00" valuetype="inputsystemtime"
       setting active="0" text="Datum" value="02.03.26" valuetype="inputsystemdate"
-      info text="Status Bereit"
+      info text="Status Bereit" value="Bereit"
     section sectiontype="blocked" text="Reset-Optionen"
     setting active="0" text="SIM-Entsperren" value="" valuetype="inputnum"
   section text="Optionen"
@@ -91,7 +92,7 @@ const QString kExpectedTree = QStringLiteral(R"(menuTree
     setting active="0" text="ALARM 1 MIC" value="VERWENDET MIC1" valuetype="readonly"
     setting active="0" text="ALARM 2" value="AUS" valuetype="readonly"
     setting active="0" text="Rufnummer" value="" valuetype="inputnum"
-  info text="Status"
+  info text="Status" value="Bereit"
   section sectiontype="blocked" text="Programmierung")");
 
 // Sections nested `depth` deep, with an info screen in the innermost.
@@ -198,21 +199,27 @@ private slots:
         QTest::addColumn<QString>("menuText");
         QTest::addColumn<QString>("situation");
         QTest::addColumn<QString>("expectedError");
+        // The outcome line, a pattern: what ended and where the device was left.
+        QTest::addColumn<QString>("outcome");
         const int read = LumBot::DownloadInit;
+        const QString readFailed = "^Auslesen fehlgeschlagen\\. ";
+        const QString atBase = "Gerät im Basismenü\\.$";
+        const QString maybeElsewhere =
+                "Gerät steht möglicherweise nicht im Basismenü, bitte am Gerät prüfen\\.$";
         const QString baseMenu =
                 "Fehler bei Initialisierung!\nBasismenü kann nicht gefunden werden!";
         // clang-format off
-        QTest::newRow("empty screen on the configuration menu's level") << read << "device TST-8\nsection Anlage\n    input Rufnummer = 12\ninfo\nselection Sprache = Deutsch\n    options: Deutsch | English\n" << "" << kReadError + "Keine Verbindung zum Gerät!";
-        QTest::newRow("device falls silent inside a section: a name seen a fourth time") << read << ReadOutOracle::scenarioMenuText() << "silent" << kReadError + "Verbindung zum Gerät wurde getrennt oder Menüstruktur ist inkonsistent!";
-        QTest::newRow("line dropped during the walk") << read << ReadOutOracle::scenarioMenuText() << "drop" << kReadError + "Verbindung zum Gerät wurde getrennt!";
-        QTest::newRow("21 nested sections") << read << nestedMenu(21) << "" << kReadError + "Mehr als 20 Untermenü-Ebenen gefunden oder Menüstruktur ist inkonsistent!";
+        QTest::newRow("empty screen on the configuration menu's level") << read << "device TST-8\nsection Anlage\n    input Rufnummer = 12\ninfo\nselection Sprache = Deutsch\n    options: Deutsch | English\n" << "" << kReadError + "Keine Verbindung zum Gerät!" << readFailed + atBase;
+        QTest::newRow("device falls silent inside a section: a name seen a fourth time") << read << ReadOutOracle::scenarioMenuText() << "silent" << kReadError + "Verbindung zum Gerät wurde getrennt oder Menüstruktur ist inkonsistent!" << readFailed + maybeElsewhere;
+        QTest::newRow("line dropped during the walk") << read << ReadOutOracle::scenarioMenuText() << "drop" << kReadError + "Verbindung zum Gerät wurde getrennt!" << readFailed + "Verbindung getrennt, Gerät steht möglicherweise nicht im Basismenü\\.$";
+        QTest::newRow("21 nested sections") << read << nestedMenu(21) << "" << kReadError + "Mehr als 20 Untermenü-Ebenen gefunden oder Menüstruktur ist inkonsistent!" << readFailed + maybeElsewhere;
         // On level 19, the deepest one that may be walked.
-        QTest::newRow("19 nested sections are walked completely") << read << nestedMenu(19) << "" << "";
+        QTest::newRow("19 nested sections are walked completely") << read << nestedMenu(19) << "" << "" << "^\\d+ Einträge gelesen \\(\\d\\d:\\d\\d\\)$";
         // The base menu never settles: one ESC from the start and ten more from
         // the search, nothing else. Only the read-out empties the profile.
-        QTest::newRow("base menu never settling: identification ends silently") << int(LumBot::Init) << ReadOutOracle::scenarioMenuText() << "restless" << "";
-        QTest::newRow("base menu never settling: read-out reports and empties the profile") << read << ReadOutOracle::scenarioMenuText() << "restless" << baseMenu;
-        QTest::newRow("base menu never settling: transfer reports and keeps the profile") << int(LumBot::UploadInit) << ReadOutOracle::scenarioMenuText() << "restless" << baseMenu;
+        QTest::newRow("base menu never settling: identification ends silently") << int(LumBot::Init) << ReadOutOracle::scenarioMenuText() << "restless" << "" << "^$";
+        QTest::newRow("base menu never settling: read-out reports and empties the profile") << read << ReadOutOracle::scenarioMenuText() << "restless" << baseMenu << readFailed + maybeElsewhere;
+        QTest::newRow("base menu never settling: transfer reports and keeps the profile") << int(LumBot::UploadInit) << ReadOutOracle::scenarioMenuText() << "restless" << baseMenu << "^Übertragung fehlgeschlagen\\. " + maybeElsewhere;
         // clang-format on
     }
 
@@ -222,6 +229,7 @@ private slots:
         QFETCH(QString, menuText);
         QFETCH(QString, situation);
         QFETCH(QString, expectedError);
+        QFETCH(QString, outcome);
 
         RobotHarness harness;
         QString error;
@@ -247,9 +255,14 @@ private slots:
                                               : bot.startUpload();
         QVERIFY2(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(400)), "the job did not end");
 
-        QCOMPARE(bot.lastErrorString(), expectedError);
+        // A lost line adds the link's reason on a line of its own.
+        QCOMPARE(bot.lastErrorString().section(QLatin1Char('\n'), 0, 1), expectedError);
         QCOMPARE(errors.count(), expectedError.isEmpty() ? 0 : 1);
         QVERIFY(!bot.isEnabled());
+        QVERIFY2(QRegularExpression(outcome).match(bot.jobOutcome()).hasMatch(),
+                 qPrintable(bot.jobOutcome()));
+        if (outcome.endsWith(QLatin1String("Basismenü\\.$")))
+            QVERIFY(harness.deviceAtBaseMenu());
         QCOMPARE(bot.deviceIdentifier().isEmpty(),
                  !expectedError.isEmpty() || !situation.isEmpty());
         QCOMPARE(bot.deviceWarning().isEmpty(), bot.deviceIdentifier().isEmpty());
@@ -268,12 +281,136 @@ private slots:
                  QStringList{ QStringLiteral("Bitte Konfiguration öffnen oder auslesen...") });
     }
 
+    // Stopped at any moment (the technician's "Abbrechen", lumctl's
+    // time-out), a job closes what it opened with ESC and climbs back to the
+    // base menu: the robot stays busy until the device shows its base menu,
+    // then says so; no field is left open, no OK follows the abort, and a
+    // read-out changes no value.
+    void abortedJob_leavesDeviceAtBaseMenu_data()
+    {
+        QTest::addColumn<bool>("transfer");
+        QTest::addColumn<int>("screens");
+        for (int n : { 1, 2, 3, 5, 7, 9, 12, 15, 19, 24, 28, 31, 34 })
+            QTest::addRow("read-out, after screen %d", n) << false << n;
+        for (int n : { 4, 6, 8, 10, 13, 16, 17, 19 })
+            QTest::addRow("transfer, after screen %d", n) << true << n;
+    }
+
+    void abortedJob_leavesDeviceAtBaseMenu()
+    {
+        QFETCH(bool, transfer);
+        QFETCH(int, screens);
+
+        RobotHarness harness;
+        QString error;
+        QVERIFY2(harness.startWithMenuText(ReadOutOracle::scenarioMenuText(), &error),
+                 qPrintable(error));
+        DeviceSimulator &device = harness.device();
+        LumBot &bot = harness.bot();
+        // Marked: a selection and a number two levels down, a selection on top.
+        const QVector<QPair<QStringList, QString>> marks{
+            { { "Anlage", "Tiefer", "Relais" }, "Aus" },
+            { { "Anlage", "Tiefer", "Haltezeit" }, "42" },
+            { { "Sprache" }, "English" },
+        };
+        if (transfer) {
+            QVERIFY(harness.loadReadOut());
+            for (const auto &mark : marks) {
+                ConfItem *item = harness.item(mark.first);
+                QVERIFY(item);
+                item->setValue(mark.second);
+                item->setActive(true);
+            }
+        }
+        const QString before = harness.deviceState();
+        QStringList valuesBefore;
+        for (const auto &mark : marks)
+            valuesBefore.append(device.value(mark.first));
+
+        int completed = 0;
+        bool aborted = false;
+        QByteArray keysAfterAbort;
+        int enabledChanges = 0;
+        bool idleAtBaseMenu = false;
+        connect(&harness.link(), &KelHandler::displayCompleted, &bot, [&] {
+            if (++completed == screens) {
+                aborted = true;
+                bot.abort();
+            }
+        });
+        // Given the link again, the robot hears of each screen after the
+        // counter: the abort comes when the screen is complete, before the
+        // robot answers it, so every key after it is the robot's climb.
+        bot.setKelHandler(&harness.link());
+        connect(&device, &DeviceSimulator::keyReceived, &device, [&](char key) {
+            if (aborted)
+                keysAfterAbort.append(key);
+        });
+        connect(&bot, &LumBot::enabledChanged, &bot, [&] {
+            if (!aborted)
+                return;
+            ++enabledChanges;
+            if (!bot.isEnabled())
+                idleAtBaseMenu = harness.deviceAtBaseMenu();
+        });
+        transfer ? bot.startUpload() : bot.startDownload();
+        QVERIFY2(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(400)), "the job did not end");
+
+        QVERIFY2(aborted, "the job ended before the abort");
+        // Busy throughout the climb, idle once at the base menu.
+        QCOMPARE(enabledChanges, 1);
+        QVERIFY2(idleAtBaseMenu, qPrintable(device.screen().join(QLatin1String(" | "))));
+        QVERIFY(harness.deviceAtBaseMenu());
+        QVERIFY2(!keysAfterAbort.isEmpty() && keysAfterAbort.count('\x1b') == keysAfterAbort.size(),
+                 keysAfterAbort.toHex().constData());
+        QCOMPARE(bot.lastErrorString(), QString());
+        QCOMPARE(bot.jobOutcome(),
+                 transfer ? QStringLiteral("Übertragung abgebrochen. Gerät im Basismenü.")
+                          : QStringLiteral("Auslesen abgebrochen. Gerät im Basismenü."));
+        QVERIFY(bot.deviceIdentifier().isEmpty());
+        if (!transfer) {
+            QCOMPARE(harness.deviceState(), before);
+            QCOMPARE(treeOf(harness.profile().document()), QStringLiteral("menuTree"));
+            return;
+        }
+        // A transfer stopped midway has written some marked settings, not
+        // the others, and no value half-way.
+        for (int i = 0; i < marks.size(); ++i) {
+            const QString value = device.value(marks.at(i).first);
+            QVERIFY2(value == marks.at(i).second || value == valuesBefore.at(i),
+                     qPrintable(marks.at(i).first.join('/') + ": " + value));
+        }
+    }
+
     // Read-outs and transfers of generated device menus. A robot that is
     // right on the demo menu but wrong in general shows itself here: every
     // menu is compared with the tree its menu file describes, then a few
     // settings are written and checked in the device. Each seed runs its own
     // simulator, link and robot in a thread of its own, so the seeds wait on
     // their devices at the same time.
+    // lumctl's read with a time-out shorter than the read-out: the job gives
+    // up, waits until the robot has climbed back, and says so.
+    void timedOutReadOut_endsAtBaseMenu()
+    {
+        RobotHarness harness;
+        QString error;
+        QVERIFY2(harness.startWithMenuFile(QStringLiteral(LUM_DEMO_MENU), &error),
+                 qPrintable(error));
+        harness.device().setAnswerDelay(40);
+        const QString before = harness.deviceState();
+        DeviceProfile profile;
+        RobotJob job(RobotJob::Read, &harness.link(), &profile);
+        job.setTimeoutSeconds(1);
+        QVERIFY(!job.run());
+        QVERIFY(job.timedOut());
+        QVERIFY(!job.bot()->isEnabled());
+        QVERIFY2(harness.deviceAtBaseMenu(), qPrintable(harness.device().screen().join(" | ")));
+        QCOMPARE(harness.deviceState(), before);
+        QCOMPARE(job.errorText(),
+                 QStringLiteral("Zeitüberschreitung: Das Gerät hat den Auftrag nicht innerhalb von "
+                                "1 s beendet.\nAuslesen abgebrochen. Gerät im Basismenü."));
+    }
+
     void generatedMenus_readOutAndTakeMarkedValues()
     {
         QMutex mutex;

@@ -16,6 +16,7 @@
 #include "confitem.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
+#include "scripteddevice.h"
 #include "simmenu.h"
 #include "treetext.h"
 
@@ -76,6 +77,7 @@ private slots:
     void lineLostOrSilent_endsJobWithMessage();
     void troubledLine_readOutStillGivesSameTree_data();
     void troubledLine_readOutStillGivesSameTree();
+    void silentDevice_linkSaysTheKeyWentUnanswered();
 
 private:
     QTemporaryDir m_dir;
@@ -279,6 +281,27 @@ void tst_ReliabilityFaults::troubledLine_readOutStillGivesSameTree()
             QVERIFY(!harness.profile().items().isEmpty());
         return;
     }
+}
+
+// The robot tells a silent device from the end of a list by the link's
+// word that the last key went unanswered: the screen completed after the
+// extra wait repeats the old one. Each key starts that question anew.
+void tst_ReliabilityFaults::silentDevice_linkSaysTheKeyWentUnanswered()
+{
+    ScriptedDevice device;
+    KelHandler link;
+    QVERIFY(device.isOpen() && link.openSerialPortByName(device.slavePath()));
+    QSignalSpy completed(&link, &KelHandler::displayCompleted);
+    device.queue(QStringLiteral("Notruf"), QStringLiteral("Einstellungen?"));
+    link.sendChar('+');
+    QVERIFY(completed.wait(5000));
+    QVERIFY(link.lastKeyAnswered());
+    // The queue is empty: the device stays silent.
+    link.sendChar('+');
+    QVERIFY(completed.wait(5000));
+    QVERIFY(!link.lastKeyAnswered());
+    QCOMPARE(link.displayLines().section(QLatin1Char('\n'), 0, 0).trimmed(),
+             QStringLiteral("Notruf"));
 }
 
 QTEST_GUILESS_MAIN(tst_ReliabilityFaults)

@@ -43,7 +43,8 @@ WindowTestCase {
             compare(control(name.split(".")[0])[name.split(".")[1]], expected[name], name)
         if (data.running) {
             mouseClick(control("abortButton"))
-            verify(!lumBot.isEnabled, "Abbrechen stops the robot")
+            // Stopped once the device is back at its base menu.
+            tryVerify(function() { return !lumBot.isEnabled }, 15000, "Abbrechen stops the robot")
         }
     }
 
@@ -82,6 +83,7 @@ WindowTestCase {
         keyClick(Qt.Key_9)
         compare(clicks, 0, "shortcut fired")
         lumBot.abort()
+        tryVerify(function() { return !lumBot.isEnabled }, 15000, "back at the base menu")
         mouseClick(control("disconnectButton"))
         verify(!kelHandler.terminalIsReady, "disconnected")
     }

@@ -16,8 +16,11 @@ QDomElement elementOf(QDomDocument &document, const SimMenuNode &node)
     };
     QDomElement element = document.createElement(QLatin1String(kindTags[node.kind]));
     element.setAttribute(QStringLiteral("text"), node.recordedName);
-    if (node.kind == SimMenuNode::Info)
+    if (node.kind == SimMenuNode::Info) {
+        // What the screen says on its second line is its value.
+        element.setAttribute(QStringLiteral("value"), node.screenLine2().left(32).trimmed());
         return element;
+    }
     if (node.kind == SimMenuNode::Section) {
         if (!node.blocked.isEmpty())
             element.setAttribute(QStringLiteral("sectiontype"), QStringLiteral("blocked"));

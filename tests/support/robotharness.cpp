@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include "readoutoracle.h"
+#include "treetext.h"
 
 RobotHarness::RobotHarness(QObject *parent) : QObject(parent)
 {
@@ -42,4 +43,17 @@ bool RobotHarness::loadReadOut()
     const QString path = dir.filePath(QStringLiteral("readout.lumc"));
     return dir.isValid() && ReadOutOracle::writeReadOut(m_device.menu(), path)
             && m_profile.load(path);
+}
+
+bool RobotHarness::atBaseMenu(const DeviceSimulator &device)
+{
+    const QStringList lines = device.screen();
+    return device.currentPath().isEmpty() && !device.cursorOnSecondRow()
+            && lines.value(0).trimmed() == QLatin1String("Programmierung")
+            && lines.value(1).trimmed() == QLatin1String("beenden?");
+}
+
+QString RobotHarness::deviceState(const DeviceSimulator &device)
+{
+    return TreeText::canonical(TreeText::menuTreeOf(ReadOutOracle::expect(device.menu()).document));
 }

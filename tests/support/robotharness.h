@@ -73,6 +73,15 @@ public:
         return done();
     }
 
+    // Whether the simulated device shows its base menu ("Programmierung
+    // beenden?", the entry ESC no longer leaves) with no field open.
+    static bool atBaseMenu(const DeviceSimulator &device);
+    bool deviceAtBaseMenu() const { return atBaseMenu(m_device); }
+    // Every entry and value of the simulated device as it stands now, one
+    // line each; equal before and after a job that changed nothing.
+    static QString deviceState(const DeviceSimulator &device);
+    QString deviceState() const { return deviceState(m_device); }
+
     // The profile's item whose menu path is `path`, or nullptr.
     ConfItem *item(const QStringList &path) const;
 

@@ -1,0 +1,75 @@
+#include "jobresult.h"
+
+#include "valuetype.h"
+
+namespace {
+
+QString whereLeftText(JobResult::DeviceLeft left)
+{
+    switch (left) {
+    case JobResult::Returning:
+        return QStringLiteral("Gerät wird ins Basismenü zurückgeführt …");
+    case JobResult::AtBaseMenu:
+        return QStringLiteral("Gerät im Basismenü.");
+    case JobResult::MaybeElsewhere:
+        return QStringLiteral(
+                "Gerät steht möglicherweise nicht im Basismenü, bitte am Gerät prüfen.");
+    case JobResult::LineLost:
+        return QStringLiteral(
+                "Verbindung getrennt, Gerät steht möglicherweise nicht im Basismenü.");
+    case JobResult::NotSaid:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+QString JobResult::outcomeLine() const
+{
+    const QString clock = endedAt.toString(QStringLiteral("hh:mm"));
+    QString ending;
+    switch (outcome) {
+    case Done:
+        if (job == ReadOut)
+            ending = QStringLiteral("%1 Einträge gelesen (%2)").arg(entriesRead).arg(clock);
+        else if (job == Transfer && settingsToWrite == 0)
+            ending = QStringLiteral("Keine Einstellung zur Übertragung markiert.");
+        else if (job == Transfer)
+            ending = QStringLiteral("%1 Einstellungen übertragen (%2)")
+                             .arg(settingsWritten)
+                             .arg(clock);
+        break;
+    case Cancelled:
+        ending = job == ReadOut         ? QStringLiteral("Auslesen abgebrochen.")
+                : job == Transfer       ? QStringLiteral("Übertragung abgebrochen.")
+                : job == Identification ? QStringLiteral("Identifizierung abgebrochen.")
+                                        : QString();
+        break;
+    case Failed:
+        ending = job == ReadOut   ? QStringLiteral("Auslesen fehlgeschlagen.")
+                : job == Transfer ? QStringLiteral("Übertragung fehlgeschlagen.")
+                                  : QString();
+        break;
+    case Running:
+    case NoDevice:
+        break;
+    }
+    // An identification says what it found by the identifier (or that it
+    // found no device); the line is for the jobs that end otherwise.
+    if (ending.isEmpty())
+        return ending;
+    const QString whereLeft = whereLeftText(deviceLeft);
+    if (whereLeft.isEmpty())
+        return ending;
+    return ending + QLatin1Char(' ') + whereLeft;
+}
+
+QString JobResult::passedOverReason(const QString &valueType)
+{
+    if (valueType == ValueType::ReadOnly)
+        return QStringLiteral("nur lesbar");
+    if (valueType == ValueType::Blocked)
+        return QStringLiteral("von LUM gesperrt");
+    return QStringLiteral("Wert kann nicht eingegeben werden");
+}
