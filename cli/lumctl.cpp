@@ -328,8 +328,8 @@ int Lumctl::openPort(KelHandler &link, const QString &port)
 {
     if (link.openSerialPortByName(port))
         return Success;
-    Console::err(QStringLiteral("Port \"%1\" kann nicht geöffnet werden: %2")
-                         .arg(port, link.lastErrorString()));
+    // The link's message names the port and says what to do.
+    Console::err(link.lastErrorString());
     return UsageError;
 }
 

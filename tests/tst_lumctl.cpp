@@ -204,7 +204,7 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
             << "read|--port|/dev/null|--output|%D/no/x.lumc" << 2 << "/no/x.lumc";
     QTest::newRow("port that cannot be opened")
             << "read|--port|%D/ttyGone|--output|%D/new.lumc" << 2
-            << "Port \"%D/ttyGone\" kann nicht geöffnet werden: ";
+            << "Die Schnittstelle %D/ttyGone gibt es nicht (mehr)";
     QTest::newRow("timeout not a number")
             << "identify|--port|/dev/null|--timeout|soon" << 2 << "--timeout";
     QTest::newRow("count zero") << "monitor|--port|/dev/null|--count|0" << 2 << "--count";
