@@ -4,12 +4,10 @@
 // state and the tree. Screens are written "line 1|line 2|cursor row" (row 0
 // when left out), keys one step after another, ESC as E and OK as K.
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "deviceprofile.h"
-#include "fakelink.h"
+#include "fakerig.h"
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "menuscreen.h"
@@ -21,56 +19,6 @@ const QString jumperWarning = QStringLiteral("Hinweis: Bitte zum Abschluss \"Pro
 // then the identification screen the '+' leads to.
 const QString baseAndIdentifier = QStringLiteral(
         "Programmierung|beenden?;Programmierung|beenden?;LUM 3000 V2.1|konfigurieren?");
-
-// An element's entries as "tag:text=value(type){children}", comma-separated.
-QString render(const QDomElement &parent)
-{
-    QStringList parts;
-    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
-        QString part = e.tagName() + QLatin1Char(':') + e.attribute(QStringLiteral("text"));
-        if (e.hasAttribute(QStringLiteral("value")))
-            part += QLatin1Char('=') + e.attribute(QStringLiteral("value"));
-        for (const char *type : { "valuetype", "sectiontype" })
-            if (e.hasAttribute(QLatin1String(type)))
-                part += QLatin1Char('(') + e.attribute(QLatin1String(type)) + QLatin1Char(')');
-        if (!e.firstChildElement().isNull())
-            part += QLatin1Char('{') + render(e) + QLatin1Char('}');
-        parts.append(part);
-    }
-    return parts.join(QStringLiteral(", "));
-}
-
-// Robot, link and profile wired as the window wires them.
-struct Rig
-{
-    FakeLink link;
-    DeviceProfile profile;
-    LumBot bot;
-    QTemporaryDir dir;
-
-    Rig()
-    {
-        bot.setDeviceLink(&link);
-        bot.setProfile(&profile);
-    }
-
-    void script(const QString &script) { link.script(script); }
-    QString keys() const { return link.keys(); }
-
-    bool loadProfile(const QString &menuTreeXml)
-    {
-        QFile file(dir.filePath(QStringLiteral("profile.lumc")));
-        const QByteArray xml = "<deviceProfile version=\"1.0\"><menuTree>" + menuTreeXml.toUtf8()
-                + "</menuTree></deviceProfile>";
-        return file.open(QIODevice::WriteOnly) && file.write(xml) == xml.size()
-                && (file.close(), profile.load(file.fileName()));
-    }
-
-    QString tree() const
-    {
-        return render(profile.document().documentElement().firstChildElement());
-    }
-};
 
 } // namespace
 
@@ -140,7 +88,7 @@ private slots:
         QFETCH(QString, baseKey);
         QFETCH(QString, warning);
 
-        Rig rig;
+        FakeRig rig;
         rig.script(baseMenu + QLatin1Char(';') + baseMenu
                    + QStringLiteral(";LUM 3000 V2.1|konfigurieren?"));
         rig.bot.startDownload();
@@ -247,7 +195,7 @@ private slots:
         QFETCH(QString, outcome);
         QFETCH(QString, progress);
 
-        Rig rig;
+        FakeRig rig;
         const bool write = job.startsWith(QLatin1String("write "));
         QVERIFY(!write || rig.loadProfile(job.mid(6)));
         FakeLink other;
@@ -308,7 +256,7 @@ private slots:
     // discards the tree.
     void runningReadOut_waitsOutBusyScreenIgnoresStartsAndAborts()
     {
-        Rig rig;
+        FakeRig rig;
         rig.script(baseAndIdentifier + QStringLiteral(";Netzsuche?|;Suche:|.....|1"));
         rig.bot.startDownload();
         rig.link.run();
@@ -328,7 +276,7 @@ private slots:
         rig.bot.startDownload();
         rig.bot.startUpload();
         rig.bot.startInit();
-        QCOMPARE(rig.bot.mode(), int(LumBot::Download));
+        QCOMPARE(rig.bot.mode(), LumBot::Download);
         QCOMPARE(enabled.count(), 0);
         QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
         QSignalSpy identity(&rig.bot, &LumBot::deviceIdentifierChanged);
@@ -337,7 +285,7 @@ private slots:
         // The tree is discarded and the device no longer identified at once;
         // the robot stays busy while ESC takes the device back to its base
         // menu, the screen that ESC no longer changes.
-        QCOMPARE(rig.bot.mode(), int(LumBot::Return));
+        QCOMPARE(rig.bot.mode(), LumBot::Return);
         QCOMPARE(enabled.count(), 0);
         QCOMPARE(identity.count(), 1);
         QCOMPARE(rig.bot.deviceIdentifier(), QString());
@@ -402,7 +350,7 @@ private slots:
         QFETCH(QString, error);
         QFETCH(QString, outcome);
 
-        Rig rig;
+        FakeRig rig;
         const bool write = job != QLatin1String("read");
         QVERIFY(!write
                 || rig.loadProfile(job.replace(QStringLiteral("Auto\" active"),
@@ -474,7 +422,7 @@ private slots:
         QFETCH(QString, event);
         QFETCH(QString, result);
 
-        Rig rig;
+        FakeRig rig;
         const bool write = job != QLatin1String("read") && job != QLatin1String("init");
         QVERIFY(!write || rig.loadProfile(job));
         rig.script(screens.startsWith('!') ? screens.mid(1)
@@ -550,12 +498,12 @@ private slots:
         destroyLink ? link.reset() : profile.reset();
         QCOMPARE(bot.kelHandler(), link.data());
         QCOMPARE(bot.profile(), profile.data());
-        QCOMPARE(bot.mode(), int(LumBot::Idle));
+        QCOMPARE(bot.mode(), LumBot::Idle);
         // Later starts find the missing object and refuse instead of using it;
         // only the identification needs no profile.
         bot.startDownload();
         bot.startUpload();
-        QCOMPARE(bot.mode(), int(LumBot::Idle));
+        QCOMPARE(bot.mode(), LumBot::Idle);
         bot.startInit();
         QCOMPARE(bot.isEnabled(), !destroyLink);
         bot.abort();
