@@ -211,9 +211,11 @@ private slots:
                 [&] { signalled = rig.bot.deviceIdentifier(); });
         const QString treeBefore = rig.tree();
         QStringList progressSeen;
+        QStringList progressTexts;
         connect(&rig.bot, &LumBot::progressChanged, &rig.bot, [&] {
             progressSeen.append(
                     QStringLiteral("%1/%2").arg(rig.bot.itemsDone()).arg(rig.bot.itemsTotal()));
+            progressTexts.append(rig.bot.progressText());
         });
         QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
         // Screens marked '!' begin with a base menu of their own.
@@ -244,8 +246,22 @@ private slots:
             QCOMPARE(errors.count(), outcome.isEmpty() ? 0 : 1);
         }
         QCOMPARE(rig.tree(), tree == QLatin1String("=") ? treeBefore : tree);
-        if (!progress.isEmpty())
+        if (!progress.isEmpty()) {
             QCOMPARE(progressSeen.join(QLatin1Char(' ')), progress);
+            // The window's label words each count: a transfer out of its
+            // total, a read-out what it has read, nothing before the first.
+            QStringList expectedTexts;
+            for (const QString &count : progressSeen) {
+                const int done = count.section(QLatin1Char('/'), 0, 0).toInt();
+                const int total = count.section(QLatin1Char('/'), 1, 1).toInt();
+                expectedTexts << (total > 0 ? QStringLiteral("%1 von %2 Einstellungen übertragen")
+                                                      .arg(done)
+                                                      .arg(total)
+                                  : done > 0 ? QStringLiteral("%1 Einträge gelesen").arg(done)
+                                             : QString());
+            }
+            QCOMPARE(progressTexts, expectedTexts);
+        }
         QCOMPARE(signalled, rig.bot.deviceIdentifier());
     }
 

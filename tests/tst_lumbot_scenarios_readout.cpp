@@ -141,6 +141,8 @@ private slots:
                          .hasMatch(),
                  qPrintable(m_harness.bot().jobOutcome()));
         QCOMPARE(m_harness.bot().itemsTotal(), 0);
+        // The window's label under the abort button still says how far it got.
+        QCOMPARE(m_harness.bot().progressText(), QStringLiteral("%1 Einträge gelesen").arg(entries));
         QCOMPARE(m_harness.bot().deviceIdentifier(), m_harness.device().menu().identifier);
         QCOMPARE(m_harness.bot().deviceWarning(),
                  QStringLiteral("Hinweis: Bitte zum Abschluss \"Programmierung beenden\" wählen "
