@@ -392,7 +392,7 @@ private slots:
         harness.device().setAnswerDelay(40);
         const QString before = harness.deviceState();
         DeviceProfile profile;
-        RobotJob job(RobotJob::Read, &harness.link(), &profile);
+        RobotJob job(RobotJob::ReadOut, &harness.link(), &profile);
         job.setTimeoutSeconds(1);
         QVERIFY(!job.run());
         QVERIFY(job.timedOut());
