@@ -378,15 +378,7 @@ private slots:
         write ? rig.bot.startUpload() : rig.bot.startDownload();
         // Each event once the robot has answered the screen of the step it
         // names, as the technician's click comes between two screens.
-        const QStringList events = event.split(QStringLiteral(", "), Qt::SkipEmptyParts);
-        for (const QString &step : events) {
-            rig.link.run(step.section(QLatin1Char(' '), 1).toInt());
-            if (step.startsWith(QLatin1String("abort")))
-                rig.bot.abort();
-            else
-                rig.link.setReady(false, QStringLiteral("Schreibfehler"));
-        }
-        rig.link.run();
+        rig.playEvents(event);
 
         QCOMPARE(rig.keys(), keys);
         // Busy from the start until the end, then idle.
@@ -452,14 +444,7 @@ private slots:
         job == QLatin1String("init") ? rig.bot.startInit()
                 : write              ? rig.bot.startUpload()
                                      : rig.bot.startDownload();
-        for (const QString &step : event.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
-            rig.link.run(step.section(QLatin1Char(' '), 1).toInt());
-            if (step.startsWith(QLatin1String("abort")))
-                rig.bot.abort();
-            else
-                rig.link.setReady(false, QStringLiteral("Schreibfehler"));
-        }
-        rig.link.run();
+        rig.playEvents(event);
         QVERIFY(!rig.bot.isEnabled());
         QCOMPARE(finished, 1);
         QVERIFY(idleWhenFinished);

@@ -10,6 +10,18 @@ FakeRig::FakeRig()
     bot.setProfile(&profile);
 }
 
+void FakeRig::playEvents(const QString &events)
+{
+    for (const QString &step : events.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
+        link.run(step.section(QLatin1Char(' '), 1).toInt());
+        if (step.startsWith(QLatin1String("abort")))
+            bot.abort();
+        else
+            link.setReady(false, QStringLiteral("Schreibfehler"));
+    }
+    link.run();
+}
+
 bool FakeRig::loadProfile(const QString &menuTreeXml)
 {
     QFile file(dir.filePath(QStringLiteral("profile.lumc")));
