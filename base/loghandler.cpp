@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 
-Q_LOGGING_CATEGORY(lumTrace, "lum.trace", QtInfoMsg)
-
 void LogHandler::install()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("lum.trace.debug=true"));

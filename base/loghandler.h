@@ -2,9 +2,10 @@
 #define LOGHANDLER_H
 
 #include <QDateTime>
-#include <QLoggingCategory>
 #include <QString>
 #include <QtGlobal>
+
+#include "logcategories.h"
 
 // The debug log: with "-debuglog" every diagnostic message of the process is
 // appended to lum_debug.log in the user's home folder, one line each.
@@ -26,11 +27,5 @@ public:
     static QString formatLine(const QDateTime &when, QtMsgType type, const QString &message);
     static void appendLine(const QString &path, const QString &line);
 };
-
-// The trace of the programming line: a line for every byte received and key
-// sent, and for every screen the robot reads. Thousands of lines a session;
-// they are only written into the debug log, never to the terminal (a
-// developer can still switch them on with QT_LOGGING_RULES=lum.trace.debug=true).
-Q_DECLARE_LOGGING_CATEGORY(lumTrace)
 
 #endif // LOGHANDLER_H

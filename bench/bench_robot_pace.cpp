@@ -372,7 +372,7 @@ RunResult runOnce()
         || !bot.lastErrorString().isEmpty()) {
         result.error =
                 QStringLiteral("transfer failed (mode %1, identified again: %2, %3 settings): %4")
-                        .arg(bot.mode())
+                        .arg(int(bot.mode()))
                         .arg(identifiedAgain)
                         .arg(planned.size())
                         .arg(bot.lastErrorString());

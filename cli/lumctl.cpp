@@ -451,7 +451,7 @@ int Lumctl::runIdentify(const QStringList &arguments)
     status = openPort(link, parser.value(portOption));
     if (status != Success)
         return status;
-    RobotJob job(RobotJob::Identify, &link, &profile);
+    RobotJob job(RobotJob::Identification, &link, &profile);
     if (!runJob(job, timeout))
         return DeviceFailed;
     Console::out(job.deviceIdentifier());
@@ -486,7 +486,7 @@ int Lumctl::runRead(const QStringList &arguments)
         return status;
 
     ProgressLine progress(Console::stderrIsTerminal());
-    RobotJob job(RobotJob::Read, &link, &profile);
+    RobotJob job(RobotJob::ReadOut, &link, &profile);
     ServiceRecord record;
     record.setHistoryEnabled(!parser.isSet(noHistoryOption));
     record.setBot(job.bot());
@@ -533,7 +533,7 @@ int Lumctl::runWrite(const QStringList &arguments)
         return status;
 
     ProgressLine progress(Console::stderrIsTerminal());
-    RobotJob job(RobotJob::Write, &link, &profile);
+    RobotJob job(RobotJob::Transfer, &link, &profile);
     ServiceRecord record;
     record.setSourceFile(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
     record.setBot(job.bot());

@@ -1,5 +1,6 @@
 #include "appidentity.h"
 #include "debuglog.h"
+#include "logcategories.h"
 #include "lumctl.h"
 
 #include <QCoreApplication>
@@ -27,7 +28,7 @@ int main(int argc, char *argv[])
     else
         DebugLog::installQuietHandler();
     QCoreApplication::setApplicationVersion(AppIdentity::versionText(debugLog));
-    qDebug() << "######################## START LUMCTL" << QCoreApplication::applicationVersion()
+    qCDebug(lumCli) << "######################## START LUMCTL" << QCoreApplication::applicationVersion()
              << "########################";
 
     Lumctl lumctl;

@@ -1,6 +1,7 @@
 #include "robotjob.h"
 
 #include "deviceprofile.h"
+#include "jobtexts.h"
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "progressline.h"
@@ -57,13 +58,13 @@ bool RobotJob::run()
 void RobotJob::startRobot()
 {
     switch (m_kind) {
-    case Identify:
+    case Identification:
         m_bot->startInit();
         break;
-    case Read:
+    case ReadOut:
         m_bot->startDownload();
         break;
-    case Write:
+    case Transfer:
         m_bot->startUpload();
         break;
     }
@@ -116,12 +117,8 @@ void RobotJob::showProgress()
     m_itemsTotal = qMax(m_itemsTotal, m_bot->itemsTotal());
     if (!m_progress || (m_itemsDone == 0 && m_itemsTotal == 0))
         return;
-    if (m_kind == Read)
-        m_progress->show(QStringLiteral("Ausgelesene Einträge: %1").arg(m_itemsDone));
-    else if (m_kind == Write)
-        m_progress->show(QStringLiteral("Übertragene Einstellungen: %1 von %2")
-                                 .arg(m_itemsDone)
-                                 .arg(m_itemsTotal));
+    if (m_kind == ReadOut || m_kind == Transfer)
+        m_progress->show(JobTexts::progressLine(m_kind == Transfer, m_itemsDone, m_itemsTotal));
 }
 
 // The robot climbs back to the base menu after the abort; the job ends when

@@ -20,7 +20,7 @@ class RobotJob : public QObject
     Q_OBJECT
 
 public:
-    enum Kind { Identify, Read, Write };
+    enum Kind { Identification, ReadOut, Transfer };
 
     RobotJob(Kind kind, KelHandler *link, DeviceProfile *profile, QObject *parent = nullptr);
 

@@ -1,5 +1,6 @@
 #include "confitem.h"
 
+#include "logcategories.h"
 #include "valuetype.h"
 
 #include <QDebug>
@@ -189,7 +190,7 @@ QString ConfItem::completeTyping(const QString &text) const
 void ConfItem::editValue(const QString &text)
 {
     if (!ValueType::isEditable(m_kind) || ValueType::takesPcClock(m_kind)) {
-        qDebug() << "ConfItem: nothing to type into" << m_menuPath << m_type;
+        qCDebug(lumFile) << "nothing to type into" << m_menuPath << m_type;
         return;
     }
     const QString completed = completeTyping(text);

@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "logcategories.h"
 #include "lumcfile.h"
 #include "transfermarks.h"
 #include "valuetype.h"
@@ -112,7 +113,7 @@ QString DeviceProfile::documentsFolderUrl()
 {
     const QString folder = documentsFolder();
     if (!QDir().mkpath(folder))
-        qDebug() << "Cannot create the folder" << folder;
+        qCDebug(lumFile) << "Cannot create the folder" << folder;
     return QUrl::fromLocalFile(folder).toString();
 }
 
@@ -388,7 +389,7 @@ bool DeviceProfile::save(const QString &filename)
 
     QString reason;
     if (!LumcFile::save(path, m_document, &reason)) {
-        qDebug() << "Failed to write file.";
+        qCDebug(lumFile) << "Failed to write file.";
         failFileOperation(saveFailureText(path, reason));
         return false;
     }
@@ -404,7 +405,7 @@ bool DeviceProfile::load(const QString &filename)
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        qDebug() << "Failed to open file for reading.";
+        qCDebug(lumFile) << "Failed to open file for reading.";
         failFileOperation(tr("Die Datei %1 konnte nicht geöffnet werden:\n%2")
                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
         return false;
@@ -453,7 +454,7 @@ QString DeviceProfile::saveFailureText(const QString &path, const QString &reaso
 void DeviceProfile::failFileOperation(const QString &text)
 {
     m_lastError = text;
-    qDebug().noquote() << text;
+    qCDebug(lumFile).noquote() << text;
     emit fileError();
 }
 

@@ -2,6 +2,7 @@
 
 #include "devicekeys.h"
 #include "linktiming.h"
+#include "logcategories.h"
 #include "menuscreen.h"
 
 #include <QDebug>
@@ -37,7 +38,7 @@ RobotAnswer BaseMenuSearch::step(const MenuScreen &screen)
         return answer;
     }
 
-    qDebug() << "reached root display:" << m_lastDisplay;
+    qCDebug(lumRobot) << "reached root display:" << m_lastDisplay;
     m_programmingMode = m_lastDisplay.contains(baseMenuProgrammingEntry);
     // The jumper keeps the device in programming mode until the user leaves
     // it through this entry; '+' steps past it. The device redraws more

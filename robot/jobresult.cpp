@@ -1,5 +1,6 @@
 #include "jobresult.h"
 
+#include "jobtexts.h"
 #include "valuetype.h"
 
 namespace {
@@ -32,7 +33,7 @@ QString JobResult::outcomeLine() const
     switch (outcome) {
     case Done:
         if (job == ReadOut)
-            ending = QStringLiteral("%1 Einträge gelesen (%2)").arg(entriesRead).arg(clock);
+            ending = JobTexts::entriesRead(entriesRead) + QStringLiteral(" (%1)").arg(clock);
         else if (job == Transfer && settingsToWrite == 0)
             ending = QStringLiteral("Keine Einstellung zur Übertragung markiert.");
         else if (job == Transfer)
@@ -41,14 +42,14 @@ QString JobResult::outcomeLine() const
                              .arg(clock);
         break;
     case Cancelled:
-        ending = job == ReadOut         ? QStringLiteral("Auslesen abgebrochen.")
-                : job == Transfer       ? QStringLiteral("Übertragung abgebrochen.")
-                : job == Identification ? QStringLiteral("Identifizierung abgebrochen.")
+        ending = job == ReadOut         ? JobTexts::readOutCancelled
+                : job == Transfer       ? JobTexts::transferCancelled
+                : job == Identification ? JobTexts::identificationCancelled
                                         : QString();
         break;
     case Failed:
-        ending = job == ReadOut   ? QStringLiteral("Auslesen fehlgeschlagen.")
-                : job == Transfer ? QStringLiteral("Übertragung fehlgeschlagen.")
+        ending = job == ReadOut   ? JobTexts::readOutFailed
+                : job == Transfer ? JobTexts::transferFailed
                                   : QString();
         break;
     case Running:

@@ -4,8 +4,9 @@
 #include <QString>
 
 // The messages of the errors that end a job for reasons outside the walks,
-// and the warning about a device left in programming mode. (How a job ended
-// and where it left the device is said by its JobResult.)
+// the warning about a device left in programming mode, and the words the
+// window, lumctl and the service record use for a job's progress and end.
+// (How a job ended and where it left the device is said by its JobResult.)
 namespace JobTexts {
 
 inline const QString errorNoDevice =
@@ -20,6 +21,37 @@ inline const QString errorReadOutLinkLost =
         QStringLiteral("Fehler beim Auslesen!\nVerbindung zum Gerät wurde getrennt!");
 inline const QString errorTransferLinkLost =
         QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
+
+inline const QString readOutCancelled = QStringLiteral("Auslesen abgebrochen.");
+inline const QString transferCancelled = QStringLiteral("Übertragung abgebrochen.");
+inline const QString identificationCancelled = QStringLiteral("Identifizierung abgebrochen.");
+inline const QString readOutFailed = QStringLiteral("Auslesen fehlgeschlagen.");
+inline const QString transferFailed = QStringLiteral("Übertragung fehlgeschlagen.");
+
+// A read-out's count of the entries read ("57 Einträge gelesen"): its
+// progress, and with the time its end.
+inline QString entriesRead(int count)
+{
+    return QStringLiteral("%1 Einträge gelesen").arg(count);
+}
+
+// How far a job has come, as the window shows it below its abort button: a
+// transfer knows how many settings it has to write, a read-out only how far
+// it got. Empty before anything is done.
+inline QString progress(int done, int total)
+{
+    if (total > 0)
+        return QStringLiteral("%1 von %2 Einstellungen übertragen").arg(done).arg(total);
+    return done > 0 ? entriesRead(done) : QString();
+}
+
+// The same as lumctl's progress line on standard error, which names its
+// count first so that a log of a long job can be searched for it.
+inline QString progressLine(bool transfer, int done, int total)
+{
+    return transfer ? QStringLiteral("Übertragene Einstellungen: %1 von %2").arg(done).arg(total)
+                    : QStringLiteral("Ausgelesene Einträge: %1").arg(done);
+}
 
 } // namespace JobTexts
 

@@ -4,6 +4,7 @@
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "jobtexts.h"
+#include "logcategories.h"
 #include "menuscreen.h"
 
 #include <QDebug>
@@ -86,7 +87,7 @@ void LumBot::startInit()
     if (m_mode != Idle)
         return;
     if (!m_link) {
-        qDebug() << "LUMBOT start refused: no terminal link set";
+        qCDebug(lumRobot) << "LUMBOT start refused: no terminal link set";
         return;
     }
     clearOutcome();
@@ -99,7 +100,7 @@ void LumBot::startInit()
 // the transfer's outcome.
 void LumBot::beginInit()
 {
-    qDebug() << "LUMBOT start init";
+    qCDebug(lumRobot) << "LUMBOT start init";
     reset();
     setProgress(0, 0);
     m_link->sendChar(DeviceKeys::Esc);
@@ -111,7 +112,7 @@ void LumBot::startDownload()
 {
     if (!canStartProfileJob())
         return;
-    qDebug() << "LUMBOT start download";
+    qCDebug(lumRobot) << "LUMBOT start download";
     m_profile->resetProfile();
     startInitFor(DownloadInit);
 }
@@ -120,7 +121,7 @@ void LumBot::startUpload()
 {
     if (!canStartProfileJob())
         return;
-    qDebug() << "LUMBOT start upload";
+    qCDebug(lumRobot) << "LUMBOT start upload";
     m_transfer.reset(m_profile);
     m_transferredAnnounced = 0;
     m_profile->gotoRoot();
@@ -136,14 +137,14 @@ bool LumBot::canStartProfileJob() const
     if (m_mode != Idle)
         return false;
     if (!m_link || !m_profile) {
-        qDebug() << "LUMBOT start refused: terminal link or profile not set";
+        qCDebug(lumRobot) << "LUMBOT start refused: terminal link or profile not set";
         return false;
     }
     return true;
 }
 
 // Every job begins with the base-menu search; the mode says what follows it.
-void LumBot::startInitFor(int mode)
+void LumBot::startInitFor(Mode mode)
 {
     startInit();
     if (m_mode != Init)
@@ -243,7 +244,7 @@ void LumBot::stopJob()
 // device no longer counts as identified.
 void LumBot::discardJob()
 {
-    qDebug() << "LUMBOT abort";
+    qCDebug(lumRobot) << "LUMBOT abort";
     if (m_mode == Download && m_profile)
         m_profile->resetProfile();
     reset();
@@ -311,7 +312,7 @@ void LumBot::setProgress(int done, int total)
 void LumBot::reportError(const QString &text)
 {
     m_lastError = text;
-    qDebug() << "LUMBOT ERROR:" << text;
+    qCDebug(lumRobot) << "LUMBOT ERROR:" << text;
     emit transmissionError();
 }
 
@@ -353,11 +354,11 @@ QString LumBot::linkReason() const
 
 // The profile may be unset while a job runs (QML rebinding); stop rather than
 // walk without a tree.
-bool LumBot::hasProfileFor(int mode)
+bool LumBot::hasProfileFor(Mode mode)
 {
     if (m_profile)
         return true;
-    qDebug() << "LUMBOT no profile set in mode" << mode << "- stopping";
+    qCDebug(lumRobot) << "LUMBOT no profile set in mode" << mode << "- stopping";
     stopJob();
     return false;
 }
@@ -370,4 +371,9 @@ void LumBot::sendKeys(const RobotAnswer &answer)
         else
             m_link->sendChar(key.key);
     }
+}
+
+QString LumBot::progressText() const
+{
+    return JobTexts::progress(m_itemsDone, m_itemsTotal);
 }

@@ -37,6 +37,7 @@ class LumBot : public QObject
     Q_PROPERTY(QString deviceWarning READ deviceWarning NOTIFY deviceIdentifierChanged)
     Q_PROPERTY(int itemsDone READ itemsDone NOTIFY progressChanged)
     Q_PROPERTY(int itemsTotal READ itemsTotal NOTIFY progressChanged)
+    Q_PROPERTY(QString progressText READ progressText NOTIFY progressChanged)
     Q_PROPERTY(QString jobOutcome READ jobOutcome NOTIFY jobOutcomeChanged)
     Q_PROPERTY(
             QString identificationError READ identificationError NOTIFY identificationErrorChanged)
@@ -69,13 +70,16 @@ public:
     QString deviceWarning() const { return m_deviceWarning; }
     int itemsDone() const { return m_itemsDone; }
     int itemsTotal() const { return m_itemsTotal; }
+    // How far the job has come, in the technician's words; empty before
+    // anything is done.
+    QString progressText() const;
     // How the last job ended, for the technician: what was done and when,
     // that it was cancelled or failed, and where the device was left.
     // Empty while a read-out or transfer runs.
     QString jobOutcome() const { return m_jobOutcome; }
     // Why the last identification found no device; empty otherwise.
     QString identificationError() const { return m_identificationError; }
-    int mode() const { return m_mode; }
+    Mode mode() const { return m_mode; }
 
     Q_INVOKABLE QString lastErrorString() const { return m_lastError; }
 
@@ -110,7 +114,7 @@ public slots:
 
 private:
     bool canStartProfileJob() const;
-    void startInitFor(int mode);
+    void startInitFor(Mode mode);
     void beginInit();
     void clearOutcome();
     void setJobOutcome(const QString &text);
@@ -131,7 +135,7 @@ private:
     void reportError(const QString &text);
     void onTerminalReadyChanged();
     void attachLink(DeviceLink *link);
-    bool hasProfileFor(int mode);
+    bool hasProfileFor(Mode mode);
     int walkLevel() const;
     void sendKeys(const RobotAnswer &answer);
 
@@ -148,7 +152,7 @@ private:
     KelHandler *m_kelHandler = nullptr;
     DeviceLink *m_link = nullptr; // the same object as m_kelHandler, when that is set
     DeviceProfile *m_profile = nullptr;
-    int m_mode = Idle;
+    Mode m_mode = Idle;
     bool m_takeIdentifier = false;
     QString m_deviceIdentifier;
     QString m_deviceWarning;

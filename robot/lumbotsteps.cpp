@@ -7,6 +7,7 @@
 
 #include "deviceprofile.h"
 #include "jobtexts.h"
+#include "logcategories.h"
 #include "menuscreen.h"
 
 #include <QDebug>
@@ -24,7 +25,7 @@ void LumBot::readDisplay()
 
     if (m_takeIdentifier) {
         m_deviceIdentifier = screen.firstLine;
-        qDebug() << "m_deviceIdentifier" << m_deviceIdentifier;
+        qCDebug(lumRobot) << "m_deviceIdentifier" << m_deviceIdentifier;
         m_takeIdentifier = false;
         emit deviceIdentifierChanged();
         if (m_mode == Init) {

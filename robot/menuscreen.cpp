@@ -1,6 +1,6 @@
 #include "menuscreen.h"
 
-#include "loghandler.h"
+#include "logcategories.h"
 
 #include <QDebug>
 #include <QRegularExpression>

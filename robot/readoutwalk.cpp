@@ -2,7 +2,7 @@
 
 #include "devicekeys.h"
 #include "deviceprofile.h"
-#include "loghandler.h"
+#include "logcategories.h"
 #include "menuscreen.h"
 #include "valuetype.h"
 

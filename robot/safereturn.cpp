@@ -1,6 +1,7 @@
 #include "safereturn.h"
 
 #include "devicekeys.h"
+#include "logcategories.h"
 #include "menuscreen.h"
 
 #include <QDebug>
@@ -14,7 +15,7 @@ const int maxUnansweredEscapes = 2;
 
 RobotAnswer SafeReturn::start()
 {
-    qDebug() << "LUMBOT return to the base menu";
+    qCDebug(lumRobot) << "LUMBOT return to the base menu";
     m_lastDisplay.clear();
     m_escCount = 0;
     m_unansweredEscapes = 0;
@@ -31,13 +32,13 @@ RobotAnswer SafeReturn::step(const MenuScreen &screen, bool answered)
     const QString current =
             screen.joinedLines() + QLatin1Char('|') + QString::number(screen.cursorRow);
     if (answered && !m_lastDisplay.isEmpty() && m_lastDisplay == current) {
-        qDebug() << "LUMBOT back at the base menu:" << current;
+        qCDebug(lumRobot) << "LUMBOT back at the base menu:" << current;
         answer.finish();
         return answer;
     }
     m_unansweredEscapes = answered ? 0 : m_unansweredEscapes + 1;
     if (m_escCount > maxBaseMenuEscapes || m_unansweredEscapes >= maxUnansweredEscapes) {
-        qDebug() << "LUMBOT base menu not reached, giving up";
+        qCDebug(lumRobot) << "LUMBOT base menu not reached, giving up";
         answer.fail(QString());
         return answer;
     }

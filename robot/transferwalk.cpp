@@ -4,7 +4,7 @@
 #include "devicekeys.h"
 #include "deviceprofile.h"
 #include "linktiming.h"
-#include "loghandler.h"
+#include "logcategories.h"
 #include "menuscreen.h"
 #include "transfermarks.h"
 #include "valuetype.h"
@@ -74,7 +74,7 @@ RobotAnswer TransferWalk::step(const MenuScreen &screen)
     } else if (m_valueEntered) {
         verifyValue(screen, answer);
     } else {
-        qDebug() << "reached pending bot path: " << m_targetPath;
+        qCDebug(lumRobot) << "reached pending bot path: " << m_targetPath;
         enterValue(screen, answer);
     }
     return answer;
@@ -133,14 +133,14 @@ void TransferWalk::enterValue(const MenuScreen &screen, RobotAnswer &answer)
         const bool time = type == typeSystemTime;
         const QString now = time ? QTime::currentTime().toString(QStringLiteral("hhmm"))
                                  : QDate::currentDate().toString(QStringLiteral("ddMMyy"));
-        qDebug() << (time ? "set inputsystemtime to: " : "set inputsystemdate to: ") << now;
+        qCDebug(lumRobot) << (time ? "set inputsystemtime to: " : "set inputsystemdate to: ") << now;
         answer.type(now);
         // The device shows its clock, not what was keyed in a moment ago.
         m_skipVerify = true;
     } else {
         // Nothing can be keyed in: leave the setting as it is.
         answer.press(keyEsc);
-        qDebug() << "valuetype not implemented: " << type;
+        qCDebug(lumRobot) << "valuetype not implemented: " << type;
         m_valueEntered = true;
         m_skipVerify = true;
         return;
@@ -184,7 +184,7 @@ void TransferWalk::verifyValue(const MenuScreen &screen, RobotAnswer &answer)
         answer.fail(error);
         return;
     }
-    qDebug() << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value
+    qCDebug(lumRobot) << "SUCCESS when uploading" << m_targetPath << "result:" << screen.value
              << "expected:" << stored;
     m_transferred.append({ m_targetPath, screen.value, QString() });
     m_records.append(
@@ -197,7 +197,7 @@ void TransferWalk::chooseMarkedSetting(bool first, const MenuScreen &screen, Rob
 {
     if (gotoNextTransferable()) {
         m_targetPath = m_profile->currentMenuPath();
-        qDebug() << (first ? "first pending bot path: " : "next pending bot path: ")
+        qCDebug(lumRobot) << (first ? "first pending bot path: " : "next pending bot path: ")
                  << m_targetPath;
         walkTowardsTarget(screen, answer);
         return;
@@ -214,7 +214,7 @@ bool TransferWalk::gotoNextTransferable()
         const QString type = m_profile->currentValueType();
         if (ValueType::isTransferable(type))
             return true;
-        qDebug() << "valuetype not implemented: " << type;
+        qCDebug(lumRobot) << "valuetype not implemented: " << type;
         m_records.append({ m_profile->currentMenuPath(), QString(), m_profile->currentValue(),
                            QString(), JobResult::PassedOver, JobResult::passedOverReason(type) });
     }

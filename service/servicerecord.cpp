@@ -2,6 +2,8 @@
 
 #include "confitem.h"
 #include "deviceprofile.h"
+#include "jobtexts.h"
+#include "logcategories.h"
 #include "lumbot.h"
 #include "readouthistory.h"
 #include "transferreport.h"
@@ -153,7 +155,7 @@ void ServiceRecord::writeHistory()
              + error);
         return;
     }
-    qDebug() << "SERVICERECORD history copy" << path;
+    qCDebug(lumRecord) << "history copy written:" << path;
     m_lastHistoryFile = path;
     emit historyWritten();
 }
@@ -201,7 +203,7 @@ void ServiceRecord::finishTransfer(const QList<JobResult::Setting> &settings)
         source = profile->property("fileName").toString();
     report.setSourceFile(source);
     if (!m_transferCompleted)
-        report.setStopReason(m_transferError.isEmpty() ? QStringLiteral("Übertragung abgebrochen.")
+        report.setStopReason(m_transferError.isEmpty() ? JobTexts::transferCancelled
                                                        : m_transferError);
 
     QString beforeSource;
@@ -236,7 +238,7 @@ void ServiceRecord::finishTransfer(const QList<JobResult::Setting> &settings)
         fail(error);
         return;
     }
-    qDebug() << "SERVICERECORD transfer report" << path;
+    qCDebug(lumRecord) << "transfer report written:" << path;
     m_lastReportFile = path;
     emit reportWritten();
 }
@@ -286,6 +288,6 @@ QHash<QString, QString> ServiceRecord::knownValues(const QString &device, QStrin
 void ServiceRecord::fail(const QString &text)
 {
     m_lastError = text;
-    qDebug().noquote() << "SERVICERECORD" << text;
+    qCDebug(lumRecord).noquote() << "record failed:" << text;
     emit recordFailed();
 }

@@ -3,7 +3,7 @@
 #include "devicekeys.h"
 #include "displaydecoder.h"
 #include "linktiming.h"
-#include "loghandler.h"
+#include "logcategories.h"
 #include "portdiagnosis.h"
 #include "portscan.h"
 
@@ -106,17 +106,17 @@ KelHandler::KelHandler(QObject *parent) : DeviceLink(parent), m_serialPort(new Q
 QVector<KelHandler::PortEntry> KelHandler::availablePorts()
 {
     const QList<QSerialPortInfo> infos = PortScan::take();
-    qDebug() << "Number of serial ports:" << infos.size();
+    qCDebug(lumLink) << "Number of serial ports:" << infos.size();
     QVector<PortEntry> ports;
     for (const QSerialPortInfo &info : infos) {
-        qDebug() << "Name of serial port:" << info.portName();
-        qDebug() << "manufacturer:" << info.manufacturer();
-        qDebug() << "vendorIdentifier:" << info.vendorIdentifier();
-        qDebug() << "productIdentifier:" << info.productIdentifier();
+        qCDebug(lumLink) << "Name of serial port:" << info.portName();
+        qCDebug(lumLink) << "manufacturer:" << info.manufacturer();
+        qCDebug(lumLink) << "vendorIdentifier:" << info.vendorIdentifier();
+        qCDebug(lumLink) << "productIdentifier:" << info.productIdentifier();
         ports.append(PortEntry(info.portName(), info.manufacturer()));
     }
     for (const QString &path : extraPortsFromEnvironment())
-        qDebug() << "Extra serial port:" << path;
+        qCDebug(lumLink) << "Extra serial port:" << path;
     return ports;
 }
 
@@ -215,7 +215,7 @@ QString KelHandler::lastErrorString() const
 
 void KelHandler::setTermPortSelectedIndx(int index)
 {
-    qDebug() << "set m_termPortSelectedIndx:" << index;
+    qCDebug(lumLink) << "set m_termPortSelectedIndx:" << index;
     m_termPortSelectedIndx = index;
     emit termPortSelectedIndxChanged();
 }
@@ -225,7 +225,7 @@ void KelHandler::openSerialPort()
     if (m_termPortSelectedIndx < 0 || m_termPortSelectedIndx >= m_termPortList.size()) {
         m_lastErrorString = m_termPortList.isEmpty() ? PortDiagnosis::noPortFoundText()
                                                      : PortDiagnosis::notSelectedText();
-        qDebug() << m_lastErrorString;
+        qCDebug(lumLink) << m_lastErrorString;
         return;
     }
     openPort(m_termPortList.at(m_termPortSelectedIndx));
@@ -249,12 +249,12 @@ bool KelHandler::openPort(const QString &name)
         // The port's own text is English and says little ("Permission error
         // while locking the device"); the technician is told what holds the
         // port or what is missing, and what to do.
-        qDebug() << "KELHANDLER: open failed:" << name << m_serialPort->error()
+        qCDebug(lumLink) << "KELHANDLER: open failed:" << name << m_serialPort->error()
                  << m_serialPort->errorString();
         const int error = m_serialPort->error() == QSerialPort::NoError ? QSerialPort::UnknownError
                                                                         : m_serialPort->error();
         m_lastErrorString = PortDiagnosis().examine(name, error).text;
-        qDebug() << m_lastErrorString;
+        qCDebug(lumLink) << m_lastErrorString;
         return false;
     }
     emit terminalIsReadyChanged();
@@ -282,7 +282,7 @@ void KelHandler::flushKeys()
             break;
     }
     if (m_serialPort->bytesToWrite() > 0)
-        qDebug() << "KELHANDLER: keys not written before closing:" << m_serialPort->bytesToWrite();
+        qCDebug(lumLink) << "KELHANDLER: keys not written before closing:" << m_serialPort->bytesToWrite();
 }
 
 // waitForReadyRead() that finds nothing records a time-out as the port's
@@ -324,7 +324,7 @@ void KelHandler::handlePortError(int error)
                              "verbinden.");
     else
         return;
-    qDebug() << "KELHANDLER: port error:" << error << m_serialPort->errorString();
+    qCDebug(lumLink) << "KELHANDLER: port error:" << error << m_serialPort->errorString();
     // Close from the event loop: the port is still inside its own read
     // handling while it reports the error.
     QMetaObject::invokeMethod(this, &KelHandler::closeLostPort, Qt::QueuedConnection);
@@ -349,7 +349,7 @@ void KelHandler::closeLostPort()
     if (!m_serialPort->isOpen())
         return;
     m_lastErrorString = error;
-    qDebug() << "KELHANDLER: connection lost:" << m_lastErrorString;
+    qCDebug(lumLink) << "KELHANDLER: connection lost:" << m_lastErrorString;
     closeSerialPort();
 }
 

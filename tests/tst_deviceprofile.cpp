@@ -6,6 +6,7 @@
 
 #include "confitem.h"
 #include "deviceprofile.h"
+#include "itemtext.h"
 
 namespace {
 
@@ -22,17 +23,6 @@ bool importMenu(DeviceProfile &profile, const QString &entries)
          node = node.nextSibling())
         menuTree.appendChild(document.importNode(node, true));
     return true;
-}
-
-// One line per item: type|menu path|value|options|marked|bound.
-QStringList describe(const QList<ConfItem *> &items)
-{
-    QStringList lines;
-    for (const ConfItem *item : items)
-        lines << item->type() + '|' + item->menuPath().join('/') + '|' + item->value() + '|'
-                        + item->options().join(',') + (item->active() ? "|marked|" : "|-|")
-                        + (item->element().isNull() ? "unbound" : "bound");
-    return lines;
 }
 
 const ConfItem *itemNamed(const DeviceProfile &profile, const QString &name)
@@ -94,30 +84,30 @@ void TestDeviceProfile::itemsAndMarksFollowTheTree_data()
                "<setting text='A' value='1' active='-1' valuetype='inputnum'/>"
                "<setting text='B' value='2' active='x' valuetype='inputnum'/>"
                "<info text='V'><setting text='C' value='3' active='1' valuetype='inputnum'/></info>"
-            << QStringList{ "section|Einstellungen|||-|unbound",
-                            "selection|Einstellungen/Sprache|Deutsch|Deutsch,Français|-|bound",
-                            "section|Einstellungen/Notruf|||-|unbound",
-                            "selection|Einstellungen/Notruf/Ende|Befreiung|Quittung,Befreiung|"
-                            "marked|bound",
-                            "info|Einstellungen/Notruf/Version 2|||-|unbound",
-                            "inputsystemtime|Einstellungen/Uhrzeit|12:00||marked|bound",
-                            "section|Reset-Optionen|||-|unbound",
-                            "inputnum|A|1||marked|bound",
-                            "inputnum|B|2||-|bound",
-                            "info|V|||-|unbound",
-                            "inputnum|V/C|3||marked|bound" }
+            << QStringList{ "section|Einstellungen||0||unbound",
+                            "selection|Einstellungen/Sprache|Deutsch|0|Deutsch/Français|bound",
+                            "section|Einstellungen/Notruf||0||unbound",
+                            "selection|Einstellungen/Notruf/Ende|Befreiung|1|Quittung/Befreiung|"
+                            "bound",
+                            "info|Einstellungen/Notruf/Version 2||0||unbound",
+                            "inputsystemtime|Einstellungen/Uhrzeit|12:00|1||bound",
+                            "section|Reset-Optionen||0||unbound",
+                            "inputnum|A|1|1||bound",
+                            "inputnum|B|2|0||bound",
+                            "info|V||0||unbound",
+                            "inputnum|V/C|3|1||bound" }
             << QStringList{ "Einstellungen/Notruf/Ende", "Einstellungen/Uhrzeit", "A", "C" };
     QTest::newRow("comment and the children of other settings")
             << "<section text='S'><!-- ergänzt --></section>"
                "<setting text='PIN' value='1' active='1' valuetype='inputnum'>"
                "<option text='Hinweis'/></setting>"
                "<setting text='Signal' value='' active='0'><option text='laut'/></setting>"
-            << QStringList{ "section|S|||-|unbound",
-                            "|S/|||-|unbound",
-                            "inputnum|PIN|1||marked|bound",
-                            "option|PIN/Hinweis|||-|unbound",
-                            "|Signal|||-|bound",
-                            "option|Signal/laut|||-|unbound" }
+            << QStringList{ "section|S||0||unbound",
+                            "|S/||0||unbound",
+                            "inputnum|PIN|1|1||bound",
+                            "option|PIN/Hinweis||0||unbound",
+                            "|Signal||0||bound",
+                            "option|Signal/laut||0||unbound" }
             << QStringList{ "PIN" };
 }
 
@@ -130,7 +120,7 @@ void TestDeviceProfile::itemsAndMarksFollowTheTree()
     QVERIFY(importMenu(profile, menu));
     QSignalSpy spy(&profile, &DeviceProfile::confItemListChanged);
     profile.rebuildConfItemList();
-    QCOMPARE(describe(profile.items()), items);
+    QCOMPARE(ItemText::describe(profile, true), items);
     QCOMPARE(spy.count(), 1);
     // The window reads the same list through the list property.
     QQmlListProperty<ConfItem> list = profile.confItemList();
@@ -161,9 +151,9 @@ void TestDeviceProfile::itemsAndMarksFollowTheTree()
 // lists only the hint and holds an empty tree.
 void TestDeviceProfile::releasedItemsLiveUntilTheEventLoopTurns()
 {
-    const QStringList hintOnly{ "info|Bitte Konfiguration öffnen oder auslesen...|||-|unbound" };
+    const QStringList hintOnly{ "info|Bitte Konfiguration öffnen oder auslesen...||0||unbound" };
     auto *profile = new DeviceProfile;
-    QCOMPARE(describe(profile->items()), hintOnly);
+    QCOMPARE(ItemText::describe(*profile, true), hintOnly);
     QVERIFY(!profile->items().first()->editable());
     QVERIFY(importMenu(*profile,
                        QStringLiteral("<section text='S'><setting value='1'/></section>")));
@@ -178,7 +168,7 @@ void TestDeviceProfile::releasedItemsLiveUntilTheEventLoopTurns()
     profile->resetProfile();
 
     QCOMPARE(spy.count(), 1);
-    QCOMPARE(describe(profile->items()), hintOnly);
+    QCOMPARE(ItemText::describe(*profile, true), hintOnly);
     QCOMPARE(profile->currentTagName(), QStringLiteral("menuTree"));
     QVERIFY(!profile->currentElement().hasChildNodes());
     QCOMPARE(profile->currentElement().parentNode(), profile->document().documentElement());

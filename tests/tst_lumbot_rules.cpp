@@ -4,12 +4,10 @@
 // state and the tree. Screens are written "line 1|line 2|cursor row" (row 0
 // when left out), keys one step after another, ESC as E and OK as K.
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "deviceprofile.h"
-#include "fakelink.h"
+#include "fakerig.h"
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "menuscreen.h"
@@ -21,56 +19,6 @@ const QString jumperWarning = QStringLiteral("Hinweis: Bitte zum Abschluss \"Pro
 // then the identification screen the '+' leads to.
 const QString baseAndIdentifier = QStringLiteral(
         "Programmierung|beenden?;Programmierung|beenden?;LUM 3000 V2.1|konfigurieren?");
-
-// An element's entries as "tag:text=value(type){children}", comma-separated.
-QString render(const QDomElement &parent)
-{
-    QStringList parts;
-    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
-        QString part = e.tagName() + QLatin1Char(':') + e.attribute(QStringLiteral("text"));
-        if (e.hasAttribute(QStringLiteral("value")))
-            part += QLatin1Char('=') + e.attribute(QStringLiteral("value"));
-        for (const char *type : { "valuetype", "sectiontype" })
-            if (e.hasAttribute(QLatin1String(type)))
-                part += QLatin1Char('(') + e.attribute(QLatin1String(type)) + QLatin1Char(')');
-        if (!e.firstChildElement().isNull())
-            part += QLatin1Char('{') + render(e) + QLatin1Char('}');
-        parts.append(part);
-    }
-    return parts.join(QStringLiteral(", "));
-}
-
-// Robot, link and profile wired as the window wires them.
-struct Rig
-{
-    FakeLink link;
-    DeviceProfile profile;
-    LumBot bot;
-    QTemporaryDir dir;
-
-    Rig()
-    {
-        bot.setDeviceLink(&link);
-        bot.setProfile(&profile);
-    }
-
-    void script(const QString &script) { link.script(script); }
-    QString keys() const { return link.keys(); }
-
-    bool loadProfile(const QString &menuTreeXml)
-    {
-        QFile file(dir.filePath(QStringLiteral("profile.lumc")));
-        const QByteArray xml = "<deviceProfile version=\"1.0\"><menuTree>" + menuTreeXml.toUtf8()
-                + "</menuTree></deviceProfile>";
-        return file.open(QIODevice::WriteOnly) && file.write(xml) == xml.size()
-                && (file.close(), profile.load(file.fileName()));
-    }
-
-    QString tree() const
-    {
-        return render(profile.document().documentElement().firstChildElement());
-    }
-};
 
 } // namespace
 
@@ -140,7 +88,7 @@ private slots:
         QFETCH(QString, baseKey);
         QFETCH(QString, warning);
 
-        Rig rig;
+        FakeRig rig;
         rig.script(baseMenu + QLatin1Char(';') + baseMenu
                    + QStringLiteral(";LUM 3000 V2.1|konfigurieren?"));
         rig.bot.startDownload();
@@ -247,7 +195,7 @@ private slots:
         QFETCH(QString, outcome);
         QFETCH(QString, progress);
 
-        Rig rig;
+        FakeRig rig;
         const bool write = job.startsWith(QLatin1String("write "));
         QVERIFY(!write || rig.loadProfile(job.mid(6)));
         FakeLink other;
@@ -263,9 +211,11 @@ private slots:
                 [&] { signalled = rig.bot.deviceIdentifier(); });
         const QString treeBefore = rig.tree();
         QStringList progressSeen;
+        QStringList progressTexts;
         connect(&rig.bot, &LumBot::progressChanged, &rig.bot, [&] {
             progressSeen.append(
                     QStringLiteral("%1/%2").arg(rig.bot.itemsDone()).arg(rig.bot.itemsTotal()));
+            progressTexts.append(rig.bot.progressText());
         });
         QSignalSpy errors(&rig.bot, &LumBot::transmissionError);
         // Screens marked '!' begin with a base menu of their own.
@@ -296,8 +246,22 @@ private slots:
             QCOMPARE(errors.count(), outcome.isEmpty() ? 0 : 1);
         }
         QCOMPARE(rig.tree(), tree == QLatin1String("=") ? treeBefore : tree);
-        if (!progress.isEmpty())
+        if (!progress.isEmpty()) {
             QCOMPARE(progressSeen.join(QLatin1Char(' ')), progress);
+            // The window's label words each count: a transfer out of its
+            // total, a read-out what it has read, nothing before the first.
+            QStringList expectedTexts;
+            for (const QString &count : progressSeen) {
+                const int done = count.section(QLatin1Char('/'), 0, 0).toInt();
+                const int total = count.section(QLatin1Char('/'), 1, 1).toInt();
+                expectedTexts << (total > 0 ? QStringLiteral("%1 von %2 Einstellungen übertragen")
+                                                      .arg(done)
+                                                      .arg(total)
+                                  : done > 0 ? QStringLiteral("%1 Einträge gelesen").arg(done)
+                                             : QString());
+            }
+            QCOMPARE(progressTexts, expectedTexts);
+        }
         QCOMPARE(signalled, rig.bot.deviceIdentifier());
     }
 
@@ -308,7 +272,7 @@ private slots:
     // discards the tree.
     void runningReadOut_waitsOutBusyScreenIgnoresStartsAndAborts()
     {
-        Rig rig;
+        FakeRig rig;
         rig.script(baseAndIdentifier + QStringLiteral(";Netzsuche?|;Suche:|.....|1"));
         rig.bot.startDownload();
         rig.link.run();
@@ -328,7 +292,7 @@ private slots:
         rig.bot.startDownload();
         rig.bot.startUpload();
         rig.bot.startInit();
-        QCOMPARE(rig.bot.mode(), int(LumBot::Download));
+        QCOMPARE(rig.bot.mode(), LumBot::Download);
         QCOMPARE(enabled.count(), 0);
         QCOMPARE(rig.keys(), QStringLiteral("E E + K K +"));
         QSignalSpy identity(&rig.bot, &LumBot::deviceIdentifierChanged);
@@ -337,7 +301,7 @@ private slots:
         // The tree is discarded and the device no longer identified at once;
         // the robot stays busy while ESC takes the device back to its base
         // menu, the screen that ESC no longer changes.
-        QCOMPARE(rig.bot.mode(), int(LumBot::Return));
+        QCOMPARE(rig.bot.mode(), LumBot::Return);
         QCOMPARE(enabled.count(), 0);
         QCOMPARE(identity.count(), 1);
         QCOMPARE(rig.bot.deviceIdentifier(), QString());
@@ -402,7 +366,7 @@ private slots:
         QFETCH(QString, error);
         QFETCH(QString, outcome);
 
-        Rig rig;
+        FakeRig rig;
         const bool write = job != QLatin1String("read");
         QVERIFY(!write
                 || rig.loadProfile(job.replace(QStringLiteral("Auto\" active"),
@@ -414,15 +378,7 @@ private slots:
         write ? rig.bot.startUpload() : rig.bot.startDownload();
         // Each event once the robot has answered the screen of the step it
         // names, as the technician's click comes between two screens.
-        const QStringList events = event.split(QStringLiteral(", "), Qt::SkipEmptyParts);
-        for (const QString &step : events) {
-            rig.link.run(step.section(QLatin1Char(' '), 1).toInt());
-            if (step.startsWith(QLatin1String("abort")))
-                rig.bot.abort();
-            else
-                rig.link.setReady(false, QStringLiteral("Schreibfehler"));
-        }
-        rig.link.run();
+        rig.playEvents(event);
 
         QCOMPARE(rig.keys(), keys);
         // Busy from the start until the end, then idle.
@@ -474,7 +430,7 @@ private slots:
         QFETCH(QString, event);
         QFETCH(QString, result);
 
-        Rig rig;
+        FakeRig rig;
         const bool write = job != QLatin1String("read") && job != QLatin1String("init");
         QVERIFY(!write || rig.loadProfile(job));
         rig.script(screens.startsWith('!') ? screens.mid(1)
@@ -488,14 +444,7 @@ private slots:
         job == QLatin1String("init") ? rig.bot.startInit()
                 : write              ? rig.bot.startUpload()
                                      : rig.bot.startDownload();
-        for (const QString &step : event.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
-            rig.link.run(step.section(QLatin1Char(' '), 1).toInt());
-            if (step.startsWith(QLatin1String("abort")))
-                rig.bot.abort();
-            else
-                rig.link.setReady(false, QStringLiteral("Schreibfehler"));
-        }
-        rig.link.run();
+        rig.playEvents(event);
         QVERIFY(!rig.bot.isEnabled());
         QCOMPARE(finished, 1);
         QVERIFY(idleWhenFinished);
@@ -550,12 +499,12 @@ private slots:
         destroyLink ? link.reset() : profile.reset();
         QCOMPARE(bot.kelHandler(), link.data());
         QCOMPARE(bot.profile(), profile.data());
-        QCOMPARE(bot.mode(), int(LumBot::Idle));
+        QCOMPARE(bot.mode(), LumBot::Idle);
         // Later starts find the missing object and refuse instead of using it;
         // only the identification needs no profile.
         bot.startDownload();
         bot.startUpload();
-        QCOMPARE(bot.mode(), int(LumBot::Idle));
+        QCOMPARE(bot.mode(), LumBot::Idle);
         bot.startInit();
         QCOMPARE(bot.isEnabled(), !destroyLink);
         bot.abort();

@@ -22,18 +22,6 @@
 
 namespace {
 
-QString treeOf(const QDomDocument &document)
-{
-    return TreeText::canonical(TreeText::menuTreeOf(document));
-}
-
-// The differences between the menu trees of two documents; empty when equal.
-QString treeDiff(const QString &expected, const QDomDocument &actual)
-{
-    return TreeText::diff(expected.split(QLatin1Char('\n')),
-                          treeOf(actual).split(QLatin1Char('\n')));
-}
-
 const QString kOddMenu = QStringLiteral(R"(device SPEZ-1 V0.9
 section Notruf
     selection Notruf = Ein
@@ -138,8 +126,9 @@ private slots:
         QVERIFY2(m_harness.waitUntilIdle(RobotHarness::readOutTimeoutMs(expected.screens)),
                  "the read-out of the demo menu did not end");
         QVERIFY2(errors.isEmpty(), qPrintable(m_harness.bot().lastErrorString()));
-        const QString tree = treeOf(expected.document);
-        const QString difference = treeDiff(tree, m_harness.profile().document());
+        const QString tree = TreeText::ofDocument(expected.document);
+        const QString difference =
+                TreeText::diffTrees(tree, TreeText::ofDocument(m_harness.profile().document()));
         QVERIFY2(difference.isEmpty(), qPrintable(QLatin1Char('\n') + difference));
 
         const int entries = tree.count(QLatin1Char('\n')) - tree.count(QStringLiteral(" option "));
@@ -152,6 +141,8 @@ private slots:
                          .hasMatch(),
                  qPrintable(m_harness.bot().jobOutcome()));
         QCOMPARE(m_harness.bot().itemsTotal(), 0);
+        // The window's label under the abort button still says how far it got.
+        QCOMPARE(m_harness.bot().progressText(), QStringLiteral("%1 Einträge gelesen").arg(entries));
         QCOMPARE(m_harness.bot().deviceIdentifier(), m_harness.device().menu().identifier);
         QCOMPARE(m_harness.bot().deviceWarning(),
                  QStringLiteral("Hinweis: Bitte zum Abschluss \"Programmierung beenden\" wählen "
@@ -161,17 +152,17 @@ private slots:
 
     void readOut_buildsTheHandWrittenTree()
     {
-        QString difference =
-                TreeText::diff(kExpectedTree.split(QLatin1Char('\n')),
-                               TreeText::canonicalLines(TreeText::menuTreeOf(
-                                       ReadOutOracle::expect(m_odd.device().menu()).document)));
+        const QString oracleTree =
+                TreeText::ofDocument(ReadOutOracle::expect(m_odd.device().menu()).document);
+        QString difference = TreeText::diffTrees(kExpectedTree, oracleTree);
         QVERIFY2(difference.isEmpty(), qPrintable("oracle:\n" + difference));
 
         QSignalSpy errors(&m_odd.bot(), &LumBot::transmissionError);
         m_odd.bot().startDownload();
         QVERIFY2(m_odd.waitUntilIdle(RobotHarness::readOutTimeoutMs()), "the read-out did not end");
         QVERIFY2(errors.isEmpty(), qPrintable(m_odd.bot().lastErrorString()));
-        difference = treeDiff(kExpectedTree, m_odd.profile().document());
+        difference = TreeText::diffTrees(kExpectedTree,
+                                         TreeText::ofDocument(m_odd.profile().document()));
         QVERIFY2(difference.isEmpty(), qPrintable("robot:\n" + difference));
         QCOMPARE(m_odd.bot().deviceIdentifier(), QStringLiteral("SPEZ-1 V0.9"));
     }
@@ -236,7 +227,8 @@ private slots:
         QVERIFY2(harness.startWithMenuText(menuText, &error), qPrintable(error));
         DeviceSimulator &device = harness.device();
         LumBot &bot = harness.bot();
-        const QString expectedTree = treeOf(ReadOutOracle::expect(device.menu()).document);
+        const QString expectedTree =
+                TreeText::ofDocument(ReadOutOracle::expect(device.menu()).document);
         QVERIFY(job == LumBot::DownloadInit || harness.loadReadOut());
         harness.device().setRestlessBaseMenu(situation == QLatin1String("restless"));
         int okKeys = 0;
@@ -269,12 +261,13 @@ private slots:
         if (situation == QLatin1String("restless"))
             QCOMPARE(device.receivedKeys(), QByteArray(11, char(27)));
         if (job != LumBot::DownloadInit || expectedError.isEmpty()) {
-            const QString difference = treeDiff(expectedTree, harness.profile().document());
+            const QString difference = TreeText::diffTrees(
+                    expectedTree, TreeText::ofDocument(harness.profile().document()));
             QVERIFY2(difference.isEmpty(), qPrintable(QLatin1Char('\n') + difference));
             return;
         }
         // Nothing of a partial read-out remains: the empty tree and the hint.
-        QCOMPARE(treeOf(harness.profile().document()), QStringLiteral("menuTree"));
+        QCOMPARE(TreeText::ofDocument(harness.profile().document()), QStringLiteral("menuTree"));
         QCOMPARE(harness.profile().items().size(), 1);
         QCOMPARE(harness.profile().items().first()->type(), QStringLiteral("info"));
         QCOMPARE(harness.profile().items().first()->menuPath(),
@@ -370,7 +363,7 @@ private slots:
         QVERIFY(bot.deviceIdentifier().isEmpty());
         if (!transfer) {
             QCOMPARE(harness.deviceState(), before);
-            QCOMPARE(treeOf(harness.profile().document()), QStringLiteral("menuTree"));
+            QCOMPARE(TreeText::ofDocument(harness.profile().document()), QStringLiteral("menuTree"));
             return;
         }
         // A transfer stopped midway has written some marked settings, not
@@ -399,7 +392,7 @@ private slots:
         harness.device().setAnswerDelay(40);
         const QString before = harness.deviceState();
         DeviceProfile profile;
-        RobotJob job(RobotJob::Read, &harness.link(), &profile);
+        RobotJob job(RobotJob::ReadOut, &harness.link(), &profile);
         job.setTimeoutSeconds(1);
         QVERIFY(!job.run());
         QVERIFY(job.timedOut());

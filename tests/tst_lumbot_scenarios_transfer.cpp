@@ -138,7 +138,7 @@ private slots:
             device.setDropAfterKeys(6);
         } else if (altered)
             device.setValueAlteration(path, value, situation);
-        const QString treeBefore = TreeText::canonical(TreeText::menuTreeOf(profile.document()));
+        const QString treeBefore = TreeText::ofDocument(profile.document());
 
         QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
         LumBot &bot = harness.bot();
@@ -166,7 +166,7 @@ private slots:
         QVERIFY(!bot.isEnabled());
         // A failed transfer is not an abort: the identification stays.
         QCOMPARE(bot.deviceIdentifier(), QStringLiteral("TST-R V1.0"));
-        QCOMPARE(TreeText::canonical(TreeText::menuTreeOf(profile.document())), treeBefore);
+        QCOMPARE(TreeText::ofDocument(profile.document()), treeBefore);
         // The marked setting after the failing one was not written.
         QCOMPARE(device.value({ QStringLiteral("Sprache") }), QStringLiteral("Deutsch"));
         const bool lost = situation == QLatin1String("drop");

@@ -17,6 +17,7 @@
 
 #include "confitem.h"
 #include "deviceprofile.h"
+#include "itemtext.h"
 
 namespace {
 
@@ -29,17 +30,6 @@ QByteArray readFile(const QString &path)
 // A small configuration as LUM writes it, with every kind of entry (the file
 // loader's fuzzer starts from it too).
 const QByteArray good = readFile(QStringLiteral(LUM_SOURCE_DIR "/fuzz/baseline.lumc"));
-
-// One line per item: type|menu path|value|marked|options.
-QStringList describe(const DeviceProfile &profile)
-{
-    QStringList lines;
-    for (const ConfItem *item : profile.items())
-        lines << QStringList{ item->type(), item->menuPath().join('/'), item->value(),
-                              QString::number(item->active()), item->options().join('/') }
-                         .join('|');
-    return lines;
-}
 
 QStringList folderEntries(const QString &path)
 {
@@ -153,7 +143,7 @@ void TestProfileFile::treeIsWrittenByteForByte()
 
     DeviceProfile loaded;
     QVERIFY(loaded.load(path));
-    QCOMPARE(describe(loaded).at(2), "inputnum|Einstellungen?/Rufnummer 1:|47\uFFFD11\uFFFD|0|");
+    QCOMPARE(ItemText::describe(loaded).at(2), "inputnum|Einstellungen?/Rufnummer 1:|47\uFFFD11\uFFFD|0|");
     QCOMPARE(loaded.items().at(2)->initValue(), loaded.items().at(2)->value());
     // The attribute order is fixed, so the loaded tree writes the same text.
     QVERIFY(loaded.save(path));
@@ -234,7 +224,7 @@ void TestProfileFile::textsAreReadInTheirEncodingAndSavedEscaped()
                                            + bytes + "\"/></menuTree></deviceProfile>\r\n");
     DeviceProfile profile;
     QVERIFY2(profile.load(path), qPrintable(profile.lastErrorString()));
-    QCOMPARE(describe(profile), QStringList{ "|T|" + text + "|0|" });
+    QCOMPARE(ItemText::describe(profile), QStringList{ "|T|" + text + "|0|" });
 
     // Saved as UTF-8 even where the PC's locale is Latin-1, and read back.
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0) // Qt 6 has no 8-bit locale codec
@@ -251,7 +241,7 @@ void TestProfileFile::textsAreReadInTheirEncodingAndSavedEscaped()
     QVERIFY(!readFile(path).contains("encoding"));
     DeviceProfile reloaded;
     QVERIFY2(reloaded.load(path), qPrintable(reloaded.lastErrorString()));
-    QCOMPARE(describe(reloaded), describe(profile));
+    QCOMPARE(ItemText::describe(reloaded), ItemText::describe(profile));
 }
 
 void TestProfileFile::badFile_isRefusedAndConfigurationStays_data()
@@ -319,7 +309,7 @@ void TestProfileFile::badFile_isRefusedAndConfigurationStays()
     edited->setValue(QStringLiteral("Englisch"));
     const QString documentBefore = profile.document().toString(1);
     const QList<ConfItem *> itemsBefore = profile.items();
-    const QStringList describedBefore = describe(profile);
+    const QStringList describedBefore = ItemText::describe(profile);
     QSignalSpy errors(&profile, &DeviceProfile::fileError);
     QSignalSpy listChanges(&profile, &DeviceProfile::confItemListChanged);
     rusage usage{};
@@ -341,7 +331,7 @@ void TestProfileFile::badFile_isRefusedAndConfigurationStays()
     QVERIFY(!text.contains(QString::fromLatin1(marker)));
     QCOMPARE(profile.document().toString(1), documentBefore);
     QCOMPARE(profile.items(), itemsBefore);
-    QCOMPARE(describe(profile), describedBefore);
+    QCOMPARE(ItemText::describe(profile), describedBefore);
     // The kept items are still bound to the kept tree; the file is untouched.
     edited->setValue(QStringLiteral("Deutsch"));
     QVERIFY(profile.document().toString(1) != documentBefore);
@@ -408,14 +398,14 @@ void TestProfileFile::strangeButWellFormedFile_loadsAsVocabularySays()
     DeviceProfile profile;
     const QString file = writeFile(QStringLiteral("seltsam.lumc"), content);
     QVERIFY2(profile.load(file), qPrintable(profile.lastErrorString()));
-    QCOMPARE(describe(profile), items);
+    QCOMPARE(ItemText::describe(profile), items);
     QCOMPARE(profile.entryCount(), entries);
 
     // What LUM opened it must be able to open again after a save.
     QVERIFY(profile.save(file));
     DeviceProfile reread;
     QVERIFY2(reread.load(file), qPrintable(reread.lastErrorString()));
-    QCOMPARE(describe(reread), items);
+    QCOMPARE(ItemText::describe(reread), items);
 }
 
 void TestProfileFile::failedSaveKeepsOldFile_data()

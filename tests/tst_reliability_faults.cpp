@@ -37,23 +37,13 @@ section Kommunikation
 const QStringList rufnummer = { "Einstellungen", "Rufnummer" };
 const QStringList serverPort = { "Kommunikation", "Server-Port" };
 
-QString treeOf(const DeviceProfile &profile)
-{
-    return TreeText::canonical(TreeText::menuTreeOf(profile.document()));
-}
-
-QString treeDiff(const QString &expected, const QString &actual)
-{
-    return TreeText::diff(expected.split('\n'), actual.split('\n'));
-}
-
 // What the window shows after a failed read-out: only the hint to read or open.
 bool holdsOnlyHint(const DeviceProfile &profile)
 {
     return profile.items().size() == 1
             && profile.items().first()->menuName()
             == QString::fromUtf8("Bitte Konfiguration öffnen oder auslesen...")
-            && treeOf(profile) == QStringLiteral("menuTree");
+            && TreeText::ofDocument(profile.document()) == QStringLiteral("menuTree");
 }
 
 // After a fault the same window must be able to identify the device.
@@ -94,8 +84,7 @@ void tst_ReliabilityFaults::initTestCase()
     QVERIFY(menu.parse(QString::fromUtf8(smallMenu)));
     m_referenceFile = m_dir.filePath(QStringLiteral("small.lumc"));
     QVERIFY(ReadOutOracle::writeReadOut(menu, m_referenceFile));
-    m_referenceTree =
-            TreeText::canonical(TreeText::menuTreeOf(ReadOutOracle::expect(menu).document));
+    m_referenceTree = TreeText::ofDocument(ReadOutOracle::expect(menu).document);
 }
 
 void tst_ReliabilityFaults::lineLostOrSilent_endsJobWithMessage_data()
@@ -135,14 +124,14 @@ void tst_ReliabilityFaults::lineLostOrSilent_endsJobWithMessage()
     QVERIFY2(harness.startWithMenuText(QString::fromUtf8(smallMenu), &error), qPrintable(error));
     // The read-out is loaded from the reference file rather than read again.
     harness.profile().loadFromFile(m_referenceFile);
-    QCOMPARE(treeOf(harness.profile()), m_referenceTree);
+    QCOMPARE(TreeText::ofDocument(harness.profile().document()), m_referenceTree);
     if (job == "transfer") {
         for (const QStringList &path : { rufnummer, serverPort }) {
             harness.item(path)->setValue(path == rufnummer ? "4711" : "6000");
             harness.item(path)->setActive(true);
         }
     }
-    const QString treeBefore = treeOf(harness.profile());
+    const QString treeBefore = TreeText::ofDocument(harness.profile().document());
     DeviceSimulator &device = harness.device();
     QSignalSpy errors(&harness.bot(), &LumBot::transmissionError);
     if (job == "idle")
@@ -167,16 +156,18 @@ void tst_ReliabilityFaults::lineLostOrSilent_endsJobWithMessage()
     QVERIFY(harness.waitUntilIdle(30000));
     QCOMPARE(errors.count(), expectedError.isEmpty() ? 0 : 1);
     QVERIFY2(harness.bot().lastErrorString().startsWith(expectedError),
-             qPrintable(harness.bot().lastErrorString() + "\n" + treeOf(harness.profile())));
+             qPrintable(harness.bot().lastErrorString() + "\n"
+                        + TreeText::ofDocument(harness.profile().document())));
     QCOMPARE(harness.link().terminalIsReady(), !dropped);
     QVERIFY(!harness.bot().isEnabled());
     if (job == "read") {
         QVERIFY(harness.bot().deviceIdentifier().isEmpty());
-        QVERIFY2(holdsOnlyHint(harness.profile()), qPrintable(treeOf(harness.profile())));
+        QVERIFY2(holdsOnlyHint(harness.profile()),
+                 qPrintable(TreeText::ofDocument(harness.profile().document())));
     } else {
         // Nothing was read, so nothing may be lost: the configuration on
         // screen stays as it was (the transfer wrote nothing back into it).
-        QCOMPARE(treeOf(harness.profile()), treeBefore);
+        QCOMPARE(TreeText::ofDocument(harness.profile().document()), treeBefore);
     }
     if (job == "transfer") {
         // The device holds for each setting either its old value or the
@@ -271,12 +262,13 @@ void tst_ReliabilityFaults::troubledLine_readOutStillGivesSameTree()
         if (longestGap >= 50)
             QSKIP(qPrintable(QStringLiteral("the machine held the device up for %1 ms, three times")
                                      .arg(longestGap)));
-        const QString tree = treeOf(harness.profile());
+        const QString tree = TreeText::ofDocument(harness.profile().document());
         if (mayFail && (!ended || !errors.isEmpty()))
             QVERIFY2(holdsOnlyHint(harness.profile()), qPrintable(tree));
         else if (screenKept) // finished without complaint: then what it read must be the menu
             QVERIFY2(errors.isEmpty() && tree == m_referenceTree,
-                     qPrintable(harness.bot().lastErrorString() + treeDiff(m_referenceTree, tree)));
+                     qPrintable(harness.bot().lastErrorString()
+                                + TreeText::diffTrees(m_referenceTree, tree)));
         else
             QVERIFY(!harness.profile().items().isEmpty());
         return;

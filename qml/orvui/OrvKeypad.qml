@@ -103,8 +103,7 @@ Rectangle {
         onClicked: lumBot.abort()
     }
 
-    // A read-out knows only how far it got; a transfer also knows how many
-    // settings it has to write.
+    // How far the job has come, in the robot's words.
     Label {
         id: progressLabel
         objectName: "progressLabel"
@@ -112,8 +111,6 @@ Rectangle {
         anchors.topMargin: 6
         anchors.horizontalCenter: parent.horizontalCenter
         visible: lumBot.isEnabled
-        text: lumBot.itemsTotal > 0
-              ? qsTr("%1 von %2 Einstellungen übertragen").arg(lumBot.itemsDone).arg(lumBot.itemsTotal)
-              : (lumBot.itemsDone > 0 ? qsTr("%1 Einträge gelesen").arg(lumBot.itemsDone) : "")
+        text: lumBot.progressText
     }
 }

@@ -56,3 +56,30 @@ QString TreeText::diff(const QStringList &expected, const QStringList &actual)
             .arg(expected.mid(first, 6).join(QStringLiteral("\n-")),
                  actual.mid(first, 6).join(QStringLiteral("\n+")));
 }
+
+QString TreeText::ofDocument(const QDomDocument &document)
+{
+    return canonical(menuTreeOf(document));
+}
+
+QString TreeText::diffTrees(const QString &expected, const QString &actual)
+{
+    return diff(expected.split(QLatin1Char('\n')), actual.split(QLatin1Char('\n')));
+}
+
+QString TreeText::compact(const QDomElement &parent)
+{
+    QStringList parts;
+    for (QDomElement e = parent.firstChildElement(); !e.isNull(); e = e.nextSiblingElement()) {
+        QString part = e.tagName() + QLatin1Char(':') + e.attribute(QStringLiteral("text"));
+        if (e.hasAttribute(QStringLiteral("value")))
+            part += QLatin1Char('=') + e.attribute(QStringLiteral("value"));
+        for (const char *type : { "valuetype", "sectiontype" })
+            if (e.hasAttribute(QLatin1String(type)))
+                part += QLatin1Char('(') + e.attribute(QLatin1String(type)) + QLatin1Char(')');
+        if (!e.firstChildElement().isNull())
+            part += QLatin1Char('{') + compact(e) + QLatin1Char('}');
+        parts.append(part);
+    }
+    return parts.join(QStringLiteral(", "));
+}

@@ -17,6 +17,15 @@ public:
     // Empty when equal; else the lines of both from the first that differs
     // ("-" expected, "+" actual).
     static QString diff(const QStringList &expected, const QStringList &actual);
+
+    // The canonical text of a document's menu tree ("menuTree" alone when
+    // it is empty).
+    static QString ofDocument(const QDomDocument &document);
+    // An element's entries on one line, for short trees written out in a
+    // test: "tag:text=value(type){children}", comma-separated.
+    static QString compact(const QDomElement &parent);
+    // diff() of two canonical texts.
+    static QString diffTrees(const QString &expected, const QString &actual);
 };
 
 #endif // TREETEXT_H
