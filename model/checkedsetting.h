@@ -13,6 +13,7 @@ struct CheckedSetting
     QString fileValue; // the value the file holds for it
     QString deviceValue; // as the device's list shows it; empty when not found
     bool found = false;
+    bool reached = false; // the check came this far (false: it ended before)
 };
 
 #endif // CHECKEDSETTING_H

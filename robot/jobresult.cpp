@@ -39,16 +39,22 @@ QString JobResult::outcomeLine() const
             ending = QStringLiteral("%1 Einstellungen übertragen (%2)")
                              .arg(settingsWritten)
                              .arg(clock);
+        else if (job == Check)
+            ending = QStringLiteral("%1 Einstellungen verglichen (%2)")
+                             .arg(checked.size())
+                             .arg(clock);
         break;
     case Cancelled:
         ending = job == ReadOut         ? QStringLiteral("Auslesen abgebrochen.")
                 : job == Transfer       ? QStringLiteral("Übertragung abgebrochen.")
+                : job == Check          ? QStringLiteral("Vergleich abgebrochen.")
                 : job == Identification ? QStringLiteral("Identifizierung abgebrochen.")
                                         : QString();
         break;
     case Failed:
         ending = job == ReadOut   ? QStringLiteral("Auslesen fehlgeschlagen.")
                 : job == Transfer ? QStringLiteral("Übertragung fehlgeschlagen.")
+                : job == Check    ? QStringLiteral("Vergleich fehlgeschlagen.")
                                   : QString();
         break;
     case Running:

@@ -21,6 +21,9 @@ inline const QString errorReadOutLinkLost =
 inline const QString errorTransferLinkLost =
         QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
 
+inline const QString errorCheckLinkLost =
+        QStringLiteral("Fehler beim Vergleichen!\nVerbindung zum Gerät wurde getrennt!");
+
 } // namespace JobTexts
 
 #endif // JOBTEXTS_H
