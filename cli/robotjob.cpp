@@ -66,6 +66,9 @@ void RobotJob::startRobot()
     case Write:
         m_bot->startUpload();
         break;
+    case Check:
+        m_bot->startCheck(m_checkAll);
+        break;
     }
 }
 
@@ -122,6 +125,10 @@ void RobotJob::showProgress()
         m_progress->show(QStringLiteral("Übertragene Einstellungen: %1 von %2")
                                  .arg(m_itemsDone)
                                  .arg(m_itemsTotal));
+    else if (m_kind == Check)
+        m_progress->show(QStringLiteral("Verglichene Einstellungen: %1 von %2")
+                                 .arg(m_itemsDone)
+                                 .arg(m_itemsTotal));
 }
 
 // The robot climbs back to the base menu after the abort; the job ends when
@@ -171,4 +178,13 @@ int RobotJob::itemsTotal() const
 qint64 RobotJob::elapsedMs() const
 {
     return m_elapsedMs;
+}
+
+DeviceOrigin RobotJob::connectedDevice() const
+{
+    const JobResult result = m_bot->lastResult();
+    DeviceOrigin device;
+    device.identifier = result.deviceIdentifier.trimmed();
+    device.serialNumber = result.deviceSerialNumber;
+    return device;
 }

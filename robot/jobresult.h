@@ -24,7 +24,13 @@ public:
         MaybeElsewhere, // the way back gave up
         LineLost, // nothing could be sent any more
     };
-    enum SettingState { NotReached, TakenOver, PassedOver, NotTakenOver };
+    enum SettingState {
+        NotReached,
+        TakenOver,
+        PassedOver,
+        NotTakenOver,
+        Unchanged, // not marked: a check found the device holding the file's value
+    };
 
     // One marked setting of a transfer.
     struct Setting

@@ -77,6 +77,8 @@ QString TransferReport::outcomeText(const Line &line)
         return oneLine(line.note);
     case NotReached:
         return QStringLiteral("nicht übertragen");
+    case Unchanged:
+        return QStringLiteral("unverändert");
     }
     return QString();
 }
