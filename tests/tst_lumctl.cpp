@@ -506,9 +506,12 @@ void TestLumctl::compareAndWriteOnlyChanged()
     QCOMPARE(device.value(changed), QStringLiteral("5"));
     QVERIFY2(write.out.contains("1 Einstellungen übertragen")
                      && write.out.contains(QRegularExpression(
-                             "Einstellungen/Notruf/Rufversuche +\\| 7 +\\| 5 +\\| übernommen"))
+                             "Übertragung vollständig, 1 von 1 markierten Einstellungen "
+                             "geschrieben, \\d+ unverändert\\."))
                      && write.out.contains(QRegularExpression(
-                             "Einstellungen/Notruf/Wahlverfahren +\\| Ton +\\| Ton +\\| unverändert")),
+                             "Einstellungen/Notruf/Rufversuche +\\| [^|]+\\| 5 +\\| übernommen"))
+                     && write.out.contains(QRegularExpression(
+                             "Einstellungen/Notruf/Wahlverfahren +\\| [^|]+\\| Ton +\\| unverändert")),
              qPrintable(write.out + write.err));
 
     const LumctlResult equal = runLumctl({ "compare", "--port", device.portPath(), file }, 300000);
