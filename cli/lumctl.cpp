@@ -2,6 +2,7 @@
 
 #include "configdiff.h"
 #include "console.h"
+#include "devicecomparison.h"
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "portdoctor.h"
@@ -70,18 +71,45 @@ const CommandText commandTexts[] = {
       "                  $LUM_DOCUMENTS_DIR)\n\n"
       "Beispiel:\n"
       "  lumctl read --port /dev/ttyUSB0 --output anlage.lumc" },
-    { "write", "lumctl write --port P DATEI [--timeout S] [--report]",
+    { "write",
+      "lumctl write --port P DATEI [--only-changed [--all]] [--other-device] [--timeout S] "
+      "[--report]",
       "Überträgt die in DATEI markierten Einstellungen in das Gerät; danach wird\n"
       "das Gerät neu identifiziert. Der Fortschritt geht auf die\n"
       "Standardfehlerausgabe. Jede Übertragung, vollständig oder nicht, hinterlässt\n"
       "ein Protokoll in \"Kestrom LUM/Protokolle\" (unter dem Dokumentenordner oder\n"
       "$LUM_DOCUMENTS_DIR): je markierter Einstellung der Wert vorher, der neue\n"
-      "Wert und was aus ihr wurde.\n\n"
-      "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
-      "  --timeout S  die Übertragung nach S Sekunden abbrechen (Vorgabe 600)\n"
-      "  --report     das Protokoll auch auf die Standardausgabe schreiben\n\n"
+      "Wert und was aus ihr wurde.\n"
+      "Stammt DATEI von einem anderen Gerät (andere Kennung oder Seriennummer;\n"
+      "eine Vorlage ohne Seriennummer passt zu jedem Gerät ihrer Kennung), wird\n"
+      "nichts übertragen (Status 2), außer mit --other-device.\n\n"
+      "  --port P        Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+      "  --only-changed  erst vergleichen, dann nur die markierten Einstellungen\n"
+      "                  übertragen, deren Wert im Gerät ein anderer ist; das\n"
+      "                  Protokoll nennt die übrigen \"unverändert\"\n"
+      "  --all           mit --only-changed: alle änderbaren Einstellungen der\n"
+      "                  Datei vergleichen, nicht nur die markierten\n"
+      "  --other-device  auch in ein anderes Gerät übertragen\n"
+      "  --timeout S     die Übertragung nach S Sekunden abbrechen (Vorgabe 600)\n"
+      "  --report        das Protokoll auch auf die Standardausgabe schreiben\n\n"
       "Beispiel:\n"
-      "  lumctl write --port /dev/ttyUSB0 anlage.lumc" },
+      "  lumctl write --port /dev/ttyUSB0 anlage.lumc\n"
+      "  lumctl write --port /dev/ttyUSB0 --only-changed --all anlage.lumc" },
+    { "compare", "lumctl compare --port P DATEI [--json] [--timeout S]",
+      "Vergleicht die änderbaren Einstellungen von DATEI mit dem Gerät, ohne eine\n"
+      "Einstellung zu öffnen oder etwas zu ändern: das Gerät zeigt ihre Werte in\n"
+      "seinen Listen. Je abweichender Einstellung eine Zeile\n"
+      "  ~ PFAD: \"Wert in der Datei\" -> \"Wert im Gerät\"\n"
+      "und je Einstellung, die das Gerät nicht hat,\n"
+      "  - PFAD: nicht im Gerät\n"
+      "Rückgabewert 0, wenn das Gerät die Werte der Datei hält, 1 bei\n"
+      "Unterschieden, 2 bei Fehlern (auch wenn das Gerät nicht antwortet).\n\n"
+      "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+      "  --json       stattdessen ein JSON-Objekt: device, serialNumber, equal,\n"
+      "               same, differences (path, file, device), notFound\n"
+      "  --timeout S  den Vergleich nach S Sekunden abbrechen (Vorgabe 600)\n\n"
+      "Beispiel:\n"
+      "  lumctl compare --port /dev/ttyUSB0 anlage.lumc" },
     { "show", "lumctl show DATEI [--json]",
       "Listet die Einträge von DATEI auf, einer je Zeile, durch Tabulatoren\n"
       "getrennt: Menüpfad mit \"/\" verbunden, Typ, Wert und \"*\" für eine zur\n"
@@ -138,6 +166,9 @@ const QCommandLineOption outputOption(QStringList{ QStringLiteral("o"), QStringL
 const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("S"));
 const QCommandLineOption noHistoryOption(QStringLiteral("no-history"));
 const QCommandLineOption reportOption(QStringLiteral("report"));
+const QCommandLineOption onlyChangedOption(QStringLiteral("only-changed"));
+const QCommandLineOption allOption(QStringLiteral("all"));
+const QCommandLineOption otherDeviceOption(QStringLiteral("other-device"));
 
 QString seconds(qint64 ms)
 {
@@ -248,6 +279,8 @@ int Lumctl::run(const QStringList &arguments)
         return runRead(rest);
     if (command == QLatin1String("write"))
         return runWrite(rest);
+    if (command == QLatin1String("compare"))
+        return runCompare(rest);
     if (command == QLatin1String("show"))
         return runShow(rest);
     if (command == QLatin1String("set"))
@@ -503,12 +536,12 @@ int Lumctl::runRead(const QStringList &arguments)
     return Success;
 }
 
-int Lumctl::runWrite(const QStringList &arguments)
+int Lumctl::runCompare(const QStringList &arguments)
 {
-    const QString command = QStringLiteral("write");
+    const QString command = QStringLiteral("compare");
     QCommandLineParser parser;
+    parser.addOption(jsonOption);
     parser.addOption(timeoutOption);
-    parser.addOption(reportOption);
     int status = Success;
     int timeout = 0;
     if (!parseWithPort(parser, command, arguments, 1, &status))
@@ -519,6 +552,119 @@ int Lumctl::runWrite(const QStringList &arguments)
     status = loadConfiguration(parser.positionalArguments().first(), profile);
     if (status != Success)
         return status;
+    KelHandler link;
+    status = openPort(link, parser.value(portOption));
+    if (status != Success)
+        return status;
+    ProgressLine progress(Console::stderrIsTerminal());
+    RobotJob job(RobotJob::Check, &link, &profile);
+    job.setCheckAll(true);
+    // Errors of the comparison are 2: 1 says the device differs.
+    if (!runJob(job, timeout, &progress))
+        return UsageError;
+    const DeviceOrigin device = job.connectedDevice();
+    if (!profile.origin().fits(device))
+        Console::err(QStringLiteral("Hinweis: ") + profile.origin().mismatchText(device));
+    const bool equal = profile.differenceCount() == 0;
+    if (parser.isSet(jsonOption)) {
+        Console::outRaw(DeviceComparison::json(profile, device) + '\n');
+    } else {
+        printIdentity(job);
+        for (const QString &line : DeviceComparison::lines(profile))
+            Console::out(line);
+        Console::out(equal ? QStringLiteral("Das Gerät hält die Werte der Datei (%1 "
+                                            "Einstellungen verglichen).")
+                                     .arg(DeviceComparison::sameCount(profile))
+                           : QStringLiteral("%1 Einstellungen weichen ab.")
+                                     .arg(profile.differenceCount()));
+    }
+    return equal ? Success : DeviceFailed;
+}
+
+// Before a write of a file that knows its device: is the connected one that
+// device? A check of the serial number alone tells (on a copy of the file,
+// so that its marks stay as they are).
+bool Lumctl::isOtherDevice(const QString &file, KelHandler &link, int timeout,
+                           DeviceOrigin *device, int *status)
+{
+    DeviceProfile serialOnly;
+    if (!serialOnly.load(file)) {
+        *status = UsageError;
+        return true;
+    }
+    serialOnly.setAllMarked(false);
+    RobotJob job(RobotJob::Check, &link, &serialOnly);
+    if (!runJob(job, timeout)) {
+        *status = DeviceFailed;
+        return true;
+    }
+    *device = job.connectedDevice();
+    return !serialOnly.origin().fits(*device);
+}
+
+int Lumctl::refuseOtherDevice(const DeviceOrigin &file, const DeviceOrigin &device)
+{
+    Console::err(QStringLiteral("Die Datei gehört zu einem anderen Gerät: ")
+                 + file.mismatchText(device)
+                 + QStringLiteral("\nNichts übertragen; mit --other-device trotzdem übertragen."));
+    return UsageError;
+}
+
+int Lumctl::runWrite(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("write");
+    QCommandLineParser parser;
+    parser.addOption(timeoutOption);
+    parser.addOption(reportOption);
+    parser.addOption(onlyChangedOption);
+    parser.addOption(allOption);
+    parser.addOption(otherDeviceOption);
+    int status = Success;
+    int timeout = 0;
+    if (!parseWithPort(parser, command, arguments, 1, &status))
+        return status;
+    if (!readTimeout(parser, command, &timeout))
+        return UsageError;
+    if (parser.isSet(allOption) && !parser.isSet(onlyChangedOption))
+        return usageError(command, QStringLiteral("--all nur mit --only-changed"));
+    const QString file = parser.positionalArguments().first();
+    DeviceProfile profile;
+    status = loadConfiguration(file, profile);
+    if (status != Success)
+        return status;
+    const bool onlyChanged = parser.isSet(onlyChangedOption);
+    const bool anyDevice = parser.isSet(otherDeviceOption);
+    if (onlyChanged) {
+        KelHandler checkLink;
+        status = openPort(checkLink, parser.value(portOption));
+        if (status != Success)
+            return status;
+        ProgressLine progress(Console::stderrIsTerminal());
+        RobotJob check(RobotJob::Check, &checkLink, &profile);
+        check.setCheckAll(parser.isSet(allOption));
+        if (!runJob(check, timeout, &progress))
+            return DeviceFailed;
+        const DeviceOrigin device = check.connectedDevice();
+        if (!anyDevice && !profile.origin().fits(device))
+            return refuseOtherDevice(profile.origin(), device);
+        for (const QString &line : DeviceComparison::lines(profile))
+            Console::err(line);
+        if (profile.markedCount() == 0) {
+            Console::out(QStringLiteral("Keine Einstellung weicht ab; nichts übertragen (%1 "
+                                        "unverändert).")
+                                 .arg(DeviceComparison::sameCount(profile)));
+            return Success;
+        }
+    } else if (!anyDevice && profile.origin().isKnown()
+               && TransferMarks::countTaken(profile.document().documentElement()) > 0) {
+        KelHandler checkLink;
+        status = openPort(checkLink, parser.value(portOption));
+        if (status != Success)
+            return status;
+        DeviceOrigin device;
+        if (isOtherDevice(file, checkLink, timeout, &device, &status))
+            return status != Success ? status : refuseOtherDevice(profile.origin(), device);
+    }
     const QStringList passedOver = markedButNotWritable(profile);
     if (TransferMarks::countTaken(profile.document().documentElement()) == 0) {
         for (const QString &path : passedOver)
@@ -552,6 +698,9 @@ int Lumctl::runWrite(const QStringList &arguments)
     Console::out(QStringLiteral("%1 Einstellungen übertragen in %2")
                          .arg(job.itemsDone())
                          .arg(seconds(job.elapsedMs())));
+    if (onlyChanged)
+        Console::out(QStringLiteral("%1 Einstellungen unverändert")
+                             .arg(DeviceComparison::sameCount(profile)));
     return Success;
 }
 

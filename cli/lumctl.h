@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class DeviceOrigin;
 class DeviceProfile;
 class KelHandler;
 class QCommandLineParser;
@@ -27,6 +28,10 @@ private:
     int runIdentify(const QStringList &arguments);
     int runRead(const QStringList &arguments);
     int runWrite(const QStringList &arguments);
+    int runCompare(const QStringList &arguments);
+    bool isOtherDevice(const QString &file, KelHandler &link, int timeout, DeviceOrigin *device,
+                       int *status);
+    int refuseOtherDevice(const DeviceOrigin &file, const DeviceOrigin &device);
     int runShow(const QStringList &arguments);
     int runSet(const QStringList &arguments);
     int runDiff(const QStringList &arguments);

@@ -67,6 +67,9 @@ void RobotJob::startRobot()
     case Transfer:
         m_bot->startUpload();
         break;
+    case Check:
+        m_bot->startCheck(m_checkAll);
+        break;
     }
 }
 
@@ -119,6 +122,8 @@ void RobotJob::showProgress()
         return;
     if (m_kind == ReadOut || m_kind == Transfer)
         m_progress->show(JobTexts::progressLine(m_kind == Transfer, m_itemsDone, m_itemsTotal));
+    else if (m_kind == Check)
+        m_progress->show(JobTexts::checkProgressLine(m_itemsDone, m_itemsTotal));
 }
 
 // The robot climbs back to the base menu after the abort; the job ends when
@@ -168,4 +173,13 @@ int RobotJob::itemsTotal() const
 qint64 RobotJob::elapsedMs() const
 {
     return m_elapsedMs;
+}
+
+DeviceOrigin RobotJob::connectedDevice() const
+{
+    const JobResult result = m_bot->lastResult();
+    DeviceOrigin device;
+    device.identifier = result.deviceIdentifier.trimmed();
+    device.serialNumber = result.deviceSerialNumber;
+    return device;
 }

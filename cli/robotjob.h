@@ -7,6 +7,8 @@
 #include <QString>
 #include <QTimer>
 
+#include "deviceorigin.h"
+
 class DeviceProfile;
 class KelHandler;
 class LumBot;
@@ -20,12 +22,14 @@ class RobotJob : public QObject
     Q_OBJECT
 
 public:
-    enum Kind { Identification, ReadOut, Transfer };
+    enum Kind { Identification, ReadOut, Transfer, Check };
 
     RobotJob(Kind kind, KelHandler *link, DeviceProfile *profile, QObject *parent = nullptr);
 
     void setTimeoutSeconds(int seconds);
     void setProgressLine(ProgressLine *progress);
+    // A check visits every editable setting, not only the marked ones.
+    void setCheckAll(bool all) { m_checkAll = all; }
 
     // Runs the job in a local event loop; true when it completed.
     bool run();
@@ -37,6 +41,9 @@ public:
     bool timedOut() const;
     QString deviceIdentifier() const;
     QString deviceWarning() const;
+    // The device as a check found it: identifier and, when the file has the
+    // serial number's setting, the device's serial number.
+    DeviceOrigin connectedDevice() const;
     int itemsDone() const;
     int itemsTotal() const;
     qint64 elapsedMs() const;
@@ -59,6 +66,7 @@ private:
     QTimer m_timeout;
     QElapsedTimer m_clock;
     int m_timeoutSeconds = 600;
+    bool m_checkAll = false;
     bool m_finished = false;
     bool m_timedOut = false;
     QString m_errorText;

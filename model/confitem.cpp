@@ -240,3 +240,12 @@ QString ConfItem::problem() const
 {
     return m_problem;
 }
+
+void ConfItem::setComparison(Comparison comparison, const QString &deviceValue)
+{
+    if (comparison == m_comparison && deviceValue == m_deviceValue)
+        return;
+    m_comparison = comparison;
+    m_deviceValue = deviceValue;
+    emit comparisonChanged();
+}

@@ -38,6 +38,10 @@ class ConfItem : public QObject
     Q_PROPERTY(QString note READ note CONSTANT)
     // Which control the editor shows for the value.
     Q_PROPERTY(Control control READ control CONSTANT)
+    // What the last check of the device found for this setting, and the
+    // value the device showed (empty when not compared or not on the device).
+    Q_PROPERTY(Comparison comparison READ comparison NOTIFY comparisonChanged)
+    Q_PROPERTY(QString deviceValue READ deviceValue NOTIFY comparisonChanged)
 
 public:
     enum Control {
@@ -50,6 +54,14 @@ public:
         ValueText, // read-only, blocked, an information line's second line: the value as text
     };
     Q_ENUM(Control)
+
+    enum Comparison {
+        NotCompared,
+        Same, // the device shows the file's value
+        Differs,
+        NotOnDevice, // the device's menu has no such entry
+    };
+    Q_ENUM(Comparison)
 
     explicit ConfItem(const QString &type = QString(), const QString &menuPath = QString(),
                       const QString &value = QString(), const QString &options = QString(),
@@ -97,6 +109,10 @@ public:
     QString editText() const;
     QString problem() const;
 
+    Comparison comparison() const { return m_comparison; }
+    QString deviceValue() const { return m_deviceValue; }
+    void setComparison(Comparison comparison, const QString &deviceValue);
+
     QDomElement element() const;
     void setElement(const QDomElement &element);
 
@@ -105,6 +121,7 @@ signals:
     void valueChanged();
     void editTextChanged();
     void problemChanged();
+    void comparisonChanged();
 
 private:
     void setDraft(bool hasDraft, const QString &draft, const QString &problem);
@@ -122,6 +139,8 @@ private:
     QString m_draft;
     QString m_problem;
     QDomElement m_element;
+    Comparison m_comparison = NotCompared;
+    QString m_deviceValue;
 };
 
 #endif // CONFITEM_H

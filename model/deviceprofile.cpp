@@ -246,6 +246,10 @@ ConfItem *DeviceProfile::createOwnItem(const QString &type, const QString &menuP
 void DeviceProfile::releaseItems()
 {
     m_releasedItems.removeAll(QPointer<ConfItem>());
+    if (m_hasComparison) {
+        m_hasComparison = false;
+        emit comparisonChanged();
+    }
     const QList<ConfItem *> old = m_confItemList;
     m_confItemList.clear();
     for (ConfItem *item : old) {
@@ -498,7 +502,10 @@ void DeviceProfile::clearItems(QQmlListProperty<ConfItem> *list)
 // Every edit of a value or a mark changes what a save would write.
 void DeviceProfile::watchItem(ConfItem *item)
 {
-    connect(item, &ConfItem::valueChanged, this, [this] { setModified(true); });
+    connect(item, &ConfItem::valueChanged, this, [this, item] {
+        setModified(true);
+        recompare(item);
+    });
     connect(item, &ConfItem::activeChanged, this, [this] {
         setModified(true);
         updateMarkedCount();
@@ -581,4 +588,119 @@ QString DeviceProfile::invalidSettingsText() const
             lines.append(item->menuName() + QStringLiteral(": ") + item->problem());
     }
     return lines.join(QLatin1Char('\n'));
+}
+
+// ---------------------------------------------------------------- comparison
+
+namespace {
+
+// A value the device shows and the file holds can be compared: not the clock
+// and date, which the transfer takes from the PC.
+bool isComparable(const ConfItem *item)
+{
+    return item->editable() && !ValueType::takesPcClock(item->type());
+}
+
+} // namespace
+
+bool DeviceProfile::isSerialNumberPath(const QStringList &menuPath)
+{
+    return !menuPath.isEmpty() && menuPath.last() == QLatin1String("Seriennummer");
+}
+
+QString DeviceProfile::serialNumberSetting() const
+{
+    for (const ConfItem *item : m_confItemList) {
+        if (!item->element().isNull() && item->kind() == ValueType::Kind::ReadOnly
+            && isSerialNumberPath(item->menuPath()))
+            return item->value().trimmed();
+    }
+    return QString();
+}
+
+QList<CheckedSetting> DeviceProfile::checkedPaths(bool allEditable) const
+{
+    QList<CheckedSetting> paths;
+    for (const ConfItem *item : m_confItemList) {
+        if (item->element().isNull())
+            continue;
+        const bool serial = item->kind() == ValueType::Kind::ReadOnly
+                && isSerialNumberPath(item->menuPath());
+        const bool wanted = isComparable(item) && (allEditable || item->active());
+        if (!serial && !wanted)
+            continue;
+        CheckedSetting path;
+        path.menuPath = item->menuPath();
+        path.fileValue = item->value();
+        paths.append(path);
+    }
+    return paths;
+}
+
+void DeviceProfile::applyComparison(const QList<CheckedSetting> &checked)
+{
+    m_markingAll = true;
+    for (ConfItem *item : qAsConst(m_confItemList)) {
+        const auto found = std::find_if(checked.cbegin(), checked.cend(), [&](const auto &c) {
+            return c.menuPath == item->menuPath();
+        });
+        if (found == checked.cend() || item->element().isNull())
+            continue;
+        if (!found->found) {
+            item->setComparison(ConfItem::NotOnDevice, QString());
+            if (item->editable() && item->active())
+                item->setActive(false);
+            continue;
+        }
+        const bool same = found->deviceValue == item->value();
+        item->setComparison(same ? ConfItem::Same : ConfItem::Differs, found->deviceValue);
+        if (isComparable(item) && item->active() == same)
+            item->setActive(!same);
+    }
+    m_markingAll = false;
+    updateMarkedCount();
+    m_hasComparison = true;
+    emit comparisonChanged();
+}
+
+void DeviceProfile::clearComparison()
+{
+    for (ConfItem *item : qAsConst(m_confItemList))
+        item->setComparison(ConfItem::NotCompared, QString());
+    if (!m_hasComparison)
+        return;
+    m_hasComparison = false;
+    emit comparisonChanged();
+}
+
+// A setting edited after the check is compared anew with what the device showed.
+void DeviceProfile::recompare(ConfItem *item)
+{
+    const ConfItem::Comparison was = item->comparison();
+    if (was != ConfItem::Same && was != ConfItem::Differs)
+        return;
+    item->setComparison(item->value() == item->deviceValue() ? ConfItem::Same : ConfItem::Differs,
+                        item->deviceValue());
+    if (item->comparison() != was)
+        emit comparisonChanged();
+}
+
+int DeviceProfile::differenceCount() const
+{
+    return int(std::count_if(m_confItemList.cbegin(), m_confItemList.cend(),
+                             [](const ConfItem *item) {
+                                 return isComparable(item)
+                                         && (item->comparison() == ConfItem::Differs
+                                             || item->comparison() == ConfItem::NotOnDevice);
+                             }));
+}
+
+DeviceOrigin DeviceProfile::origin() const
+{
+    return DeviceOrigin::of(m_document);
+}
+
+void DeviceProfile::setOrigin(const DeviceOrigin &origin)
+{
+    origin.writeTo(m_document);
 }

@@ -11,7 +11,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "checkedsetting.h"
 #include "confitem.h"
+#include "deviceorigin.h"
 
 // The configuration of one device: the menu tree as an XML document, a cursor
 // into it for the robot, and the flat item list for the editor.
@@ -31,6 +33,11 @@ class DeviceProfile : public QObject
     // draft, see ConfItem::editValue). The window refuses to save or
     // transfer while one does; a loaded file or a new read-out has none.
     Q_PROPERTY(bool hasInvalidSettings READ hasInvalidSettings NOTIFY invalidSettingsChanged)
+    // Whether the settings hold what a check of the device found
+    // (ConfItem::comparison), and how many editable settings differ from
+    // the device or are not on it.
+    Q_PROPERTY(bool hasComparison READ hasComparison NOTIFY comparisonChanged)
+    Q_PROPERTY(int differenceCount READ differenceCount NOTIFY comparisonChanged)
 
 public:
     explicit DeviceProfile(QObject *parent = nullptr);
@@ -95,6 +102,28 @@ public:
     // or when that is empty in $LUM_DOCUMENTS_DIR or the system's documents.
     static QString documentsFolder(QString documents = QString());
 
+    // The comparison with the device. checkedPaths(): the settings a check
+    // visits, in menu order: the marked ones (every editable one with
+    // `allEditable`) whose value can be compared (not those set from the PC
+    // clock), and the serial number where the file has one, so the check
+    // also tells which device it is. applyComparison() takes what the check
+    // found: a differing editable setting is marked, an equal one (or one
+    // not on the device, which cannot be written) unmarked; read-only
+    // values are compared but never marked or counted.
+    QList<CheckedSetting> checkedPaths(bool allEditable) const;
+    void applyComparison(const QList<CheckedSetting> &checked);
+    Q_INVOKABLE void clearComparison();
+    bool hasComparison() const { return m_hasComparison; }
+    int differenceCount() const;
+    // The serial number the file holds as a setting (the read-out's
+    // "Seriennummer"); empty when there is none.
+    QString serialNumberSetting() const;
+    static bool isSerialNumberPath(const QStringList &menuPath);
+
+    // The device the configuration belongs to (root attributes of the file).
+    DeviceOrigin origin() const;
+    void setOrigin(const DeviceOrigin &origin);
+
     // The same as the slots, with the outcome (the slots' callers in QML
     // learn it through fileError()).
     bool save(const QString &filename);
@@ -107,6 +136,7 @@ signals:
     void modifiedChanged();
     void fileError();
     void invalidSettingsChanged();
+    void comparisonChanged();
 
 public slots:
     void saveToFile(QString filename);
@@ -135,6 +165,7 @@ private:
     static int countEntries(const QDomElement &parent);
     void watchItem(ConfItem *item);
     void updateMarkedCount();
+    void recompare(ConfItem *item);
     void setFileName(const QString &fileName);
     void setModified(bool modified);
 
@@ -145,6 +176,7 @@ private:
     QString m_fileName;
     bool m_modified = false;
     int m_markedCount = 0;
+    bool m_hasComparison = false;
     bool m_markingAll = false;
     // Items the profile created (QML may append its own, which it keeps), and
     // items taken out of the list whose deferred deletion is still pending.

@@ -40,16 +40,22 @@ QString JobResult::outcomeLine() const
             ending = QStringLiteral("%1 Einstellungen übertragen (%2)")
                              .arg(settingsWritten)
                              .arg(clock);
+        else if (job == Check)
+            ending = QStringLiteral("%1 Einstellungen verglichen (%2)")
+                             .arg(checked.size())
+                             .arg(clock);
         break;
     case Cancelled:
         ending = job == ReadOut         ? JobTexts::readOutCancelled
                 : job == Transfer       ? JobTexts::transferCancelled
+                : job == Check          ? JobTexts::checkCancelled
                 : job == Identification ? JobTexts::identificationCancelled
                                         : QString();
         break;
     case Failed:
         ending = job == ReadOut   ? JobTexts::readOutFailed
                 : job == Transfer ? JobTexts::transferFailed
+                : job == Check    ? JobTexts::checkFailed
                                   : QString();
         break;
     case Running:

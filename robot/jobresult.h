@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTime>
 
+#include "checkedsetting.h"
+
 // How one job of the robot ended, complete once the job is over: the job,
 // its outcome (and the error that ended it), where the device was left, the
 // counts, and for a transfer what became of every marked setting. The
@@ -13,7 +15,7 @@
 class JobResult
 {
 public:
-    enum Job { NoJob, Identification, ReadOut, Transfer };
+    enum Job { NoJob, Identification, ReadOut, Transfer, Check };
     enum Outcome { Running, Done, Cancelled, Failed, NoDevice };
     enum DeviceLeft {
         NotSaid, // where the job's own walk ended (a complete read-out or identification)
@@ -22,7 +24,13 @@ public:
         MaybeElsewhere, // the way back gave up
         LineLost, // nothing could be sent any more
     };
-    enum SettingState { NotReached, TakenOver, PassedOver, NotTakenOver };
+    enum SettingState {
+        NotReached,
+        TakenOver,
+        PassedOver,
+        NotTakenOver,
+        Unchanged, // not marked: a check found the device holding the file's value
+    };
 
     // One marked setting of a transfer.
     struct Setting
@@ -45,6 +53,10 @@ public:
     int settingsToWrite = 0; // transfer: marked settings that can be keyed in
     QTime endedAt;
     QList<Setting> settings; // transfer: in menu order
+    // check: every setting looked for, in menu order, with what the device
+    // showed; and the serial number the device showed, when it was checked
+    QList<CheckedSetting> checked;
+    QString deviceSerialNumber;
 
     // The outcome line for the technician: what ended and how, and where
     // the device was left ("Auslesen abgebrochen. Gerät im Basismenü.").

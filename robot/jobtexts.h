@@ -22,11 +22,16 @@ inline const QString errorReadOutLinkLost =
 inline const QString errorTransferLinkLost =
         QStringLiteral("Fehler beim Übertragen!\nVerbindung zum Gerät wurde getrennt!");
 
+inline const QString errorCheckLinkLost =
+        QStringLiteral("Fehler beim Vergleichen!\nVerbindung zum Gerät wurde getrennt!");
+
 inline const QString readOutCancelled = QStringLiteral("Auslesen abgebrochen.");
 inline const QString transferCancelled = QStringLiteral("Übertragung abgebrochen.");
 inline const QString identificationCancelled = QStringLiteral("Identifizierung abgebrochen.");
 inline const QString readOutFailed = QStringLiteral("Auslesen fehlgeschlagen.");
 inline const QString transferFailed = QStringLiteral("Übertragung fehlgeschlagen.");
+inline const QString checkCancelled = QStringLiteral("Vergleich abgebrochen.");
+inline const QString checkFailed = QStringLiteral("Vergleich fehlgeschlagen.");
 
 // A read-out's count of the entries read ("57 Einträge gelesen"): its
 // progress, and with the time its end.
@@ -51,6 +56,11 @@ inline QString progressLine(bool transfer, int done, int total)
 {
     return transfer ? QStringLiteral("Übertragene Einstellungen: %1 von %2").arg(done).arg(total)
                     : QStringLiteral("Ausgelesene Einträge: %1").arg(done);
+}
+
+inline QString checkProgressLine(int done, int total)
+{
+    return QStringLiteral("Verglichene Einstellungen: %1 von %2").arg(done).arg(total);
 }
 
 } // namespace JobTexts

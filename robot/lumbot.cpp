@@ -130,6 +130,15 @@ void LumBot::startUpload()
         emit transferStarted();
 }
 
+void LumBot::startCheck(bool allEditable)
+{
+    if (!canStartProfileJob())
+        return;
+    qDebug() << "LUMBOT start check";
+    m_check.reset(m_profile->checkedPaths(allEditable));
+    startInitFor(CheckInit);
+}
+
 // A read-out or a transfer needs the tree as well as the link; a job that is
 // already running is never replaced.
 bool LumBot::canStartProfileJob() const
@@ -150,7 +159,9 @@ void LumBot::startInitFor(Mode mode)
     if (m_mode != Init)
         return;
     m_mode = mode;
-    m_result.job = mode == DownloadInit ? JobResult::ReadOut : JobResult::Transfer;
+    m_result.job = mode == DownloadInit ? JobResult::ReadOut
+            : mode == CheckInit         ? JobResult::Check
+                                        : JobResult::Transfer;
 }
 
 void LumBot::beginJob(JobResult::Job job)
@@ -185,6 +196,14 @@ void LumBot::closeResult()
         m_result.settingsWritten = m_transfer.done();
         m_result.settingsToWrite = m_transfer.total();
         m_result.settings = m_transfer.settingRecords();
+    }
+    if (m_result.job == JobResult::Check) {
+        m_result.checked = m_check.records();
+        m_result.deviceSerialNumber.clear();
+        for (const CheckedSetting &record : m_check.records()) {
+            if (record.found && DeviceProfile::isSerialNumberPath(record.menuPath))
+                m_result.deviceSerialNumber = record.deviceValue.trimmed();
+        }
     }
 }
 
@@ -336,6 +355,10 @@ void LumBot::onTerminalReadyChanged()
         m_transfer.noteFailure(errorTransferLinkLost + linkReason());
         emitTransferred();
         failTransfer(errorTransferLinkLost + linkReason());
+        break;
+    case CheckInit:
+    case Check:
+        failCheck(errorCheckLinkLost + linkReason());
         break;
     case Return:
         endReturn(JobResult::LineLost);

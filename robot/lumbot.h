@@ -12,6 +12,7 @@
 #include "kelhandler.h"
 
 #include "basemenusearch.h"
+#include "checkwalk.h"
 #include "jobresult.h"
 #include "readoutwalk.h"
 #include "safereturn.h"
@@ -51,7 +52,9 @@ public:
         Download = 4,
         Upload = 5,
         // A job ended early: the robot climbs back to the base menu.
-        Return = 6
+        Return = 6,
+        CheckInit = 7,
+        Check = 8
     };
     Q_ENUM(Mode)
 
@@ -97,6 +100,8 @@ signals:
     void identificationErrorChanged();
     // The record of a job's course, for whoever keeps the service record.
     void readOutCompleted();
+    // A check visited every setting; the profile holds the comparison.
+    void checkCompleted();
     void transferStarted();
     void settingTransferred();
     void transferCompleted();
@@ -107,6 +112,11 @@ signals:
 
 public slots:
     void startInit();
+    // Compares the profile with the device: reads what the device's lists
+    // show for the marked settings (every editable one with `allEditable`)
+    // without opening any, applies the comparison to the profile and takes
+    // the device back to its base menu.
+    Q_INVOKABLE void startCheck(bool allEditable);
     void startDownload();
     void startUpload();
     void abort();
@@ -148,6 +158,8 @@ private:
     void emitTransferred();
     void failTransfer(const QString &text);
     void climbStep(const MenuScreen &screen);
+    void checkStep(const MenuScreen &screen);
+    void failCheck(const QString &text);
 
     KelHandler *m_kelHandler = nullptr;
     DeviceLink *m_link = nullptr; // the same object as m_kelHandler, when that is set
@@ -160,6 +172,7 @@ private:
     BaseMenuSearch m_search;
     ReadOutWalk m_readOut;
     TransferWalk m_transfer;
+    CheckWalk m_check;
     SafeReturn m_return;
     int m_transferredAnnounced = 0;
     int m_itemsDone = 0;

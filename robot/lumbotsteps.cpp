@@ -41,7 +41,12 @@ void LumBot::readDisplay()
     case Init:
     case DownloadInit:
     case UploadInit:
+    case CheckInit:
         searchBaseMenu(screen);
+        break;
+    case Check:
+        if (hasProfileFor(Check))
+            checkStep(screen);
         break;
     case Download:
         if (hasProfileFor(Download))
@@ -67,6 +72,8 @@ int LumBot::walkLevel() const
         return m_readOut.level();
     if (m_mode == Upload)
         return m_transfer.level();
+    if (m_mode == Check)
+        return m_check.level();
     return 0;
 }
 
@@ -86,6 +93,8 @@ void LumBot::searchBaseMenu(const MenuScreen &screen)
             m_mode = Download;
         else if (m_mode == UploadInit)
             m_mode = Upload;
+        else if (m_mode == CheckInit)
+            m_mode = Check;
     }
     sendKeys(answer);
 }
@@ -128,6 +137,8 @@ void LumBot::finishReadOut()
     const int entries = m_profile->entryCount();
     setProgress(entries, 0);
     m_result.entriesRead = entries;
+    // The file saved from it knows the device it came from.
+    m_profile->setOrigin({ m_deviceIdentifier.trimmed(), m_profile->serialNumberSetting(), false });
     emit readOutCompleted();
     finishJob(JobResult::Done, JobResult::NotSaid);
 }
@@ -192,4 +203,31 @@ void LumBot::climbStep(const MenuScreen &screen)
         endReturn(JobResult::AtBaseMenu);
     else if (answer.outcome() == RobotAnswer::Failed)
         endReturn(JobResult::MaybeElsewhere);
+}
+
+// The check opens sections only; once every setting was looked at, the
+// comparison goes to the profile and the device is taken back to its base
+// menu, as after an abort (no setting is open, so the ESC only climb).
+void LumBot::checkStep(const MenuScreen &screen)
+{
+    const RobotAnswer answer = m_check.step(screen);
+    setProgress(m_check.done(), m_check.total());
+    sendKeys(answer);
+    if (answer.outcome() == RobotAnswer::Failed) {
+        failCheck(answer.error());
+    } else if (answer.outcome() == RobotAnswer::Done) {
+        m_profile->applyComparison(m_check.records());
+        closeResult();
+        emit checkCompleted();
+        returnToBaseMenu(JobResult::Done);
+    }
+}
+
+void LumBot::failCheck(const QString &text)
+{
+    reportError(text);
+    if (m_mode == Idle || m_mode == Return)
+        return;
+    m_result.error = text;
+    returnToBaseMenu(JobResult::Failed);
 }

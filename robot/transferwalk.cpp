@@ -251,8 +251,15 @@ QList<JobResult::Setting> TransferWalk::settingRecords() const
         return settings;
     QList<JobResult::Setting> records = m_records;
     for (const ConfItem *item : m_profile->items()) {
-        if (!item->active() || item->element().isNull())
+        if (item->element().isNull())
             continue;
+        if (!item->active()) {
+            // Left unmarked by a check that found the device holding the value.
+            if (item->comparison() == ConfItem::Same && ValueType::isTransferable(item->type()))
+                settings.append({ item->menuPath(), item->deviceValue(), item->value(),
+                                  item->deviceValue(), JobResult::Unchanged, QString() });
+            continue;
+        }
         const auto found = std::find_if(records.begin(), records.end(), [&](const auto &record) {
             return record.menuPath == item->menuPath();
         });

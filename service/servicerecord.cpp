@@ -25,6 +25,8 @@ TransferReport::Outcome reportOutcome(JobResult::SettingState state)
         return TransferReport::PassedOver;
     case JobResult::NotTakenOver:
         return TransferReport::Failed;
+    case JobResult::Unchanged:
+        return TransferReport::Unchanged;
     case JobResult::NotReached:
         break;
     }

@@ -77,6 +77,8 @@ QString TransferReport::outcomeText(const Line &line)
         return oneLine(line.note);
     case NotReached:
         return QStringLiteral("nicht übertragen");
+    case Unchanged:
+        return QStringLiteral("unverändert");
     }
     return QString();
 }
@@ -85,8 +87,13 @@ QString TransferReport::text() const
 {
     QStringList written;
     QStringList notWritten;
-    for (const Line &line : m_lines)
-        (line.outcome == Written ? written : notWritten).append(joinedPath(line.menuPath));
+    int unchanged = 0; // left unmarked: a check found the device holding the value
+    for (const Line &line : m_lines) {
+        if (line.outcome == Unchanged)
+            ++unchanged;
+        else
+            (line.outcome == Written ? written : notWritten).append(joinedPath(line.menuPath));
+    }
 
     QString result;
     QTextStream out(&result);
@@ -100,7 +107,10 @@ QString TransferReport::text() const
         << "Werte vorher: " << (m_beforeSource.isEmpty() ? unknown : m_beforeSource) << '\n';
     if (m_stopReason.isEmpty()) {
         out << QStringLiteral("Ergebnis: Übertragung vollständig, ") << written.size() << " von "
-            << m_lines.size() << " markierten Einstellungen geschrieben.\n";
+            << m_lines.size() - unchanged << " markierten Einstellungen geschrieben";
+        if (unchanged > 0)
+            out << QStringLiteral(", %1 unverändert").arg(unchanged);
+        out << ".\n";
     } else {
         out << QStringLiteral("Ergebnis: Übertragung nicht vollständig: ") << oneLine(m_stopReason)
             << '\n'

@@ -13,7 +13,7 @@
 class TransferReport
 {
 public:
-    enum Outcome { Written, PassedOver, Failed, NotReached };
+    enum Outcome { Written, PassedOver, Failed, NotReached, Unchanged };
 
     struct Line
     {

@@ -27,7 +27,7 @@ const QList<QStringList> alike{
 QString madeAlike(const QStringList &lines)
 {
     static const QRegularExpression progress(
-            QStringLiteral("^(Ausgelesene Einträge|Übertragene Einstellungen): "));
+            QStringLiteral("^(Ausgelesene Einträge|Übertragene Einstellungen|Verglichene Einstellungen): "));
     QStringList result;
     for (QString line : lines) {
         for (const QStringList &rule : alike)

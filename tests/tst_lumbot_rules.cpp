@@ -475,6 +475,119 @@ private slots:
         QCOMPARE(rig.bot.jobOutcome(), got.outcomeLine());
     }
 
+    // The check: '+' along the lists, OK into sections only, ESC out of them;
+    // a setting's value is read off the list, the setting never opened. Then
+    // ESC back to the base menu. Written: the keys of every step, how the job
+    // ended, one "path found=value | missing | not-reached" per checked path,
+    // and per setting of the tree "path comparison marked".
+    void check_readsListsWithoutOpeningSettings_data()
+    {
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<bool>("allEditable");
+        QTest::addColumn<QString>("screens");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("result");
+        // X and Z marked, Y not; W read-only, U the clock.
+        const QString tree =
+                R"(<section text="A"><setting text="X" value="12" active="1" valuetype="inputnum"/>
+<setting text="Y" value="Aus" active="0" valuetype="selection"><option text="An"/><option text="Aus"/></setting>
+<setting text="U" value="08:00" active="1" valuetype="inputsystemtime"/></section>%1
+<section text="B"><setting text="Z" value="12:30" active="1" valuetype="inputtime_hhmm"/>
+<setting text="Seriennummer" value="4711" active="0" valuetype="readonly"/></section>)";
+        const QString missingSection =
+                R"(<section text="C"><setting text="Q" value="1" active="1" valuetype="inputnum"/></section>)";
+        const QString common = "A/U not-compared 1";
+        // clang-format off
+        QTest::newRow("marked settings across sections") << tree.arg("") << false
+            << "A?|;X:|5;B?|;Z:|12:30;Seriennummer:|0815;B?|;B?|" << ""
+            << "E E + + K E+ K + E E"
+            << "check done base-menu serial=0815\nA/X found=5\nB/Z found=12:30\nB/Seriennummer found=0815\nA/X differs 1\nA/Y not-compared 0\n" + common + "\nB/Z same 0\nB/Seriennummer differs 0";
+        QTest::newRow("every editable setting, in list order") << tree.arg("") << true
+            << "A?|;X:|12;Y:|An;B?|;Z:|12:30;Seriennummer:|4711;B?|;B?|" << ""
+            << "E E + + K + E+ K + E E"
+            << "check done base-menu serial=4711\nA/X found=12\nA/Y found=An\nB/Z found=12:30\nB/Seriennummer found=4711\nA/X same 0\nA/Y differs 1\n" + common + "\nB/Z same 0\nB/Seriennummer same 0";
+        // The device's top level comes round without C: its settings are
+        // missing, the walk goes on with B.
+        QTest::newRow("section not on the device") << tree.arg(missingSection) << false
+            << "A?|;X:|12;B?|;A?|;B?|;A?|;B?|;A?|;B?|;Z:|12:30;Seriennummer:|4711;B?|;B?|" << ""
+            << "E E + + K E+ + + + + + + K + E E"
+            << "check done base-menu serial=4711\nA/X found=12\nC/Q missing\nB/Z found=12:30\nB/Seriennummer found=4711\nA/X same 0\nA/Y not-compared 0\n" + common + "\nC/Q not-on-device 0\nB/Z same 0\nB/Seriennummer same 0";
+        QTest::newRow("setting not in its list") << tree.arg("").replace("text=\"Z\"", "text=\"V\"") << false
+            << "A?|;X:|12;B?|;Seriennummer:|4711;Z:|1;Seriennummer:|4711;Z:|1;Seriennummer:|4711;Z:|1;Seriennummer:|4711;B?|;B?|" << ""
+            << "E E + + K E+ K + + + + + + E E"
+            << "check done base-menu serial=4711\nA/X found=12\nB/V missing\nB/Seriennummer found=4711\nA/X same 0\nA/Y not-compared 0\n" + common + "\nB/V not-on-device 0\nB/Seriennummer same 0";
+        QTest::newRow("cancelled on the way") << tree.arg("") << false
+            << "A?|;X:|5;B?|;A?|;A?|" << "abort 6"
+            << "E E + + K E+ E E E"
+            << "check cancelled base-menu serial=\nA/X found=5\nB/Z not-reached\nB/Seriennummer not-reached\nA/X not-compared 1\nA/Y not-compared 0\n" + common + "\nB/Z not-compared 1\nB/Seriennummer not-compared 0";
+        QTest::newRow("line lost") << tree.arg("") << false
+            << "A?|;X:|5" << "lost 6"
+            << "E E + + K E+"
+            << "check failed line-lost serial=\nA/X found=5\nB/Z not-reached\nB/Seriennummer not-reached\nA/X not-compared 1\nA/Y not-compared 0\n" + common + "\nB/Z not-compared 1\nB/Seriennummer not-compared 0";
+        // clang-format on
+    }
+
+    void check_readsListsWithoutOpeningSettings()
+    {
+        QFETCH(QString, tree);
+        QFETCH(bool, allEditable);
+        QFETCH(QString, screens);
+        QFETCH(QString, event);
+        QFETCH(QString, keys);
+        QFETCH(QString, result);
+
+        FakeRig rig;
+        QVERIFY(rig.loadProfile(tree));
+        const QString treeBefore = rig.tree();
+        rig.script(baseAndIdentifier + QLatin1Char(';') + screens);
+        QSignalSpy finished(&rig.bot, &LumBot::jobFinished);
+        rig.bot.startCheck(allEditable);
+        rig.playEvents(event);
+        QVERIFY(!rig.bot.isEnabled());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(rig.keys(), keys);
+
+        static const char *const outcomes[] = { "running", "done", "cancelled", "failed",
+                                                "no-device" };
+        static const char *const places[] = { "not-said", "returning", "base-menu", "elsewhere",
+                                              "line-lost" };
+        static const char *const comparisons[] = { "not-compared", "same", "differs",
+                                                   "not-on-device" };
+        const JobResult got = rig.bot.lastResult();
+        QCOMPARE(got.job, JobResult::Check);
+        QStringList lines{ QStringLiteral("check %1 %2 serial=%3")
+                                   .arg(QLatin1String(outcomes[got.outcome]),
+                                        QLatin1String(places[got.deviceLeft]),
+                                        got.deviceSerialNumber) };
+        for (const CheckedSetting &checked : got.checked) {
+            const QString path = checked.menuPath.join(QLatin1Char('/'));
+            lines.append(!checked.reached ? path + QStringLiteral(" not-reached")
+                                 : checked.found ? path + QStringLiteral(" found=") + checked.deviceValue
+                                                 : path + QStringLiteral(" missing"));
+        }
+        for (const ConfItem *item : rig.profile.items()) {
+            if (item->element().isNull() || item->kind() == ValueType::Kind::Unknown)
+                continue;
+            lines.append(QStringLiteral("%1 %2 %3")
+                                 .arg(item->menuPath().join(QLatin1Char('/')),
+                                      QLatin1String(comparisons[item->comparison()]))
+                                 .arg(item->active() ? 1 : 0));
+        }
+        QCOMPARE(lines.join(QLatin1Char('\n')), result);
+        // Only the values of the comparison and the marks changed; nothing was read into the tree.
+        QString treeAfter = rig.tree();
+        QCOMPARE(treeAfter.remove(QRegularExpression(QStringLiteral("[01]\\)"))).size(),
+                 QString(treeBefore).remove(QRegularExpression(QStringLiteral("[01]\\)"))).size());
+        QCOMPARE(rig.profile.differenceCount(),
+                 int(std::count_if(rig.profile.items().cbegin(), rig.profile.items().cend(),
+                                   [](const ConfItem *item) {
+                                       return item->editable() && item->type() != QLatin1String("inputsystemtime")
+                                               && (item->comparison() == ConfItem::Differs
+                                                   || item->comparison() == ConfItem::NotOnDevice);
+                                   })));
+    }
+
     void destroyedLinkOrProfile_isForgottenAndStopsJob_data()
     {
         QTest::addColumn<bool>("destroyLink");

@@ -116,6 +116,9 @@ private slots:
     void deviceJobExitsWithStatusAndText_data();
     void deviceJobExitsWithStatusAndText();
     void setAndWriteChangesTheDeviceValues();
+    void compareAndWriteOnlyChanged();
+    void fileFromAnotherDeviceIsRefused_data();
+    void fileFromAnotherDeviceIsRefused();
     void doctorAndOpenSayWhoHoldsThePort_data();
     void doctorAndOpenSayWhoHoldsThePort();
 
@@ -433,6 +436,145 @@ void TestLumctl::setAndWriteChangesTheDeviceValues()
     for (const QString &assignment : assignments)
         QCOMPARE(device.value(assignment.section('=', 0, 0).split('/')),
                  assignment.section('=', 1));
+}
+
+namespace {
+
+// The demo device's read-out as the menu describes it, saved with the
+// device's identity on its root element as a read-out saves it.
+bool writeDemoFile(const SimMenu &menu, const QString &file, const QByteArray &origin)
+{
+    if (!ReadOutOracle::writeReadOut(menu, file))
+        return false;
+    QByteArray content = readAll(file);
+    const QByteArray root = "<deviceProfile version=\"1.0\"";
+    if (!content.contains(root))
+        return false;
+    return writeFile(file, content.replace(root, root + ' ' + origin));
+}
+
+const QByteArray demoOrigin = R"(deviceIdentifier="ORV-NR4000 V2.31" serialNumber="4711-0815")";
+
+QString demoMenuText()
+{
+    return QString::fromUtf8(readAll(QStringLiteral(LUM_DEMO_MENU)));
+}
+
+} // namespace
+
+// The file equal to the device compares equal; a value changed on the device
+// is exactly the one difference, written alone by --only-changed, after which
+// the device compares equal again.
+void TestLumctl::compareAndWriteOnlyChanged()
+{
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString file = m_dir.filePath(QStringLiteral("demo-compare.lumc"));
+    QVERIFY(writeDemoFile(menu, file, demoOrigin));
+    const QStringList changed{ "Einstellungen", "Notruf", "Rufversuche" };
+    const QString menuText = demoMenuText();
+    QVERIFY(menuText.contains("input Rufversuche = 5"));
+
+    DeviceSimulator device;
+    QVERIFY(device.loadMenuText(QString(menuText).replace("input Rufversuche = 5",
+                                                          "input Rufversuche = 7"))
+            && device.start());
+    QCOMPARE(device.value(changed), QStringLiteral("7"));
+    const LumctlResult differ = runLumctl({ "compare", "--port", device.portPath(), file }, 300000);
+    QVERIFY2(differ.exitCode == 1, qPrintable(differ.out + differ.err));
+    QCOMPARE(differ.out.split('\n').filter(QRegularExpression("^[~-] ")),
+             QStringList{ "~ Einstellungen/Notruf/Rufversuche: \"5\" -> \"7\"" });
+    QVERIFY(differ.out.contains("1 Einstellungen weichen ab."));
+
+    const LumctlResult json =
+            runLumctl({ "compare", "--port", device.portPath(), file, "--json" }, 300000);
+    QCOMPARE(json.exitCode, 1);
+    const QJsonObject object = QJsonDocument::fromJson(json.out.toUtf8()).object();
+    QCOMPARE(object.value("equal").toBool(true), false);
+    QCOMPARE(object.value("serialNumber").toString(), QStringLiteral("4711-0815"));
+    QCOMPARE(object.value("differences").toArray().size(), 1);
+    const QJsonObject difference = object.value("differences").toArray().at(0).toObject();
+    QCOMPARE(difference.value("path").toArray().toVariantList(),
+             QVariantList({ "Einstellungen", "Notruf", "Rufversuche" }));
+    QCOMPARE(difference.value("file").toString(), QStringLiteral("5"));
+    QCOMPARE(difference.value("device").toString(), QStringLiteral("7"));
+
+    const LumctlResult write = runLumctl(
+            { "write", "--port", device.portPath(), "--only-changed", "--all", "--report", file },
+            300000);
+    QVERIFY2(write.exitCode == 0, qPrintable(write.out + write.err));
+    QCOMPARE(device.value(changed), QStringLiteral("5"));
+    QVERIFY2(write.out.contains("1 Einstellungen übertragen")
+                     && write.out.contains(QRegularExpression(
+                             "Übertragung vollständig, 1 von 1 markierten Einstellungen "
+                             "geschrieben, \\d+ unverändert\\."))
+                     && write.out.contains(QRegularExpression(
+                             "Einstellungen/Notruf/Rufversuche +\\| [^|]+\\| 5 +\\| übernommen"))
+                     && write.out.contains(QRegularExpression(
+                             "Einstellungen/Notruf/Wahlverfahren +\\| [^|]+\\| Ton +\\| unverändert")),
+             qPrintable(write.out + write.err));
+
+    const LumctlResult equal = runLumctl({ "compare", "--port", device.portPath(), file }, 300000);
+    QVERIFY2(equal.exitCode == 0, qPrintable(equal.out + equal.err));
+    QVERIFY(equal.out.contains("Das Gerät hält die Werte der Datei"));
+    const LumctlResult nothing = runLumctl(
+            { "write", "--port", device.portPath(), "--only-changed", "--all", file }, 300000);
+    QCOMPARE(nothing.exitCode, 0);
+    QVERIFY2(nothing.out.contains("Keine Einstellung weicht ab; nichts übertragen"),
+             qPrintable(nothing.out + nothing.err));
+}
+
+// A file knows its device: one from another identifier or serial number is
+// refused (status 2, nothing written) unless --other-device; a template
+// writes to any device of its identifier, a file without origin anywhere.
+void TestLumctl::fileFromAnotherDeviceIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("origin");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<bool>("refused");
+    const QByteArray otherSerial = R"(deviceIdentifier="ORV-NR4000 V2.31" serialNumber="9999-0001")";
+    const QByteArray otherType = R"(deviceIdentifier="ORV-NR4100 V2.48" serialNumber="4711-0815")";
+    QTest::newRow("same device") << demoOrigin << "" << false;
+    QTest::newRow("other serial number") << otherSerial << "" << true;
+    QTest::newRow("other serial number, only changed") << otherSerial << "--only-changed" << true;
+    QTest::newRow("other serial number, allowed") << otherSerial << "--other-device" << false;
+    QTest::newRow("other identifier") << otherType << "" << true;
+    QTest::newRow("other identifier, only changed, allowed") << otherType << "--only-changed|--other-device" << false;
+    QTest::newRow("template of the identifier") << QByteArray(otherSerial + " template=\"1\"") << "" << false;
+    QTest::newRow("template of another identifier") << QByteArray(otherType + " template=\"1\"") << "" << true;
+    QTest::newRow("no origin") << QByteArray() << "" << false;
+}
+
+void TestLumctl::fileFromAnotherDeviceIsRefused()
+{
+    QFETCH(QByteArray, origin);
+    QFETCH(QString, options);
+    QFETCH(bool, refused);
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString file = m_dir.filePath(QStringLiteral("demo-other.lumc"));
+    QVERIFY(writeDemoFile(menu, file, origin));
+    const QString assignment = "Einstellungen/Notruf/Rufversuche=3";
+    QCOMPARE(runLumctl({ "set", file, assignment }).exitCode, 0);
+    DeviceSimulator device;
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)) && device.start());
+    const LumctlResult write =
+            runLumctl(QStringList{ "write", "--port", device.portPath(), file }
+                              + options.split('|', Qt::SkipEmptyParts),
+                      300000);
+    const QStringList path{ "Einstellungen", "Notruf", "Rufversuche" };
+    if (refused) {
+        QCOMPARE(write.exitCode, 2);
+        QCOMPARE(device.value(path), QStringLiteral("5"));
+        const QString fileSide = origin.contains("NR4100") ? "ORV-NR4100 V2.48, Nr. 4711-0815"
+                                                           : "ORV-NR4000 V2.31, Nr. 9999-0001";
+        QVERIFY2(write.err.contains("Datei von " + fileSide
+                                    + "; angeschlossen: ORV-NR4000 V2.31, Nr. 4711-0815"),
+                 qPrintable(write.err));
+    } else {
+        QVERIFY2(write.exitCode == 0, qPrintable(write.out + write.err));
+        QCOMPARE(device.value(path), QStringLiteral("3"));
+    }
 }
 
 // "doctor" on the simulator's port, free, held by a link of this test, held
