@@ -106,6 +106,7 @@ private slots:
     void historyFileNamesAndTheNewestCopy();
     void recordsAreWrittenWholeOrNotAtAll();
     void sessionKeepsCopyAndReports();
+    void beforeComesOnlyFromTheSameLift();
     void lumctlKeepsTheRecord();
 };
 
@@ -119,17 +120,25 @@ void TestServiceRecord::historyFileNamesAndTheNewestCopy()
                            ReadoutHistory::entryName("", when) }),
              QStringList({ "ORV_NR_4000 _V2.31_ _x_ a_b_c__ 2026-12-06 14-05",
                            "ORV_NR V2 2026-12-06 14-05", "unbekanntes Gerät 2026-12-06 14-05" }));
+    QCOMPARE(ReadoutHistory::entryName("ORV V2", when, "47/11"), "ORV V2 SN 47_11 2026-12-06 14-05");
     QTemporaryDir folder;
     for (const char *name :
          { "A 2026-12-06 14-05 (9).lumc", "A 2026-12-06 14-05 (10).lumc", "A 2026-12-06 14-05.lumc",
            "A V2 2026-12-08 10-00.lumc", "A 2026-12-09 10-00.txt", "C 2026-12-07 09-00.lumc",
-           "C 2026-12-06 14-05 (2).lumc" })
+           "C 2026-12-06 14-05 (2).lumc", "A SN 1 2026-12-09 10-00.lumc",
+           "A SN 2 2026-12-10 10-00.lumc", "A SN 1 2026-12-08 10-00.lumc" })
         QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+    // A copy with a serial number is found by it, and only by it.
     QStringList newest;
-    for (const char *device : { "A", "C", "B" })
-        newest << QFileInfo(ReadoutHistory::newestFile(folder.path(), device)).fileName();
+    for (const auto &device : QList<QStringList>{ { "A", "" }, { "C", "" }, { "B", "" },
+                                                  { "A", "1" }, { "A", "2" }, { "A", "3" },
+                                                  { "C", "1" } })
+        newest << QFileInfo(ReadoutHistory::newestFile(folder.path(), device.at(0), device.at(1)))
+                          .fileName();
     QCOMPARE(newest,
-             QStringList({ "A 2026-12-06 14-05 (10).lumc", "C 2026-12-07 09-00.lumc", "" }));
+             QStringList({ "A 2026-12-06 14-05 (10).lumc", "C 2026-12-07 09-00.lumc", "",
+                           "A SN 1 2026-12-09 10-00.lumc", "A SN 2 2026-12-10 10-00.lumc", "",
+                           "" }));
 }
 
 // A copy or report is written whole under a free name, or not at all: a
@@ -187,14 +196,16 @@ void TestServiceRecord::sessionKeepsCopyAndReports()
     blocked.setDocumentsFolder(blockedDocuments.path());
     blocked.setBot(&harness.bot());
     QSignalSpy failures(&blocked, &ServiceRecord::recordFailed);
-    const QString before = ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime());
+    const QString before =
+            ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime(), "4711");
     QString error;
     QVERIFY2(harness.startWithMenuText(kMenu, &error), qPrintable(error));
     record.setBot(&harness.bot());
     harness.bot().startDownload();
     QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
     QCOMPARE(settingsOf(harness.profile()), kMenuSettings);
-    const QString after = ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime());
+    const QString after =
+            ReadoutHistory::entryName("TST-R V1.0", QDateTime::currentDateTime(), "4711");
     QCOMPARE(failures.count(), 1);
     QVERIFY2(blocked.lastError().contains("Verlauf") && blocked.lastHistoryFile().isEmpty(),
              qPrintable(blocked.lastError()));
@@ -210,38 +221,45 @@ void TestServiceRecord::sessionKeepsCopyAndReports()
     QVERIFY(copy.load(history));
     QCOMPARE(settingsOf(copy), kMenuSettings);
 
-    // Four settings changed, and a read-only one marked as a hand-edited
-    // file may have it.
+    // Four settings changed, one written with the value it has, and a
+    // read-only one marked as a hand-edited file may have it.
     QVERIFY(mark(harness,
                  { "Anlage/Modus=Hand", "Anlage/Rufnummer=0815", "Anlage/Timerzeit Test=09:30",
-                   "Anlage/Tiefer/Relais=Aus", "Anlage/Seriennummer=4711" }));
+                   "Anlage/Tiefer/Relais=Aus", "Anlage/Seriennummer=4711", "Sprache=Deutsch" }));
     QVERIFY(transfer(harness, record));
     QCOMPARE(QFileInfo(record.lastReportFile()).absolutePath(),
              documents.filePath("Kestrom LUM/Protokolle"));
-    QCOMPARE(tableOf(readText(record.lastReportFile())),
+    QCOMPARE(QFileInfo(record.lastReportFile()).fileName().left(20), "TST-R V1.0 SN 4711 2");
+    QString report = readText(record.lastReportFile());
+    QVERIFY2(report.contains("\nGerät: TST-R V1.0\nSeriennummer: 4711\n"), qPrintable(report));
+    QCOMPARE(tableOf(report),
              QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen",
                            "Anlage/Rufnummer|12|0815|übernommen",
                            "Anlage/Timerzeit Test|08:00|09:30|übernommen",
                            "Anlage/Seriennummer|4711|4711|übergangen: nur lesbar",
-                           "Anlage/Tiefer/Relais|Ein|Aus|übernommen" }));
+                           "Anlage/Tiefer/Relais|Ein|Aus|übernommen",
+                           "Sprache|Deutsch|Deutsch|unverändert" }));
 
-    // A later session knows the device from its copy only. The device stores
-    // another value for one setting and the transfer stops there; the first
-    // session knows what the last transfer wrote.
+    // A later session has not read the device's serial number, so no copy
+    // is known to be of this lift: the values before are what the robot saw
+    // on opening each setting, and "unbekannt" where it did not get there.
+    // The device stores another value for one setting and the transfer stops
+    // there; the first session knows what the last transfer wrote.
     ServiceRecord later;
     later.setDocumentsFolder(documents.path());
     later.setBot(&harness.bot());
     QVERIFY(mark(harness, { "Anlage/Modus=Aus", "Anlage/Tiefer/Haltezeit=05", "Sprache=English" }));
     harness.device().setValueAlteration({ "Anlage", "Tiefer", "Haltezeit" }, "05", "5");
     QVERIFY(transfer(harness, later));
-    QString report = readText(later.lastReportFile());
+    report = readText(later.lastReportFile());
     QCOMPARE(tableOf(report),
-             QStringList({ kHead, "Anlage/Modus|Auto|Aus|übernommen",
+             QStringList({ kHead, "Anlage/Modus|Hand|Aus|übernommen",
                            "Anlage/Tiefer/Haltezeit|10|05|Fehler beim Übertragen von: "
                            "Anlage/Tiefer/Haltezeit Übernommener Wert: 5 Erwarteter Wert: 05",
-                           "Sprache|Deutsch|English|nicht übertragen" }));
-    QVERIFY2(report.contains("\nGeschrieben (1): Anlage/Modus\n"
-                             "Nicht geschrieben (2): Anlage/Tiefer/Haltezeit, Sprache\n"),
+                           "Sprache|unbekannt|English|nicht übertragen" }));
+    QVERIFY2(report.contains("\nGeschrieben (1):\n  Anlage/Modus\n"
+                             "Nicht geschrieben (2):\n  Anlage/Tiefer/Haltezeit\n  Sprache\n")
+                     && !report.contains("Seriennummer:"),
              qPrintable(report));
     QVERIFY(tableOf(record.lastReport()).contains("Anlage/Modus|Hand|Aus|übernommen"));
 
@@ -277,6 +295,71 @@ void TestServiceRecord::sessionKeepsCopyAndReports()
     QCOMPARE(values.join(';'), kMenuSettings);
 }
 
+// Two lifts of one type, told apart by their serial numbers only: the cable
+// goes from lift A, read out, to lift B while the port stays open. Neither
+// the session nor a later one takes A's values as B's "vorher"; a setting
+// the robot did not reach on B is "unbekannt".
+void TestServiceRecord::beforeComesOnlyFromTheSameLift()
+{
+    const QString menuB = QString(kMenu)
+                                  .replace("Seriennummer = 4711", "Seriennummer = 4712")
+                                  .replace("Modus = Auto", "Modus = Hand")
+                                  .replace("Haltezeit = 10", "Haltezeit = 20")
+                                  .replace("Sprache = Deutsch", "Sprache = English");
+    QTemporaryDir documents;
+    RobotHarness harness;
+    ServiceRecord record;
+    record.setDocumentsFolder(documents.path());
+    QString error;
+    QVERIFY2(harness.startWithMenuText(kMenu, &error), qPrintable(error));
+    record.setBot(&harness.bot());
+    harness.bot().startDownload();
+    QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
+    QCOMPARE(record.deviceAtHand().serialNumber, "4711");
+
+    // On B the device stores another value for Haltezeit, so the transfer
+    // stops there and never reaches Sprache.
+    QVERIFY2(harness.device().loadMenuText(menuB, &error), qPrintable(error));
+    harness.device().setValueAlteration({ "Anlage", "Tiefer", "Haltezeit" }, "05", "5");
+    const QStringList changes{ "Anlage/Modus=Aus", "Anlage/Tiefer/Haltezeit=05",
+                               "Sprache=Deutsch" };
+    const QStringList onB{ kHead, "Anlage/Modus|Hand|Aus|übernommen",
+                           "Anlage/Tiefer/Haltezeit|20|05|Fehler beim Übertragen von: "
+                           "Anlage/Tiefer/Haltezeit Übernommener Wert: 5 Erwarteter Wert: 05",
+                           "Sprache|unbekannt|Deutsch|nicht übertragen" };
+    QVERIFY(mark(harness, changes));
+    QVERIFY(transfer(harness, record));
+    QString report = readText(record.lastReportFile());
+    QCOMPARE(tableOf(report), onB);
+    QVERIFY2(!report.contains("4711") && !record.lastReportFile().contains("4711"),
+             qPrintable(report));
+
+    // A later session on B: the history holds A's copy only.
+    record.setBot(nullptr);
+    ServiceRecord later;
+    later.setDocumentsFolder(documents.path());
+    later.setBot(&harness.bot());
+    QVERIFY(mark(harness, { "Anlage/Modus=Hand", "Anlage/Tiefer/Haltezeit=05", "Sprache=Deutsch" }));
+    QVERIFY(transfer(harness, later));
+    report = readText(later.lastReportFile());
+    QCOMPARE(tableOf(report).value(3), "Sprache|unbekannt|Deutsch|nicht übertragen");
+    QVERIFY2(!report.contains("4711"), qPrintable(report));
+
+    // Once B is read out, its own copy is named and found by its number.
+    harness.bot().startDownload();
+    QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
+    const QString history = documents.filePath("Kestrom LUM/Verlauf");
+    const QString copyA = ReadoutHistory::newestFile(history, "TST-R V1.0", "4711");
+    const QString copyB = ReadoutHistory::newestFile(history, "TST-R V1.0", "4712");
+    QVERIFY(!copyA.isEmpty() && !copyB.isEmpty() && copyA != copyB);
+    QCOMPARE(later.lastHistoryFile(), copyB);
+    QVERIFY(ReadoutHistory::newestFile(history, "TST-R V1.0").isEmpty());
+    QVERIFY(mark(harness, { "Anlage/Tiefer/Haltezeit=05", "Sprache=Deutsch" }));
+    QVERIFY(transfer(harness, later));
+    QCOMPARE(tableOf(readText(later.lastReportFile())).value(2),
+             "Sprache|English|Deutsch|nicht übertragen");
+}
+
 // lumctl keeps the same record: a read its copy unless told not to, a write
 // its report, also printed with --report.
 void TestServiceRecord::lumctlKeepsTheRecord()
@@ -299,8 +382,8 @@ void TestServiceRecord::lumctlKeepsTheRecord()
     const QString report = readText(reports.filePath(reports.entryList(QDir::Files).value(0)));
     QVERIFY2(out.contains(report) && report.contains("Datei: " + QDir::toNativeSeparators(file)),
              qPrintable(out));
-    // No copy in the history: what the device held is not known.
-    QCOMPARE(tableOf(report), QStringList({ kHead, "Anlage/Modus|unbekannt|Hand|übernommen" }));
+    // No copy in the history: what the device held is what the robot saw.
+    QCOMPARE(tableOf(report), QStringList({ kHead, "Anlage/Modus|Auto|Hand|übernommen" }));
     QCOMPARE(device.value({ "Anlage", "Modus" }), "Hand");
     QVERIFY(runLumctl(read, &out));
     QCOMPARE(history.entryList(QDir::Files).size(), 1);
