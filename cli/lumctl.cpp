@@ -70,7 +70,9 @@ const CommandText commandTexts[] = {
       "                  $LUM_DOCUMENTS_DIR)\n\n"
       "Beispiel:\n"
       "  lumctl read --port /dev/ttyUSB0 --output anlage.lumc" },
-    { "write", "lumctl write --port P DATEI [--timeout S] [--report]",
+    { "write",
+      "lumctl write --port P DATEI [--timeout S] [--report] [--protocol PDF [--site S] "
+      "[--technician T]]",
       "Überträgt die in DATEI markierten Einstellungen in das Gerät; danach wird\n"
       "das Gerät neu identifiziert. Der Fortschritt geht auf die\n"
       "Standardfehlerausgabe. Jede Übertragung, vollständig oder nicht, hinterlässt\n"
@@ -79,9 +81,35 @@ const CommandText commandTexts[] = {
       "Wert und was aus ihr wurde.\n\n"
       "  --port P     Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
       "  --timeout S  die Übertragung nach S Sekunden abbrechen (Vorgabe 600)\n"
-      "  --report     das Protokoll auch auf die Standardausgabe schreiben\n\n"
+      "  --report     das Protokoll auch auf die Standardausgabe schreiben\n"
+      "  --protocol PDF  dazu das Protokoll für den Betreiber als PDF: Gerät mit\n"
+      "               Seriennummer, Vorgefunden, Geändert, Hinterlassen, Unterschriften.\n"
+      "               Dafür wird das Gerät vor der Übertragung ganz ausgelesen (mit\n"
+      "               Kopie im Verlauf).\n"
+      "  --site S     die Anlage, die das Protokoll nennt\n"
+      "  --technician T  der Techniker, den das Protokoll nennt\n\n"
       "Beispiel:\n"
       "  lumctl write --port /dev/ttyUSB0 anlage.lumc" },
+    { "protocol", "lumctl protocol DATEI --protocol PDF [--site S] [--technician T]",
+      "Schreibt das Protokoll des vorgefundenen Zustands als PDF: jede Einstellung\n"
+      "von DATEI, etwa einer Kopie aus \"Kestrom LUM/Verlauf\", deren Name Gerät,\n"
+      "Seriennummer und Zeit der Auslesung nennt.\n\n"
+      "  --protocol PDF  die PDF-Datei, die geschrieben wird\n"
+      "  --site S     die Anlage, die das Protokoll nennt\n"
+      "  --technician T  der Techniker, den das Protokoll nennt\n\n"
+      "Beispiel:\n"
+      "  lumctl protocol \"Verlauf/ORV-NR4000 V2.31 SN 4711 2026-12-06 14-05.lumc\" "
+      "--protocol vorher.pdf" },
+    { "export", "lumctl export DATEI --csv [--output F]",
+      "Schreibt die Einstellungen von DATEI für eine Tabellenkalkulation: eine Zeile\n"
+      "je Einstellung, Pfad;Wert;Typ, UTF-8 mit BOM. Werte bleiben Text, wie das\n"
+      "Gerät sie zeigt: ein Wert, der mit einer Ziffer oder mit = + - @ beginnt,\n"
+      "bekommt einen Tabulator vorangestellt, damit weder Zahl noch Formel daraus\n"
+      "wird.\n\n"
+      "  --csv        das Format (das einzige)\n"
+      "  --output F   in die Datei F statt auf die Standardausgabe\n\n"
+      "Beispiel:\n"
+      "  lumctl export anlage.lumc --csv --output anlage.csv" },
     { "show", "lumctl show DATEI [--json]",
       "Listet die Einträge von DATEI auf, einer je Zeile, durch Tabulatoren\n"
       "getrennt: Menüpfad mit \"/\" verbunden, Typ, Wert und \"*\" für eine zur\n"
@@ -138,6 +166,11 @@ const QCommandLineOption outputOption(QStringList{ QStringLiteral("o"), QStringL
 const QCommandLineOption timeoutOption(QStringLiteral("timeout"), QString(), QStringLiteral("S"));
 const QCommandLineOption noHistoryOption(QStringLiteral("no-history"));
 const QCommandLineOption reportOption(QStringLiteral("report"));
+const QCommandLineOption writeProtocolOption(QStringLiteral("protocol"), QString(),
+                                             QStringLiteral("PDF"));
+const QCommandLineOption siteOption(QStringLiteral("site"), QString(), QStringLiteral("S"));
+const QCommandLineOption technicianOption(QStringLiteral("technician"), QString(),
+                                          QStringLiteral("T"));
 
 QString seconds(qint64 ms)
 {
@@ -186,6 +219,8 @@ void printRecord(const ServiceRecord &record, bool withReport)
         Console::outRaw(record.lastReport().toUtf8());
     if (!record.lastReportFile().isEmpty())
         Console::out(QStringLiteral("Protokoll: ") + record.lastReportFile());
+    if (!record.lastProtocolFile().isEmpty())
+        Console::out(QStringLiteral("Protokoll (PDF): ") + record.lastProtocolFile());
 }
 
 } // namespace
@@ -256,6 +291,10 @@ int Lumctl::run(const QStringList &arguments)
         return runDiff(rest);
     if (command == QLatin1String("doctor"))
         return runDoctor(rest);
+    if (command == QLatin1String("protocol"))
+        return runProtocol(rest);
+    if (command == QLatin1String("export"))
+        return runExport(rest);
     Console::err(QStringLiteral("lumctl: unbekannter Befehl \"%1\"\n").arg(command)
                  + overviewHelp());
     return UsageError;
@@ -509,6 +548,9 @@ int Lumctl::runWrite(const QStringList &arguments)
     QCommandLineParser parser;
     parser.addOption(timeoutOption);
     parser.addOption(reportOption);
+    parser.addOption(writeProtocolOption);
+    parser.addOption(siteOption);
+    parser.addOption(technicianOption);
     int status = Success;
     int timeout = 0;
     if (!parseWithPort(parser, command, arguments, 1, &status))
@@ -533,9 +575,22 @@ int Lumctl::runWrite(const QStringList &arguments)
         return status;
 
     ProgressLine progress(Console::stderrIsTerminal());
-    RobotJob job(RobotJob::Write, &link, &profile);
     ServiceRecord record;
     record.setSourceFile(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
+    record.setSite(parser.value(siteOption));
+    record.setTechnician(parser.value(technicianOption));
+    record.setProtocolFile(parser.value(writeProtocolOption));
+    // The protocol says what was found: the device is read out first, which
+    // also gives its serial number.
+    if (!record.protocolFile().isEmpty()) {
+        DeviceProfile found;
+        RobotJob readOut(RobotJob::Read, &link, &found);
+        record.setBot(readOut.bot());
+        if (!runJob(readOut, timeout, &progress))
+            return DeviceFailed;
+        record.setBot(nullptr);
+    }
+    RobotJob job(RobotJob::Write, &link, &profile);
     record.setBot(job.bot());
     if (!runJob(job, timeout, &progress)) {
         if (job.itemsDone() > 0)

@@ -50,6 +50,21 @@ QString ReadoutHistory::entryName(const QString &deviceIdentifier, const QDateTi
     return deviceName(deviceIdentifier, serialNumber) + QLatin1Char(' ') + when.toString(timeFormat);
 }
 
+bool ReadoutHistory::parseName(const QString &fileName, QString *deviceIdentifier,
+                               QString *serialNumber, QDateTime *when)
+{
+    static const QRegularExpression pattern(
+            QStringLiteral("^(.+?)(?: SN (.+))? (\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d)"
+                           "(?: \\(\\d+\\))?\\.[a-z]+$"));
+    const QRegularExpressionMatch match = pattern.match(QFileInfo(fileName).fileName());
+    if (!match.hasMatch())
+        return false;
+    *deviceIdentifier = match.captured(1);
+    *serialNumber = match.captured(2);
+    *when = QDateTime::fromString(match.captured(3), timeFormat);
+    return when->isValid();
+}
+
 QString ReadoutHistory::freePath(const QString &folder, const QString &entryName,
                                  const QString &suffix)
 {

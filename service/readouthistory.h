@@ -28,6 +28,11 @@ public:
     static QString entryName(const QString &deviceIdentifier, const QDateTime &when,
                              const QString &serialNumber = QString());
 
+    // The device and time a record's file name says (see entryName); false
+    // for a name of another form.
+    static bool parseName(const QString &fileName, QString *deviceIdentifier,
+                          QString *serialNumber, QDateTime *when);
+
     // A path in `folder` for `entryName` + `suffix` that no file holds yet:
     // a second record within the same minute gets " (2)", then " (3)", so an
     // earlier record is never overwritten.

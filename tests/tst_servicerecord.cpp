@@ -6,6 +6,7 @@
 
 #include <QtTest>
 
+#include "csvexport.h"
 #include "readouthistory.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
@@ -108,6 +109,10 @@ private slots:
     void sessionKeepsCopyAndReports();
     void beforeComesOnlyFromTheSameLift();
     void lumctlKeepsTheRecord();
+    void protocolHoldsDeviceChangesAndSignatures();
+    void csvCellsStayText_data();
+    void csvCellsStayText();
+    void lumctlExportsForASpreadsheet();
 };
 
 // A copy is named after the device and the minute, with what no file name
@@ -388,6 +393,139 @@ void TestServiceRecord::lumctlKeepsTheRecord()
     QVERIFY(runLumctl(read, &out));
     QCOMPARE(history.entryList(QDir::Files).size(), 1);
     QVERIFY2(out.contains("Verlauf: " + history.path()), qPrintable(out));
+}
+
+// The text of a PDF as pdftotext lays it out, rows of a table on one line.
+QString pdfText(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), { "-layout", "-enc", "UTF-8", path, "-" });
+    if (!process.waitForStarted()) {
+        qWarning("pdftotext is missing: tools/packages.sh installs poppler-utils");
+        return QString();
+    }
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A row of the PDF's text whose cells, in this order, are these.
+bool hasRow(const QString &text, const QStringList &cells)
+{
+    QStringList escaped;
+    for (const QString &cell : cells)
+        escaped << QRegularExpression::escape(cell);
+    return QRegularExpression(QStringLiteral("(^|\\n) *") + escaped.join(QStringLiteral(" {2,}"))
+                              + QStringLiteral(" *(\\n|$)"))
+            .match(text)
+            .hasMatch();
+}
+
+// lumctl's protocol of a transfer: read out first, so it names the lift's
+// serial number and what was found; every written setting with before,
+// after and the device's word; the site, the technician and the line for the
+// signatures. The protocol of a copy from the history has what was found.
+void TestServiceRecord::protocolHoldsDeviceChangesAndSignatures()
+{
+    QTemporaryDir documents;
+    qputenv("LUM_DOCUMENTS_DIR", QFile::encodeName(documents.path()));
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.loadMenuText(kMenu, &error) && device.start(&error), qPrintable(error));
+    const QString file = documents.filePath("tst-r.lumc");
+    QVERIFY(runLumctl({ "read", "--port", device.portPath(), "--output", file, "--no-history" }));
+    QVERIFY(runLumctl({ "set", file, "Anlage/Modus=Hand", "Anlage/Rufnummer=0049301234",
+                        "Sprache=Deutsch" }));
+    const QString pdf = documents.filePath("protokoll.pdf");
+    QString out;
+    QVERIFY(runLumctl({ "write", "--port", device.portPath(), file, "--protocol", pdf, "--site",
+                        "Haus Süd, Aufzug 2", "--technician", "M. Kern" },
+                      &out));
+    QVERIFY2(out.contains("Protokoll (PDF): " + pdf), qPrintable(out));
+    const QString text = pdfText(pdf);
+    QVERIFY2(hasRow(text, { "Seriennummer", "4711" }) && hasRow(text, { "Anlage", "Haus Süd, Aufzug 2" })
+                     && hasRow(text, { "Techniker", "M. Kern" })
+                     && hasRow(text, { "Gerät", "TST-R V1.0" }),
+             qPrintable(text));
+    for (const QStringList &row : QList<QStringList>{
+                 { "Anlage/Modus", "Auto", "Hand", "übernommen" },
+                 { "Anlage/Rufnummer", "12", "0049301234", "übernommen" },
+                 { "Sprache", "Deutsch", "Deutsch", "unverändert" },
+                 { "Anlage/Timerzeit Test", "08:00" }, // found
+                 { "Anlage/Tiefer/Haltezeit", "10" } })
+        QVERIFY2(hasRow(text, row), qPrintable(row.join(" | ") + "\n" + text));
+    QVERIFY2(text.contains("Vorgefunden") && text.contains("Geändert")
+                     && text.contains("Hinterlassen") && text.contains("Unterschrift Techniker")
+                     && text.contains("Unterschrift Betreiber") && text.contains("Seite 1 von 1"),
+             qPrintable(text));
+    // Left: the new value, found: the old one.
+    QVERIFY(text.indexOf(QRegularExpression("Anlage/Modus +Auto *\n"))
+            < text.indexOf(QRegularExpression("Anlage/Modus +Hand *\n")));
+
+    // The copy in the history the read-out left, as found.
+    const QDir history(documents.filePath("Kestrom LUM/Verlauf"));
+    const QStringList copies = history.entryList({ "*SN 4711*.lumc" }, QDir::Files);
+    QCOMPARE(copies.size(), 1);
+    const QString found = documents.filePath("vorher.pdf");
+    QVERIFY(runLumctl({ "protocol", history.filePath(copies.first()), "--protocol", found,
+                        "--site", "Haus Süd" }));
+    const QString foundText = pdfText(found);
+    QVERIFY2(hasRow(foundText, { "Seriennummer", "4711" }) && hasRow(foundText, { "Gerät", "TST-R V1.0" })
+                     && hasRow(foundText, { "Anlage/Modus", "Auto" })
+                     && !foundText.contains("Geändert") && foundText.contains("Unterschrift Betreiber"),
+             qPrintable(foundText));
+}
+
+// Every value stays the text the device shows when a spreadsheet opens the
+// file: no formula, no number that loses its 0 or "+".
+void TestServiceRecord::csvCellsStayText_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("word") << "Deutsch" << "Deutsch";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("leading zero") << "0815" << "\"\t0815\"";
+    QTest::newRow("plain number") << "12" << "\"\t12\"";
+    QTest::newRow("time") << "08:00" << "\"\t08:00\"";
+    QTest::newRow("international") << "+4930123" << "\"\t+4930123\"";
+    QTest::newRow("formula") << "=HYPERLINK(\"x\")" << "\"\t=HYPERLINK(\"\"x\"\")\"";
+    QTest::newRow("minus") << "-5" << "\"\t-5\"";
+    QTest::newRow("at") << "@SUM(A1)" << "\"\t@SUM(A1)\"";
+    QTest::newRow("code with star") << "*31#" << "*31#";
+    QTest::newRow("separator") << "a;b" << "\"a;b\"";
+    QTest::newRow("quote") << "sagt \"ja\"" << "\"sagt \"\"ja\"\"\"";
+    QTest::newRow("umlaut") << "Störung" << "Störung";
+    QTest::newRow("tab first") << "\tx" << "\"\t\tx\"";
+}
+
+void TestServiceRecord::csvCellsStayText()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, cell);
+    QCOMPARE(CsvExport::cell(value), cell);
+}
+
+// The export of a configuration file: BOM, header, one row a setting.
+void TestServiceRecord::lumctlExportsForASpreadsheet()
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath("a.lumc");
+    QFile lumc(file);
+    QVERIFY(lumc.open(QIODevice::WriteOnly)
+            && lumc.write(R"(<deviceProfile version="1.0"><menuTree>
+ <section text="Anlage"><setting text="Rufnummer" value="0049301" active="0" valuetype="inputnum"/>
+ <setting text="Modus" value="Aus" active="1" valuetype="selection"><option text="Aus"/></setting>
+ </section><setting text="Störtext" value="=1+1" active="0" valuetype="inputnum"/>
+</menuTree></deviceProfile>)") > 0);
+    lumc.close();
+    const QString csv = folder.filePath("a.csv");
+    QVERIFY(runLumctl({ "export", file, "--csv", "--output", csv }));
+    QFile written(csv);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(),
+             QByteArray("\xEF\xBB\xBFPfad;Wert;Typ\r\n"
+                        "Anlage/Rufnummer;\"\t0049301\";inputnum\r\n"
+                        "Anlage/Modus;Aus;selection\r\n"
+                        "St\xC3\xB6rtext;\"\t=1+1\";inputnum\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestServiceRecord)
