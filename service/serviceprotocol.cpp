@@ -235,6 +235,9 @@ bool ServiceProtocol::writePdf(const QString &path, QString *error) const
         QTextDocument document;
         QFont font(QStringLiteral("DejaVu Sans"));
         font.setPointSizeF(8.5);
+        // No ligatures: "fi" in "Alarmfilter" stays two letters when the
+        // text is copied out of the PDF or searched.
+        font.setStyleStrategy(QFont::PreferNoShaping);
         document.setDefaultFont(font);
         document.setDocumentMargin(0);
         document.setHtml(html());
