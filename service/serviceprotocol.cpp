@@ -178,9 +178,9 @@ QString ServiceProtocol::changesHtml() const
         switch (line.outcome) {
         case TransferReport::Written:
         case TransferReport::Unchanged:
+        case TransferReport::PassedOver: // not keyed in: "übergangen: nur lesbar"
             confirmation = TransferReport::outcomeText(line);
             break;
-        case TransferReport::PassedOver:
         case TransferReport::Failed:
             confirmation = QStringLiteral("abgelehnt: ") + line.note;
             break;

@@ -372,8 +372,11 @@ void ServiceRecord::fillLines(TransferReport *report, const Known &known,
         line.value =
                 setting.state == JobResult::TakenOver ? setting.deviceShowed : setting.valueWritten;
         line.outcome = reportOutcome(setting.state);
+        // Unchanged: the device showed the value before and shows it still
+        // (the clock settings show the PC's time now, whatever the file said).
         if (line.outcome == TransferReport::Written && !setting.valueBefore.isNull()
-            && setting.valueBefore == setting.valueWritten)
+            && setting.valueBefore == setting.valueWritten
+            && setting.deviceShowed == setting.valueBefore)
             line.outcome = TransferReport::Unchanged;
         line.note = setting.reason;
         report->addLine(line);

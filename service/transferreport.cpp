@@ -165,7 +165,11 @@ QString TransferReport::text() const
         << (m_sourceFile.isEmpty() ? QStringLiteral("keine (ausgelesene Konfiguration)")
                                    : QDir::toNativeSeparators(m_sourceFile))
         << '\n'
-        << "Werte vorher: " << (m_beforeSource.isEmpty() ? unknown : m_beforeSource) << '\n';
+        << "Werte vorher: "
+        << (m_beforeSource.isEmpty() ? QStringLiteral("wie vom Gerät beim Öffnen gezeigt")
+                                     : m_beforeSource + QStringLiteral(
+                                               "; wie vom Gerät beim Öffnen gezeigt, wo geöffnet"))
+        << '\n';
     if (m_stopReason.isEmpty()) {
         out << QStringLiteral("Ergebnis: Übertragung vollständig, ") << written.size() << " von "
             << m_lines.size() << " markierten Einstellungen geschrieben.\n";

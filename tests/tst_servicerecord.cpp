@@ -11,6 +11,7 @@
 #include "readoutoracle.h"
 #include "robotharness.h"
 #include "servicerecord.h"
+#include "serviceprotocol.h"
 #include "transferreport.h"
 
 namespace {
@@ -110,6 +111,7 @@ private slots:
     void beforeComesOnlyFromTheSameLift();
     void lumctlKeepsTheRecord();
     void protocolHoldsDeviceChangesAndSignatures();
+    void protocolNamesWhatTheDeviceSaid();
     void csvCellsStayText_data();
     void csvCellsStayText();
     void lumctlExportsForASpreadsheet();
@@ -473,6 +475,38 @@ void TestServiceRecord::protocolHoldsDeviceChangesAndSignatures()
                      && hasRow(foundText, { "Anlage/Modus", "Auto" })
                      && !foundText.contains("Geändert") && foundText.contains("Unterschrift Betreiber"),
              qPrintable(foundText));
+}
+
+// The "Geändert" table says for each marked setting what the device said.
+void TestServiceRecord::protocolNamesWhatTheDeviceSaid()
+{
+    TransferReport report;
+    report.setDeviceFacts({ "TST-R V1.0", "", "", "" });
+    report.setStopReason("Fehler X");
+    const auto line = [](const QString &path, const QString &before, const QString &value,
+                         TransferReport::Outcome outcome, const QString &note) {
+        TransferReport::Line made;
+        made.menuPath = path.split('/');
+        made.before = before;
+        made.value = value;
+        made.outcome = outcome;
+        made.note = note;
+        return made;
+    };
+    report.addLine(line("A/Modus", "Auto", "Hand", TransferReport::Written, ""));
+    report.addLine(line("A/Sprache", "Deutsch", "Deutsch", TransferReport::Unchanged, ""));
+    report.addLine(line("A/Seriennummer", "4711", "4711", TransferReport::PassedOver, "nur lesbar"));
+    report.addLine(line("A/Haltezeit", "10", "05", TransferReport::Failed, "Fehler X"));
+    report.addLine(line("A/Relais", QString(), "Aus", TransferReport::NotReached, ""));
+    const QString html = ServiceProtocol::ofTransfer(report, {}, {}).html();
+    for (const char *row :
+         { "<td>A/Modus</td><td>Auto</td><td>Hand</td><td>übernommen</td>",
+           "<td>A/Sprache</td><td>Deutsch</td><td>Deutsch</td><td>unverändert</td>",
+           "<td>A/Seriennummer</td><td>4711</td><td>4711</td><td>übergangen: nur lesbar</td>",
+           "<td>A/Haltezeit</td><td>10</td><td>05</td><td>abgelehnt: Fehler X</td>",
+           "<td>A/Relais</td><td><i>unbekannt</i></td><td>Aus</td><td>nicht erreicht</td>",
+           "Seriennummer</b></td><td>nicht gelesen", "Übertragung nicht vollständig: Fehler X" })
+        QVERIFY2(html.contains(QString::fromUtf8(row)), qPrintable(QString::fromUtf8(row) + "\n" + html));
 }
 
 // Every value stays the text the device shows when a spreadsheet opens the
