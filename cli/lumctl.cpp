@@ -73,7 +73,7 @@ const CommandText commandTexts[] = {
       "  lumctl read --port /dev/ttyUSB0 --output anlage.lumc" },
     { "write",
       "lumctl write --port P DATEI [--only-changed [--all]] [--other-device] [--timeout S] "
-      "[--report]",
+      "[--report] [--protocol PDF [--site S] [--technician T]]",
       "Überträgt die in DATEI markierten Einstellungen in das Gerät; danach wird\n"
       "das Gerät neu identifiziert. Der Fortschritt geht auf die\n"
       "Standardfehlerausgabe. Jede Übertragung, vollständig oder nicht, hinterlässt\n"
@@ -91,7 +91,13 @@ const CommandText commandTexts[] = {
       "                  Datei vergleichen, nicht nur die markierten\n"
       "  --other-device  auch in ein anderes Gerät übertragen\n"
       "  --timeout S     die Übertragung nach S Sekunden abbrechen (Vorgabe 600)\n"
-      "  --report        das Protokoll auch auf die Standardausgabe schreiben\n\n"
+      "  --report        das Protokoll auch auf die Standardausgabe schreiben\n"
+      "  --protocol PDF  dazu das Protokoll für den Betreiber als PDF: Gerät mit\n"
+      "                  Seriennummer, Vorgefunden, Geändert, Hinterlassen,\n"
+      "                  Unterschriften. Dafür wird das Gerät vor der Übertragung\n"
+      "                  ganz ausgelesen (mit Kopie im Verlauf).\n"
+      "  --site S        die Anlage, die das Protokoll nennt\n"
+      "  --technician T  der Techniker, den das Protokoll nennt\n\n"
       "Beispiel:\n"
       "  lumctl write --port /dev/ttyUSB0 anlage.lumc\n"
       "  lumctl write --port /dev/ttyUSB0 --only-changed --all anlage.lumc" },
@@ -110,6 +116,26 @@ const CommandText commandTexts[] = {
       "  --timeout S  den Vergleich nach S Sekunden abbrechen (Vorgabe 600)\n\n"
       "Beispiel:\n"
       "  lumctl compare --port /dev/ttyUSB0 anlage.lumc" },
+    { "protocol", "lumctl protocol DATEI --protocol PDF [--site S] [--technician T]",
+      "Schreibt das Protokoll des vorgefundenen Zustands als PDF: jede Einstellung\n"
+      "von DATEI, etwa einer Kopie aus \"Kestrom LUM/Verlauf\", deren Name Gerät,\n"
+      "Seriennummer und Zeit der Auslesung nennt.\n\n"
+      "  --protocol PDF  die PDF-Datei, die geschrieben wird\n"
+      "  --site S     die Anlage, die das Protokoll nennt\n"
+      "  --technician T  der Techniker, den das Protokoll nennt\n\n"
+      "Beispiel:\n"
+      "  lumctl protocol \"Verlauf/ORV-NR4000 V2.31 SN 4711 2026-12-06 14-05.lumc\" "
+      "--protocol vorher.pdf" },
+    { "export", "lumctl export DATEI --csv [--output F]",
+      "Schreibt die Einstellungen von DATEI für eine Tabellenkalkulation: eine Zeile\n"
+      "je Einstellung, Pfad;Wert;Typ, UTF-8 mit BOM. Werte bleiben Text, wie das\n"
+      "Gerät sie zeigt: ein Wert, der mit einer Ziffer oder mit = + - @ beginnt,\n"
+      "bekommt einen Tabulator vorangestellt, damit weder Zahl noch Formel daraus\n"
+      "wird.\n\n"
+      "  --csv        das Format (das einzige)\n"
+      "  --output F   in die Datei F statt auf die Standardausgabe\n\n"
+      "Beispiel:\n"
+      "  lumctl export anlage.lumc --csv --output anlage.csv" },
     { "show", "lumctl show DATEI [--json]",
       "Listet die Einträge von DATEI auf, einer je Zeile, durch Tabulatoren\n"
       "getrennt: Menüpfad mit \"/\" verbunden, Typ, Wert und \"*\" für eine zur\n"
@@ -169,6 +195,11 @@ const QCommandLineOption reportOption(QStringLiteral("report"));
 const QCommandLineOption onlyChangedOption(QStringLiteral("only-changed"));
 const QCommandLineOption allOption(QStringLiteral("all"));
 const QCommandLineOption otherDeviceOption(QStringLiteral("other-device"));
+const QCommandLineOption writeProtocolOption(QStringLiteral("protocol"), QString(),
+                                             QStringLiteral("PDF"));
+const QCommandLineOption siteOption(QStringLiteral("site"), QString(), QStringLiteral("S"));
+const QCommandLineOption technicianOption(QStringLiteral("technician"), QString(),
+                                          QStringLiteral("T"));
 
 QString seconds(qint64 ms)
 {
@@ -217,6 +248,8 @@ void printRecord(const ServiceRecord &record, bool withReport)
         Console::outRaw(record.lastReport().toUtf8());
     if (!record.lastReportFile().isEmpty())
         Console::out(QStringLiteral("Protokoll: ") + record.lastReportFile());
+    if (!record.lastProtocolFile().isEmpty())
+        Console::out(QStringLiteral("Protokoll (PDF): ") + record.lastProtocolFile());
 }
 
 } // namespace
@@ -289,6 +322,10 @@ int Lumctl::run(const QStringList &arguments)
         return runDiff(rest);
     if (command == QLatin1String("doctor"))
         return runDoctor(rest);
+    if (command == QLatin1String("protocol"))
+        return runProtocol(rest);
+    if (command == QLatin1String("export"))
+        return runExport(rest);
     Console::err(QStringLiteral("lumctl: unbekannter Befehl \"%1\"\n").arg(command)
                  + overviewHelp());
     return UsageError;
@@ -619,6 +656,9 @@ int Lumctl::runWrite(const QStringList &arguments)
     parser.addOption(onlyChangedOption);
     parser.addOption(allOption);
     parser.addOption(otherDeviceOption);
+    parser.addOption(writeProtocolOption);
+    parser.addOption(siteOption);
+    parser.addOption(technicianOption);
     int status = Success;
     int timeout = 0;
     if (!parseWithPort(parser, command, arguments, 1, &status))
@@ -679,9 +719,22 @@ int Lumctl::runWrite(const QStringList &arguments)
         return status;
 
     ProgressLine progress(Console::stderrIsTerminal());
-    RobotJob job(RobotJob::Transfer, &link, &profile);
     ServiceRecord record;
     record.setSourceFile(QFileInfo(parser.positionalArguments().first()).absoluteFilePath());
+    record.setSite(parser.value(siteOption));
+    record.setTechnician(parser.value(technicianOption));
+    record.setProtocolFile(parser.value(writeProtocolOption));
+    // The protocol says what was found: the device is read out first, which
+    // also gives its serial number.
+    if (!record.protocolFile().isEmpty()) {
+        DeviceProfile found;
+        RobotJob readOut(RobotJob::ReadOut, &link, &found);
+        record.setBot(readOut.bot());
+        if (!runJob(readOut, timeout, &progress))
+            return DeviceFailed;
+        record.setBot(nullptr);
+    }
+    RobotJob job(RobotJob::Transfer, &link, &profile);
     record.setBot(job.bot());
     if (!runJob(job, timeout, &progress)) {
         if (job.itemsDone() > 0)

@@ -36,6 +36,9 @@ private:
     int runSet(const QStringList &arguments);
     int runDiff(const QStringList &arguments);
     int runDoctor(const QStringList &arguments);
+    // In lumctlservice.cpp: the customer's record.
+    int runProtocol(const QStringList &arguments);
+    int runExport(const QStringList &arguments);
 
     // False when the command must end now with *status (help shown, or a
     // usage error reported).

@@ -4,14 +4,23 @@
 #include "lumctl.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDebug>
 #include <QLibraryInfo>
+#include <QScopedPointer>
 #include <QLocale>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // A PDF protocol needs fonts, so a GUI application, without a screen.
+    bool pdf = false;
+    for (int index = 1; index < argc; ++index)
+        pdf = pdf || qstrcmp(argv[index], "--protocol") == 0 || qstrcmp(argv[index], "protocol") == 0;
+    if (pdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QScopedPointer<QCoreApplication> application(pdf ? new QGuiApplication(argc, argv)
+                                                     : new QCoreApplication(argc, argv));
     QCoreApplication::setOrganizationName(AppIdentity::organizationName());
     QCoreApplication::setApplicationName(QStringLiteral("lumctl"));
     // lumctl speaks German like the window, also in the messages of Qt's

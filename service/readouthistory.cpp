@@ -32,11 +32,37 @@ QString safeName(const QString &text)
     return name.isEmpty() ? QStringLiteral("unbekanntes Gerät") : name;
 }
 
+// The device part of a name: the identifier, and the serial number where the
+// device shows one.
+QString deviceName(const QString &deviceIdentifier, const QString &serialNumber)
+{
+    QString name = safeName(deviceIdentifier);
+    if (!serialNumber.trimmed().isEmpty())
+        name += QStringLiteral(" SN ") + safeName(serialNumber);
+    return name;
+}
+
 } // namespace
 
-QString ReadoutHistory::entryName(const QString &deviceIdentifier, const QDateTime &when)
+QString ReadoutHistory::entryName(const QString &deviceIdentifier, const QDateTime &when,
+                                  const QString &serialNumber)
 {
-    return safeName(deviceIdentifier) + QLatin1Char(' ') + when.toString(timeFormat);
+    return deviceName(deviceIdentifier, serialNumber) + QLatin1Char(' ') + when.toString(timeFormat);
+}
+
+bool ReadoutHistory::parseName(const QString &fileName, QString *deviceIdentifier,
+                               QString *serialNumber, QDateTime *when)
+{
+    static const QRegularExpression pattern(
+            QStringLiteral("^(.+?)(?: SN (.+))? (\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d)"
+                           "(?: \\(\\d+\\))?\\.[a-z]+$"));
+    const QRegularExpressionMatch match = pattern.match(QFileInfo(fileName).fileName());
+    if (!match.hasMatch())
+        return false;
+    *deviceIdentifier = match.captured(1);
+    *serialNumber = match.captured(2);
+    *when = QDateTime::fromString(match.captured(3), timeFormat);
+    return when->isValid();
 }
 
 QString ReadoutHistory::freePath(const QString &folder, const QString &entryName,
@@ -50,14 +76,15 @@ QString ReadoutHistory::freePath(const QString &folder, const QString &entryName
 }
 
 QString ReadoutHistory::save(const QString &folder, const QDomDocument &document,
-                             const QString &deviceIdentifier, const QDateTime &when, QString *error)
+                             const QString &deviceIdentifier, const QDateTime &when, QString *error,
+                             const QString &serialNumber)
 {
     if (!QDir().mkpath(folder)) {
         *error = QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
                          .arg(QDir::toNativeSeparators(folder));
         return QString();
     }
-    const QString path = freePath(folder, entryName(deviceIdentifier, when), historySuffix);
+    const QString path = freePath(folder, entryName(deviceIdentifier, when, serialNumber), historySuffix);
     QString reason;
     if (!LumcFile::save(path, document, &reason)) {
         *error = QStringLiteral("Die Datei %1 konnte nicht gespeichert werden:\n%2")
@@ -67,11 +94,12 @@ QString ReadoutHistory::save(const QString &folder, const QDomDocument &document
     return path;
 }
 
-QString ReadoutHistory::newestFile(const QString &folder, const QString &deviceIdentifier)
+QString ReadoutHistory::newestFile(const QString &folder, const QString &deviceIdentifier,
+                                   const QString &serialNumber)
 {
     const QRegularExpression pattern(
             QStringLiteral("^%1 (\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d)(?: \\((\\d+)\\))?%2$")
-                    .arg(QRegularExpression::escape(safeName(deviceIdentifier)),
+                    .arg(QRegularExpression::escape(deviceName(deviceIdentifier, serialNumber)),
                          QRegularExpression::escape(historySuffix)));
     QString newest;
     QString newestTime;

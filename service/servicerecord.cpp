@@ -10,17 +10,26 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 
 namespace {
 
 const QString dateTimeFormat = QStringLiteral("dd.MM.yyyy HH:mm");
+
+// The clock settings show the time of the moment, not a stored value.
+bool showsClock(const QString &valueType)
+{
+    return valueType == QLatin1String("inputsystemtime")
+            || valueType == QLatin1String("inputsystemdate");
+}
 
 // How the report names what became of a setting the robot worked on.
 TransferReport::Outcome reportOutcome(JobResult::SettingState state)
 {
     switch (state) {
     case JobResult::TakenOver:
-        return TransferReport::Written;
+        return TransferReport::Written; // or unchanged, see fillLines()
     case JobResult::PassedOver:
         return TransferReport::PassedOver;
     case JobResult::NotTakenOver:
@@ -64,6 +73,50 @@ QString ServiceRecord::lastReport() const
 QString ServiceRecord::lastError() const
 {
     return m_lastError;
+}
+QString ServiceRecord::site() const
+{
+    return m_site;
+}
+QString ServiceRecord::technician() const
+{
+    return m_technician;
+}
+QString ServiceRecord::protocolFile() const
+{
+    return m_protocolFile;
+}
+QString ServiceRecord::lastProtocolFile() const
+{
+    return m_lastProtocolFile;
+}
+DeviceFacts ServiceRecord::deviceAtHand() const
+{
+    return m_known.value(m_deviceAtHand).facts;
+}
+
+void ServiceRecord::setSite(const QString &site)
+{
+    if (site == m_site)
+        return;
+    m_site = site;
+    emit siteChanged();
+}
+
+void ServiceRecord::setTechnician(const QString &technician)
+{
+    if (technician == m_technician)
+        return;
+    m_technician = technician;
+    emit technicianChanged();
+}
+
+void ServiceRecord::setProtocolFile(const QString &path)
+{
+    if (path == m_protocolFile)
+        return;
+    m_protocolFile = path;
+    emit protocolFileChanged();
 }
 
 void ServiceRecord::setBot(LumBot *bot)
@@ -141,17 +194,23 @@ void ServiceRecord::writeHistory()
     DeviceProfile *profile = m_bot ? m_bot->profile() : nullptr;
     if (!profile)
         return;
-    const QString device = m_bot->deviceIdentifier();
     const QDateTime now = QDateTime::currentDateTime();
-    m_sessionValues.insert(device, ReadoutHistory::settingValues(*profile));
-    m_sessionSource.insert(device,
-                           QStringLiteral("Auslesung vom %1").arg(now.toString(dateTimeFormat)));
-    m_sessionUpdates.remove(device);
+    Known known;
+    known.facts = DeviceFacts::read(*profile, m_bot->deviceIdentifier());
+    for (const ServiceProtocol::Entry &entry : ServiceProtocol::entriesOf(*profile)) {
+        const QString key = ReadoutHistory::pathKey(entry.menuPath);
+        known.order.append(key);
+        known.values.insert(key, entry.value);
+    }
+    known.source = QStringLiteral("Auslesung vom %1").arg(now.toString(dateTimeFormat));
+    m_deviceAtHand = known.facts.recordKey();
+    m_known.insert(m_deviceAtHand, known);
     if (!m_historyEnabled)
         return;
     QString error;
-    const QString path =
-            ReadoutHistory::save(historyFolder(), profile->document(), device, now, &error);
+    const QString path = ReadoutHistory::save(historyFolder(), profile->document(),
+                                              known.facts.identifier, now, &error,
+                                              known.facts.serialNumber);
     if (path.isEmpty()) {
         fail(QStringLiteral("Die Auslesung ist vollständig, aber ihre Kopie im Verlauf fehlt.\n")
              + error);
@@ -174,10 +233,16 @@ void ServiceRecord::beginTransfer()
 }
 
 // The robot forgets the identifier when it is stopped; the report keeps it.
+// A device of another type is not the one read out last.
 void ServiceRecord::noteIdentifier()
 {
-    if (m_transferRunning && !m_bot->deviceIdentifier().isEmpty())
-        m_transferDevice = m_bot->deviceIdentifier();
+    const QString identifier = m_bot->deviceIdentifier();
+    if (identifier.isEmpty())
+        return;
+    if (m_transferRunning)
+        m_transferDevice = identifier;
+    if (!m_deviceAtHand.isEmpty() && m_known.value(m_deviceAtHand).facts.identifier != identifier)
+        m_deviceAtHand.clear();
 }
 
 // The robot's result says how the transfer ended and what became of every
@@ -192,13 +257,61 @@ void ServiceRecord::checkTransferEnd()
     finishTransfer(result.settings);
 }
 
+// The device read out last is taken as the one written to as long as what
+// the robot saw of it agrees: a setting that showed another value than the
+// device at hand holds (a cable moved to the next lift of the same type)
+// says it is another device.
+bool ServiceRecord::transferIsOnDeviceAtHand(const QList<JobResult::Setting> &settings) const
+{
+    if (m_deviceAtHand.isEmpty() || !m_known.contains(m_deviceAtHand))
+        return false;
+    const Known &known = m_known[m_deviceAtHand];
+    if (!m_transferDevice.isEmpty() && known.facts.identifier != m_transferDevice)
+        return false;
+    QHash<QString, QString> types;
+    if (DeviceProfile *profile = m_bot->profile()) {
+        for (const ConfItem *item : profile->items())
+            types.insert(ReadoutHistory::pathKey(item->menuPath()), item->type());
+    }
+    for (const JobResult::Setting &setting : settings) {
+        const QString key = ReadoutHistory::pathKey(setting.menuPath);
+        if (setting.valueBefore.isNull() || showsClock(types.value(key))
+            || !known.values.contains(key))
+            continue;
+        if (known.values.value(key) != setting.valueBefore) {
+            qDebug() << "SERVICERECORD not the device read out last:" << setting.menuPath
+                     << setting.valueBefore << "instead of" << known.values.value(key);
+            return false;
+        }
+    }
+    return true;
+}
+
 void ServiceRecord::finishTransfer(const QList<JobResult::Setting> &settings)
 {
     m_transferRunning = false;
     DeviceProfile *profile = m_bot->profile();
 
+    // Which device this was: the one read out last if all agrees, else a
+    // device of this type, known by its identifier only where its menu shows
+    // no serial number; a device with an unread serial number is not known.
+    DeviceFacts facts;
+    facts.identifier = m_transferDevice;
+    bool identified = false;
+    if (transferIsOnDeviceAtHand(settings)) {
+        facts = m_known[m_deviceAtHand].facts;
+        identified = true;
+    } else {
+        m_deviceAtHand.clear();
+        identified = !m_transferDevice.isEmpty()
+                && !(profile && DeviceFacts::showsSerialNumber(*profile));
+    }
+    const Known found = identified ? knownOf(facts) : Known();
+
     TransferReport report;
-    report.setDeviceIdentifier(m_transferDevice);
+    report.setDeviceFacts(facts);
+    report.setSite(m_site);
+    report.setTechnician(m_technician);
     report.setTime(m_transferTime);
     QString source = m_sourceFile;
     if (source.isEmpty() && profile)
@@ -207,31 +320,33 @@ void ServiceRecord::finishTransfer(const QList<JobResult::Setting> &settings)
     if (!m_transferCompleted)
         report.setStopReason(m_transferError.isEmpty() ? JobTexts::transferCancelled
                                                        : m_transferError);
-
-    QString beforeSource;
-    QHash<QString, QString> known = knownValues(m_transferDevice, &beforeSource);
-    report.setBeforeSource(beforeSource);
-    fillLines(&report, known, settings);
+    report.setBeforeSource(found.source);
+    fillLines(&report, found, settings);
 
     // What the device holds now, for the next transfer's report. A setting
     // the device refused may hold anything now.
-    if (!m_transferDevice.isEmpty() && (!known.isEmpty() || !report.lines().isEmpty())) {
-        for (const TransferReport::Line &line : report.lines()) {
-            const QString key = ReadoutHistory::pathKey(line.menuPath);
-            if (line.outcome == TransferReport::Written)
-                known.insert(key, line.value);
-            else if (line.outcome == TransferReport::Failed)
-                known.remove(key);
-        }
-        if (!m_sessionValues.contains(m_transferDevice))
-            m_sessionSource.insert(m_transferDevice,
-                                   beforeSource.isEmpty() ? QStringLiteral("keine Auslesung")
-                                                          : beforeSource);
-        m_sessionValues.insert(m_transferDevice, known);
-        m_sessionUpdates.insert(m_transferDevice, m_transferTime);
+    Known left = found;
+    for (const TransferReport::Line &line : report.lines()) {
+        const QString key = ReadoutHistory::pathKey(line.menuPath);
+        if (!left.order.contains(key))
+            left.order.append(key);
+        if (TransferReport::holdsValue(line))
+            left.values.insert(key, line.value);
+        else if (line.outcome == TransferReport::Failed)
+            left.values.remove(key);
+        else if (!left.values.contains(key) && !line.before.isNull())
+            left.values.insert(key, line.before);
+    }
+    if (identified) {
+        left.facts = facts;
+        if (left.source.isEmpty())
+            left.source = QStringLiteral("keine Auslesung");
+        left.updated = m_transferTime;
+        m_known.insert(facts.recordKey(), left);
     }
 
     m_lastReport = report.text();
+    writeProtocol(report, found, left);
     QString error;
     const QString path = report.save(reportFolder(), &error);
     if (path.isEmpty()) {
@@ -246,45 +361,120 @@ void ServiceRecord::finishTransfer(const QList<JobResult::Setting> &settings)
 }
 
 // One line per marked setting in menu order, as the robot's result names
-// it; the value before from what this session or the history knows.
-void ServiceRecord::fillLines(TransferReport *report, const QHash<QString, QString> &before,
+// it. The value before as the robot saw it on the device, else from what is
+// known of this device.
+void ServiceRecord::fillLines(TransferReport *report, const Known &known,
                               const QList<JobResult::Setting> &settings) const
 {
     for (const JobResult::Setting &setting : settings) {
         TransferReport::Line line;
         line.menuPath = setting.menuPath;
-        line.before = before.value(ReadoutHistory::pathKey(line.menuPath));
+        line.before = setting.valueBefore.isNull()
+                ? known.values.value(ReadoutHistory::pathKey(line.menuPath))
+                : setting.valueBefore;
         // Taken over: the value as the device shows it (the clock's own time).
         line.value =
                 setting.state == JobResult::TakenOver ? setting.deviceShowed : setting.valueWritten;
         line.outcome = reportOutcome(setting.state);
+        // Unchanged: the device showed the value before and shows it still
+        // (the clock settings show the PC's time now, whatever the file said).
+        if (line.outcome == TransferReport::Written && !setting.valueBefore.isNull()
+            && setting.valueBefore == setting.valueWritten
+            && setting.deviceShowed == setting.valueBefore)
+            line.outcome = TransferReport::Unchanged;
         line.note = setting.reason;
         report->addLine(line);
     }
 }
 
-// The values the device held before: from this session's read-out (and the
-// transfers since), else from its newest copy in the history.
-QHash<QString, QString> ServiceRecord::knownValues(const QString &device, QString *source) const
+// What is known of this device: this session's read-out (and the transfers
+// since), else its newest copy in the history, found by serial number where
+// it has one.
+ServiceRecord::Known ServiceRecord::knownOf(const DeviceFacts &facts) const
 {
-    source->clear();
-    if (device.isEmpty())
-        return {};
-    if (m_sessionValues.contains(device)) {
-        *source = m_sessionSource.value(device);
-        if (m_sessionUpdates.contains(device))
-            *source += QStringLiteral(", mit den Übertragungen bis %1")
-                               .arg(m_sessionUpdates.value(device).toString(dateTimeFormat));
-        return m_sessionValues.value(device);
+    const QString key = facts.recordKey();
+    if (m_known.contains(key)) {
+        Known known = m_known.value(key);
+        if (known.updated.isValid())
+            known.source += QStringLiteral(", mit den Übertragungen bis %1")
+                                    .arg(known.updated.toString(dateTimeFormat));
+        return known;
     }
-    const QString newest = ReadoutHistory::newestFile(historyFolder(), device);
+    Known known;
+    known.facts = facts;
+    const QString newest =
+            ReadoutHistory::newestFile(historyFolder(), facts.identifier, facts.serialNumber);
     if (newest.isEmpty())
-        return {};
+        return known;
     DeviceProfile copy;
-    if (!copy.load(newest))
-        return {};
-    *source = QStringLiteral("Verlauf, %1").arg(QDir::toNativeSeparators(newest));
-    return ReadoutHistory::settingValues(copy);
+    // A copy renamed by hand is no proof: its content must name the device.
+    if (!copy.load(newest) || DeviceFacts::read(copy, facts.identifier).serialNumber
+                != facts.serialNumber)
+        return known;
+    known.source = QStringLiteral("Verlauf, %1").arg(QDir::toNativeSeparators(newest));
+    for (const ServiceProtocol::Entry &entry : ServiceProtocol::entriesOf(copy)) {
+        const QString entryKey = ReadoutHistory::pathKey(entry.menuPath);
+        known.order.append(entryKey);
+        known.values.insert(entryKey, entry.value);
+    }
+    return known;
+}
+
+namespace {
+
+QList<ServiceProtocol::Entry> entriesOf(const QStringList &order,
+                                        const QHash<QString, QString> &values)
+{
+    QList<ServiceProtocol::Entry> entries;
+    for (const QString &key : order)
+        entries.append({ key.split(QLatin1Char('\n')), values.value(key) });
+    return entries;
+}
+
+} // namespace
+
+// The PDF beside the text report, or where the caller asked for it. The
+// PDF's fonts need a GUI application; without one (and without a request)
+// the text report stands alone.
+void ServiceRecord::writeProtocol(const TransferReport &report, const Known &found,
+                                  const Known &left)
+{
+    m_lastProtocolFile.clear();
+    QString path = m_protocolFile;
+    if (path.isEmpty()) {
+        if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+            return;
+        if (!QDir().mkpath(reportFolder()))
+            return; // the text report says why
+        path = ReadoutHistory::freePath(reportFolder(),
+                                        ReadoutHistory::entryName(report.deviceIdentifier(),
+                                                                  report.time(),
+                                                                  report.deviceFacts().serialNumber),
+                                        QStringLiteral(".pdf"));
+    }
+    // Found: as known before, with what the robot saw where nothing was known.
+    QHash<QString, QString> foundValues = found.values;
+    QStringList foundOrder = found.order;
+    for (const TransferReport::Line &line : report.lines()) {
+        const QString key = ReadoutHistory::pathKey(line.menuPath);
+        if (!foundOrder.contains(key))
+            foundOrder.append(key);
+        if (!line.before.isNull())
+            foundValues.insert(key, line.before);
+    }
+    ServiceProtocol protocol = ServiceProtocol::ofTransfer(
+            report, entriesOf(foundOrder, foundValues), entriesOf(left.order, left.values));
+    if (found.order.isEmpty())
+        protocol.addNote(QStringLiteral(
+                "Keine Auslesung dieses Geräts: vorgefunden sind nur die Werte, die das Gerät "
+                "beim Öffnen der geänderten Einstellungen zeigte."));
+    QString error;
+    if (!protocol.writePdf(path, &error)) {
+        fail(error);
+        return;
+    }
+    qDebug() << "SERVICERECORD protocol" << path;
+    m_lastProtocolFile = path;
 }
 
 void ServiceRecord::fail(const QString &text)

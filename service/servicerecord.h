@@ -11,6 +11,9 @@
 // Qt 6's meta-object code needs the complete type of a pointer property.
 #include "lumbot.h"
 
+#include "devicefacts.h"
+#include "serviceprotocol.h"
+
 class TransferReport;
 
 // The service record a technician keeps of a device: after every complete
@@ -19,6 +22,13 @@ class TransferReport;
 // ("Kestrom LUM/Protokolle"). It follows the robot it is given; the window
 // and lumctl use it alike. A record that cannot be written is reported
 // through recordFailed() but never fails the job itself.
+//
+// What a device held before a transfer ("vorher") comes from the robot,
+// which sees every setting it opens, and otherwise only from what is known of
+// that very device: this session's read-out of it or its newest copy in the
+// history, found by its serial number. Lifts of one type share the
+// identifier, so the identifier alone names a device only where the menu
+// shows no serial number.
 class ServiceRecord : public QObject
 {
     Q_OBJECT
@@ -30,6 +40,11 @@ class ServiceRecord : public QObject
     Q_PROPERTY(QString lastReportFile READ lastReportFile NOTIFY reportWritten)
     Q_PROPERTY(QString lastReport READ lastReport NOTIFY reportWritten)
     Q_PROPERTY(QString lastError READ lastError NOTIFY recordFailed)
+    Q_PROPERTY(QString site READ site WRITE setSite NOTIFY siteChanged)
+    Q_PROPERTY(QString technician READ technician WRITE setTechnician NOTIFY technicianChanged)
+    Q_PROPERTY(QString protocolFile READ protocolFile WRITE setProtocolFile NOTIFY
+                       protocolFileChanged)
+    Q_PROPERTY(QString lastProtocolFile READ lastProtocolFile NOTIFY reportWritten)
     Q_PROPERTY(QUrl folderUrl READ folderUrl NOTIFY foldersChanged)
     Q_PROPERTY(QUrl historyFolderUrl READ historyFolderUrl NOTIFY foldersChanged)
     Q_PROPERTY(QUrl reportFolderUrl READ reportFolderUrl NOTIFY foldersChanged)
@@ -49,6 +64,19 @@ public:
     QString lastReportFile() const;
     QString lastReport() const;
     QString lastError() const;
+    // The site ("Anlage") and the technician the protocols name.
+    QString site() const;
+    void setSite(const QString &site);
+    QString technician() const;
+    void setTechnician(const QString &technician);
+    // Where the next transfer's PDF protocol goes. Left empty, it goes beside
+    // the text report when a GUI application runs (the PDF needs its fonts).
+    QString protocolFile() const;
+    void setProtocolFile(const QString &path);
+    QString lastProtocolFile() const;
+    // What names the device last read out on this record (also across
+    // robots, as lumctl runs one robot a job); empty before a read-out.
+    DeviceFacts deviceAtHand() const;
 
     // Another documents folder than the window's, for tests and lumctl.
     void setDocumentsFolder(const QString &path);
@@ -67,6 +95,9 @@ signals:
     void reportWritten();
     void recordFailed();
     void foldersChanged();
+    void siteChanged();
+    void technicianChanged();
+    void protocolFileChanged();
 
 private:
     void writeHistory();
@@ -74,9 +105,22 @@ private:
     void noteIdentifier();
     void checkTransferEnd();
     void finishTransfer(const QList<JobResult::Setting> &settings);
-    void fillLines(TransferReport *report, const QHash<QString, QString> &before,
+    // What is known of one device: its settings in menu order with their
+    // values, and where they come from.
+    struct Known
+    {
+        DeviceFacts facts;
+        QStringList order; // path keys
+        QHash<QString, QString> values;
+        QString source;
+        QDateTime updated; // the last transfer since the read-out
+    };
+
+    void fillLines(TransferReport *report, const Known &known,
                    const QList<JobResult::Setting> &settings) const;
-    QHash<QString, QString> knownValues(const QString &device, QString *source) const;
+    bool transferIsOnDeviceAtHand(const QList<JobResult::Setting> &settings) const;
+    Known knownOf(const DeviceFacts &facts) const;
+    void writeProtocol(const TransferReport &report, const Known &found, const Known &left);
     void fail(const QString &text);
 
     LumBot *m_bot = nullptr;
@@ -95,11 +139,15 @@ private:
     QString m_transferDevice;
     QDateTime m_transferTime;
 
+    QString m_site;
+    QString m_technician;
+    QString m_protocolFile;
+    QString m_lastProtocolFile;
+
     // What each device read out in this session held, brought up to date by
-    // the transfers since, by device identifier.
-    QHash<QString, QHash<QString, QString>> m_sessionValues;
-    QHash<QString, QString> m_sessionSource;
-    QHash<QString, QDateTime> m_sessionUpdates; // the last transfer since the read-out
+    // the transfers since, by DeviceFacts::recordKey().
+    QHash<QString, Known> m_known;
+    QString m_deviceAtHand; // the record key of the device last read out
 };
 
 #endif // SERVICERECORD_H

@@ -16,14 +16,20 @@ QString oneLine(const QString &text)
     return QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
 
-QString joinedPath(const QStringList &menuPath)
-{
-    return menuPath.join(QLatin1Char('/'));
-}
-
 QString shown(const QString &value)
 {
     return value.isEmpty() ? QStringLiteral("(leer)") : value;
+}
+
+// A list of paths, one a line below its heading, or " keine".
+QString listed(const QStringList &paths)
+{
+    if (paths.isEmpty())
+        return QStringLiteral(" keine\n");
+    QString text = QStringLiteral("\n");
+    for (const QString &path : paths)
+        text += QStringLiteral("  ") + path + QLatin1Char('\n');
+    return text;
 }
 
 QString padded(const QString &text, int width)
@@ -33,9 +39,58 @@ QString padded(const QString &text, int width)
 
 } // namespace
 
+QString TransferReport::joinedPath(const QStringList &menuPath)
+{
+    return menuPath.join(QLatin1Char('/'));
+}
+
 void TransferReport::setDeviceIdentifier(const QString &identifier)
 {
-    m_deviceIdentifier = identifier;
+    m_facts.identifier = identifier;
+}
+void TransferReport::setDeviceFacts(const DeviceFacts &facts)
+{
+    m_facts = facts;
+}
+void TransferReport::setSite(const QString &site)
+{
+    m_site = site;
+}
+void TransferReport::setTechnician(const QString &technician)
+{
+    m_technician = technician;
+}
+DeviceFacts TransferReport::deviceFacts() const
+{
+    return m_facts;
+}
+QString TransferReport::site() const
+{
+    return m_site;
+}
+QString TransferReport::technician() const
+{
+    return m_technician;
+}
+QDateTime TransferReport::time() const
+{
+    return m_time;
+}
+QString TransferReport::sourceFile() const
+{
+    return m_sourceFile;
+}
+QString TransferReport::beforeSource() const
+{
+    return m_beforeSource;
+}
+QString TransferReport::stopReason() const
+{
+    return m_stopReason;
+}
+bool TransferReport::holdsValue(const Line &line)
+{
+    return line.outcome == Written || line.outcome == Unchanged;
 }
 void TransferReport::setTime(const QDateTime &time)
 {
@@ -59,7 +114,7 @@ void TransferReport::addLine(const Line &line)
 }
 QString TransferReport::deviceIdentifier() const
 {
-    return m_deviceIdentifier;
+    return m_facts.identifier;
 }
 QList<TransferReport::Line> TransferReport::lines() const
 {
@@ -71,14 +126,14 @@ QString TransferReport::outcomeText(const Line &line)
     switch (line.outcome) {
     case Written:
         return QStringLiteral("übernommen");
+    case Unchanged:
+        return QStringLiteral("unverändert");
     case PassedOver:
         return QStringLiteral("übergangen: ") + line.note;
     case Failed:
         return oneLine(line.note);
     case NotReached:
         return QStringLiteral("nicht übertragen");
-    case Unchanged:
-        return QStringLiteral("unverändert");
     }
     return QString();
 }
@@ -87,40 +142,52 @@ QString TransferReport::text() const
 {
     QStringList written;
     QStringList notWritten;
-    int unchanged = 0; // left unmarked: a check found the device holding the value
+    QStringList unchanged; // the device held the value already
     for (const Line &line : m_lines) {
-        if (line.outcome == Unchanged)
-            ++unchanged;
-        else
-            (line.outcome == Written ? written : notWritten).append(joinedPath(line.menuPath));
+        QStringList &list = line.outcome == Written ? written
+                : line.outcome == Unchanged         ? unchanged
+                                                    : notWritten;
+        list.append(joinedPath(line.menuPath));
     }
 
     QString result;
     QTextStream out(&result);
     out << QStringLiteral("LUM Übertragungsprotokoll\n") << QStringLiteral("Gerät: ")
-        << (m_deviceIdentifier.isEmpty() ? unknown : m_deviceIdentifier) << '\n'
+        << (m_facts.identifier.isEmpty() ? unknown : m_facts.identifier) << '\n';
+    if (!m_facts.serialNumber.isEmpty())
+        out << "Seriennummer: " << m_facts.serialNumber << '\n';
+    if (!m_facts.imei.isEmpty())
+        out << "IMEI: " << m_facts.imei << '\n';
+    if (!m_facts.firmware.isEmpty())
+        out << "Firmware: " << m_facts.firmware << '\n';
+    if (!m_site.isEmpty())
+        out << "Anlage: " << oneLine(m_site) << '\n';
+    if (!m_technician.isEmpty())
+        out << "Techniker: " << oneLine(m_technician) << '\n';
+    out
         << "Zeit: " << m_time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) << '\n'
         << "Datei: "
         << (m_sourceFile.isEmpty() ? QStringLiteral("keine (ausgelesene Konfiguration)")
                                    : QDir::toNativeSeparators(m_sourceFile))
         << '\n'
-        << "Werte vorher: " << (m_beforeSource.isEmpty() ? unknown : m_beforeSource) << '\n';
+        << "Werte vorher: "
+        << (m_beforeSource.isEmpty() ? QStringLiteral("wie vom Gerät beim Öffnen gezeigt")
+                                     : m_beforeSource + QStringLiteral(
+                                               "; wie vom Gerät beim Öffnen gezeigt, wo geöffnet"))
+        << '\n';
     if (m_stopReason.isEmpty()) {
         out << QStringLiteral("Ergebnis: Übertragung vollständig, ") << written.size() << " von "
-            << m_lines.size() - unchanged << " markierten Einstellungen geschrieben";
-        if (unchanged > 0)
-            out << QStringLiteral(", %1 unverändert").arg(unchanged);
+            << m_lines.size() - unchanged.size() << " markierten Einstellungen geschrieben";
+        if (!unchanged.isEmpty())
+            out << QStringLiteral(", %1 unverändert").arg(unchanged.size());
         out << ".\n";
     } else {
         out << QStringLiteral("Ergebnis: Übertragung nicht vollständig: ") << oneLine(m_stopReason)
             << '\n'
-            << "Geschrieben (" << written.size() << "): "
-            << (written.isEmpty() ? QStringLiteral("keine") : written.join(QStringLiteral(", ")))
-            << '\n'
-            << "Nicht geschrieben (" << notWritten.size() << "): "
-            << (notWritten.isEmpty() ? QStringLiteral("keine")
-                                     : notWritten.join(QStringLiteral(", ")))
-            << '\n';
+            << "Geschrieben (" << written.size() << "):" << listed(written);
+        if (!unchanged.isEmpty())
+            out << "Unverändert (" << unchanged.size() << "):" << listed(unchanged);
+        out << "Nicht geschrieben (" << notWritten.size() << "):" << listed(notWritten);
     }
     out << '\n';
 
@@ -153,7 +220,7 @@ QString TransferReport::save(const QString &folder, QString *error) const
         return QString();
     }
     const QString path = ReadoutHistory::freePath(
-            folder, ReadoutHistory::entryName(m_deviceIdentifier, m_time), QStringLiteral(".txt"));
+            folder, ReadoutHistory::entryName(m_facts.identifier, m_time, m_facts.serialNumber), QStringLiteral(".txt"));
     const QString content = text();
     QString reason;
     if (!LumcFile::saveText(

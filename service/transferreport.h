@@ -6,14 +6,19 @@
 #include <QString>
 #include <QStringList>
 
-// The plain-text report of one transfer: which device, when, from which
+#include "devicefacts.h"
+
+// The plain-text report of one transfer: which device (identifier, serial
+// number, IMEI and firmware where known), where and by whom, when, from which
 // file, and for every marked setting the value the device held before, the
 // value meant for it and what became of it. A transfer that stopped half-way
 // says which settings were written and which were not.
 class TransferReport
 {
 public:
-    enum Outcome { Written, PassedOver, Failed, NotReached, Unchanged };
+    // Unchanged: the device held the value already (a check found it, or
+    // the value keyed in was the one it showed).
+    enum Outcome { Written, Unchanged, PassedOver, Failed, NotReached };
 
     struct Line
     {
@@ -25,6 +30,10 @@ public:
     };
 
     void setDeviceIdentifier(const QString &identifier);
+    // The identifier and what else names the device; empty facts are left out.
+    void setDeviceFacts(const DeviceFacts &facts);
+    void setSite(const QString &site);
+    void setTechnician(const QString &technician);
     void setTime(const QDateTime &time);
     void setSourceFile(const QString &path);
     void setBeforeSource(const QString &description);
@@ -33,18 +42,31 @@ public:
     void addLine(const Line &line);
 
     QString deviceIdentifier() const;
+    DeviceFacts deviceFacts() const;
+    QString site() const;
+    QString technician() const;
+    QDateTime time() const;
+    QString sourceFile() const;
+    QString beforeSource() const;
+    QString stopReason() const;
     QList<Line> lines() const;
     QString text() const;
 
     // Writes the report into `folder` (made if missing) as
-    // "<identifier> <date> <time>.txt". Returns the path written, or an empty
+    // "<identifier> [SN <serial number>] <date> <time>.txt". Returns the path written, or an empty
     // string with the reason in `error`.
     QString save(const QString &folder, QString *error) const;
 
     static QString outcomeText(const Line &line);
+    // Written or unchanged: the device holds the value now.
+    static bool holdsValue(const Line &line);
+    // The menu path as the technician reads it, "Anlage/Modus".
+    static QString joinedPath(const QStringList &menuPath);
 
 private:
-    QString m_deviceIdentifier;
+    DeviceFacts m_facts;
+    QString m_site;
+    QString m_technician;
     QDateTime m_time;
     QString m_sourceFile;
     QString m_beforeSource;

@@ -10,7 +10,7 @@ packages=(cmake g++ make qtbase5-dev qtdeclarative5-dev libqt5serialport5-dev
   qml-module-qtquick-controls qml-module-qtquick-dialogs qml-module-qtquick-window2
   qml-module-qtquick-layouts qml-module-qttest qml-module-qt-labs-folderlistmodel
   qml-module-qt-labs-settings qtdeclarative5-dev-tools qttranslations5-l10n xvfb xauth
-  fonts-dejavu-core)
+  fonts-dejavu-core poppler-utils)
 if [ "${1:-}" = --qt6 ]; then
   shift
   packages=(cmake g++ make qt6-base-dev qt6-declarative-dev qt6-serialport-dev
@@ -19,7 +19,7 @@ if [ "${1:-}" = --qt6 ]; then
     qml6-module-qtquick-controls qml6-module-qtquick-dialogs qml6-module-qtquick-window
     qml6-module-qtquick-layouts qml6-module-qttest qml6-module-qtcore
     qml6-module-qt-labs-folderlistmodel qml6-module-qt-labs-settings
-    qt6-translations-l10n xvfb xauth fonts-dejavu-core)
+    qt6-translations-l10n xvfb xauth fonts-dejavu-core poppler-utils)
 fi
 packages+=("$@")
 
