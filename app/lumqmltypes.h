@@ -8,6 +8,7 @@
 #endif
 
 #include "confitem.h"
+#include "devicekeys.h"
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "lumbot.h"
@@ -41,6 +42,11 @@ inline void registerLumQmlTypes()
     qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
     qmlRegisterType<ServiceRecord>(uri, 1, 0, "ServiceRecord");
     qmlRegisterType<LumSession>(uri, 1, 0, "LumSession");
+    // The bytes of the keypad's keys, as the link and the robot send them.
+    qmlRegisterSingletonType<DeviceKeys>(uri, 1, 0, "DeviceKeys",
+                                         [](QQmlEngine *, QJSEngine *) -> QObject * {
+                                             return new DeviceKeys;
+                                         });
 }
 
 #endif // LUMQMLTYPES_H

@@ -23,6 +23,25 @@ LumSession::LumSession(QObject *parent)
     m_record->setBot(m_bot);
 }
 
+bool LumSession::connectAndIdentify()
+{
+    m_link->openSerialPort();
+    if (!m_link->terminalIsReady())
+        return false;
+    m_bot->startInit();
+    return true;
+}
+
+QString LumSession::connectFailureText() const
+{
+    const QStringList ports = m_link->termPortList();
+    const int chosen = m_link->termPortSelectedIndx();
+    if (chosen < 0 || chosen >= ports.size())
+        return m_link->lastErrorString();
+    return QStringLiteral("Fehler beim Öffnen von %1:\n%2")
+            .arg(ports.at(chosen), m_link->lastErrorString());
+}
+
 // The record reads the robot and the robot works the link and the profile:
 // each goes before what it uses.
 LumSession::~LumSession()

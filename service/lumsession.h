@@ -30,6 +30,15 @@ public:
     LumBot *bot() const { return m_bot; }
     ServiceRecord *record() const { return m_record; }
 
+    // "Verbinden": opens the port chosen on the link and, once it is open,
+    // has the robot identify the device. False when the port did not open;
+    // the robot is then not started and connectFailureText() says why.
+    Q_INVOKABLE bool connectAndIdentify();
+    // Why the last connect failed, for the technician: the port's name and
+    // the link's error text ("Fehler beim Öffnen von /dev/ttyUSB0:\n...");
+    // with no port chosen the link's text alone.
+    Q_INVOKABLE QString connectFailureText() const;
+
 private:
     KelHandler *m_link;
     DeviceProfile *m_profile;

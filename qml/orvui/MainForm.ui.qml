@@ -28,8 +28,7 @@ Row {
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         topRowRoom: transferColumn.width + mainFormRow.spacing
-        link: mainFormRow.session.link
-        bot: mainFormRow.session.bot
+        session: mainFormRow.session
     }
 
     // The marks of all settings: unchecked when none is marked.

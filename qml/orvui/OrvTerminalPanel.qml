@@ -13,9 +13,11 @@ Rectangle {
     // name.
     property real topRowRoom: 0
 
-    // The link to the device and the robot that works its menu.
-    property KelHandler link: null
-    property LumBot bot: null
+    // The window's session: connecting goes through it; the link to the
+    // device and the robot that works its menu are its own.
+    property LumSession session: null
+    readonly property KelHandler link: session ? session.link : null
+    readonly property LumBot bot: session ? session.bot : null
 
     Row {
         id: prgTopRow
@@ -89,18 +91,10 @@ Rectangle {
             text: "Verbinden"
             visible: !terminalPanel.link.terminalIsReady
             onClicked: {
-                terminalPanel.link.openSerialPort()
-                if (terminalPanel.link.terminalIsReady) {
-                    terminalPanel.bot.startInit()
+                if (terminalPanel.session.connectAndIdentify())
                     keypad.focusEscape()
-                } else {
-                    // The link says what went wrong and what to do; with no
-                    // port chosen there is no name to put before it.
-                    var portName = terminalPanel.link.termPortList[terminalPanel.link.termPortSelectedIndx]
-                    messageDialog2.show((portName === undefined ? ""
-                                         : "Fehler beim Öffnen von " + portName + ":\n")
-                                        + terminalPanel.link.lastErrorString())
-                }
+                else
+                    messageDialog2.show(terminalPanel.session.connectFailureText())
             }
         }
 

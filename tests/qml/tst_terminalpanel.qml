@@ -31,6 +31,38 @@ WindowTestCase {
         tryVerify(function() { return rowCount() > 1 }, 5000, "the session's profile shown")
     }
 
+    // Connecting is the session's: it opens the chosen port and has the
+    // robot identify the device (the demo menu's identifier); a port that
+    // does not open starts no robot, and the session says why.
+    function test_connectAndIdentify_data() {
+        return [
+            { tag: "simulator answers", simulatorUp: true },
+            { tag: "port does not open", simulatorUp: false }
+        ]
+    }
+
+    function test_connectAndIdentify(data) {
+        var port = kelHandler.termPortList[kelHandler.termPortSelectedIndx]
+        compare(port, deviceSim.portPath(), "the simulator's port chosen")
+        if (!data.simulatorUp)
+            deviceSim.stop()
+        var connected = session.connectAndIdentify()
+        if (!data.simulatorUp)
+            verify(deviceSim.restart(), deviceSim.startError())
+        compare(connected, data.simulatorUp)
+        compare(kelHandler.terminalIsReady, data.simulatorUp)
+        compare(lumBot.isEnabled, data.simulatorUp, "identification started with the port open only")
+        if (data.simulatorUp) {
+            tryCompare(lumBot, "isEnabled", false, 30000)
+            compare(lumBot.deviceIdentifier, "ORV-NR4000 V2.31")
+        } else {
+            verify(kelHandler.lastErrorString() !== "", "the link says why")
+            compare(session.connectFailureText(),
+                    "Fehler beim Öffnen von " + port + ":\n" + kelHandler.lastErrorString())
+            compare(lumBot.deviceIdentifier, "")
+        }
+    }
+
     function test_enablingFollowsPortAndRobot_data() {
         return [
             { tag: "port closed, robot idle", open: false, running: false },
