@@ -195,6 +195,8 @@ Rectangle {
         }
 
         delegate: OrvEditorRow {
+            required property int index
+            required property var modelData
             rowIndex: index
             item: modelData
             extraWidth: editorPanel.extraWidth

@@ -77,6 +77,7 @@ Rectangle {
 
             OrvPrgButton {
                 id: keyButton
+                required property var modelData
                 objectName: modelData.name
                 text: modelData.label
                 sendchar: DeviceKeys.keyCode(modelData.label)

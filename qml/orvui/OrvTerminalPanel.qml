@@ -69,6 +69,7 @@ Rectangle {
             // Each port with its adapter's maker, so the technician finds
             // the adapter he plugged in.
             delegate: ItemDelegate {
+                required property int index
                 objectName: "portEntry" + index
                 width: portSelector.popup.width
                 text: portSelector.entryText(index, true)

@@ -42,7 +42,7 @@ TestCase {
         property bool robotBusyAtClose: false
         function close() {
             var event = { accepted: true }
-            guard.handleClosing(event)
+            testCase.guard.handleClosing(event)
             if (event.accepted) {
                 closed = true
                 robotBusyAtClose = lumBot.isEnabled
