@@ -1,6 +1,5 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
-import QtQuick.Window 2.12
 import com.orv.lum 1.0
 import "orvui"
 
@@ -8,7 +7,7 @@ ApplicationWindow {
     id: window
     objectName: "window"
     visible: true
-    visibility: Window.Maximized
+    visibility: "Maximized"
     // The open file's name, and a star while the configuration has changes
     // that are not saved.
     title: qsTr("ORV Programmiersoftware ") + Qt.application.version

@@ -3,10 +3,11 @@
 
 #include <QObject>
 
-class DeviceProfile;
-class KelHandler;
-class LumBot;
-class ServiceRecord;
+// Complete types: the properties' meta-types need them (Qt 6).
+#include "deviceprofile.h"
+#include "kelhandler.h"
+#include "lumbot.h"
+#include "servicerecord.h"
 
 // What one window works with, for as long as it is open: the link to the
 // device, the configuration on screen, the robot that works the device's menu
