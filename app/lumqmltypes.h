@@ -8,9 +8,11 @@
 #endif
 
 #include "confitem.h"
+#include "devicekeys.h"
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "lumbot.h"
+#include "lumsession.h"
 #include "servicerecord.h"
 
 // The controls' style the documents are laid out for: "Default" in
@@ -39,6 +41,12 @@ inline void registerLumQmlTypes()
     qmlRegisterType<ConfItem>(uri, 1, 0, "ConfItem");
     qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
     qmlRegisterType<ServiceRecord>(uri, 1, 0, "ServiceRecord");
+    qmlRegisterType<LumSession>(uri, 1, 0, "LumSession");
+    // The bytes of the keypad's keys, as the link and the robot send them.
+    qmlRegisterSingletonType<DeviceKeys>(uri, 1, 0, "DeviceKeys",
+                                         [](QQmlEngine *, QJSEngine *) -> QObject * {
+                                             return new DeviceKeys;
+                                         });
 }
 
 #endif // LUMQMLTYPES_H

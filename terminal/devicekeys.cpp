@@ -23,3 +23,8 @@ QString DeviceKeys::logName(char key)
         return QString(QChar(uchar(key))) + QStringLiteral("  ");
     }
 }
+
+int DeviceKeys::keyCode(const QString &name) const
+{
+    return fromName(name);
+}

@@ -18,6 +18,6 @@ Dialog {
               + "Website: <a href=\"https://www.kestrom.example\">https://www.kestrom.example</a></p>"
               + "<p>Diese Software verwendet Qt 5, unter LGPL v3.0.<br>"
               + "<a href=\"https://www.qt.io/\">https://www.qt.io/</a></p>"
-        onLinkActivated: Qt.openUrlExternally(link)
+        onLinkActivated: function(link) { Qt.openUrlExternally(link) }
     }
 }

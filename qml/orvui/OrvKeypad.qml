@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
+import com.orv.lum 1.0
 
 // The device's keypad: sixteen keys in the device's own layout, each also on
 // the PC keyboard, covered by the busy indicator and "Abbrechen" while the
@@ -9,26 +10,31 @@ Rectangle {
     width: keybGrid.width
     height: keybGrid.height
 
+    // The link the keys go to, and the robot that covers the pad while it
+    // runs.
+    property KelHandler link: null
+    property LumBot bot: null
+
     // One row per key, in the device's layout: digits 1 to 9 in three rows
-    // with ESC, + and - on the right, then *, 0, # and OK. The code is the
-    // byte the device's programming interface expects for the key.
+    // with ESC, + and - on the right, then *, 0, # and OK. The byte a key
+    // sends is the link's to say (DeviceKeys).
     readonly property var keyTable: [
-        { name: "button1", label: "1", code: 49, shortcuts: ["1"] },
-        { name: "button2", label: "2", code: 50, shortcuts: ["2"] },
-        { name: "button3", label: "3", code: 51, shortcuts: ["3"] },
-        { name: "buttonESC", label: "ESC", code: 27, shortcuts: ["ESC", ",", "/"] },
-        { name: "button4", label: "4", code: 52, shortcuts: ["4"] },
-        { name: "button5", label: "5", code: 53, shortcuts: ["5"] },
-        { name: "button6", label: "6", code: 54, shortcuts: ["6"] },
-        { name: "buttonPlus", label: "+", code: 43, shortcuts: ["+"] },
-        { name: "button7", label: "7", code: 55, shortcuts: ["7"] },
-        { name: "button8", label: "8", code: 56, shortcuts: ["8"] },
-        { name: "button9", label: "9", code: 57, shortcuts: ["9"] },
-        { name: "buttonMinus", label: "-", code: 45, shortcuts: ["-"] },
-        { name: "buttonStar", label: "*", code: 42, shortcuts: ["*"] },
-        { name: "button0", label: "0", code: 48, shortcuts: ["0"] },
-        { name: "buttonHash", label: "#", code: 35, shortcuts: ["#"] },
-        { name: "buttonOK", label: "OK", code: 13, shortcuts: ["ENTER", "RETURN"] }
+        { name: "button1", label: "1", shortcuts: ["1"] },
+        { name: "button2", label: "2", shortcuts: ["2"] },
+        { name: "button3", label: "3", shortcuts: ["3"] },
+        { name: "buttonESC", label: "ESC", shortcuts: ["ESC", ",", "/"] },
+        { name: "button4", label: "4", shortcuts: ["4"] },
+        { name: "button5", label: "5", shortcuts: ["5"] },
+        { name: "button6", label: "6", shortcuts: ["6"] },
+        { name: "buttonPlus", label: "+", shortcuts: ["+"] },
+        { name: "button7", label: "7", shortcuts: ["7"] },
+        { name: "button8", label: "8", shortcuts: ["8"] },
+        { name: "button9", label: "9", shortcuts: ["9"] },
+        { name: "buttonMinus", label: "-", shortcuts: ["-"] },
+        { name: "buttonStar", label: "*", shortcuts: ["*"] },
+        { name: "button0", label: "0", shortcuts: ["0"] },
+        { name: "buttonHash", label: "#", shortcuts: ["#"] },
+        { name: "buttonOK", label: "OK", shortcuts: ["ENTER", "RETURN"] }
     ]
 
     function key(name) {
@@ -49,7 +55,7 @@ Rectangle {
         objectName: "keybGrid"
         columns: 4
         spacing: 5
-        enabled: !lumBot.isEnabled
+        enabled: !keypadBlock.bot.isEnabled
 
         // The device's menu is walked with + and - and left with ESC,
         // entered with OK: the cursor keys map onto that while a key of the
@@ -71,13 +77,15 @@ Rectangle {
 
             OrvPrgButton {
                 id: keyButton
+                required property var modelData
                 objectName: modelData.name
                 text: modelData.label
-                sendchar: modelData.code
+                sendchar: DeviceKeys.keyCode(modelData.label)
+                link: keypadBlock.link
 
                 Shortcut {
                     sequences: modelData.shortcuts
-                    enabled: !lumBot.isEnabled
+                    enabled: !keypadBlock.bot.isEnabled
                     onActivated: keyButton.clicked()
                 }
             }
@@ -91,7 +99,7 @@ Rectangle {
         width: keybGrid.width * 0.618
         height: keybGrid.height * 0.618
         opacity: 1
-        running: lumBot.isEnabled
+        running: keypadBlock.bot.isEnabled
     }
 
     Button {
@@ -99,8 +107,8 @@ Rectangle {
         objectName: "abortButton"
         anchors.centerIn: parent
         text: "Abbrechen"
-        visible: lumBot.isEnabled
-        onClicked: lumBot.abort()
+        visible: keypadBlock.bot.isEnabled
+        onClicked: keypadBlock.bot.abort()
     }
 
     // How far the job has come, in the robot's words.
@@ -110,7 +118,7 @@ Rectangle {
         anchors.top: abortButton.bottom
         anchors.topMargin: 6
         anchors.horizontalCenter: parent.horizontalCenter
-        visible: lumBot.isEnabled
-        text: lumBot.progressText
+        visible: keypadBlock.bot.isEnabled
+        text: keypadBlock.bot.progressText
     }
 }

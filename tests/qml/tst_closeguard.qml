@@ -42,7 +42,7 @@ TestCase {
         property bool robotBusyAtClose: false
         function close() {
             var event = { accepted: true }
-            guard.handleClosing(event)
+            testCase.guard.handleClosing(event)
             if (event.accepted) {
                 closed = true
                 robotBusyAtClose = lumBot.isEnabled
@@ -73,7 +73,8 @@ TestCase {
         fakeEditor.afterSaved = null
         var component = Qt.createComponent("qrc:/orvui/OrvCloseGuard.qml")
         compare(component.status, Component.Ready, component.errorString())
-        guard = createTemporaryObject(component, testCase, { window: fakeWindow, editor: fakeEditor })
+        guard = createTemporaryObject(component, testCase, { window: fakeWindow, editor: fakeEditor,
+                                                                 bot: lumBot, profile: deviceProfile })
     }
 
     function dialog(name) {

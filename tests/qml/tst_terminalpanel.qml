@@ -9,6 +9,60 @@ WindowTestCase {
         openWindow()
     }
 
+    // The window declares no link, robot, profile or record of its own: it
+    // shows the session it is given, and hands each part the session's
+    // objects.
+    function test_windowShowsTheSessionsObjects() {
+        verify(win.session === session, "the window's session")
+        ;["kelHandler", "lumBot", "deviceProfile", "serviceRecord"].forEach(function(name) {
+            verify(findChild(win, name) === null, name + " is not the window's own")
+        })
+        var panel = control("terminalPanel")
+        verify(panel.link === session.link && panel.bot === session.bot, "terminal panel")
+        var editor = control("editorPanel")
+        verify(editor.profile === session.profile && editor.bot === session.bot, "editor")
+        verify(control("keybGrid").parent.link === session.link, "keypad")
+        verify(control("buttonOK").link === session.link, "keys")
+        verify(control("displayRect").link === session.link, "display")
+        verify(control("closeGuard").bot === session.bot && control("closeGuard").profile === session.profile,
+               "close guard")
+        // What the session's objects do shows in the window.
+        session.profile.loadFromFile(Qt.resolvedUrl("data/editor.lumc").toString())
+        tryVerify(function() { return rowCount() > 1 }, 5000, "the session's profile shown")
+    }
+
+    // Connecting is the session's: it opens the chosen port and has the
+    // robot identify the device (the demo menu's identifier); a port that
+    // does not open starts no robot, and the session says why.
+    function test_connectAndIdentify_data() {
+        return [
+            { tag: "simulator answers", simulatorUp: true },
+            { tag: "port does not open", simulatorUp: false }
+        ]
+    }
+
+    function test_connectAndIdentify(data) {
+        var port = kelHandler.termPortList[kelHandler.termPortSelectedIndx]
+        compare(port, deviceSim.portPath(), "the simulator's port chosen")
+        if (!data.simulatorUp)
+            deviceSim.stop()
+        var connected = session.connectAndIdentify()
+        if (!data.simulatorUp)
+            verify(deviceSim.restart(), deviceSim.startError())
+        compare(connected, data.simulatorUp)
+        compare(kelHandler.terminalIsReady, data.simulatorUp)
+        compare(lumBot.isEnabled, data.simulatorUp, "identification started with the port open only")
+        if (data.simulatorUp) {
+            tryCompare(lumBot, "isEnabled", false, 30000)
+            compare(lumBot.deviceIdentifier, "ORV-NR4000 V2.31")
+        } else {
+            verify(kelHandler.lastErrorString() !== "", "the link says why")
+            compare(session.connectFailureText(),
+                    "Fehler beim Öffnen von " + port + ":\n" + kelHandler.lastErrorString())
+            compare(lumBot.deviceIdentifier, "")
+        }
+    }
+
     function test_enablingFollowsPortAndRobot_data() {
         return [
             { tag: "port closed, robot idle", open: false, running: false },
