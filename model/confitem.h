@@ -38,6 +38,9 @@ class ConfItem : public QObject
     Q_PROPERTY(QString note READ note CONSTANT)
     // Which control the editor shows for the value.
     Q_PROPERTY(Control control READ control CONSTANT)
+    // Whether the value differs from the one read from the device or file
+    // (initValue): the editor shows such a value apart, with initValue.
+    Q_PROPERTY(bool changedFromRead READ changedFromRead NOTIFY valueChanged)
 
 public:
     enum Control {
@@ -97,6 +100,11 @@ public:
     QString editText() const;
     QString problem() const;
 
+    bool changedFromRead() const;
+    // Back to the setting as it was read or loaded: initValue, and the mark
+    // it had then; a draft is dropped. One step for undo.
+    Q_INVOKABLE void resetToRead();
+
     QDomElement element() const;
     void setElement(const QDomElement &element);
 
@@ -105,6 +113,11 @@ signals:
     void valueChanged();
     void editTextChanged();
     void problemChanged();
+    // Around one action of the technician that may change both the value
+    // and the mark (editValue, resetToRead): the edit history makes it one
+    // step.
+    void editBegun();
+    void editEnded();
 
 private:
     void setDraft(bool hasDraft, const QString &draft, const QString &problem);
@@ -112,6 +125,7 @@ private:
     bool m_active = false;
     QString m_value;
     QString m_initValue;
+    bool m_initActive = false;
     QString m_type;
     QStringList m_menuPath;
     QStringList m_options;

@@ -12,6 +12,8 @@
 #include <QStringList>
 
 #include "confitem.h"
+#include "edithistory.h"
+#include "itemfilter.h"
 
 // The configuration of one device: the menu tree as an XML document, a cursor
 // into it for the robot, and the flat item list for the editor.
@@ -31,6 +33,10 @@ class DeviceProfile : public QObject
     // draft, see ConfItem::editValue). The window refuses to save or
     // transfer while one does; a loaded file or a new read-out has none.
     Q_PROPERTY(bool hasInvalidSettings READ hasInvalidSettings NOTIFY invalidSettingsChanged)
+    // Undo and redo of the technician's edits since the last read-out or
+    // load, and which rows the editor shows.
+    Q_PROPERTY(EditHistory *editHistory READ editHistory CONSTANT)
+    Q_PROPERTY(ItemFilter *itemFilter READ itemFilter CONSTANT)
 
 public:
     explicit DeviceProfile(QObject *parent = nullptr);
@@ -75,6 +81,9 @@ public:
 
     QString fileName() const;
     bool modified() const;
+
+    EditHistory *editHistory() const;
+    ItemFilter *itemFilter() const;
 
     bool hasInvalidSettings() const;
     // One line per setting with a draft: "NAME: PROBLEM".
@@ -138,6 +147,9 @@ private:
     void setFileName(const QString &fileName);
     void setModified(bool modified);
 
+    // Before the items: they are watched by both from their creation on.
+    EditHistory *m_history;
+    ItemFilter *m_filter;
     QDomDocument m_document;
     QDomElement m_currentElement;
     QList<ConfItem *> m_confItemList;
