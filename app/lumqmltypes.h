@@ -11,6 +11,7 @@
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "lumbot.h"
+#include "lumsession.h"
 #include "servicerecord.h"
 
 // The controls' style the documents are laid out for: "Default" in
@@ -39,6 +40,7 @@ inline void registerLumQmlTypes()
     qmlRegisterType<ConfItem>(uri, 1, 0, "ConfItem");
     qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
     qmlRegisterType<ServiceRecord>(uri, 1, 0, "ServiceRecord");
+    qmlRegisterType<LumSession>(uri, 1, 0, "LumSession");
 }
 
 #endif // LUMQMLTYPES_H

@@ -4,6 +4,7 @@
 #include "kelhandler.h"
 #include "loghandler.h"
 #include "lumbot.h"
+#include "lumsession.h"
 #include "lumqmltypes.h"
 #include "portscan.h"
 
@@ -130,7 +131,12 @@ int main(int argc, char *argv[])
     registerLumQmlTypes();
     chooseSceneGraphBackend();
 
+    // The link, the configuration, the robot and the service record of the
+    // window: made here, outliving the scene, and handed to the window as
+    // its one required property.
+    LumSession session;
     QQmlApplicationEngine engine;
+    engine.setInitialProperties({ { QStringLiteral("session"), QVariant::fromValue(&session) } });
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
     if (engine.rootObjects().isEmpty())
         return -1;

@@ -41,6 +41,7 @@
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "lumqmltypes.h"
+#include "lumsession.h"
 #include "profilegenerator.h"
 
 namespace {
@@ -242,13 +243,14 @@ int main(int argc, char *argv[])
     if (mainAt > 0 && mainAt + 1 < app.arguments().size())
         mainDocument =
                 QUrl::fromLocalFile(QFileInfo(app.arguments().at(mainAt + 1)).absoluteFilePath());
+    LumSession session;
     QQmlApplicationEngine engine;
+    engine.setInitialProperties({ { QStringLiteral("session"), QVariant::fromValue(&session) } });
     engine.load(mainDocument);
     QQuickWindow *window = engine.rootObjects().isEmpty()
             ? nullptr
             : qobject_cast<QQuickWindow *>(engine.rootObjects().first());
-    DeviceProfile *profile =
-            window ? window->findChild<DeviceProfile *>(QStringLiteral("deviceProfile")) : nullptr;
+    DeviceProfile *profile = window ? session.profile() : nullptr;
     QQuickItem *list =
             window ? window->findChild<QQuickItem *>(QStringLiteral("editorList")) : nullptr;
     if (!window || !profile || !list) {

@@ -1,17 +1,23 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
+import com.orv.lum 1.0
 
 // The window's content: the terminal panel on the left, the read-out and
 // transfer buttons in the middle, the configuration editor on the right.
-// The form only places its parts; what they show and do lives in the Orv
-// components, bound to kelHandler, lumBot and deviceProfile, which the main
-// window declares.
+// The form only places its parts and hands each the session's objects it
+// shows (the link, the robot, the profile); what they show and do lives in
+// the Orv components.
 Row {
     id: mainFormRow
     anchors.top: parent.top
     anchors.bottom: parent.bottom
     anchors.horizontalCenter: parent.horizontalCenter
     spacing: 30
+
+    // The window's link, configuration, robot and service record.
+    property LumSession session: null
+    // The window's message box for errors.
+    property OrvLazyDialog messageDialog: null
 
     // Saves the configuration for the main window when it closes.
     property alias editor: editorPanel
@@ -22,6 +28,8 @@ Row {
         anchors.top: parent.top
         anchors.bottom: parent.bottom
         topRowRoom: transferColumn.width + mainFormRow.spacing
+        link: mainFormRow.session.link
+        bot: mainFormRow.session.bot
     }
 
     // The marks of all settings: unchecked when none is marked.
@@ -35,12 +43,18 @@ Row {
         id: transferColumn
         anchors.verticalCenter: parent.verticalCenter
         anyMarked: activeGroup.checkState !== Qt.Unchecked
+        link: mainFormRow.session.link
+        bot: mainFormRow.session.bot
+        profile: mainFormRow.session.profile
+        confirmation: confirmationDialog
+        messageDialog: mainFormRow.messageDialog
     }
 
     OrvConfirmation {
-        id: confirmation
+        id: confirmationDialog
         objectName: "confirmationLoader"
         dialogProperties: ({ objectName: "confirmation" })
+        profile: mainFormRow.session.profile
     }
 
     OrvEditor {
@@ -52,5 +66,9 @@ Row {
         // the transfer buttons, with a margin on either side.
         width: Math.max(480, mainFormRow.parent.width - terminalPanel.width - transferColumn.width
                         - 2 * mainFormRow.spacing - 60)
+        bot: mainFormRow.session.bot
+        profile: mainFormRow.session.profile
+        confirmation: confirmationDialog
+        messageDialog: mainFormRow.messageDialog
     }
 }

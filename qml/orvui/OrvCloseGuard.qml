@@ -11,6 +11,11 @@ Item {
     // The window to close, and the editor that saves the configuration.
     property var window: null
     property var editor: null
+    // The robot whose job is stopped (its isEnabled, itemsDone, itemsTotal,
+    // abort() and job signals), and the configuration whose changes are
+    // asked about (its modified).
+    property var bot: null
+    property var profile: null
 
     // How long the device may take to get back to its base menu before the
     // program ends all the same (a silent line never lets the robot finish).
@@ -34,11 +39,11 @@ Item {
         close.accepted = false
         if (stopping)
             return
-        if (lumBot.isEnabled && !jobStopAgreed) {
+        if (guard.bot.isEnabled && !jobStopAgreed) {
             askAboutJob()
             return
         }
-        if (deviceProfile.modified) {
+        if (guard.profile.modified) {
             saveQuestion.show("Die Konfiguration wurde geändert und nicht gespeichert.\n"
                               + "Änderungen speichern?")
             return
@@ -59,14 +64,14 @@ Item {
 
     function stopJobThenClose() {
         jobStopAgreed = true
-        if (!lumBot.isEnabled) {
+        if (!guard.bot.isEnabled) {
             closeAgain()
             return
         }
         stopping = true
         stopTimer.start()
-        lumBot.abort()
-        if (!lumBot.isEnabled)
+        guard.bot.abort()
+        if (!guard.bot.isEnabled)
             jobStopped()
     }
 
@@ -91,18 +96,18 @@ Item {
     }
 
     Connections {
-        target: lumBot
+        target: guard.bot
         function onTransferStarted() {
             guard.runningJob = "transfer"
         }
         // A read-out counts its entries; a transfer counts its settings.
         function onProgressChanged() {
-            if (lumBot.isEnabled && guard.runningJob === "" && lumBot.itemsTotal === 0
-                    && lumBot.itemsDone > 0)
+            if (guard.bot.isEnabled && guard.runningJob === "" && guard.bot.itemsTotal === 0
+                    && guard.bot.itemsDone > 0)
                 guard.runningJob = "readOut"
         }
         function onIsEnabledChanged() {
-            if (lumBot.isEnabled)
+            if (guard.bot.isEnabled)
                 return
             guard.runningJob = ""
             if (guard.stopping)

@@ -1,4 +1,5 @@
 import QtQuick 2.12
+import com.orv.lum 1.0
 
 // Asks before an action that discards or overwrites something, and runs the
 // action only when the technician answers yes.
@@ -6,6 +7,8 @@ OrvLazyDialog {
     id: confirmation
 
     property var pendingAction: null
+    // The configuration whose unsaved changes are asked about.
+    property DeviceProfile profile: null
 
     dialogSource: Qt.resolvedUrl("OrvQuestionDialog.qml")
 
@@ -16,7 +19,7 @@ OrvLazyDialog {
 
     // Asks only when the configuration on screen has unsaved changes.
     function unlessUnsavedChanges(action) {
-        if (!deviceProfile.modified) {
+        if (!confirmation.profile.modified) {
             action()
             return
         }

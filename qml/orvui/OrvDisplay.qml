@@ -1,4 +1,5 @@
 import QtQuick 2.12
+import com.orv.lum 1.0
 
 // The device's character display, green while the line is open.
 Rectangle {
@@ -6,7 +7,10 @@ Rectangle {
     objectName: "displayRect"
     width: 295
     height: 70
-    color: kelHandler.terminalIsReady ? "#4df349" : "#c4c4c4"
+
+    // The link whose screen is shown.
+    property KelHandler link: null
+    color: displayRect.link.terminalIsReady ? "#4df349" : "#c4c4c4"
     Behavior on color {
         ColorAnimation {
             duration: 250
@@ -16,7 +20,7 @@ Rectangle {
     OrvDisplayText {
         id: termOutput
         objectName: "termOutput"
-        text: kelHandler.displayText
+        text: displayRect.link.displayText
     }
 
     // Drawn over the display text: its marks fall on the characters beneath
@@ -24,6 +28,6 @@ Rectangle {
     OrvDisplayText {
         id: termCursorOverlay
         objectName: "termCursorOverlay"
-        text: kelHandler.displayCursorOverlay
+        text: displayRect.link.displayCursorOverlay
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
+import com.orv.lum 1.0
 
 // The right-hand block: the header with "Alle", the file buttons, the about
 // link and the file dialogs, and below it the rows of the configuration.
@@ -15,6 +16,14 @@ Rectangle {
     // instance); null when nothing waits for it.
     property var afterSave: null
 
+    // The configuration shown, and the robot that locks it while it runs.
+    property DeviceProfile profile: null
+    property LumBot bot: null
+    // Asks before unsaved changes are replaced or a file is overwritten.
+    property OrvConfirmation confirmation: null
+    // Says why a configuration is not saved.
+    property OrvLazyDialog messageDialog: null
+
     // Saves the configuration: into the file it came from when `intoOwnFile`
     // is set and it has one, else through the save dialog. `afterSaved`
     // (may be null) runs once it is saved. Settings whose field holds text
@@ -22,31 +31,31 @@ Rectangle {
     // file would otherwise keep their old values without a word.
     function save(afterSaved, intoOwnFile) {
         afterSave = null
-        if (deviceProfile.hasInvalidSettings) {
-            messageDialog.show("Nicht gespeichert. Bitte zuerst korrigieren:\n"
-                               + deviceProfile.invalidSettingsText())
+        if (editorPanel.profile.hasInvalidSettings) {
+            editorPanel.messageDialog.show("Nicht gespeichert. Bitte zuerst korrigieren:\n"
+                               + editorPanel.profile.invalidSettingsText())
             return
         }
         afterSave = afterSaved
-        if (intoOwnFile && deviceProfile.fileName !== "")
-            saveTo(deviceProfile.fileName)
+        if (intoOwnFile && editorPanel.profile.fileName !== "")
+            saveTo(editorPanel.profile.fileName)
         else
             saveToFileDialog.open()
     }
 
     function saveTo(path) {
-        deviceProfile.saveToFile(path)
+        editorPanel.profile.saveToFile(path)
         // A file that could not be written keeps the changes unsaved; the
         // profile has said why.
         var action = afterSave
         afterSave = null
-        if (action && !deviceProfile.modified)
+        if (action && !editorPanel.profile.modified)
             action()
     }
 
     // The marks of all settings as one check state: none, some or all.
-    readonly property int allState: deviceProfile.markedCount === 0 ? Qt.Unchecked
-        : (deviceProfile.markedCount === deviceProfile.editableCount ? Qt.Checked : Qt.PartiallyChecked)
+    readonly property int allState: editorPanel.profile.markedCount === 0 ? Qt.Unchecked
+        : (editorPanel.profile.markedCount === editorPanel.profile.editableCount ? Qt.Checked : Qt.PartiallyChecked)
 
     Rectangle {
         id: editorTopRect
@@ -69,29 +78,29 @@ Rectangle {
                 anchors.verticalCenter: parent.verticalCenter
                 text: qsTr("Alle")
                 checkState: editorPanel.allState
-                enabled: !lumBot.isEnabled && deviceProfile.confItemList.length > 1
+                enabled: !editorPanel.bot.isEnabled && editorPanel.profile.confItemList.length > 1
                 // A two-state box: a click on an unmarked editor marks every
                 // setting, any other click clears them all. It acts on the
                 // settings themselves, not on the rows that happen to exist.
                 nextCheckState: function() {
                     return checkState === Qt.Unchecked ? Qt.Checked : Qt.Unchecked
                 }
-                onClicked: deviceProfile.setAllMarked(checkState === Qt.Checked)
+                onClicked: editorPanel.profile.setAllMarked(checkState === Qt.Checked)
             }
 
             Button {
                 id: openButton
                 objectName: "openButton"
                 text: "Konfigurationsdatei\nöffnen"
-                enabled: !lumBot.isEnabled
-                onClicked: confirmation.unlessUnsavedChanges(function() { loadFromFileDialog.open() })
+                enabled: !editorPanel.bot.isEnabled
+                onClicked: editorPanel.confirmation.unlessUnsavedChanges(function() { loadFromFileDialog.open() })
             }
 
             Button {
                 id: saveButton
                 objectName: "saveButton"
                 text: "Konfigurationsdatei\nspeichern"
-                enabled: !lumBot.isEnabled && deviceProfile.confItemList.length > 1
+                enabled: !editorPanel.bot.isEnabled && editorPanel.profile.confItemList.length > 1
                 onClicked: editorPanel.save(null, false)
             }
         }
@@ -117,6 +126,7 @@ Rectangle {
             dialogSource: Qt.resolvedUrl("OrvFileDialog.qml")
             dialogProperties: ({
                 objectName: "saveToFileDialog",
+                profile: editorPanel.profile,
                 title: "Konfiguration speichern unter",
                 selectExisting: false,
                 defaultSuffix: "lumc"
@@ -126,14 +136,14 @@ Rectangle {
             // only replaced when the technician says so.
             onAccepted: {
                 console.log("You chose to save: " + item.fileUrl)
-                var path = deviceProfile.chosenFilePath(item.fileUrl.toString(), item.folder.toString())
+                var path = editorPanel.profile.chosenFilePath(item.fileUrl.toString(), item.folder.toString())
                 if (path === "")
                     return
-                if (!deviceProfile.fileExists(path)) {
+                if (!editorPanel.profile.fileExists(path)) {
                     editorPanel.saveTo(path)
                     return
                 }
-                confirmation.ask("Die Datei \"" + path.replace(/^.*[\/\\]/, "") + "\" gibt es schon.\nErsetzen?",
+                editorPanel.confirmation.ask("Die Datei \"" + path.replace(/^.*[\/\\]/, "") + "\" gibt es schon.\nErsetzen?",
                                  function() { editorPanel.saveTo(path) })
             }
             onRejected: console.log("Canceled")
@@ -145,11 +155,12 @@ Rectangle {
             dialogSource: Qt.resolvedUrl("OrvFileDialog.qml")
             dialogProperties: ({
                 objectName: "loadFromFileDialog",
+                profile: editorPanel.profile,
                 title: "Konfiguration öffnen"
             })
             onAccepted: {
                 console.log("You chose to load: " + item.fileUrl)
-                deviceProfile.loadFromFile(deviceProfile.chosenFilePath(item.fileUrl.toString(), item.folder.toString()))
+                editorPanel.profile.loadFromFile(editorPanel.profile.chosenFilePath(item.fileUrl.toString(), item.folder.toString()))
             }
             onRejected: console.log("Canceled")
         }
@@ -176,7 +187,7 @@ Rectangle {
         clip: true
         spacing: 2
         boundsBehavior: Flickable.StopAtBounds
-        model: deviceProfile.confItemList
+        model: editorPanel.profile.confItemList
         ScrollBar.vertical: ScrollBar {
             objectName: "editorScrollBar"
             policy: ScrollBar.AlwaysOn

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
+import com.orv.lum 1.0
 
 // The device's keypad: sixteen keys in the device's own layout, each also on
 // the PC keyboard, covered by the busy indicator and "Abbrechen" while the
@@ -8,6 +9,11 @@ Rectangle {
     id: keypadBlock
     width: keybGrid.width
     height: keybGrid.height
+
+    // The link the keys go to, and the robot that covers the pad while it
+    // runs.
+    property KelHandler link: null
+    property LumBot bot: null
 
     // One row per key, in the device's layout: digits 1 to 9 in three rows
     // with ESC, + and - on the right, then *, 0, # and OK. The code is the
@@ -49,7 +55,7 @@ Rectangle {
         objectName: "keybGrid"
         columns: 4
         spacing: 5
-        enabled: !lumBot.isEnabled
+        enabled: !keypadBlock.bot.isEnabled
 
         // The device's menu is walked with + and - and left with ESC,
         // entered with OK: the cursor keys map onto that while a key of the
@@ -74,10 +80,11 @@ Rectangle {
                 objectName: modelData.name
                 text: modelData.label
                 sendchar: modelData.code
+                link: keypadBlock.link
 
                 Shortcut {
                     sequences: modelData.shortcuts
-                    enabled: !lumBot.isEnabled
+                    enabled: !keypadBlock.bot.isEnabled
                     onActivated: keyButton.clicked()
                 }
             }
@@ -91,7 +98,7 @@ Rectangle {
         width: keybGrid.width * 0.618
         height: keybGrid.height * 0.618
         opacity: 1
-        running: lumBot.isEnabled
+        running: keypadBlock.bot.isEnabled
     }
 
     Button {
@@ -99,8 +106,8 @@ Rectangle {
         objectName: "abortButton"
         anchors.centerIn: parent
         text: "Abbrechen"
-        visible: lumBot.isEnabled
-        onClicked: lumBot.abort()
+        visible: keypadBlock.bot.isEnabled
+        onClicked: keypadBlock.bot.abort()
     }
 
     // A read-out knows only how far it got; a transfer also knows how many
@@ -111,9 +118,9 @@ Rectangle {
         anchors.top: abortButton.bottom
         anchors.topMargin: 6
         anchors.horizontalCenter: parent.horizontalCenter
-        visible: lumBot.isEnabled
-        text: lumBot.itemsTotal > 0
-              ? qsTr("%1 von %2 Einstellungen übertragen").arg(lumBot.itemsDone).arg(lumBot.itemsTotal)
-              : (lumBot.itemsDone > 0 ? qsTr("%1 Einträge gelesen").arg(lumBot.itemsDone) : "")
+        visible: keypadBlock.bot.isEnabled
+        text: keypadBlock.bot.itemsTotal > 0
+              ? qsTr("%1 von %2 Einstellungen übertragen").arg(keypadBlock.bot.itemsDone).arg(keypadBlock.bot.itemsTotal)
+              : (keypadBlock.bot.itemsDone > 0 ? qsTr("%1 Einträge gelesen").arg(keypadBlock.bot.itemsDone) : "")
     }
 }

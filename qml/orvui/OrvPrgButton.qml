@@ -1,5 +1,6 @@
 import QtQuick 2.9
 import QtQuick.Controls 2.2
+import com.orv.lum 1.0
 
 // One key of the device's keypad. It flashes for 50 ms from the first of a
 // burst of clicks; the flash is not stretched by clicks that follow.
@@ -7,17 +8,19 @@ Button {
     id: root
 
     property var sendchar
+    // The link the key's character goes to.
+    property KelHandler link: null
 
     text: ""
     implicitWidth: 70
     implicitHeight: 70
     font.pointSize: 18
-    enabled: kelHandler.terminalIsReady
+    enabled: root.link.terminalIsReady
 
     onClicked: {
         root.highlighted = true
         resetTimer.start()
-        kelHandler.sendChar(sendchar)
+        root.link.sendChar(sendchar)
     }
 
     Timer {

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
+import com.orv.lum 1.0
 
 // The left-hand block: port selection and connection, the device's display
 // and keypad, the device identifier and the robot's warning.
@@ -11,6 +12,10 @@ Rectangle {
     // the transfer buttons, which sit lower, there is room for a long port
     // name.
     property real topRowRoom: 0
+
+    // The link to the device and the robot that works its menu.
+    property KelHandler link: null
+    property LumBot bot: null
 
     Row {
         id: prgTopRow
@@ -27,29 +32,29 @@ Rectangle {
                                      + (indicator ? indicator.width : 0) + 16),
                             prgCol.width + terminalPanel.topRowRoom - connectButton.width - prgTopRow.spacing)
             popup.width: Math.max(width, widestEntry(true) + 40)
-            model: kelHandler.termPortList
+            model: terminalPanel.link.termPortList
             // The port "Verbinden" opens: the link chooses it (an adapter it
             // knows, else the first port listed) and the technician may pick
             // another. Reading the model ties the index back to the link's
             // choice after a new port list reset it.
             currentIndex: {
                 portSelector.model
-                return kelHandler.termPortSelectedIndx
+                return terminalPanel.link.termPortSelectedIndx
             }
             displayText: count === 0 ? "kein Anschluss gefunden" : currentText
-            enabled: !kelHandler.terminalIsReady
+            enabled: !terminalPanel.link.terminalIsReady
             // Only the technician's choice goes back to the link; the box
             // moving its index when its list is exchanged is not a choice.
-            onActivated: function(index) { kelHandler.termPortSelectedIndx = index }
+            onActivated: function(index) { terminalPanel.link.termPortSelectedIndx = index }
 
             function entryText(index, withMaker) {
-                var maker = kelHandler.termPortManufacturers[index]
-                return kelHandler.termPortList[index] + (withMaker && maker ? "  (" + maker + ")" : "")
+                var maker = terminalPanel.link.termPortManufacturers[index]
+                return terminalPanel.link.termPortList[index] + (withMaker && maker ? "  (" + maker + ")" : "")
             }
 
             function widestEntry(withMaker) {
                 var widest = 0
-                for (var i = 0; i < kelHandler.termPortList.length; ++i)
+                for (var i = 0; i < terminalPanel.link.termPortList.length; ++i)
                     widest = Math.max(widest, portFont.advanceWidth(entryText(i, withMaker)))
                 return widest
             }
@@ -73,7 +78,7 @@ Rectangle {
             Connections {
                 target: portSelector.popup
                 function onAboutToShow() {
-                    kelHandler.rescanPorts()
+                    terminalPanel.link.rescanPorts()
                 }
             }
         }
@@ -82,19 +87,19 @@ Rectangle {
             id: connectButton
             objectName: "connectButton"
             text: "Verbinden"
-            visible: !kelHandler.terminalIsReady
+            visible: !terminalPanel.link.terminalIsReady
             onClicked: {
-                kelHandler.openSerialPort()
-                if (kelHandler.terminalIsReady) {
-                    lumBot.startInit()
+                terminalPanel.link.openSerialPort()
+                if (terminalPanel.link.terminalIsReady) {
+                    terminalPanel.bot.startInit()
                     keypad.focusEscape()
                 } else {
                     // The link says what went wrong and what to do; with no
                     // port chosen there is no name to put before it.
-                    var portName = kelHandler.termPortList[kelHandler.termPortSelectedIndx]
+                    var portName = terminalPanel.link.termPortList[terminalPanel.link.termPortSelectedIndx]
                     messageDialog2.show((portName === undefined ? ""
                                          : "Fehler beim Öffnen von " + portName + ":\n")
-                                        + kelHandler.lastErrorString())
+                                        + terminalPanel.link.lastErrorString())
                 }
             }
         }
@@ -103,9 +108,9 @@ Rectangle {
             id: disconnectButton
             objectName: "disconnectButton"
             text: "Verbindung trennen"
-            visible: kelHandler.terminalIsReady
-            enabled: !lumBot.isEnabled
-            onClicked: kelHandler.closeSerialPort()
+            visible: terminalPanel.link.terminalIsReady
+            enabled: !terminalPanel.bot.isEnabled
+            onClicked: terminalPanel.link.closeSerialPort()
         }
     }
 
@@ -122,11 +127,14 @@ Rectangle {
 
             Row {
                 OrvDisplay {
+                    link: terminalPanel.link
                 }
             }
 
             OrvKeypad {
                 id: keypad
+                link: terminalPanel.link
+                bot: terminalPanel.bot
             }
 
             Row {
@@ -137,8 +145,8 @@ Rectangle {
                 Label {
                     id: identifierLabel
                     objectName: "identifierLabel"
-                    readonly property string problem: lumBot.identificationError || ""
-                    text: (problem !== "" ? problem : lumBot.deviceIdentifier) + " "
+                    readonly property string problem: terminalPanel.bot.identificationError || ""
+                    text: (problem !== "" ? problem : terminalPanel.bot.deviceIdentifier) + " "
                     color: problem !== "" ? "red" : palette.windowText
                 }
                 Label {
@@ -146,11 +154,11 @@ Rectangle {
                     objectName: "reloadLabel"
                     text: "neu laden"
                     font.underline: true
-                    visible: kelHandler.terminalIsReady && !lumBot.isEnabled
+                    visible: terminalPanel.link.terminalIsReady && !terminalPanel.bot.isEnabled
                     MouseArea {
                         anchors.fill: parent
                         cursorShape: Qt.PointingHandCursor
-                        onClicked: lumBot.startInit()
+                        onClicked: terminalPanel.bot.startInit()
                     }
                 }
             }
@@ -163,8 +171,8 @@ Rectangle {
                 objectName: "outcomeLabel"
                 width: keypad.width
                 wrapMode: Text.WordWrap
-                visible: !lumBot.isEnabled && text !== ""
-                text: lumBot.jobOutcome || ""
+                visible: !terminalPanel.bot.isEnabled && text !== ""
+                text: terminalPanel.bot.jobOutcome || ""
             }
 
             Label {
@@ -172,7 +180,7 @@ Rectangle {
                 objectName: "warningLabel"
                 width: keypad.width
                 height: 40
-                text: lumBot.deviceWarning + " "
+                text: terminalPanel.bot.deviceWarning + " "
                 color: "red"
                 wrapMode: Text.WordWrap
             }

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
+import com.orv.lum 1.0
 
 // Between the device and the editor: read the device's settings out into the
 // editor, or transfer the marked settings to the device.
@@ -10,14 +11,22 @@ Column {
     // Whether the editor has at least one setting marked for transfer.
     property bool anyMarked: false
 
+    property KelHandler link: null
+    property LumBot bot: null
+    property DeviceProfile profile: null
+    // Asks before a read-out replaces unsaved changes.
+    property OrvConfirmation confirmation: null
+    // Says why a transfer is refused.
+    property OrvLazyDialog messageDialog: null
+
     Button {
         id: downloadButton
         objectName: "downloadButton"
         width: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
         text: ">> Auslesen >>"
-        enabled: kelHandler.terminalIsReady && !lumBot.isEnabled
+        enabled: transferColumn.link.terminalIsReady && !transferColumn.bot.isEnabled
         // A read-out replaces the configuration on screen.
-        onClicked: confirmation.unlessUnsavedChanges(function() { lumBot.startDownload() })
+        onClicked: transferColumn.confirmation.unlessUnsavedChanges(function() { transferColumn.bot.startDownload() })
     }
 
     Button {
@@ -25,15 +34,15 @@ Column {
         objectName: "uploadButton"
         width: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
         text: "<< Konfiguration\nübertragen <<"
-        enabled: kelHandler.terminalIsReady && !lumBot.isEnabled && transferColumn.anyMarked
+        enabled: transferColumn.link.terminalIsReady && !transferColumn.bot.isEnabled && transferColumn.anyMarked
         // A setting whose field holds text it cannot take would be
         // transferred with its old value: refused, each one named.
         onClicked: {
-            if (deviceProfile.hasInvalidSettings)
-                messageDialog.show("Nicht übertragen. Bitte zuerst korrigieren:\n"
-                                   + deviceProfile.invalidSettingsText())
+            if (transferColumn.profile.hasInvalidSettings)
+                transferColumn.messageDialog.show("Nicht übertragen. Bitte zuerst korrigieren:\n"
+                                   + transferColumn.profile.invalidSettingsText())
             else
-                lumBot.startUpload()
+                transferColumn.bot.startUpload()
         }
     }
 }

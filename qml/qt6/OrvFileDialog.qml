@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Dialogs
+import com.orv.lum
 
 // Opens and saves configuration files, starting in the maker's folder under
 // the technician's documents. Qt 6's dialog under the names the window and
@@ -8,7 +9,10 @@ import QtQuick.Dialogs
 // not exist yet, so a file named through addSelection() is kept here.
 FileDialog {
     property bool selectExisting: true
-    property url folder: deviceProfile.documentsFolderUrl()
+    // The configuration whose files are opened and saved: its documents
+    // folder is where the dialog starts.
+    property DeviceProfile profile: null
+    property url folder: profile ? profile.documentsFolderUrl() : ""
     property url namedFile
     readonly property url fileUrl: namedFile.toString() !== "" ? namedFile : selectedFile
 

@@ -1,6 +1,7 @@
 import QtQuick 2.12
 import QtQuick.Window 2.12
 import QtTest 1.12
+import com.orv.lum 1.0
 
 // A test case that opens the program's real main window (from the resources)
 // and finds its controls by object name.
@@ -9,17 +10,31 @@ TestCase {
     when: windowShown
 
     property var win: null
+    // What the window shows: made here as the program makes it, and handed
+    // to the window.
+    property var session: null
     property var kelHandler: null
     property var lumBot: null
     property var deviceProfile: null
 
+    Component {
+        id: sessionComponent
+        LumSession {}
+    }
+
     function openWindow() {
         var component = Qt.createComponent("qrc:/main.qml")
         compare(component.status, Component.Ready, component.errorString())
-        win = createTemporaryObject(component, testCase)
-        kelHandler = control("kelHandler")
-        lumBot = control("lumBot")
-        deviceProfile = control("deviceProfile")
+        // The last test's window is gone or goes before its session (both
+        // are deleted later, in this order).
+        if (session)
+            session.destroy()
+        session = sessionComponent.createObject(testCase)
+        win = createTemporaryObject(component, testCase, { session: session })
+        verify(win !== null, "window created with its session")
+        kelHandler = session.link
+        lumBot = session.bot
+        deviceProfile = session.profile
         // The offscreen screen is smaller than the window's minimum; give the
         // window the size of a common laptop screen so every control is inside.
         win.visibility = Window.Windowed

@@ -73,7 +73,8 @@ TestCase {
         fakeEditor.afterSaved = null
         var component = Qt.createComponent("qrc:/orvui/OrvCloseGuard.qml")
         compare(component.status, Component.Ready, component.errorString())
-        guard = createTemporaryObject(component, testCase, { window: fakeWindow, editor: fakeEditor })
+        guard = createTemporaryObject(component, testCase, { window: fakeWindow, editor: fakeEditor,
+                                                                 bot: lumBot, profile: deviceProfile })
     }
 
     function dialog(name) {

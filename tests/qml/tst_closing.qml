@@ -20,7 +20,7 @@ WindowTestCase {
             if (thisWindow.visible || win !== thisWindow || !lumBot)
                 return
             robotBusyAtClose = lumBot.isEnabled
-            reportAtClose = control("serviceRecord").lastReportFile
+            reportAtClose = session.record.lastReportFile
         })
     }
 

@@ -9,6 +9,28 @@ WindowTestCase {
         openWindow()
     }
 
+    // The window declares no link, robot, profile or record of its own: it
+    // shows the session it is given, and hands each part the session's
+    // objects.
+    function test_windowShowsTheSessionsObjects() {
+        verify(win.session === session, "the window's session")
+        ;["kelHandler", "lumBot", "deviceProfile", "serviceRecord"].forEach(function(name) {
+            verify(findChild(win, name) === null, name + " is not the window's own")
+        })
+        var panel = control("terminalPanel")
+        verify(panel.link === session.link && panel.bot === session.bot, "terminal panel")
+        var editor = control("editorPanel")
+        verify(editor.profile === session.profile && editor.bot === session.bot, "editor")
+        verify(control("keybGrid").parent.link === session.link, "keypad")
+        verify(control("buttonOK").link === session.link, "keys")
+        verify(control("displayRect").link === session.link, "display")
+        verify(control("closeGuard").bot === session.bot && control("closeGuard").profile === session.profile,
+               "close guard")
+        // What the session's objects do shows in the window.
+        session.profile.loadFromFile(Qt.resolvedUrl("data/editor.lumc").toString())
+        tryVerify(function() { return rowCount() > 1 }, 5000, "the session's profile shown")
+    }
+
     function test_enablingFollowsPortAndRobot_data() {
         return [
             { tag: "port closed, robot idle", open: false, running: false },
