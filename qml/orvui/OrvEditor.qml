@@ -194,7 +194,7 @@ Rectangle {
         anchors.bottom: parent.bottom
         width: parent.width + 20
         clip: true
-        spacing: 2
+        spacing: 0
         boundsBehavior: Flickable.StopAtBounds
         model: editorPanel.profile.confItemList
         ScrollBar.vertical: ScrollBar {
@@ -208,6 +208,7 @@ Rectangle {
             item: modelData
             extraWidth: editorPanel.extraWidth
             filter: editorPanel.profile.itemFilter
+            history: editorPanel.profile.editHistory
         }
     }
 }

@@ -17,9 +17,11 @@ Row {
     property real extraWidth: 0
     // The editor's search and view: a row they do not show takes no room.
     property ItemFilter filter: null
+    property EditHistory history: null
     readonly property bool shown: !filter || (filter.revision, filter.shows(item))
     visible: shown
-    height: shown ? implicitHeight : 0
+    // The gap between rows is the row's own, so hidden rows leave none.
+    height: shown ? implicitHeight + 2 : 0
 
     // A setting whose value is no longer the one read from the device (or
     // file) stands out, with that value on a button that brings it back.
@@ -207,6 +209,7 @@ Row {
             objectName: "numberField"
             width: outerrow.valueWidth
             item: outerrow.item
+            history: outerrow.history
         }
     }
 
@@ -216,6 +219,7 @@ Row {
             objectName: "timeField"
             width: outerrow.valueWidth
             item: outerrow.item
+            history: outerrow.history
         }
     }
 

@@ -28,11 +28,6 @@ Row {
         selectByMouse: true
         text: tools.filter ? tools.filter.searchText : ""
         onTextEdited: tools.filter.searchText = text
-        // Esc empties the search before it reaches the keypad.
-        Keys.onEscapePressed: function(event) {
-            tools.filter.searchText = ""
-            event.accepted = true
-        }
     }
 
     ComboBox {
