@@ -30,11 +30,6 @@ Column {
         ToolTip.visible: hovered
         ToolTip.delay: 500
         ToolTip.text: "Konfiguration aus dem Gerät auslesen (Strg+R)"
-        Shortcut {
-            sequence: "Ctrl+R"
-            enabled: downloadButton.enabled
-            onActivated: downloadButton.clicked()
-        }
     }
 
     Button {
@@ -55,10 +50,17 @@ Column {
         ToolTip.visible: hovered
         ToolTip.delay: 500
         ToolTip.text: "Markierte Einstellungen ins Gerät übertragen (Strg+T)"
-        Shortcut {
-            sequence: "Ctrl+T"
-            enabled: uploadButton.enabled
-            onActivated: uploadButton.clicked()
-        }
+    }
+
+    Shortcut {
+        sequence: "Ctrl+R"
+        enabled: downloadButton.enabled
+        onActivated: downloadButton.clicked()
+    }
+
+    Shortcut {
+        sequence: "Ctrl+T"
+        enabled: uploadButton.enabled
+        onActivated: uploadButton.clicked()
     }
 }
