@@ -40,6 +40,10 @@ inline void registerLumQmlTypes()
     qmlRegisterType<LumBot>(uri, 1, 0, "LumBot");
     qmlRegisterType<ConfItem>(uri, 1, 0, "ConfItem");
     qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
+    qmlRegisterUncreatableType<EditHistory>(uri, 1, 0, "EditHistory",
+                                            QStringLiteral("The profile owns its edit history"));
+    qmlRegisterUncreatableType<ItemFilter>(uri, 1, 0, "ItemFilter",
+                                           QStringLiteral("The profile owns the editor's filter"));
     qmlRegisterType<ServiceRecord>(uri, 1, 0, "ServiceRecord");
     qmlRegisterType<LumSession>(uri, 1, 0, "LumSession");
     // The bytes of the keypad's keys, as the link and the robot send them.

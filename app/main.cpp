@@ -8,7 +8,8 @@
 #include "lumqmltypes.h"
 #include "portscan.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QOpenGLContext>
@@ -83,6 +84,15 @@ void installGermanQtTranslations(QCoreApplication *app)
     }
 }
 
+// The window manager's icon for the window and its dialogs.
+QIcon lumWindowIcon()
+{
+    QIcon icon;
+    for (const char *size : { "32", "64", "256" })
+        icon.addFile(QStringLiteral(":/icons/lum-%1.png").arg(QLatin1String(size)));
+    return icon;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -97,7 +107,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
 #endif
 
-    QGuiApplication app(argc, argv);
+    // A widget application, though the window is Qt Quick: where the desktop
+    // offers no native file dialog (a plain X session, a minimal window
+    // manager, a remote desktop), Qt Quick's dialogs then fall back to Qt's
+    // widget dialog with its file-name field instead of their bare QML one.
+    QApplication app(argc, argv);
+    app.setWindowIcon(lumWindowIcon());
     // The ports are listed while the window is being built.
     PortScan::startInBackground();
     app.setOrganizationName(AppIdentity::organizationName());

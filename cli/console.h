@@ -15,6 +15,8 @@ public:
     static void err(const QString &line);
     static void errRaw(const QString &text);
     static bool stderrIsTerminal();
+    // The system's English error texts in a message, put into German.
+    static QString germanSystemErrors(QString text);
 };
 
 #endif // CONSOLE_H

@@ -748,7 +748,8 @@ int Lumctl::runWrite(const QStringList &arguments)
     printRecord(record, parser.isSet(reportOption));
     for (const QString &path : passedOver)
         Console::err(QStringLiteral("Übergangen (nicht änderbar): %1").arg(path));
-    Console::out(QStringLiteral("%1 Einstellungen übertragen in %2")
+    Console::out((job.itemsDone() == 1 ? QStringLiteral("%1 Einstellung übertragen in %2")
+                                       : QStringLiteral("%1 Einstellungen übertragen in %2"))
                          .arg(job.itemsDone())
                          .arg(seconds(job.elapsedMs())));
     if (onlyChanged)

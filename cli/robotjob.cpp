@@ -91,8 +91,11 @@ bool RobotJob::judgeOutcome()
         m_errorText = result.error;
         return false;
     case JobResult::NoDevice:
-        m_errorText = QStringLiteral(
-                "Fehler bei Initialisierung!\nDas Gerät konnte nicht identifiziert werden!");
+        // What the window says below the keypad.
+        m_errorText = m_bot->identificationError();
+        if (m_errorText.isEmpty())
+            m_errorText = QStringLiteral(
+                    "Fehler bei Initialisierung!\nDas Gerät konnte nicht identifiziert werden!");
         return false;
     case JobResult::Running:
     case JobResult::Cancelled:

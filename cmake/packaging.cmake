@@ -126,6 +126,7 @@ Pseudo-Terminal, mit dem sich LUM ohne echtes Gerät üben und testen lässt
     "libstdc++6"
     "libqt5core5a (>= 5.15)"
     "libqt5gui5 (>= 5.15)"
+    "libqt5widgets5 (>= 5.15)"
     "libqt5qml5 (>= 5.15)"
     "libqt5quick5 (>= 5.15)"
     "libqt5quickcontrols2-5 (>= 5.15)"
@@ -137,6 +138,7 @@ Pseudo-Terminal, mit dem sich LUM ohne echtes Gerät üben und testen lässt
     "qml-module-qtquick-templates2"
     "qml-module-qtquick-controls"
     "qml-module-qtquick-dialogs"
+    "qml-module-qtquick-privatewidgets"
     "qml-module-qtquick-layouts"
     "qml-module-qt-labs-folderlistmodel"
     "qml-module-qt-labs-settings")

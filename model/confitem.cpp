@@ -27,6 +27,7 @@ ConfItem::ConfItem(const QString &type, const QString &menuPath, const QString &
     : m_active(active),
       m_value(value),
       m_initValue(value),
+      m_initActive(active),
       m_type(type),
       m_menuPath(menuPath.split(QLatin1Char('\n'))),
       m_options(options.split(QLatin1Char('\n'))),
@@ -200,12 +201,34 @@ void ConfItem::editValue(const QString &text)
         return;
     }
     setDraft(false, QString(), QString());
+    emit editBegun();
     if (completed != m_value)
         setValue(completed);
     // A value other than the one read from the device or file is one to
     // transfer; returning to it leaves the mark (only the check box clears).
     if (completed != m_initValue && !m_active)
         setActive(true);
+    emit editEnded();
+}
+
+bool ConfItem::changedFromRead() const
+{
+    return m_value != m_initValue;
+}
+
+// Entries that take no typed value (read-only, blocked, the PC's clock)
+// have nothing to go back to.
+void ConfItem::resetToRead()
+{
+    if (!ValueType::isEditable(m_kind) || ValueType::takesPcClock(m_kind))
+        return;
+    emit editBegun();
+    discardDraft();
+    if (m_value != m_initValue)
+        setValue(m_initValue);
+    if (m_active != m_initActive)
+        setActive(m_initActive);
+    emit editEnded();
 }
 
 void ConfItem::discardDraft()

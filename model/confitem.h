@@ -42,6 +42,9 @@ class ConfItem : public QObject
     // value the device showed (empty when not compared or not on the device).
     Q_PROPERTY(Comparison comparison READ comparison NOTIFY comparisonChanged)
     Q_PROPERTY(QString deviceValue READ deviceValue NOTIFY comparisonChanged)
+    // Whether the value differs from the one read from the device or file
+    // (initValue): the editor shows such a value apart, with initValue.
+    Q_PROPERTY(bool changedFromRead READ changedFromRead NOTIFY valueChanged)
 
 public:
     enum Control {
@@ -112,6 +115,10 @@ public:
     Comparison comparison() const { return m_comparison; }
     QString deviceValue() const { return m_deviceValue; }
     void setComparison(Comparison comparison, const QString &deviceValue);
+    bool changedFromRead() const;
+    // Back to the setting as it was read or loaded: initValue, and the mark
+    // it had then; a draft is dropped. One step for undo.
+    Q_INVOKABLE void resetToRead();
 
     QDomElement element() const;
     void setElement(const QDomElement &element);
@@ -122,6 +129,11 @@ signals:
     void editTextChanged();
     void problemChanged();
     void comparisonChanged();
+    // Around one action of the technician that may change both the value
+    // and the mark (editValue, resetToRead): the edit history makes it one
+    // step.
+    void editBegun();
+    void editEnded();
 
 private:
     void setDraft(bool hasDraft, const QString &draft, const QString &problem);
@@ -129,6 +141,7 @@ private:
     bool m_active = false;
     QString m_value;
     QString m_initValue;
+    bool m_initActive = false;
     QString m_type;
     QStringList m_menuPath;
     QStringList m_options;

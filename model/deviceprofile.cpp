@@ -117,7 +117,10 @@ QString DeviceProfile::documentsFolderUrl()
     return QUrl::fromLocalFile(folder).toString();
 }
 
-DeviceProfile::DeviceProfile(QObject *parent) : QObject(parent)
+DeviceProfile::DeviceProfile(QObject *parent)
+    : QObject(parent),
+      m_history(new EditHistory(this)),
+      m_filter(new ItemFilter(&m_confItemList, this))
 {
     resetProfile();
     emit confItemListChanged();
@@ -163,6 +166,7 @@ void DeviceProfile::resetProfile()
     setFileName(QString());
     setModified(false);
     updateMarkedCount();
+    m_filter->invalidate();
     emit confItemListChanged();
     emit invalidSettingsChanged();
 }
@@ -174,6 +178,7 @@ void DeviceProfile::rebuildConfItemList()
     if (!root.isNull())
         m_confItemList = buildItems(root);
     updateMarkedCount();
+    m_filter->invalidate();
     emit confItemListChanged();
     emit invalidSettingsChanged();
 }
@@ -245,6 +250,8 @@ ConfItem *DeviceProfile::createOwnItem(const QString &type, const QString &menuP
 // confItemListChanged, so items are deleted from the event loop, not here.
 void DeviceProfile::releaseItems()
 {
+    // Undo never reaches into a former configuration.
+    m_history->clear();
     m_releasedItems.removeAll(QPointer<ConfItem>());
     if (m_hasComparison) {
         m_hasComparison = false;
@@ -478,6 +485,7 @@ void DeviceProfile::appendItem(QQmlListProperty<ConfItem> *list, ConfItem *item)
     profile->m_confItemList.append(item);
     profile->watchItem(item);
     profile->updateMarkedCount();
+    profile->m_filter->invalidate();
     emit profile->confItemListChanged();
 }
 
@@ -495,6 +503,7 @@ void DeviceProfile::clearItems(QQmlListProperty<ConfItem> *list)
 {
     auto *profile = static_cast<DeviceProfile *>(list->object);
     profile->releaseItems();
+    profile->m_filter->invalidate();
     emit profile->confItemListChanged();
     emit profile->invalidSettingsChanged();
 }
@@ -511,6 +520,25 @@ void DeviceProfile::watchItem(ConfItem *item)
         updateMarkedCount();
     });
     connect(item, &ConfItem::problemChanged, this, &DeviceProfile::invalidSettingsChanged);
+    m_history->watch(item);
+    // A row may come into or leave a view ("markiert/geändert", a search
+    // for a value) by its own edit.
+    const auto refilter = [this] {
+        if (m_filter->isActive())
+            m_filter->invalidate();
+    };
+    connect(item, &ConfItem::valueChanged, this, refilter);
+    connect(item, &ConfItem::activeChanged, this, refilter);
+}
+
+EditHistory *DeviceProfile::editHistory() const
+{
+    return m_history;
+}
+
+ItemFilter *DeviceProfile::itemFilter() const
+{
+    return m_filter;
 }
 
 int DeviceProfile::editableCount() const
@@ -537,8 +565,10 @@ void DeviceProfile::updateMarkedCount()
     emit markedCountChanged();
 }
 
+// One step for undo: "Alle" is undone as a whole.
 void DeviceProfile::setAllMarked(bool marked)
 {
+    m_history->beginStep();
     m_markingAll = true;
     for (ConfItem *item : qAsConst(m_confItemList)) {
         if (item->editable() && item->active() != marked)
@@ -546,6 +576,7 @@ void DeviceProfile::setAllMarked(bool marked)
     }
     m_markingAll = false;
     updateMarkedCount();
+    m_history->endStep();
 }
 
 QString DeviceProfile::fileName() const

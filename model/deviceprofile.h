@@ -14,6 +14,8 @@
 #include "checkedsetting.h"
 #include "confitem.h"
 #include "deviceorigin.h"
+#include "edithistory.h"
+#include "itemfilter.h"
 
 // The configuration of one device: the menu tree as an XML document, a cursor
 // into it for the robot, and the flat item list for the editor.
@@ -38,6 +40,10 @@ class DeviceProfile : public QObject
     // the device or are not on it.
     Q_PROPERTY(bool hasComparison READ hasComparison NOTIFY comparisonChanged)
     Q_PROPERTY(int differenceCount READ differenceCount NOTIFY comparisonChanged)
+    // Undo and redo of the technician's edits since the last read-out or
+    // load, and which rows the editor shows.
+    Q_PROPERTY(EditHistory *editHistory READ editHistory CONSTANT)
+    Q_PROPERTY(ItemFilter *itemFilter READ itemFilter CONSTANT)
 
 public:
     explicit DeviceProfile(QObject *parent = nullptr);
@@ -82,6 +88,9 @@ public:
 
     QString fileName() const;
     bool modified() const;
+
+    EditHistory *editHistory() const;
+    ItemFilter *itemFilter() const;
 
     bool hasInvalidSettings() const;
     // One line per setting with a draft: "NAME: PROBLEM".
@@ -169,6 +178,9 @@ private:
     void setFileName(const QString &fileName);
     void setModified(bool modified);
 
+    // Before the items: they are watched by both from their creation on.
+    EditHistory *m_history;
+    ItemFilter *m_filter;
     QDomDocument m_document;
     QDomElement m_currentElement;
     QList<ConfItem *> m_confItemList;

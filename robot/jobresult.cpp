@@ -37,7 +37,8 @@ QString JobResult::outcomeLine() const
         else if (job == Transfer && settingsToWrite == 0)
             ending = QStringLiteral("Keine Einstellung zur Übertragung markiert.");
         else if (job == Transfer)
-            ending = QStringLiteral("%1 Einstellungen übertragen (%2)")
+            ending = (settingsWritten == 1 ? QStringLiteral("%1 Einstellung übertragen (%2)")
+                                           : QStringLiteral("%1 Einstellungen übertragen (%2)"))
                              .arg(settingsWritten)
                              .arg(clock);
         else if (job == Check)

@@ -7,6 +7,8 @@
 #include "confitem.h"
 #include "deviceprofile.h"
 #include "itemtext.h"
+#include "edithistory.h"
+#include "itemfilter.h"
 
 namespace {
 
@@ -55,6 +57,10 @@ private slots:
     void draftsNameTheirSettingsUntilFixedOrReplaced();
     void entriesNeverWrittenShowWhatTheFileHolds_data();
     void entriesNeverWrittenShowWhatTheFileHolds();
+    void editsAreUndoneAndRedoneAsSteps_data();
+    void editsAreUndoneAndRedoneAsSteps();
+    void filterShowsMatchesWithTheirSections_data();
+    void filterShowsMatchesWithTheirSections();
 };
 
 // A selection's options are folded into its item; anything else below a
@@ -521,6 +527,283 @@ void TestDeviceProfile::entriesNeverWrittenShowWhatTheFileHolds()
     QCOMPARE(item->value(), value);
     QVERIFY(!item->active());
     QCOMPARE(profile.markedCount(), 0);
+}
+
+namespace {
+
+// The technician's actions, one per line of a script:
+// "type NAME TEXT" (typed into the field), "mark NAME 0|1" (the check box),
+// "alle 0|1", "reset NAME", "same NAME" (the value set again unchanged),
+// "undo", "redo", "rebuild" (the list made anew from the tree, as after
+// loading), "readout" (the profile emptied, as a read-out starts).
+bool runScript(DeviceProfile &profile, const QStringList &script)
+{
+    for (const QString &line : script) {
+        const QStringList words = line.split(' ');
+        const QString verb = words.value(0);
+        ConfItem *item = words.size() > 1 ? editableItem(profile, words.at(1)) : nullptr;
+        if (verb == "type" && item)
+            item->editValue(words.mid(2).join(' '));
+        else if (verb == "mark" && item)
+            item->setActive(words.value(2) == "1");
+        else if (verb == "reset" && item)
+            item->resetToRead();
+        else if (verb == "same" && item)
+            item->setValue(item->value());
+        else if (verb == "alle")
+            profile.setAllMarked(words.value(1) == "1");
+        else if (verb == "undo")
+            profile.editHistory()->undo();
+        else if (verb == "redo")
+            profile.editHistory()->redo();
+        else if (verb == "rebuild")
+            profile.rebuildConfItemList();
+        else if (verb == "readout")
+            profile.resetProfile();
+        else
+            return false;
+    }
+    return true;
+}
+
+const char *const historyMenu =
+        "<section text='E'>"
+        "<setting text='Wahl' value='Ein' active='0' valuetype='selection'>"
+        "<option text='Ein'/><option text='Aus'/></setting>"
+        "<setting text='Nr' value='0711' active='0' valuetype='inputnum'/>"
+        "<setting text='Zeit' value='00:30' active='1' valuetype='inputtime_hhmm'/>"
+        "<setting text='Serie' value='123' active='0' valuetype='readonly'/>"
+        "<section text='Tiefer'>"
+        "<setting text='Tief' value='5' active='0' valuetype='inputnum'/>"
+        "</section></section>";
+
+// The editable settings as "name=value" with "+" when marked, "-" when not,
+// and "!" while the field holds a draft.
+QString editableState(const DeviceProfile &profile)
+{
+    QStringList parts;
+    for (const ConfItem *item : profile.items()) {
+        if (item->editable())
+            parts << item->menuName() + '=' + item->value() + (item->active() ? '+' : '-')
+                            + (item->hasDraft() ? "!" : "");
+    }
+    return parts.join(' ');
+}
+
+} // namespace
+
+// A step is one action of the technician: a typed value with the mark it
+// set, a check box, a reset, or "Alle" over every setting. Undo and redo
+// bring back values and marks in the tree, not only in the items; a
+// read-out or a new list starts a new history.
+void TestDeviceProfile::editsAreUndoneAndRedoneAsSteps_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("canUndo");
+    QTest::addColumn<bool>("canRedo");
+
+    const QString start = "Wahl=Ein- Nr=0711- Zeit=00:30+ Tief=5-";
+    const QString allMarked = "Wahl=Ein+ Nr=0711+ Zeit=00:30+ Tief=5+";
+    const QString noneMarked = "Wahl=Ein- Nr=0711- Zeit=00:30- Tief=5-";
+    QTest::newRow("nothing done") << QStringList{} << start << false << false;
+    QTest::newRow("nothing to undo or redo") << QStringList{ "undo", "redo" } << start << false << false;
+    QTest::newRow("typed value marks")
+            << QStringList{ "type Nr 0815" } << "Wahl=Ein- Nr=0815+ Zeit=00:30+ Tief=5-" << true << false;
+    QTest::newRow("typed value undone with the mark it set")
+            << QStringList{ "type Nr 0815", "undo" } << start << false << true;
+    QTest::newRow("undone value redone")
+            << QStringList{ "type Nr 0815", "undo", "redo" }
+            << "Wahl=Ein- Nr=0815+ Zeit=00:30+ Tief=5-" << true << false;
+    QTest::newRow("two edits undone one at a time")
+            << QStringList{ "type Nr 0815", "type Wahl Aus", "undo" }
+            << "Wahl=Ein- Nr=0815+ Zeit=00:30+ Tief=5-" << true << true;
+    QTest::newRow("two edits of one setting, both undone")
+            << QStringList{ "type Nr 0815", "type Nr 4711", "undo", "undo" } << start << false << true;
+    QTest::newRow("two undone, two redone")
+            << QStringList{ "type Nr 0815", "type Tief 7", "undo", "undo", "redo", "redo" }
+            << "Wahl=Ein- Nr=0815+ Zeit=00:30+ Tief=7+" << true << false;
+    QTest::newRow("a new edit drops what could be redone")
+            << QStringList{ "type Nr 0815", "undo", "type Zeit 0915" }
+            << "Wahl=Ein- Nr=0711- Zeit=09:15+ Tief=5-" << true << false;
+    QTest::newRow("check box undone") << QStringList{ "mark Zeit 0", "undo" } << start << false << true;
+    QTest::newRow("Alle is one step") << QStringList{ "alle 1", "undo" } << start << false << true;
+    QTest::newRow("Alle redone") << QStringList{ "alle 1", "undo", "redo" } << allMarked << true << false;
+    QTest::newRow("Alle cleared, undone to all marked")
+            << QStringList{ "alle 1", "alle 0", "undo" } << allMarked << true << true;
+    QTest::newRow("Alle cleared from the start")
+            << QStringList{ "alle 0" } << noneMarked << true << false;
+    QTest::newRow("Alle after an edit, undone twice")
+            << QStringList{ "type Tief 9", "alle 0", "undo", "undo" } << start << false << true;
+    QTest::newRow("the same value set again is no step")
+            << QStringList{ "same Nr" } << start << false << false;
+    QTest::newRow("text that is no value is no step")
+            << QStringList{ "type Zeit 01" } << "Wahl=Ein- Nr=0711- Zeit=00:30+! Tief=5-" << false << false;
+    QTest::newRow("undo drops a draft")
+            << QStringList{ "type Zeit 0915", "type Zeit 01", "undo" } << start << false << true;
+    QTest::newRow("reset to the value read")
+            << QStringList{ "type Nr 0815", "reset Nr" } << start << true << false;
+    QTest::newRow("reset brings back the mark as read")
+            << QStringList{ "type Zeit 0915", "mark Zeit 0", "reset Zeit" } << start << true << false;
+    QTest::newRow("reset of a setting read marked, unmarked by hand")
+            << QStringList{ "mark Zeit 0", "reset Zeit" } << start << true << false;
+    QTest::newRow("reset is one step")
+            << QStringList{ "type Nr 0815", "reset Nr", "undo" }
+            << "Wahl=Ein- Nr=0815+ Zeit=00:30+ Tief=5-" << true << true;
+    QTest::newRow("reset drops a draft")
+            << QStringList{ "type Zeit 01", "reset Zeit" } << start << false << false;
+    QTest::newRow("reset of a read-only entry does nothing")
+            << QStringList{ "reset Serie" } << start << false << false;
+    QTest::newRow("a new list forgets the history")
+            << QStringList{ "type Nr 0815", "rebuild", "undo" }
+            << "Wahl=Ein- Nr=0815+ Zeit=00:30+ Tief=5-" << false << false;
+    QTest::newRow("after a new list, reset goes to its value")
+            << QStringList{ "type Nr 0815", "rebuild", "type Nr 4711", "mark Nr 0", "reset Nr" }
+            << "Wahl=Ein- Nr=0815+ Zeit=00:30+ Tief=5-" << true << false;
+    QTest::newRow("a read-out forgets the history")
+            << QStringList{ "type Nr 0815", "undo", "readout" } << "" << false << false;
+}
+
+void TestDeviceProfile::editsAreUndoneAndRedoneAsSteps()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QString, state);
+    QFETCH(bool, canUndo);
+    QFETCH(bool, canRedo);
+    DeviceProfile profile;
+    QVERIFY(importMenu(profile, historyMenu));
+    profile.rebuildConfItemList();
+    QSignalSpy historySpy(profile.editHistory(), &EditHistory::changed);
+
+    QVERIFY2(runScript(profile, script), "unknown action in the script");
+
+    QCOMPARE(editableState(profile), state);
+    QCOMPARE(profile.editHistory()->canUndo(), canUndo);
+    QCOMPARE(profile.editHistory()->canRedo(), canRedo);
+    // The window's undo and redo buttons follow the signal.
+    if (canUndo || canRedo)
+        QVERIFY(!historySpy.isEmpty());
+    QCOMPARE(profile.hasInvalidSettings(), state.contains('!'));
+    // What a save or a transfer sees is what the editor shows.
+    int marked = 0;
+    for (const ConfItem *item : profile.items()) {
+        if (item->element().isNull())
+            continue;
+        QCOMPARE(item->element().attribute("value"), item->value());
+        QCOMPARE(item->element().attribute("active"), QString(item->active() ? "1" : "0"));
+        marked += item->editable() && item->active();
+    }
+    QCOMPARE(profile.markedCount(), marked);
+}
+
+namespace {
+
+const char *const filterMenu =
+        "<section text='Einstellungen'>"
+        "<section text='Notruf'>"
+        "<setting text='Notrufende' value='Ein' active='0' valuetype='selection'>"
+        "<option text='Ein'/><option text='Aus'/></setting>"
+        "<setting text='Rufnummer' value='0711' active='0' valuetype='inputnum'/>"
+        "</section>"
+        "<section text='Timer'>"
+        "<setting text='Timerstoerung' value='Aus' active='0' valuetype='selection'>"
+        "<option text='Ein'/><option text='Aus'/></setting>"
+        "</section></section>"
+        "<section text='Info'><info text='Status' value='Bereit'/></section>"
+        "<setting text='Sprache' value='Deutsch' active='0' valuetype='selection'>"
+        "<option text='Deutsch'/><option text='English'/></setting>";
+
+} // namespace
+
+// The editor's rows: a search in the path and the value, and the views. A
+// shown entry keeps the sections above it; a row comes into or leaves a view
+// by its own edit while the filter is set.
+void TestDeviceProfile::filterShowsMatchesWithTheirSections_data()
+{
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<int>("view");
+    QTest::addColumn<QStringList>("script"); // done after the filter is set
+    QTest::addColumn<QString>("shown"); // menu names of the rows shown
+
+    const int all = ItemFilter::All;
+    const int marked = ItemFilter::MarkedOrChanged;
+    const int differences = ItemFilter::Differences;
+    const QString everything = "Einstellungen Notruf Notrufende Rufnummer Timer Timerstoerung "
+                               "Info Status Sprache";
+    QTest::newRow("no filter") << "" << all << QStringList{} << everything;
+    QTest::newRow("blank search") << "  " << all << QStringList{} << everything;
+    QTest::newRow("part of a name")
+            << "nummer" << all << QStringList{} << "Einstellungen Notruf Rufnummer";
+    QTest::newRow("section name shows its entries")
+            << "notruf" << all << QStringList{} << "Einstellungen Notruf Notrufende Rufnummer";
+    QTest::newRow("upper case search")
+            << "TIMER" << all << QStringList{} << "Einstellungen Timer Timerstoerung";
+    QTest::newRow("value") << "0711" << all << QStringList{} << "Einstellungen Notruf Rufnummer";
+    QTest::newRow("value, other case") << "deutsch" << all << QStringList{} << "Sprache";
+    QTest::newRow("information line's value") << "bereit" << all << QStringList{} << "Info Status";
+    QTest::newRow("value typed after the search")
+            << "0815" << all << QStringList{ "type Rufnummer 0815" } << "Einstellungen Notruf Rufnummer";
+    QTest::newRow("value typed away from the search")
+            << "0711" << all << QStringList{ "type Rufnummer 0815" } << "";
+    QTest::newRow("option names are not values")
+            << "english" << all << QStringList{} << "";
+    QTest::newRow("path across levels")
+            << "einstellungen/timer" << all << QStringList{} << "Einstellungen Timer Timerstoerung";
+    QTest::newRow("nothing found") << "xyz" << all << QStringList{} << "";
+    QTest::newRow("marked or changed, nothing done") << "" << marked << QStringList{} << "";
+    QTest::newRow("changed value")
+            << "" << marked << QStringList{ "type Rufnummer 0815" } << "Einstellungen Notruf Rufnummer";
+    QTest::newRow("marked by hand") << "" << marked << QStringList{ "mark Sprache 1" } << "Sprache";
+    QTest::newRow("changed back, still marked")
+            << "" << marked << QStringList{ "type Rufnummer 0815", "type Rufnummer 0711" }
+            << "Einstellungen Notruf Rufnummer";
+    QTest::newRow("changed, unmarked, still changed")
+            << "" << marked << QStringList{ "type Rufnummer 0815", "mark Rufnummer 0" }
+            << "Einstellungen Notruf Rufnummer";
+    QTest::newRow("reset leaves the view")
+            << "" << marked << QStringList{ "type Rufnummer 0815", "reset Rufnummer" } << "";
+    QTest::newRow("undo leaves the view")
+            << "" << marked << QStringList{ "mark Sprache 1", "undo" } << "";
+    QTest::newRow("Alle brings every setting")
+            << "" << marked << QStringList{ "alle 1" }
+            << "Einstellungen Notruf Notrufende Rufnummer Timer Timerstoerung Sprache";
+    QTest::newRow("search and view together")
+            << "timer" << marked << QStringList{ "mark Sprache 1", "mark Timerstoerung 1" }
+            << "Einstellungen Timer Timerstoerung";
+    QTest::newRow("differences without a comparison") << "" << differences << QStringList{} << "";
+}
+
+void TestDeviceProfile::filterShowsMatchesWithTheirSections()
+{
+    QFETCH(QString, search);
+    QFETCH(int, view);
+    QFETCH(QStringList, script);
+    QFETCH(QString, shown);
+    DeviceProfile profile;
+    QVERIFY(importMenu(profile, filterMenu));
+    profile.rebuildConfItemList();
+    ItemFilter *filter = profile.itemFilter();
+    filter->setSearchText(search);
+    filter->setView(ItemFilter::View(view));
+    // The rows have asked before the edits, as the editor's rows do.
+    for (ConfItem *item : profile.items())
+        filter->shows(item);
+    QSignalSpy revisionSpy(filter, &ItemFilter::revisionChanged);
+
+    QVERIFY2(runScript(profile, script), "unknown action in the script");
+
+    QStringList names;
+    int settings = 0;
+    for (ConfItem *item : profile.items()) {
+        if (filter->shows(item)) {
+            names << item->menuName();
+            settings += item->editable();
+        }
+    }
+    QCOMPARE(names.join(' '), shown);
+    QCOMPARE(filter->shownSettings(), settings);
+    if (!script.isEmpty() && filter->isActive())
+        QVERIFY(!revisionSpy.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestDeviceProfile)

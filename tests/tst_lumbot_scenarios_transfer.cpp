@@ -300,7 +300,7 @@ private slots:
         QVERIFY(mark(harness, QStringLiteral("Rufversuche"), QStringLiteral("3")));
         bot.startUpload();
         QVERIFY(harness.waitUntilIdle(jobTimeoutMs));
-        QVERIFY2(saysWithClock(QStringLiteral("1 Einstellungen übertragen")),
+        QVERIFY2(saysWithClock(QStringLiteral("1 Einstellung übertragen")),
                  qPrintable(bot.jobOutcome() + bot.lastErrorString()));
         QCOMPARE(harness.device().value({ "Einstellungen", "Rufversuche" }), QStringLiteral("3"));
 

@@ -197,6 +197,9 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
             << "Relais\tsection\t\t-\n"
                "Relais/Relais 1\tselection\tAus\t*\n"
                "Relais/Hinweis\tinfo\tnur Test\t-\n";
+    // The system's reason in German, as every other word of lumctl.
+    QTest::newRow("show of a missing file")
+            << "show|%D/fehlt.lumc" << 2 << "Datei nicht gefunden";
     QTest::newRow("help overview") << "--help" << 0 << "lumctl read --port P --output DATEI";
     QTest::newRow("help among other arguments") << "read|--port|x|-h" << 0 << "Aufruf: lumctl read";
     QTest::newRow("no command") << "" << 2 << "Befehle:";
@@ -353,7 +356,7 @@ void TestLumctl::deviceJobExitsWithStatusAndText_data()
             << baseMenu + baseMenu + baseMenu + "|ORV-NR4000 V2.31|\n|konfigurieren?  |\n\n";
     QTest::newRow("identify, silent device")
             << "identify"
-            << "silent" << 0 << QByteArray() << 1 << "nicht identifiziert";
+            << "silent" << 0 << QByteArray() << 1 << "Kein Gerät erkannt: keine Antwort";
     QTest::newRow("read, silent device")
             << "read|--output|%D/new.lumc"
             << "silent" << 0 << QByteArray() << 1 << "Fehler beim Auslesen!";

@@ -62,7 +62,7 @@ Rectangle {
         color: "white"
         anchors.top: parent.top
         width: parent.width
-        height: editorTopRow.height
+        height: editorTopRow.height + editorTools.height
         z: 3
 
         Row {
@@ -105,11 +105,20 @@ Rectangle {
             }
         }
 
+        OrvEditorTools {
+            id: editorTools
+            objectName: "editorTools"
+            anchors.top: editorTopRow.bottom
+            profile: editorPanel.profile
+            bot: editorPanel.bot
+            availableWidth: editorPanel.width
+        }
+
         Label {
             id: aboutLabel
             objectName: "aboutLabel"
             anchors.right: parent.right
-            anchors.bottom: parent.bottom
+            anchors.bottom: editorTopRow.bottom
             bottomPadding: 8
             text: "Info über LUM"
             font.underline: true
@@ -185,7 +194,7 @@ Rectangle {
         anchors.bottom: parent.bottom
         width: parent.width + 20
         clip: true
-        spacing: 2
+        spacing: 0
         boundsBehavior: Flickable.StopAtBounds
         model: editorPanel.profile.confItemList
         ScrollBar.vertical: ScrollBar {
@@ -200,6 +209,8 @@ Rectangle {
             rowIndex: index
             item: modelData
             extraWidth: editorPanel.extraWidth
+            filter: editorPanel.profile.itemFilter
+            history: editorPanel.profile.editHistory
         }
     }
 }

@@ -15,6 +15,17 @@ Row {
     property var item: null
     // Width beyond the editor's narrowest, shared by names and controls.
     property real extraWidth: 0
+    // The editor's search and view: a row they do not show takes no room.
+    property ItemFilter filter: null
+    property EditHistory history: null
+    readonly property bool shown: !filter || (filter.revision, filter.shows(item))
+    visible: shown
+    // The gap between rows is the row's own, so hidden rows leave none.
+    height: shown ? implicitHeight + 2 : 0
+
+    // A setting whose value is no longer the one read from the device (or
+    // file) stands out, with that value on a button that brings it back.
+    readonly property bool changed: editable && item !== null && item.changedFromRead
 
     readonly property int menuLevel: item ? item.menuLayer : 1
     // The kind of entry: "section", "info" or a setting.
@@ -25,7 +36,8 @@ Row {
     // Why an entry is shown but never opened on the device; empty otherwise.
     readonly property string note: item ? item.note : ""
     readonly property real nameWidth: Math.min(250, 280 - 30 * (menuLevel - 1)) + extraWidth / 2
-    readonly property real valueWidth: 210 + extraWidth / 2
+    readonly property real valueWidth: 210 + extraWidth / 2 - (changed ? resetWidth + 10 : 0)
+    readonly property real resetWidth: 70
     readonly property bool skipped: item ? item.readOutSkipped : false
     readonly property bool heading: type === "section"
     readonly property bool infoLine: type === "info"
@@ -47,7 +59,8 @@ Row {
         objectName: "rowBand"
         width: thisrow.width + 5
         height: thisrow.height
-        color: outerrow.heading ? "#0071BB" : (outerrow.tooltip !== "" ? "#FFF1C6" : "#FFFFFF")
+        color: outerrow.heading ? "#0071BB" : outerrow.changed ? "#FFD9B3"
+               : (outerrow.tooltip !== "" ? "#FFF1C6" : "#FFFFFF")
 
         Row {
             id: thisrow
@@ -85,6 +98,13 @@ Row {
                     return null
                 }
             }
+
+            Loader {
+                id: resetLoader
+                anchors.verticalCenter: parent.verticalCenter
+                active: outerrow.changed
+                sourceComponent: resetComponent
+            }
         }
 
         // Explains a setting when the pointer rests on its band; clicks go
@@ -104,6 +124,21 @@ Row {
                 ToolTip.delay: 500
                 ToolTip.text: outerrow.tooltip
             }
+        }
+    }
+
+    Component {
+        id: resetComponent
+        Button {
+            objectName: "resetButton"
+            width: outerrow.resetWidth
+            flat: true
+            text: "↺ " + outerrow.item.initValue
+            font.pointSize: Qt.application.font.pointSize > 0 ? Qt.application.font.pointSize * 0.85 : 8
+            onClicked: outerrow.item.resetToRead()
+            ToolTip.visible: hovered
+            ToolTip.delay: 300
+            ToolTip.text: "Gelesener Wert: " + outerrow.item.initValue + " – zurücksetzen"
         }
     }
 
@@ -174,6 +209,7 @@ Row {
             objectName: "numberField"
             width: outerrow.valueWidth
             item: outerrow.item
+            history: outerrow.history
         }
     }
 
@@ -183,6 +219,7 @@ Row {
             objectName: "timeField"
             width: outerrow.valueWidth
             item: outerrow.item
+            history: outerrow.history
         }
     }
 

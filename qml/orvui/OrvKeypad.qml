@@ -118,6 +118,10 @@ Rectangle {
         anchors.top: abortButton.bottom
         anchors.topMargin: 6
         anchors.horizontalCenter: parent.horizontalCenter
+        // Within the disc: "3 von 37 Einstellungen übertragen" wraps.
+        width: busyIndicator.width * 0.9
+        wrapMode: Text.WordWrap
+        horizontalAlignment: Text.AlignHCenter
         visible: keypadBlock.bot.isEnabled
         text: keypadBlock.bot.progressText
     }

@@ -141,6 +141,10 @@ Rectangle {
                     id: identifierLabel
                     objectName: "identifierLabel"
                     readonly property string problem: terminalPanel.bot.identificationError || ""
+                    // A long "Kein Gerät erkannt: …" wraps instead of
+                    // pushing the keypad and the editor aside.
+                    width: keypad.width - (reloadLabel.visible ? reloadLabel.width : 0)
+                    wrapMode: Text.WordWrap
                     text: (problem !== "" ? problem : terminalPanel.bot.deviceIdentifier) + " "
                     color: problem !== "" ? "red" : palette.windowText
                 }

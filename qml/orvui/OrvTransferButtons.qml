@@ -27,6 +27,9 @@ Column {
         enabled: transferColumn.link.terminalIsReady && !transferColumn.bot.isEnabled
         // A read-out replaces the configuration on screen.
         onClicked: transferColumn.confirmation.unlessUnsavedChanges(function() { transferColumn.bot.startDownload() })
+        ToolTip.visible: hovered
+        ToolTip.delay: 500
+        ToolTip.text: "Konfiguration aus dem Gerät auslesen (Strg+R)"
     }
 
     Button {
@@ -44,5 +47,20 @@ Column {
             else
                 transferColumn.bot.startUpload()
         }
+        ToolTip.visible: hovered
+        ToolTip.delay: 500
+        ToolTip.text: "Markierte Einstellungen ins Gerät übertragen (Strg+T)"
+    }
+
+    Shortcut {
+        sequence: "Ctrl+R"
+        enabled: downloadButton.enabled
+        onActivated: downloadButton.clicked()
+    }
+
+    Shortcut {
+        sequence: "Ctrl+T"
+        enabled: uploadButton.enabled
+        onActivated: uploadButton.clicked()
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick 2.14
 import QtQuick.Controls 2.12
+import com.orv.lum 1.0
 
 // A setting's value as text. Whatever the technician types goes to the
 // item (ConfItem.editValue), which completes it, judges it, stores a valid
@@ -10,6 +11,22 @@ TextField {
     id: field
 
     property var item: null
+    // The configuration's undo and redo: the keys undo the last edit of the
+    // configuration, also while a field has the focus, not the field's own
+    // typing (which would come back as an edit of its own).
+    property EditHistory history: null
+
+    Keys.onPressed: function(event) {
+        if (!history)
+            return
+        if (event.matches(StandardKey.Undo)) {
+            history.undo()
+            event.accepted = true
+        } else if (event.matches(StandardKey.Redo)) {
+            history.redo()
+            event.accepted = true
+        }
+    }
 
     readonly property string problem: item ? item.problem : ""
     readonly property bool acceptable: problem === ""

@@ -17,5 +17,9 @@ FileDialog {
     onVisibleChanged: {
         if (visible && fileDialog.width < 720)
             fileDialog.width = 720
+        // Qt's widget dialog (the fallback without a native one) takes the
+        // folder only once it is shown.
+        if (visible && profile)
+            fileDialog.folder = profile.documentsFolderUrl()
     }
 }
