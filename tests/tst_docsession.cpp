@@ -19,7 +19,8 @@ namespace {
 const QList<QStringList> alike{
     { R"(\b\d+\.\d s\b)", "N.N s" },
     { R"(-> "\d\d:\d\d" \(inputsystemtime\))", R"(-> "hh:mm" (inputsystemtime))" },
-    { R"(\d{4}-\d\d-\d\d \d\d-\d\d)", "JJJJ-MM-TT hh-mm" },
+    // Two reports of one minute: the second gets a number.
+    { R"(\d{4}-\d\d-\d\d \d\d-\d\d( \(\d+\))?)", "JJJJ-MM-TT hh-mm" },
     { R"(^Zeit: \d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d$)", "Zeit: TT.MM.JJJJ hh:mm:ss" },
     { R"(^(Einstellungen/Uhrzeit +\|[^|]*\| )\d\d:\d\d)", R"(\1hh:mm)" },
 };

@@ -507,7 +507,7 @@ void TestLumctl::compareAndWriteOnlyChanged()
             300000);
     QVERIFY2(write.exitCode == 0, qPrintable(write.out + write.err));
     QCOMPARE(device.value(changed), QStringLiteral("5"));
-    QVERIFY2(write.out.contains("1 Einstellungen übertragen")
+    QVERIFY2(write.out.contains("1 Einstellung übertragen")
                      && write.out.contains(QRegularExpression(
                              "Übertragung vollständig, 1 von 1 markierten Einstellungen "
                              "geschrieben, \\d+ unverändert\\."))
