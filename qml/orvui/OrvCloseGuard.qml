@@ -48,7 +48,11 @@ Item {
                               + "Änderungen speichern?")
             return
         }
-        closeNow()
+        // Nothing to ask: this close goes through. (Closing the window again
+        // from inside its own closing signal is ignored by Qt 6, so the
+        // window must not refuse this close and start another.)
+        close.accepted = true
+        jobStopAgreed = false
     }
 
     function askAboutJob() {
