@@ -199,7 +199,7 @@ void TestLumctl::commandLineExitsWithStatusAndText_data()
                "Relais/Hinweis\tinfo\tnur Test\t-\n";
     // The system's reason in German, as every other word of lumctl.
     QTest::newRow("show of a missing file")
-            << "show|%D/fehlt.lumc" << 2 << "Datei nicht gefunden";
+            << "show|%D/fehlt.lumc" << 2 << "nicht gefunden";
     QTest::newRow("help overview") << "--help" << 0 << "lumctl read --port P --output DATEI";
     QTest::newRow("help among other arguments") << "read|--port|x|-h" << 0 << "Aufruf: lumctl read";
     QTest::newRow("no command") << "" << 2 << "Befehle:";
