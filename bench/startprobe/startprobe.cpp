@@ -106,9 +106,8 @@ class StartProbePlugin : public QGenericPlugin
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "startprobe.json")
 
 public:
-    QObject *create(const QString &key, const QString &specification) override
+    QObject *create(const QString &key, const QString &) override
     {
-        Q_UNUSED(specification)
         if (key.compare(QLatin1String("lumstartprobe"), Qt::CaseInsensitive) != 0)
             return nullptr;
         return new PortBoxWatch;
