@@ -187,13 +187,10 @@ void ReadOutWalk::recordEntry(const MenuScreen &screen, RobotAnswer &answer)
     if (screen.isSection()) {
         if (containsAny(name, blockedSections)) {
             m_profile->setCurrentAttribute(QStringLiteral("sectiontype"), typeBlocked);
-            m_profile->gotoParent();
-            answer.press(keyNext);
+            passRecorded(answer);
             return;
         }
-        answer.press(keyOk);
-        ++m_level;
-        m_seenNames.clear();
+        openRecorded(answer);
         return;
     }
 
@@ -213,14 +210,11 @@ void ReadOutWalk::recordEntry(const MenuScreen &screen, RobotAnswer &answer)
 
         if (!closedType.isEmpty()) {
             m_profile->setCurrentAttribute(QStringLiteral("valuetype"), closedType);
-            m_profile->gotoParent();
-            answer.press(keyNext);
+            passRecorded(answer);
             return;
         }
         // Opening it shows whether it offers choices, an input line or nothing.
-        answer.press(keyOk);
-        ++m_level;
-        m_seenNames.clear();
+        openRecorded(answer);
         return;
     }
 
@@ -228,6 +222,20 @@ void ReadOutWalk::recordEntry(const MenuScreen &screen, RobotAnswer &answer)
     // information screen says on its second line ("fällig 2027") is kept.
     if (screen.kind == MenuScreen::Info)
         m_profile->setCurrentAttribute(QStringLiteral("value"), screen.secondLine);
+    passRecorded(answer);
+}
+
+// The entry just recorded is left closed: back to its level, on to the next.
+void ReadOutWalk::passRecorded(RobotAnswer &answer)
+{
     m_profile->gotoParent();
     answer.press(keyNext);
+}
+
+// The entry just recorded is opened: a section's list or a setting's field.
+void ReadOutWalk::openRecorded(RobotAnswer &answer)
+{
+    answer.press(keyOk);
+    ++m_level;
+    m_seenNames.clear();
 }

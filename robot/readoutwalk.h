@@ -33,6 +33,8 @@ private:
     void leaveLevel(const MenuScreen &screen, RobotAnswer &answer);
     void markReadOnly(RobotAnswer &answer);
     void recordEntry(const MenuScreen &screen, RobotAnswer &answer);
+    void passRecorded(RobotAnswer &answer);
+    void openRecorded(RobotAnswer &answer);
 
     DeviceProfile *m_profile = nullptr;
     quint8 m_level = 0;
