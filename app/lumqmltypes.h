@@ -13,6 +13,7 @@
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "lumsession.h"
+#include "historylist.h"
 #include "servicerecord.h"
 
 // The controls' style the documents are laid out for: "Default" in
@@ -45,6 +46,8 @@ inline void registerLumQmlTypes()
     qmlRegisterUncreatableType<ItemFilter>(uri, 1, 0, "ItemFilter",
                                            QStringLiteral("The profile owns the editor's filter"));
     qmlRegisterType<ServiceRecord>(uri, 1, 0, "ServiceRecord");
+    qmlRegisterUncreatableType<HistoryList>(uri, 1, 0, "HistoryList",
+                                            QStringLiteral("The service record owns its history"));
     qmlRegisterType<LumSession>(uri, 1, 0, "LumSession");
     // The bytes of the keypad's keys, as the link and the robot send them.
     qmlRegisterSingletonType<DeviceKeys>(uri, 1, 0, "DeviceKeys",

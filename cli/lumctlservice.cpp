@@ -6,12 +6,9 @@
 #include "console.h"
 #include "csvexport.h"
 #include "deviceprofile.h"
-#include "readouthistory.h"
 #include "serviceprotocol.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -45,26 +42,9 @@ int Lumctl::runProtocol(const QStringList &arguments)
     if (status != Success)
         return status;
 
-    // A copy from the history names its device and time; another file
-    // names neither, its time is when it was last written.
-    QString identifier;
-    QString serialNumber;
-    QDateTime when;
-    if (!ReadoutHistory::parseName(file, &identifier, &serialNumber, &when)) {
-        identifier.clear();
-        when = QFileInfo(file).lastModified();
-    }
-    ServiceProtocol protocol;
-    protocol.setKind(ServiceProtocol::ReadOutProtocol);
-    DeviceFacts facts = DeviceFacts::read(profile, identifier);
-    if (facts.serialNumber.isEmpty())
-        facts.serialNumber = serialNumber;
-    protocol.setDeviceFacts(facts);
+    ServiceProtocol protocol = ServiceProtocol::ofCopy(file, profile);
     protocol.setSite(parser.value(siteOption));
     protocol.setTechnician(parser.value(technicianOption));
-    protocol.setTime(when);
-    protocol.setFound(ServiceProtocol::entriesOf(profile));
-    protocol.addNote(QStringLiteral("Vorgefunden: %1").arg(QFileInfo(file).fileName()));
     QString error;
     if (!protocol.writePdf(parser.value(protocolOption), &error)) {
         Console::err(error);
@@ -94,11 +74,9 @@ int Lumctl::runExport(const QStringList &arguments)
         Console::outRaw(csv);
         return Success;
     }
-    const QString output = parser.value(exportOutputOption);
-    QSaveFile file(output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit()) {
-        Console::err(QStringLiteral("\"%1\" kann nicht geschrieben werden: %2")
-                             .arg(output, file.errorString()));
+    QString error;
+    if (!CsvExport::write(parser.value(exportOutputOption), profile, &error)) {
+        Console::err(error);
         return UsageError;
     }
     return Success;

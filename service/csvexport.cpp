@@ -3,6 +3,8 @@
 #include "confitem.h"
 #include "deviceprofile.h"
 
+#include <QSaveFile>
+
 namespace {
 
 const QChar tab = QLatin1Char('\t');
@@ -43,4 +45,16 @@ QByteArray CsvExport::csv(const DeviceProfile &profile)
                 + cell(item->value()) + QLatin1Char(';') + cell(item->type()) + lineEnd;
     }
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+bool CsvExport::write(const QString &path, const DeviceProfile &profile, QString *error)
+{
+    const QByteArray bytes = csv(profile);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = QStringLiteral("\"%1\" kann nicht geschrieben werden: %2")
+                         .arg(path, file.errorString());
+        return false;
+    }
+    return true;
 }

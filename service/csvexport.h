@@ -21,6 +21,9 @@ public:
     static QString cell(const QString &text);
     // The whole file, byte-order mark first, lines ended by CR LF.
     static QByteArray csv(const DeviceProfile &profile);
+    // Writes csv() into `path`, whole or not at all; false with the reason,
+    // in German, in `error`.
+    static bool write(const QString &path, const DeviceProfile &profile, QString *error);
 };
 
 #endif // CSVEXPORT_H

@@ -4,6 +4,17 @@
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "servicerecord.h"
+#include "csvexport.h"
+
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+const QString siteKey = QStringLiteral("Protokoll/Anlage");
+const QString technicianKey = QStringLiteral("Protokoll/Techniker");
+
+} // namespace
 
 LumSession::LumSession(QObject *parent)
     : QObject(parent),
@@ -21,6 +32,61 @@ LumSession::LumSession(QObject *parent)
     m_bot->setKelHandler(m_link);
     m_bot->setProfile(m_profile);
     m_record->setBot(m_bot);
+
+    const QSettings settings;
+    m_siteAndTechnicianAsked = settings.contains(siteKey) || settings.contains(technicianKey);
+    m_record->setSite(settings.value(siteKey).toString());
+    m_record->setTechnician(settings.value(technicianKey).toString());
+}
+
+bool LumSession::canCompareWithDevice() const
+{
+    return m_link->terminalIsReady() && !m_bot->isEnabled();
+}
+
+bool LumSession::openHistoryCopy(const QString &path, bool compareWithDevice)
+{
+    if (compareWithDevice && !canCompareWithDevice())
+        return false;
+    if (!m_profile->load(path))
+        return false;
+    if (compareWithDevice)
+        m_bot->startCheck(true);
+    return true;
+}
+
+void LumSession::setSiteAndTechnician(const QString &site, const QString &technician)
+{
+    m_record->setSite(site.trimmed());
+    m_record->setTechnician(technician.trimmed());
+    QSettings settings;
+    settings.setValue(siteKey, m_record->site());
+    settings.setValue(technicianKey, m_record->technician());
+    if (!m_siteAndTechnicianAsked) {
+        m_siteAndTechnicianAsked = true;
+        emit siteAndTechnicianAskedChanged();
+    }
+}
+
+QString LumSession::csvPathFor(const QString &chosen, const QString &folder)
+{
+    QString path = DeviceProfile::chosenFilePath(chosen, folder);
+    // The dialog's name without an ending gets the configuration's ending there.
+    if (!path.isEmpty() && QFileInfo(DeviceProfile::localPathOf(chosen)).suffix().isEmpty())
+        path = QFileInfo(path).path() + QLatin1Char('/') + QFileInfo(path).completeBaseName()
+                + QStringLiteral(".csv");
+    return path;
+}
+
+QString LumSession::exportCsv(const QString &chosen, const QString &folder)
+{
+    const QString path = csvPathFor(chosen, folder);
+    if (path.isEmpty())
+        return QStringLiteral("Keine Datei gewählt.");
+    QString error;
+    if (!CsvExport::write(path, *m_profile, &error))
+        return error;
+    return QString();
 }
 
 bool LumSession::connectAndIdentify()

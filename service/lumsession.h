@@ -21,6 +21,10 @@ class LumSession : public QObject
     Q_PROPERTY(DeviceProfile *profile READ profile CONSTANT)
     Q_PROPERTY(LumBot *bot READ bot CONSTANT)
     Q_PROPERTY(ServiceRecord *record READ record CONSTANT)
+    // Whether the technician was asked for the site and his name yet (on
+    // this computer): the window asks once and remembers the answer.
+    Q_PROPERTY(bool siteAndTechnicianAsked READ siteAndTechnicianAsked NOTIFY
+                       siteAndTechnicianAskedChanged)
 
 public:
     explicit LumSession(QObject *parent = nullptr);
@@ -40,11 +44,37 @@ public:
     // with no port chosen the link's text alone.
     Q_INVOKABLE QString connectFailureText() const;
 
+    // "Verlauf": opens a copy from the history as the configuration on
+    // screen; with `compareWithDevice` the robot then checks every editable
+    // setting against the connected device, which marks each one that
+    // differs (so that a transfer restores the copy). False when the copy
+    // could not be read (the profile says why) or the device cannot be
+    // checked now (no connection, a job running).
+    Q_INVOKABLE bool openHistoryCopy(const QString &path, bool compareWithDevice);
+    // Whether a copy can be compared with the device now.
+    Q_INVOKABLE bool canCompareWithDevice() const;
+
+    bool siteAndTechnicianAsked() const { return m_siteAndTechnicianAsked; }
+    // The site ("Anlage") and the technician the record's protocols name,
+    // kept for the next start of the window.
+    Q_INVOKABLE void setSiteAndTechnician(const QString &site, const QString &technician);
+
+    // "Exportieren": the configuration on screen as CSV for a spreadsheet,
+    // into the file chosen in the save dialog (a name without an ending
+    // gets ".csv"). Empty when written, else why not, in German.
+    Q_INVOKABLE QString exportCsv(const QString &chosen, const QString &folder);
+    // The path exportCsv() writes for a choice, to ask before replacing it.
+    Q_INVOKABLE static QString csvPathFor(const QString &chosen, const QString &folder);
+
+signals:
+    void siteAndTechnicianAskedChanged();
+
 private:
     KelHandler *m_link;
     DeviceProfile *m_profile;
     LumBot *m_bot;
     ServiceRecord *m_record;
+    bool m_siteAndTechnicianAsked = false;
 };
 
 #endif // LUMSESSION_H

@@ -2,10 +2,12 @@
 
 #include "confitem.h"
 #include "deviceprofile.h"
+#include "readouthistory.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QPageLayout>
 #include <QPageSize>
@@ -213,6 +215,28 @@ QString ServiceProtocol::html() const
                     QStringLiteral("Unterschrift Betreiber: ____________________") })
             + QStringLiteral("</table>\n</body></html>\n");
     return html;
+}
+
+ServiceProtocol ServiceProtocol::ofCopy(const QString &file, const DeviceProfile &profile)
+{
+    QString identifier;
+    QString serialNumber;
+    QDateTime when;
+    if (!ReadoutHistory::parseName(file, &identifier, &serialNumber, &when)) {
+        identifier.clear();
+        serialNumber.clear();
+        when = QFileInfo(file).lastModified();
+    }
+    ServiceProtocol protocol;
+    protocol.setKind(ReadOutProtocol);
+    DeviceFacts facts = DeviceFacts::read(profile, identifier);
+    if (facts.serialNumber.isEmpty())
+        facts.serialNumber = serialNumber;
+    protocol.setDeviceFacts(facts);
+    protocol.setTime(when);
+    protocol.setFound(entriesOf(profile));
+    protocol.addNote(QStringLiteral("Vorgefunden: %1").arg(QFileInfo(file).fileName()));
+    return protocol;
 }
 
 bool ServiceProtocol::writePdf(const QString &path, QString *error) const

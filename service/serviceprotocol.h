@@ -45,6 +45,11 @@ public:
     static ServiceProtocol ofTransfer(const TransferReport &report, const QList<Entry> &found,
                                       const QList<Entry> &left);
 
+    // The protocol "as found" of a configuration file read into `profile`:
+    // a copy from the history names its device and time in its name, any
+    // other file names neither and is dated when it was last written.
+    static ServiceProtocol ofCopy(const QString &file, const DeviceProfile &profile);
+
     // The document as HTML, laid out for A4.
     QString html() const;
     // Writes the PDF whole or not at all; false with the reason in `error`.

@@ -44,7 +44,11 @@ TransferReport::Outcome reportOutcome(JobResult::SettingState state)
 
 } // namespace
 
-ServiceRecord::ServiceRecord(QObject *parent) : QObject(parent) { }
+ServiceRecord::ServiceRecord(QObject *parent)
+    : QObject(parent), m_history(new HistoryList(this))
+{
+    m_history->setFolder(historyFolder());
+}
 
 LumBot *ServiceRecord::bot() const
 {
@@ -90,6 +94,14 @@ QString ServiceRecord::lastProtocolFile() const
 {
     return m_lastProtocolFile;
 }
+QUrl ServiceRecord::lastProtocolUrl() const
+{
+    return m_lastProtocolFile.isEmpty() ? QUrl() : QUrl::fromLocalFile(m_lastProtocolFile);
+}
+bool ServiceRecord::readOutProtocolOffered() const
+{
+    return m_readOutProtocolOffered;
+}
 DeviceFacts ServiceRecord::deviceAtHand() const
 {
     return m_known.value(m_deviceAtHand).facts;
@@ -134,6 +146,8 @@ void ServiceRecord::setBot(LumBot *bot)
             connect(bot, &LumBot::transferStarted, this, &ServiceRecord::beginTransfer),
             connect(bot, &LumBot::deviceIdentifierChanged, this, &ServiceRecord::noteIdentifier),
             connect(bot, &LumBot::jobFinished, this, &ServiceRecord::checkTransferEnd),
+            connect(bot, &LumBot::jobFinished, this, &ServiceRecord::noteJobEnd),
+            connect(bot, &LumBot::enabledChanged, this, &ServiceRecord::noteJobStart),
             connect(bot, &QObject::destroyed, this, [this] { setBot(nullptr); }),
         };
     }
@@ -159,6 +173,7 @@ void ServiceRecord::setSourceFile(const QString &path)
 void ServiceRecord::setDocumentsFolder(const QString &path)
 {
     m_documentsFolder = path;
+    m_history->setFolder(historyFolder());
     emit foldersChanged();
 }
 
@@ -218,7 +233,93 @@ void ServiceRecord::writeHistory()
     }
     qCDebug(lumRecord) << "history copy written:" << path;
     m_lastHistoryFile = path;
+    m_history->refresh();
+    setLastProtocol(QString(), true);
     emit historyWritten();
+}
+
+// ------------------------------------------------------------ the window's
+
+// A job starting takes the last job's protocol off the outcome line.
+void ServiceRecord::noteJobStart()
+{
+    if (m_bot && m_bot->isEnabled())
+        setLastProtocol(QString(), false);
+}
+
+// The history lists the copies of the device at hand: its serial number is
+// known from a read-out of it or from a job that saw it (a check, a
+// transfer), its identifier from any job.
+void ServiceRecord::noteJobEnd()
+{
+    const JobResult result = m_bot->lastResult();
+    if (!result.deviceSerialNumber.isEmpty()) {
+        m_serialShown.identifier = result.deviceIdentifier;
+        m_serialShown.serialNumber = result.deviceSerialNumber;
+    }
+    updateHistoryDevice();
+}
+
+void ServiceRecord::updateHistoryDevice()
+{
+    const QString identifier = m_bot ? m_bot->deviceIdentifier() : QString();
+    DeviceFacts facts = deviceAtHand();
+    if (facts.identifier != identifier)
+        facts = m_serialShown;
+    m_history->setDevice(identifier,
+                         facts.identifier == identifier ? facts.serialNumber : QString());
+}
+
+void ServiceRecord::setLastProtocol(const QString &path, bool readOutOffered)
+{
+    if (path == m_lastProtocolFile && readOutOffered == m_readOutProtocolOffered)
+        return;
+    m_lastProtocolFile = path;
+    m_readOutProtocolOffered = readOutOffered;
+    emit protocolChanged();
+}
+
+QString ServiceRecord::writeReadOutProtocol()
+{
+    if (!m_readOutProtocolOffered || m_lastHistoryFile.isEmpty()) {
+        fail(QStringLiteral("Keine Auslesung im Verlauf, von der ein Protokoll geschrieben "
+                            "werden könnte."));
+        return QString();
+    }
+    const QString path = writeCopyProtocol(m_lastHistoryFile);
+    // The read-out's protocol is written; the line names it.
+    if (!path.isEmpty())
+        setLastProtocol(path, true);
+    return path;
+}
+
+QString ServiceRecord::writeCopyProtocol(const QString &copyPath)
+{
+    DeviceProfile copy;
+    if (!copy.load(copyPath)) {
+        fail(QStringLiteral("Die Datei %1 kann nicht gelesen werden.")
+                     .arg(QDir::toNativeSeparators(copyPath)));
+        return QString();
+    }
+    ServiceProtocol protocol = ServiceProtocol::ofCopy(copyPath, copy);
+    protocol.setSite(m_site);
+    protocol.setTechnician(m_technician);
+    if (!QDir().mkpath(reportFolder())) {
+        fail(QStringLiteral("Der Ordner %1 kann nicht angelegt werden.")
+                     .arg(QDir::toNativeSeparators(reportFolder())));
+        return QString();
+    }
+    const QString path = ReadoutHistory::freePath(
+            reportFolder(), QFileInfo(copyPath).completeBaseName() + QStringLiteral(" vorgefunden"),
+            QStringLiteral(".pdf"));
+    QString error;
+    if (!protocol.writePdf(path, &error)) {
+        fail(error);
+        return QString();
+    }
+    qCDebug(lumRecord) << "protocol of a copy written:" << path;
+    setLastProtocol(path, m_readOutProtocolOffered);
+    return path;
 }
 
 // ----------------------------------------------------------------- transfer
@@ -237,12 +338,15 @@ void ServiceRecord::beginTransfer()
 void ServiceRecord::noteIdentifier()
 {
     const QString identifier = m_bot->deviceIdentifier();
-    if (identifier.isEmpty())
+    if (identifier.isEmpty()) {
+        updateHistoryDevice();
         return;
+    }
     if (m_transferRunning)
         m_transferDevice = identifier;
     if (!m_deviceAtHand.isEmpty() && m_known.value(m_deviceAtHand).facts.identifier != identifier)
         m_deviceAtHand.clear();
+    updateHistoryDevice();
 }
 
 // The robot's result says how the transfer ended and what became of every
@@ -439,7 +543,7 @@ QList<ServiceProtocol::Entry> entriesOf(const QStringList &order,
 void ServiceRecord::writeProtocol(const TransferReport &report, const Known &found,
                                   const Known &left)
 {
-    m_lastProtocolFile.clear();
+    setLastProtocol(QString(), false);
     QString path = m_protocolFile;
     if (path.isEmpty()) {
         if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -474,7 +578,7 @@ void ServiceRecord::writeProtocol(const TransferReport &report, const Known &fou
         return;
     }
     qDebug() << "SERVICERECORD protocol" << path;
-    m_lastProtocolFile = path;
+    setLastProtocol(path, false);
 }
 
 void ServiceRecord::fail(const QString &text)

@@ -12,6 +12,7 @@
 #include "lumbot.h"
 
 #include "devicefacts.h"
+#include "historylist.h"
 #include "serviceprotocol.h"
 
 class TransferReport;
@@ -44,7 +45,10 @@ class ServiceRecord : public QObject
     Q_PROPERTY(QString technician READ technician WRITE setTechnician NOTIFY technicianChanged)
     Q_PROPERTY(QString protocolFile READ protocolFile WRITE setProtocolFile NOTIFY
                        protocolFileChanged)
-    Q_PROPERTY(QString lastProtocolFile READ lastProtocolFile NOTIFY reportWritten)
+    Q_PROPERTY(QString lastProtocolFile READ lastProtocolFile NOTIFY protocolChanged)
+    Q_PROPERTY(QUrl lastProtocolUrl READ lastProtocolUrl NOTIFY protocolChanged)
+    Q_PROPERTY(bool readOutProtocolOffered READ readOutProtocolOffered NOTIFY protocolChanged)
+    Q_PROPERTY(HistoryList *history READ history CONSTANT)
     Q_PROPERTY(QUrl folderUrl READ folderUrl NOTIFY foldersChanged)
     Q_PROPERTY(QUrl historyFolderUrl READ historyFolderUrl NOTIFY foldersChanged)
     Q_PROPERTY(QUrl reportFolderUrl READ reportFolderUrl NOTIFY foldersChanged)
@@ -73,7 +77,22 @@ public:
     // the text report when a GUI application runs (the PDF needs its fonts).
     QString protocolFile() const;
     void setProtocolFile(const QString &path);
+    // The PDF protocol of the last job, for the window to name and open:
+    // the transfer's, or the one written of a read-out or a history copy on
+    // request. Cleared when the next job starts.
     QString lastProtocolFile() const;
+    QUrl lastProtocolUrl() const;
+    // After a complete read-out with its copy in the history, until the next
+    // job: its protocol ("as found") can be written.
+    bool readOutProtocolOffered() const;
+    // Writes the protocol of the last read-out, as found, beside the
+    // transfer reports; the path written, or empty (recordFailed() says why).
+    Q_INVOKABLE QString writeReadOutProtocol();
+    // The same for a copy from the history (or any configuration file): as
+    // found, dated and named as the copy's name says.
+    Q_INVOKABLE QString writeCopyProtocol(const QString &copyPath);
+    // The copies of the history folder, filtered to the device at hand.
+    HistoryList *history() const { return m_history; }
     // What names the device last read out on this record (also across
     // robots, as lumctl runs one robot a job); empty before a read-out.
     DeviceFacts deviceAtHand() const;
@@ -98,9 +117,14 @@ signals:
     void siteChanged();
     void technicianChanged();
     void protocolFileChanged();
+    void protocolChanged();
 
 private:
     void writeHistory();
+    void noteJobStart();
+    void noteJobEnd();
+    void updateHistoryDevice();
+    void setLastProtocol(const QString &path, bool readOutOffered);
     void beginTransfer();
     void noteIdentifier();
     void checkTransferEnd();
@@ -143,11 +167,15 @@ private:
     QString m_technician;
     QString m_protocolFile;
     QString m_lastProtocolFile;
+    bool m_readOutProtocolOffered = false;
+    HistoryList *m_history;
 
     // What each device read out in this session held, brought up to date by
     // the transfers since, by DeviceFacts::recordKey().
     QHash<QString, Known> m_known;
     QString m_deviceAtHand; // the record key of the device last read out
+    // The serial number the last check or transfer saw, with the identifier.
+    DeviceFacts m_serialShown;
 };
 
 #endif // SERVICERECORD_H

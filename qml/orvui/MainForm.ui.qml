@@ -29,6 +29,7 @@ Row {
         anchors.bottom: parent.bottom
         topRowRoom: transferColumn.width + mainFormRow.spacing
         session: mainFormRow.session
+        confirmation: confirmationDialog
     }
 
     // The marks of all settings: unchecked when none is marked.
@@ -67,6 +68,7 @@ Row {
                         - 2 * mainFormRow.spacing - 60)
         bot: mainFormRow.session.bot
         profile: mainFormRow.session.profile
+        session: mainFormRow.session
         confirmation: confirmationDialog
         messageDialog: mainFormRow.messageDialog
     }

@@ -19,6 +19,8 @@ Rectangle {
     // The configuration shown, and the robot that locks it while it runs.
     property DeviceProfile profile: null
     property LumBot bot: null
+    // The session, for the export of the configuration.
+    property LumSession session: null
     // Asks before unsaved changes are replaced or a file is overwritten.
     property OrvConfirmation confirmation: null
     // Says why a configuration is not saved.
@@ -102,6 +104,12 @@ Rectangle {
                 text: "Konfigurationsdatei\nspeichern"
                 enabled: !editorPanel.bot.isEnabled && editorPanel.profile.confItemList.length > 1
                 onClicked: editorPanel.save(null, false)
+            }
+
+            OrvExportButton {
+                session: editorPanel.session
+                confirmation: editorPanel.confirmation
+                messageDialog: editorPanel.messageDialog
             }
         }
 

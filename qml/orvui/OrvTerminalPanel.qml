@@ -18,6 +18,8 @@ Rectangle {
     property LumSession session: null
     readonly property KelHandler link: session ? session.link : null
     readonly property LumBot bot: session ? session.bot : null
+    // Asks before unsaved changes are replaced (a copy from the history).
+    property OrvConfirmation confirmation: null
 
     Row {
         id: prgTopRow
@@ -172,6 +174,14 @@ Rectangle {
                 wrapMode: Text.WordWrap
                 visible: !terminalPanel.bot.isEnabled && text !== ""
                 text: terminalPanel.bot.jobOutcome || ""
+            }
+
+            // The last job's protocol, the site and technician, the history.
+            OrvRecordPanel {
+                objectName: "recordPanel"
+                width: keypad.width
+                session: terminalPanel.session
+                confirmation: terminalPanel.confirmation
             }
 
             Label {

@@ -1,0 +1,180 @@
+import QtQuick 2.12
+import QtQuick.Controls 2.12
+import com.orv.lum 1.0
+
+// "Verlauf": the copies the service record keeps of every read-out, newest
+// first, by default only those of the device at hand (a box shows all).
+// From a row: open the copy, compare it with the device, restore it (open
+// and mark what differs on the device, ready to transfer), or write its
+// protocol "as found" and show it. The list is the record's HistoryList;
+// what each action does, the session and the record do.
+Dialog {
+    id: historyDialog
+    objectName: "historyDialog"
+    title: "Verlauf"
+    modal: true
+    width: 720
+    height: 480
+    standardButtons: Dialog.Close
+
+    property LumSession session: null
+    // Asks before unsaved changes are replaced.
+    property OrvConfirmation confirmation: null
+    // Says why a copy could not be opened or its protocol written.
+    property OrvLazyDialog messageDialog: null
+
+    readonly property HistoryList history: historyDialog.session ? historyDialog.session.record.history : null
+    readonly property string selectedPath: historyDialog.history && historyList.currentIndex >= 0
+                                           ? historyDialog.history.path(historyList.currentIndex) : ""
+    // Comparing needs the device connected and the robot idle.
+    readonly property bool deviceFree: historyDialog.session !== null
+                                       && historyDialog.session.link.terminalIsReady
+                                       && !historyDialog.session.bot.isEnabled
+
+    onAboutToShow: {
+        historyDialog.history.refresh()
+        historyList.currentIndex = historyDialog.history.count > 0 ? 0 : -1
+    }
+
+    // Opens the selected copy (and compares it with the device), once the
+    // technician has let go of unsaved changes.
+    function openSelected(compare) {
+        var path = historyDialog.selectedPath
+        historyDialog.confirmation.unlessUnsavedChanges(function() {
+            if (historyDialog.session.openHistoryCopy(path, compare))
+                historyDialog.close()
+        })
+    }
+
+    function writeProtocol() {
+        var written = historyDialog.session.record.writeCopyProtocol(historyDialog.selectedPath)
+        if (written !== "")
+            Qt.openUrlExternally(historyDialog.session.record.lastProtocolUrl)
+    }
+
+    contentItem: Column {
+        spacing: 8
+
+        Row {
+            spacing: 16
+            CheckBox {
+                id: showAllBox
+                objectName: "historyShowAll"
+                text: "Alle Geräte zeigen"
+                checked: historyDialog.history ? historyDialog.history.showAll : false
+                enabled: historyDialog.history !== null && historyDialog.history.deviceIdentifier !== ""
+                onToggled: historyDialog.history.showAll = checked
+            }
+            Label {
+                objectName: "historyFilterLabel"
+                anchors.verticalCenter: parent.verticalCenter
+                text: !historyDialog.history ? ""
+                      : historyDialog.history.filtersByDevice
+                        ? "Nur " + historyDialog.history.deviceIdentifier
+                          + (historyDialog.history.serialNumber !== ""
+                             ? ", Seriennummer " + historyDialog.history.serialNumber : "")
+                        : "Alle Kopien im Verlauf"
+            }
+        }
+
+        Row {
+            id: headRow
+            spacing: 0
+            Repeater {
+                model: [["Gerät", 260], ["Seriennummer", 180], ["Datum", 120], ["Uhrzeit", 80]]
+                Label {
+                    required property var modelData
+                    width: modelData[1]
+                    text: modelData[0]
+                    font.bold: true
+                    leftPadding: 6
+                }
+            }
+        }
+
+        ListView {
+            id: historyList
+            objectName: "historyList"
+            width: historyDialog.availableWidth
+            height: historyDialog.availableHeight - headRow.height - actionRow.height
+                    - showAllBox.height - 3 * 8
+            clip: true
+            model: historyDialog.history
+            currentIndex: -1
+            ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
+
+            delegate: ItemDelegate {
+                id: historyRow
+                required property int index
+                required property string device
+                required property string serialNumber
+                required property string date
+                required property string time
+                objectName: "historyRow" + index
+                width: historyList.width
+                height: 30
+                highlighted: historyList.currentIndex === index
+                onClicked: historyList.currentIndex = historyRow.index
+                onDoubleClicked: {
+                    historyList.currentIndex = historyRow.index
+                    historyDialog.openSelected(false)
+                }
+                contentItem: Row {
+                    Label { width: 260; text: historyRow.device; elide: Text.ElideRight }
+                    Label { width: 180; text: historyRow.serialNumber !== "" ? historyRow.serialNumber : "–" }
+                    Label { width: 120; text: historyRow.date }
+                    Label { width: 80; text: historyRow.time }
+                }
+            }
+
+            Label {
+                objectName: "historyEmpty"
+                anchors.centerIn: parent
+                visible: historyList.count === 0
+                text: "Keine Kopie im Verlauf."
+            }
+        }
+
+        Row {
+            id: actionRow
+            spacing: 10
+            Button {
+                objectName: "historyOpen"
+                text: "Öffnen"
+                enabled: historyDialog.selectedPath !== "" && !historyDialog.session.bot.isEnabled
+                onClicked: historyDialog.openSelected(false)
+                ToolTip.visible: hovered
+                ToolTip.delay: 500
+                ToolTip.text: "Die Kopie im Editor öffnen"
+            }
+            Button {
+                objectName: "historyCompare"
+                text: "Mit Gerät vergleichen"
+                enabled: historyDialog.selectedPath !== "" && historyDialog.deviceFree
+                onClicked: historyDialog.openSelected(true)
+                ToolTip.visible: hovered
+                ToolTip.delay: 500
+                ToolTip.text: "Die Kopie öffnen und mit dem verbundenen Gerät vergleichen"
+            }
+            Button {
+                objectName: "historyRestore"
+                text: "Wiederherstellen"
+                enabled: historyDialog.selectedPath !== "" && historyDialog.deviceFree
+                onClicked: historyDialog.openSelected(true)
+                ToolTip.visible: hovered
+                ToolTip.delay: 500
+                ToolTip.text: "Die Kopie öffnen und alles markieren, was im Gerät anders ist;\n"
+                              + "danach überträgt „Konfiguration übertragen“ die Kopie zurück"
+            }
+            Button {
+                objectName: "historyProtocol"
+                text: "Protokoll"
+                enabled: historyDialog.selectedPath !== ""
+                onClicked: historyDialog.writeProtocol()
+                ToolTip.visible: hovered
+                ToolTip.delay: 500
+                ToolTip.text: "Das Protokoll „Vorgefunden“ dieser Kopie als PDF schreiben und zeigen"
+            }
+        }
+    }
+}
