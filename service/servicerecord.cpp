@@ -253,9 +253,16 @@ void ServiceRecord::noteJobStart()
 void ServiceRecord::noteJobEnd()
 {
     const JobResult result = m_bot->lastResult();
-    if (!result.deviceSerialNumber.isEmpty()) {
-        m_serialShown.identifier = result.deviceIdentifier;
-        m_serialShown.serialNumber = result.deviceSerialNumber;
+    if (result.job == JobResult::Check && result.outcome == JobResult::Done) {
+        m_checked = Known();
+        m_checked.facts.identifier = result.deviceIdentifier;
+        m_checked.facts.serialNumber = result.deviceSerialNumber;
+        for (const CheckedSetting &checked : result.checked) {
+            if (checked.found)
+                m_checked.values.insert(ReadoutHistory::pathKey(checked.menuPath),
+                                        checked.deviceValue);
+        }
+        m_serialShown = m_checked.facts;
     }
     updateHistoryDevice();
 }
@@ -346,6 +353,8 @@ void ServiceRecord::noteIdentifier()
         m_transferDevice = identifier;
     if (!m_deviceAtHand.isEmpty() && m_known.value(m_deviceAtHand).facts.identifier != identifier)
         m_deviceAtHand.clear();
+    if (m_checked.facts.identifier != identifier)
+        m_checked = Known();
     updateHistoryDevice();
 }
 
@@ -369,7 +378,15 @@ bool ServiceRecord::transferIsOnDeviceAtHand(const QList<JobResult::Setting> &se
 {
     if (m_deviceAtHand.isEmpty() || !m_known.contains(m_deviceAtHand))
         return false;
-    const Known &known = m_known[m_deviceAtHand];
+    return transferAgreesWith(m_known[m_deviceAtHand], settings);
+}
+
+// Whether what the transfer saw of its settings agrees with what is known of
+// a device: same identifier, and no setting showing another value before it
+// was opened (the clock settings show the time of the moment).
+bool ServiceRecord::transferAgreesWith(const Known &known,
+                                       const QList<JobResult::Setting> &settings) const
+{
     if (!m_transferDevice.isEmpty() && known.facts.identifier != m_transferDevice)
         return false;
     QHash<QString, QString> types;
@@ -383,8 +400,9 @@ bool ServiceRecord::transferIsOnDeviceAtHand(const QList<JobResult::Setting> &se
             || !known.values.contains(key))
             continue;
         if (known.values.value(key) != setting.valueBefore) {
-            qDebug() << "SERVICERECORD not the device read out last:" << setting.menuPath
-                     << setting.valueBefore << "instead of" << known.values.value(key);
+            qDebug() << "SERVICERECORD not the device known as" << known.facts.recordKey() << ":"
+                     << setting.menuPath << setting.valueBefore << "instead of"
+                     << known.values.value(key);
             return false;
         }
     }
@@ -404,6 +422,12 @@ void ServiceRecord::finishTransfer(const QList<JobResult::Setting> &settings)
     bool identified = false;
     if (transferIsOnDeviceAtHand(settings)) {
         facts = m_known[m_deviceAtHand].facts;
+        identified = true;
+    } else if (!m_checked.facts.serialNumber.isEmpty() && transferAgreesWith(m_checked, settings)) {
+        // A check of this device (the comparison before the transfer) saw
+        // its serial number.
+        m_deviceAtHand.clear();
+        facts = m_checked.facts;
         identified = true;
     } else {
         m_deviceAtHand.clear();

@@ -143,6 +143,7 @@ private:
     void fillLines(TransferReport *report, const Known &known,
                    const QList<JobResult::Setting> &settings) const;
     bool transferIsOnDeviceAtHand(const QList<JobResult::Setting> &settings) const;
+    bool transferAgreesWith(const Known &known, const QList<JobResult::Setting> &settings) const;
     Known knownOf(const DeviceFacts &facts) const;
     void writeProtocol(const TransferReport &report, const Known &found, const Known &left);
     void fail(const QString &text);
@@ -174,8 +175,10 @@ private:
     // the transfers since, by DeviceFacts::recordKey().
     QHash<QString, Known> m_known;
     QString m_deviceAtHand; // the record key of the device last read out
-    // The serial number the last check or transfer saw, with the identifier.
+    // The serial number the last check saw, with the identifier, and the
+    // values it saw (no source: a check is not a read-out of everything).
     DeviceFacts m_serialShown;
+    Known m_checked;
 };
 
 #endif // SERVICERECORD_H

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
+import QtQuick.Layouts 1.12
 import com.orv.lum 1.0
 
 // "Verlauf": the copies the service record keeps of every read-out, newest
@@ -15,7 +16,6 @@ Dialog {
     modal: true
     width: 720
     height: 480
-    standardButtons: Dialog.Close
 
     property LumSession session: null
     // Asks before unsaved changes are replaced.
@@ -52,7 +52,7 @@ Dialog {
             Qt.openUrlExternally(historyDialog.session.record.lastProtocolUrl)
     }
 
-    contentItem: Column {
+    contentItem: ColumnLayout {
         spacing: 8
 
         Row {
@@ -95,9 +95,8 @@ Dialog {
         ListView {
             id: historyList
             objectName: "historyList"
-            width: historyDialog.availableWidth
-            height: historyDialog.availableHeight - headRow.height - actionRow.height
-                    - showAllBox.height - 3 * 8
+            Layout.fillWidth: true
+            Layout.fillHeight: true
             clip: true
             model: historyDialog.history
             currentIndex: -1
@@ -113,6 +112,7 @@ Dialog {
                 objectName: "historyRow" + index
                 width: historyList.width
                 height: 30
+                leftPadding: 0
                 highlighted: historyList.currentIndex === index
                 onClicked: historyList.currentIndex = historyRow.index
                 onDoubleClicked: {
@@ -120,10 +120,10 @@ Dialog {
                     historyDialog.openSelected(false)
                 }
                 contentItem: Row {
-                    Label { width: 260; text: historyRow.device; elide: Text.ElideRight }
-                    Label { width: 180; text: historyRow.serialNumber !== "" ? historyRow.serialNumber : "–" }
-                    Label { width: 120; text: historyRow.date }
-                    Label { width: 80; text: historyRow.time }
+                    Label { width: 260; leftPadding: 6; text: historyRow.device; elide: Text.ElideRight }
+                    Label { width: 180; leftPadding: 6; text: historyRow.serialNumber !== "" ? historyRow.serialNumber : "–" }
+                    Label { width: 120; leftPadding: 6; text: historyRow.date }
+                    Label { width: 80; leftPadding: 6; text: historyRow.time }
                 }
             }
 
@@ -134,47 +134,57 @@ Dialog {
                 text: "Keine Kopie im Verlauf."
             }
         }
+    }
 
-        Row {
-            id: actionRow
-            spacing: 10
-            Button {
-                objectName: "historyOpen"
-                text: "Öffnen"
-                enabled: historyDialog.selectedPath !== "" && !historyDialog.session.bot.isEnabled
-                onClicked: historyDialog.openSelected(false)
-                ToolTip.visible: hovered
-                ToolTip.delay: 500
-                ToolTip.text: "Die Kopie im Editor öffnen"
-            }
-            Button {
-                objectName: "historyCompare"
-                text: "Mit Gerät vergleichen"
-                enabled: historyDialog.selectedPath !== "" && historyDialog.deviceFree
-                onClicked: historyDialog.openSelected(true)
-                ToolTip.visible: hovered
-                ToolTip.delay: 500
-                ToolTip.text: "Die Kopie öffnen und mit dem verbundenen Gerät vergleichen"
-            }
-            Button {
-                objectName: "historyRestore"
-                text: "Wiederherstellen"
-                enabled: historyDialog.selectedPath !== "" && historyDialog.deviceFree
-                onClicked: historyDialog.openSelected(true)
-                ToolTip.visible: hovered
-                ToolTip.delay: 500
-                ToolTip.text: "Die Kopie öffnen und alles markieren, was im Gerät anders ist;\n"
-                              + "danach überträgt „Konfiguration übertragen“ die Kopie zurück"
-            }
-            Button {
-                objectName: "historyProtocol"
-                text: "Protokoll"
-                enabled: historyDialog.selectedPath !== ""
-                onClicked: historyDialog.writeProtocol()
-                ToolTip.visible: hovered
-                ToolTip.delay: 500
-                ToolTip.text: "Das Protokoll „Vorgefunden“ dieser Kopie als PDF schreiben und zeigen"
-            }
+    // The actions on the selected row; none of them closes the list except
+    // by opening a copy.
+    footer: DialogButtonBox {
+        alignment: Qt.AlignRight
+        Button {
+            objectName: "historyOpen"
+            DialogButtonBox.buttonRole: DialogButtonBox.ActionRole
+            text: "Öffnen"
+            enabled: historyDialog.selectedPath !== "" && !historyDialog.session.bot.isEnabled
+            onClicked: historyDialog.openSelected(false)
+            ToolTip.visible: hovered
+            ToolTip.delay: 500
+            ToolTip.text: "Die Kopie im Editor öffnen"
+        }
+        Button {
+            objectName: "historyCompare"
+            DialogButtonBox.buttonRole: DialogButtonBox.ActionRole
+            text: "Mit Gerät vergleichen"
+            enabled: historyDialog.selectedPath !== "" && historyDialog.deviceFree
+            onClicked: historyDialog.openSelected(true)
+            ToolTip.visible: hovered
+            ToolTip.delay: 500
+            ToolTip.text: "Die Kopie öffnen und mit dem verbundenen Gerät vergleichen"
+        }
+        Button {
+            objectName: "historyRestore"
+            DialogButtonBox.buttonRole: DialogButtonBox.ActionRole
+            text: "Wiederherstellen"
+            enabled: historyDialog.selectedPath !== "" && historyDialog.deviceFree
+            onClicked: historyDialog.openSelected(true)
+            ToolTip.visible: hovered
+            ToolTip.delay: 500
+            ToolTip.text: "Die Kopie öffnen und alles markieren, was im Gerät anders ist;\n"
+                          + "danach überträgt „Konfiguration übertragen“ die Kopie zurück"
+        }
+        Button {
+            objectName: "historyProtocol"
+            DialogButtonBox.buttonRole: DialogButtonBox.ActionRole
+            text: "Protokoll"
+            enabled: historyDialog.selectedPath !== ""
+            onClicked: historyDialog.writeProtocol()
+            ToolTip.visible: hovered
+            ToolTip.delay: 500
+            ToolTip.text: "Das Protokoll „Vorgefunden“ dieser Kopie als PDF schreiben und zeigen"
+        }
+        Button {
+            objectName: "historyClose"
+            text: "Schließen"
+            DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
         }
     }
 }

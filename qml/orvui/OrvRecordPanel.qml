@@ -32,7 +32,7 @@ Column {
             objectName: "protocolLabel"
             anchors.verticalCenter: parent.verticalCenter
             width: recordPanel.width - protocolButton.width - parent.spacing
-            wrapMode: Text.WrapAnywhere
+            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
             text: recordPanel.record.lastProtocolFile !== ""
                   ? "Protokoll: " + recordPanel.record.lastProtocolFile.replace(/^.*[\/\\]/, "")
                   : "Protokoll der Auslesung:"

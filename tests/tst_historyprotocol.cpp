@@ -1,0 +1,228 @@
+// The window's side of the service record: the "Verlauf" list of history
+// copies (filtered to the device at hand, newest first), and the protocol of
+// a transfer that had no read-out before it, on the simulated device. Runs
+// as a GUI application: the PDF protocol needs its fonts.
+
+#include <QtTest>
+
+#include "historylist.h"
+#include "readouthistory.h"
+#include "readoutoracle.h"
+#include "robotharness.h"
+#include "servicerecord.h"
+
+namespace {
+
+const QString kMenu = ReadOutOracle::scenarioMenuText();
+const QString kType = QStringLiteral("ORV-NR4000 V2.31");
+
+QDateTime at(int day, int hour, int minute)
+{
+    return QDateTime(QDate(2026, 12, day), QTime(hour, minute));
+}
+
+// The names of the list's rows, top to bottom.
+QStringList rowsOf(const HistoryList &list)
+{
+    QStringList names;
+    for (int row = 0; row < list.rowCount(); ++row)
+        names << list.data(list.index(row), HistoryList::FileNameRole).toString();
+    return names;
+}
+
+bool touch(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly);
+}
+
+// The text of a PDF as pdftotext lays it out, rows of a table on one line.
+QString pdfText(const QString &path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), { "-layout", "-enc", "UTF-8", path, "-" });
+    if (!process.waitForStarted()) {
+        qWarning("pdftotext is missing: tools/packages.sh installs poppler-utils");
+        return QString();
+    }
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A row of the PDF's text whose cells, in this order, are these.
+bool hasRow(const QString &text, const QStringList &cells)
+{
+    QStringList escaped;
+    for (const QString &cell : cells)
+        escaped << QRegularExpression::escape(cell);
+    return QRegularExpression(QStringLiteral("(^|\\n) *") + escaped.join(QStringLiteral(" {2,}"))
+                              + QStringLiteral(" *(\\n|$)"))
+            .match(text)
+            .hasMatch();
+}
+
+bool mark(RobotHarness &harness, const QStringList &changes)
+{
+    for (ConfItem *item : harness.profile().items())
+        item->setActive(false);
+    for (const QString &change : changes) {
+        ConfItem *item = harness.item(change.section('=', 0, 0).split('/'));
+        if (!item)
+            return false;
+        item->setValue(change.section('=', 1));
+        item->setActive(true);
+    }
+    return true;
+}
+
+} // namespace
+
+class TestHistoryProtocol : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void historyListsTheDeviceNewestFirst_data();
+    void historyListsTheDeviceNewestFirst();
+    void transferProtocolNamesTheCheckedDevice_data();
+    void transferProtocolNamesTheCheckedDevice();
+};
+
+void TestHistoryProtocol::historyListsTheDeviceNewestFirst_data()
+{
+    QTest::addColumn<QString>("identifier");
+    QTest::addColumn<QString>("serialNumber");
+    QTest::addColumn<bool>("showAll");
+    QTest::addColumn<QStringList>("rows");
+
+    const QString a1 = "ORV-NR4000 V2.31 SN 4711-0815 2026-12-01 09-12.lumc";
+    const QString a2 = "ORV-NR4000 V2.31 SN 4711-0815 2026-12-07 15-55.lumc";
+    const QString a3 = "ORV-NR4000 V2.31 SN 4711-0815 2026-12-07 15-55 (2).lumc";
+    const QString b1 = "ORV-NR4000 V2.31 SN 4711-0977 2026-12-03 10-05.lumc";
+    const QString n1 = "ORV-NR4000 V2.31 2026-11-30 08-00.lumc";
+    const QString o1 = "ORV-NR2000 V1.10 SN 4711-0815 2026-12-05 12-00.lumc";
+    QTest::newRow("device with its serial number: its own copies only")
+            << kType << "4711-0815" << false << QStringList{ a3, a2, a1 };
+    QTest::newRow("serial number not read yet: every copy of the type")
+            << kType << "" << false << QStringList{ a3, a2, b1, a1, n1 };
+    QTest::newRow("no device at hand: every copy")
+            << "" << "" << false << QStringList{ a3, a2, o1, b1, a1, n1 };
+    QTest::newRow("all shown though a device is at hand")
+            << kType << "4711-0815" << true << QStringList{ a3, a2, o1, b1, a1, n1 };
+}
+
+// The copies are listed by what their names say; files of other names are
+// no copies.
+void TestHistoryProtocol::historyListsTheDeviceNewestFirst()
+{
+    QFETCH(QString, identifier);
+    QFETCH(QString, serialNumber);
+    QFETCH(bool, showAll);
+    QFETCH(QStringList, rows);
+
+    QTemporaryDir folder;
+    const QDir dir(folder.path());
+    QVERIFY(touch(dir.filePath(ReadoutHistory::entryName(kType, at(1, 9, 12), "4711-0815") + ".lumc")));
+    QVERIFY(touch(dir.filePath(ReadoutHistory::entryName(kType, at(7, 15, 55), "4711-0815") + ".lumc")));
+    QVERIFY(touch(ReadoutHistory::freePath(
+            folder.path(), ReadoutHistory::entryName(kType, at(7, 15, 55), "4711-0815"), ".lumc")));
+    QVERIFY(touch(dir.filePath(ReadoutHistory::entryName(kType, at(3, 10, 5), "4711-0977") + ".lumc")));
+    QVERIFY(touch(dir.filePath(QStringLiteral("ORV-NR4000 V2.31 2026-11-30 08-00.lumc"))));
+    QVERIFY(touch(dir.filePath(
+            ReadoutHistory::entryName("ORV-NR2000 V1.10", at(5, 12, 0), "4711-0815") + ".lumc")));
+    QVERIFY(touch(dir.filePath("Vorlage Haus Süd.lumc")));
+    QVERIFY(touch(dir.filePath(ReadoutHistory::entryName(kType, at(7, 16, 0), "4711-0815") + ".txt")));
+
+    HistoryList list;
+    list.setFolder(folder.path());
+    list.setDevice(identifier, serialNumber);
+    list.setShowAll(showAll);
+    QCOMPARE(rowsOf(list), rows);
+    QCOMPARE(list.count(), rows.size());
+    QCOMPARE(list.path(0), dir.filePath(rows.first()));
+    const QModelIndex top = list.index(0);
+    QCOMPARE(list.data(top, HistoryList::DateRole).toString(), "07.12.2026");
+    QCOMPARE(list.data(top, HistoryList::TimeRole).toString(), "15:55");
+    QCOMPARE(list.data(top, HistoryList::SerialNumberRole).toString(), "4711-0815");
+    QCOMPARE(list.data(top, HistoryList::DeviceRole).toString(), kType);
+}
+
+void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice_data()
+{
+    QTest::addColumn<bool>("checkFirst");
+    QTest::addColumn<bool>("cableMoved");
+    QTest::addColumn<bool>("serialKnown");
+
+    QTest::newRow("checked before the transfer") << true << false << true;
+    QTest::newRow("checked, then the cable moved to the next lift") << true << true << false;
+    QTest::newRow("neither read out nor checked") << false << false << false;
+}
+
+// A transfer with no read-out of the device in this session: a check of the
+// device before it (the comparison) saw its serial number, so the protocol
+// names the lift and takes "vorher" from its own copy in the history. What
+// the transfer sees of another lift (a setting showing another value than
+// the check saw) names no serial number at all.
+void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice()
+{
+    QFETCH(bool, checkFirst);
+    QFETCH(bool, cableMoved);
+    QFETCH(bool, serialKnown);
+
+    QTemporaryDir documents;
+    RobotHarness harness;
+    QString error;
+    QVERIFY2(harness.startWithMenuText(kMenu, &error), qPrintable(error));
+    {
+        // An earlier session's read-out of lift 4711: its copy in the history.
+        ServiceRecord earlier;
+        earlier.setDocumentsFolder(documents.path());
+        earlier.setBot(&harness.bot());
+        harness.bot().startDownload();
+        QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
+        QCOMPARE(earlier.history()->serialNumber(), "4711");
+        QCOMPARE(earlier.history()->count(), 1);
+    }
+
+    ServiceRecord record;
+    record.setDocumentsFolder(documents.path());
+    record.setBot(&harness.bot());
+    record.setSite("Haus Süd, Aufzug 2");
+    if (checkFirst) {
+        harness.bot().startCheck(true);
+        QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
+        QCOMPARE(harness.bot().lastResult().deviceSerialNumber, "4711");
+    }
+    if (cableMoved) {
+        QVERIFY2(harness.device().loadMenuText(QString(kMenu)
+                                                       .replace("Seriennummer = 4711",
+                                                                "Seriennummer = 4712")
+                                                       .replace("Haltezeit = 10", "Haltezeit = 20"),
+                                               &error),
+                 qPrintable(error));
+    }
+    QVERIFY(mark(harness, { "Anlage/Modus=Hand", "Anlage/Tiefer/Haltezeit=30" }));
+    QSignalSpy reports(&record, &ServiceRecord::reportWritten);
+    harness.bot().startUpload();
+    QVERIFY(reports.wait(RobotHarness::readOutTimeoutMs()));
+    QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
+
+    QVERIFY2(!record.lastProtocolFile().isEmpty(), qPrintable(record.lastError()));
+    const QString text = pdfText(record.lastProtocolFile());
+    QVERIFY2(hasRow(text, { "Gerät", "TST-R V1.0" }) && hasRow(text, { "Anlage", "Haus Süd, Aufzug 2" }),
+             qPrintable(text));
+    QCOMPARE(hasRow(text, { "Seriennummer", "4711" }), serialKnown);
+    QCOMPARE(record.lastProtocolFile().contains("SN 4711"), serialKnown);
+    QVERIFY2(!text.contains("4711") || serialKnown, qPrintable(text));
+    const QString haltezeitBefore = cableMoved ? "20" : "10";
+    QVERIFY2(hasRow(text, { "Anlage/Tiefer/Haltezeit", haltezeitBefore, "30", "übernommen" }),
+             qPrintable(text));
+    // What was found of the settings not written: from the lift's own copy
+    // when it is known.
+    QCOMPARE(record.lastReport().contains("Verlauf, "), serialKnown);
+    // The window's list follows the device the check saw.
+    QCOMPARE(record.history()->serialNumber(), checkFirst ? "4711" : "");
+}
+
+QTEST_MAIN(TestHistoryProtocol)
+#include "tst_historyprotocol.moc"
