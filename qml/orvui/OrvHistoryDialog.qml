@@ -100,6 +100,9 @@ Dialog {
             clip: true
             model: historyDialog.history
             currentIndex: -1
+            // A double click on a row opens its copy.
+            signal rowOpened()
+            onRowOpened: historyDialog.openSelected(false)
             ScrollBar.vertical: ScrollBar { policy: ScrollBar.AsNeeded }
 
             delegate: ItemDelegate {
@@ -109,15 +112,15 @@ Dialog {
                 required property string serialNumber
                 required property string date
                 required property string time
-                objectName: "historyRow" + index
-                width: historyList.width
+                objectName: "historyRow" + historyRow.index
+                width: historyRow.ListView.view.width
                 height: 30
                 leftPadding: 0
-                highlighted: historyList.currentIndex === index
-                onClicked: historyList.currentIndex = historyRow.index
+                highlighted: historyRow.ListView.isCurrentItem
+                onClicked: historyRow.ListView.view.currentIndex = historyRow.index
                 onDoubleClicked: {
-                    historyList.currentIndex = historyRow.index
-                    historyDialog.openSelected(false)
+                    historyRow.ListView.view.currentIndex = historyRow.index
+                    historyRow.ListView.view.rowOpened()
                 }
                 contentItem: Row {
                     Label { width: 260; leftPadding: 6; text: historyRow.device; elide: Text.ElideRight }
