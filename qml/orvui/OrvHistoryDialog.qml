@@ -117,6 +117,10 @@ Dialog {
                 height: 30
                 leftPadding: 0
                 highlighted: historyRow.ListView.isCurrentItem
+                // The selected row plainly marked: the buttons act on it.
+                background: Rectangle {
+                    color: historyRow.highlighted ? "#cfe2f5" : (historyRow.hovered ? "#f0f0f0" : "transparent")
+                }
                 onClicked: historyRow.ListView.view.currentIndex = historyRow.index
                 onDoubleClicked: {
                     historyRow.ListView.view.currentIndex = historyRow.index
