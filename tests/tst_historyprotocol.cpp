@@ -5,7 +5,9 @@
 
 #include <QtTest>
 
+#include "csvexport.h"
 #include "historylist.h"
+#include "lumsession.h"
 #include "readouthistory.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
@@ -86,6 +88,9 @@ private slots:
     void historyListsTheDeviceNewestFirst();
     void transferProtocolNamesTheCheckedDevice_data();
     void transferProtocolNamesTheCheckedDevice();
+    void exportGoesWhereTheDialogSays_data();
+    void exportGoesWhereTheDialogSays();
+    void siteAndTechnicianAreRemembered();
 };
 
 void TestHistoryProtocol::historyListsTheDeviceNewestFirst_data()
@@ -222,6 +227,70 @@ void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice()
     QCOMPARE(record.lastReport().contains("Verlauf, "), serialKnown);
     // The window's list follows the device the check saw.
     QCOMPARE(record.history()->serialNumber(), checkFirst ? "4711" : "");
+}
+
+void TestHistoryProtocol::exportGoesWhereTheDialogSays_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written"); // in the dialog's folder
+
+    QTest::newRow("a name without an ending gets .csv") << "Haus Süd" << "Haus Süd.csv";
+    QTest::newRow("the dialog's file URL") << "@/Anlage 2.csv" << "Anlage 2.csv";
+    QTest::newRow("an ending of its own stays") << "liste.txt" << "liste.txt";
+    QTest::newRow("a dotted name gets no second ending") << "Aufzug 2.1.csv" << "Aufzug 2.1.csv";
+}
+
+// "CSV exportieren": the configuration on screen, the same bytes lumctl
+// writes, into the file the save dialog names.
+void TestHistoryProtocol::exportGoesWhereTheDialogSays()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QTemporaryDir folder;
+    const QString folderUrl = QUrl::fromLocalFile(folder.path()).toString();
+    chosen.replace("@", folderUrl);
+
+    LumSession session;
+    QVERIFY(session.profile()->load(QStringLiteral(LUM_SOURCE_DIR "/tests/qml/data/editor.lumc")));
+    const QString path = QDir(folder.path()).filePath(written);
+    QCOMPARE(LumSession::csvPathFor(chosen, folderUrl), path);
+    QCOMPARE(session.exportCsv(chosen, folderUrl), QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QCOMPARE(bytes, CsvExport::csv(*session.profile()));
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF") && bytes.count("\r\n") > 3);
+
+    QVERIFY(!session.exportCsv(QUrl::fromLocalFile(folder.filePath("fehlt/x.csv")).toString(),
+                               folderUrl)
+                     .isEmpty());
+}
+
+// Given once, the site and the technician are there again in the next
+// window, in the record its protocols are written by.
+void TestHistoryProtocol::siteAndTechnicianAreRemembered()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().remove("Protokoll");
+    {
+        LumSession first;
+        QVERIFY(!first.siteAndTechnicianAsked());
+        QCOMPARE(first.record()->site(), QString());
+        QSignalSpy asked(&first, &LumSession::siteAndTechnicianAskedChanged);
+        first.setSiteAndTechnician(" Haus Süd, Aufzug 2 ", "M. Berger");
+        QCOMPARE(asked.count(), 1);
+        QVERIFY(first.siteAndTechnicianAsked());
+        QCOMPARE(first.record()->site(), "Haus Süd, Aufzug 2");
+    }
+    LumSession next;
+    QVERIFY(next.siteAndTechnicianAsked());
+    QCOMPARE(next.record()->site(), "Haus Süd, Aufzug 2");
+    QCOMPARE(next.record()->technician(), "M. Berger");
+    next.setSiteAndTechnician("", "");
+    LumSession empty;
+    QVERIFY2(empty.siteAndTechnicianAsked(), "left empty on purpose: not asked again");
+    QCOMPARE(empty.record()->site(), QString());
+    QSettings().remove("Protokoll");
 }
 
 QTEST_MAIN(TestHistoryProtocol)
