@@ -111,10 +111,11 @@ int main(int argc, char *argv[])
     // offers no native file dialog (a plain X session, a minimal window
     // manager, a remote desktop), Qt Quick's dialogs then fall back to Qt's
     // widget dialog with its file-name field instead of their bare QML one.
+    // The ports are listed on a thread of their own while the application
+    // and the window are being built; the port box fills when they come.
+    PortScan::startInBackground();
     QApplication app(argc, argv);
     app.setWindowIcon(lumWindowIcon());
-    // The ports are listed while the window is being built.
-    PortScan::startInBackground();
     app.setOrganizationName(AppIdentity::organizationName());
     app.setOrganizationDomain(AppIdentity::organizationDomain());
 
