@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSize>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QOpenGLContext>
@@ -84,12 +85,15 @@ void installGermanQtTranslations(QCoreApplication *app)
     }
 }
 
-// The window manager's icon for the window and its dialogs.
+// The window manager's icon for the window and its dialogs. Each picture is
+// added with its size, so that it is read only when a size is asked for
+// (without one, QIcon decodes every picture at once, a few milliseconds of
+// the start, even where the platform shows no window icon at all).
 QIcon lumWindowIcon()
 {
     QIcon icon;
-    for (const char *size : { "32", "64", "256" })
-        icon.addFile(QStringLiteral(":/icons/lum-%1.png").arg(QLatin1String(size)));
+    for (int size : { 32, 64, 256 })
+        icon.addFile(QStringLiteral(":/icons/lum-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 
