@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -97,6 +98,26 @@ QIcon lumWindowIcon()
     return icon;
 }
 
+// The window manager's icon is no part of the window's first frame, and
+// reading its pictures loads Qt's image format plugins (a few milliseconds
+// of the start): it is set once that frame is shown.
+void setWindowIconAfterFirstFrame(QApplication *app, QQmlApplicationEngine *engine)
+{
+    auto *window = qobject_cast<QQuickWindow *>(engine->rootObjects().value(0));
+    if (!window) {
+        app->setWindowIcon(lumWindowIcon());
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(
+            window, &QQuickWindow::frameSwapped, app,
+            [app, connection] {
+                QObject::disconnect(*connection);
+                app->setWindowIcon(lumWindowIcon());
+            },
+            Qt::QueuedConnection);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -119,7 +140,6 @@ int main(int argc, char *argv[])
     // and the window are being built; the port box fills when they come.
     PortScan::startInBackground();
     QApplication app(argc, argv);
-    app.setWindowIcon(lumWindowIcon());
     app.setOrganizationName(AppIdentity::organizationName());
     app.setOrganizationDomain(AppIdentity::organizationDomain());
 
@@ -145,5 +165,6 @@ int main(int argc, char *argv[])
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
     if (engine.rootObjects().isEmpty())
         return -1;
+    setWindowIconAfterFirstFrame(&app, &engine);
     return app.exec();
 }
