@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSize>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QOpenGLContext>
@@ -20,6 +21,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -84,13 +86,36 @@ void installGermanQtTranslations(QCoreApplication *app)
     }
 }
 
-// The window manager's icon for the window and its dialogs.
+// The window manager's icon for the window and its dialogs. Each picture is
+// added with its size, so that it is read only when a size is asked for
+// (without one, QIcon decodes every picture at once, a few milliseconds of
+// the start, even where the platform shows no window icon at all).
 QIcon lumWindowIcon()
 {
     QIcon icon;
-    for (const char *size : { "32", "64", "256" })
-        icon.addFile(QStringLiteral(":/icons/lum-%1.png").arg(QLatin1String(size)));
+    for (int size : { 32, 64, 256 })
+        icon.addFile(QStringLiteral(":/icons/lum-%1.png").arg(size), QSize(size, size));
     return icon;
+}
+
+// The window manager's icon is no part of the window's first frame, and
+// reading its pictures loads Qt's image format plugins (a few milliseconds
+// of the start): it is set once that frame is shown.
+void setWindowIconAfterFirstFrame(QApplication *app, QQmlApplicationEngine *engine)
+{
+    auto *window = qobject_cast<QQuickWindow *>(engine->rootObjects().value(0));
+    if (!window) {
+        app->setWindowIcon(lumWindowIcon());
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = QObject::connect(
+            window, &QQuickWindow::frameSwapped, app,
+            [app, connection] {
+                QObject::disconnect(*connection);
+                app->setWindowIcon(lumWindowIcon());
+            },
+            Qt::QueuedConnection);
 }
 
 } // namespace
@@ -111,10 +136,10 @@ int main(int argc, char *argv[])
     // offers no native file dialog (a plain X session, a minimal window
     // manager, a remote desktop), Qt Quick's dialogs then fall back to Qt's
     // widget dialog with its file-name field instead of their bare QML one.
-    QApplication app(argc, argv);
-    app.setWindowIcon(lumWindowIcon());
-    // The ports are listed while the window is being built.
+    // The ports are listed on a thread of their own while the application
+    // and the window are being built; the port box fills when they come.
     PortScan::startInBackground();
+    QApplication app(argc, argv);
     app.setOrganizationName(AppIdentity::organizationName());
     app.setOrganizationDomain(AppIdentity::organizationDomain());
 
@@ -140,5 +165,6 @@ int main(int argc, char *argv[])
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
     if (engine.rootObjects().isEmpty())
         return -1;
+    setWindowIconAfterFirstFrame(&app, &engine);
     return app.exec();
 }

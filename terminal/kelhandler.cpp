@@ -91,7 +91,14 @@ KelHandler::KelHandler(QObject *parent) : DeviceLink(parent), m_serialPort(new Q
 {
     m_inputCount = 0;
 
-    applyPortChoice(buildPortChoice(availablePorts(), extraPortsFromEnvironment()));
+    // The scan the program started at its start is taken once it is done:
+    // the window is built meanwhile, and its port box fills when the list
+    // comes. Without such a scan the ports are listed now.
+    m_termPortScanRunning = PortScan::takeWhenDone(this, [this](const QList<QSerialPortInfo> &infos) {
+        takePortList(portEntries(infos));
+    });
+    if (!m_termPortScanRunning)
+        applyPortChoice(buildPortChoice(availablePorts(), extraPortsFromEnvironment()));
 
     connect(m_serialPort, &QSerialPort::readyRead, this, &KelHandler::readSerialInput);
     connect(m_serialPort, &QSerialPort::errorOccurred, this,
@@ -105,7 +112,11 @@ KelHandler::KelHandler(QObject *parent) : DeviceLink(parent), m_serialPort(new Q
 
 QVector<KelHandler::PortEntry> KelHandler::availablePorts()
 {
-    const QList<QSerialPortInfo> infos = PortScan::take();
+    return portEntries(PortScan::take());
+}
+
+QVector<KelHandler::PortEntry> KelHandler::portEntries(const QList<QSerialPortInfo> &infos)
+{
     qCDebug(lumLink) << "Number of serial ports:" << infos.size();
     QVector<PortEntry> ports;
     for (const QSerialPortInfo &info : infos) {
@@ -122,6 +133,26 @@ QVector<KelHandler::PortEntry> KelHandler::availablePorts()
 
 // The port offered first: the preferred adapter, else the first port listed
 // (a machine with one adapter of another make), -1 when there is none.
+// The background scan's ports arrive (or are fetched, when the port is to be
+// opened before they arrived): the list is made from them.
+void KelHandler::takePortList(const QVector<PortEntry> &ports)
+{
+    m_termPortScanRunning = false;
+    applyPortChoice(buildPortChoice(ports, extraPortsFromEnvironment()));
+    emit termPortScanRunningChanged();
+}
+
+void KelHandler::finishPortScan()
+{
+    if (m_termPortScanRunning)
+        takePortList(availablePorts());
+}
+
+bool KelHandler::termPortScanRunning() const
+{
+    return m_termPortScanRunning;
+}
+
 int KelHandler::initialSelection(const PortChoice &choice)
 {
     if (choice.preferredIndex >= 0 && choice.preferredIndex < choice.names.size())
@@ -156,6 +187,7 @@ int KelHandler::rescanPorts()
 {
     if (terminalIsReady())
         return m_termPortSelectedIndx;
+    finishPortScan();
     const QString selectedName = m_termPortList.value(m_termPortSelectedIndx);
     const PortChoice choice = buildPortChoice(availablePorts(), extraPortsFromEnvironment());
     m_termPortList = choice.names;
@@ -222,6 +254,7 @@ void KelHandler::setTermPortSelectedIndx(int index)
 
 void KelHandler::openSerialPort()
 {
+    finishPortScan();
     if (m_termPortSelectedIndx < 0 || m_termPortSelectedIndx >= m_termPortList.size()) {
         m_lastErrorString = m_termPortList.isEmpty() ? PortDiagnosis::noPortFoundText()
                                                      : PortDiagnosis::notSelectedText();

@@ -12,6 +12,7 @@
 #include "displaydecoder.h"
 
 class QSerialPort;
+class QSerialPortInfo;
 
 // The terminal link to the device's programming interface: the serial port,
 // the mirrored 2 x 32 character display and the completion of screens.
@@ -29,6 +30,9 @@ class KelHandler : public DeviceLink
     Q_PROPERTY(QString displayText READ displayText NOTIFY displayTextChanged)
     Q_PROPERTY(QString displayCursorOverlay READ displayCursorOverlay NOTIFY
                        displayCursorOverlayChanged)
+    // True while the ports the program listed at its start are not yet in
+    // termPortList (the list is empty until then).
+    Q_PROPERTY(bool termPortScanRunning READ termPortScanRunning NOTIFY termPortScanRunningChanged)
     Q_PROPERTY(bool terminalIsReady READ terminalIsReady NOTIFY terminalIsReadyChanged)
 
 public:
@@ -52,6 +56,7 @@ public:
     QStringList termPortList() const;
     QStringList termPortManufacturers() const;
     int termPortPreferredIndx() const;
+    bool termPortScanRunning() const;
     int termPortSelectedIndx() const;
     QString displayText() const;
     QString displayCursorOverlay() const;
@@ -90,6 +95,7 @@ signals:
     void termPortListChanged();
     void termPortSelectedIndxChanged();
     void termPortPreferredIndxChanged();
+    void termPortScanRunningChanged();
     void displayTextChanged();
     void displayCursorOverlayChanged();
     // displayCompleted() and terminalIsReadyChanged() come from DeviceLink.
@@ -105,6 +111,9 @@ public slots:
 
 private:
     static QVector<PortEntry> availablePorts();
+    static QVector<PortEntry> portEntries(const QList<QSerialPortInfo> &infos);
+    void takePortList(const QVector<PortEntry> &ports);
+    void finishPortScan();
     static int initialSelection(const PortChoice &choice);
     bool openPort(const QString &name);
     void handlePortError(int error);
@@ -119,6 +128,7 @@ private:
     QStringList m_termPortManufacturers;
     int m_termPortPreferredIndx = -1;
     int m_termPortSelectedIndx = -1;
+    bool m_termPortScanRunning = false;
     QString m_lastErrorString;
     DisplayDecoder m_display;
     QTimer m_inputTimer;

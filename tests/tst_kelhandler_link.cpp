@@ -1,6 +1,7 @@
 #include "devicesimulator.h"
 #include "kelhandler.h"
 #include "portdiagnosis.h"
+#include "portscan.h"
 #include "ptypair.h"
 
 #include <QElapsedTimer>
@@ -50,6 +51,8 @@ private slots:
     void portListIsSortedWithPreferredAdapter();
     void portChoiceEmitsInOrder();
     void rescanKeepsTheSelectedPortByName_data();
+    void startScanArrivesLater_data();
+    void startScanArrivesLater();
     void rescanKeepsTheSelectedPortByName();
     void answerCompletesOnce_data();
     void answerCompletesOnce();
@@ -618,6 +621,41 @@ void TestKelHandlerLink::rescanKeepsTheSelectedPortByName()
         QVERIFY(handler.termPortList().contains(path));
     QCOMPARE(handler.termPortSelectedIndx(), index);
     QCOMPARE(handler.termPortList().value(index), selected);
+}
+
+// The program lists the ports on a thread of its own as it starts; the link
+// made meanwhile (with the window) does not wait for that list but takes it
+// when it is done, with the extra ports, and a port opened before it came
+// is still found.
+void TestKelHandlerLink::startScanArrivesLater_data()
+{
+    QTest::addColumn<bool>("openAtOnce");
+    QTest::newRow("list arrives") << false;
+    QTest::newRow("port opened before the list arrived") << true;
+}
+
+void TestKelHandlerLink::startScanArrivesLater()
+{
+    QFETCH(bool, openAtOnce);
+    PtyPair device;
+    const QByteArray saved = qgetenv("LUM_EXTRA_PORTS");
+    qputenv("LUM_EXTRA_PORTS", device.slavePath().toUtf8());
+    PortScan::startInBackground();
+    KelHandler handler;
+    QSignalSpy scanDone(&handler, &KelHandler::termPortScanRunningChanged);
+    if (openAtOnce) {
+        handler.openSerialPort();
+        QVERIFY2(handler.terminalIsReady(), qPrintable(handler.lastErrorString()));
+    } else if (handler.termPortScanRunning()) {
+        QVERIFY(handler.termPortList().isEmpty());
+        QVERIFY(scanDone.wait(10000));
+    }
+    qputenv("LUM_EXTRA_PORTS", saved);
+    QVERIFY(!handler.termPortScanRunning());
+    QCOMPARE(handler.termPortList().value(handler.termPortSelectedIndx()), device.slavePath());
+    // Taken once: a later link lists the ports itself.
+    KelHandler later;
+    QVERIFY(!later.termPortScanRunning());
 }
 
 void TestKelHandlerLink::answerCompletesOnce_data()

@@ -7,6 +7,8 @@ TextArea {
     anchors.centerIn: parent
     implicitHeight: 70
     readOnly: true
+    // The device's screen is read, not edited: Tab passes it by.
+    activeFocusOnTab: false
     background: null
     // Two lines of a fixed-pitch font whose line spacing differs between
     // systems: no padding, so both lines stay inside the 70 pixels.

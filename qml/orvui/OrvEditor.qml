@@ -220,5 +220,23 @@ Rectangle {
             filter: editorPanel.profile.itemFilter
             history: editorPanel.profile.editHistory
         }
+
+        // Tab moves through the rows' controls; the list follows the focus,
+        // so the rows below the screen are made and reached too.
+        function showRowOf(focused) {
+            for (var row = focused; row; row = row.parent) {
+                if (row.parent === editorList.contentItem) {
+                    editorList.positionViewAtIndex(row.rowIndex, ListView.Contain)
+                    return
+                }
+            }
+        }
+
+        Connections {
+            target: editorList.ApplicationWindow.window
+            function onActiveFocusItemChanged() {
+                editorList.showRowOf(editorList.ApplicationWindow.window.activeFocusItem)
+            }
+        }
     }
 }

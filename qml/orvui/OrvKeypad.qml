@@ -106,6 +106,8 @@ Rectangle {
         id: abortButton
         objectName: "abortButton"
         anchors.centerIn: parent
+        // The button and the progress below it sit in the middle of the disc.
+        anchors.verticalCenterOffset: -(progressLabel.anchors.topMargin + progressLabel.height) / 2
         text: "Abbrechen"
         visible: keypadBlock.bot.isEnabled
         onClicked: keypadBlock.bot.abort()
@@ -118,8 +120,9 @@ Rectangle {
         anchors.top: abortButton.bottom
         anchors.topMargin: 6
         anchors.horizontalCenter: parent.horizontalCenter
-        // Within the disc: "3 von 37 Einstellungen übertragen" wraps.
-        width: busyIndicator.width * 0.9
+        // Within the disc: "3 von 37 Einstellungen übertragen" wraps, into
+        // lines narrow enough for the disc's round edge below its middle.
+        width: busyIndicator.width * 0.72
         wrapMode: Text.WordWrap
         horizontalAlignment: Text.AlignHCenter
         visible: keypadBlock.bot.isEnabled

@@ -45,7 +45,8 @@ Rectangle {
                 portSelector.model
                 return terminalPanel.link.termPortSelectedIndx
             }
-            displayText: count === 0 ? "kein Anschluss gefunden" : currentText
+            displayText: portSelector.count !== 0 ? portSelector.currentText
+                         : (terminalPanel.link.termPortScanRunning ? "Anschlüsse werden gesucht …" : "kein Anschluss gefunden")
             enabled: !terminalPanel.link.terminalIsReady
             // Only the technician's choice goes back to the link; the box
             // moving its index when its list is exchanged is not a choice.

@@ -168,4 +168,33 @@ WindowTestCase {
         kelHandler.termPortSelectedIndx = simulatorPort
         compare(box.currentText, deviceSim.portPath())
     }
+    function test_progressFitsItsDisc_data() {
+        return [
+            { tag: "transfer", text: "3 von 37 Einstellungen übertragen" },
+            { tag: "long transfer", text: "137 von 137 Einstellungen übertragen" },
+            { tag: "read-out", text: "1234 Einträge gelesen" }
+        ]
+    }
+
+    // The robot's progress is written under "Abbrechen" on the red disc;
+    // every corner of the text stays on the disc.
+    function test_progressFitsItsDisc(data) {
+        var label = control("progressLabel")
+        var disc = control("busyIndicator")
+        label.text = data.text
+        var left = (label.width - label.contentWidth) / 2
+        var corners = [[left, 0], [left + label.contentWidth, 0], [left, label.contentHeight],
+                       [left + label.contentWidth, label.contentHeight]]
+        var radius = disc.width / 2
+        corners.forEach(function(corner) {
+            var p = label.mapToItem(disc, corner[0], corner[1])
+            var distance = Math.sqrt(Math.pow(p.x - radius, 2) + Math.pow(p.y - disc.height / 2, 2))
+            verify(distance <= radius, data.text + ": corner " + corner + " " + distance.toFixed(1)
+                   + " from the middle of a disc of radius " + radius)
+        })
+        // Above it, "Abbrechen" is on the disc too.
+        var button = control("abortButton")
+        var top = button.mapToItem(disc, 0, 0)
+        verify(top.y >= 0 && top.x >= 0 && top.x + button.width <= disc.width, "Abbrechen on the disc")
+    }
 }
