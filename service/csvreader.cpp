@@ -43,14 +43,12 @@ QChar CsvReader::detectSeparator(const QString &text)
 }
 
 bool CsvReader::parse(const QString &text, QChar separator, QVector<QStringList> *rows,
-                      QString *error)
+                      int *unclosedQuoteRow)
 {
     rows->clear();
     QStringList row;
     QString cell;
     bool inQuotes = false;
-    int line = 1;
-    int rowStartLine = 1;
     const int size = int(text.size());
     for (int i = 0; i < size; ++i) {
         const QChar c = text.at(i);
@@ -63,8 +61,6 @@ bool CsvReader::parse(const QString &text, QChar separator, QVector<QStringList>
                     inQuotes = false;
                 }
             } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
                 cell += c;
             }
             continue;
@@ -81,15 +77,12 @@ bool CsvReader::parse(const QString &text, QChar separator, QVector<QStringList>
             cell.clear();
             rows->append(row);
             row.clear();
-            ++line;
-            rowStartLine = line;
         } else {
             cell += c;
         }
     }
     if (inQuotes) {
-        *error = QStringLiteral("Zeile %1: Anführungszeichen nicht geschlossen")
-                         .arg(rowStartLine);
+        *unclosedQuoteRow = int(rows->size()) + 1;
         rows->clear();
         return false;
     }

@@ -23,9 +23,10 @@ public:
     static QChar detectSeparator(const QString &text);
     // The records of `text` with their cells. Blank lines are kept as rows
     // of one empty cell, so that row numbers stay those of the spreadsheet.
-    // False with `error` set ("Zeile 4: ...") when a quote is not closed.
+    // False when a quote is not closed, with the 1-based number of the row
+    // it opens in.
     static bool parse(const QString &text, QChar separator, QVector<QStringList> *rows,
-                      QString *error);
+                      int *unclosedQuoteRow);
 };
 
 #endif // CSVREADER_H

@@ -70,8 +70,11 @@ bool SeriesStatus::load(const QString &tablePath, QString *error)
     }
     const QString text = CsvReader::decode(file.readAll());
     QVector<QStringList> rows;
-    if (!CsvReader::parse(text, QLatin1Char(';'), &rows, error)) {
-        *error = QStringLiteral("\"%1\": %2").arg(m_path, *error);
+    int unclosedQuoteRow = 0;
+    if (!CsvReader::parse(text, QLatin1Char(';'), &rows, &unclosedQuoteRow)) {
+        *error = QStringLiteral("\"%1\": Zeile %2: Anführungszeichen nicht geschlossen")
+                         .arg(m_path)
+                         .arg(unclosedQuoteRow);
         return false;
     }
     for (int r = 1; r < rows.size(); ++r) {

@@ -32,10 +32,8 @@ bool allEmpty(const QStringList &cells)
 QHash<QString, QList<ConfItem *>> settingsByPath(const DeviceProfile &profile)
 {
     QHash<QString, QList<ConfItem *>> settings;
-    for (ConfItem *item : profile.items()) {
-        if (!item->element().isNull())
-            settings[SeriesTable::pathOf(item)].append(item);
-    }
+    for (ConfItem *item : profile.items())
+        settings[SeriesTable::pathOf(item)].append(item);
     return settings;
 }
 
@@ -47,7 +45,7 @@ QString columnRefusal(const QList<ConfItem *> &found)
     if (found.size() > 1)
         return QStringLiteral("mehrdeutiger Pfad (%1 Einträge)").arg(found.size());
     const ConfItem *item = found.first();
-    if (item->element().tagName() != QLatin1String("setting"))
+    if (item->element().isNull() || item->element().tagName() != QLatin1String("setting"))
         return QStringLiteral("keine Einstellung, sondern %1").arg(quoted(item->type()));
     if (ValueType::takesPcClock(item->kind()))
         return ValueType::validate(item->kind(), QString(), item->options());
@@ -114,9 +112,9 @@ bool SeriesTable::parse(const QByteArray &bytes)
     *this = SeriesTable();
     const QString text = CsvReader::decode(bytes);
     QVector<QStringList> rows;
-    QString error;
-    if (!CsvReader::parse(text, CsvReader::detectSeparator(text), &rows, &error)) {
-        m_problems.append({ 0, 0, QString(), error });
+    int unclosedQuoteRow = 0;
+    if (!CsvReader::parse(text, CsvReader::detectSeparator(text), &rows, &unclosedQuoteRow)) {
+        addProblem(unclosedQuoteRow, 0, QStringLiteral("Anführungszeichen nicht geschlossen"));
         return false;
     }
     if (rows.isEmpty() || allEmpty(rows.first())) {
@@ -317,7 +315,7 @@ bool SeriesTable::applyLift(int index, DeviceProfile *profile) const
     const QHash<QString, QList<ConfItem *>> settings = settingsByPath(*profile);
     for (int p = 0; p < m_paths.size(); ++p) {
         const QList<ConfItem *> found = settings.value(m_paths.at(p));
-        if (found.size() != 1)
+        if (found.size() != 1 || found.first()->element().isNull())
             return false;
         found.first()->setValue(lift.values.at(p));
         found.first()->setActive(true);
