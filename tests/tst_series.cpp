@@ -10,8 +10,10 @@
 
 #include "confitem.h"
 #include "deviceprofile.h"
+#include "readoutoracle.h"
 #include "seriesstatus.h"
 #include "seriestable.h"
+#include "simmenu.h"
 
 namespace {
 
@@ -265,6 +267,22 @@ private slots:
         QCOMPARE(second.entry("Aufzug 8").outcome, SeriesStatus::Unchanged);
         QCOMPARE(second.summary({ "Aufzug 7", "Aufzug 8", "Aufzug 9" }),
                  QStringLiteral("Erledigt: 2 von 3; offen: Aufzug 9"));
+    }
+
+    // The example beside docs/series.md fits the demo device's read-out.
+    void exampleTableFitsTheDemoDevice()
+    {
+        SimMenu menu;
+        QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+        const QString readOut = m_dir.filePath("demo.lumc");
+        QVERIFY(ReadOutOracle::writeReadOut(menu, readOut));
+        DeviceProfile demo;
+        QVERIFY(demo.load(readOut));
+        SeriesTable table;
+        QVERIFY(table.load(QStringLiteral(LUM_SOURCE_DIR "/docs/anlagen.csv")));
+        QCOMPARE(SeriesTable::messages(table.check(demo)), QStringList());
+        QCOMPARE(table.lifts().size(), 3);
+        QCOMPARE(table.lifts().at(2).name, QStringLiteral("Aufzug 3 Haus Süd"));
     }
 
 private:
