@@ -902,9 +902,11 @@ int Lumctl::runSeries(const QStringList &arguments)
         device.serialNumber = found.serialNumberSetting();
         printRecord(record, false);
     }
-    // The template is meant for every device of its identifier.
+    // The template is meant for every device of its identifier, whichever
+    // device it was read from.
     DeviceOrigin templateOrigin = templateProfile.origin();
     templateOrigin.isTemplate = true;
+    templateOrigin.serialNumber.clear();
     if (!parser.isSet(otherDeviceOption) && !templateOrigin.fits(device))
         return refuseOtherDevice(templateOrigin, device);
 

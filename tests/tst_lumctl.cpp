@@ -119,6 +119,7 @@ private slots:
     void compareAndWriteOnlyChanged();
     void seriesWritesEachLiftItsOwnRow();
     void badSeriesTableSendsNoKey();
+    void seriesTemplateOfAnotherTypeIsRefused();
     void fileFromAnotherDeviceIsRefused_data();
     void fileFromAnotherDeviceIsRefused();
     void doctorAndOpenSayWhoHoldsThePort_data();
@@ -694,6 +695,33 @@ void TestLumctl::badSeriesTableSendsNoKey()
                      "Die Tabelle hat Fehler; nichts übertragen.\n");
     QCOMPARE(device.keyCount(), 0);
     QVERIFY(!QFile::exists(table + ".status"));
+}
+
+// The template is meant for every device of its identifier, whichever
+// device it was read from, and for no other type.
+void TestLumctl::seriesTemplateOfAnotherTypeIsRefused()
+{
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString templateFile = m_dir.filePath(QStringLiteral("series-nr4100.lumc"));
+    QVERIFY(writeDemoFile(menu, templateFile,
+                          R"(deviceIdentifier="ORV-NR4100 V2.48" serialNumber="4711-0815")"));
+    const QString table = m_dir.filePath(QStringLiteral("nr4100.csv"));
+    QVERIFY(writeFile(table, seriesTable));
+    DeviceSimulator device;
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)));
+    QVERIFY(device.setSerialNumber(QStringLiteral("4711-0816")) && device.start());
+    const QMap<QString, QString> before = deviceValues(device);
+    const LumctlResult refused =
+            runLumctl({ "series", "--port", device.portPath(), "--template", templateFile,
+                        "--table", table, "--no-history" },
+                      300000);
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY2(refused.err.contains("Die Datei gehört zu einem anderen Gerät: Datei von "
+                                  "ORV-NR4100 V2.48; angeschlossen: ORV-NR4000 V2.31, "
+                                  "Nr. 4711-0816\n"),
+             qPrintable(refused.err));
+    QCOMPARE(deviceValues(device), before);
 }
 
 // A file knows its device: one from another identifier or serial number is

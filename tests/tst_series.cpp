@@ -85,7 +85,7 @@ private slots:
         QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF" "Anlage;Seriennummer;Einstellungen/Rufnummern/Rufnummer 1;Einstellungen/Ansagetext\r\nAufzug 7;4711-0816;0711000007;Aufzug\r\nAufzug 8;;0711000008;Standort\r\n") << paths << lifts;
         QTest::newRow("columns in another order") << QByteArray("Anlage;Einstellungen/Ansagetext;Einstellungen/Rufnummern/Rufnummer 1;Seriennummer\nAufzug 7;Aufzug;0711000007;4711-0816\nAufzug 8;Standort;0711000008;\n") << "Einstellungen/Ansagetext|Einstellungen/Rufnummern/Rufnummer 1" << "Aufzug 7|4711-0816|Aufzug|0711000007\nAufzug 8||Standort|0711000008";
         QTest::newRow("quoted cells: separators, doubled quotes, line break") << QByteArray("\"Anlage\";\"Einstellungen/Rufnummern/Rufnummer 1\"\n\"Haus 2; \"\"Nord\"\"\";\"0711\"\n\"Haus\n3\";0712\n") << "Einstellungen/Rufnummern/Rufnummer 1" << "Haus 2; \"Nord\"||0711\nHaus\n3||0712";
-        QTest::newRow("commas inside quotes do not decide") << QByteArray("Anlage;\"Einstellungen/Rufnummern/Rufnummer 1\"\n\"Haus 1, links\";0711\n") << "Einstellungen/Rufnummern/Rufnummer 1" << "Haus 1, links||0711";
+        QTest::newRow("commas inside quotes do not decide") << QByteArray("\"Anlage, Haus, Seite\";Einstellungen/Rufnummern/Rufnummer 1\n\"Haus 1, links\";0711\n") << "Einstellungen/Rufnummern/Rufnummer 1" << "Haus 1, links||0711";
         QTest::newRow("Windows-1252") << QByteArray("Anlage;Einstellungen/Rufnummern/Rufnummer 1\r\nAufzug S\xFC" "d \x80;0711\r\n") << "Einstellungen/Rufnummern/Rufnummer 1" << QString::fromUtf8("Aufzug Süd €||0711");
         QTest::newRow("UTF-8 umlauts") << QByteArray("Anlage;Einstellungen/Rufnummern/Rufnummer 1\nAufzug S\xC3\xBC" "d;0711\n") << "Einstellungen/Rufnummern/Rufnummer 1" << QString::fromUtf8("Aufzug Süd||0711");
         QTest::newRow("blank rows and an empty column after the table") << QByteArray("Anlage;Einstellungen/Rufnummern/Rufnummer 1;\n\nAufzug 1;0711;\n;;\n") << "Einstellungen/Rufnummern/Rufnummer 1" << "Aufzug 1||0711";
@@ -150,6 +150,7 @@ private slots:
         QTest::newRow("by serial number") << "4711-0817" << "" << "Aufzug 8" << "";
         QTest::newRow("by serial number and the same name") << "4711-0816" << "Aufzug 7" << "Aufzug 7" << "";
         QTest::newRow("named row is another device's") << "4711-0816" << "Aufzug 8" << "" << "Das Gerät Nr. 4711-0816 gehört laut Tabelle zu \"Aufzug 7\" (Zeile 2), nicht zu \"Aufzug 8\".";
+        QTest::newRow("device of another row asks for a free row") << "4711-0816" << "Aufzug 9" << "" << "Das Gerät Nr. 4711-0816 gehört laut Tabelle zu \"Aufzug 7\" (Zeile 2), nicht zu \"Aufzug 9\".";
         QTest::newRow("unknown device, row tied to another") << "4711-0999" << "Aufzug 8" << "" << "\"Aufzug 8\" (Zeile 3) gehört zum Gerät Nr. 4711-0817; angeschlossen ist Nr. 4711-0999.";
         QTest::newRow("unknown device, row without serial number") << "4711-0999" << "Aufzug 9" << "Aufzug 9" << "";
         QTest::newRow("unknown device, no name") << "4711-0999" << "" << "" << "Keine Zeile der Tabelle gehört zum Gerät Nr. 4711-0999.";
