@@ -13,6 +13,7 @@
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "lumsession.h"
+#include "seriessession.h"
 #include "servicerecord.h"
 
 // The controls' style the documents are laid out for: "Default" in
@@ -46,6 +47,8 @@ inline void registerLumQmlTypes()
                                            QStringLiteral("The profile owns the editor's filter"));
     qmlRegisterType<ServiceRecord>(uri, 1, 0, "ServiceRecord");
     qmlRegisterType<LumSession>(uri, 1, 0, "LumSession");
+    qmlRegisterUncreatableType<SeriesSession>(uri, 1, 0, "SeriesSession",
+                                              QStringLiteral("The session owns its series"));
     // The bytes of the keypad's keys, as the link and the robot send them.
     qmlRegisterSingletonType<DeviceKeys>(uri, 1, 0, "DeviceKeys",
                                          [](QQmlEngine *, QJSEngine *) -> QObject * {

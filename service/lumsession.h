@@ -7,6 +7,7 @@
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "lumbot.h"
+#include "seriessession.h"
 #include "servicerecord.h"
 
 // What one window works with, for as long as it is open: the link to the
@@ -21,6 +22,8 @@ class LumSession : public QObject
     Q_PROPERTY(DeviceProfile *profile READ profile CONSTANT)
     Q_PROPERTY(LumBot *bot READ bot CONSTANT)
     Q_PROPERTY(ServiceRecord *record READ record CONSTANT)
+    // Many lifts from one template and a table ("Serie").
+    Q_PROPERTY(SeriesSession *series READ series CONSTANT)
 
 public:
     explicit LumSession(QObject *parent = nullptr);
@@ -30,6 +33,7 @@ public:
     DeviceProfile *profile() const { return m_profile; }
     LumBot *bot() const { return m_bot; }
     ServiceRecord *record() const { return m_record; }
+    SeriesSession *series() const { return m_series; }
 
     // "Verbinden": opens the port chosen on the link and, once it is open,
     // has the robot identify the device. False when the port did not open;
@@ -45,6 +49,7 @@ private:
     DeviceProfile *m_profile;
     LumBot *m_bot;
     ServiceRecord *m_record;
+    SeriesSession *m_series;
 };
 
 #endif // LUMSESSION_H

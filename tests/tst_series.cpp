@@ -11,6 +11,8 @@
 #include "confitem.h"
 #include "deviceprofile.h"
 #include "readoutoracle.h"
+#include "robotharness.h"
+#include "seriessession.h"
 #include "seriesstatus.h"
 #include "seriestable.h"
 #include "simmenu.h"
@@ -284,6 +286,109 @@ private slots:
         QCOMPARE(SeriesTable::messages(table.check(demo)), QStringList());
         QCOMPARE(table.lifts().size(), 3);
         QCOMPARE(table.lifts().at(2).name, QStringLiteral("Aufzug 3 Haus Süd"));
+    }
+
+    // The window's series on a simulated lift: the lift of the device's
+    // serial number is chosen once a check shows it, a row of another device
+    // is not loaded, the loaded lift's row is marked, its transfer recorded
+    // beside the table and the next open lift chosen; another session (the
+    // next day) reads the record.
+    void windowSeriesRecordsTheLiftAndChoosesTheNext()
+    {
+        QFile menuFile(QStringLiteral(LUM_DEMO_MENU));
+        QVERIFY(menuFile.open(QIODevice::ReadOnly));
+        const QString menuText = QString::fromUtf8(menuFile.readAll());
+        QVERIFY(menuText.contains("readonly Seriennummer = 4711-0815"));
+        SimMenu menu;
+        QVERIFY(menu.parse(menuText));
+        const QString templatePath = m_dir.filePath("serie-vorlage.lumc");
+        QVERIFY(ReadOutOracle::writeReadOut(menu, templatePath));
+        const QString tablePath = m_dir.filePath("serie.csv");
+        QVERIFY(writeFile(tablePath,
+                          "Anlage;Seriennummer;Einstellungen/Rufnummern/Rufnummer 1;"
+                          "Einstellungen/Notruf/Sprachansage/Ansagetext\n"
+                          "Aufzug 1;4711-0816;0800111111;Kabine\n"
+                          "Aufzug 2;4711-0817;0800222222;Individuell\n"
+                          "Aufzug 3;;0800333333;Kabine\n"));
+        QFile::remove(tablePath + ".status");
+
+        RobotHarness harness;
+        QString error;
+        QVERIFY2(harness.startWithMenuText(QString(menuText).replace(
+                                                   "readonly Seriennummer = 4711-0815",
+                                                   "readonly Seriennummer = 4711-0817"),
+                                           &error),
+                 qPrintable(error));
+        SeriesSession series(&harness.profile(), &harness.bot());
+        QVERIFY(series.open(QUrl::fromLocalFile(templatePath).toString(), tablePath));
+        QCOMPARE(series.currentIndex(), 0);
+        QCOMPARE(series.summary(), QStringLiteral("Erledigt: 0 von 3; offen: Aufzug 1, Aufzug 2, Aufzug 3"));
+
+        // The first lift loads while the device is not known yet; the check
+        // shows the device is the second lift's.
+        QVERIFY(series.loadLift());
+        QCOMPARE(series.loadedIndex(), 0);
+        harness.bot().startCheck(false);
+        QVERIFY(harness.waitUntilIdle(120000));
+        QCOMPARE(series.deviceSerialNumber(), QStringLiteral("4711-0817"));
+        QCOMPARE(series.currentIndex(), 1);
+        QCOMPARE(series.lifts().at(0).toMap().value("outcome").toString(), QStringLiteral("offen"));
+        QCOMPARE(series.problemText(),
+                 QStringLiteral("Das Gerät Nr. 4711-0817 gehört laut Tabelle zu \"Aufzug 2\" "
+                                "(Zeile 3), nicht zu \"Aufzug 1\"."));
+        series.setCurrentIndex(0);
+        QVERIFY(!series.loadLift());
+        series.setCurrentIndex(1);
+
+        QVERIFY(series.loadLift());
+        QStringList marked;
+        for (const ConfItem *item : harness.profile().items()) {
+            if (item->active())
+                marked << SeriesTable::pathOf(item) + '=' + item->value();
+        }
+        QCOMPARE(marked,
+                 QStringList({ "Einstellungen/Notruf/Sprachansage/Ansagetext=Individuell",
+                               "Einstellungen/Rufnummern/Rufnummer 1=0800222222" }));
+        QVERIFY(QFileInfo(harness.profile().fileName()).fileName() == "Aufzug 2.lumc");
+        harness.bot().startCheck(false);
+        QVERIFY(harness.waitUntilIdle(120000));
+        QCOMPARE(harness.profile().differenceCount(), 2);
+        harness.bot().startUpload();
+        QVERIFY(harness.waitUntilIdle(120000));
+        QCOMPARE(harness.device().value({ "Einstellungen", "Rufnummern", "Rufnummer 1" }),
+                 QStringLiteral("0800222222"));
+        QCOMPARE(harness.device().value({ "Einstellungen", "Notruf", "Sprachansage", "Ansagetext" }),
+                 QStringLiteral("Individuell"));
+        QCOMPARE(series.lifts().at(1).toMap().value("outcome").toString(),
+                 QStringLiteral("übertragen"));
+        QCOMPARE(series.loadedIndex(), -1);
+        QCOMPARE(series.currentIndex(), 2);
+
+        // The template itself is untouched.
+        DeviceProfile templateAfter;
+        QVERIFY(templateAfter.load(templatePath));
+        QCOMPARE(templateAfter.markedCount(), 0);
+
+        SeriesSession nextDay(&harness.profile(), &harness.bot());
+        QVERIFY(nextDay.open(templatePath, tablePath));
+        QCOMPARE(nextDay.lifts().at(1).toMap().value("done").toBool(), true);
+        QCOMPARE(nextDay.summary(), QStringLiteral("Erledigt: 1 von 3; offen: Aufzug 1, Aufzug 3"));
+        QCOMPARE(nextDay.currentIndex(), 0);
+    }
+
+    void windowSeriesRefusesABadTable()
+    {
+        DeviceProfile profile;
+        LumBot bot;
+        SeriesSession series(&profile, &bot);
+        const QString tablePath = m_dir.filePath("fehler.csv");
+        QVERIFY(writeFile(tablePath, "Anlage;Einstellungen/Timerzeit\nAufzug 1;8:00\n"));
+        QVERIFY(!series.open(m_template, tablePath));
+        QVERIFY(!series.isOpen());
+        QCOMPARE(series.problemText(),
+                 QStringLiteral("Zeile 2, Spalte 2 (Einstellungen/Timerzeit): \"8:00\": Stunden "
+                                "zweistellig, bitte hh:mm"));
+        QVERIFY(series.lifts().isEmpty());
     }
 
 private:
