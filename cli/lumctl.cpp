@@ -687,22 +687,27 @@ int Lumctl::runCompare(const QStringList &arguments)
 }
 
 // Before a write of a file that knows its device: is the connected one that
-// device? A check of the serial number alone tells (on a copy of the file,
-// so that its marks stay as they are).
+// device?
 bool Lumctl::isOtherDevice(const QString &file, KelHandler &link, int timeout,
                            DeviceOrigin *device, int *status)
 {
+    DeviceOrigin fileOrigin;
+    *status = identifyDevice(file, link, timeout, device, &fileOrigin);
+    return *status != Success || !fileOrigin.fits(*device);
+}
+
+// A check of the serial number alone (on a copy of the file, so that its
+// marks stay as they are) tells which device is connected.
+int Lumctl::identifyDevice(const QString &file, KelHandler &link, int timeout,
+                           DeviceOrigin *device, DeviceOrigin *fileOrigin)
+{
     DeviceProfile serialOnly;
-    if (!serialOnly.load(file)) {
-        *status = UsageError;
-        return true;
-    }
+    if (!serialOnly.load(file))
+        return UsageError;
+    if (fileOrigin)
+        *fileOrigin = serialOnly.origin();
     serialOnly.setAllMarked(false);
-    if (!runCheck(link, serialOnly, false, timeout, device)) {
-        *status = DeviceFailed;
-        return true;
-    }
-    return !serialOnly.origin().fits(*device);
+    return runCheck(link, serialOnly, false, timeout, device) ? Success : DeviceFailed;
 }
 
 int Lumctl::refuseOtherDevice(const DeviceOrigin &file, const DeviceOrigin &device)
@@ -885,11 +890,9 @@ int Lumctl::runSeries(const QStringList &arguments)
     ServiceRecord record;
     DeviceOrigin device;
     if (parser.isSet(noHistoryOption)) {
-        DeviceProfile serialOnly;
-        serialOnly.load(templateFile);
-        serialOnly.setAllMarked(false);
-        if (!runCheck(link, serialOnly, false, timeout, &device))
-            return DeviceFailed;
+        status = identifyDevice(templateFile, link, timeout, &device);
+        if (status != Success)
+            return status;
     } else {
         ProgressLine progress(Console::stderrIsTerminal());
         DeviceProfile found;

@@ -33,6 +33,8 @@ private:
     int runSeries(const QStringList &arguments);
     bool isOtherDevice(const QString &file, KelHandler &link, int timeout, DeviceOrigin *device,
                        int *status);
+    int identifyDevice(const QString &file, KelHandler &link, int timeout, DeviceOrigin *device,
+                       DeviceOrigin *fileOrigin = nullptr);
     int refuseOtherDevice(const DeviceOrigin &file, const DeviceOrigin &device);
     int runShow(const QStringList &arguments);
     int runSet(const QStringList &arguments);
