@@ -121,8 +121,8 @@ const CommandText commandTexts[] = {
       "  lumctl compare --port /dev/ttyUSB0 anlage.lumc" },
     { "series",
       "lumctl series --port P --template T.lumc --table TABELLE.csv [--row ANLAGE] [--dry-run] "
-      "[--all] [--other-device] [--no-history] [--timeout S] [--report] [--site S] "
-      "[--technician T]",
+      "[--all] [--other-device] [--no-history] [--timeout S] [--report] "
+      "[--protocol PDF] [--site S] [--technician T]",
       "Programmiert eine Anlage einer Serie: die Vorlage T.lumc mit den Werten der\n"
       "Zeile, die zum angeschlossenen Gerät gehört. Die Tabelle (CSV aus einer\n"
       "Tabellenkalkulation, \";\" oder \",\", UTF-8 oder Windows-1252) hat eine\n"
@@ -147,6 +147,7 @@ const CommandText commandTexts[] = {
       "  --no-history      nicht auslesen, keine Kopie im Verlauf\n"
       "  --timeout S       jeden Schritt nach S Sekunden abbrechen (Vorgabe 600)\n"
       "  --report          das Protokoll auch auf die Standardausgabe schreiben\n"
+      "  --protocol PDF    dazu das Protokoll für den Betreiber als PDF\n"
       "  --site S          die Anlage, die das Protokoll nennt (Vorgabe: der Name\n"
       "                    der Zeile)\n"
       "  --technician T    der Techniker, den das Protokoll nennt\n\n"
@@ -844,8 +845,8 @@ int Lumctl::runSeries(const QStringList &arguments)
     const QString command = QStringLiteral("series");
     QCommandLineParser parser;
     parser.addOptions({ templateOption, tableOption, rowOption, dryRunOption, allOption,
-                        otherDeviceOption, noHistoryOption, reportOption, siteOption,
-                        technicianOption });
+                        otherDeviceOption, noHistoryOption, reportOption, writeProtocolOption,
+                        siteOption, technicianOption });
     int status = Success;
     int timeout = 0;
     if (!parseDeviceCommand(parser, command, arguments, 0, &timeout, &status))
@@ -854,6 +855,9 @@ int Lumctl::runSeries(const QStringList &arguments)
         return usageError(command, QStringLiteral("--template fehlt"));
     if (parser.value(tableOption).isEmpty())
         return usageError(command, QStringLiteral("--table fehlt"));
+    // The protocol says what was found: that is the read-out's.
+    if (parser.isSet(writeProtocolOption) && parser.isSet(noHistoryOption))
+        return usageError(command, QStringLiteral("--protocol nur ohne --no-history"));
     const QString templateFile = parser.value(templateOption);
     const QString tableFile = parser.value(tableOption);
     const QString requested = parser.value(rowOption).trimmed();
@@ -985,6 +989,7 @@ int Lumctl::runSeries(const QStringList &arguments)
     record.setSourceFile(QFileInfo(templateFile).absoluteFilePath());
     record.setSite(parser.isSet(siteOption) ? parser.value(siteOption) : lift.name);
     record.setTechnician(parser.value(technicianOption));
+    record.setProtocolFile(parser.value(writeProtocolOption));
     RobotJob job(RobotJob::Transfer, &link, &profile);
     record.setBot(job.bot());
     const bool transferred = runJob(job, timeout, &progress);
