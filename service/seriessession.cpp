@@ -165,7 +165,9 @@ QString SeriesSession::liftFilePath(int index) const
     QString name = m_table.lifts().at(index).name;
     name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]")),
                  QStringLiteral("_"));
-    return QDir(m_liftFolder.path()).filePath(name + QStringLiteral(".lumc"));
+    const QFileInfo table(m_tableFile);
+    return table.dir().filePath(table.completeBaseName() + QStringLiteral(" Anlagen/") + name
+                                + QStringLiteral(".lumc"));
 }
 
 bool SeriesSession::loadLift()
@@ -183,7 +185,8 @@ bool SeriesSession::loadLift()
     DeviceProfile liftProfile;
     const QString path = liftFilePath(m_currentIndex);
     if (!liftProfile.load(m_templateFile) || !m_table.applyLift(m_currentIndex, &liftProfile)
-        || !m_liftFolder.isValid() || !liftProfile.save(path) || !m_profile->load(path)) {
+        || !QDir().mkpath(QFileInfo(path).absolutePath()) || !liftProfile.save(path)
+        || !m_profile->load(path)) {
         setProblemText(QStringLiteral("Die Konfiguration von \"%1\" kann nicht geladen werden: %2")
                                .arg(lift.name, liftProfile.lastErrorString()
                                                        + m_profile->lastErrorString()));

@@ -3,7 +3,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QTemporaryDir>
 #include <QVariantList>
 
 #include "seriesstatus.h"
@@ -17,8 +16,10 @@ class LumBot;
 // chosen (the one of the connected device's serial number once a check or
 // read-out has shown it), and that lift's configuration put into the
 // editor, its row's settings marked. The lift's configuration is a file of
-// its own, named after the lift, so that saving it never overwrites the
-// template. When the robot has transferred it (or a check found the device
+// its own, named after the lift, in a folder beside the table ("anlagen.csv"
+// -> "anlagen Anlagen/Aufzug 7.lumc"), so that saving it never overwrites
+// the template and what is saved stays with the table; loading the lift
+// again makes it anew from the template and the row. When the robot has transferred it (or a check found the device
 // holding it already), the outcome goes into the status file and the next
 // open lift is chosen.
 class SeriesSession : public QObject
@@ -98,7 +99,6 @@ private:
     int m_loadedIndex = -1;
     QString m_loadedFile;
     QString m_deviceSerialNumber;
-    QTemporaryDir m_liftFolder;
 };
 
 #endif // SERIESSESSION_H

@@ -349,7 +349,8 @@ private slots:
         QCOMPARE(marked,
                  QStringList({ "Einstellungen/Notruf/Sprachansage/Ansagetext=Individuell",
                                "Einstellungen/Rufnummern/Rufnummer 1=0800222222" }));
-        QVERIFY(QFileInfo(harness.profile().fileName()).fileName() == "Aufzug 2.lumc");
+        QCOMPARE(QFileInfo(harness.profile().fileName()).absoluteFilePath(),
+                 QFileInfo(m_dir.filePath("serie Anlagen/Aufzug 2.lumc")).absoluteFilePath());
         harness.bot().startCheck(false);
         QVERIFY(harness.waitUntilIdle(120000));
         QCOMPARE(harness.profile().differenceCount(), 2);
