@@ -12,9 +12,18 @@ Dialog {
     id: seriesDialog
     title: "Serie: eine Vorlage, eine Tabelle, viele Anlagen"
     modal: true
-    standardButtons: Dialog.Close
     parent: Overlay.overlay
     anchors.centerIn: Overlay.overlay
+    contentWidth: seriesColumn.implicitWidth
+    contentHeight: seriesColumn.implicitHeight
+
+    footer: DialogButtonBox {
+        Button {
+            objectName: "seriesCloseButton"
+            text: "Schließen"
+            DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+        }
+    }
 
     property SeriesSession series: null
     // Asks before the lift's configuration replaces unsaved changes.
@@ -23,8 +32,8 @@ Dialog {
     property DeviceProfile profile: null
 
     Column {
+        id: seriesColumn
         spacing: 8
-        width: 620
 
         Row {
             spacing: 6
@@ -67,7 +76,7 @@ Dialog {
 
         Label {
             objectName: "seriesProblem"
-            width: parent.width
+            width: liftList.width
             visible: seriesDialog.series.problemText !== ""
             text: seriesDialog.series.problemText
             color: "firebrick"
@@ -84,7 +93,7 @@ Dialog {
         ListView {
             id: liftList
             objectName: "seriesLiftList"
-            width: parent.width
+            width: 620
             height: 240
             clip: true
             model: seriesDialog.series.lifts

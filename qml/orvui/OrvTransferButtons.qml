@@ -59,7 +59,7 @@ Column {
         objectName: "seriesButton"
         width: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
         text: transferColumn.series.loadedIndex >= 0
-              ? "Serie: " + transferColumn.series.lifts[transferColumn.series.loadedIndex].name
+              ? "Serie:\n" + transferColumn.series.lifts[transferColumn.series.loadedIndex].name
               : "Serie…"
         onClicked: seriesDialog.open()
         ToolTip.visible: hovered

@@ -41,7 +41,7 @@ WindowTestCase {
         mouseClick(findChild(dialog.contentItem, "seriesLoadButton"))
         tryCompare(dialog, "visible", false)
         compare(series.loadedIndex, 1)
-        compare(control("seriesButton").text, "Serie: Aufzug 2")
+        compare(control("seriesButton").text, "Serie:\nAufzug 2")
         verify(/\/Aufzug 2\.lumc$/.test(deviceProfile.fileName), deviceProfile.fileName)
         var marked = []
         for (var i = 0; i < deviceProfile.confItemList.length; ++i) {
