@@ -120,6 +120,7 @@ private slots:
     void seriesWritesEachLiftItsOwnRow();
     void badSeriesTableSendsNoKey();
     void seriesTemplateOfAnotherTypeIsRefused();
+    void seriesValueNotTakenIsRecordedFailed();
     void fileFromAnotherDeviceIsRefused_data();
     void fileFromAnotherDeviceIsRefused();
     void doctorAndOpenSayWhoHoldsThePort_data();
@@ -722,6 +723,39 @@ void TestLumctl::seriesTemplateOfAnotherTypeIsRefused()
                                   "Nr. 4711-0816\n"),
              qPrintable(refused.err));
     QCOMPARE(deviceValues(device), before);
+}
+
+// A device that stores another value than the one keyed in fails the
+// lift: status 1, and the lift stays open in the status for the next run.
+void TestLumctl::seriesValueNotTakenIsRecordedFailed()
+{
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString templateFile = m_dir.filePath(QStringLiteral("series-vorlage.lumc"));
+    QVERIFY(writeDemoFile(menu, templateFile, demoOrigin));
+    const QString table = m_dir.filePath(QStringLiteral("gescheitert.csv"));
+    QVERIFY(writeFile(table, seriesTable));
+    QFile::remove(table + ".status");
+    DeviceSimulator device;
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)));
+    QVERIFY(device.setSerialNumber(QStringLiteral("4711-0817")));
+    device.setValueAlteration({ "Einstellungen", "Rufnummern", "Rufnummer 1" }, "0800222222",
+                              "080022222");
+    QVERIFY(device.start());
+    const LumctlResult failed =
+            runLumctl({ "series", "--port", device.portPath(), "--template", templateFile,
+                        "--table", table, "--no-history" },
+                      300000);
+    QVERIFY2(failed.exitCode == 1, qPrintable(failed.out + failed.err));
+    QVERIFY2(failed.out.contains(QRegularExpression(
+                     "^Aufzug 2 \\(Nr\\. 4711-0817\\): Übertragung fehlgeschlagen",
+                     QRegularExpression::MultilineOption))
+                     && failed.out.contains("Erledigt: 0 von 3; offen: Aufzug 1, Aufzug 2, "
+                                            "Aufzug 3\n"),
+             qPrintable(failed.out + failed.err));
+    QVERIFY2(QString::fromUtf8(readAll(table + ".status"))
+                     .contains("\r\nAufzug 2;4711-0817;fehlgeschlagen;"),
+             qPrintable(readAll(table + ".status")));
 }
 
 // A file knows its device: one from another identifier or serial number is
