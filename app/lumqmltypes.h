@@ -14,6 +14,7 @@
 #include "lumbot.h"
 #include "lumsession.h"
 #include "historylist.h"
+#include "seriessession.h"
 #include "servicerecord.h"
 
 // The controls' style the documents are laid out for: "Default" in
@@ -49,6 +50,8 @@ inline void registerLumQmlTypes()
     qmlRegisterUncreatableType<HistoryList>(uri, 1, 0, "HistoryList",
                                             QStringLiteral("The service record owns its history"));
     qmlRegisterType<LumSession>(uri, 1, 0, "LumSession");
+    qmlRegisterUncreatableType<SeriesSession>(uri, 1, 0, "SeriesSession",
+                                              QStringLiteral("The session owns its series"));
     // The bytes of the keypad's keys, as the link and the robot send them.
     qmlRegisterSingletonType<DeviceKeys>(uri, 1, 0, "DeviceKeys",
                                          [](QQmlEngine *, QJSEngine *) -> QObject * {

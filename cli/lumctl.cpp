@@ -9,12 +9,15 @@
 #include "progressline.h"
 #include "robotjob.h"
 #include "screenmonitor.h"
+#include "seriesstatus.h"
+#include "seriestable.h"
 #include "servicerecord.h"
 #include "settingeditor.h"
 #include "transfermarks.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -116,6 +119,40 @@ const CommandText commandTexts[] = {
       "  --timeout S  den Vergleich nach S Sekunden abbrechen (Vorgabe 600)\n\n"
       "Beispiel:\n"
       "  lumctl compare --port /dev/ttyUSB0 anlage.lumc" },
+    { "series",
+      "lumctl series --port P --template T.lumc --table TABELLE.csv [--row ANLAGE] [--dry-run] "
+      "[--all] [--other-device] [--no-history] [--timeout S] [--report] "
+      "[--protocol PDF] [--site S] [--technician T]",
+      "Programmiert eine Anlage einer Serie: die Vorlage T.lumc mit den Werten der\n"
+      "Zeile, die zum angeschlossenen Gerät gehört. Die Tabelle (CSV aus einer\n"
+      "Tabellenkalkulation, \";\" oder \",\", UTF-8 oder Windows-1252) hat eine\n"
+      "Kopfzeile: die erste Spalte nennt die Anlage, eine Spalte \"Seriennummer\"\n"
+      "bindet eine Zeile an ein Gerät, jede weitere Spalte ist der Pfad einer\n"
+      "Einstellung, wie \"lumctl show\" ihn ausgibt. Eine fehlerhafte Tabelle wird\n"
+      "mit Zeile und Spalte abgewiesen, bevor eine Taste gesendet wird.\n"
+      "Das Gerät wird ausgelesen (Kopie im Verlauf), die Zeile nach seiner\n"
+      "Seriennummer gewählt (sonst nach --row), verglichen, nur das Abweichende\n"
+      "übertragen und danach noch einmal verglichen. Eine Zeile mit der\n"
+      "Seriennummer eines anderen Geräts wird nie übertragen. Das Ergebnis je\n"
+      "Anlage steht in TABELLE.csv.status neben der Tabelle.\n\n"
+      "  --port P          Portname aus \"lumctl ports\" oder ein Gerätepfad\n"
+      "  --template T      die Vorlage (.lumc) für alle Anlagen der Tabelle\n"
+      "  --table TABELLE   die Tabelle der Anlagen (.csv)\n"
+      "  --row ANLAGE      die Zeile dieser Anlage (wenn das Gerät keine\n"
+      "                    Seriennummer zeigt oder die Tabelle keine nennt)\n"
+      "  --dry-run         nur ausgeben, was übertragen würde; kein Wert wird gesendet\n"
+      "  --all             alle änderbaren Einstellungen vergleichen, nicht nur die\n"
+      "                    der Tabelle und die in der Vorlage markierten\n"
+      "  --other-device    auch in ein Gerät mit anderer Kennung als die Vorlage\n"
+      "  --no-history      nicht auslesen, keine Kopie im Verlauf\n"
+      "  --timeout S       jeden Schritt nach S Sekunden abbrechen (Vorgabe 600)\n"
+      "  --report          das Protokoll auch auf die Standardausgabe schreiben\n"
+      "  --protocol PDF    dazu das Protokoll für den Betreiber als PDF\n"
+      "  --site S          die Anlage, die das Protokoll nennt (Vorgabe: der Name\n"
+      "                    der Zeile)\n"
+      "  --technician T    der Techniker, den das Protokoll nennt\n\n"
+      "Beispiel:\n"
+      "  lumctl series --port /dev/ttyUSB0 --template vorlage.lumc --table anlagen.csv" },
     { "protocol", "lumctl protocol DATEI --protocol PDF [--site S] [--technician T]",
       "Schreibt das Protokoll des vorgefundenen Zustands als PDF: jede Einstellung\n"
       "von DATEI, etwa einer Kopie aus \"Kestrom LUM/Verlauf\", deren Name Gerät,\n"
@@ -200,6 +237,11 @@ const QCommandLineOption writeProtocolOption(QStringLiteral("protocol"), QString
 const QCommandLineOption siteOption(QStringLiteral("site"), QString(), QStringLiteral("S"));
 const QCommandLineOption technicianOption(QStringLiteral("technician"), QString(),
                                           QStringLiteral("T"));
+const QCommandLineOption templateOption(QStringLiteral("template"), QString(),
+                                        QStringLiteral("T"));
+const QCommandLineOption tableOption(QStringLiteral("table"), QString(), QStringLiteral("TABELLE"));
+const QCommandLineOption rowOption(QStringLiteral("row"), QString(), QStringLiteral("ANLAGE"));
+const QCommandLineOption dryRunOption(QStringLiteral("dry-run"));
 
 QString seconds(qint64 ms)
 {
@@ -238,11 +280,11 @@ QStringList markedButNotWritable(const DeviceProfile &profile)
 
 // Where the service record went; a record that could not be written is said
 // but does not fail the command.
-void printRecord(const ServiceRecord &record, bool withReport)
+void printRecord(const ServiceRecord &record, bool withReport, bool withHistory = true)
 {
     if (!record.lastError().isEmpty())
         Console::err(record.lastError());
-    if (!record.lastHistoryFile().isEmpty())
+    if (withHistory && !record.lastHistoryFile().isEmpty())
         Console::out(QStringLiteral("Verlauf: ") + record.lastHistoryFile());
     if (withReport && !record.lastReport().isEmpty())
         Console::outRaw(record.lastReport().toUtf8());
@@ -314,6 +356,8 @@ int Lumctl::run(const QStringList &arguments)
         return runWrite(rest);
     if (command == QLatin1String("compare"))
         return runCompare(rest);
+    if (command == QLatin1String("series"))
+        return runSeries(rest);
     if (command == QLatin1String("show"))
         return runShow(rest);
     if (command == QLatin1String("set"))
@@ -376,6 +420,34 @@ bool Lumctl::parseWithPort(QCommandLineParser &parser, const QString &command,
         *status = usageError(command, QStringLiteral("--port fehlt"));
         return false;
     }
+    return true;
+}
+
+bool Lumctl::parseDeviceCommand(QCommandLineParser &parser, const QString &command,
+                                const QStringList &arguments, int positional, int *timeout,
+                                int *status)
+{
+    parser.addOption(timeoutOption);
+    if (!parseWithPort(parser, command, arguments, positional, status))
+        return false;
+    if (!readTimeout(parser, command, timeout)) {
+        *status = UsageError;
+        return false;
+    }
+    return true;
+}
+
+bool Lumctl::runCheck(KelHandler &link, DeviceProfile &profile, bool all, int timeout,
+                      DeviceOrigin *device, QString *warning)
+{
+    ProgressLine progress(Console::stderrIsTerminal());
+    RobotJob check(RobotJob::Check, &link, &profile);
+    check.setCheckAll(all);
+    if (!runJob(check, timeout, &progress))
+        return false;
+    *device = check.connectedDevice();
+    if (warning)
+        *warning = check.deviceWarning();
     return true;
 }
 
@@ -578,13 +650,10 @@ int Lumctl::runCompare(const QStringList &arguments)
     const QString command = QStringLiteral("compare");
     QCommandLineParser parser;
     parser.addOption(jsonOption);
-    parser.addOption(timeoutOption);
     int status = Success;
     int timeout = 0;
-    if (!parseWithPort(parser, command, arguments, 1, &status))
+    if (!parseDeviceCommand(parser, command, arguments, 1, &timeout, &status))
         return status;
-    if (!readTimeout(parser, command, &timeout))
-        return UsageError;
     DeviceProfile profile;
     status = loadConfiguration(parser.positionalArguments().first(), profile);
     if (status != Success)
@@ -593,20 +662,20 @@ int Lumctl::runCompare(const QStringList &arguments)
     status = openPort(link, parser.value(portOption));
     if (status != Success)
         return status;
-    ProgressLine progress(Console::stderrIsTerminal());
-    RobotJob job(RobotJob::Check, &link, &profile);
-    job.setCheckAll(true);
+    DeviceOrigin device;
+    QString warning;
     // Errors of the comparison are 2: 1 says the device differs.
-    if (!runJob(job, timeout, &progress))
+    if (!runCheck(link, profile, true, timeout, &device, &warning))
         return UsageError;
-    const DeviceOrigin device = job.connectedDevice();
     if (!profile.origin().fits(device))
         Console::err(QStringLiteral("Hinweis: ") + profile.origin().mismatchText(device));
     const bool equal = profile.differenceCount() == 0;
     if (parser.isSet(jsonOption)) {
         Console::outRaw(DeviceComparison::json(profile, device) + '\n');
     } else {
-        printIdentity(job);
+        Console::out(QStringLiteral("Gerät: ") + device.identifier);
+        if (!warning.isEmpty())
+            Console::out(warning);
         for (const QString &line : DeviceComparison::lines(profile))
             Console::out(line);
         Console::out(equal ? QStringLiteral("Das Gerät hält die Werte der Datei (%1 "
@@ -619,24 +688,27 @@ int Lumctl::runCompare(const QStringList &arguments)
 }
 
 // Before a write of a file that knows its device: is the connected one that
-// device? A check of the serial number alone tells (on a copy of the file,
-// so that its marks stay as they are).
+// device?
 bool Lumctl::isOtherDevice(const QString &file, KelHandler &link, int timeout,
                            DeviceOrigin *device, int *status)
 {
+    DeviceOrigin fileOrigin;
+    *status = identifyDevice(file, link, timeout, device, &fileOrigin);
+    return *status != Success || !fileOrigin.fits(*device);
+}
+
+// A check of the serial number alone (on a copy of the file, so that its
+// marks stay as they are) tells which device is connected.
+int Lumctl::identifyDevice(const QString &file, KelHandler &link, int timeout,
+                           DeviceOrigin *device, DeviceOrigin *fileOrigin)
+{
     DeviceProfile serialOnly;
-    if (!serialOnly.load(file)) {
-        *status = UsageError;
-        return true;
-    }
+    if (!serialOnly.load(file))
+        return UsageError;
+    if (fileOrigin)
+        *fileOrigin = serialOnly.origin();
     serialOnly.setAllMarked(false);
-    RobotJob job(RobotJob::Check, &link, &serialOnly);
-    if (!runJob(job, timeout)) {
-        *status = DeviceFailed;
-        return true;
-    }
-    *device = job.connectedDevice();
-    return !serialOnly.origin().fits(*device);
+    return runCheck(link, serialOnly, false, timeout, device) ? Success : DeviceFailed;
 }
 
 int Lumctl::refuseOtherDevice(const DeviceOrigin &file, const DeviceOrigin &device)
@@ -651,20 +723,12 @@ int Lumctl::runWrite(const QStringList &arguments)
 {
     const QString command = QStringLiteral("write");
     QCommandLineParser parser;
-    parser.addOption(timeoutOption);
-    parser.addOption(reportOption);
-    parser.addOption(onlyChangedOption);
-    parser.addOption(allOption);
-    parser.addOption(otherDeviceOption);
-    parser.addOption(writeProtocolOption);
-    parser.addOption(siteOption);
-    parser.addOption(technicianOption);
+    parser.addOptions({ reportOption, onlyChangedOption, allOption, otherDeviceOption,
+                        writeProtocolOption, siteOption, technicianOption });
     int status = Success;
     int timeout = 0;
-    if (!parseWithPort(parser, command, arguments, 1, &status))
+    if (!parseDeviceCommand(parser, command, arguments, 1, &timeout, &status))
         return status;
-    if (!readTimeout(parser, command, &timeout))
-        return UsageError;
     if (parser.isSet(allOption) && !parser.isSet(onlyChangedOption))
         return usageError(command, QStringLiteral("--all nur mit --only-changed"));
     const QString file = parser.positionalArguments().first();
@@ -679,12 +743,9 @@ int Lumctl::runWrite(const QStringList &arguments)
         status = openPort(checkLink, parser.value(portOption));
         if (status != Success)
             return status;
-        ProgressLine progress(Console::stderrIsTerminal());
-        RobotJob check(RobotJob::Check, &checkLink, &profile);
-        check.setCheckAll(parser.isSet(allOption));
-        if (!runJob(check, timeout, &progress))
+        DeviceOrigin device;
+        if (!runCheck(checkLink, profile, parser.isSet(allOption), timeout, &device))
             return DeviceFailed;
-        const DeviceOrigin device = check.connectedDevice();
         if (!anyDevice && !profile.origin().fits(device))
             return refuseOtherDevice(profile.origin(), device);
         for (const QString &line : DeviceComparison::lines(profile))
@@ -756,6 +817,212 @@ int Lumctl::runWrite(const QStringList &arguments)
         Console::out(QStringLiteral("%1 Einstellungen unverändert")
                              .arg(DeviceComparison::sameCount(profile)));
     return Success;
+}
+
+namespace {
+
+QString liftTitle(const SeriesTable::Lift &lift, const DeviceOrigin &device)
+{
+    const QString serial = device.serialNumber.isEmpty() ? lift.serialNumber : device.serialNumber;
+    return serial.isEmpty() ? lift.name : QStringLiteral("%1 (Nr. %2)").arg(lift.name, serial);
+}
+
+QString settingsCount(int count)
+{
+    return count == 1 ? QStringLiteral("1 Einstellung") : QStringLiteral("%1 Einstellungen").arg(count);
+}
+
+} // namespace
+
+// One lift of a series: the table is checked against the template before
+// the port is opened; then the device is identified (by a read-out that
+// leaves its copy in the history, or with --no-history by its serial number
+// alone), its row picked, the lift's configuration compared with the
+// device, only what differs written, and the written settings compared once
+// more. The outcome goes into the status beside the table.
+int Lumctl::runSeries(const QStringList &arguments)
+{
+    const QString command = QStringLiteral("series");
+    QCommandLineParser parser;
+    parser.addOptions({ templateOption, tableOption, rowOption, dryRunOption, allOption,
+                        otherDeviceOption, noHistoryOption, reportOption, writeProtocolOption,
+                        siteOption, technicianOption });
+    int status = Success;
+    int timeout = 0;
+    if (!parseDeviceCommand(parser, command, arguments, 0, &timeout, &status))
+        return status;
+    if (parser.value(templateOption).isEmpty())
+        return usageError(command, QStringLiteral("--template fehlt"));
+    if (parser.value(tableOption).isEmpty())
+        return usageError(command, QStringLiteral("--table fehlt"));
+    // The protocol says what was found: that is the read-out's.
+    if (parser.isSet(writeProtocolOption) && parser.isSet(noHistoryOption))
+        return usageError(command, QStringLiteral("--protocol nur ohne --no-history"));
+    const QString templateFile = parser.value(templateOption);
+    const QString tableFile = parser.value(tableOption);
+    const QString requested = parser.value(rowOption).trimmed();
+    const bool dryRun = parser.isSet(dryRunOption);
+
+    DeviceProfile templateProfile;
+    status = loadConfiguration(templateFile, templateProfile);
+    if (status != Success)
+        return status;
+    SeriesTable table;
+    table.load(tableFile);
+    const QList<SeriesTable::Problem> problems = table.check(templateProfile);
+    if (!problems.isEmpty()) {
+        for (const QString &line : SeriesTable::messages(problems))
+            Console::err(QStringLiteral("%1: %2").arg(tableFile, line));
+        Console::err(QStringLiteral("Die Tabelle hat Fehler; nichts übertragen."));
+        return UsageError;
+    }
+    if (!requested.isEmpty() && table.liftIndex(requested) < 0) {
+        Console::err(QStringLiteral("Keine Anlage \"%1\" in der Tabelle.").arg(requested));
+        return UsageError;
+    }
+    SeriesStatus seriesStatus;
+    QString error;
+    if (!seriesStatus.load(tableFile, &error)) {
+        Console::err(error);
+        return UsageError;
+    }
+
+    KelHandler link;
+    status = openPort(link, parser.value(portOption));
+    if (status != Success)
+        return status;
+    ServiceRecord record;
+    DeviceOrigin device;
+    if (parser.isSet(noHistoryOption)) {
+        status = identifyDevice(templateFile, link, timeout, &device);
+        if (status != Success)
+            return status;
+    } else {
+        ProgressLine progress(Console::stderrIsTerminal());
+        DeviceProfile found;
+        RobotJob readOut(RobotJob::ReadOut, &link, &found);
+        record.setBot(readOut.bot());
+        if (!runJob(readOut, timeout, &progress))
+            return DeviceFailed;
+        record.setBot(nullptr);
+        device.identifier = readOut.deviceIdentifier().trimmed();
+        device.serialNumber = found.serialNumberSetting();
+        printRecord(record, false);
+    }
+    // The template is meant for every device of its identifier, whichever
+    // device it was read from.
+    DeviceOrigin templateOrigin = templateProfile.origin();
+    templateOrigin.isTemplate = true;
+    templateOrigin.serialNumber.clear();
+    if (!parser.isSet(otherDeviceOption) && !templateOrigin.fits(device))
+        return refuseOtherDevice(templateOrigin, device);
+
+    QString problem;
+    const int index = table.pickLift(device.serialNumber, requested, &problem);
+    if (index < 0) {
+        Console::err(problem);
+        Console::err(QStringLiteral("Nichts übertragen."));
+        return UsageError;
+    }
+    const SeriesTable::Lift &lift = table.lifts().at(index);
+    DeviceProfile profile;
+    if (!profile.load(templateFile) || !table.applyLift(index, &profile)) {
+        Console::err(QStringLiteral("Die Konfiguration von \"%1\" kann nicht gebildet werden.")
+                             .arg(lift.name));
+        return UsageError;
+    }
+    // The row's device is the connected one, whatever --other-device allows
+    // for the identifier.
+    DeviceOrigin liftOrigin = profile.origin();
+    if (parser.isSet(otherDeviceOption))
+        liftOrigin.identifier = device.identifier;
+    if (!liftOrigin.fits(device))
+        return refuseOtherDevice(liftOrigin, device);
+
+    SeriesStatus::Entry entry;
+    entry.lift = lift.name;
+    entry.serialNumber = device.serialNumber;
+    auto finish = [&](SeriesStatus::Outcome outcome, const QString &note, int exitStatus) {
+        entry.outcome = outcome;
+        entry.note = note;
+        entry.time = QDateTime::currentDateTime();
+        QString statusError;
+        if (!dryRun && !seriesStatus.record(entry, &statusError)) {
+            Console::err(statusError);
+            exitStatus = exitStatus == Success ? UsageError : exitStatus;
+        }
+        Console::out(QStringLiteral("%1: %2").arg(liftTitle(lift, device), note));
+        if (!dryRun) {
+            QStringList names;
+            for (const SeriesTable::Lift &each : table.lifts())
+                names.append(each.name);
+            Console::out(seriesStatus.summary(names));
+        }
+        return exitStatus;
+    };
+
+    if (!runCheck(link, profile, parser.isSet(allOption), timeout, &device))
+        return finish(SeriesStatus::Failed, QStringLiteral("Vergleich fehlgeschlagen"),
+                      DeviceFailed);
+    const QStringList differences = DeviceComparison::lines(profile);
+    const int unchanged = DeviceComparison::sameCount(profile);
+    if (dryRun) {
+        for (const QString &line : differences)
+            Console::out(line);
+        return finish(SeriesStatus::Open,
+                      QStringLiteral("%1 würden übertragen, %2 unverändert (Probelauf, nichts "
+                                     "gesendet)")
+                              .arg(settingsCount(TransferMarks::countTaken(
+                                           profile.document().documentElement())))
+                              .arg(unchanged),
+                      Success);
+    }
+    for (const QString &line : differences)
+        Console::err(line);
+    if (TransferMarks::countTaken(profile.document().documentElement()) == 0)
+        return finish(SeriesStatus::Unchanged,
+                      QStringLiteral("unverändert, das Gerät hält die Werte (%1 verglichen)")
+                              .arg(settingsCount(unchanged)),
+                      Success);
+
+    ProgressLine progress(Console::stderrIsTerminal());
+    record.setSourceFile(QFileInfo(templateFile).absoluteFilePath());
+    record.setSite(parser.isSet(siteOption) ? parser.value(siteOption) : lift.name);
+    record.setTechnician(parser.value(technicianOption));
+    record.setProtocolFile(parser.value(writeProtocolOption));
+    RobotJob job(RobotJob::Transfer, &link, &profile);
+    record.setBot(job.bot());
+    const bool transferred = runJob(job, timeout, &progress);
+    record.setBot(nullptr);
+    printRecord(record, parser.isSet(reportOption), false);
+    const int written = job.itemsDone();
+    if (!transferred)
+        return finish(SeriesStatus::Failed,
+                      QStringLiteral("Übertragung fehlgeschlagen (%1 von %2 übertragen): %3")
+                              .arg(written)
+                              .arg(job.itemsTotal())
+                              .arg(job.errorText()),
+                      DeviceFailed);
+    // What was written is compared once more: the device shows it in its lists.
+    if (!runCheck(link, profile, false, timeout, &device))
+        return finish(SeriesStatus::Failed,
+                      QStringLiteral("%1 übertragen, Nachprüfung fehlgeschlagen")
+                              .arg(settingsCount(written)),
+                      DeviceFailed);
+    if (profile.differenceCount() > 0) {
+        for (const QString &line : DeviceComparison::lines(profile))
+            Console::err(line);
+        return finish(SeriesStatus::Failed,
+                      QStringLiteral("%1 übertragen, %2 danach anders im Gerät")
+                              .arg(settingsCount(written))
+                              .arg(settingsCount(profile.differenceCount())),
+                      DeviceFailed);
+    }
+    return finish(SeriesStatus::Written,
+                  QStringLiteral("%1 übertragen und bestätigt, %2 unverändert")
+                          .arg(settingsCount(written))
+                          .arg(unchanged),
+                  Success);
 }
 
 int Lumctl::runShow(const QStringList &arguments)

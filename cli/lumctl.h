@@ -29,8 +29,12 @@ private:
     int runRead(const QStringList &arguments);
     int runWrite(const QStringList &arguments);
     int runCompare(const QStringList &arguments);
+    // One lift of a series: a template and a table of per-lift values.
+    int runSeries(const QStringList &arguments);
     bool isOtherDevice(const QString &file, KelHandler &link, int timeout, DeviceOrigin *device,
                        int *status);
+    int identifyDevice(const QString &file, KelHandler &link, int timeout, DeviceOrigin *device,
+                       DeviceOrigin *fileOrigin = nullptr);
     int refuseOtherDevice(const DeviceOrigin &file, const DeviceOrigin &device);
     int runShow(const QStringList &arguments);
     int runSet(const QStringList &arguments);
@@ -48,6 +52,15 @@ private:
     // insists on it. Takes exactly `positional` arguments.
     bool parseWithPort(QCommandLineParser &parser, const QString &command,
                        const QStringList &arguments, int positional, int *status);
+    // parseWithPort() and --timeout: what compare, write and series share.
+    bool parseDeviceCommand(QCommandLineParser &parser, const QString &command,
+                            const QStringList &arguments, int positional, int *timeout,
+                            int *status);
+    // The check walk over the marked settings (every editable one with
+    // `all`), and which device it found; false when it failed (said on
+    // standard error).
+    bool runCheck(KelHandler &link, DeviceProfile &profile, bool all, int timeout,
+                  DeviceOrigin *device, QString *warning = nullptr);
     bool readTimeout(const QCommandLineParser &parser, const QString &command, int *seconds);
     int usageError(const QString &command, const QString &problem);
     int openPort(KelHandler &link, const QString &port);

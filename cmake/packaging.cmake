@@ -48,6 +48,8 @@ install(FILES
   docs/lumctl.md
   docs/performance.md
   docs/reliability.md
+  docs/series.md
+  docs/anlagen.csv
   docs/simulator.md
   docs/terminal.md
   docs/ui.md

@@ -21,13 +21,15 @@ LumSession::LumSession(QObject *parent)
       m_link(new KelHandler(this)),
       m_profile(new DeviceProfile(this)),
       m_bot(new LumBot(this)),
-      m_record(new ServiceRecord(this))
+      m_record(new ServiceRecord(this)),
+      m_series(new SeriesSession(m_profile, m_bot, this))
 {
     // The names the window's tests and the benchmark find them by.
     m_link->setObjectName(QStringLiteral("kelHandler"));
     m_profile->setObjectName(QStringLiteral("deviceProfile"));
     m_bot->setObjectName(QStringLiteral("lumBot"));
     m_record->setObjectName(QStringLiteral("serviceRecord"));
+    m_series->setObjectName(QStringLiteral("seriesSession"));
 
     m_bot->setKelHandler(m_link);
     m_bot->setProfile(m_profile);
@@ -112,6 +114,7 @@ QString LumSession::connectFailureText() const
 // each goes before what it uses.
 LumSession::~LumSession()
 {
+    delete m_series;
     delete m_record;
     delete m_bot;
     delete m_profile;

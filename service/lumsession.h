@@ -7,6 +7,7 @@
 #include "deviceprofile.h"
 #include "kelhandler.h"
 #include "lumbot.h"
+#include "seriessession.h"
 #include "servicerecord.h"
 
 // What one window works with, for as long as it is open: the link to the
@@ -25,6 +26,8 @@ class LumSession : public QObject
     // this computer): the window asks once and remembers the answer.
     Q_PROPERTY(bool siteAndTechnicianAsked READ siteAndTechnicianAsked NOTIFY
                        siteAndTechnicianAskedChanged)
+    // Many lifts from one template and a table ("Serie").
+    Q_PROPERTY(SeriesSession *series READ series CONSTANT)
 
 public:
     explicit LumSession(QObject *parent = nullptr);
@@ -34,6 +37,7 @@ public:
     DeviceProfile *profile() const { return m_profile; }
     LumBot *bot() const { return m_bot; }
     ServiceRecord *record() const { return m_record; }
+    SeriesSession *series() const { return m_series; }
 
     // "Verbinden": opens the port chosen on the link and, once it is open,
     // has the robot identify the device. False when the port did not open;
@@ -75,6 +79,7 @@ private:
     LumBot *m_bot;
     ServiceRecord *m_record;
     bool m_siteAndTechnicianAsked = false;
+    SeriesSession *m_series;
 };
 
 #endif // LUMSESSION_H

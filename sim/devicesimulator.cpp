@@ -279,6 +279,32 @@ bool DeviceSimulator::loadMenuText(const QString &text, QString *error)
     return true;
 }
 
+namespace {
+
+int setReadOnlyValue(QVector<SimMenuNode> *entries, const QString &name, const QString &value)
+{
+    int changed = 0;
+    for (SimMenuNode &node : *entries) {
+        if (node.isSetting() && node.valueType == SimMenuNode::ReadOnly && node.name == name) {
+            node.value = value;
+            ++changed;
+        }
+        changed += setReadOnlyValue(&node.children, name, value);
+    }
+    return changed;
+}
+
+} // namespace
+
+bool DeviceSimulator::setSerialNumber(const QString &serialNumber)
+{
+    SimMenu menu = d->device.menu();
+    if (setReadOnlyValue(&menu.entries, QStringLiteral("Seriennummer"), serialNumber) == 0)
+        return false;
+    d->device.setMenu(menu);
+    return true;
+}
+
 const SimMenu &DeviceSimulator::menu() const
 {
     return d->device.menu();

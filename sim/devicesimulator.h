@@ -40,6 +40,12 @@ public:
     // The menu as parsed, with the values as they stand now.
     const SimMenu &menu() const;
 
+    // Gives the device another serial number: the value of its read-only
+    // setting "Seriennummer" (wherever the menu has it), so that several
+    // simulated devices of one menu are told apart. Call it before start();
+    // false when the menu has no such setting.
+    bool setSerialNumber(const QString &serialNumber);
+
     // Opens the pseudo-terminal and publishes a stable symlink to its slave.
     // Call setLinkPath() before to choose the symlink's path; by default it
     // lies in a private temporary folder. A device whose line was dropped can

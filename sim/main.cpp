@@ -185,6 +185,10 @@ int main(int argc, char *argv[])
             { QStringLiteral("hide-option"),
               QStringLiteral("Die Auswahl unter PATH bietet OPTION nicht an."),
               QStringLiteral("PATH=OPTION") },
+            { QStringLiteral("serial-number"),
+              QStringLiteral("Diese Seriennummer zeigen (die Einstellung \"Seriennummer\" des "
+                             "Menüs), etwa für mehrere Geräte eines Menüs."),
+              QStringLiteral("nr") },
             { QStringLiteral("restless-base"),
               QStringLiteral("ESC kommt nie im Grundmenü zur Ruhe.") },
             { QStringLiteral("verbose"),
@@ -238,6 +242,8 @@ int main(int argc, char *argv[])
     sim.setPaced(parser.isSet(QStringLiteral("paced")));
     sim.setRestlessBaseMenu(parser.isSet(QStringLiteral("restless-base")));
     sim.setLogging(parser.isSet(QStringLiteral("verbose")));
+    if (parser.isSet(QStringLiteral("serial-number")))
+        ok = sim.setSerialNumber(parser.value(QStringLiteral("serial-number"))) && ok;
     for (const QString &given : parser.values(QStringLiteral("alter")))
         ok = applyAlteration(&sim, given) && ok;
     for (const QString &given : parser.values(QStringLiteral("hide-option")))

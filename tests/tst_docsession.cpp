@@ -1,8 +1,8 @@
-// The session that docs/lumctl.md shows, run as written against the device
-// simulator: every "$ " line of the session's block goes through bash in a
-// fresh folder, with the built lumctl and lum-devsim first on PATH, and what
-// it prints must be what the doc shows below it. So the doc cannot drift from
-// the programs.
+// The sessions that docs/lumctl.md and docs/series.md show, run as written
+// against the device simulator: every "$ " line of the session's block goes
+// through bash in a fresh folder, with the built lumctl and lum-devsim first
+// on PATH, and what it prints must be what the doc shows below it. So the
+// docs cannot drift from the programs.
 //
 // Only what must differ between runs is made alike on both sides: the folder
 // of the simulator's link, the times taken, the PC's clock as the device
@@ -12,6 +12,9 @@
 // record's names and report.
 
 #include <QtTest>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -23,6 +26,7 @@ const QList<QStringList> alike{
     { R"(\d{4}-\d\d-\d\d \d\d-\d\d( \(\d+\))?)", "JJJJ-MM-TT hh-mm" },
     { R"(^Zeit: \d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d$)", "Zeit: TT.MM.JJJJ hh:mm:ss" },
     { R"(^(Einstellungen/Uhrzeit +\|[^|]*\| )\d\d:\d\d)", R"(\1hh:mm)" },
+    { R"(\b\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\b)", "JJJJ-MM-TT hh:mm:ss" },
 };
 
 QString madeAlike(const QStringList &lines)
@@ -49,18 +53,31 @@ class TestDocSession : public QObject
     Q_OBJECT
 
 private slots:
-    void lumctlSessionPrintsWhatTheDocShows();
+    void sessionPrintsWhatTheDocShows_data();
+    void sessionPrintsWhatTheDocShows();
 };
 
-void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
+void TestDocSession::sessionPrintsWhatTheDocShows_data()
 {
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("lumctl") << "docs/lumctl.md"
+                            << "### A session with the demo device";
+    QTest::newRow("series") << "docs/series.md"
+                            << "### A session with two lifts";
+}
+
+void TestDocSession::sessionPrintsWhatTheDocShows()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, heading);
     // The first block under the heading that starts with a command: "$ "
     // starts one (a trailing "\" joins the next line), other lines are what
     // it printed.
-    QFile doc(QStringLiteral(LUM_SOURCE_DIR "/docs/lumctl.md"));
+    QFile doc(QStringLiteral(LUM_SOURCE_DIR "/") + document);
     QVERIFY(doc.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromUtf8(doc.readAll()).split(QLatin1Char('\n'));
-    int at = lines.indexOf(QStringLiteral("### A session with the demo device"));
+    int at = lines.indexOf(heading);
     while (at > 0 && at + 1 < lines.size()
            && !(lines[at].startsWith("```") && lines[at + 1].startsWith("$ ")))
         ++at;
@@ -73,7 +90,7 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
         else
             steps.last().second.append(lines[at]);
     }
-    QVERIFY2(steps.size() >= 5, "no session under its heading in docs/lumctl.md");
+    QVERIFY2(steps.size() >= 5, qPrintable("no session under its heading in " + document));
 
     QTemporaryDir work;
     QVERIFY(work.isValid());
@@ -89,22 +106,26 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
     // the home folder of whoever runs the tests.
     environment.insert("LUM_DOCUMENTS_DIR", work.filePath(QStringLiteral("Documents")));
 
-    QProcess simulator; // killed when the test ends, however it ends
+    // The simulators the session starts, killed when the test ends, however
+    // it ends.
+    std::vector<std::unique_ptr<QProcess>> simulators;
     int lastStatus = 0;
     for (const auto &step : qAsConst(steps)) {
         QString command = QString(step.first).replace(docLinkFolder, linkFolder);
         const bool background = command.endsWith(QLatin1String(" &"));
         QProcess shell;
-        QProcess &process = background ? simulator : shell;
+        if (background)
+            simulators.push_back(std::make_unique<QProcess>());
+        QProcess &process = background ? *simulators.back() : shell;
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(work.path());
         QString printed;
         if (background) { // the simulator runs on and prints its port first
             command.chop(2);
-            simulator.start("bash", { "-c", "exec " + command });
-            while (!simulator.canReadLine() && simulator.waitForReadyRead(30000)) { }
-            printed = QString::fromLocal8Bit(simulator.readLine());
-            QVERIFY2(!printed.isEmpty(), qPrintable(command + simulator.readAllStandardError()));
+            process.start("bash", { "-c", "exec " + command });
+            while (!process.canReadLine() && process.waitForReadyRead(30000)) { }
+            printed = QString::fromLocal8Bit(process.readLine());
+            QVERIFY2(!printed.isEmpty(), qPrintable(command + process.readAllStandardError()));
         } else { // "(exit N)" hands the previous command's status on to "$?"
             shell.setProcessChannelMode(QProcess::MergedChannels);
             shell.start("bash", { "-c", QStringLiteral("(exit %1); ").arg(lastStatus) + command });
@@ -119,8 +140,10 @@ void TestDocSession::lumctlSessionPrintsWhatTheDocShows()
                  qPrintable(QStringLiteral("$ %1\n--- printed:\n%2\n--- the doc shows:\n%3")
                                     .arg(step.first, actual, expected)));
     }
-    simulator.terminate();
-    simulator.waitForFinished(10000);
+    for (const auto &simulator : simulators) {
+        simulator->terminate();
+        simulator->waitForFinished(10000);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDocSession)

@@ -117,6 +117,10 @@ private slots:
     void deviceJobExitsWithStatusAndText();
     void setAndWriteChangesTheDeviceValues();
     void compareAndWriteOnlyChanged();
+    void seriesWritesEachLiftItsOwnRow();
+    void badSeriesTableSendsNoKey();
+    void seriesTemplateOfAnotherTypeIsRefused();
+    void seriesValueNotTakenIsRecordedFailed();
     void fileFromAnotherDeviceIsRefused_data();
     void fileFromAnotherDeviceIsRefused();
     void doctorAndOpenSayWhoHoldsThePort_data();
@@ -525,6 +529,233 @@ void TestLumctl::compareAndWriteOnlyChanged()
     QCOMPARE(nothing.exitCode, 0);
     QVERIFY2(nothing.out.contains("Keine Einstellung weicht ab; nichts übertragen"),
              qPrintable(nothing.out + nothing.err));
+}
+
+namespace {
+
+void collectValues(const QVector<SimMenuNode> &nodes, const QStringList &above,
+                   QMap<QString, QString> *values)
+{
+    for (const SimMenuNode &node : nodes) {
+        const QStringList path = above + QStringList{ node.recordedName };
+        if (node.isSetting())
+            values->insert(path.join('/'), node.value);
+        collectValues(node.children, path, values);
+    }
+}
+
+// Every setting of the device with its value, by path.
+QMap<QString, QString> deviceValues(const DeviceSimulator &device)
+{
+    QMap<QString, QString> values;
+    collectValues(device.menu().entries, {}, &values);
+    return values;
+}
+
+const char seriesTable[] =
+        "Anlage;Seriennummer;Einstellungen/Rufnummern/Rufnummer 1;"
+        "Einstellungen/Rufnummern/Rufnummer 3;Einstellungen/Timer/Timerzeit Testalarm\r\n"
+        "Aufzug 1;4711-0816;0800111111;0711000001;08:00\r\n"
+        "Aufzug 2;4711-0817;0800222222;0711000002;08:15\r\n"
+        "Aufzug 3;;0800333333;;09:00\r\n";
+
+} // namespace
+
+// Three lifts of one type in a row, each with its own serial number: each
+// gets its row's values and nothing else changes; a row tied to another
+// device is never written; what became of each lift is kept beside the
+// table from one run of lumctl to the next.
+void TestLumctl::seriesWritesEachLiftItsOwnRow()
+{
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString templateFile = m_dir.filePath(QStringLiteral("series-vorlage.lumc"));
+    QVERIFY(writeDemoFile(menu, templateFile, demoOrigin));
+    const QString table = m_dir.filePath(QStringLiteral("anlagen.csv"));
+    QVERIFY(writeFile(table, seriesTable));
+    QFile::remove(table + ".status");
+    const QStringList columns{ "Einstellungen/Rufnummern/Rufnummer 1",
+                               "Einstellungen/Rufnummern/Rufnummer 3",
+                               "Einstellungen/Timer/Timerzeit Testalarm" };
+    const QMap<QString, QStringList> rows{
+        { "4711-0816", { "0800111111", "0711000001", "08:00" } },
+        { "4711-0817", { "0800222222", "0711000002", "08:15" } },
+        { "4711-0818", { "0800333333", "", "09:00" } },
+    };
+    auto series = [&](const DeviceSimulator &device, const QStringList &more) {
+        return runLumctl(QStringList{ "series", "--port", device.portPath(), "--template",
+                                      templateFile, "--table", table }
+                                 + more,
+                         300000);
+    };
+    auto holdsItsRowOnly = [&](const DeviceSimulator &device, const QString &serial,
+                               const QMap<QString, QString> &before) {
+        QMap<QString, QString> expected = before;
+        for (int c = 0; c < columns.size(); ++c)
+            expected[columns.at(c)] = rows.value(serial).at(c);
+        return deviceValues(device) == expected;
+    };
+
+    QVector<DeviceSimulator *> devices;
+    for (const QString &serial : rows.keys()) {
+        auto *device = new DeviceSimulator(this);
+        QVERIFY(device->loadMenuFile(QStringLiteral(LUM_DEMO_MENU)));
+        QVERIFY(device->setSerialNumber(serial));
+        QVERIFY(device->start());
+        devices.append(device);
+    }
+    DeviceSimulator &first = *devices.at(0);
+    DeviceSimulator &second = *devices.at(1);
+    DeviceSimulator &third = *devices.at(2);
+
+    // The first lift with its read-out kept in the history.
+    const QMap<QString, QString> firstBefore = deviceValues(first);
+    const LumctlResult one = series(first, {});
+    QVERIFY2(one.exitCode == 0, qPrintable(one.out + one.err));
+    QVERIFY(holdsItsRowOnly(first, "4711-0816", firstBefore));
+    QVERIFY2(one.out.contains(QRegularExpression(
+                     "Verlauf: .*/ORV-NR4000 V2.31 SN 4711-0816 [-0-9 ]+\\.lumc\n"))
+                     && one.out.contains("Aufzug 1 (Nr. 4711-0816): 2 Einstellungen übertragen "
+                                         "und bestätigt, 1 unverändert\n")
+                     && one.out.contains("Erledigt: 1 von 3; offen: Aufzug 2, Aufzug 3\n"),
+             qPrintable(one.out + one.err));
+
+    // A dry run sends no value.
+    const QMap<QString, QString> secondBefore = deviceValues(second);
+    const LumctlResult dry = series(second, { "--no-history", "--dry-run" });
+    QVERIFY2(dry.exitCode == 0, qPrintable(dry.out + dry.err));
+    QCOMPARE(deviceValues(second), secondBefore);
+    for (const QString &column : columns)
+        QVERIFY(second.keyedInput(column.split('/')).isNull());
+    QVERIFY2(dry.out.contains("~ Einstellungen/Timer/Timerzeit Testalarm: \"08:15\" -> \"08:00\"")
+                     && dry.out.contains("Aufzug 2 (Nr. 4711-0817): 3 Einstellungen würden "
+                                         "übertragen, 0 unverändert (Probelauf, nichts gesendet)"),
+             qPrintable(dry.out));
+
+    // The second lift by its serial number, in another run of lumctl.
+    const LumctlResult two = series(second, { "--no-history" });
+    QVERIFY2(two.exitCode == 0, qPrintable(two.out + two.err));
+    QVERIFY(holdsItsRowOnly(second, "4711-0817", secondBefore));
+    QVERIFY2(two.out.contains("Erledigt: 2 von 3; offen: Aufzug 3\n"), qPrintable(two.out));
+
+    // The third device is in no row: neither without a name nor under the
+    // name of a row tied to another device is anything written.
+    const QMap<QString, QString> thirdBefore = deviceValues(third);
+    const LumctlResult unknown = series(third, { "--no-history" });
+    QCOMPARE(unknown.exitCode, 2);
+    QVERIFY2(unknown.err.contains("Keine Zeile der Tabelle gehört zum Gerät Nr. 4711-0818."),
+             qPrintable(unknown.err));
+    const LumctlResult others = series(third, { "--no-history", "--row", "Aufzug 1" });
+    QCOMPARE(others.exitCode, 2);
+    QVERIFY2(others.err.contains("\"Aufzug 1\" (Zeile 2) gehört zum Gerät Nr. 4711-0816; "
+                                 "angeschlossen ist Nr. 4711-0818."),
+             qPrintable(others.err));
+    QCOMPARE(deviceValues(third), thirdBefore);
+    // The free row by its name.
+    const LumctlResult three = series(third, { "--no-history", "--row", "Aufzug 3" });
+    QVERIFY2(three.exitCode == 0, qPrintable(three.out + three.err));
+    QVERIFY(holdsItsRowOnly(third, "4711-0818", thirdBefore));
+    QVERIFY2(three.out.contains("Aufzug 3 (Nr. 4711-0818): 2 Einstellungen übertragen und "
+                                "bestätigt, 1 unverändert\nErledigt: 3 von 3\n"),
+             qPrintable(three.out));
+
+    // Once more on the first: nothing to write, and so recorded.
+    const LumctlResult again = series(first, { "--no-history" });
+    QVERIFY2(again.exitCode == 0, qPrintable(again.out + again.err));
+    QVERIFY2(again.out.contains("Aufzug 1 (Nr. 4711-0816): unverändert, das Gerät hält die "
+                                "Werte (3 Einstellungen verglichen)"),
+             qPrintable(again.out));
+    const QStringList status =
+            QString::fromUtf8(readAll(table + ".status")).split("\r\n", Qt::SkipEmptyParts);
+    QCOMPARE(status.size(), 4);
+    QVERIFY2(status.at(1).startsWith("Aufzug 1;4711-0816;unverändert;")
+                     && status.at(2).startsWith("Aufzug 2;4711-0817;übertragen;")
+                     && status.at(3).startsWith("Aufzug 3;4711-0818;übertragen;"),
+             qPrintable(status.join('\n')));
+    qDeleteAll(devices);
+}
+
+// A table with a problem is refused with its row and column before the
+// port is opened: the device sees no key at all.
+void TestLumctl::badSeriesTableSendsNoKey()
+{
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString templateFile = m_dir.filePath(QStringLiteral("series-vorlage.lumc"));
+    QVERIFY(writeDemoFile(menu, templateFile, demoOrigin));
+    const QString table = m_dir.filePath(QStringLiteral("fehler.csv"));
+    QVERIFY(writeFile(table, QByteArray(seriesTable).replace("0711000002", "0711-02")));
+    DeviceSimulator device;
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)) && device.start());
+    const LumctlResult refused = runLumctl({ "series", "--port", device.portPath(), "--template",
+                                             templateFile, "--table", table });
+    QCOMPARE(refused.exitCode, 2);
+    QCOMPARE(refused.err,
+             table + ": Zeile 3, Spalte 4 (Einstellungen/Rufnummern/Rufnummer 3): \"0711-02\": "
+                     "nur Ziffern 0-9, # und * möglich\n"
+                     "Die Tabelle hat Fehler; nichts übertragen.\n");
+    QCOMPARE(device.keyCount(), 0);
+    QVERIFY(!QFile::exists(table + ".status"));
+}
+
+// The template is meant for every device of its identifier, whichever
+// device it was read from, and for no other type.
+void TestLumctl::seriesTemplateOfAnotherTypeIsRefused()
+{
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString templateFile = m_dir.filePath(QStringLiteral("series-nr4100.lumc"));
+    QVERIFY(writeDemoFile(menu, templateFile,
+                          R"(deviceIdentifier="ORV-NR4100 V2.48" serialNumber="4711-0815")"));
+    const QString table = m_dir.filePath(QStringLiteral("nr4100.csv"));
+    QVERIFY(writeFile(table, seriesTable));
+    DeviceSimulator device;
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)));
+    QVERIFY(device.setSerialNumber(QStringLiteral("4711-0816")) && device.start());
+    const QMap<QString, QString> before = deviceValues(device);
+    const LumctlResult refused =
+            runLumctl({ "series", "--port", device.portPath(), "--template", templateFile,
+                        "--table", table, "--no-history" },
+                      300000);
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY2(refused.err.contains("Die Datei gehört zu einem anderen Gerät: Datei von "
+                                  "ORV-NR4100 V2.48; angeschlossen: ORV-NR4000 V2.31, "
+                                  "Nr. 4711-0816\n"),
+             qPrintable(refused.err));
+    QCOMPARE(deviceValues(device), before);
+}
+
+// A device that stores another value than the one keyed in fails the
+// lift: status 1, and the lift stays open in the status for the next run.
+void TestLumctl::seriesValueNotTakenIsRecordedFailed()
+{
+    SimMenu menu;
+    QVERIFY(menu.load(QStringLiteral(LUM_DEMO_MENU)));
+    const QString templateFile = m_dir.filePath(QStringLiteral("series-vorlage.lumc"));
+    QVERIFY(writeDemoFile(menu, templateFile, demoOrigin));
+    const QString table = m_dir.filePath(QStringLiteral("gescheitert.csv"));
+    QVERIFY(writeFile(table, seriesTable));
+    QFile::remove(table + ".status");
+    DeviceSimulator device;
+    QVERIFY(device.loadMenuFile(QStringLiteral(LUM_DEMO_MENU)));
+    QVERIFY(device.setSerialNumber(QStringLiteral("4711-0817")));
+    device.setValueAlteration({ "Einstellungen", "Rufnummern", "Rufnummer 1" }, "0800222222",
+                              "080022222");
+    QVERIFY(device.start());
+    const LumctlResult failed =
+            runLumctl({ "series", "--port", device.portPath(), "--template", templateFile,
+                        "--table", table, "--no-history" },
+                      300000);
+    QVERIFY2(failed.exitCode == 1, qPrintable(failed.out + failed.err));
+    QVERIFY2(failed.out.contains(QRegularExpression(
+                     "^Aufzug 2 \\(Nr\\. 4711-0817\\): Übertragung fehlgeschlagen",
+                     QRegularExpression::MultilineOption))
+                     && failed.out.contains("Erledigt: 0 von 3; offen: Aufzug 1, Aufzug 2, "
+                                            "Aufzug 3\n"),
+             qPrintable(failed.out + failed.err));
+    QVERIFY2(QString::fromUtf8(readAll(table + ".status"))
+                     .contains("\r\nAufzug 2;4711-0817;fehlgeschlagen;"),
+             qPrintable(readAll(table + ".status")));
 }
 
 // A file knows its device: one from another identifier or serial number is

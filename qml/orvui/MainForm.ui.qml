@@ -48,6 +48,7 @@ Row {
         profile: mainFormRow.session.profile
         confirmation: confirmationDialog
         messageDialog: mainFormRow.messageDialog
+        series: mainFormRow.session.series
     }
 
     OrvConfirmation {

@@ -18,6 +18,8 @@ Column {
     property OrvConfirmation confirmation: null
     // Says why a transfer is refused.
     property OrvLazyDialog messageDialog: null
+    // Many lifts from one template and a table.
+    property SeriesSession series: null
 
     Button {
         id: downloadButton
@@ -50,6 +52,31 @@ Column {
         ToolTip.visible: hovered
         ToolTip.delay: 500
         ToolTip.text: "Markierte Einstellungen ins Gerät übertragen (Strg+T)"
+    }
+
+    Button {
+        id: seriesButton
+        objectName: "seriesButton"
+        width: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
+        text: transferColumn.series.loadedIndex >= 0
+              ? "Serie:\n" + transferColumn.series.lifts[transferColumn.series.loadedIndex].name
+              : "Serie…"
+        onClicked: seriesDialog.open()
+        ToolTip.visible: hovered
+        ToolTip.delay: 500
+        ToolTip.text: "Viele Anlagen aus einer Vorlage und einer Tabelle"
+    }
+
+    OrvLazyDialog {
+        id: seriesDialog
+        objectName: "seriesDialogLoader"
+        dialogSource: Qt.resolvedUrl("OrvSeriesDialog.qml")
+        dialogProperties: ({
+            objectName: "seriesDialog",
+            series: transferColumn.series,
+            confirmation: transferColumn.confirmation,
+            profile: transferColumn.profile
+        })
     }
 
     Shortcut {

@@ -1,5 +1,6 @@
 #include "simulatorprobe.h"
 
+#include <QFile>
 #include <QQuickWindow>
 
 SimulatorProbe::SimulatorProbe(const QString &menuFile, QObject *parent)
@@ -19,6 +20,15 @@ void SimulatorProbe::clearRecords()
 QString SimulatorProbe::scratchFileUrl(const QString &fileName) const
 {
     return QUrl::fromLocalFile(m_scratch.filePath(fileName)).toString();
+}
+
+QString SimulatorProbe::writeScratchFile(const QString &fileName, const QString &text) const
+{
+    QFile file(m_scratch.filePath(fileName));
+    const QByteArray bytes = text.toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        return QString();
+    return scratchFileUrl(fileName);
 }
 
 bool SimulatorProbe::saveWindowImageIfAsked(QObject *window) const

@@ -22,6 +22,8 @@ public:
     QString receivedKeys() const { return QString::fromLatin1(m_simulator->receivedKeys()); }
     Q_INVOKABLE void clearRecords();
     Q_INVOKABLE QString scratchFileUrl(const QString &fileName) const;
+    // Writes `text` (UTF-8) into the scratch folder; its URL, empty on failure.
+    Q_INVOKABLE QString writeScratchFile(const QString &fileName, const QString &text) const;
 
     // With LUM_WINDOW_SCREENSHOT set, writes the window's picture there.
     Q_INVOKABLE bool saveWindowImageIfAsked(QObject *window) const;
