@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import com.orv.lum.test 1.0
 
 // Closing the real window: unsaved changes and a running job are dealt with
 // first, against the simulated demo device.
@@ -51,7 +52,7 @@ WindowTestCase {
 
     function test_unsavedChangesAskBeforeClosing(data) {
         loadFixture("editor.lumc")
-        var path = deviceSim.scratchFileUrl("schliessen.lumc")
+        var path = TestDevice.scratchFileUrl("schliessen.lumc")
         deviceProfile.saveToFile(path)
         verify(!deviceProfile.modified, "saved copy")
         win.close()
@@ -99,7 +100,7 @@ WindowTestCase {
     // edits are still asked about: saved through the save dialog, since a
     // read-out has no file yet.
     function test_closingDuringATransferStopsItWritesTheReportAndSavesTheEdits() {
-        if (qtMajorVersion === 6)
+        if (TestDevice.qtMajorVersion === 6)
             skip("Qt 6: the service record has not named its report when the window closes (open)")
         connectToSimulator()
         mouseClick(control("downloadButton"))
@@ -117,13 +118,13 @@ WindowTestCase {
         shownDialog("saveQuestion").accept()
         var chooser = shownDialog("saveToFileDialog")
         verify(win.visible && !lumBot.isEnabled, "open while the file is chosen")
-        chooser.folder = deviceSim.scratchFileUrl(".")
+        chooser.folder = TestDevice.scratchFileUrl(".")
         chooser.clearSelection()
         verify(chooser.addSelection("file:nach-abbruch"))
         chooser.accept()
         tryCompare(win, "visible", false, 5000)
         verify(!robotBusyAtClose, "closed after the robot went idle")
         verify(reportAtClose !== "" && deviceProfile.fileExists(reportAtClose), "report written: " + reportAtClose)
-        verify(deviceProfile.fileExists(deviceSim.scratchFileUrl("nach-abbruch.lumc")), "edits saved")
+        verify(deviceProfile.fileExists(TestDevice.scratchFileUrl("nach-abbruch.lumc")), "edits saved")
     }
 }
