@@ -118,11 +118,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(BenchReport::dropDebugMessages);
-    int runCount = 3;
-    const QStringList arguments = app.arguments();
-    const int runsAt = arguments.indexOf(QStringLiteral("--runs"));
-    if (runsAt > 0 && runsAt + 1 < arguments.size())
-        runCount = qMax(1, arguments.at(runsAt + 1).toInt());
+    const int runCount = BenchReport::runCount(app.arguments(), 3);
     const QString name = QStringLiteral("Check of 10 settings / full read-out (time)");
 
     BenchReport::say(QStringLiteral("Check: %1 runs of a full read-out of the demo menu and a "

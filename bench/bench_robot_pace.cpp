@@ -368,11 +368,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(BenchReport::dropDebugMessages);
-    int runCount = 5;
-    const QStringList arguments = app.arguments();
-    const int runsAt = arguments.indexOf(QStringLiteral("--runs"));
-    if (runsAt > 0 && runsAt + 1 < arguments.size())
-        runCount = qMax(1, arguments.at(runsAt + 1).toInt());
+    const int runCount = BenchReport::runCount(app.arguments(), 5);
 
     BenchReport::say(QStringLiteral("Robot pace: %1 runs of a full read-out of the demo menu and a "
                                     "transfer of %2 settings, device paced at 9600 baud")
