@@ -31,32 +31,58 @@ inline void useLumControlsStyle()
 #endif
 }
 
-// The program's types in the QML module the documents import, and the
-// controls' style. One place for the window, its tests and the editor
-// benchmark.
+// The program's types in the QML module the documents import, named once:
+// registered for the window, its tests and the editor benchmark
+// (registerLumQmlTypes), and described to Qt 6's qmllint by the build
+// (tests/qml/lumqmltypesdump). VISITOR gets creatable<T>(name),
+// uncreatable<T>(name, reason) and singleton<T>(name).
+const char *const lumQmlModule = "com.orv.lum";
+
+template<class Visitor>
+void visitLumQmlTypes(Visitor &visitor)
+{
+    visitor.template creatable<KelHandler>("KelHandler");
+    visitor.template creatable<LumBot>("LumBot");
+    visitor.template creatable<ConfItem>("ConfItem");
+    visitor.template creatable<DeviceProfile>("DeviceProfile");
+    visitor.template uncreatable<EditHistory>("EditHistory", "The profile owns its edit history");
+    visitor.template uncreatable<ItemFilter>("ItemFilter", "The profile owns the editor's filter");
+    visitor.template creatable<ServiceRecord>("ServiceRecord");
+    visitor.template uncreatable<HistoryList>("HistoryList", "The service record owns its history");
+    visitor.template creatable<LumSession>("LumSession");
+    visitor.template uncreatable<SeriesSession>("SeriesSession", "The session owns its series");
+    // The bytes of the keypad's keys, as the link and the robot send them.
+    visitor.template singleton<DeviceKeys>("DeviceKeys");
+}
+
+// Registers the visited types in a module, version 1.0.
+class LumQmlRegistrar
+{
+public:
+    explicit LumQmlRegistrar(const char *uri) : m_uri(uri) {}
+
+    template<class T> void creatable(const char *name) { qmlRegisterType<T>(m_uri, 1, 0, name); }
+    template<class T> void uncreatable(const char *name, const char *reason)
+    {
+        qmlRegisterUncreatableType<T>(m_uri, 1, 0, name, QString::fromUtf8(reason));
+    }
+    template<class T> void singleton(const char *name)
+    {
+        qmlRegisterSingletonType<T>(m_uri, 1, 0, name,
+                                    [](QQmlEngine *, QJSEngine *) -> QObject * { return new T; });
+    }
+
+private:
+    const char *m_uri;
+};
+
+// The program's types and the controls' style, before the first document is
+// loaded.
 inline void registerLumQmlTypes()
 {
     useLumControlsStyle();
-    const char *const uri = "com.orv.lum";
-    qmlRegisterType<KelHandler>(uri, 1, 0, "KelHandler");
-    qmlRegisterType<LumBot>(uri, 1, 0, "LumBot");
-    qmlRegisterType<ConfItem>(uri, 1, 0, "ConfItem");
-    qmlRegisterType<DeviceProfile>(uri, 1, 0, "DeviceProfile");
-    qmlRegisterUncreatableType<EditHistory>(uri, 1, 0, "EditHistory",
-                                            QStringLiteral("The profile owns its edit history"));
-    qmlRegisterUncreatableType<ItemFilter>(uri, 1, 0, "ItemFilter",
-                                           QStringLiteral("The profile owns the editor's filter"));
-    qmlRegisterType<ServiceRecord>(uri, 1, 0, "ServiceRecord");
-    qmlRegisterUncreatableType<HistoryList>(uri, 1, 0, "HistoryList",
-                                            QStringLiteral("The service record owns its history"));
-    qmlRegisterType<LumSession>(uri, 1, 0, "LumSession");
-    qmlRegisterUncreatableType<SeriesSession>(uri, 1, 0, "SeriesSession",
-                                              QStringLiteral("The session owns its series"));
-    // The bytes of the keypad's keys, as the link and the robot send them.
-    qmlRegisterSingletonType<DeviceKeys>(uri, 1, 0, "DeviceKeys",
-                                         [](QQmlEngine *, QJSEngine *) -> QObject * {
-                                             return new DeviceKeys;
-                                         });
+    LumQmlRegistrar registrar(lumQmlModule);
+    visitLumQmlTypes(registrar);
 }
 
 #endif // LUMQMLTYPES_H

@@ -10,7 +10,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QThread>
 #include <QTimer>
 
 #include <functional>
@@ -18,66 +17,14 @@
 #include "benchreport.h"
 #include "confitem.h"
 #include "deviceprofile.h"
-#include "devicesimulator.h"
 #include "kelhandler.h"
 #include "lumbot.h"
+#include "threadeddevice.h"
 
 namespace {
 
 const int settingsToCheck = 10;
 const int jobTimeoutMs = 15 * 60 * 1000;
-
-// The simulated device on a thread of its own.
-class ThreadedDevice
-{
-public:
-    ThreadedDevice()
-    {
-        m_thread.start();
-        m_anchor = new QObject;
-        m_anchor->moveToThread(&m_thread);
-        inDeviceThread([this] { m_device = new DeviceSimulator; });
-    }
-
-    ~ThreadedDevice()
-    {
-        inDeviceThread([this] {
-            m_device->stop();
-            delete m_device;
-            m_device = nullptr;
-        });
-        m_thread.quit();
-        m_thread.wait();
-        delete m_anchor;
-    }
-
-    bool start(QString *error)
-    {
-        bool started = false;
-        inDeviceThread([&] {
-            started = m_device->loadMenuFile(QStringLiteral(LUM_DEMO_MENU), error);
-            if (!started)
-                return;
-            m_device->setPaced(true);
-            started = m_device->start(error);
-            m_portPath = m_device->portPath();
-        });
-        return started;
-    }
-
-    QString portPath() const { return m_portPath; }
-
-private:
-    void inDeviceThread(const std::function<void()> &work)
-    {
-        QMetaObject::invokeMethod(m_anchor, work, Qt::BlockingQueuedConnection);
-    }
-
-    QThread m_thread;
-    QObject *m_anchor = nullptr;
-    DeviceSimulator *m_device = nullptr;
-    QString m_portPath;
-};
 
 // Runs one job of the robot to its end; false when it did not end well in time.
 bool runJob(LumBot &bot, const std::function<void()> &start)
@@ -128,7 +75,7 @@ RunResult runOnce()
 {
     RunResult result;
     ThreadedDevice device;
-    if (!device.start(&result.error))
+    if (!device.start(QStringLiteral(LUM_DEMO_MENU), &result.error))
         return result;
     KelHandler link;
     DeviceProfile profile;
@@ -171,11 +118,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(BenchReport::dropDebugMessages);
-    int runCount = 3;
-    const QStringList arguments = app.arguments();
-    const int runsAt = arguments.indexOf(QStringLiteral("--runs"));
-    if (runsAt > 0 && runsAt + 1 < arguments.size())
-        runCount = qMax(1, arguments.at(runsAt + 1).toInt());
+    const int runCount = BenchReport::runCount(app.arguments(), 3);
     const QString name = QStringLiteral("Check of 10 settings / full read-out (time)");
 
     BenchReport::say(QStringLiteral("Check: %1 runs of a full read-out of the demo menu and a "

@@ -25,7 +25,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QThread>
 #include <QTimer>
 
 #include <functional>
@@ -38,6 +37,7 @@
 #include "kelhandler.h"
 #include "linktiming.h"
 #include "lumbot.h"
+#include "threadeddevice.h"
 
 namespace {
 
@@ -59,95 +59,32 @@ struct KeyContext
     bool settingOpen = false;
 };
 
-// The simulated device on a thread of its own; every call waits for the
-// device's thread to carry it out.
-class ThreadedDevice
+// Keeps in CONTEXTS what the device showed when each key arrived;
+// keyReceived() comes before the device handles the key, so the screen is
+// the one the key was sent in answer to. Only the device's thread touches
+// CONTEXTS.
+void recordContexts(ThreadedDevice &device, QVector<KeyContext> *contexts)
 {
-public:
-    ThreadedDevice()
-    {
-        m_thread.start();
-        m_anchor = new QObject;
-        m_anchor->moveToThread(&m_thread);
-        inDeviceThread([this] {
-            m_device = new DeviceSimulator;
-            // Emitted before the device handles the key: the screen is the
-            // one the key was sent in answer to.
-            QObject::connect(m_device, &DeviceSimulator::keyReceived, m_device, [this](char) {
-                m_contexts.append({ m_device->screen(), m_device->cursorOnSecondRow() });
-            });
-        });
-    }
+    device.inDeviceThread([contexts](DeviceSimulator &simulator) {
+        QObject::connect(&simulator, &DeviceSimulator::keyReceived, &simulator,
+                         [contexts, &simulator](char) {
+                             contexts->append({ simulator.screen(), simulator.cursorOnSecondRow() });
+                         });
+    });
+}
 
-    ~ThreadedDevice()
-    {
-        inDeviceThread([this] {
-            m_device->stop();
-            delete m_device;
-            m_device = nullptr;
-        });
-        m_thread.quit();
-        m_thread.wait();
-        delete m_anchor;
-    }
+void clearRecords(ThreadedDevice &device, QVector<KeyContext> *contexts)
+{
+    device.clearRecords();
+    device.inDeviceThread([contexts](DeviceSimulator &) { contexts->clear(); });
+}
 
-    bool start(QString *error)
-    {
-        bool started = false;
-        inDeviceThread([&] {
-            started = m_device->loadMenuFile(QStringLiteral(LUM_DEMO_MENU), error);
-            if (!started)
-                return;
-            m_device->setPaced(true);
-            started = m_device->start(error);
-            m_portPath = m_device->portPath();
-        });
-        return started;
-    }
-
-    QString portPath() const { return m_portPath; }
-
-    void clearRecords()
-    {
-        inDeviceThread([this] {
-            m_device->clearRecords();
-            m_contexts.clear();
-        });
-    }
-
-    QVector<DeviceSimulator::KeyRecord> records()
-    {
-        QVector<DeviceSimulator::KeyRecord> result;
-        inDeviceThread([&] { result = m_device->keyRecords(); });
-        return result;
-    }
-
-    QVector<KeyContext> contexts()
-    {
-        QVector<KeyContext> result;
-        inDeviceThread([&] { result = m_contexts; });
-        return result;
-    }
-
-    QString value(const QStringList &path)
-    {
-        QString result;
-        inDeviceThread([&] { result = m_device->value(path); });
-        return result;
-    }
-
-private:
-    void inDeviceThread(const std::function<void()> &work)
-    {
-        QMetaObject::invokeMethod(m_anchor, work, Qt::BlockingQueuedConnection);
-    }
-
-    QThread m_thread;
-    QObject *m_anchor = nullptr;
-    DeviceSimulator *m_device = nullptr;
-    QVector<KeyContext> m_contexts;
-    QString m_portPath;
-};
+QVector<KeyContext> recordedContexts(ThreadedDevice &device, const QVector<KeyContext> *contexts)
+{
+    QVector<KeyContext> result;
+    device.inDeviceThread([&](DeviceSimulator &) { result = *contexts; });
+    return result;
+}
 
 struct PaceFigures
 {
@@ -324,8 +261,10 @@ struct RunResult
 RunResult runOnce()
 {
     RunResult result;
+    QVector<KeyContext> contexts; // outlives the device that fills it
     ThreadedDevice device;
-    if (!device.start(&result.error))
+    recordContexts(device, &contexts);
+    if (!device.start(QStringLiteral(LUM_DEMO_MENU), &result.error))
         return result;
 
     KelHandler link;
@@ -342,7 +281,7 @@ RunResult runOnce()
     QObject::connect(&link, &KelHandler::displayCompleted, &link, [&screens] { ++screens; });
     const auto idle = [&bot] { return bot.mode() == LumBot::Idle; };
 
-    device.clearRecords();
+    clearRecords(device, &contexts);
     QElapsedTimer clock;
     clock.start();
     bot.startDownload();
@@ -353,7 +292,7 @@ RunResult runOnce()
     }
     result.readOutMs = clock.elapsed();
     result.readOutScreens = screens;
-    result.readOut = analyseGaps(device.records(), device.contexts());
+    result.readOut = analyseGaps(device.records(), recordedContexts(device, &contexts));
 
     const QList<ConfItem *> planned = planTransfer(profile, settingsToTransfer);
     result.transferred = planned.size();
@@ -364,7 +303,7 @@ RunResult runOnce()
             identifiedAgain = true;
     });
     screens = 0;
-    device.clearRecords();
+    clearRecords(device, &contexts);
     clock.restart();
     bot.startUpload();
     identifiedAgain = false; // the start itself passes through the same mode
@@ -380,7 +319,7 @@ RunResult runOnce()
     }
     result.transferMs = clock.elapsed();
     result.transferScreens = screens;
-    result.transfer = analyseGaps(device.records(), device.contexts());
+    result.transfer = analyseGaps(device.records(), recordedContexts(device, &contexts));
     for (const ConfItem *item : planned) {
         if (device.value(item->menuPath()) != item->value()) {
             result.error = QStringLiteral("the device did not take %1")
@@ -429,11 +368,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(BenchReport::dropDebugMessages);
-    int runCount = 5;
-    const QStringList arguments = app.arguments();
-    const int runsAt = arguments.indexOf(QStringLiteral("--runs"));
-    if (runsAt > 0 && runsAt + 1 < arguments.size())
-        runCount = qMax(1, arguments.at(runsAt + 1).toInt());
+    const int runCount = BenchReport::runCount(app.arguments(), 5);
 
     BenchReport::say(QStringLiteral("Robot pace: %1 runs of a full read-out of the demo menu and a "
                                     "transfer of %2 settings, device paced at 9600 baud")

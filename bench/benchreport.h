@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 #include <QVector>
 
@@ -15,6 +16,16 @@
 #include <cstdio>
 
 namespace BenchReport {
+
+// How many runs the command line asks for ("--runs N", at least 1), or
+// `defaultCount`.
+inline int runCount(const QStringList &arguments, int defaultCount)
+{
+    const int runsAt = arguments.indexOf(QStringLiteral("--runs"));
+    if (runsAt > 0 && runsAt + 1 < arguments.size())
+        return qMax(1, arguments.at(runsAt + 1).toInt());
+    return defaultCount;
+}
 
 inline double median(QVector<double> values)
 {

@@ -4,9 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QUrl>
 
+#include "filelocations.h"
 #include "logcategories.h"
 #include "lumcfile.h"
 #include "transfermarks.h"
@@ -62,59 +61,21 @@ QString shownValue(const QDomElement &element)
     return element.attribute(QStringLiteral("value"));
 }
 
-const QString fileSuffix = QStringLiteral("lumc");
-const QString documentsSubfolder = QStringLiteral("Kestrom LUM");
-
 } // namespace
-
-// QML file dialogs hand over URLs: "file:///home/..." for a file picked in
-// the list, but "file:anlage1" for a bare name typed into the name box. The
-// command line and tests hand over plain paths.
-QString DeviceProfile::localPathOf(const QString &filename)
-{
-    if (filename.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
-        return QUrl(filename, QUrl::TolerantMode).toLocalFile();
-    return filename;
-}
 
 QString DeviceProfile::chosenFilePath(const QString &chosen, const QString &folder)
 {
-    QString path = localPathOf(chosen);
-    if (path.isEmpty())
-        return QString();
-    if (QDir::isRelativePath(path)) {
-        const QString folderPath = localPathOf(folder);
-        if (!folderPath.isEmpty())
-            path = QDir(folderPath).filePath(path);
-    }
-    const QFileInfo info(path);
-    if (info.suffix().isEmpty() && !info.fileName().isEmpty())
-        path += QLatin1Char('.') + fileSuffix;
-    return QDir::cleanPath(path);
+    return FileLocations::chosenFilePath(chosen, folder);
 }
 
 bool DeviceProfile::fileExists(const QString &path)
 {
-    return QFileInfo::exists(localPathOf(path));
-}
-
-QString DeviceProfile::documentsFolder(QString documents)
-{
-    // LUM_DOCUMENTS_DIR stands in for the documents folder: the tests keep
-    // their files out of the home folder with it.
-    if (documents.isEmpty())
-        documents = qEnvironmentVariable("LUM_DOCUMENTS_DIR");
-    if (documents.isEmpty())
-        documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QDir(documents).filePath(documentsSubfolder);
+    return FileLocations::fileExists(path);
 }
 
 QString DeviceProfile::documentsFolderUrl()
 {
-    const QString folder = documentsFolder();
-    if (!QDir().mkpath(folder))
-        qCDebug(lumFile) << "Cannot create the folder" << folder;
-    return QUrl::fromLocalFile(folder).toString();
+    return FileLocations::documentsFolderUrl();
 }
 
 DeviceProfile::DeviceProfile(QObject *parent)
@@ -395,7 +356,7 @@ QString DeviceProfile::lastErrorString() const
 
 bool DeviceProfile::save(const QString &filename)
 {
-    const QString path = localPathOf(filename);
+    const QString path = FileLocations::localPathOf(filename);
     m_lastError.clear();
 
     QString reason;
@@ -411,7 +372,7 @@ bool DeviceProfile::save(const QString &filename)
 
 bool DeviceProfile::load(const QString &filename)
 {
-    const QString path = localPathOf(filename);
+    const QString path = FileLocations::localPathOf(filename);
     m_lastError.clear();
 
     QFile file(path);

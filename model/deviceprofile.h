@@ -96,20 +96,11 @@ public:
     // One line per setting with a draft: "NAME: PROBLEM".
     Q_INVOKABLE QString invalidSettingsText() const;
 
-    // The local path a file name means: a file: URL (absolute or relative)
-    // becomes its path, anything else is taken as a path already.
-    static QString localPathOf(const QString &filename);
-    // The file a name chosen in a file dialog means: a relative name lies in
-    // the dialog's folder (a URL or path), and a name without an ending gets
-    // ".lumc".
+    // The window's file dialogs ask the profile (FileLocations answers):
+    // the file a chosen name means, whether it exists, the folder they start in.
     Q_INVOKABLE static QString chosenFilePath(const QString &chosen, const QString &folder);
     Q_INVOKABLE static bool fileExists(const QString &path);
-    // The file dialogs' start folder, "Kestrom LUM" in the documents folder,
-    // as a URL; created when it does not exist yet.
     Q_INVOKABLE static QString documentsFolderUrl();
-    // The same folder as a path, not created: "Kestrom LUM" in `documents`,
-    // or when that is empty in $LUM_DOCUMENTS_DIR or the system's documents.
-    static QString documentsFolder(QString documents = QString());
 
     // The comparison with the device. checkedPaths(): the settings a check
     // visits, in menu order: the marked ones (every editable one with

@@ -60,22 +60,6 @@ void ServiceProtocol::setKind(Kind kind)
 {
     m_kind = kind;
 }
-void ServiceProtocol::setDeviceFacts(const DeviceFacts &facts)
-{
-    m_facts = facts;
-}
-void ServiceProtocol::setSite(const QString &site)
-{
-    m_site = site;
-}
-void ServiceProtocol::setTechnician(const QString &technician)
-{
-    m_technician = technician;
-}
-void ServiceProtocol::setTime(const QDateTime &time)
-{
-    m_time = time;
-}
 void ServiceProtocol::setFound(const QList<Entry> &found)
 {
     m_found = found;
@@ -110,10 +94,7 @@ ServiceProtocol ServiceProtocol::ofTransfer(const TransferReport &report,
 {
     ServiceProtocol protocol;
     protocol.setKind(TransferProtocol);
-    protocol.setDeviceFacts(report.deviceFacts());
-    protocol.setSite(report.site());
-    protocol.setTechnician(report.technician());
-    protocol.setTime(report.time());
+    protocol.setVisit(report);
     protocol.setFound(found);
     protocol.setChanges(report.lines());
     protocol.setLeft(left);

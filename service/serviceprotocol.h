@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "devicefacts.h"
+#include "servicevisit.h"
 #include "transferreport.h"
 
 class DeviceProfile;
@@ -16,7 +16,7 @@ class DeviceProfile;
 // changed with the device's confirmation ("Geändert"), what was left
 // ("Hinterlassen"), notes, and a line for the date and the signatures of
 // technician and operator; page numbers at the foot of every page.
-class ServiceProtocol
+class ServiceProtocol : public ServiceVisit
 {
 public:
     enum Kind { TransferProtocol, ReadOutProtocol };
@@ -29,10 +29,6 @@ public:
     };
 
     void setKind(Kind kind);
-    void setDeviceFacts(const DeviceFacts &facts);
-    void setSite(const QString &site);
-    void setTechnician(const QString &technician);
-    void setTime(const QDateTime &time);
     void setFound(const QList<Entry> &found);
     // A read-out protocol has no changes and leaves what it found.
     void setChanges(const QList<TransferReport::Line> &changes);
@@ -62,10 +58,6 @@ private:
     QString changesHtml() const;
 
     Kind m_kind = TransferProtocol;
-    DeviceFacts m_facts;
-    QString m_site;
-    QString m_technician;
-    QDateTime m_time;
     QList<Entry> m_found;
     QList<TransferReport::Line> m_changes;
     QList<Entry> m_left;

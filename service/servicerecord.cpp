@@ -2,6 +2,7 @@
 
 #include "confitem.h"
 #include "deviceprofile.h"
+#include "filelocations.h"
 #include "jobtexts.h"
 #include "logcategories.h"
 #include "lumbot.h"
@@ -179,7 +180,7 @@ void ServiceRecord::setDocumentsFolder(const QString &path)
 
 QString ServiceRecord::folder() const
 {
-    return DeviceProfile::documentsFolder(m_documentsFolder);
+    return FileLocations::documentsFolder(m_documentsFolder);
 }
 QString ServiceRecord::historyFolder() const
 {

@@ -48,34 +48,6 @@ void TransferReport::setDeviceIdentifier(const QString &identifier)
 {
     m_facts.identifier = identifier;
 }
-void TransferReport::setDeviceFacts(const DeviceFacts &facts)
-{
-    m_facts = facts;
-}
-void TransferReport::setSite(const QString &site)
-{
-    m_site = site;
-}
-void TransferReport::setTechnician(const QString &technician)
-{
-    m_technician = technician;
-}
-DeviceFacts TransferReport::deviceFacts() const
-{
-    return m_facts;
-}
-QString TransferReport::site() const
-{
-    return m_site;
-}
-QString TransferReport::technician() const
-{
-    return m_technician;
-}
-QDateTime TransferReport::time() const
-{
-    return m_time;
-}
 QString TransferReport::sourceFile() const
 {
     return m_sourceFile;
@@ -91,10 +63,6 @@ QString TransferReport::stopReason() const
 bool TransferReport::holdsValue(const Line &line)
 {
     return line.outcome == Written || line.outcome == Unchanged;
-}
-void TransferReport::setTime(const QDateTime &time)
-{
-    m_time = time;
 }
 void TransferReport::setSourceFile(const QString &path)
 {

@@ -6,14 +6,14 @@
 #include <QString>
 #include <QStringList>
 
-#include "devicefacts.h"
+#include "servicevisit.h"
 
 // The plain-text report of one transfer: which device (identifier, serial
-// number, IMEI and firmware where known), where and by whom, when, from which
-// file, and for every marked setting the value the device held before, the
+// number, IMEI and firmware where known), where and by whom, when (the
+// visit), from which file, and for every marked setting the value the device held before, the
 // value meant for it and what became of it. A transfer that stopped half-way
 // says which settings were written and which were not.
-class TransferReport
+class TransferReport : public ServiceVisit
 {
 public:
     // Unchanged: the device held the value already (a check found it, or
@@ -30,11 +30,6 @@ public:
     };
 
     void setDeviceIdentifier(const QString &identifier);
-    // The identifier and what else names the device; empty facts are left out.
-    void setDeviceFacts(const DeviceFacts &facts);
-    void setSite(const QString &site);
-    void setTechnician(const QString &technician);
-    void setTime(const QDateTime &time);
     void setSourceFile(const QString &path);
     void setBeforeSource(const QString &description);
     // Why the transfer stopped before its end (empty: it went through).
@@ -42,10 +37,6 @@ public:
     void addLine(const Line &line);
 
     QString deviceIdentifier() const;
-    DeviceFacts deviceFacts() const;
-    QString site() const;
-    QString technician() const;
-    QDateTime time() const;
     QString sourceFile() const;
     QString beforeSource() const;
     QString stopReason() const;
@@ -64,10 +55,6 @@ public:
     static QString joinedPath(const QStringList &menuPath);
 
 private:
-    DeviceFacts m_facts;
-    QString m_site;
-    QString m_technician;
-    QDateTime m_time;
     QString m_sourceFile;
     QString m_beforeSource;
     QString m_stopReason;

@@ -279,21 +279,36 @@ private slots:
     // base menu: the robot stays busy until the device shows its base menu,
     // then says so; no field is left open, no OK follows the abort, and a
     // read-out changes no value.
-    void abortedJob_leavesDeviceAtBaseMenu_data()
+    // (Read-outs and transfers apart, so that CTest runs them at the same time.)
+    void abortedReadOut_leavesDeviceAtBaseMenu_data()
     {
-        QTest::addColumn<bool>("transfer");
         QTest::addColumn<int>("screens");
         for (int n : { 1, 2, 3, 5, 7, 9, 12, 15, 19, 24, 28, 31, 34 })
-            QTest::addRow("read-out, after screen %d", n) << false << n;
-        for (int n : { 4, 6, 8, 10, 13, 16, 17, 19 })
-            QTest::addRow("transfer, after screen %d", n) << true << n;
+            QTest::addRow("read-out, after screen %d", n) << n;
     }
 
-    void abortedJob_leavesDeviceAtBaseMenu()
+    void abortedReadOut_leavesDeviceAtBaseMenu()
     {
-        QFETCH(bool, transfer);
         QFETCH(int, screens);
+        abortedJob_leavesDeviceAtBaseMenu(false, screens);
+    }
 
+    void abortedTransfer_leavesDeviceAtBaseMenu_data()
+    {
+        QTest::addColumn<int>("screens");
+        for (int n : { 4, 6, 8, 10, 13, 16, 17, 19 })
+            QTest::addRow("transfer, after screen %d", n) << n;
+    }
+
+    void abortedTransfer_leavesDeviceAtBaseMenu()
+    {
+        QFETCH(int, screens);
+        abortedJob_leavesDeviceAtBaseMenu(true, screens);
+    }
+
+private:
+    void abortedJob_leavesDeviceAtBaseMenu(bool transfer, int screens)
+    {
         RobotHarness harness;
         QString error;
         QVERIFY2(harness.startWithMenuText(ReadOutOracle::scenarioMenuText(), &error),
@@ -375,6 +390,7 @@ private slots:
         }
     }
 
+private slots:
     // Read-outs and transfers of generated device menus. A robot that is
     // right on the demo menu but wrong in general shows itself here: every
     // menu is compared with the tree its menu file describes, then a few

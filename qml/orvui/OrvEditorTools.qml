@@ -36,7 +36,7 @@ Row {
         width: 170
         model: tools.filter ? tools.filter.viewNames : []
         currentIndex: tools.filter ? tools.filter.view : 0
-        onActivated: tools.filter.view = index
+        onActivated: function(index) { tools.filter.view = index }
         ToolTip.visible: hovered
         ToolTip.delay: 500
         ToolTip.text: "Welche Einstellungen der Editor zeigt"

@@ -84,7 +84,7 @@ Rectangle {
                 link: keypadBlock.link
 
                 Shortcut {
-                    sequences: modelData.shortcuts
+                    sequences: keyButton.modelData.shortcuts
                     enabled: !keypadBlock.bot.isEnabled
                     onActivated: keyButton.clicked()
                 }

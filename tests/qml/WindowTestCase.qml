@@ -2,6 +2,7 @@ import QtQuick 2.12
 import QtQuick.Window 2.12
 import QtTest 1.12
 import com.orv.lum 1.0
+import com.orv.lum.test 1.0
 
 // A test case that opens the program's real main window (from the resources)
 // and finds its controls by object name.
@@ -88,7 +89,7 @@ TestCase {
     function loadFixture(fileName) {
         deviceProfile.loadFromFile(Qt.resolvedUrl("data/" + fileName).toString())
         tryVerify(function() { return rowCount() === deviceProfile.confItemList.length && rowCount() > 1 }, 5000, fileName)
-        deviceProfile.saveToFile(deviceSim.scratchFileUrl(fileName))
+        deviceProfile.saveToFile(TestDevice.scratchFileUrl(fileName))
         verify(!deviceProfile.modified && deviceProfile.fileName.indexOf("/data/") < 0, "scratch copy")
     }
 
@@ -100,7 +101,7 @@ TestCase {
     // Connects through the panel the way a user does, and waits until the
     // robot has identified the device.
     function connectToSimulator() {
-        compare(control("portSelector").currentText, deviceSim.portPath(), "simulator's port preselected")
+        compare(control("portSelector").currentText, TestDevice.portPath(), "simulator's port preselected")
         mouseClick(control("connectButton"))
         tryCompare(kelHandler, "terminalIsReady", true, 5000)
         tryCompare(lumBot, "isEnabled", false, 30000)

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import com.orv.lum.test 1.0
 
 // Closing the real window: unsaved changes and a running job are dealt with
 // first, against the simulated demo device.
@@ -56,7 +57,7 @@ WindowTestCase {
 
     function test_unsavedChangesAskBeforeClosing(data) {
         loadFixture("editor.lumc")
-        var path = deviceSim.scratchFileUrl("schliessen.lumc")
+        var path = TestDevice.scratchFileUrl("schliessen.lumc")
         deviceProfile.saveToFile(path)
         verify(!deviceProfile.modified, "saved copy")
         win.close()
@@ -121,7 +122,7 @@ WindowTestCase {
         shownDialog("saveQuestion").accept()
         var chooser = shownDialog("saveToFileDialog")
         verify(win.visible && !lumBot.isEnabled, "open while the file is chosen")
-        chooser.folder = deviceSim.scratchFileUrl(".")
+        chooser.folder = TestDevice.scratchFileUrl(".")
         chooser.clearSelection()
         verify(chooser.addSelection("file:nach-abbruch"))
         chooser.accept()
@@ -129,6 +130,6 @@ WindowTestCase {
         tryVerify(function() { return closeSeen }, 5000, "closing seen")
         verify(!robotBusyAtClose, "closed after the robot went idle")
         verify(reportAtClose !== "" && deviceProfile.fileExists(reportAtClose), "report written: " + reportAtClose)
-        verify(deviceProfile.fileExists(deviceSim.scratchFileUrl("nach-abbruch.lumc")), "edits saved")
+        verify(deviceProfile.fileExists(TestDevice.scratchFileUrl("nach-abbruch.lumc")), "edits saved")
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import com.orv.lum.test 1.0
 
 // A technician's whole session against the simulated demo device: connect,
 // read out, change a choice and a number, transfer.
@@ -38,7 +39,7 @@ WindowTestCase {
                 [item(blocked).value, item(blocked).note])
         control("editorList").positionViewAtIndex(indexOfPath("Kommunikation/Service-Center"), ListView.Beginning)
         waitForLayout()
-        deviceSim.saveWindowImageIfAsked(win)
+        TestDevice.saveWindowImageIfAsked(win)
 
         var choice = indexOfPath("Einstellungen/Notruf/Notrufende")
         var number = indexOfPath("Einstellungen/Notruf/Rufversuche")
@@ -59,6 +60,6 @@ WindowTestCase {
         runJob("uploadButton", /^2 Einstellungen übertragen \(\d\d:\d\d\)$/)
         // The unmarked call time stays as it was.
         compare(["Notrufende", "Rufversuche", "Gesprächsdauer"].map(function(name) {
-            return deviceSim.value(["Einstellungen", "Notruf", name]) }), ["Zeitablauf", "7", "180"])
+            return TestDevice.value(["Einstellungen", "Notruf", name]) }), ["Zeitablauf", "7", "180"])
     }
 }

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import com.orv.lum.test 1.0
 
 // Saving and opening as a technician does it in the dialogs: typed names,
 // existing files, unsaved changes and the window title that tells of them.
@@ -11,7 +12,7 @@ WindowTestCase {
         loadFixture("editor.lumc")
     }
 
-    readonly property string scratchFolder: deviceSim.scratchFileUrl(".")
+    readonly property string scratchFolder: TestDevice.scratchFileUrl(".")
 
     // Hands `url` over from the dialog behind `button`, as the dialog does
     // with a typed name.
@@ -56,7 +57,7 @@ WindowTestCase {
         item(3).value = "112"
         compare(win.title, "ORV Programmiersoftware 4.1.3 – anlage1.lumc *")
         loadFixture("editor-reordered.lumc")
-        chooseInDialog("openButton", "loadFromFileDialog", deviceSim.scratchFileUrl("anlage1.lumc"))
+        chooseInDialog("openButton", "loadFromFileDialog", TestDevice.scratchFileUrl("anlage1.lumc"))
         tryCompare(item(2), "value", "Befreiung")
         compare([item(3).value, item(12).value], ["0301234567", "Normal"])
         verify(!dialogShown("messageDialog"), "no file error")

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import com.orv.lum.test 1.0
 
 // "Serie" as the technician uses it: open a template and a table, see the
 // lifts, load one into the editor with its row's settings marked; a table
@@ -14,7 +15,7 @@ WindowTestCase {
 
     function openSeries(table) {
         var templateUrl = deviceProfile.fileName
-        var tableUrl = deviceSim.writeScratchFile("anlagen.csv", table)
+        var tableUrl = TestDevice.writeScratchFile("anlagen.csv", table)
         verify(tableUrl !== "", "table written")
         mouseClick(control("seriesButton"))
         var dialog = shownDialog("seriesDialog")

@@ -1,5 +1,6 @@
 import QtQuick 2.12
 import QtTest 1.12
+import com.orv.lum.test 1.0
 
 // The terminal panel: the port, the device's display and its keypad.
 WindowTestCase {
@@ -43,12 +44,12 @@ WindowTestCase {
 
     function test_connectAndIdentify(data) {
         var port = kelHandler.termPortList[kelHandler.termPortSelectedIndx]
-        compare(port, deviceSim.portPath(), "the simulator's port chosen")
+        compare(port, TestDevice.portPath(), "the simulator's port chosen")
         if (!data.simulatorUp)
-            deviceSim.stop()
+            TestDevice.stop()
         var connected = session.connectAndIdentify()
         if (!data.simulatorUp)
-            verify(deviceSim.restart(), deviceSim.startError())
+            verify(TestDevice.restart(), TestDevice.startError())
         compare(connected, data.simulatorUp)
         compare(kelHandler.terminalIsReady, data.simulatorUp)
         compare(lumBot.isEnabled, data.simulatorUp, "identification started with the port open only")
@@ -111,25 +112,25 @@ WindowTestCase {
         compare(control("identifierLabel").text, lumBot.deviceIdentifier + " ")
         verify(kelHandler.displayText.trim() !== "", "the device's screen")
         compare(control("termOutput").text, kelHandler.displayText)
-        deviceSim.clearRecords()
+        TestDevice.clearRecords()
         "1234567890+-*#".split("").forEach(function(key) { keyClick(key) })
         var keys = [Qt.Key_Escape, Qt.Key_Comma, Qt.Key_Slash, Qt.Key_Return, Qt.Key_Enter, Qt.Key_Up, Qt.Key_Down,
             Qt.Key_Left, Qt.Key_Right, Qt.Key_Space]
         keys.forEach(function(key) { keyClick(key) })
         // Comma and slash are ESC, Return and Enter OK; the cursor keys are
         // plus, minus, ESC and OK; space presses the focused ESC.
-        tryCompare(deviceSim, "receivedKeysText", "1234567890+-*#\u001b\u001b\u001b\r\r+-\u001b\r\u001b", 5000)
+        tryCompare(TestDevice, "receivedKeysText", "1234567890+-*#\u001b\u001b\u001b\r\r+-\u001b\r\u001b", 5000)
         // The shortcuts are window-wide, the arrow keys are not.
         control("portSelector").forceActiveFocus()
-        deviceSim.clearRecords()
+        TestDevice.clearRecords()
         keyClick(Qt.Key_Up)
         keyClick(Qt.Key_Right)
         keyClick(Qt.Key_7)
-        tryCompare(deviceSim, "receivedKeysText", "7", 5000, "arrows without keypad focus")
+        tryCompare(TestDevice, "receivedKeysText", "7", 5000, "arrows without keypad focus")
         // A click sends the key's character.
-        deviceSim.clearRecords()
+        TestDevice.clearRecords()
         mouseClick(control("buttonHash"))
-        tryCompare(deviceSim, "receivedKeysText", "#", 5000)
+        tryCompare(TestDevice, "receivedKeysText", "#", 5000)
         // Shortcuts are off while the robot runs.
         var clicks = 0
         control("button9").clicked.connect(function() { ++clicks })
@@ -143,11 +144,11 @@ WindowTestCase {
     }
 
     function test_failedConnectShowsPortAndError() {
-        deviceSim.stop()
+        TestDevice.stop()
         mouseClick(control("connectButton"))
         var text = shownDialog("messageDialog2").text
         verify(text.indexOf("Fehler beim Öffnen von " + control("portSelector").currentText + ":\n") === 0, text)
-        verify(deviceSim.restart(), deviceSim.startError())
+        verify(TestDevice.restart(), TestDevice.startError())
     }
 
     // The box shows the port "Verbinden" opens, the one the link chose (with
@@ -166,7 +167,7 @@ WindowTestCase {
         verify(kelHandler.lastErrorString() !== "", "the link says why")
         shownDialog("messageDialog2").close()
         kelHandler.termPortSelectedIndx = simulatorPort
-        compare(box.currentText, deviceSim.portPath())
+        compare(box.currentText, TestDevice.portPath())
     }
     function test_progressFitsItsDisc_data() {
         return [

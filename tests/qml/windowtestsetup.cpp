@@ -3,7 +3,7 @@
 
 #include "appidentity.h"
 #include "lumqmltypes.h"
-#include "simulatorprobe.h"
+#include "windowtesttypes.h"
 
 // Prepares the process for the window's test cases: the application's
 // version, a simulated device whose port is offered in the port list, and the
@@ -24,23 +24,36 @@ public slots:
         if (QGuiApplication::platformName() == QLatin1String("offscreen"))
             QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
         m_probe.reset(new SimulatorProbe(QStringLiteral(LUM_DEMO_MENU)));
+        TestTypesRegistrar registrar{m_probe.data()};
+        visitWindowTestTypes(registrar);
         // The window's read-outs and transfers keep their copies and reports
         // here, never in the home folder.
         qputenv("LUM_DOCUMENTS_DIR", m_documents.path().toUtf8());
     }
 
-    void qmlEngineAvailable(QQmlEngine *engine)
+    void qmlEngineAvailable(QQmlEngine *)
     {
         registerLumQmlTypes();
-        engine->rootContext()->setContextProperty(QStringLiteral("deviceSim"), m_probe.data());
-        // A case that does not hold under one Qt yet says so and is skipped there.
-        engine->rootContext()->setContextProperty(QStringLiteral("qtMajorVersion"),
-                                                  QT_VERSION_MAJOR);
     }
 
     void cleanupTestCase() { m_probe->stop(); }
 
 private:
+    // The one simulated device of the process, the same object in every
+    // test file's engine, which never owns it.
+    struct TestTypesRegistrar {
+        SimulatorProbe *probe;
+        template<class T> void singleton(const char *name)
+        {
+            T *instance = probe;
+            qmlRegisterSingletonType<T>(windowTestModule, 1, 0, name,
+                                        [instance](QQmlEngine *, QJSEngine *) -> QObject * {
+                                            QQmlEngine::setObjectOwnership(instance, QQmlEngine::CppOwnership);
+                                            return instance;
+                                        });
+        }
+    };
+
     QScopedPointer<SimulatorProbe> m_probe;
     QTemporaryDir m_documents; // the service record of the read-outs and transfers
 };
