@@ -1,3 +1,4 @@
+#include "filelocations.h"
 #include "lumsession.h"
 
 #include "deviceprofile.h"
@@ -74,7 +75,7 @@ QString LumSession::csvPathFor(const QString &chosen, const QString &folder)
 {
     QString path = DeviceProfile::chosenFilePath(chosen, folder);
     // The dialog's name without an ending gets the configuration's ending there.
-    if (!path.isEmpty() && QFileInfo(DeviceProfile::localPathOf(chosen)).suffix().isEmpty())
+    if (!path.isEmpty() && QFileInfo(FileLocations::localPathOf(chosen)).suffix().isEmpty())
         path = QFileInfo(path).path() + QLatin1Char('/') + QFileInfo(path).completeBaseName()
                 + QStringLiteral(".csv");
     return path;

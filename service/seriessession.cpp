@@ -1,3 +1,4 @@
+#include "filelocations.h"
 #include "seriessession.h"
 
 #include "deviceprofile.h"
@@ -80,8 +81,8 @@ void SeriesSession::setDeviceSerialNumber(const QString &serialNumber)
 bool SeriesSession::open(const QString &templateFile, const QString &tableFile)
 {
     close();
-    const QString templatePath = DeviceProfile::localPathOf(templateFile);
-    const QString tablePath = DeviceProfile::localPathOf(tableFile);
+    const QString templatePath = FileLocations::localPathOf(templateFile);
+    const QString tablePath = FileLocations::localPathOf(tableFile);
     DeviceProfile templateProfile;
     if (!templateProfile.load(templatePath)) {
         setProblemText(templateProfile.lastErrorString());
