@@ -21,6 +21,83 @@ LumSession::LumSession(QObject *parent)
     m_bot->setKelHandler(m_link);
     m_bot->setProfile(m_profile);
     m_record->setBot(m_bot);
+
+    connect(m_bot, &LumBot::jobFinished, this, [this] {
+        const JobResult result = m_bot->lastResult();
+        takeSerialNumberOf(result);
+        // What a check showed is history once values were written.
+        if (result.job == JobResult::Transfer)
+            m_profile->clearComparison();
+    });
+    // The view of the differences ends with the comparison (a read-out, a
+    // file loaded, a transfer, or the technician's "Vergleich ausblenden"),
+    // so that the editor is not left empty.
+    connect(m_profile, &DeviceProfile::comparisonChanged, this, [this] {
+        ItemFilter *filter = m_profile->itemFilter();
+        if (!m_profile->hasComparison() && filter->view() == ItemFilter::Differences)
+            filter->setView(ItemFilter::All);
+    });
+    connect(m_bot, &LumBot::deviceIdentifierChanged, this, &LumSession::connectedDeviceChanged);
+    // Another lift may be on the line once the port was closed.
+    connect(m_link, &KelHandler::terminalIsReadyChanged, this, [this] {
+        if (!m_link->terminalIsReady())
+            forgetConnectedDevice();
+    });
+}
+
+// A check that looked at the serial number, or a whole read-out, tells which
+// device is on the line; an identification alone only tells its type.
+void LumSession::takeSerialNumberOf(const JobResult &result)
+{
+    if (result.outcome != JobResult::Done)
+        return;
+    QString serial;
+    if (result.job == JobResult::Check)
+        serial = result.deviceSerialNumber;
+    else if (result.job == JobResult::ReadOut)
+        serial = m_profile->serialNumberSetting();
+    else
+        return;
+    if (serial.isEmpty() && result.job == JobResult::Check)
+        return; // the check did not look at it
+    m_knownDevice.identifier = result.deviceIdentifier.trimmed();
+    m_knownDevice.serialNumber = serial;
+    emit connectedDeviceChanged();
+}
+
+void LumSession::forgetConnectedDevice()
+{
+    if (m_knownDevice.identifier.isEmpty() && m_knownDevice.serialNumber.isEmpty())
+        return;
+    m_knownDevice = DeviceOrigin();
+    emit connectedDeviceChanged();
+}
+
+QString LumSession::connectedSerialNumber() const
+{
+    return connectedDevice().serialNumber;
+}
+
+DeviceOrigin LumSession::connectedDevice() const
+{
+    DeviceOrigin device;
+    device.identifier = m_bot->deviceIdentifier().trimmed();
+    if (!device.identifier.isEmpty() && device.identifier == m_knownDevice.identifier)
+        device.serialNumber = m_knownDevice.serialNumber;
+    return device;
+}
+
+bool LumSession::fileFitsDevice() const
+{
+    return m_profile->origin().fits(connectedDevice());
+}
+
+QString LumSession::otherDeviceQuestion() const
+{
+    if (fileFitsDevice())
+        return QString();
+    return QStringLiteral("Die Konfiguration gehört zu einem anderen Gerät:\n%1\nTrotzdem übertragen?")
+            .arg(m_profile->origin().mismatchText(connectedDevice()));
 }
 
 bool LumSession::connectAndIdentify()

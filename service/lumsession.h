@@ -21,6 +21,9 @@ class LumSession : public QObject
     Q_PROPERTY(DeviceProfile *profile READ profile CONSTANT)
     Q_PROPERTY(LumBot *bot READ bot CONSTANT)
     Q_PROPERTY(ServiceRecord *record READ record CONSTANT)
+    // The serial number of the device on the line, as this connection's last
+    // check or read-out found it; empty while it is not known.
+    Q_PROPERTY(QString connectedSerialNumber READ connectedSerialNumber NOTIFY connectedDeviceChanged)
 
 public:
     explicit LumSession(QObject *parent = nullptr);
@@ -40,11 +43,32 @@ public:
     // with no port chosen the link's text alone.
     Q_INVOKABLE QString connectFailureText() const;
 
+    // The device on the line: the identifier the robot found and the serial
+    // number this connection's last check or read-out showed (none when the
+    // device was identified anew as another one since, or the port closed).
+    DeviceOrigin connectedDevice() const;
+    QString connectedSerialNumber() const;
+    // Whether the configuration on screen may be written into the connected
+    // device without asking: it comes from it, or from any device of its
+    // type when it is a template or no serial number is known on one side.
+    Q_INVOKABLE bool fileFitsDevice() const;
+    // The question before writing a configuration of another device, naming
+    // both; empty when the file fits the device.
+    Q_INVOKABLE QString otherDeviceQuestion() const;
+
+signals:
+    void connectedDeviceChanged();
+
 private:
+    void takeSerialNumberOf(const JobResult &result);
+    void forgetConnectedDevice();
+
     KelHandler *m_link;
     DeviceProfile *m_profile;
     LumBot *m_bot;
     ServiceRecord *m_record;
+    // The device whose serial number is known, by its identifier.
+    DeviceOrigin m_knownDevice;
 };
 
 #endif // LUMSESSION_H
