@@ -42,6 +42,8 @@ WindowTestCase {
         verify(control("compareButton").enabled, "Vergleichen enabled")
         runJob("compareButton", /^\d+ Einstellungen verglichen \(\d\d:\d\d\)/)
         verify(deviceProfile.hasComparison, "comparison shown")
+        // A check writes nothing: its count is of settings compared.
+        verify(/^(\d+) von \1 Einstellungen verglichen$/.test(lumBot.progressText), lumBot.progressText)
     }
 
     function editablePaths() {
