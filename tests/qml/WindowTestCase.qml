@@ -16,6 +16,8 @@ TestCase {
     property var kelHandler: null
     property var lumBot: null
     property var deviceProfile: null
+    // The simulated device behind the port list (the test program's).
+    readonly property var simulator: deviceSim
 
     Component {
         id: sessionComponent
@@ -100,7 +102,7 @@ TestCase {
     // Connects through the panel the way a user does, and waits until the
     // robot has identified the device.
     function connectToSimulator() {
-        compare(control("portSelector").currentText, deviceSim.portPath(), "simulator's port preselected")
+        compare(control("portSelector").currentText, simulator.portPath(), "simulator's port preselected")
         mouseClick(control("connectButton"))
         tryCompare(kelHandler, "terminalIsReady", true, 5000)
         tryCompare(lumBot, "isEnabled", false, 30000)

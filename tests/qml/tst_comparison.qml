@@ -1,6 +1,5 @@
 import QtQuick 2.12
 import QtTest 1.12
-import com.orv.lum 1.0
 
 // "Vergleichen" against the simulated demo device: a file that holds one
 // value the device holds otherwise, one the device does not have and the
@@ -26,7 +25,12 @@ WindowTestCase {
         verify(false, path)
     }
 
-    function deviceValue(path) { return deviceSim.value(path.split("/")) }
+    function viewName() {
+        var filter = deviceProfile.itemFilter
+        return filter.viewNames[filter.view]
+    }
+
+    function deviceValue(path) { return simulator.value(path.split("/")) }
 
     // Runs the job behind `button` to its end, without an error; the line
     // under the keypad then says how it ended.
@@ -138,7 +142,7 @@ WindowTestCase {
         var box = control("onlyDifferencesBox")
         verify(box.visible && !box.checked, "offered, not forced")
         mouseClick(box)
-        compare(deviceProfile.itemFilter.view, ItemFilter.Differences)
+        compare(viewName(), "Unterschiede")
         compare(deviceProfile.itemFilter.shownSettings, 2)
         waitForLayout()
         var list = control("editorList")
@@ -151,13 +155,13 @@ WindowTestCase {
         }
         compare(shown, [missing, differing])
 
-        deviceSim.clearRecords()
+        simulator.clearRecords()
         runJob("uploadButton", /^1 Einstellung übertragen \(\d\d:\d\d\)/)
         compare(deviceValue(differing), "4")
         compare(deviceValue("Einstellungen/Notruf/Rufversuche"), "5")
         // The values shown from the device are history once written.
         verify(!deviceProfile.hasComparison && !control("comparisonBar").visible, "comparison ended")
-        compare(deviceProfile.itemFilter.view, ItemFilter.All)
+        compare(viewName(), "alle")
 
         deviceProfile.setAllMarked(false)
         compareWithDevice()
@@ -215,7 +219,7 @@ WindowTestCase {
         }
         verify(!session.fileFitsDevice(), "another device")
         verify(control("uploadButton").enabled, "something marked")
-        deviceSim.clearRecords()
+        simulator.clearRecords()
         mouseClick(control("uploadButton"))
         var box = shownDialog("confirmation")
         verify(box.text.indexOf(data.question) >= 0, box.text)
@@ -223,7 +227,7 @@ WindowTestCase {
         if (!data.yes) {
             box.reject()
             verify(!lumBot.isEnabled, "no transfer")
-            compare(deviceSim.receivedKeysText, "", "no key sent")
+            compare(simulator.receivedKeysText, "", "no key sent")
             return
         }
         box.accept()
