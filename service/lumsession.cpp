@@ -123,6 +123,10 @@ QString LumSession::connectFailureText() const
 // each goes before what it uses.
 LumSession::~LumSession()
 {
+    // What the session follows of them ends before they go.
+    m_link->disconnect(this);
+    m_bot->disconnect(this);
+    m_profile->disconnect(this);
     delete m_record;
     delete m_bot;
     delete m_profile;

@@ -37,7 +37,7 @@ Row {
         anchors.verticalCenter: parent.verticalCenter
         text: "nur Unterschiede"
         checked: bar.filter !== null && bar.filter.view === ItemFilter.Differences
-        onToggled: bar.filter.view = checked ? ItemFilter.Differences : ItemFilter.All
+        onToggled: bar.filter.view = onlyDifferencesBox.checked ? ItemFilter.Differences : ItemFilter.All
     }
 
     Button {
