@@ -218,6 +218,9 @@ WindowTestCase {
             return
         }
         verify(!session.fileFitsDevice(), "another device")
+        // Whatever the check left marked: "Nein" must send none of it.
+        if (!data.yes)
+            deviceProfile.setAllMarked(true)
         verify(control("uploadButton").enabled, "something marked")
         simulator.clearRecords()
         mouseClick(control("uploadButton"))
