@@ -272,3 +272,26 @@ void ConfItem::setComparison(Comparison comparison, const QString &deviceValue)
     m_deviceValue = deviceValue;
     emit comparisonChanged();
 }
+
+bool ConfItem::differsFromDevice() const
+{
+    if (!editable() || ValueType::takesPcClock(m_type))
+        return false;
+    return m_comparison == Differs || m_comparison == NotOnDevice;
+}
+
+QString ConfItem::deviceText() const
+{
+    switch (m_comparison) {
+    case NotCompared:
+        return QString();
+    case NotOnDevice:
+        return QStringLiteral("nicht im Gerät");
+    case Same:
+    case Differs:
+        break;
+    }
+    // An empty field on the device is said as such, not as a missing value.
+    return QStringLiteral("Gerät: ")
+            + (m_deviceValue.isEmpty() ? QStringLiteral("(leer)") : m_deviceValue);
+}

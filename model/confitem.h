@@ -42,6 +42,13 @@ class ConfItem : public QObject
     // value the device showed (empty when not compared or not on the device).
     Q_PROPERTY(Comparison comparison READ comparison NOTIFY comparisonChanged)
     Q_PROPERTY(QString deviceValue READ deviceValue NOTIFY comparisonChanged)
+    // A setting the transfer can write that the check found otherwise on the
+    // device, or not on it: the editor shows it apart. Read-only values and
+    // the PC clock's settings never count.
+    Q_PROPERTY(bool differsFromDevice READ differsFromDevice NOTIFY comparisonChanged)
+    // What the editor says under the value after a check: "Gerät: 0815",
+    // "nicht im Gerät"; empty when the setting was not compared.
+    Q_PROPERTY(QString deviceText READ deviceText NOTIFY comparisonChanged)
     // Whether the value differs from the one read from the device or file
     // (initValue): the editor shows such a value apart, with initValue.
     Q_PROPERTY(bool changedFromRead READ changedFromRead NOTIFY valueChanged)
@@ -115,6 +122,8 @@ public:
     Comparison comparison() const { return m_comparison; }
     QString deviceValue() const { return m_deviceValue; }
     void setComparison(Comparison comparison, const QString &deviceValue);
+    bool differsFromDevice() const;
+    QString deviceText() const;
     bool changedFromRead() const;
     // Back to the setting as it was read or loaded: initValue, and the mark
     // it had then; a draft is dropped. One step for undo.

@@ -483,13 +483,14 @@ void DeviceProfile::watchItem(ConfItem *item)
     connect(item, &ConfItem::problemChanged, this, &DeviceProfile::invalidSettingsChanged);
     m_history->watch(item);
     // A row may come into or leave a view ("markiert/geändert", a search
-    // for a value) by its own edit.
+    // for a value, "Unterschiede") by its own edit or a check of the device.
     const auto refilter = [this] {
         if (m_filter->isActive())
             m_filter->invalidate();
     };
     connect(item, &ConfItem::valueChanged, this, refilter);
     connect(item, &ConfItem::activeChanged, this, refilter);
+    connect(item, &ConfItem::comparisonChanged, this, refilter);
 }
 
 EditHistory *DeviceProfile::editHistory() const

@@ -58,6 +58,12 @@ inline QString progressLine(bool transfer, int done, int total)
                     : QStringLiteral("Ausgelesene Einträge: %1").arg(done);
 }
 
+// A check's progress in the window: the settings looked at on the device.
+inline QString checkProgress(int done, int total)
+{
+    return QStringLiteral("%1 von %2 Einstellungen verglichen").arg(done).arg(total);
+}
+
 inline QString checkProgressLine(int done, int total)
 {
     return QStringLiteral("Verglichene Einstellungen: %1 von %2").arg(done).arg(total);

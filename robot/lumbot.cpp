@@ -398,5 +398,8 @@ void LumBot::sendKeys(const RobotAnswer &answer)
 
 QString LumBot::progressText() const
 {
+    // A check writes nothing: its count is of settings looked at.
+    if (m_result.job == JobResult::Check && m_itemsTotal > 0)
+        return JobTexts::checkProgress(m_itemsDone, m_itemsTotal);
     return JobTexts::progress(m_itemsDone, m_itemsTotal);
 }

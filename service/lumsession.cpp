@@ -1,7 +1,7 @@
-#include "filelocations.h"
 #include "lumsession.h"
 
 #include "deviceprofile.h"
+#include "filelocations.h"
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "servicerecord.h"
@@ -40,6 +40,28 @@ LumSession::LumSession(QObject *parent)
     m_siteAndTechnicianAsked = settings.contains(siteKey) || settings.contains(technicianKey);
     m_record->setSite(settings.value(siteKey).toString());
     m_record->setTechnician(settings.value(technicianKey).toString());
+
+    connect(m_bot, &LumBot::jobFinished, this, [this] {
+        const JobResult result = m_bot->lastResult();
+        takeSerialNumberOf(result);
+        // What a check showed is history once values were written.
+        if (result.job == JobResult::Transfer)
+            m_profile->clearComparison();
+    });
+    // The view of the differences ends with the comparison (a read-out, a
+    // file loaded, a transfer, or the technician's "Vergleich ausblenden"),
+    // so that the editor is not left empty.
+    connect(m_profile, &DeviceProfile::comparisonChanged, this, [this] {
+        ItemFilter *filter = m_profile->itemFilter();
+        if (!m_profile->hasComparison() && filter->view() == ItemFilter::Differences)
+            filter->setView(ItemFilter::All);
+    });
+    connect(m_bot, &LumBot::deviceIdentifierChanged, this, &LumSession::connectedDeviceChanged);
+    // Another lift may be on the line once the port was closed.
+    connect(m_link, &KelHandler::terminalIsReadyChanged, this, [this] {
+        if (!m_link->terminalIsReady())
+            forgetConnectedDevice();
+    });
 }
 
 bool LumSession::canCompareWithDevice() const
@@ -92,6 +114,61 @@ QString LumSession::exportCsv(const QString &chosen, const QString &folder)
     return QString();
 }
 
+// A check that looked at the serial number, or a whole read-out, tells which
+// device is on the line; an identification alone only tells its type.
+void LumSession::takeSerialNumberOf(const JobResult &result)
+{
+    if (result.outcome != JobResult::Done)
+        return;
+    QString serial;
+    if (result.job == JobResult::Check)
+        serial = result.deviceSerialNumber;
+    else if (result.job == JobResult::ReadOut)
+        serial = m_profile->serialNumberSetting();
+    else
+        return;
+    if (serial.isEmpty() && result.job == JobResult::Check)
+        return; // the check did not look at it
+    m_knownDevice.identifier = result.deviceIdentifier.trimmed();
+    m_knownDevice.serialNumber = serial;
+    emit connectedDeviceChanged();
+}
+
+void LumSession::forgetConnectedDevice()
+{
+    if (m_knownDevice.identifier.isEmpty() && m_knownDevice.serialNumber.isEmpty())
+        return;
+    m_knownDevice = DeviceOrigin();
+    emit connectedDeviceChanged();
+}
+
+QString LumSession::connectedSerialNumber() const
+{
+    return connectedDevice().serialNumber;
+}
+
+DeviceOrigin LumSession::connectedDevice() const
+{
+    DeviceOrigin device;
+    device.identifier = m_bot->deviceIdentifier().trimmed();
+    if (!device.identifier.isEmpty() && device.identifier == m_knownDevice.identifier)
+        device.serialNumber = m_knownDevice.serialNumber;
+    return device;
+}
+
+bool LumSession::fileFitsDevice() const
+{
+    return m_profile->origin().fits(connectedDevice());
+}
+
+QString LumSession::otherDeviceQuestion() const
+{
+    if (fileFitsDevice())
+        return QString();
+    return QStringLiteral("Die Konfiguration gehört zu einem anderen Gerät:\n%1\nTrotzdem übertragen?")
+            .arg(m_profile->origin().mismatchText(connectedDevice()));
+}
+
 bool LumSession::connectAndIdentify()
 {
     m_link->openSerialPort();
@@ -115,6 +192,10 @@ QString LumSession::connectFailureText() const
 // each goes before what it uses.
 LumSession::~LumSession()
 {
+    // What the session follows of them ends before they go.
+    m_link->disconnect(this);
+    m_bot->disconnect(this);
+    m_profile->disconnect(this);
     delete m_series;
     delete m_record;
     delete m_bot;

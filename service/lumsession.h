@@ -28,6 +28,9 @@ class LumSession : public QObject
                        siteAndTechnicianAskedChanged)
     // Many lifts from one template and a table ("Serie").
     Q_PROPERTY(SeriesSession *series READ series CONSTANT)
+    // The serial number of the device on the line, as this connection's last
+    // check or read-out found it; empty while it is not known.
+    Q_PROPERTY(QString connectedSerialNumber READ connectedSerialNumber NOTIFY connectedDeviceChanged)
 
 public:
     explicit LumSession(QObject *parent = nullptr);
@@ -70,16 +73,36 @@ public:
     // The path exportCsv() writes for a choice, to ask before replacing it.
     Q_INVOKABLE static QString csvPathFor(const QString &chosen, const QString &folder);
 
+
+    // The device on the line: the identifier the robot found and the serial
+    // number this connection's last check or read-out showed (none when the
+    // device was identified anew as another one since, or the port closed).
+    DeviceOrigin connectedDevice() const;
+    QString connectedSerialNumber() const;
+    // Whether the configuration on screen may be written into the connected
+    // device without asking: it comes from it, or from any device of its
+    // type when it is a template or no serial number is known on one side.
+    Q_INVOKABLE bool fileFitsDevice() const;
+    // The question before writing a configuration of another device, naming
+    // both; empty when the file fits the device.
+    Q_INVOKABLE QString otherDeviceQuestion() const;
+
 signals:
     void siteAndTechnicianAskedChanged();
+    void connectedDeviceChanged();
 
 private:
+    void takeSerialNumberOf(const JobResult &result);
+    void forgetConnectedDevice();
+
     KelHandler *m_link;
     DeviceProfile *m_profile;
     LumBot *m_bot;
     ServiceRecord *m_record;
     bool m_siteAndTechnicianAsked = false;
     SeriesSession *m_series;
+    // The device whose serial number is known, by its identifier.
+    DeviceOrigin m_knownDevice;
 };
 
 #endif // LUMSESSION_H

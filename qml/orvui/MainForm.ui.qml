@@ -46,6 +46,7 @@ Row {
         link: mainFormRow.session.link
         bot: mainFormRow.session.bot
         profile: mainFormRow.session.profile
+        session: mainFormRow.session
         confirmation: confirmationDialog
         messageDialog: mainFormRow.messageDialog
         series: mainFormRow.session.series

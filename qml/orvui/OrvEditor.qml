@@ -64,7 +64,7 @@ Rectangle {
         color: "white"
         anchors.top: parent.top
         width: parent.width
-        height: editorTopRow.height + editorTools.height
+        height: editorTopRow.height + editorTools.height + comparisonBar.height
         z: 3
 
         Row {
@@ -120,6 +120,13 @@ Rectangle {
             profile: editorPanel.profile
             bot: editorPanel.bot
             availableWidth: editorPanel.width
+        }
+
+        OrvComparisonBar {
+            id: comparisonBar
+            objectName: "comparisonBar"
+            anchors.top: editorTools.bottom
+            profile: editorPanel.profile
         }
 
         Label {

@@ -26,6 +26,11 @@ Row {
     // A setting whose value is no longer the one read from the device (or
     // file) stands out, with that value on a button that brings it back.
     readonly property bool changed: editable && item !== null && item.changedFromRead
+    // After a check of the device: the device's value under the field, and
+    // a setting the device holds otherwise (or lacks) in red.
+    readonly property string deviceText: item ? item.deviceText : ""
+    readonly property bool compared: deviceText !== ""
+    readonly property bool differs: item ? item.differsFromDevice : false
 
     readonly property int menuLevel: item ? item.menuLayer : 1
     // The kind of entry: "section", "info" or a setting.
@@ -59,7 +64,8 @@ Row {
         objectName: "rowBand"
         width: thisrow.width + 5
         height: thisrow.height
-        color: outerrow.heading ? "#0071BB" : outerrow.changed ? "#FFD9B3"
+        color: outerrow.heading ? "#0071BB" : outerrow.differs ? "#FFC4C4"
+               : outerrow.changed ? "#FFD9B3"
                : (outerrow.tooltip !== "" ? "#FFF1C6" : "#FFFFFF")
 
         Row {
@@ -77,25 +83,44 @@ Row {
                                  ? nameLabelComponent : null
             }
 
-            Loader {
-                id: valueLoader
+            // The value's control and, after a check of the device, what
+            // the device holds for it below.
+            Column {
+                id: valueColumn
                 anchors.verticalCenter: parent.verticalCenter
-                sourceComponent: {
-                    switch (outerrow.control) {
-                    case ConfItem.ChoiceBox: return selectorComponent
-                    case ConfItem.NumberField: return numberFieldComponent
-                    case ConfItem.TimeField: return timeFieldComponent
-                    case ConfItem.PcTimeField: return systemTimeComponent
-                    case ConfItem.PcDateField: return systemDateComponent
-                    // A blocked setting's value comes with its note.
-                    case ConfItem.ValueText: return outerrow.note !== "" ? fixedValueComponent
-                                                                          : valueTextComponent
+
+                Loader {
+                    id: valueLoader
+                    sourceComponent: {
+                        switch (outerrow.control) {
+                        case ConfItem.ChoiceBox: return selectorComponent
+                        case ConfItem.NumberField: return numberFieldComponent
+                        case ConfItem.TimeField: return timeFieldComponent
+                        case ConfItem.PcTimeField: return systemTimeComponent
+                        case ConfItem.PcDateField: return systemDateComponent
+                        // A blocked setting's value comes with its note.
+                        case ConfItem.ValueText: return outerrow.note !== "" ? fixedValueComponent
+                                                                              : valueTextComponent
+                        }
+                        if (outerrow.fixedSetting)
+                            return fixedValueComponent
+                        if (outerrow.heading && outerrow.note !== "")
+                            return noteComponent
+                        return null
                     }
-                    if (outerrow.fixedSetting)
-                        return fixedValueComponent
-                    if (outerrow.heading && outerrow.note !== "")
-                        return noteComponent
-                    return null
+                }
+
+                Label {
+                    id: deviceLine
+                    objectName: "deviceValue"
+                    width: outerrow.valueWidth
+                    visible: outerrow.compared
+                    leftPadding: 8
+                    text: outerrow.deviceText
+                    color: outerrow.differs ? "#B00000" : "#555555"
+                    font.bold: outerrow.differs
+                    font.pointSize: Qt.application.font.pointSize > 0 ? Qt.application.font.pointSize * 0.85 : 8
+                    elide: Text.ElideRight
                 }
             }
 

@@ -3,7 +3,8 @@ import QtQuick.Controls 2.12
 import com.orv.lum 1.0
 
 // Between the device and the editor: read the device's settings out into the
-// editor, or transfer the marked settings to the device.
+// editor, compare the editor's settings with the device, or transfer the
+// marked settings to the device.
 Column {
     id: transferColumn
     spacing: 10
@@ -14,6 +15,8 @@ Column {
     property KelHandler link: null
     property LumBot bot: null
     property DeviceProfile profile: null
+    // Knows the device on the line: whether the configuration belongs to it.
+    property LumSession session: null
     // Asks before a read-out replaces unsaved changes.
     property OrvConfirmation confirmation: null
     // Says why a transfer is refused.
@@ -21,10 +24,12 @@ Column {
     // Many lifts from one template and a table.
     property SeriesSession series: null
 
+    readonly property real buttonWidth: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
+
     Button {
         id: downloadButton
         objectName: "downloadButton"
-        width: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
+        width: transferColumn.buttonWidth
         text: ">> Auslesen >>"
         enabled: transferColumn.link.terminalIsReady && !transferColumn.bot.isEnabled
         // A read-out replaces the configuration on screen.
@@ -34,18 +39,41 @@ Column {
         ToolTip.text: "Konfiguration aus dem Gerät auslesen (Strg+R)"
     }
 
+    // Looks up every editable setting of the configuration on the device,
+    // without changing any: the editor then shows the device's value beside
+    // each, and marks exactly the ones that differ.
+    Button {
+        id: compareButton
+        objectName: "compareButton"
+        width: transferColumn.buttonWidth
+        text: "Vergleichen"
+        enabled: transferColumn.link.terminalIsReady && !transferColumn.bot.isEnabled
+                 && transferColumn.profile.editableCount > 0
+        onClicked: transferColumn.bot.startCheck(true)
+        ToolTip.visible: hovered
+        ToolTip.delay: 500
+        ToolTip.text: "Einstellungen mit dem Gerät vergleichen; Unterschiede werden markiert"
+    }
+
     Button {
         id: uploadButton
         objectName: "uploadButton"
-        width: Math.max(downloadButton.implicitWidth, uploadButton.implicitWidth)
+        width: transferColumn.buttonWidth
         text: "<< Konfiguration\nübertragen <<"
         enabled: transferColumn.link.terminalIsReady && !transferColumn.bot.isEnabled && transferColumn.anyMarked
         // A setting whose field holds text it cannot take would be
-        // transferred with its old value: refused, each one named.
+        // transferred with its old value: refused, each one named. A
+        // configuration of another device is written only when the
+        // technician says so.
         onClicked: {
-            if (transferColumn.profile.hasInvalidSettings)
+            if (transferColumn.profile.hasInvalidSettings) {
                 transferColumn.messageDialog.show("Nicht übertragen. Bitte zuerst korrigieren:\n"
                                    + transferColumn.profile.invalidSettingsText())
+                return
+            }
+            var otherDevice = transferColumn.session.otherDeviceQuestion()
+            if (otherDevice !== "")
+                transferColumn.confirmation.ask(otherDevice, function() { transferColumn.bot.startUpload() })
             else
                 transferColumn.bot.startUpload()
         }
