@@ -43,7 +43,8 @@ WindowTestCase {
         openWindow()
         loadFixture("editor.lumc")
         compare(tabChain("portSelector", 40).join(" > "),
-                ["portSelector", "connectButton", "parentBox", "openButton", "saveButton",
+                ["portSelector", "connectButton", "historyButton", "seriesButton",
+                 "parentBox", "openButton", "saveButton", "exportButton",
                  "searchField", "viewBox",
                  "markBox/Notrufende", "selector/Notrufende",
                  "markBox/Rufnummer 1", "numberField/Rufnummer 1",
