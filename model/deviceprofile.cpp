@@ -417,6 +417,14 @@ bool DeviceProfile::load(const QString &filename)
     return true;
 }
 
+bool DeviceProfile::loadCopy(const QString &filename)
+{
+    if (!load(filename))
+        return false;
+    setFileName(QString());
+    return true;
+}
+
 QString DeviceProfile::saveFailureText(const QString &path, const QString &reason)
 {
     return tr("Die Datei %1 konnte nicht gespeichert werden:\n%2")

@@ -128,6 +128,11 @@ public:
     // learn it through fileError()).
     bool save(const QString &filename);
     bool load(const QString &filename);
+    // Opens a kept copy (a read-out in the history) to look at, compare or
+    // restore from, without taking it as the configuration's own file: a
+    // "Speichern" then asks where, so the record of what the device held
+    // is never overwritten with edits.
+    bool loadCopy(const QString &filename);
 
 signals:
     void confItemListChanged();

@@ -73,7 +73,7 @@ bool LumSession::openHistoryCopy(const QString &path, bool compareWithDevice)
 {
     if (compareWithDevice && !canCompareWithDevice())
         return false;
-    if (!m_profile->load(path))
+    if (!m_profile->loadCopy(path))
         return false;
     if (compareWithDevice)
         m_bot->startCheck(true);

@@ -86,10 +86,18 @@ WindowTestCase {
         mouseClick(control("historyShowAll"))
         tryCompare(list, "count", ownCount)
 
-        // Opening a copy puts it into the editor.
+        // Opening a copy puts its settings into the editor, but not as the
+        // configuration's own file: a save must not overwrite the copy.
+        var readOutRows = rowCount()
+        loadFixture("editor.lumc")
+        verify(rowCount() !== readOutRows, "another configuration on screen")
+        verify(dialog.opened)
         list.currentIndex = 0
+        var copyPath = history.path(0)
         mouseClick(control("historyOpen"))
         tryCompare(dialog, "opened", false, 5000)
-        compare(deviceProfile.fileName, session.record.lastHistoryFile)
+        compare(deviceProfile.fileName, "", "the copy is not the file a save goes to")
+        tryVerify(function() { return rowCount() === readOutRows }, 5000, "the copy's settings shown")
+        verify(copyPath !== "" && deviceProfile.fileExists(copyPath), copyPath)
     }
 }
