@@ -123,7 +123,7 @@ void LumBot::startInitFor(Mode mode)
     if (m_mode != Init)
         return;
     m_mode = mode;
-    m_job.setJob(mode == DownloadInit ? JobResult::ReadOut
+    m_job.setJob(mode == DownloadInit        ? JobResult::ReadOut
                          : mode == CheckInit ? JobResult::Check
                                              : JobResult::Transfer);
 }

@@ -150,7 +150,7 @@ private:
     void failReadOut(const QString &text);
     void transferStep(const MenuScreen &screen);
     // One settingTransferred() for each setting the transfer has newly worked on.
-    void emitTransferred() { m_job.announceTransferred(m_transfer.transferred().size()); }
+    void emitTransferred() { m_job.announceTransferred(int(m_transfer.transferred().size())); }
     void failTransfer(const QString &text);
     void climbStep(const MenuScreen &screen);
     void checkStep(const MenuScreen &screen);
@@ -164,7 +164,7 @@ private:
     TransferWalk m_transfer;
     CheckWalk m_check;
     SafeReturn m_return;
-    JobTracker m_job { m_transfer, m_check }; // after the walks it reads
+    JobTracker m_job{ m_transfer, m_check }; // after the walks it reads
     QMetaObject::Connection m_profileGoneConnection;
 };
 

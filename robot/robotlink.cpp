@@ -16,8 +16,8 @@ void RobotLink::attach(DeviceLink *link)
     m_kelHandler = qobject_cast<KelHandler *>(link);
     if (!link)
         return;
-    m_displayConnection = connect(link, &DeviceLink::displayCompleted, this,
-                                  &RobotLink::displayCompleted);
+    m_displayConnection =
+            connect(link, &DeviceLink::displayCompleted, this, &RobotLink::displayCompleted);
     m_portConnection = connect(link, &DeviceLink::terminalIsReadyChanged, this,
                                &RobotLink::onTerminalReadyChanged);
     // The robot must not outlive the link holding a dangling pointer (the
