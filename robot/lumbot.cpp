@@ -8,58 +8,29 @@
 #include "menuscreen.h"
 
 #include <QDebug>
-#include <QTime>
 
 using namespace JobTexts;
 
-LumBot::LumBot(QObject *parent) : QObject(parent) { }
-
-KelHandler *LumBot::kelHandler() const
+LumBot::LumBot(QObject *parent) : QObject(parent)
 {
-    return m_kelHandler;
+    connect(&m_line, &RobotLink::displayCompleted, this, &LumBot::readDisplay);
+    connect(&m_line, &RobotLink::lineLost, this, &LumBot::onLineLost);
+    connect(&m_line, &RobotLink::linkGone, this, &LumBot::stopJob);
+    // The account of the jobs speaks for the robot.
+    connect(&m_job, &JobTracker::deviceIdentifierChanged, this, &LumBot::deviceIdentifierChanged);
+    connect(&m_job, &JobTracker::progressChanged, this, &LumBot::progressChanged);
+    connect(&m_job, &JobTracker::jobOutcomeChanged, this, &LumBot::jobOutcomeChanged);
+    connect(&m_job, &JobTracker::identificationErrorChanged, this,
+            &LumBot::identificationErrorChanged);
+    connect(&m_job, &JobTracker::transmissionError, this, &LumBot::transmissionError);
+    connect(&m_job, &JobTracker::settingTransferred, this, &LumBot::settingTransferred);
+    connect(&m_job, &JobTracker::jobFinished, this, &LumBot::jobFinished);
 }
 
 void LumBot::setKelHandler(KelHandler *kelHandler)
 {
-    attachLink(kelHandler);
+    m_line.attach(kelHandler);
     emit kelHandlerChanged(kelHandler);
-}
-
-void LumBot::setDeviceLink(DeviceLink *link)
-{
-    attachLink(link);
-}
-
-DeviceLink *LumBot::deviceLink() const
-{
-    return m_link;
-}
-
-void LumBot::attachLink(DeviceLink *link)
-{
-    // One connection per link: a screen must never be processed twice.
-    disconnect(m_displayConnection);
-    disconnect(m_portConnection);
-    disconnect(m_linkGoneConnection);
-    m_link = link;
-    m_kelHandler = qobject_cast<KelHandler *>(link);
-    if (!link)
-        return;
-    m_displayConnection = connect(link, &DeviceLink::displayCompleted, this, &LumBot::readDisplay);
-    m_portConnection = connect(link, &DeviceLink::terminalIsReadyChanged, this,
-                               &LumBot::onTerminalReadyChanged);
-    // The robot does not own the link; it must not outlive it holding a
-    // dangling pointer (the scene may destroy its objects in any order).
-    m_linkGoneConnection = connect(link, &QObject::destroyed, this, [this] {
-        m_link = nullptr;
-        m_kelHandler = nullptr;
-        stopJob();
-    });
-}
-
-DeviceProfile *LumBot::profile() const
-{
-    return m_profile;
 }
 
 void LumBot::setProfile(DeviceProfile *profile)
@@ -75,23 +46,17 @@ void LumBot::setProfile(DeviceProfile *profile)
     });
 }
 
-JobResult LumBot::lastResult() const
-{
-    return m_result;
-}
-
 // ---------------------------------------------------------------- control
 
 void LumBot::startInit()
 {
     if (m_mode != Idle)
         return;
-    if (!m_link) {
+    if (!m_line.link()) {
         qCDebug(lumRobot) << "LUMBOT start refused: no terminal link set";
         return;
     }
-    clearOutcome();
-    beginJob(JobResult::Identification);
+    m_job.begin(JobResult::Identification);
     beginInit();
 }
 
@@ -102,8 +67,8 @@ void LumBot::beginInit()
 {
     qCDebug(lumRobot) << "LUMBOT start init";
     reset();
-    setProgress(0, 0);
-    m_link->sendChar(DeviceKeys::Esc);
+    m_job.setProgress(0, 0);
+    m_line.sendChar(DeviceKeys::Esc);
     m_mode = Init;
     emit enabledChanged();
 }
@@ -123,7 +88,6 @@ void LumBot::startUpload()
         return;
     qCDebug(lumRobot) << "LUMBOT start upload";
     m_transfer.reset(m_profile);
-    m_transferredAnnounced = 0;
     m_profile->gotoRoot();
     startInitFor(UploadInit);
     if (m_mode == UploadInit)
@@ -145,7 +109,7 @@ bool LumBot::canStartProfileJob() const
 {
     if (m_mode != Idle)
         return false;
-    if (!m_link || !m_profile) {
+    if (!m_line.link() || !m_profile) {
         qCDebug(lumRobot) << "LUMBOT start refused: terminal link or profile not set";
         return false;
     }
@@ -159,81 +123,17 @@ void LumBot::startInitFor(Mode mode)
     if (m_mode != Init)
         return;
     m_mode = mode;
-    m_result.job = mode == DownloadInit ? JobResult::ReadOut
-            : mode == CheckInit         ? JobResult::Check
-                                        : JobResult::Transfer;
+    m_job.setJob(mode == DownloadInit        ? JobResult::ReadOut
+                         : mode == CheckInit ? JobResult::Check
+                                             : JobResult::Transfer);
 }
 
-void LumBot::beginJob(JobResult::Job job)
-{
-    m_result = JobResult();
-    m_result.job = job;
-    m_jobOpen = true;
-}
-
-// The job is over and everything about it is known: its result, once.
+// The job is over: its result, once. A receiver of enabledChanged() may
+// have started the next job already; that one is not over.
 void LumBot::finishJob(JobResult::Outcome outcome, JobResult::DeviceLeft deviceLeft)
 {
-    // A receiver of enabledChanged() may have started the next job already.
-    if (!m_jobOpen || m_mode != Idle)
-        return;
-    m_jobOpen = false;
-    // A transfer done stays done while the device is identified anew.
-    if (m_result.outcome == JobResult::Running)
-        m_result.outcome = outcome;
-    m_result.deviceLeft = deviceLeft;
-    closeResult();
-    setJobOutcome(m_result.outcomeLine());
-    emit jobFinished();
-}
-
-void LumBot::closeResult()
-{
-    if (m_result.endedAt.isNull())
-        m_result.endedAt = QTime::currentTime();
-    m_result.deviceIdentifier = m_deviceIdentifier;
-    if (m_result.job == JobResult::Transfer) {
-        m_result.settingsWritten = m_transfer.done();
-        m_result.settingsToWrite = m_transfer.total();
-        m_result.settings = m_transfer.settingRecords();
-    }
-    if (m_result.job == JobResult::Check) {
-        m_result.checked = m_check.records();
-        m_result.deviceSerialNumber.clear();
-        for (const CheckedSetting &record : m_check.records()) {
-            if (record.found && DeviceProfile::isSerialNumberPath(record.menuPath))
-                m_result.deviceSerialNumber = record.deviceValue.trimmed();
-        }
-    }
-}
-
-void LumBot::clearOutcome()
-{
-    setJobOutcome(QString());
-    setIdentificationError(QString());
-}
-
-void LumBot::setJobOutcome(const QString &text)
-{
-    if (text == m_jobOutcome)
-        return;
-    m_jobOutcome = text;
-    emit jobOutcomeChanged();
-}
-
-void LumBot::setIdentificationError(const QString &text)
-{
-    if (text == m_identificationError)
-        return;
-    m_identificationError = text;
-    emit identificationErrorChanged();
-}
-
-// An identification that ends without an identifier found no device: the
-// link completed its screens without an answer (or only blank ones).
-void LumBot::endIdentification()
-{
-    setIdentificationError(m_deviceIdentifier.trimmed().isEmpty() ? errorNoDevice : QString());
+    if (m_mode == Idle)
+        m_job.finishJob(outcome, deviceLeft);
 }
 
 // The user's abort. The robot lets go of the device only at its base menu:
@@ -269,27 +169,20 @@ void LumBot::discardJob()
     reset();
 }
 
-bool LumBot::linkWorks() const
-{
-    return m_link && m_link->terminalIsReady();
-}
-
 // Every job that ends early on a working line ends here: the robot stays
 // busy while it takes the device back to its base menu.
 void LumBot::returnToBaseMenu(JobResult::Outcome outcome)
 {
-    if (m_result.outcome == JobResult::Running)
-        m_result.outcome = outcome;
-    if (!linkWorks()) {
+    m_job.settle(outcome);
+    if (!m_line.works()) {
         endReturn(JobResult::LineLost);
         return;
     }
-    sendKeys(m_return.start());
+    m_line.sendKeys(m_return.start());
     const bool wasIdle = m_mode == Idle;
     m_mode = Return;
-    m_result.deviceLeft = JobResult::Returning;
-    closeResult();
-    setJobOutcome(m_result.outcomeLine());
+    m_job.setDeviceLeft(JobResult::Returning);
+    m_job.showOutcome();
     if (wasIdle)
         emit enabledChanged();
 }
@@ -300,65 +193,37 @@ void LumBot::endReturn(JobResult::DeviceLeft deviceLeft)
     m_mode = Idle;
     if (wasBusy)
         emit enabledChanged();
-    finishJob(m_result.outcome, deviceLeft);
+    finishJob(m_job.result().outcome, deviceLeft);
 }
 
 void LumBot::reset()
 {
-    m_takeIdentifier = false;
     m_search.reset();
     m_readOut.reset(m_profile);
-    m_deviceIdentifier.clear();
-    m_deviceWarning.clear();
-    emit deviceIdentifierChanged();
+    m_job.forgetDevice();
 }
 
-void LumBot::enterIdle()
+// The line stopped working while a job ran.
+void LumBot::onLineLost()
 {
-    m_mode = Idle;
-    emit enabledChanged();
-}
-
-void LumBot::setProgress(int done, int total)
-{
-    if (done == m_itemsDone && total == m_itemsTotal)
-        return;
-    m_itemsDone = done;
-    m_itemsTotal = total;
-    emit progressChanged();
-}
-
-void LumBot::reportError(const QString &text)
-{
-    m_lastError = text;
-    qCDebug(lumRobot) << "LUMBOT ERROR:" << text;
-    emit transmissionError();
-}
-
-void LumBot::onTerminalReadyChanged()
-{
-    if (!m_link || m_link->terminalIsReady())
-        return;
     switch (m_mode) {
     case Init:
-        setIdentificationError(errorNoDevice);
-        if (m_result.outcome == JobResult::Running)
-            m_result.outcome = JobResult::NoDevice;
+        m_job.noDevice();
         stopJob();
         break;
     case DownloadInit:
     case Download:
-        failReadOut(errorReadOutLinkLost + linkReason());
+        failReadOut(errorReadOutLinkLost + m_line.linkReason());
         break;
     case UploadInit:
     case Upload:
-        m_transfer.noteFailure(errorTransferLinkLost + linkReason());
+        m_transfer.noteFailure(errorTransferLinkLost + m_line.linkReason());
         emitTransferred();
-        failTransfer(errorTransferLinkLost + linkReason());
+        failTransfer(errorTransferLinkLost + m_line.linkReason());
         break;
     case CheckInit:
     case Check:
-        failCheck(errorCheckLinkLost + linkReason());
+        failCheck(errorCheckLinkLost + m_line.linkReason());
         break;
     case Return:
         endReturn(JobResult::LineLost);
@@ -366,13 +231,6 @@ void LumBot::onTerminalReadyChanged()
     default:
         break;
     }
-}
-
-// What the link says about a lost line, as a line of its own.
-QString LumBot::linkReason() const
-{
-    const QString reason = m_link ? m_link->lastErrorString() : QString();
-    return reason.isEmpty() ? QString() : QLatin1Char('\n') + reason;
 }
 
 // The profile may be unset while a job runs (QML rebinding); stop rather than
@@ -386,20 +244,204 @@ bool LumBot::hasProfileFor(Mode mode)
     return false;
 }
 
-void LumBot::sendKeys(const RobotAnswer &answer)
+// ------------------------------------------------------------------ steps
+// Each completed screen is read and handed to the job that runs; the job's
+// answer is sent, and its end is turned into the robot's state, signals and
+// result.
+
+void LumBot::readDisplay()
 {
-    for (const RobotAnswer::Key &key : answer.keys()) {
-        if (key.waitMs > 0)
-            m_link->sendCharTimer(key.key, key.waitMs);
-        else
-            m_link->sendChar(key.key);
+    if (m_mode == Idle || !m_line.link())
+        return;
+
+    const MenuScreen screen = m_line.readScreen(walkLevel());
+
+    if (m_job.identifierDue()) {
+        m_job.takeIdentifier(screen.firstLine);
+        if (m_mode == Init) {
+            m_job.endIdentification();
+            enterIdle();
+            finishJob(identificationError().isEmpty() ? JobResult::Done : JobResult::NoDevice,
+                      JobResult::NotSaid);
+            return;
+        }
+    }
+
+    switch (m_mode) {
+    case Init:
+    case DownloadInit:
+    case UploadInit:
+    case CheckInit:
+        searchBaseMenu(screen);
+        break;
+    case Check:
+        if (hasProfileFor(Check))
+            checkStep(screen);
+        break;
+    case Download:
+        if (hasProfileFor(Download))
+            readOutStep(screen);
+        break;
+    case Upload:
+        if (hasProfileFor(Upload))
+            transferStep(screen);
+        break;
+    case Return:
+        climbStep(screen);
+        break;
+    default:
+        break;
     }
 }
 
-QString LumBot::progressText() const
+// The depth at which the screen is read: names are formed differently on
+// the configuration menu's own level.
+int LumBot::walkLevel() const
 {
-    // A check writes nothing: its count is of settings looked at.
-    if (m_result.job == JobResult::Check && m_itemsTotal > 0)
-        return JobTexts::checkProgress(m_itemsDone, m_itemsTotal);
-    return JobTexts::progress(m_itemsDone, m_itemsTotal);
+    if (m_mode == Download)
+        return m_readOut.level();
+    if (m_mode == Upload)
+        return m_transfer.level();
+    if (m_mode == Check)
+        return m_check.level();
+    return 0;
+}
+
+void LumBot::searchBaseMenu(const MenuScreen &screen)
+{
+    const RobotAnswer answer = m_search.step(screen);
+    if (answer.outcome() == RobotAnswer::Failed) {
+        failBaseMenuSearch();
+        return;
+    }
+    if (answer.outcome() == RobotAnswer::Done) {
+        const bool programmingMode = m_search.programmingMode();
+        reset();
+        m_job.awaitIdentifier(programmingMode ? warningProgrammingMode : QString());
+        if (m_mode == DownloadInit)
+            m_mode = Download;
+        else if (m_mode == UploadInit)
+            m_mode = Upload;
+        else if (m_mode == CheckInit)
+            m_mode = Check;
+    }
+    m_line.sendKeys(answer);
+}
+
+// The search has sent all the ESC it may: a climb would send as many again.
+void LumBot::failBaseMenuSearch()
+{
+    if (m_mode != Init)
+        m_job.fail(errorBaseMenu);
+    else
+        m_job.noDevice();
+    discardJob();
+    enterIdle();
+    finishJob(m_job.result().outcome, JobResult::MaybeElsewhere);
+}
+
+void LumBot::readOutStep(const MenuScreen &screen)
+{
+    const RobotAnswer answer = m_readOut.step(screen, m_line.lastKeyAnswered());
+    m_job.setProgress(m_readOut.recorded(), 0);
+    m_line.sendKeys(answer);
+    if (answer.outcome() == RobotAnswer::Failed)
+        failReadOut(answer.error());
+    else if (answer.outcome() == RobotAnswer::Done)
+        finishReadOut();
+}
+
+void LumBot::finishReadOut()
+{
+    enterIdle();
+    if (m_mode != Idle)
+        return;
+    m_profile->rebuildConfItemList();
+    // Counted as the technician counts them, the same number lumctl gives.
+    const int entries = m_profile->entryCount();
+    m_job.setProgress(entries, 0);
+    m_job.setEntriesRead(entries);
+    // The file saved from it knows the device it came from.
+    m_profile->setOrigin({ deviceIdentifier().trimmed(), m_profile->serialNumberSetting(), false });
+    emit readOutCompleted();
+    finishJob(JobResult::Done, JobResult::NotSaid);
+}
+
+void LumBot::failReadOut(const QString &text)
+{
+    m_job.reportError(text);
+    if (m_mode == Idle || m_mode == Return)
+        return;
+    m_job.setError(text);
+    discardJob();
+    returnToBaseMenu(JobResult::Failed);
+}
+
+void LumBot::transferStep(const MenuScreen &screen)
+{
+    const RobotAnswer answer = m_transfer.step(screen);
+    m_job.setProgress(m_transfer.done(), m_transfer.total());
+    emitTransferred();
+    m_line.sendKeys(answer);
+    if (answer.outcome() == RobotAnswer::Failed) {
+        failTransfer(answer.error());
+    } else if (answer.outcome() == RobotAnswer::Done) {
+        const bool first = m_transfer.nothingMarked();
+        m_job.setOutcome(JobResult::Done);
+        m_job.showOutcome();
+        emit transferCompleted();
+        enterIdle();
+        // Bring the device back to its base menu and read its identity anew.
+        if (!first && m_mode == Idle)
+            beginInit();
+        else
+            finishJob(JobResult::Done, JobResult::NotSaid);
+    }
+}
+
+void LumBot::failTransfer(const QString &text)
+{
+    m_job.reportError(text);
+    if (m_mode == Idle || m_mode == Return)
+        return;
+    m_job.setError(text);
+    // Not an abort: the identification and the paths stay as they are.
+    returnToBaseMenu(JobResult::Failed);
+}
+
+void LumBot::climbStep(const MenuScreen &screen)
+{
+    const RobotAnswer answer = m_return.step(screen, m_line.lastKeyAnswered());
+    m_line.sendKeys(answer);
+    if (answer.outcome() == RobotAnswer::Done)
+        endReturn(JobResult::AtBaseMenu);
+    else if (answer.outcome() == RobotAnswer::Failed)
+        endReturn(JobResult::MaybeElsewhere);
+}
+
+// The check opens sections only; once every setting was looked at, the
+// comparison goes to the profile and the device is taken back to its base
+// menu, as after an abort (no setting is open, so the ESC only climb).
+void LumBot::checkStep(const MenuScreen &screen)
+{
+    const RobotAnswer answer = m_check.step(screen);
+    m_job.setProgress(m_check.done(), m_check.total());
+    m_line.sendKeys(answer);
+    if (answer.outcome() == RobotAnswer::Failed) {
+        failCheck(answer.error());
+    } else if (answer.outcome() == RobotAnswer::Done) {
+        m_profile->applyComparison(m_check.records());
+        m_job.closeResult();
+        emit checkCompleted();
+        returnToBaseMenu(JobResult::Done);
+    }
+}
+
+void LumBot::failCheck(const QString &text)
+{
+    m_job.reportError(text);
+    if (m_mode == Idle || m_mode == Return)
+        return;
+    m_job.setError(text);
+    returnToBaseMenu(JobResult::Failed);
 }

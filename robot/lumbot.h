@@ -14,12 +14,13 @@
 #include "basemenusearch.h"
 #include "checkwalk.h"
 #include "jobresult.h"
+#include "jobtracker.h"
 #include "readoutwalk.h"
+#include "robotlink.h"
 #include "safereturn.h"
 #include "transferwalk.h"
 
 class MenuScreen;
-class RobotAnswer;
 
 // The menu robot: a reactive state machine that operates the device's text
 // menu one completed screen at a time. It identifies the device, reads its
@@ -27,7 +28,8 @@ class RobotAnswer;
 // job is a unit of its own that answers a screen with keys or its end (the
 // base-menu search, the read-out walk, the transfer walk, the safe return
 // to the base menu); the robot hands them the screens, sends their keys and
-// says how the job ended.
+// says how the job ended. It reaches the device through its RobotLink and
+// keeps its account of the device and the jobs in a JobTracker.
 class LumBot : public QObject
 {
     Q_OBJECT
@@ -60,34 +62,34 @@ public:
 
     explicit LumBot(QObject *parent = nullptr);
 
-    KelHandler *kelHandler() const;
+    KelHandler *kelHandler() const { return m_line.kelHandler(); }
     void setKelHandler(KelHandler *kelHandler);
     // Any other line to the device (C++ only; tests hand screens through
     // one). kelHandler() is null unless the link is the terminal link.
-    void setDeviceLink(DeviceLink *link);
-    DeviceLink *deviceLink() const;
-    DeviceProfile *profile() const;
+    void setDeviceLink(DeviceLink *link) { m_line.attach(link); }
+    DeviceLink *deviceLink() const { return m_line.link(); }
+    DeviceProfile *profile() const { return m_profile; }
     void setProfile(DeviceProfile *profile);
     bool isEnabled() const { return m_mode != Idle; }
-    QString deviceIdentifier() const { return m_deviceIdentifier; }
-    QString deviceWarning() const { return m_deviceWarning; }
-    int itemsDone() const { return m_itemsDone; }
-    int itemsTotal() const { return m_itemsTotal; }
+    QString deviceIdentifier() const { return m_job.deviceIdentifier(); }
+    QString deviceWarning() const { return m_job.deviceWarning(); }
+    int itemsDone() const { return m_job.itemsDone(); }
+    int itemsTotal() const { return m_job.itemsTotal(); }
     // How far the job has come, in the technician's words; empty before
     // anything is done.
-    QString progressText() const;
+    QString progressText() const { return m_job.progressText(); }
     // How the last job ended, for the technician: what was done and when,
     // that it was cancelled or failed, and where the device was left.
     // Empty while a read-out or transfer runs.
-    QString jobOutcome() const { return m_jobOutcome; }
+    QString jobOutcome() const { return m_job.jobOutcome(); }
     // Why the last identification found no device; empty otherwise.
-    QString identificationError() const { return m_identificationError; }
+    QString identificationError() const { return m_job.identificationError(); }
     Mode mode() const { return m_mode; }
 
-    Q_INVOKABLE QString lastErrorString() const { return m_lastError; }
+    Q_INVOKABLE QString lastErrorString() const { return m_job.lastError(); }
 
     // How the last job ended; complete from jobFinished() on.
-    JobResult lastResult() const;
+    JobResult lastResult() const { return m_job.result(); }
 
 signals:
     void kelHandlerChanged(KelHandler *kelHandler);
@@ -126,28 +128,20 @@ private:
     bool canStartProfileJob() const;
     void startInitFor(Mode mode);
     void beginInit();
-    void clearOutcome();
-    void setJobOutcome(const QString &text);
-    void setIdentificationError(const QString &text);
-    void endIdentification();
     void stopJob();
     void discardJob();
-    bool linkWorks() const;
-    QString linkReason() const;
-    void beginJob(JobResult::Job job);
     void finishJob(JobResult::Outcome outcome, JobResult::DeviceLeft deviceLeft);
-    void closeResult();
     void returnToBaseMenu(JobResult::Outcome outcome);
     void endReturn(JobResult::DeviceLeft deviceLeft);
     void reset();
-    void enterIdle();
-    void setProgress(int done, int total);
-    void reportError(const QString &text);
-    void onTerminalReadyChanged();
-    void attachLink(DeviceLink *link);
+    void enterIdle()
+    {
+        m_mode = Idle;
+        emit enabledChanged();
+    }
+    void onLineLost();
     bool hasProfileFor(Mode mode);
     int walkLevel() const;
-    void sendKeys(const RobotAnswer &answer);
 
     void searchBaseMenu(const MenuScreen &screen);
     void failBaseMenuSearch();
@@ -155,35 +149,22 @@ private:
     void finishReadOut();
     void failReadOut(const QString &text);
     void transferStep(const MenuScreen &screen);
-    void emitTransferred();
+    // One settingTransferred() for each setting the transfer has newly worked on.
+    void emitTransferred() { m_job.announceTransferred(int(m_transfer.transferred().size())); }
     void failTransfer(const QString &text);
     void climbStep(const MenuScreen &screen);
     void checkStep(const MenuScreen &screen);
     void failCheck(const QString &text);
 
-    KelHandler *m_kelHandler = nullptr;
-    DeviceLink *m_link = nullptr; // the same object as m_kelHandler, when that is set
+    RobotLink m_line;
     DeviceProfile *m_profile = nullptr;
     Mode m_mode = Idle;
-    bool m_takeIdentifier = false;
-    QString m_deviceIdentifier;
-    QString m_deviceWarning;
-    QString m_lastError;
     BaseMenuSearch m_search;
     ReadOutWalk m_readOut;
     TransferWalk m_transfer;
     CheckWalk m_check;
     SafeReturn m_return;
-    int m_transferredAnnounced = 0;
-    int m_itemsDone = 0;
-    int m_itemsTotal = 0;
-    QString m_jobOutcome;
-    JobResult m_result;
-    bool m_jobOpen = false; // jobFinished() not yet emitted for the job in m_result
-    QString m_identificationError;
-    QMetaObject::Connection m_displayConnection;
-    QMetaObject::Connection m_portConnection;
-    QMetaObject::Connection m_linkGoneConnection;
+    JobTracker m_job{ m_transfer, m_check }; // after the walks it reads
     QMetaObject::Connection m_profileGoneConnection;
 };
 
