@@ -57,26 +57,6 @@ WindowTestCase {
         }
     }
 
-    // A value the selector is given (by undo here) is shown, not chosen: it
-    // neither marks the setting nor becomes a step of its own.
-    function test_selectorShowsAnUndoneValueWithoutMarking() {
-        var selector = rowControl(2, "selector")
-        function choose(index) {
-            selector.popup.open()
-            tryCompare(selector.popup, "opened", true, 5000)
-            mouseClick(selector.popup.contentItem.itemAtIndex(index))
-            tryCompare(selector.popup, "visible", false, 5000)
-        }
-        choose(2)
-        mouseClick(rowControl(2, "markBox"))
-        choose(1)
-        compare([item(2).value, item(2).active], ["Befreiung", false], "back to the value read, unmarked")
-        mouseClick(control("undoButton"))
-        compare([selector.currentText, item(2).value, item(2).active, rowControl(2, "markBox").checked],
-                ["Quittung", "Quittung", false, false])
-        verify(control("redoButton").enabled, "the choice can be done again")
-    }
-
     // What a field takes is what the core's rules for the value type say.
     function test_textFieldsFilterAndMark_data() {
         return [
