@@ -32,6 +32,17 @@ Item {
     // Everything is settled: the close under way goes through.
     property bool leaving: false
 
+    // The robot's job is over (its isEnabled signals as enabledChanged, a
+    // name a Connections cannot take a handler for: its own enabled has it).
+    readonly property bool botBusy: guard.bot ? guard.bot.isEnabled : false
+    onBotBusyChanged: {
+        if (guard.botBusy)
+            return
+        guard.runningJob = ""
+        if (guard.stopping)
+            guard.jobStopped()
+    }
+
     // The handler of the window's closing signal.
     function handleClosing(close) {
         if (leaving)
@@ -109,13 +120,6 @@ Item {
             if (guard.bot.isEnabled && guard.runningJob === "" && guard.bot.itemsTotal === 0
                     && guard.bot.itemsDone > 0)
                 guard.runningJob = "readOut"
-        }
-        function onIsEnabledChanged() {
-            if (guard.bot.isEnabled)
-                return
-            guard.runningJob = ""
-            if (guard.stopping)
-                guard.jobStopped()
         }
     }
 

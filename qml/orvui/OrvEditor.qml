@@ -218,14 +218,23 @@ Rectangle {
             width: 16
         }
 
+        // What every row takes from the editor, handed to the rows by the
+        // list they stand in (a row is made anew whenever it scrolls into
+        // view).
+        readonly property real rowExtraWidth: editorPanel.extraWidth
+        readonly property ItemFilter rowFilter: editorPanel.profile.itemFilter
+        readonly property EditHistory rowHistory: editorPanel.profile.editHistory
+
         delegate: OrvEditorRow {
+            id: editorRow
             required property int index
             required property var modelData
+            readonly property var list: ListView.view
             rowIndex: index
             item: modelData
-            extraWidth: editorPanel.extraWidth
-            filter: editorPanel.profile.itemFilter
-            history: editorPanel.profile.editHistory
+            extraWidth: editorRow.list ? editorRow.list.rowExtraWidth : 0
+            filter: editorRow.list ? editorRow.list.rowFilter : null
+            history: editorRow.list ? editorRow.list.rowHistory : null
         }
 
         // Tab moves through the rows' controls; the list follows the focus,

@@ -81,6 +81,7 @@ Row {
                 sourceComponent: outerrow.editable ? markBoxComponent
                                : (outerrow.heading || outerrow.infoLine || outerrow.fixedSetting)
                                  ? nameLabelComponent : null
+                onLoaded: leadLoader.item.row = outerrow
             }
 
             // The value's control and, after a check of the device, what
@@ -108,6 +109,7 @@ Row {
                             return noteComponent
                         return null
                     }
+                    onLoaded: valueLoader.item.row = outerrow
                 }
 
                 Label {
@@ -129,17 +131,21 @@ Row {
                 anchors.verticalCenter: parent.verticalCenter
                 active: outerrow.changed
                 sourceComponent: resetComponent
+                onLoaded: resetLoader.item.row = outerrow
             }
         }
 
         // Explains a setting when the pointer rests on its band; clicks go
         // through to the controls.
         Loader {
+            id: tooltipLoader
             anchors.fill: parent
             active: outerrow.tooltip !== ""
+            onLoaded: tooltipLoader.item.row = outerrow
             sourceComponent: MouseArea {
                 id: tooltipMouseArea
                 objectName: "tooltipMouseArea"
+                property var row: null
                 hoverEnabled: true
                 propagateComposedEvents: true
                 onPressed: function(mouse) { mouse.accepted = false }
@@ -147,23 +153,27 @@ Row {
                 onClicked: function(mouse) { mouse.accepted = false }
                 ToolTip.visible: containsMouse
                 ToolTip.delay: 500
-                ToolTip.text: outerrow.tooltip
+                ToolTip.text: tooltipMouseArea.row ? tooltipMouseArea.row.tooltip : ""
             }
         }
     }
 
+    // The controls below are made by the loaders above, which hand each the
+    // row it belongs to (row) once it is made: until then it shows nothing.
     Component {
         id: resetComponent
         Button {
+            id: resetButton
+            property var row: null
             objectName: "resetButton"
-            width: outerrow.resetWidth
+            width: resetButton.row ? resetButton.row.resetWidth : 0
             flat: true
-            text: "↺ " + outerrow.item.initValue
+            text: resetButton.row ? "↺ " + resetButton.row.item.initValue : ""
             font.pointSize: Qt.application.font.pointSize > 0 ? Qt.application.font.pointSize * 0.85 : 8
-            onClicked: outerrow.item.resetToRead()
+            onClicked: resetButton.row.item.resetToRead()
             ToolTip.visible: hovered
             ToolTip.delay: 300
-            ToolTip.text: "Gelesener Wert: " + outerrow.item.initValue + " – zurücksetzen"
+            ToolTip.text: resetButton.row ? "Gelesener Wert: " + resetButton.row.item.initValue + " – zurücksetzen" : ""
         }
     }
 
@@ -171,13 +181,14 @@ Row {
         id: markBoxComponent
         CheckBox {
             id: markBox
+            property var row: null
             objectName: "markBox"
-            width: outerrow.nameWidth
-            text: outerrow.item.menuName
-            checked: outerrow.item.active
+            width: markBox.row ? markBox.row.nameWidth : 0
+            text: markBox.row ? markBox.row.item.menuName : ""
+            checked: markBox.row ? markBox.row.item.active : false
             onCheckedChanged: {
-                if (outerrow.item.active !== checked)
-                    outerrow.item.active = checked
+                if (markBox.row && markBox.row.item.active !== checked)
+                    markBox.row.item.active = checked
             }
         }
     }
@@ -186,22 +197,27 @@ Row {
         id: nameLabelComponent
         Label {
             id: nameLabel
+            property var row: null
             objectName: "nameLabel"
             width: {
-                var level = outerrow.menuLevel
+                var row = nameLabel.row
+                if (!row)
+                    return 0
+                var level = row.menuLevel
                 // ends where the check boxes of settings end
-                if (outerrow.fixedSetting || outerrow.infoWithValue)
-                    return outerrow.nameWidth + Math.max(0, 30 * (level - 2)) - 30 * (level - 1) - 5
-                if (outerrow.heading)
-                    return 465 - 30 * (level - 1) + outerrow.extraWidth
-                           - (outerrow.note !== "" ? outerrow.valueWidth + 10 : 0)
-                return 200 - 30 * (level - 1) + outerrow.extraWidth
+                if (row.fixedSetting || row.infoWithValue)
+                    return row.nameWidth + Math.max(0, 30 * (level - 2)) - 30 * (level - 1) - 5
+                if (row.heading)
+                    return 465 - 30 * (level - 1) + row.extraWidth
+                           - (row.note !== "" ? row.valueWidth + 10 : 0)
+                return 200 - 30 * (level - 1) + row.extraWidth
             }
             // Headings and information lines may run past their band as
             // they always did; a setting's name must leave its value room.
-            elide: outerrow.fixedSetting || outerrow.infoWithValue ? Text.ElideRight : Text.ElideNone
-            text: outerrow.item.menuName
-            color: outerrow.heading ? "white" : "black"
+            elide: nameLabel.row && (nameLabel.row.fixedSetting || nameLabel.row.infoWithValue)
+                   ? Text.ElideRight : Text.ElideNone
+            text: nameLabel.row ? nameLabel.row.item.menuName : ""
+            color: nameLabel.row && nameLabel.row.heading ? "white" : "black"
         }
     }
 
@@ -209,21 +225,22 @@ Row {
         id: selectorComponent
         ComboBox {
             id: selector
+            property var row: null
             objectName: "selector"
-            width: outerrow.valueWidth
-            model: outerrow.item.options
+            width: selector.row ? selector.row.valueWidth : 0
+            model: selector.row ? selector.row.item.options : []
             // Reading the model ties the index back to the value after a new
             // option list reset it.
             currentIndex: {
                 selector.model
-                return outerrow.item.valueIndex
+                return selector.row ? selector.row.item.valueIndex : -1
             }
             // Only a choice made on the selector counts: the control itself
             // moves its index when its option list is exchanged, and that
             // must neither mark nor overwrite a value.
             onActivated: {
                 if (selector.currentIndex >= 0)
-                    outerrow.item.editValue(outerrow.item.options[selector.currentIndex])
+                    selector.row.item.editValue(selector.row.item.options[selector.currentIndex])
             }
         }
     }
@@ -231,20 +248,24 @@ Row {
     Component {
         id: numberFieldComponent
         OrvValueField {
+            id: numberField
+            property var row: null
             objectName: "numberField"
-            width: outerrow.valueWidth
-            item: outerrow.item
-            history: outerrow.history
+            width: numberField.row ? numberField.row.valueWidth : 0
+            item: numberField.row ? numberField.row.item : null
+            history: numberField.row ? numberField.row.history : null
         }
     }
 
     Component {
         id: timeFieldComponent
         OrvValueField {
+            id: timeField
+            property var row: null
             objectName: "timeField"
-            width: outerrow.valueWidth
-            item: outerrow.item
-            history: outerrow.history
+            width: timeField.row ? timeField.row.valueWidth : 0
+            item: timeField.row ? timeField.row.item : null
+            history: timeField.row ? timeField.row.history : null
         }
     }
 
@@ -254,10 +275,12 @@ Row {
     Component {
         id: valueTextComponent
         Label {
+            id: valueText
+            property var row: null
             objectName: "valueText"
-            width: outerrow.valueWidth
+            width: valueText.row ? valueText.row.valueWidth : 0
             leftPadding: 8
-            text: outerrow.item.value
+            text: valueText.row ? valueText.row.item.value : ""
             elide: Text.ElideRight
         }
     }
@@ -267,12 +290,14 @@ Row {
     Component {
         id: fixedValueComponent
         Column {
-            width: outerrow.valueWidth
+            id: fixedValue
+            property var row: null
+            width: fixedValue.row ? fixedValue.row.valueWidth : 0
             Label {
                 objectName: "valueText"
                 width: parent.width
                 leftPadding: 8
-                text: outerrow.item.value
+                text: fixedValue.row ? fixedValue.row.item.value : ""
                 elide: Text.ElideRight
                 visible: text !== ""
             }
@@ -280,7 +305,7 @@ Row {
                 objectName: "noteText"
                 width: parent.width
                 leftPadding: 8
-                text: outerrow.note
+                text: fixedValue.row ? fixedValue.row.note : ""
                 font.italic: true
                 font.pointSize: Qt.application.font.pointSize > 0 ? Qt.application.font.pointSize * 0.85 : 8
                 color: "#666666"
@@ -300,10 +325,12 @@ Row {
     Component {
         id: noteComponent
         Label {
+            id: headingNote
+            property var row: null
             objectName: "noteText"
-            width: outerrow.valueWidth
+            width: headingNote.row ? headingNote.row.valueWidth : 0
             leftPadding: 8
-            text: outerrow.note
+            text: headingNote.row ? headingNote.row.note : ""
             font.italic: true
             color: "white"
             elide: Text.ElideRight
@@ -313,8 +340,10 @@ Row {
     Component {
         id: systemTimeComponent
         TextField {
+            id: systemTimeField
+            property var row: null
             objectName: "systemTimeField"
-            width: outerrow.valueWidth
+            width: systemTimeField.row ? systemTimeField.row.valueWidth : 0
             text: "auf PC-Zeit setzen"
             enabled: false
         }
@@ -323,8 +352,10 @@ Row {
     Component {
         id: systemDateComponent
         TextField {
+            id: systemDateField
+            property var row: null
             objectName: "systemDateField"
-            width: outerrow.valueWidth
+            width: systemDateField.row ? systemDateField.row.valueWidth : 0
             text: "auf PC-Datum setzen"
             enabled: false
         }

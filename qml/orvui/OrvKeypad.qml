@@ -74,18 +74,24 @@ Rectangle {
         Repeater {
             id: keyRepeater
             model: keypadBlock.keyTable
+            // Each key made sends on the keypad's link, and its shortcut
+            // rests while the robot works the menu.
+            onItemAdded: function(index, item) {
+                item.link = Qt.binding(function() { return keypadBlock.link })
+                item.shortcutHeld = Qt.binding(function() { return keypadBlock.bot.isEnabled })
+            }
 
             OrvPrgButton {
                 id: keyButton
                 required property var modelData
+                property bool shortcutHeld: true
                 objectName: modelData.name
                 text: modelData.label
                 sendchar: DeviceKeys.keyCode(modelData.label)
-                link: keypadBlock.link
 
                 Shortcut {
                     sequences: keyButton.modelData.shortcuts
-                    enabled: !keypadBlock.bot.isEnabled
+                    enabled: !keyButton.shortcutHeld
                     onActivated: keyButton.clicked()
                 }
             }

@@ -15,7 +15,7 @@ Button {
     implicitWidth: 70
     implicitHeight: 70
     font.pointSize: 18
-    enabled: root.link.terminalIsReady
+    enabled: root.link ? root.link.terminalIsReady : false
 
     onClicked: {
         root.highlighted = true

@@ -36,7 +36,16 @@ Rectangle {
                                      + (indicator ? indicator.width : 0) + 16),
                             prgCol.width + terminalPanel.topRowRoom - connectButton.width - prgTopRow.spacing)
             popup.width: Math.max(width, widestEntry(true) + 40)
-            model: terminalPanel.link.termPortList
+            // Each port with what its list entry shows: the port, and the
+            // maker of its adapter.
+            model: {
+                var ports = terminalPanel.link.termPortList
+                var entries = []
+                for (var i = 0; i < ports.length; ++i)
+                    entries[i] = { port: ports[i], entry: portSelector.entryText(i, true) }
+                return entries
+            }
+            textRole: "port"
             // The port "Verbinden" opens: the link chooses it (an adapter it
             // knows, else the first port listed) and the technician may pick
             // another. Reading the model ties the index back to the link's
@@ -71,12 +80,16 @@ Rectangle {
 
             // Each port with its adapter's maker, so the technician finds
             // the adapter he plugged in.
+            // (The entry under the pointer or the arrow keys is the current
+            // one of the popup's list.)
             delegate: ItemDelegate {
+                id: portEntry
                 required property int index
+                required property var modelData
                 objectName: "portEntry" + index
-                width: portSelector.popup.width
-                text: portSelector.entryText(index, true)
-                highlighted: portSelector.highlightedIndex === index
+                width: portEntry.ListView.view.width
+                text: portEntry.modelData.entry
+                highlighted: portEntry.ListView.isCurrentItem
             }
 
             // An adapter plugged in after start-up shows up when the list

@@ -18,9 +18,12 @@ TestCase {
         property int aborts: 0
         signal progressChanged()
         signal transferStarted()
+        // The robot's signal for isEnabled, which has a name of its own.
+        signal enabledChanged()
 
         function setBusy(busy) {
             isEnabled = busy
+            enabledChanged()
         }
         function setProgress(done, total) {
             itemsDone = done

@@ -86,8 +86,9 @@ WindowTestCase {
     }
 
     // "Nein" keeps the read-out going; "Ja" stops it, and the window goes
-    // only once the robot is idle.
+    // as soon as the robot is idle (not when the guard gives up waiting).
     function test_closingDuringAReadOutAsksAndClosesWhenTheRobotIsIdle() {
+        control("closeGuard").stopTimeoutMs = 3600000
         connectToSimulator()
         mouseClick(control("downloadButton"))
         tryVerify(function() { return lumBot.itemsDone > 2 }, 30000, "reading")
