@@ -139,6 +139,17 @@ void LumBot::startCheck(bool allEditable)
     startInitFor(CheckInit);
 }
 
+void LumBot::startSerialCheck()
+{
+    if (!canStartProfileJob())
+        return;
+    qDebug() << "LUMBOT start check of the serial number";
+    m_check.reset(m_profile->serialNumberPaths());
+    startInitFor(CheckInit);
+    if (m_mode == CheckInit)
+        m_result.serialNumberOnly = true;
+}
+
 // A read-out or a transfer needs the tree as well as the link; a job that is
 // already running is never replaced.
 bool LumBot::canStartProfileJob() const
@@ -399,6 +410,8 @@ void LumBot::sendKeys(const RobotAnswer &answer)
 QString LumBot::progressText() const
 {
     // A check writes nothing: its count is of settings looked at.
+    if (m_result.job == JobResult::Check && m_result.serialNumberOnly)
+        return JobTexts::serialCheckProgress;
     if (m_result.job == JobResult::Check && m_itemsTotal > 0)
         return JobTexts::checkProgress(m_itemsDone, m_itemsTotal);
     return JobTexts::progress(m_itemsDone, m_itemsTotal);

@@ -100,7 +100,8 @@ signals:
     void identificationErrorChanged();
     // The record of a job's course, for whoever keeps the service record.
     void readOutCompleted();
-    // A check visited every setting; the profile holds the comparison.
+    // A check visited every setting; the profile holds the comparison
+    // (not after a check of the serial number alone).
     void checkCompleted();
     void transferStarted();
     void settingTransferred();
@@ -117,6 +118,10 @@ public slots:
     // without opening any, applies the comparison to the profile and takes
     // the device back to its base menu.
     Q_INVOKABLE void startCheck(bool allEditable);
+    // The same walk to the device's serial number alone (the profile's
+    // serial-number setting), which tells which device is connected: the
+    // result names it, the profile's marks and comparison stay as they are.
+    Q_INVOKABLE void startSerialCheck();
     void startDownload();
     void startUpload();
     void abort();

@@ -206,8 +206,9 @@ void LumBot::climbStep(const MenuScreen &screen)
 }
 
 // The check opens sections only; once every setting was looked at, the
-// comparison goes to the profile and the device is taken back to its base
-// menu, as after an abort (no setting is open, so the ESC only climb).
+// comparison goes to the profile (unless only the serial number was looked
+// at) and the device is taken back to its base menu, as after an abort (no
+// setting is open, so the ESC only climb).
 void LumBot::checkStep(const MenuScreen &screen)
 {
     const RobotAnswer answer = m_check.step(screen);
@@ -216,7 +217,8 @@ void LumBot::checkStep(const MenuScreen &screen)
     if (answer.outcome() == RobotAnswer::Failed) {
         failCheck(answer.error());
     } else if (answer.outcome() == RobotAnswer::Done) {
-        m_profile->applyComparison(m_check.records());
+        if (!m_result.serialNumberOnly)
+            m_profile->applyComparison(m_check.records());
         closeResult();
         emit checkCompleted();
         returnToBaseMenu(JobResult::Done);

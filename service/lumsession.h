@@ -87,13 +87,31 @@ public:
     // both; empty when the file fits the device.
     Q_INVOKABLE QString otherDeviceQuestion() const;
 
+    // "übertragen": writes the marked settings into the connected device.
+    // A configuration with a setting its field cannot take is refused
+    // (transferRefused()). A configuration of another device is written only
+    // when the technician says so (otherDeviceQuestionAsked(), "Ja" calls
+    // transferToOtherDevice()). Where only the serial number tells whether
+    // the device on the line is the file's own and this connection has not
+    // seen it yet, the robot reads it first; the transfer or the question
+    // follows when it is known.
+    Q_INVOKABLE void transfer();
+    // The technician's "Ja" to the question: the transfer all the same.
+    Q_INVOKABLE void transferToOtherDevice();
+
 signals:
     void siteAndTechnicianAskedChanged();
     void connectedDeviceChanged();
+    // Nothing was sent; `reason` says why, in the technician's words.
+    void transferRefused(const QString &reason);
+    // The configuration belongs to another device: `question` names both.
+    void otherDeviceQuestionAsked(const QString &question);
 
 private:
     void takeSerialNumberOf(const JobResult &result);
     void forgetConnectedDevice();
+    bool canTransfer() const;
+    void decideTransfer();
 
     KelHandler *m_link;
     DeviceProfile *m_profile;
@@ -103,6 +121,9 @@ private:
     SeriesSession *m_series;
     // The device whose serial number is known, by its identifier.
     DeviceOrigin m_knownDevice;
+    // transfer() waits for the check of the serial number and the
+    // decision after it.
+    bool m_transferPending = false;
 };
 
 #endif // LUMSESSION_H

@@ -155,12 +155,16 @@ void TestHistoryProtocol::historyListsTheDeviceNewestFirst()
 void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice_data()
 {
     QTest::addColumn<bool>("checkFirst");
+    QTest::addColumn<bool>("serialOnly");
     QTest::addColumn<bool>("cableMoved");
     QTest::addColumn<bool>("serialKnown");
 
-    QTest::newRow("checked before the transfer") << true << false << true;
-    QTest::newRow("checked, then the cable moved to the next lift") << true << true << false;
-    QTest::newRow("neither read out nor checked") << false << false << false;
+    QTest::newRow("checked before the transfer") << true << false << false << true;
+    QTest::newRow("checked, then the cable moved to the next lift") << true << false << true << false;
+    QTest::newRow("neither read out nor checked") << false << false << false << false;
+    // The window's transfer of a file of one lift reads the serial number
+    // first: no values to disagree, the lift is named all the same.
+    QTest::newRow("its serial number checked alone") << true << true << false << true;
 }
 
 // A transfer with no read-out of the device in this session: a check of the
@@ -171,6 +175,7 @@ void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice_data()
 void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice()
 {
     QFETCH(bool, checkFirst);
+    QFETCH(bool, serialOnly);
     QFETCH(bool, cableMoved);
     QFETCH(bool, serialKnown);
 
@@ -194,9 +199,13 @@ void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice()
     record.setBot(&harness.bot());
     record.setSite("Haus Süd, Aufzug 2");
     if (checkFirst) {
-        harness.bot().startCheck(true);
+        if (serialOnly)
+            harness.bot().startSerialCheck();
+        else
+            harness.bot().startCheck(true);
         QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
         QCOMPARE(harness.bot().lastResult().deviceSerialNumber, "4711");
+        QCOMPARE(harness.bot().lastResult().checked.size() == 1, serialOnly);
     }
     if (cableMoved) {
         QVERIFY2(harness.device().loadMenuText(QString(kMenu)
