@@ -53,7 +53,7 @@ LumSession::LumSession(QObject *parent)
             && result.outcome == JobResult::Done)
             QMetaObject::invokeMethod(this, [this] { decideTransfer(); }, Qt::QueuedConnection);
         else
-            m_transferPending = false;
+            setTransferPending(false);
     });
     // The view of the differences ends with the comparison (a read-out, a
     // file loaded, a transfer, or the technician's "Vergleich ausblenden"),
@@ -194,21 +194,29 @@ void LumSession::transfer()
     if (m_profile->origin().needsSerialNumberOf(connectedDevice())
         && !m_profile->serialNumberPaths().isEmpty()) {
         m_bot->startSerialCheck();
-        m_transferPending = m_bot->isEnabled();
+        setTransferPending(m_bot->isEnabled());
         return;
     }
     decideTransfer();
 }
 
+void LumSession::setTransferPending(bool pending)
+{
+    if (pending == m_transferPending)
+        return;
+    m_transferPending = pending;
+    emit transferPendingChanged();
+}
+
+// The device's serial number is known where it can be: the file fits, or
+// the technician is asked. (No longer pending once the transfer runs.)
 void LumSession::decideTransfer()
 {
-    m_transferPending = false;
-    if (!canTransfer())
-        return;
-    if (fileFitsDevice())
+    if (canTransfer() && fileFitsDevice())
         m_bot->startUpload();
-    else
+    else if (canTransfer())
         emit otherDeviceQuestionAsked(otherDeviceQuestion());
+    setTransferPending(false);
 }
 
 void LumSession::transferToOtherDevice()

@@ -31,6 +31,9 @@ class LumSession : public QObject
     // The serial number of the device on the line, as this connection's last
     // check or read-out found it; empty while it is not known.
     Q_PROPERTY(QString connectedSerialNumber READ connectedSerialNumber NOTIFY connectedDeviceChanged)
+    // A transfer asked for waits for the device's serial number (the robot
+    // reads it first) and the decision after it.
+    Q_PROPERTY(bool transferPending READ transferPending NOTIFY transferPendingChanged)
 
 public:
     explicit LumSession(QObject *parent = nullptr);
@@ -98,6 +101,7 @@ public:
     Q_INVOKABLE void transfer();
     // The technician's "Ja" to the question: the transfer all the same.
     Q_INVOKABLE void transferToOtherDevice();
+    bool transferPending() const { return m_transferPending; }
 
 signals:
     void siteAndTechnicianAskedChanged();
@@ -106,12 +110,14 @@ signals:
     void transferRefused(const QString &reason);
     // The configuration belongs to another device: `question` names both.
     void otherDeviceQuestionAsked(const QString &question);
+    void transferPendingChanged();
 
 private:
     void takeSerialNumberOf(const JobResult &result);
     void forgetConnectedDevice();
     bool canTransfer() const;
     void decideTransfer();
+    void setTransferPending(bool pending);
 
     KelHandler *m_link;
     DeviceProfile *m_profile;
@@ -121,8 +127,6 @@ private:
     SeriesSession *m_series;
     // The device whose serial number is known, by its identifier.
     DeviceOrigin m_knownDevice;
-    // transfer() waits for the check of the serial number and the
-    // decision after it.
     bool m_transferPending = false;
 };
 

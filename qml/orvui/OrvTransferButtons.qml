@@ -61,6 +61,7 @@ Column {
         width: transferColumn.buttonWidth
         text: "<< Konfiguration\nübertragen <<"
         enabled: transferColumn.link.terminalIsReady && !transferColumn.bot.isEnabled && transferColumn.anyMarked
+                 && !transferColumn.session.transferPending
         // The session refuses a configuration with a field it cannot take
         // and asks before writing one of another device (it may read the
         // device's serial number first): the answers come as its signals.
