@@ -42,26 +42,27 @@ QString JobResult::outcomeLine() const
                              .arg(settingsWritten)
                              .arg(clock);
         else if (job == Check && serialNumberOnly)
-            ending = JobTexts::serialNumberRead(deviceSerialNumber) + QStringLiteral(" (%1)").arg(clock);
+            ending = JobTexts::serialNumberRead(deviceSerialNumber)
+                    + QStringLiteral(" (%1)").arg(clock);
         else if (job == Check)
             ending = QStringLiteral("%1 Einstellungen verglichen (%2)")
                              .arg(checked.size())
                              .arg(clock);
         break;
     case Cancelled:
-        ending = job == ReadOut         ? JobTexts::readOutCancelled
-                : job == Transfer       ? JobTexts::transferCancelled
+        ending = job == ReadOut                    ? JobTexts::readOutCancelled
+                : job == Transfer                  ? JobTexts::transferCancelled
                 : job == Check && serialNumberOnly ? JobTexts::serialCheckCancelled
-                : job == Check          ? JobTexts::checkCancelled
-                : job == Identification ? JobTexts::identificationCancelled
-                                        : QString();
+                : job == Check                     ? JobTexts::checkCancelled
+                : job == Identification            ? JobTexts::identificationCancelled
+                                                   : QString();
         break;
     case Failed:
-        ending = job == ReadOut   ? JobTexts::readOutFailed
-                : job == Transfer ? JobTexts::transferFailed
+        ending = job == ReadOut                    ? JobTexts::readOutFailed
+                : job == Transfer                  ? JobTexts::transferFailed
                 : job == Check && serialNumberOnly ? JobTexts::serialCheckFailed
-                : job == Check    ? JobTexts::checkFailed
-                                  : QString();
+                : job == Check                     ? JobTexts::checkFailed
+                                                   : QString();
         break;
     case Running:
     case NoDevice:

@@ -51,7 +51,8 @@ LumSession::LumSession(QObject *parent)
         // receiver has seen the check's result.
         if (m_transferPending && result.job == JobResult::Check
             && result.outcome == JobResult::Done)
-            QMetaObject::invokeMethod(this, [this] { decideTransfer(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                    this, [this] { decideTransfer(); }, Qt::QueuedConnection);
         else
             setTransferPending(false);
     });
