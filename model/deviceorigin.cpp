@@ -49,6 +49,13 @@ bool DeviceOrigin::fits(const DeviceOrigin &connected) const
     return serialNumber.trimmed() == connected.serialNumber.trimmed();
 }
 
+bool DeviceOrigin::needsSerialNumberOf(const DeviceOrigin &connected) const
+{
+    return isKnown() && !isTemplate && !serialNumber.trimmed().isEmpty()
+            && identifier.trimmed() == connected.identifier.trimmed()
+            && connected.serialNumber.trimmed().isEmpty();
+}
+
 QString DeviceOrigin::description() const
 {
     const QString name = identifier.trimmed();

@@ -27,6 +27,10 @@ public:
     // identifiers must be equal, and, unless the file is a template or one
     // side has no serial number, the serial numbers too.
     bool fits(const DeviceOrigin &connected) const;
+    // Whether fits() needs the connected device's serial number, not known
+    // yet, to tell: the file is of one device (no template) and the device
+    // on the line is of its type. Read it first, then ask fits().
+    bool needsSerialNumberOf(const DeviceOrigin &connected) const;
     // The question before writing into another device, naming both:
     // "Datei von ORV-NR4000 V2.31, Nr. 4711-0815; angeschlossen: ORV-NR4100 V2.48".
     QString mismatchText(const DeviceOrigin &connected) const;

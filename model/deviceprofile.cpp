@@ -602,6 +602,13 @@ bool isComparable(const ConfItem *item)
     return item->editable() && !ValueType::takesPcClock(item->type());
 }
 
+// The device's serial number: a read-only value named so.
+bool isSerialNumberItem(const ConfItem *item)
+{
+    return !item->element().isNull() && item->kind() == ValueType::Kind::ReadOnly
+            && DeviceProfile::isSerialNumberPath(item->menuPath());
+}
+
 } // namespace
 
 bool DeviceProfile::isSerialNumberPath(const QStringList &menuPath)
@@ -612,11 +619,24 @@ bool DeviceProfile::isSerialNumberPath(const QStringList &menuPath)
 QString DeviceProfile::serialNumberSetting() const
 {
     for (const ConfItem *item : m_confItemList) {
-        if (!item->element().isNull() && item->kind() == ValueType::Kind::ReadOnly
-            && isSerialNumberPath(item->menuPath()))
+        if (isSerialNumberItem(item))
             return item->value().trimmed();
     }
     return QString();
+}
+
+QList<CheckedSetting> DeviceProfile::serialNumberPaths() const
+{
+    QList<CheckedSetting> paths;
+    for (const ConfItem *item : m_confItemList) {
+        if (!isSerialNumberItem(item))
+            continue;
+        CheckedSetting path;
+        path.menuPath = item->menuPath();
+        path.fileValue = item->value();
+        paths.append(path);
+    }
+    return paths;
 }
 
 QList<CheckedSetting> DeviceProfile::checkedPaths(bool allEditable) const
@@ -625,8 +645,7 @@ QList<CheckedSetting> DeviceProfile::checkedPaths(bool allEditable) const
     for (const ConfItem *item : m_confItemList) {
         if (item->element().isNull())
             continue;
-        const bool serial = item->kind() == ValueType::Kind::ReadOnly
-                && isSerialNumberPath(item->menuPath());
+        const bool serial = isSerialNumberItem(item);
         const bool wanted = isComparable(item) && (allEditable || item->active());
         if (!serial && !wanted)
             continue;

@@ -111,6 +111,9 @@ public:
     // not on the device, which cannot be written) unmarked; read-only
     // values are compared but never marked or counted.
     QList<CheckedSetting> checkedPaths(bool allEditable) const;
+    // The serial number's setting alone (empty when the file has none): a
+    // check of it tells which device is connected and compares nothing.
+    QList<CheckedSetting> serialNumberPaths() const;
     void applyComparison(const QList<CheckedSetting> &checked);
     Q_INVOKABLE void clearComparison();
     bool hasComparison() const { return m_hasComparison; }

@@ -41,23 +41,28 @@ QString JobResult::outcomeLine() const
                                            : QStringLiteral("%1 Einstellungen übertragen (%2)"))
                              .arg(settingsWritten)
                              .arg(clock);
+        else if (job == Check && serialNumberOnly)
+            ending = JobTexts::serialNumberRead(deviceSerialNumber)
+                    + QStringLiteral(" (%1)").arg(clock);
         else if (job == Check)
             ending = QStringLiteral("%1 Einstellungen verglichen (%2)")
                              .arg(checked.size())
                              .arg(clock);
         break;
     case Cancelled:
-        ending = job == ReadOut         ? JobTexts::readOutCancelled
-                : job == Transfer       ? JobTexts::transferCancelled
-                : job == Check          ? JobTexts::checkCancelled
-                : job == Identification ? JobTexts::identificationCancelled
-                                        : QString();
+        ending = job == ReadOut                    ? JobTexts::readOutCancelled
+                : job == Transfer                  ? JobTexts::transferCancelled
+                : job == Check && serialNumberOnly ? JobTexts::serialCheckCancelled
+                : job == Check                     ? JobTexts::checkCancelled
+                : job == Identification            ? JobTexts::identificationCancelled
+                                                   : QString();
         break;
     case Failed:
-        ending = job == ReadOut   ? JobTexts::readOutFailed
-                : job == Transfer ? JobTexts::transferFailed
-                : job == Check    ? JobTexts::checkFailed
-                                  : QString();
+        ending = job == ReadOut                    ? JobTexts::readOutFailed
+                : job == Transfer                  ? JobTexts::transferFailed
+                : job == Check && serialNumberOnly ? JobTexts::serialCheckFailed
+                : job == Check                     ? JobTexts::checkFailed
+                                                   : QString();
         break;
     case Running:
     case NoDevice:

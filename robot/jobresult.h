@@ -57,6 +57,9 @@ public:
     // showed; and the serial number the device showed, when it was checked
     QList<CheckedSetting> checked;
     QString deviceSerialNumber;
+    // check: the serial number alone was looked at, to tell which device is
+    // connected; nothing was compared
+    bool serialNumberOnly = false;
 
     // The outcome line for the technician: what ended and how, and where
     // the device was left ("Auslesen abgebrochen. Gerät im Basismenü.").

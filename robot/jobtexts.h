@@ -32,6 +32,16 @@ inline const QString readOutFailed = QStringLiteral("Auslesen fehlgeschlagen.");
 inline const QString transferFailed = QStringLiteral("Übertragung fehlgeschlagen.");
 inline const QString checkCancelled = QStringLiteral("Vergleich abgebrochen.");
 inline const QString checkFailed = QStringLiteral("Vergleich fehlgeschlagen.");
+inline const QString serialCheckCancelled = QStringLiteral("Lesen der Seriennummer abgebrochen.");
+inline const QString serialCheckFailed = QStringLiteral("Lesen der Seriennummer fehlgeschlagen.");
+inline const QString serialCheckProgress = QStringLiteral("Seriennummer wird gelesen …");
+
+// The end of a check of the serial number alone: what the device showed.
+inline QString serialNumberRead(const QString &serialNumber)
+{
+    return serialNumber.isEmpty() ? QStringLiteral("Keine Seriennummer im Gerät gefunden")
+                                  : QStringLiteral("Seriennummer %1 gelesen").arg(serialNumber);
+}
 
 // A read-out's count of the entries read ("57 Einträge gelesen"): its
 // progress, and with the time its end.

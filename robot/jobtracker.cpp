@@ -19,6 +19,8 @@ JobTracker::JobTracker(const TransferWalk &transfer, const CheckWalk &check, QOb
 QString JobTracker::progressText() const
 {
     // A check writes nothing: its count is of settings looked at.
+    if (m_result.job == JobResult::Check && m_result.serialNumberOnly)
+        return JobTexts::serialCheckProgress;
     if (m_result.job == JobResult::Check && m_itemsTotal > 0)
         return JobTexts::checkProgress(m_itemsDone, m_itemsTotal);
     return JobTexts::progress(m_itemsDone, m_itemsTotal);

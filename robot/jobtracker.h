@@ -67,6 +67,8 @@ public:
     // No device answered the identification.
     void noDevice();
     void setOutcome(JobResult::Outcome outcome);
+    // The running check looks at the serial number alone.
+    void setSerialNumberOnly() { m_result.serialNumberOnly = true; }
     // The outcome, unless one was said already (a transfer done stays done
     // while the device is identified anew).
     void settle(JobResult::Outcome outcome);

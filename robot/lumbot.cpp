@@ -103,6 +103,17 @@ void LumBot::startCheck(bool allEditable)
     startInitFor(CheckInit);
 }
 
+void LumBot::startSerialCheck()
+{
+    if (!canStartProfileJob())
+        return;
+    qDebug() << "LUMBOT start check of the serial number";
+    m_check.reset(m_profile->serialNumberPaths());
+    startInitFor(CheckInit);
+    if (m_mode == CheckInit)
+        m_job.setSerialNumberOnly();
+}
+
 // A read-out or a transfer needs the tree as well as the link; a job that is
 // already running is never replaced.
 bool LumBot::canStartProfileJob() const
@@ -213,17 +224,17 @@ void LumBot::onLineLost()
         break;
     case DownloadInit:
     case Download:
-        failReadOut(errorReadOutLinkLost + m_line.linkReason());
+        failJob(errorReadOutLinkLost + m_line.linkReason());
         break;
     case UploadInit:
     case Upload:
         m_transfer.noteFailure(errorTransferLinkLost + m_line.linkReason());
         emitTransferred();
-        failTransfer(errorTransferLinkLost + m_line.linkReason());
+        failJob(errorTransferLinkLost + m_line.linkReason());
         break;
     case CheckInit:
     case Check:
-        failCheck(errorCheckLinkLost + m_line.linkReason());
+        failJob(errorCheckLinkLost + m_line.linkReason());
         break;
     case Return:
         endReturn(JobResult::LineLost);
@@ -346,7 +357,7 @@ void LumBot::readOutStep(const MenuScreen &screen)
     m_job.setProgress(m_readOut.recorded(), 0);
     m_line.sendKeys(answer);
     if (answer.outcome() == RobotAnswer::Failed)
-        failReadOut(answer.error());
+        failJob(answer.error());
     else if (answer.outcome() == RobotAnswer::Done)
         finishReadOut();
 }
@@ -367,13 +378,17 @@ void LumBot::finishReadOut()
     finishJob(JobResult::Done, JobResult::NotSaid);
 }
 
-void LumBot::failReadOut(const QString &text)
+// A job that cannot go on: said, and the device taken back to its base menu.
+// A read-out's half tree is dropped; a transfer or a check keeps the
+// identification and the paths as they are.
+void LumBot::failJob(const QString &text)
 {
     m_job.reportError(text);
     if (m_mode == Idle || m_mode == Return)
         return;
     m_job.setError(text);
-    discardJob();
+    if (m_mode == Download || m_mode == DownloadInit)
+        discardJob();
     returnToBaseMenu(JobResult::Failed);
 }
 
@@ -384,7 +399,7 @@ void LumBot::transferStep(const MenuScreen &screen)
     emitTransferred();
     m_line.sendKeys(answer);
     if (answer.outcome() == RobotAnswer::Failed) {
-        failTransfer(answer.error());
+        failJob(answer.error());
     } else if (answer.outcome() == RobotAnswer::Done) {
         const bool first = m_transfer.nothingMarked();
         m_job.setOutcome(JobResult::Done);
@@ -399,16 +414,6 @@ void LumBot::transferStep(const MenuScreen &screen)
     }
 }
 
-void LumBot::failTransfer(const QString &text)
-{
-    m_job.reportError(text);
-    if (m_mode == Idle || m_mode == Return)
-        return;
-    m_job.setError(text);
-    // Not an abort: the identification and the paths stay as they are.
-    returnToBaseMenu(JobResult::Failed);
-}
-
 void LumBot::climbStep(const MenuScreen &screen)
 {
     const RobotAnswer answer = m_return.step(screen, m_line.lastKeyAnswered());
@@ -420,28 +425,21 @@ void LumBot::climbStep(const MenuScreen &screen)
 }
 
 // The check opens sections only; once every setting was looked at, the
-// comparison goes to the profile and the device is taken back to its base
-// menu, as after an abort (no setting is open, so the ESC only climb).
+// comparison goes to the profile (unless only the serial number was looked
+// at) and the device is taken back to its base menu, as after an abort (no
+// setting is open, so the ESC only climb).
 void LumBot::checkStep(const MenuScreen &screen)
 {
     const RobotAnswer answer = m_check.step(screen);
     m_job.setProgress(m_check.done(), m_check.total());
     m_line.sendKeys(answer);
     if (answer.outcome() == RobotAnswer::Failed) {
-        failCheck(answer.error());
+        failJob(answer.error());
     } else if (answer.outcome() == RobotAnswer::Done) {
-        m_profile->applyComparison(m_check.records());
+        if (!m_job.result().serialNumberOnly)
+            m_profile->applyComparison(m_check.records());
         m_job.closeResult();
         emit checkCompleted();
         returnToBaseMenu(JobResult::Done);
     }
-}
-
-void LumBot::failCheck(const QString &text)
-{
-    m_job.reportError(text);
-    if (m_mode == Idle || m_mode == Return)
-        return;
-    m_job.setError(text);
-    returnToBaseMenu(JobResult::Failed);
 }

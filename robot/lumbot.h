@@ -102,7 +102,8 @@ signals:
     void identificationErrorChanged();
     // The record of a job's course, for whoever keeps the service record.
     void readOutCompleted();
-    // A check visited every setting; the profile holds the comparison.
+    // A check visited every setting; the profile holds the comparison
+    // (not after a check of the serial number alone).
     void checkCompleted();
     void transferStarted();
     void settingTransferred();
@@ -119,6 +120,10 @@ public slots:
     // without opening any, applies the comparison to the profile and takes
     // the device back to its base menu.
     Q_INVOKABLE void startCheck(bool allEditable);
+    // The same walk to the device's serial number alone (the profile's
+    // serial-number setting), which tells which device is connected: the
+    // result names it, the profile's marks and comparison stay as they are.
+    Q_INVOKABLE void startSerialCheck();
     void startDownload();
     void startUpload();
     void abort();
@@ -147,14 +152,12 @@ private:
     void failBaseMenuSearch();
     void readOutStep(const MenuScreen &screen);
     void finishReadOut();
-    void failReadOut(const QString &text);
+    void failJob(const QString &text);
     void transferStep(const MenuScreen &screen);
     // One settingTransferred() for each setting the transfer has newly worked on.
     void emitTransferred() { m_job.announceTransferred(int(m_transfer.transferred().size())); }
-    void failTransfer(const QString &text);
     void climbStep(const MenuScreen &screen);
     void checkStep(const MenuScreen &screen);
-    void failCheck(const QString &text);
 
     RobotLink m_line;
     DeviceProfile *m_profile = nullptr;

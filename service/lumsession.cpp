@@ -47,6 +47,14 @@ LumSession::LumSession(QObject *parent)
         // What a check showed is history once values were written.
         if (result.job == JobResult::Transfer)
             m_profile->clearComparison();
+        // The serial number read for a transfer: it decides once every
+        // receiver has seen the check's result.
+        if (m_transferPending && result.job == JobResult::Check
+            && result.outcome == JobResult::Done)
+            QMetaObject::invokeMethod(
+                    this, [this] { decideTransfer(); }, Qt::QueuedConnection);
+        else
+            setTransferPending(false);
     });
     // The view of the differences ends with the comparison (a read-out, a
     // file loaded, a transfer, or the technician's "Vergleich ausblenden"),
@@ -167,6 +175,55 @@ QString LumSession::otherDeviceQuestion() const
         return QString();
     return QStringLiteral("Die Konfiguration gehört zu einem anderen Gerät:\n%1\nTrotzdem übertragen?")
             .arg(m_profile->origin().mismatchText(connectedDevice()));
+}
+
+bool LumSession::canTransfer() const
+{
+    return m_link->terminalIsReady() && !m_bot->isEnabled();
+}
+
+void LumSession::transfer()
+{
+    if (m_transferPending || !canTransfer())
+        return;
+    if (m_profile->hasInvalidSettings()) {
+        emit transferRefused(QStringLiteral("Nicht übertragen. Bitte zuerst korrigieren:\n")
+                             + m_profile->invalidSettingsText());
+        return;
+    }
+    // Lifts of one type differ by their serial numbers alone.
+    if (m_profile->origin().needsSerialNumberOf(connectedDevice())
+        && !m_profile->serialNumberPaths().isEmpty()) {
+        m_bot->startSerialCheck();
+        setTransferPending(m_bot->isEnabled());
+        return;
+    }
+    decideTransfer();
+}
+
+void LumSession::setTransferPending(bool pending)
+{
+    if (pending == m_transferPending)
+        return;
+    m_transferPending = pending;
+    emit transferPendingChanged();
+}
+
+// The device's serial number is known where it can be: the file fits, or
+// the technician is asked. (No longer pending once the transfer runs.)
+void LumSession::decideTransfer()
+{
+    if (canTransfer() && fileFitsDevice())
+        m_bot->startUpload();
+    else if (canTransfer())
+        emit otherDeviceQuestionAsked(otherDeviceQuestion());
+    setTransferPending(false);
+}
+
+void LumSession::transferToOtherDevice()
+{
+    if (canTransfer())
+        m_bot->startUpload();
 }
 
 bool LumSession::connectAndIdentify()

@@ -31,6 +31,9 @@ class LumSession : public QObject
     // The serial number of the device on the line, as this connection's last
     // check or read-out found it; empty while it is not known.
     Q_PROPERTY(QString connectedSerialNumber READ connectedSerialNumber NOTIFY connectedDeviceChanged)
+    // A transfer asked for waits for the device's serial number (the robot
+    // reads it first) and the decision after it.
+    Q_PROPERTY(bool transferPending READ transferPending NOTIFY transferPendingChanged)
 
 public:
     explicit LumSession(QObject *parent = nullptr);
@@ -87,13 +90,34 @@ public:
     // both; empty when the file fits the device.
     Q_INVOKABLE QString otherDeviceQuestion() const;
 
+    // "übertragen": writes the marked settings into the connected device.
+    // A configuration with a setting its field cannot take is refused
+    // (transferRefused()). A configuration of another device is written only
+    // when the technician says so (otherDeviceQuestionAsked(), "Ja" calls
+    // transferToOtherDevice()). Where only the serial number tells whether
+    // the device on the line is the file's own and this connection has not
+    // seen it yet, the robot reads it first; the transfer or the question
+    // follows when it is known.
+    Q_INVOKABLE void transfer();
+    // The technician's "Ja" to the question: the transfer all the same.
+    Q_INVOKABLE void transferToOtherDevice();
+    bool transferPending() const { return m_transferPending; }
+
 signals:
     void siteAndTechnicianAskedChanged();
     void connectedDeviceChanged();
+    // Nothing was sent; `reason` says why, in the technician's words.
+    void transferRefused(const QString &reason);
+    // The configuration belongs to another device: `question` names both.
+    void otherDeviceQuestionAsked(const QString &question);
+    void transferPendingChanged();
 
 private:
     void takeSerialNumberOf(const JobResult &result);
     void forgetConnectedDevice();
+    bool canTransfer() const;
+    void decideTransfer();
+    void setTransferPending(bool pending);
 
     KelHandler *m_link;
     DeviceProfile *m_profile;
@@ -103,6 +127,7 @@ private:
     SeriesSession *m_series;
     // The device whose serial number is known, by its identifier.
     DeviceOrigin m_knownDevice;
+    bool m_transferPending = false;
 };
 
 #endif // LUMSESSION_H

@@ -256,7 +256,8 @@ void SeriesSession::takeJobResult()
         const bool complete = done && result.settingsWritten == result.settingsToWrite;
         recordOutcome(complete ? SeriesStatus::Written : SeriesStatus::Failed,
                       result.outcomeLine());
-    } else if (done && result.job == JobResult::Check && m_profile->differenceCount() == 0) {
+    } else if (done && result.job == JobResult::Check && !result.serialNumberOnly
+               && m_profile->differenceCount() == 0) {
         recordOutcome(SeriesStatus::Unchanged,
                       QStringLiteral("unverändert, das Gerät hält die Werte"));
     }

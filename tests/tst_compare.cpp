@@ -44,24 +44,29 @@ class TestCompare : public QObject
 
 private slots:
     // "id|serial|template" for the file and "id|serial" for the connected
-    // device; the question names both as the technician reads them.
+    // device; the question names both as the technician reads them. Only
+    // the device's serial number, where it is not known, can turn the
+    // answer: then it is to be read first.
     void origin_fitsOrAsks_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("connected");
         QTest::addColumn<bool>("fits");
         QTest::addColumn<QString>("question");
+        QTest::addColumn<bool>("readSerialFirst");
         const QString nr4000 = "ORV-NR4000 V2.31";
         // clang-format off
-        QTest::newRow("same device") << nr4000 + "|4711-0815|0" << nr4000 + "|4711-0815" << true << "";
-        QTest::newRow("other serial number") << nr4000 + "|4711-0815|0" << nr4000 + "|4711-0999" << false << "Datei von ORV-NR4000 V2.31, Nr. 4711-0815; angeschlossen: ORV-NR4000 V2.31, Nr. 4711-0999";
-        QTest::newRow("other identifier, serial not shown") << nr4000 + "|4711-0815|0" << "ORV-NR4100 V2.48|" << false << "Datei von ORV-NR4000 V2.31, Nr. 4711-0815; angeschlossen: ORV-NR4100 V2.48";
-        QTest::newRow("other identifier, same serial") << nr4000 + "|4711-0815|0" << "ORV-NR4100 V2.48|4711-0815" << false << "Datei von ORV-NR4000 V2.31, Nr. 4711-0815; angeschlossen: ORV-NR4100 V2.48, Nr. 4711-0815";
-        QTest::newRow("template: any serial of its identifier") << nr4000 + "|4711-0815|1" << nr4000 + "|1234" << true << "";
-        QTest::newRow("template: not another identifier") << nr4000 + "||1" << "ORV-NR4100 V2.48|1234" << false << "Datei von ORV-NR4000 V2.31; angeschlossen: ORV-NR4100 V2.48, Nr. 1234";
-        QTest::newRow("file without serial number") << nr4000 + "||0" << nr4000 + "|1234" << true << "";
-        QTest::newRow("device shows no serial number") << nr4000 + "|4711-0815|0" << nr4000 + "|" << true << "";
-        QTest::newRow("file of unknown origin") << "||0" << "ORV-NR4100 V2.48|1234" << true << "";
+        QTest::newRow("same device") << nr4000 + "|4711-0815|0" << nr4000 + "|4711-0815" << true << "" << false;
+        QTest::newRow("other serial number") << nr4000 + "|4711-0815|0" << nr4000 + "|4711-0999" << false << "Datei von ORV-NR4000 V2.31, Nr. 4711-0815; angeschlossen: ORV-NR4000 V2.31, Nr. 4711-0999" << false;
+        QTest::newRow("other identifier, serial not shown") << nr4000 + "|4711-0815|0" << "ORV-NR4100 V2.48|" << false << "Datei von ORV-NR4000 V2.31, Nr. 4711-0815; angeschlossen: ORV-NR4100 V2.48" << false;
+        QTest::newRow("other identifier, same serial") << nr4000 + "|4711-0815|0" << "ORV-NR4100 V2.48|4711-0815" << false << "Datei von ORV-NR4000 V2.31, Nr. 4711-0815; angeschlossen: ORV-NR4100 V2.48, Nr. 4711-0815" << false;
+        QTest::newRow("template: any serial of its identifier") << nr4000 + "|4711-0815|1" << nr4000 + "|1234" << true << "" << false;
+        QTest::newRow("template: not another identifier") << nr4000 + "||1" << "ORV-NR4100 V2.48|1234" << false << "Datei von ORV-NR4000 V2.31; angeschlossen: ORV-NR4100 V2.48, Nr. 1234" << false;
+        QTest::newRow("file without serial number") << nr4000 + "||0" << nr4000 + "|1234" << true << "" << false;
+        QTest::newRow("device's serial number not read (or not shown)") << nr4000 + "|4711-0815|0" << nr4000 + "|" << true << "" << true;
+        QTest::newRow("template, device's serial number not read") << nr4000 + "|4711-0815|1" << nr4000 + "|" << true << "" << false;
+        QTest::newRow("file without serial number, device's not read") << nr4000 + "||0" << nr4000 + "|" << true << "" << false;
+        QTest::newRow("file of unknown origin") << "||0" << "ORV-NR4100 V2.48|" << true << "" << false;
         // clang-format on
     }
 
@@ -71,6 +76,7 @@ private slots:
         QFETCH(QString, connected);
         QFETCH(bool, fits);
         QFETCH(QString, question);
+        QFETCH(bool, readSerialFirst);
         DeviceOrigin origin;
         origin.identifier = file.section('|', 0, 0);
         origin.serialNumber = file.section('|', 1, 1);
@@ -79,6 +85,7 @@ private slots:
         device.identifier = connected.section('|', 0, 0);
         device.serialNumber = connected.section('|', 1, 1);
         QCOMPARE(origin.fits(device), fits);
+        QCOMPARE(origin.needsSerialNumberOf(device), readSerialFirst);
         if (!fits)
             QCOMPARE(origin.mismatchText(device), question);
     }

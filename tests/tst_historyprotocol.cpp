@@ -12,6 +12,7 @@
 #include "readoutoracle.h"
 #include "robotharness.h"
 #include "servicerecord.h"
+#include "treetext.h"
 
 namespace {
 
@@ -88,6 +89,8 @@ private slots:
     void historyListsTheDeviceNewestFirst();
     void transferProtocolNamesTheCheckedDevice_data();
     void transferProtocolNamesTheCheckedDevice();
+    void windowTransferReadsTheSerialNumberFirst_data();
+    void windowTransferReadsTheSerialNumberFirst();
     void exportGoesWhereTheDialogSays_data();
     void exportGoesWhereTheDialogSays();
     void siteAndTechnicianAreRemembered();
@@ -155,12 +158,16 @@ void TestHistoryProtocol::historyListsTheDeviceNewestFirst()
 void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice_data()
 {
     QTest::addColumn<bool>("checkFirst");
+    QTest::addColumn<bool>("serialOnly");
     QTest::addColumn<bool>("cableMoved");
     QTest::addColumn<bool>("serialKnown");
 
-    QTest::newRow("checked before the transfer") << true << false << true;
-    QTest::newRow("checked, then the cable moved to the next lift") << true << true << false;
-    QTest::newRow("neither read out nor checked") << false << false << false;
+    QTest::newRow("checked before the transfer") << true << false << false << true;
+    QTest::newRow("checked, then the cable moved to the next lift") << true << false << true << false;
+    QTest::newRow("neither read out nor checked") << false << false << false << false;
+    // The window's transfer of a file of one lift reads the serial number
+    // first: no values to disagree, the lift is named all the same.
+    QTest::newRow("its serial number checked alone") << true << true << false << true;
 }
 
 // A transfer with no read-out of the device in this session: a check of the
@@ -171,6 +178,7 @@ void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice_data()
 void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice()
 {
     QFETCH(bool, checkFirst);
+    QFETCH(bool, serialOnly);
     QFETCH(bool, cableMoved);
     QFETCH(bool, serialKnown);
 
@@ -194,9 +202,13 @@ void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice()
     record.setBot(&harness.bot());
     record.setSite("Haus Süd, Aufzug 2");
     if (checkFirst) {
-        harness.bot().startCheck(true);
+        if (serialOnly)
+            harness.bot().startSerialCheck();
+        else
+            harness.bot().startCheck(true);
         QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
         QCOMPARE(harness.bot().lastResult().deviceSerialNumber, "4711");
+        QCOMPARE(harness.bot().lastResult().checked.size() == 1, serialOnly);
     }
     if (cableMoved) {
         QVERIFY2(harness.device().loadMenuText(QString(kMenu)
@@ -227,6 +239,107 @@ void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice()
     QCOMPARE(record.lastReport().contains("Verlauf, "), serialKnown);
     // The window's list follows the device the check saw.
     QCOMPARE(record.history()->serialNumber(), checkFirst ? "4711" : "");
+}
+
+void TestHistoryProtocol::windowTransferReadsTheSerialNumberFirst_data()
+{
+    QTest::addColumn<QString>("fileSerial");
+    QTest::addColumn<QString>("event"); // during the check: "abort", "line lost" or none
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<bool>("transferred");
+
+    QTest::newRow("the lift's own file") << "4711" << "" << false << true;
+    QTest::newRow("another lift's file") << "4712" << "" << true << false;
+    QTest::newRow("check cancelled") << "4711" << "abort" << false << false;
+    QTest::newRow("line lost in the check") << "4712" << "line lost" << false << false;
+}
+
+// The window's "übertragen" with a file saved from one lift, right after
+// connecting: the robot reads the serial number (and only it), then the
+// transfer runs or the technician is asked, naming both lifts. A check that
+// did not end leaves it at that. The transfer's protocol names the lift.
+void TestHistoryProtocol::windowTransferReadsTheSerialNumberFirst()
+{
+    QFETCH(QString, fileSerial);
+    QFETCH(QString, event);
+    QFETCH(bool, asked);
+    QFETCH(bool, transferred);
+
+    QTemporaryDir folder;
+    DeviceSimulator device;
+    QString error;
+    QVERIFY2(device.loadMenuText(kMenu, &error) && device.start(&error), qPrintable(error));
+    LumSession session;
+    session.record()->setDocumentsFolder(folder.path());
+    LumBot &bot = *session.bot();
+    QVERIFY2(session.link()->openSerialPortByName(device.portPath()),
+             qPrintable(session.link()->lastErrorString()));
+    bot.startInit();
+    QVERIFY(RobotHarness::waitUntilIdle(bot, RobotHarness::readOutTimeoutMs()));
+    const QString type = bot.deviceIdentifier().trimmed();
+    QCOMPARE(type, "TST-R V1.0");
+
+    // A file saved from lift `fileSerial` of this type, one setting marked.
+    const QString file = folder.filePath("aufzug.lumc");
+    QVERIFY(ReadOutOracle::writeReadOut(device.menu(), file));
+    DeviceProfile &profile = *session.profile();
+    QVERIFY(profile.load(file));
+    DeviceOrigin origin;
+    origin.identifier = type;
+    origin.serialNumber = fileSerial;
+    profile.setOrigin(origin);
+    for (ConfItem *item : profile.items()) {
+        if (item->menuPath() == QStringList{ "Anlage", "Modus" }) {
+            item->setValue("Hand");
+            item->setActive(true);
+        }
+    }
+    QCOMPARE(profile.markedCount(), 1);
+    const QString treeBefore = TreeText::compact(TreeText::menuTreeOf(profile.document()));
+    const QString stateBefore = RobotHarness::deviceState(device);
+
+    QSignalSpy questions(&session, &LumSession::otherDeviceQuestionAsked);
+    QSignalSpy started(&bot, &LumBot::transferStarted);
+    device.clearRecords();
+    if (event == "line lost")
+        device.setDropAfterKeys(4);
+    session.transfer();
+    QVERIFY(bot.isEnabled() && session.transferPending());
+    QVERIFY(bot.lastResult().serialNumberOnly);
+    if (event == "abort")
+        bot.abort();
+    QVERIFY(RobotHarness::waitFor(
+            &session, &LumSession::transferPendingChanged,
+            [&] { return !session.transferPending(); }, RobotHarness::readOutTimeoutMs()));
+    QVERIFY(RobotHarness::waitUntilIdle(bot, RobotHarness::readOutTimeoutMs()));
+
+    QCOMPARE(questions.count(), asked ? 1 : 0);
+    QCOMPARE(started.count(), transferred ? 1 : 0);
+    if (asked) {
+        QCOMPARE(questions.first().first().toString(),
+                 "Die Konfiguration gehört zu einem anderen Gerät:\n"
+                 "Datei von TST-R V1.0, Nr. 4712; angeschlossen: TST-R V1.0, Nr. 4711\n"
+                 "Trotzdem übertragen?");
+    }
+    if (!transferred) {
+        // Along the lists and into the serial number's section only: the
+        // device and the editor as they were.
+        const QString keys = QString::fromLatin1(device.receivedKeys());
+        QVERIFY2(QRegularExpression(QStringLiteral("^[+\\r\\x1b]*$")).match(keys).hasMatch(),
+                 qPrintable(keys));
+        // OK into "Anlage", the serial number's section, once the walk got there.
+        QVERIFY2(asked ? keys.count('\r') == 1 : keys.count('\r') <= 1, qPrintable(keys));
+        QCOMPARE(RobotHarness::deviceState(device), stateBefore);
+        QCOMPARE(TreeText::compact(TreeText::menuTreeOf(profile.document())), treeBefore);
+        QVERIFY(!profile.hasComparison());
+        return;
+    }
+    QCOMPARE(device.value({ "Anlage", "Modus" }), "Hand");
+    QCOMPARE(session.connectedSerialNumber(), "4711");
+    QVERIFY2(!session.record()->lastProtocolFile().isEmpty(), qPrintable(session.record()->lastError()));
+    const QString text = pdfText(session.record()->lastProtocolFile());
+    QVERIFY2(hasRow(text, { "Seriennummer", "4711" }), qPrintable(text));
+    QVERIFY2(hasRow(text, { "Anlage/Modus", "Auto", "Hand", "übernommen" }), qPrintable(text));
 }
 
 void TestHistoryProtocol::exportGoesWhereTheDialogSays_data()

@@ -588,6 +588,93 @@ private slots:
                                    })));
     }
 
+    // The check of the serial number alone: the same walk to the one
+    // read-only setting, nothing opened and nothing compared. The marks, the
+    // values and the comparison of the profile stay as they were; the result
+    // names the serial number the list showed. Written as above, plus the
+    // outcome line (its clock left out).
+    void serialCheck_walksToTheSerialNumberOnly_data()
+    {
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<QString>("screens");
+        QTest::addColumn<QString>("event");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("result");
+        // X and Z marked and differing from what the device shows.
+        const QString tree =
+                R"(<section text="A"><setting text="X" value="12" active="1" valuetype="inputnum"/></section>
+<section text="B"><setting text="Z" value="12:30" active="1" valuetype="inputtime_hhmm"/>
+<setting text="Seriennummer" value="4711" active="0" valuetype="readonly"/></section>)";
+        // clang-format off
+        QTest::newRow("past the marked settings to the serial number") << tree
+            << "A?|;B?|;Z:|08:00;Seriennummer:|0815;B?|;B?|" << ""
+            << "E E + + + K + E E"
+            << "check done base-menu serial=0815\nB/Seriennummer found=0815\n"
+               "Seriennummer 0815 gelesen (*) Gerät im Basismenü.";
+        QTest::newRow("the list shows no serial number") << tree
+            << "A?|;B?|;Z:|08:00;Info:|x;Z:|08:00;Info:|x;Z:|08:00;Info:|x;Z:|08:00;B?|;B?|" << ""
+            << "E E + + + K + + + + + + E E"
+            << "check done base-menu serial=\nB/Seriennummer missing\n"
+               "Keine Seriennummer im Gerät gefunden (*) Gerät im Basismenü.";
+        QTest::newRow("cancelled on the way") << tree
+            << "A?|;B?|;Z:|08:00;B?|;B?|" << "abort 6" << "E E + + + K E E E"
+            << "check cancelled base-menu serial=\nB/Seriennummer not-reached\n"
+               "Lesen der Seriennummer abgebrochen. Gerät im Basismenü.";
+        // clang-format on
+    }
+
+    void serialCheck_walksToTheSerialNumberOnly()
+    {
+        QFETCH(QString, tree);
+        QFETCH(QString, screens);
+        QFETCH(QString, event);
+        QFETCH(QString, keys);
+        QFETCH(QString, result);
+
+        FakeRig rig;
+        QVERIFY(rig.loadProfile(tree));
+        const QString treeBefore = rig.tree();
+        rig.script(baseAndIdentifier + QLatin1Char(';') + screens);
+        QSignalSpy finished(&rig.bot, &LumBot::jobFinished);
+        QSignalSpy completed(&rig.bot, &LumBot::checkCompleted);
+        QSignalSpy comparison(&rig.profile, &DeviceProfile::comparisonChanged);
+        rig.bot.startSerialCheck();
+        QVERIFY(rig.bot.isEnabled());
+        rig.playEvents(event);
+        QVERIFY(!rig.bot.isEnabled());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(rig.keys(), keys);
+
+        static const char *const outcomes[] = { "running", "done", "cancelled", "failed",
+                                                "no-device" };
+        static const char *const places[] = { "not-said", "returning", "base-menu", "elsewhere",
+                                              "line-lost" };
+        const JobResult got = rig.bot.lastResult();
+        QCOMPARE(got.job, JobResult::Check);
+        QVERIFY(got.serialNumberOnly);
+        QStringList lines{ QStringLiteral("check %1 %2 serial=%3")
+                                   .arg(QLatin1String(outcomes[got.outcome]),
+                                        QLatin1String(places[got.deviceLeft]),
+                                        got.deviceSerialNumber) };
+        for (const CheckedSetting &checked : got.checked) {
+            const QString path = checked.menuPath.join(QLatin1Char('/'));
+            lines.append(!checked.reached ? path + QStringLiteral(" not-reached")
+                                 : checked.found ? path + QStringLiteral(" found=") + checked.deviceValue
+                                                 : path + QStringLiteral(" missing"));
+        }
+        lines.append(QString(rig.bot.jobOutcome())
+                             .replace(QRegularExpression(QStringLiteral("\\(\\d\\d:\\d\\d\\)")),
+                                      QStringLiteral("(*)")));
+        QCOMPARE(lines.join(QLatin1Char('\n')), result);
+        QCOMPARE(completed.count(), got.outcome == JobResult::Done ? 1 : 0);
+        // Nothing compared, nothing marked or unmarked.
+        QCOMPARE(rig.tree(), treeBefore);
+        QCOMPARE(comparison.count(), 0);
+        QVERIFY(!rig.profile.hasComparison());
+        for (const ConfItem *item : rig.profile.items())
+            QCOMPARE(item->comparison(), ConfItem::NotCompared);
+    }
+
     void destroyedLinkOrProfile_isForgottenAndStopsJob_data()
     {
         QTest::addColumn<bool>("destroyLink");

@@ -351,6 +351,12 @@ private slots:
                                "Einstellungen/Rufnummern/Rufnummer 1=0800222222" }));
         QCOMPARE(QFileInfo(harness.profile().fileName()).absoluteFilePath(),
                  QFileInfo(m_dir.filePath("serie Anlagen/Aufzug 2.lumc")).absoluteFilePath());
+        // Reading the serial number alone (the window's transfer does so
+        // first) compares nothing: the lift is not taken for unchanged.
+        harness.bot().startSerialCheck();
+        QVERIFY(harness.waitUntilIdle(120000));
+        QCOMPARE(harness.bot().lastResult().deviceSerialNumber, QStringLiteral("4711-0817"));
+        QCOMPARE(series.lifts().at(1).toMap().value("outcome").toString(), QStringLiteral("offen"));
         harness.bot().startCheck(false);
         QVERIFY(harness.waitUntilIdle(120000));
         QCOMPARE(harness.profile().differenceCount(), 2);

@@ -61,22 +61,11 @@ Column {
         width: transferColumn.buttonWidth
         text: "<< Konfiguration\nübertragen <<"
         enabled: transferColumn.link.terminalIsReady && !transferColumn.bot.isEnabled && transferColumn.anyMarked
-        // A setting whose field holds text it cannot take would be
-        // transferred with its old value: refused, each one named. A
-        // configuration of another device is written only when the
-        // technician says so.
-        onClicked: {
-            if (transferColumn.profile.hasInvalidSettings) {
-                transferColumn.messageDialog.show("Nicht übertragen. Bitte zuerst korrigieren:\n"
-                                   + transferColumn.profile.invalidSettingsText())
-                return
-            }
-            var otherDevice = transferColumn.session.otherDeviceQuestion()
-            if (otherDevice !== "")
-                transferColumn.confirmation.ask(otherDevice, function() { transferColumn.bot.startUpload() })
-            else
-                transferColumn.bot.startUpload()
-        }
+                 && !transferColumn.session.transferPending
+        // The session refuses a configuration with a field it cannot take
+        // and asks before writing one of another device (it may read the
+        // device's serial number first): the answers come as its signals.
+        onClicked: transferColumn.session.transfer()
         ToolTip.visible: hovered
         ToolTip.delay: 500
         ToolTip.text: "Markierte Einstellungen ins Gerät übertragen (Strg+T)"
@@ -105,6 +94,16 @@ Column {
             confirmation: transferColumn.confirmation,
             profile: transferColumn.profile
         })
+    }
+
+    Connections {
+        target: transferColumn.session
+        function onTransferRefused(reason) {
+            transferColumn.messageDialog.show(reason)
+        }
+        function onOtherDeviceQuestionAsked(question) {
+            transferColumn.confirmation.ask(question, function() { transferColumn.session.transferToOtherDevice() })
+        }
     }
 
     Shortcut {

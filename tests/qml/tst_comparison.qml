@@ -239,4 +239,68 @@ WindowTestCase {
         tryCompare(lumBot, "isEnabled", false, 300000)
         verify(/^2 Einstellungen übertragen/.test(control("outcomeLabel").text), control("outcomeLabel").text)
     }
+
+    // "übertragen" with a file of one lift and no read-out or check on this
+    // connection: only the serial number can tell whether the lift on the
+    // line is the file's, so the robot walks to it first (the editor's marks
+    // and values stay, nothing is compared), then asks or transfers. "Nein"
+    // leaves the device as it was: the walk's keys and nothing after them.
+    function test_transferReadsTheSerialNumberFirst_data() {
+        var question = "Datei von ORV-NR4000 V2.31, Nr. 9999-0001; angeschlossen: ORV-NR4000 V2.31, Nr. 4711-0815"
+        return [
+            { tag: "another lift's file, no", file: "other-serial.lumc", yes: false, question: question },
+            { tag: "another lift's file, yes", file: "other-serial.lumc", yes: true, question: question },
+            { tag: "the lift's own file", file: "demo-part.lumc", question: "" },
+        ]
+    }
+
+    function test_transferReadsTheSerialNumberFirst(data) {
+        loadFixture(data.file)
+        connectToSimulator()
+        compare(session.connectedSerialNumber, "", "not read on this connection")
+        // A transfer writes a value the device holds already; "Nein" must
+        // send none of every setting marked.
+        var kept = "Einstellungen/Notruf/Rufversuche"
+        deviceProfile.setAllMarked(data.question !== "" && !data.yes)
+        item(indexOfPath(kept)).active = true
+        compare(item(indexOfPath(kept)).value, deviceValue(kept))
+        var marked = markedPaths()
+        var valuesBefore = editablePaths().map(deviceValue)
+        TestDevice.clearRecords()
+        mouseClick(control("uploadButton"))
+        if (data.question !== "") {
+            var box = shownDialog("confirmation")
+            verify(box.text.indexOf(data.question) >= 0, box.text)
+            verify(!lumBot.isEnabled, "nothing started before the answer")
+            compare(session.connectedSerialNumber, "4711-0815")
+            verify(!deviceProfile.hasComparison, "nothing compared")
+            compare(markedPaths(), marked, "the marks as they were")
+            // Along the lists and into the serial number's own section, no
+            // setting opened, no value keyed in.
+            var keys = TestDevice.receivedKeysText
+            verify(/^[+\r\u001b]+$/.test(keys), JSON.stringify(keys))
+            var sections = item(indexOfPath("Geräteinfo/Seriennummer")).menuPath.length - 1
+            compare(keys.split("\r").length - 1, sections, "OK only into sections: " + JSON.stringify(keys))
+            compare(control("outcomeLabel").text.indexOf("Seriennummer 4711-0815 gelesen"), 0,
+                    control("outcomeLabel").text)
+            if (!data.yes) {
+                box.reject()
+                verify(!lumBot.isEnabled, "no transfer")
+                compare(TestDevice.receivedKeysText, keys, "nothing sent after the answer")
+                compare(editablePaths().map(deviceValue), valuesBefore)
+                return
+            }
+            box.accept()
+            verify(lumBot.isEnabled, "transfer started")
+        }
+        // The check, then the transfer: done once the transfer's line is there.
+        tryVerify(function() { return !lumBot.isEnabled && /^1 Einstellung übertragen/.test(control("outcomeLabel").text) },
+                  300000, "transferred")
+        verify(!dialogShown("messageDialog"), "no error: " + lumBot.lastErrorString())
+        compare(session.connectedSerialNumber, "4711-0815")
+        compare(editablePaths().map(deviceValue), valuesBefore)
+        // The protocol names the lift the check found.
+        tryVerify(function() { return session.record.lastProtocolFile !== "" }, 5000, "transfer protocol")
+        verify(session.record.lastProtocolFile.indexOf("SN 4711-0815") > 0, session.record.lastProtocolFile)
+    }
 }
