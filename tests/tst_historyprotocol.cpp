@@ -9,6 +9,7 @@
 #include "historylist.h"
 #include "lumsession.h"
 #include "readouthistory.h"
+#include "pdftext.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
 #include "servicerecord.h"
@@ -37,31 +38,6 @@ bool touch(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
-}
-
-// The text of a PDF as pdftotext lays it out, rows of a table on one line.
-QString pdfText(const QString &path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), { "-layout", "-enc", "UTF-8", path, "-" });
-    if (!process.waitForStarted()) {
-        qWarning("pdftotext is missing: tools/packages.sh installs poppler-utils");
-        return QString();
-    }
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// A row of the PDF's text whose cells, in this order, are these.
-bool hasRow(const QString &text, const QStringList &cells)
-{
-    QStringList escaped;
-    for (const QString &cell : cells)
-        escaped << QRegularExpression::escape(cell);
-    return QRegularExpression(QStringLiteral("(^|\\n) *") + escaped.join(QStringLiteral(" {2,}"))
-                              + QStringLiteral(" *(\\n|$)"))
-            .match(text)
-            .hasMatch();
 }
 
 bool mark(RobotHarness &harness, const QStringList &changes)
@@ -225,14 +201,14 @@ void TestHistoryProtocol::transferProtocolNamesTheCheckedDevice()
     QVERIFY(harness.waitUntilIdle(RobotHarness::readOutTimeoutMs()));
 
     QVERIFY2(!record.lastProtocolFile().isEmpty(), qPrintable(record.lastError()));
-    const QString text = pdfText(record.lastProtocolFile());
-    QVERIFY2(hasRow(text, { "Gerät", "TST-R V1.0" }) && hasRow(text, { "Anlage", "Haus Süd, Aufzug 2" }),
+    const QString text = PdfText::of(record.lastProtocolFile());
+    QVERIFY2(PdfText::hasRow(text, { "Gerät", "TST-R V1.0" }) && PdfText::hasRow(text, { "Anlage", "Haus Süd, Aufzug 2" }),
              qPrintable(text));
-    QCOMPARE(hasRow(text, { "Seriennummer", "4711" }), serialKnown);
+    QCOMPARE(PdfText::hasRow(text, { "Seriennummer", "4711" }), serialKnown);
     QCOMPARE(record.lastProtocolFile().contains("SN 4711"), serialKnown);
     QVERIFY2(!text.contains("4711") || serialKnown, qPrintable(text));
     const QString haltezeitBefore = cableMoved ? "20" : "10";
-    QVERIFY2(hasRow(text, { "Anlage/Tiefer/Haltezeit", haltezeitBefore, "30", "übernommen" }),
+    QVERIFY2(PdfText::hasRow(text, { "Anlage/Tiefer/Haltezeit", haltezeitBefore, "30", "übernommen" }),
              qPrintable(text));
     // What was found of the settings not written: from the lift's own copy
     // when it is known.
@@ -337,9 +313,9 @@ void TestHistoryProtocol::windowTransferReadsTheSerialNumberFirst()
     QCOMPARE(device.value({ "Anlage", "Modus" }), "Hand");
     QCOMPARE(session.connectedSerialNumber(), "4711");
     QVERIFY2(!session.record()->lastProtocolFile().isEmpty(), qPrintable(session.record()->lastError()));
-    const QString text = pdfText(session.record()->lastProtocolFile());
-    QVERIFY2(hasRow(text, { "Seriennummer", "4711" }), qPrintable(text));
-    QVERIFY2(hasRow(text, { "Anlage/Modus", "Auto", "Hand", "übernommen" }), qPrintable(text));
+    const QString text = PdfText::of(session.record()->lastProtocolFile());
+    QVERIFY2(PdfText::hasRow(text, { "Seriennummer", "4711" }), qPrintable(text));
+    QVERIFY2(PdfText::hasRow(text, { "Anlage/Modus", "Auto", "Hand", "übernommen" }), qPrintable(text));
 }
 
 void TestHistoryProtocol::exportGoesWhereTheDialogSays_data()

@@ -8,6 +8,7 @@
 
 #include "csvexport.h"
 #include "readouthistory.h"
+#include "pdftext.h"
 #include "readoutoracle.h"
 #include "robotharness.h"
 #include "servicerecord.h"
@@ -397,31 +398,6 @@ void TestServiceRecord::lumctlKeepsTheRecord()
     QVERIFY2(out.contains("Verlauf: " + history.path()), qPrintable(out));
 }
 
-// The text of a PDF as pdftotext lays it out, rows of a table on one line.
-QString pdfText(const QString &path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), { "-layout", "-enc", "UTF-8", path, "-" });
-    if (!process.waitForStarted()) {
-        qWarning("pdftotext is missing: tools/packages.sh installs poppler-utils");
-        return QString();
-    }
-    process.waitForFinished();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-// A row of the PDF's text whose cells, in this order, are these.
-bool hasRow(const QString &text, const QStringList &cells)
-{
-    QStringList escaped;
-    for (const QString &cell : cells)
-        escaped << QRegularExpression::escape(cell);
-    return QRegularExpression(QStringLiteral("(^|\\n) *") + escaped.join(QStringLiteral(" {2,}"))
-                              + QStringLiteral(" *(\\n|$)"))
-            .match(text)
-            .hasMatch();
-}
-
 // lumctl's protocol of a transfer: read out first, so it names the lift's
 // serial number and what was found; every written setting with before,
 // after and the device's word; the site, the technician and the line for the
@@ -443,10 +419,10 @@ void TestServiceRecord::protocolHoldsDeviceChangesAndSignatures()
                         "Haus Süd, Aufzug 2", "--technician", "M. Kern" },
                       &out));
     QVERIFY2(out.contains("Protokoll (PDF): " + pdf), qPrintable(out));
-    const QString text = pdfText(pdf);
-    QVERIFY2(hasRow(text, { "Seriennummer", "4711" }) && hasRow(text, { "Anlage", "Haus Süd, Aufzug 2" })
-                     && hasRow(text, { "Techniker", "M. Kern" })
-                     && hasRow(text, { "Gerät", "TST-R V1.0" }),
+    const QString text = PdfText::of(pdf);
+    QVERIFY2(PdfText::hasRow(text, { "Seriennummer", "4711" }) && PdfText::hasRow(text, { "Anlage", "Haus Süd, Aufzug 2" })
+                     && PdfText::hasRow(text, { "Techniker", "M. Kern" })
+                     && PdfText::hasRow(text, { "Gerät", "TST-R V1.0" }),
              qPrintable(text));
     for (const QStringList &row : QList<QStringList>{
                  { "Anlage/Modus", "Auto", "Hand", "übernommen" },
@@ -454,7 +430,7 @@ void TestServiceRecord::protocolHoldsDeviceChangesAndSignatures()
                  { "Sprache", "Deutsch", "Deutsch", "unverändert" },
                  { "Anlage/Timerzeit Test", "08:00" }, // found
                  { "Anlage/Tiefer/Haltezeit", "10" } })
-        QVERIFY2(hasRow(text, row), qPrintable(row.join(" | ") + "\n" + text));
+        QVERIFY2(PdfText::hasRow(text, row), qPrintable(row.join(" | ") + "\n" + text));
     QVERIFY2(text.contains("Vorgefunden") && text.contains("Geändert")
                      && text.contains("Hinterlassen") && text.contains("Unterschrift Techniker")
                      && text.contains("Unterschrift Betreiber") && text.contains("Seite 1 von 1"),
@@ -470,9 +446,9 @@ void TestServiceRecord::protocolHoldsDeviceChangesAndSignatures()
     const QString found = documents.filePath("vorher.pdf");
     QVERIFY(runLumctl({ "protocol", history.filePath(copies.first()), "--protocol", found,
                         "--site", "Haus Süd" }));
-    const QString foundText = pdfText(found);
-    QVERIFY2(hasRow(foundText, { "Seriennummer", "4711" }) && hasRow(foundText, { "Gerät", "TST-R V1.0" })
-                     && hasRow(foundText, { "Anlage/Modus", "Auto" })
+    const QString foundText = PdfText::of(found);
+    QVERIFY2(PdfText::hasRow(foundText, { "Seriennummer", "4711" }) && PdfText::hasRow(foundText, { "Gerät", "TST-R V1.0" })
+                     && PdfText::hasRow(foundText, { "Anlage/Modus", "Auto" })
                      && !foundText.contains("Geändert") && foundText.contains("Unterschrift Betreiber"),
              qPrintable(foundText));
 }
