@@ -4,9 +4,13 @@ import QtQuick.Controls 2.12
 // The yardstick for lum's start-up: a plain Qt Quick Controls 2 window with
 // the controls lum's window shows in its first frame, laid out alike: a port
 // box and a connect button, a two-line display of two text areas, sixteen
-// keys, two transfer buttons, and an editor list with its header (a check
-// box, two buttons, a link) and one row. Nothing of lum is used: no C++
-// objects, no components of its own, no behaviour, only the controls.
+// keys, the history button and the site line below them, the four buttons
+// between device and editor (read out, compare, transfer, series), and an
+// editor list with its header (a check box, three buttons, a link, the
+// search field, the view box, undo and redo) and one row. Nothing of lum is
+// used: no C++ objects, no components of its own, no behaviour, only the
+// controls. Controls lum shows only later (dialogs, the comparison line,
+// the robot's progress) are not here.
 ApplicationWindow {
     visible: true
     visibility: "Maximized"
@@ -88,6 +92,20 @@ ApplicationWindow {
                 text: " "
             }
 
+            Row {
+                spacing: 8
+
+                Button {
+                    text: "Verlauf"
+                }
+
+                Label {
+                    anchors.verticalCenter: parent.verticalCenter
+                    font.underline: true
+                    text: "Anlage und Techniker für die Protokolle angeben"
+                }
+            }
+
             Label {
                 width: 295
                 height: 40
@@ -107,7 +125,16 @@ ApplicationWindow {
 
             Button {
                 enabled: false
+                text: "Vergleichen"
+            }
+
+            Button {
+                enabled: false
                 text: "<< Konfiguration\nübertragen <<"
+            }
+
+            Button {
+                text: "Serie…"
             }
         }
 
@@ -125,7 +152,7 @@ ApplicationWindow {
             header: Rectangle {
                 z: 2
                 width: ListView.view.width
-                height: headerRow.height
+                height: headerRow.height + toolsRow.height
                 color: "white"
 
                 Row {
@@ -148,11 +175,46 @@ ApplicationWindow {
                         enabled: false
                         text: "Konfigurationsdatei\nspeichern"
                     }
+
+                    Button {
+                        enabled: false
+                        text: "CSV\nexportieren"
+                    }
+                }
+
+                Row {
+                    id: toolsRow
+                    anchors.top: headerRow.bottom
+                    spacing: 8
+                    leftPadding: 10
+                    bottomPadding: 6
+
+                    TextField {
+                        width: 200
+                        placeholderText: "Suchen (Strg+F)"
+                    }
+
+                    ComboBox {
+                        width: 170
+                        model: ["alle", "markiert/geändert", "Unterschiede"]
+                    }
+
+                    Button {
+                        width: 40
+                        enabled: false
+                        text: "↶"
+                    }
+
+                    Button {
+                        width: 40
+                        enabled: false
+                        text: "↷"
+                    }
                 }
 
                 Label {
                     anchors.right: parent.right
-                    anchors.bottom: parent.bottom
+                    anchors.bottom: headerRow.bottom
                     bottomPadding: 8
                     text: "Info über LUM"
                     font.underline: true
