@@ -9,6 +9,7 @@
 #include "portscan.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QSize>
 #include <QLibraryInfo>
@@ -16,6 +17,7 @@
 #include <QOpenGLContext>
 #include <QQuickWindow>
 #include <QQmlApplicationEngine>
+#include <QThread>
 #include <QUrl>
 #include <QtQml>
 
@@ -98,24 +100,61 @@ QIcon lumWindowIcon()
     return icon;
 }
 
-// The window manager's icon is no part of the window's first frame, and
-// reading its pictures loads Qt's image format plugins (a few milliseconds
-// of the start): it is set once that frame is shown.
-void setWindowIconAfterFirstFrame(QApplication *app, QQmlApplicationEngine *engine)
+// Neither the window manager's icon nor Qt's German texts are part of the
+// window's first frame, and both cost start-up time: reading the icon's
+// pictures loads Qt's image format plugins, and with the catalogues
+// installed every text Qt looks up while the window is built (the name of
+// each shortcut key, among others) goes through them. The texts serve only
+// the dialogs, which open later. Both are set up once that frame is shown.
+void finishAfterFirstFrame(QApplication *app, QQmlApplicationEngine *engine)
 {
+    auto finish = [app] {
+        installGermanQtTranslations(app);
+        app->setWindowIcon(lumWindowIcon());
+    };
     auto *window = qobject_cast<QQuickWindow *>(engine->rootObjects().value(0));
     if (!window) {
-        app->setWindowIcon(lumWindowIcon());
+        finish();
         return;
     }
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(
             window, &QQuickWindow::frameSwapped, app,
-            [app, connection] {
+            [connection, finish] {
                 QObject::disconnect(*connection);
-                app->setWindowIcon(lumWindowIcon());
+                finish();
             },
             Qt::QueuedConnection);
+}
+
+// The first font the window needs makes Qt read the system's fonts (the
+// font configuration's files parsed, every font file listed): some ten
+// milliseconds, in the middle of loading the window's documents, with the
+// window waiting. They are read on a thread of their own instead, started
+// as soon as the application is there, while the documents load. The
+// thread is waited for when the program ends.
+struct FontReaderEnd
+{
+    void operator()(QThread *reader) const
+    {
+        reader->wait();
+        delete reader;
+    }
+};
+using FontReader = std::unique_ptr<QThread, FontReaderEnd>;
+
+FontReader readFontsInBackground()
+{
+    FontReader reader(QThread::create([] {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+        QFontDatabase().families();
+#else
+        QFontDatabase::families();
+#endif
+    }));
+    reader->setObjectName(QStringLiteral("FontScan"));
+    reader->start();
+    return reader;
 }
 
 } // namespace
@@ -140,6 +179,7 @@ int main(int argc, char *argv[])
     // and the window are being built; the port box fills when they come.
     PortScan::startInBackground();
     QApplication app(argc, argv);
+    const FontReader fontReader = readFontsInBackground();
     app.setOrganizationName(AppIdentity::organizationName());
     app.setOrganizationDomain(AppIdentity::organizationDomain());
 
@@ -147,7 +187,6 @@ int main(int argc, char *argv[])
     if (debugLog)
         LogHandler::install();
     app.setApplicationVersion(AppIdentity::versionText(debugLog));
-    installGermanQtTranslations(&app);
     qDebug() << "######################## START LUM" << app.applicationVersion()
              << "########################";
 
@@ -165,6 +204,6 @@ int main(int argc, char *argv[])
     engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
     if (engine.rootObjects().isEmpty())
         return -1;
-    setWindowIconAfterFirstFrame(&app, &engine);
+    finishAfterFirstFrame(&app, &engine);
     return app.exec();
 }

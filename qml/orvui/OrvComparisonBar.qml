@@ -4,7 +4,7 @@ import com.orv.lum 1.0
 
 // The editor's line after "Vergleichen": how many settings the device holds
 // otherwise, a box that shows only those, and a button that ends the
-// comparison. Hidden while the configuration is not compared. The profile
+// comparison. The editor shows it while the configuration is compared. The profile
 // holds the comparison and its filter the view; this only shows them.
 Row {
     id: bar
@@ -14,11 +14,7 @@ Row {
 
     property DeviceProfile profile: null
     readonly property ItemFilter filter: profile ? profile.itemFilter : null
-    readonly property bool comparing: profile !== null && profile.hasComparison
     readonly property int differences: profile ? profile.differenceCount : 0
-
-    visible: bar.comparing
-    height: bar.comparing ? implicitHeight : 0
 
     Label {
         id: summary

@@ -122,11 +122,16 @@ Rectangle {
             availableWidth: editorPanel.width
         }
 
-        OrvComparisonBar {
+        // The line after "Vergleichen", made while there is a comparison.
+        Loader {
             id: comparisonBar
-            objectName: "comparisonBar"
+            objectName: "comparisonBarLoader"
             anchors.top: editorTools.bottom
-            profile: editorPanel.profile
+            active: editorPanel.profile.hasComparison
+            sourceComponent: OrvComparisonBar {
+                objectName: "comparisonBar"
+                profile: editorPanel.profile
+            }
         }
 
         Label {

@@ -14,6 +14,8 @@ Dialog {
     objectName: "historyDialog"
     title: "Verlauf"
     modal: true
+    parent: Overlay.overlay
+    anchors.centerIn: Overlay.overlay
     width: 720
     height: 480
 

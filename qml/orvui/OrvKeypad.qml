@@ -74,27 +74,37 @@ Rectangle {
         Repeater {
             id: keyRepeater
             model: keypadBlock.keyTable
-            // Each key made sends on the keypad's link, and its shortcut
-            // rests while the robot works the menu.
+            // Each key made sends on the keypad's link.
             onItemAdded: function(index, item) {
                 item.link = Qt.binding(function() { return keypadBlock.link })
-                item.shortcutHeld = Qt.binding(function() { return keypadBlock.bot.isEnabled })
             }
 
             OrvPrgButton {
-                id: keyButton
                 required property var modelData
-                property bool shortcutHeld: true
                 objectName: modelData.name
                 text: modelData.label
                 sendchar: DeviceKeys.keyCode(modelData.label)
-
-                Shortcut {
-                    sequences: keyButton.modelData.shortcuts
-                    enabled: !keyButton.shortcutHeld
-                    onActivated: keyButton.clicked()
-                }
             }
+        }
+    }
+
+    // The keys of the PC keyboard, window-wide: made while the line is open
+    // (without it the pad sends nothing, and the window starts sooner
+    // without them), resting while the robot works the menu.
+    Instantiator {
+        id: keyShortcuts
+        model: keypadBlock.keyTable
+        active: keypadBlock.link !== null && keypadBlock.link.terminalIsReady
+        onObjectAdded: function(index, object) {
+            object.key = keyRepeater.itemAt(index)
+            object.enabled = Qt.binding(function() { return !keypadBlock.bot.isEnabled })
+        }
+
+        Shortcut {
+            required property var modelData
+            property OrvPrgButton key: null
+            sequences: modelData.shortcuts
+            onActivated: key.clicked()
         }
     }
 

@@ -1,5 +1,5 @@
-import QtQuick 2.9
-import QtQuick.Controls 2.2
+import QtQuick 2.12
+import QtQuick.Controls 2.12
 import com.orv.lum 1.0
 
 // One key of the device's keypad. It flashes for 50 ms from the first of a

@@ -86,50 +86,21 @@ Column {
         }
     }
 
-    Dialog {
+    // Both boxes are made the first time they are opened.
+    OrvLazyDialog {
         id: siteDialog
-        objectName: "siteDialog"
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        modal: true
-        title: "Anlage und Techniker"
-        standardButtons: Dialog.Ok | Dialog.Cancel
-        onAboutToShow: {
-            siteField.text = recordPanel.record.site
-            technicianField.text = recordPanel.record.technician
-            siteField.forceActiveFocus()
-        }
-        onAccepted: recordPanel.session.setSiteAndTechnician(siteField.text, technicianField.text)
-
-        contentItem: Grid {
-            columns: 2
-            spacing: 10
-            verticalItemAlignment: Grid.AlignVCenter
-            Label { text: "Anlage" }
-            TextField {
-                id: siteField
-                objectName: "siteField"
-                width: 320
-                selectByMouse: true
-                placeholderText: "z. B. Haus Süd, Aufzug 2"
-                onAccepted: siteDialog.accept()
-            }
-            Label { text: "Techniker" }
-            TextField {
-                id: technicianField
-                objectName: "technicianField"
-                width: 320
-                selectByMouse: true
-                onAccepted: siteDialog.accept()
-            }
-        }
+        objectName: "siteDialogLoader"
+        dialogSource: Qt.resolvedUrl("OrvSiteDialog.qml")
+        dialogProperties: ({ objectName: "siteDialog", session: recordPanel.session })
     }
 
-    OrvHistoryDialog {
+    OrvLazyDialog {
         id: historyDialog
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        session: recordPanel.session
-        confirmation: recordPanel.confirmation
+        objectName: "historyDialogLoader"
+        dialogSource: Qt.resolvedUrl("OrvHistoryDialog.qml")
+        dialogProperties: ({
+            session: recordPanel.session,
+            confirmation: recordPanel.confirmation
+        })
     }
 }
