@@ -25,6 +25,10 @@
 #include <cstring>
 #include <memory>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 // On Linux without an X or Wayland display the platform plugin would abort
@@ -157,6 +161,18 @@ FontReader readFontsInBackground()
     return reader;
 }
 
+// glibc gives every thread that allocates a memory arena of its own, and an
+// arena stays resident after its thread has ended. The window's threads
+// (Qt's document loader, the port scan, the font reader) are few and brief:
+// two arenas serve them without a wait worth measuring, and the program
+// keeps less memory for the whole working day.
+void shareMemoryArenas()
+{
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, 2);
+#endif
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -177,6 +193,7 @@ int main(int argc, char *argv[])
     // widget dialog with its file-name field instead of their bare QML one.
     // The ports are listed on a thread of their own while the application
     // and the window are being built; the port box fills when they come.
+    shareMemoryArenas();
     PortScan::startInBackground();
     QApplication app(argc, argv);
     const FontReader fontReader = readFontsInBackground();

@@ -112,17 +112,11 @@ Row {
                     onLoaded: valueLoader.item.row = outerrow
                 }
 
-                Label {
-                    id: deviceLine
-                    objectName: "deviceValue"
-                    width: outerrow.valueWidth
-                    visible: outerrow.compared
-                    leftPadding: 8
-                    text: outerrow.deviceText
-                    color: outerrow.differs ? "#B00000" : "#555555"
-                    font.bold: outerrow.differs
-                    font.pointSize: Qt.application.font.pointSize > 0 ? Qt.application.font.pointSize * 0.85 : 8
-                    elide: Text.ElideRight
+                Loader {
+                    id: deviceLineLoader
+                    active: outerrow.compared
+                    sourceComponent: deviceLineComponent
+                    onLoaded: deviceLineLoader.item.row = outerrow
                 }
             }
 
@@ -174,6 +168,22 @@ Row {
             ToolTip.visible: hovered
             ToolTip.delay: 300
             ToolTip.text: resetButton.row ? "Gelesener Wert: " + resetButton.row.item.initValue + " – zurücksetzen" : ""
+        }
+    }
+
+    Component {
+        id: deviceLineComponent
+        Label {
+            id: deviceLine
+            property var row: null
+            objectName: "deviceValue"
+            width: deviceLine.row ? deviceLine.row.valueWidth : 0
+            leftPadding: 8
+            text: deviceLine.row ? deviceLine.row.deviceText : ""
+            color: deviceLine.row && deviceLine.row.differs ? "#B00000" : "#555555"
+            font.bold: deviceLine.row ? deviceLine.row.differs : false
+            font.pointSize: Qt.application.font.pointSize > 0 ? Qt.application.font.pointSize * 0.85 : 8
+            elide: Text.ElideRight
         }
     }
 
