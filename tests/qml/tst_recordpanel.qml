@@ -60,6 +60,27 @@ WindowTestCase {
         verify(button.visible && button.text === "Öffnen", "the button opens it")
     }
 
+    // The line below the keypad asks for the site and the technician until
+    // they are given; the dialog it opens stores them for the protocols,
+    // and the line shows them from then on.
+    function test_siteAndTechnicianAreAskedForAndShown() {
+        var label = control("siteLabel")
+        compare(label.text, "Anlage und Techniker für die Protokolle angeben")
+        mouseClick(label)
+        var dialog = shownDialog("siteDialog")
+        control("siteField").text = "Haus Süd, Aufzug 2"
+        control("technicianField").text = " M. Keller "
+        dialog.accept()
+        compare(session.record.site, "Haus Süd, Aufzug 2")
+        compare(session.record.technician, "M. Keller")
+        compare(label.text, "Anlage: Haus Süd, Aufzug 2, Techniker: M. Keller")
+        // Opened again, it shows what was given.
+        mouseClick(label)
+        tryCompare(dialog, "opened", true, 5000)
+        compare(control("siteField").text, "Haus Süd, Aufzug 2")
+        dialog.reject()
+    }
+
     // The list holds the connected lift's copies only; the box shows all.
     function test_historyIsFilteredToTheConnectedDevice() {
         readOut()

@@ -29,6 +29,9 @@ public slots:
         // The window's read-outs and transfers keep their copies and reports
         // here, never in the home folder.
         qputenv("LUM_DOCUMENTS_DIR", m_documents.path().toUtf8());
+        // Remembered settings (the site and the technician) neither come
+        // from nor go to the account's own configuration.
+        qputenv("XDG_CONFIG_HOME", QDir(m_documents.path()).filePath(QStringLiteral("config")).toUtf8());
     }
 
     void qmlEngineAvailable(QQmlEngine *)
