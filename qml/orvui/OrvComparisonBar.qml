@@ -8,6 +8,7 @@ import com.orv.lum 1.0
 // holds the comparison and its filter the view; this only shows them.
 Row {
     id: bar
+    objectName: "comparisonBar"
     spacing: 10
     leftPadding: 10
     bottomPadding: 6

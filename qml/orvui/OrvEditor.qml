@@ -122,16 +122,15 @@ Rectangle {
             availableWidth: editorPanel.width
         }
 
-        // The line after "Vergleichen", made while there is a comparison.
+        // The line after "Vergleichen", made while there is a comparison;
+        // its document is read the first time it is shown.
         Loader {
             id: comparisonBar
             objectName: "comparisonBarLoader"
             anchors.top: editorTools.bottom
             active: editorPanel.profile.hasComparison
-            sourceComponent: OrvComparisonBar {
-                objectName: "comparisonBar"
-                profile: editorPanel.profile
-            }
+            source: Qt.resolvedUrl("OrvComparisonBar.qml")
+            onLoaded: comparisonBar.item.profile = editorPanel.profile
         }
 
         Label {
