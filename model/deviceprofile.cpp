@@ -609,6 +609,23 @@ bool isSerialNumberItem(const ConfItem *item)
             && DeviceProfile::isSerialNumberPath(item->menuPath());
 }
 
+// The settings of `items` that `wanted` picks, each with the value the file
+// holds for it: what a check looks up on the device.
+template<class Pick>
+QList<CheckedSetting> checkedSettings(const QList<ConfItem *> &items, Pick wanted)
+{
+    QList<CheckedSetting> settings;
+    for (const ConfItem *item : items) {
+        if (!wanted(item))
+            continue;
+        CheckedSetting setting;
+        setting.menuPath = item->menuPath();
+        setting.fileValue = item->value();
+        settings.append(setting);
+    }
+    return settings;
+}
+
 } // namespace
 
 bool DeviceProfile::isSerialNumberPath(const QStringList &menuPath)
@@ -627,34 +644,16 @@ QString DeviceProfile::serialNumberSetting() const
 
 QList<CheckedSetting> DeviceProfile::serialNumberPaths() const
 {
-    QList<CheckedSetting> paths;
-    for (const ConfItem *item : m_confItemList) {
-        if (!isSerialNumberItem(item))
-            continue;
-        CheckedSetting path;
-        path.menuPath = item->menuPath();
-        path.fileValue = item->value();
-        paths.append(path);
-    }
-    return paths;
+    return checkedSettings(m_confItemList, isSerialNumberItem);
 }
 
 QList<CheckedSetting> DeviceProfile::checkedPaths(bool allEditable) const
 {
-    QList<CheckedSetting> paths;
-    for (const ConfItem *item : m_confItemList) {
+    return checkedSettings(m_confItemList, [allEditable](const ConfItem *item) {
         if (item->element().isNull())
-            continue;
-        const bool serial = isSerialNumberItem(item);
-        const bool wanted = isComparable(item) && (allEditable || item->active());
-        if (!serial && !wanted)
-            continue;
-        CheckedSetting path;
-        path.menuPath = item->menuPath();
-        path.fileValue = item->value();
-        paths.append(path);
-    }
-    return paths;
+            return false;
+        return isSerialNumberItem(item) || (isComparable(item) && (allEditable || item->active()));
+    });
 }
 
 void DeviceProfile::applyComparison(const QList<CheckedSetting> &checked)
