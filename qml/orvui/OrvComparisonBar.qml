@@ -28,7 +28,7 @@ Row {
         font.bold: true
     }
 
-    CheckBox {
+    OrvCheckBox {
         id: onlyDifferencesBox
         objectName: "onlyDifferencesBox"
         anchors.verticalCenter: parent.verticalCenter

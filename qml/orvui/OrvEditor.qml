@@ -74,7 +74,7 @@ Rectangle {
             topPadding: 10
             bottomPadding: 10
 
-            CheckBox {
+            OrvCheckBox {
                 id: parentBox
                 objectName: "parentBox"
                 anchors.verticalCenter: parent.verticalCenter

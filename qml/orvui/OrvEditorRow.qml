@@ -189,7 +189,7 @@ Row {
 
     Component {
         id: markBoxComponent
-        CheckBox {
+        OrvCheckBox {
             id: markBox
             property var row: null
             objectName: "markBox"
@@ -233,7 +233,7 @@ Row {
 
     Component {
         id: selectorComponent
-        ComboBox {
+        OrvComboBox {
             id: selector
             property var row: null
             objectName: "selector"

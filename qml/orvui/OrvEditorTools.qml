@@ -30,7 +30,7 @@ Row {
         onTextEdited: tools.filter.searchText = text
     }
 
-    ComboBox {
+    OrvComboBox {
         id: viewBox
         objectName: "viewBox"
         width: 170

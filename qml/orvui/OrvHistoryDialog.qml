@@ -59,7 +59,7 @@ Dialog {
 
         Row {
             spacing: 16
-            CheckBox {
+            OrvCheckBox {
                 id: showAllBox
                 objectName: "historyShowAll"
                 text: "Alle Geräte zeigen"

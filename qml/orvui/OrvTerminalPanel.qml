@@ -26,7 +26,7 @@ Rectangle {
         spacing: 10
         topPadding: 10
 
-        ComboBox {
+        OrvComboBox {
             id: portSelector
             objectName: "portSelector"
             // Wide enough for the whole name of every port (a simulator's
