@@ -13,6 +13,7 @@
 #include "kelhandler.h"
 #include "lumbot.h"
 #include "lumsession.h"
+#include "qtgermantexts.h"
 #include "historylist.h"
 #include "seriessession.h"
 #include "servicerecord.h"
@@ -53,6 +54,8 @@ void visitLumQmlTypes(Visitor &visitor)
     visitor.template uncreatable<SeriesSession>("SeriesSession", "The session owns its series");
     // The bytes of the keypad's keys, as the link and the robot send them.
     visitor.template singleton<DeviceKeys>("DeviceKeys");
+    // Qt's own German texts, installed when the first dialog is made.
+    visitor.template singleton<QtGermanTexts>("QtGermanTexts");
 }
 
 // Registers the visited types in a module, version 1.0.

@@ -11,9 +11,9 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QSize>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QOpenGLContext>
 #include <QQuickWindow>
 #include <QQmlApplicationEngine>
@@ -74,47 +74,33 @@ void chooseSceneGraphBackend()
     QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
 }
 
-// The window speaks German; so do the dialogs Qt brings along (file and
-// message dialogs, standard buttons) with Qt's own German translations.
-void installGermanQtTranslations(QCoreApplication *app)
-{
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    const QString folder = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
-#else
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-#endif
-    for (const char *catalog : { "qtbase_de", "qtdeclarative_de", "qtquickcontrols_de" }) {
-        auto *translator = new QTranslator(app);
-        if (translator->load(QLatin1String(catalog), folder))
-            app->installTranslator(translator);
-        else
-            delete translator;
-    }
-}
-
-// The window manager's icon for the window and its dialogs. Each picture is
-// added with its size, so that it is read only when a size is asked for
-// (without one, QIcon decodes every picture at once, a few milliseconds of
-// the start, even where the platform shows no window icon at all).
+// The window manager's icon for the window and its dialogs: the sizes a
+// title bar and a task switcher draw. Qt decodes every picture as it is
+// added and keeps it for the whole session (a 256-pixel picture alone is
+// 256 KiB), so the large ones stay with the icons the package installs for
+// menus and launchers. Each picture is read as the PNG it is: left to find
+// out the format itself, Qt would load every image format plugin to ask it.
 QIcon lumWindowIcon()
 {
     QIcon icon;
-    for (int size : { 32, 64, 256 })
-        icon.addFile(QStringLiteral(":/icons/lum-%1.png").arg(size), QSize(size, size));
+    for (int size : { 16, 32, 48, 64 }) {
+        QImageReader picture(QStringLiteral(":/icons/lum-%1.png").arg(size), "png");
+        picture.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(picture.read()));
+    }
     return icon;
 }
 
-// Neither the window manager's icon nor Qt's German texts are part of the
-// window's first frame, and both cost start-up time: reading the icon's
-// pictures loads Qt's image format plugins, and with the catalogues
-// installed every text Qt looks up while the window is built (the name of
-// each shortcut key, among others) goes through them. The texts serve only
-// the dialogs, which open later. Both are set up once that frame is shown.
+// The window manager's icon is not part of the window's first frame, so it
+// is set once that frame is shown. Building the window also leaves garbage
+// on the QML engine's heap (the values of every binding's first evaluation);
+// it is collected then, once, so that the program does not keep it for the
+// whole working day.
 void finishAfterFirstFrame(QApplication *app, QQmlApplicationEngine *engine)
 {
-    auto finish = [app] {
-        installGermanQtTranslations(app);
+    auto finish = [app, engine] {
         app->setWindowIcon(lumWindowIcon());
+        engine->collectGarbage();
     };
     auto *window = qobject_cast<QQuickWindow *>(engine->rootObjects().value(0));
     if (!window) {

@@ -1,4 +1,5 @@
 import QtQuick 2.12
+import com.orv.lum 1.0
 
 // Holds the place of a dialog and creates it the first time it is needed.
 // The dialogs of QtQuick.Dialogs are built from Qt Quick Controls 1
@@ -18,8 +19,11 @@ Loader {
     signal discarded()
 
     function dialog() {
-        if (item === null)
+        if (item === null) {
+            // The dialogs' buttons and Qt's own dialogs speak German.
+            QtGermanTexts.install()
             setSource(dialogSource, dialogProperties)
+        }
         return item
     }
 
