@@ -3,6 +3,12 @@
 // application attributes and window state), so that the start-up benchmark
 // compares lum with the framework's floor.
 //
+// Built twice: as a plain Qt Quick application (bench-minimal-window), and
+// as a widget application with the same window (bench-minimal-widget-window,
+// MINIMAL_WIDGET_APPLICATION), which is what lum is so that its file dialogs
+// fall back to Qt's widget dialog. The widget library alone is some
+// megabytes of a process that never shows a widget.
+//
 // "--fair" shows the yardstick lum's start-up is measured against instead: a
 // plain window with the controls lum's window shows (fairwindow.qml, carried
 // compiled ahead of time as lum carries its documents).
@@ -13,7 +19,11 @@
 // out what in a window costs start-up time or memory.
 
 #include <QByteArray>
+#ifdef MINIMAL_WIDGET_APPLICATION
+#include <QApplication>
+#else
 #include <QGuiApplication>
+#endif
 #include <QQmlApplicationEngine>
 #include <QStringList>
 #include <QUrl>
@@ -24,7 +34,11 @@ int main(int argc, char *argv[])
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
 #endif
+#ifdef MINIMAL_WIDGET_APPLICATION
+    QApplication app(argc, argv);
+#else
     QGuiApplication app(argc, argv);
+#endif
     // Text is drawn the way lum draws it.
     qputenv("QML_DISABLE_DISTANCEFIELD", "1");
 
