@@ -17,6 +17,7 @@ CheckBox {
         border.color: control.visualFocus ? control.palette.highlight : control.palette.mid
 
         Text {
+            objectName: "checkMark"
             anchors.centerIn: parent
             text: "\u2713"
             font.pixelSize: 20
@@ -24,6 +25,7 @@ CheckBox {
             visible: control.checkState === Qt.Checked
         }
         Rectangle {
+            objectName: "partialMark"
             anchors.centerIn: parent
             width: 16
             height: 3

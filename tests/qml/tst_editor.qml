@@ -157,6 +157,13 @@ WindowTestCase {
         verify(!dialogShown("messageDialog"), "no refusal")
     }
 
+    // The marks a check box draws (the tick, the bar of "some marked").
+    function marksShown(box) {
+        return ["checkMark", "partialMark"].filter(function(name) {
+            return findChild(box, name).visible
+        })
+    }
+
     // "Alle" acts on the settings, also on those whose rows are not on
     // screen (a short editor shows only a few rows); a row's box then
     // clears and sets its own mark.
@@ -176,10 +183,14 @@ WindowTestCase {
         }
         compare(marked, [2, 3, 5, 6, 7, 12])
         compare(parentBox.checkState, Qt.Checked)
+        compare(marksShown(parentBox), ["checkMark"])
         var box = rowControl(3, "markBox")
+        compare(marksShown(box), ["checkMark"])
         mouseClick(box)
         verify(!item(3).active)
+        compare(marksShown(box), [])
         compare(parentBox.checkState, Qt.PartiallyChecked)
+        compare(marksShown(parentBox), ["partialMark"])
         item(3).active = true
         verify(box.checked, "the box follows the item after the user's clicks")
         mouseClick(parentBox)
