@@ -13,7 +13,6 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
-#include <QSize>
 #include <QOpenGLContext>
 #include <QQuickWindow>
 #include <QQmlApplicationEngine>
