@@ -1,7 +1,7 @@
 import QtQuick 2.12
 import QtQuick.Controls 2.12
 
-// The style's check box with its mark drawn as a glyph, for the reason
+// The style's check box with its tick drawn from rectangles, for the reason
 // given with OrvComboBox: no picture in the window.
 CheckBox {
     id: control
@@ -16,14 +16,32 @@ CheckBox {
         border.width: control.visualFocus ? 2 : 1
         border.color: control.visualFocus ? control.palette.highlight : control.palette.mid
 
-        Text {
+        // The tick: an "L" of a short and a long stroke, turned a quarter
+        // to the left.
+        Item {
             objectName: "checkMark"
-            anchors.centerIn: parent
-            text: "\u2713"
-            font.pixelSize: 20
-            color: control.palette.text
+            width: 14
+            height: 7
+            x: (parent.width - width) / 2
+            y: (parent.height - height) / 2 - 2
+            rotation: -45
             visible: control.checkState === Qt.Checked
+
+            Rectangle {
+                width: 3
+                height: parent.height
+                antialiasing: true
+                color: control.palette.text
+            }
+            Rectangle {
+                y: parent.height - height
+                width: parent.width
+                height: 3
+                antialiasing: true
+                color: control.palette.text
+            }
         }
+        // Some settings marked, not all: a bar.
         Rectangle {
             objectName: "partialMark"
             anchors.centerIn: parent
