@@ -229,16 +229,18 @@ Rectangle {
         readonly property ItemFilter rowFilter: editorPanel.profile.itemFilter
         readonly property EditHistory rowHistory: editorPanel.profile.editHistory
 
-        delegate: OrvEditorRow {
-            id: editorRow
-            required property int index
-            required property var modelData
-            readonly property var list: ListView.view
-            rowIndex: index
-            item: modelData
-            extraWidth: editorRow.list ? editorRow.list.rowExtraWidth : 0
-            filter: editorRow.list ? editorRow.list.rowFilter : null
-            history: editorRow.list ? editorRow.list.rowHistory : null
+        // The rows' document is loaded with the first configuration the
+        // editor shows: the window's first frame has no rows, and the row is
+        // the largest of the window's documents, with the value field's
+        // behind it.
+        property Component rowComponent: null
+        delegate: rowComponent
+        readonly property bool hasItems: editorPanel.profile.confItemList.length > 0
+        onHasItemsChanged: makeRowComponent()
+        Component.onCompleted: makeRowComponent()
+        function makeRowComponent() {
+            if (hasItems && rowComponent === null)
+                rowComponent = Qt.createComponent("OrvEditorRow.qml")
         }
 
         // Tab moves through the rows' controls; the list follows the focus,

@@ -11,13 +11,20 @@ Row {
     id: outerrow
     objectName: "editorRow" + rowIndex
 
-    property int rowIndex: -1
-    property var item: null
+    // The editor's list makes a row for each item of the configuration
+    // that comes into view, and hands it what every row takes from the
+    // editor (OrvEditor: rowExtraWidth, rowFilter, rowHistory).
+    required property int index
+    required property var modelData
+    readonly property var list: ListView.view
+
+    readonly property int rowIndex: index
+    readonly property var item: modelData
     // Width beyond the editor's narrowest, shared by names and controls.
-    property real extraWidth: 0
+    readonly property real extraWidth: list ? list.rowExtraWidth : 0
     // The editor's search and view: a row they do not show takes no room.
-    property ItemFilter filter: null
-    property EditHistory history: null
+    readonly property ItemFilter filter: list ? list.rowFilter : null
+    readonly property EditHistory history: list ? list.rowHistory : null
     readonly property bool shown: !filter || (filter.revision, filter.shows(item))
     visible: shown
     // The gap between rows is the row's own, so hidden rows leave none.
