@@ -232,16 +232,10 @@ Rectangle {
         // The rows' document is loaded with the first configuration the
         // editor shows: the window's first frame has no rows, and the row is
         // the largest of the window's documents, with the value field's
-        // behind it.
-        property Component rowComponent: null
-        delegate: rowComponent
+        // behind it. The list holds the component it is given; a new file
+        // makes none, as long as the list was not empty in between.
         readonly property bool hasItems: editorPanel.profile.confItemList.length > 0
-        onHasItemsChanged: makeRowComponent()
-        Component.onCompleted: makeRowComponent()
-        function makeRowComponent() {
-            if (hasItems && rowComponent === null)
-                rowComponent = Qt.createComponent("OrvEditorRow.qml")
-        }
+        delegate: hasItems ? Qt.createComponent("OrvEditorRow.qml") : null
 
         // Tab moves through the rows' controls; the list follows the focus,
         // so the rows below the screen are made and reached too.
