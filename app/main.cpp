@@ -16,6 +16,7 @@
 #include <QOpenGLContext>
 #include <QQuickWindow>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QThread>
 #include <QUrl>
 #include <QtQml>
@@ -23,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -95,17 +97,12 @@ QIcon lumWindowIcon()
 // on the QML engine's heap (the values of every binding's first evaluation);
 // it is collected then, once, so that the program does not keep it for the
 // whole working day.
-void finishAfterFirstFrame(QApplication *app, QQmlApplicationEngine *engine)
+void finishAfterFirstFrame(QApplication *app, QQmlEngine *engine, QQuickWindow *window)
 {
     auto finish = [app, engine] {
         app->setWindowIcon(lumWindowIcon());
         engine->collectGarbage();
     };
-    auto *window = qobject_cast<QQuickWindow *>(engine->rootObjects().value(0));
-    if (!window) {
-        finish();
-        return;
-    }
     auto connection = std::make_shared<QMetaObject::Connection>();
     *connection = QObject::connect(
             window, &QQuickWindow::frameSwapped, app,
@@ -176,10 +173,7 @@ int main(int argc, char *argv[])
     // offers no native file dialog (a plain X session, a minimal window
     // manager, a remote desktop), Qt Quick's dialogs then fall back to Qt's
     // widget dialog with its file-name field instead of their bare QML one.
-    // The ports are listed on a thread of their own while the application
-    // and the window are being built; the port box fills when they come.
     shareMemoryArenas();
-    PortScan::startInBackground();
     QApplication app(argc, argv);
     const FontReader fontReader = readFontsInBackground();
     app.setOrganizationName(AppIdentity::organizationName());
@@ -197,15 +191,30 @@ int main(int argc, char *argv[])
     registerLumQmlTypes();
     chooseSceneGraphBackend();
 
+    // The window's documents are loaded first, Qt's document loader and this
+    // thread handing the work back and forth; a port scan beside them made
+    // that slower on a machine of two cores. Making the window's objects is
+    // this thread's work alone and leaves a core free: the ports are listed
+    // on a thread of their own from then on, and the port box fills when
+    // they come, before the first frame is drawn.
+    //
     // The link, the configuration, the robot and the service record of the
-    // window: made here, outliving the scene, and handed to the window as
-    // its one required property.
-    LumSession session;
+    // window (the session) take the ports of that scan: made once it runs,
+    // outliving the scene, and handed to the window as its one required
+    // property.
+    std::optional<LumSession> session;
     QQmlApplicationEngine engine;
-    engine.setInitialProperties({ { QStringLiteral("session"), QVariant::fromValue(&session) } });
-    engine.load(QUrl(QStringLiteral("qrc:/main.qml")));
-    if (engine.rootObjects().isEmpty())
+    QQmlComponent windowDocument(&engine, QUrl(QStringLiteral("qrc:/main.qml")));
+    PortScan::startInBackground();
+    session.emplace();
+    const std::unique_ptr<QObject> window(windowDocument.createWithInitialProperties(
+            { { QStringLiteral("session"), QVariant::fromValue(&*session) } }));
+    auto *quickWindow = qobject_cast<QQuickWindow *>(window.get());
+    if (!quickWindow) {
+        for (const QQmlError &error : windowDocument.errors())
+            qWarning().noquote() << error.toString();
         return -1;
-    finishAfterFirstFrame(&app, &engine);
+    }
+    finishAfterFirstFrame(&app, &engine, quickWindow);
     return app.exec();
 }

@@ -517,6 +517,14 @@ int DeviceProfile::editableCount() const
                              [](const ConfItem *item) { return item->editable(); }));
 }
 
+bool DeviceProfile::showsHint() const
+{
+    if (m_confItemList.size() != 1)
+        return false;
+    const ConfItem *only = m_confItemList.constFirst();
+    return only->type() == QLatin1String("info") && only->menuName() == hintText;
+}
+
 int DeviceProfile::markedCount() const
 {
     return m_markedCount;

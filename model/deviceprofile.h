@@ -27,6 +27,9 @@ class DeviceProfile : public QObject
     // transfer: what the "Alle" box and the transfer button show.
     Q_PROPERTY(int editableCount READ editableCount NOTIFY confItemListChanged)
     Q_PROPERTY(int markedCount READ markedCount NOTIFY markedCountChanged)
+    // Whether the list holds nothing but the hint of a fresh profile, to
+    // open or read out a configuration.
+    Q_PROPERTY(bool showsHint READ showsHint NOTIFY confItemListChanged)
     // The file the configuration was last loaded from or saved to (empty
     // after a read-out), and whether it was changed since.
     Q_PROPERTY(QString fileName READ fileName NOTIFY fileNameChanged)
@@ -82,6 +85,7 @@ public:
     Q_INVOKABLE QString lastErrorString() const;
 
     int editableCount() const;
+    bool showsHint() const;
     int markedCount() const;
     // Marks or clears every setting the editor can change.
     Q_INVOKABLE void setAllMarked(bool marked);

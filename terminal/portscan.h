@@ -11,11 +11,12 @@ class QObject;
 // Asks the system for its serial ports. On Linux that walks the device tree
 // for every tty the kernel knows (about 12 ms of processor time on a machine
 // with 68 ttys, mostly file system calls), which the window's start would
-// otherwise wait for: the link lists the ports when it is made, in the
-// middle of building the window. The program therefore starts the scan on a
-// thread of its own as it starts, and the link takes that result when the
-// scan is done, without waiting for it; every other scan (a link made later,
-// a rescan) runs where it is asked for.
+// otherwise wait for: the link lists the ports when it is made, just before
+// the window's objects are. The program therefore starts the scan on a
+// thread of its own once the window's documents are loaded (beside their
+// loading it slowed that down on a machine of two cores), and the link
+// takes that result when the scan is done, without waiting for it; every
+// other scan (a link made later, a rescan) runs where it is asked for.
 class PortScan
 {
 public:

@@ -154,27 +154,32 @@ void TestDeviceProfile::itemsAndMarksFollowTheTree()
 // QML may still read an item of the former list until it has handled
 // confItemListChanged, so released items are deleted on the next event loop
 // turn, and all of them when the profile goes. A fresh or reset profile
-// lists only the hint and holds an empty tree.
+// lists only the hint and holds an empty tree; the window shows the hint
+// alone as a plain line while showsHint says so.
 void TestDeviceProfile::releasedItemsLiveUntilTheEventLoopTurns()
 {
     const QStringList hintOnly{ "info|Bitte Konfiguration öffnen oder auslesen...||0||unbound" };
     auto *profile = new DeviceProfile;
     QCOMPARE(ItemText::describe(*profile, true), hintOnly);
+    QVERIFY(profile->showsHint());
     QVERIFY(!profile->items().first()->editable());
     QVERIFY(importMenu(*profile,
                        QStringLiteral("<section text='S'><setting value='1'/></section>")));
     profile->rebuildConfItemList();
+    QVERIFY(!profile->showsHint());
     const QPointer<ConfItem> rebuilt = profile->items().at(1);
     profile->rebuildConfItemList();
     QQmlListProperty<ConfItem> list = profile->confItemList();
     const QPointer<ConfItem> cleared = list.at(&list, 1);
     list.clear(&list);
     QCOMPARE(list.count(&list), 0);
+    QVERIFY(!profile->showsHint());
     QSignalSpy spy(profile, &DeviceProfile::confItemListChanged);
     profile->resetProfile();
 
     QCOMPARE(spy.count(), 1);
     QCOMPARE(ItemText::describe(*profile, true), hintOnly);
+    QVERIFY(profile->showsHint());
     QCOMPARE(profile->currentTagName(), QStringLiteral("menuTree"));
     QVERIFY(!profile->currentElement().hasChildNodes());
     QCOMPARE(profile->currentElement().parentNode(), profile->document().documentElement());
@@ -187,6 +192,7 @@ void TestDeviceProfile::releasedItemsLiveUntilTheEventLoopTurns()
     ConfItem foreign(QStringLiteral("info"), QStringLiteral("Eigener Eintrag"));
     list.append(&list, &foreign);
     QCOMPARE(profile->items().last(), &foreign);
+    QVERIFY(!profile->showsHint());
     QVERIFY(importMenu(*profile, QStringLiteral("<info text='B'/>")));
     profile->rebuildConfItemList();
     const QPointer<ConfItem> released = profile->items().first();

@@ -1,15 +1,25 @@
 import QtQuick 2.12
-import QtQuick.Controls 2.12
 
 // A half-transparent red disc over the keypad while the menu robot runs.
-BusyIndicator {
-    id: control
+// A plain disc, made only while it shows: the window's first frame needs no
+// busy indicator of the style, and the scene keeps a picture of every round
+// shape it has drawn (170 pixels square here), hidden or not.
+Item {
+    id: indicator
 
-    contentItem: Rectangle {
-        x: control.width / 2 - width / 2
-        y: control.height / 2 - width / 2
-        radius: width / 2
-        color: "#ff0000"
-        opacity: control.running ? 0.5 : 0
+    property bool running: false
+
+    Loader {
+        anchors.centerIn: parent
+        active: indicator.running
+        sourceComponent: Rectangle {
+            objectName: "busyDisc"
+            // As the style's indicator would draw it, inside its padding.
+            width: Math.min(indicator.width, indicator.height) - 12
+            height: width
+            radius: width / 2
+            color: "#ff0000"
+            opacity: 0.5
+        }
     }
 }

@@ -229,13 +229,28 @@ Rectangle {
         readonly property ItemFilter rowFilter: editorPanel.profile.itemFilter
         readonly property EditHistory rowHistory: editorPanel.profile.editHistory
 
-        // The rows' document is loaded with the first configuration the
-        // editor shows: the window's first frame has no rows, and the row is
-        // the largest of the window's documents, with the value field's
-        // behind it. The list holds the component it is given; a new file
-        // makes none, as long as the list was not empty in between.
-        readonly property bool hasItems: editorPanel.profile.confItemList.length > 0
-        delegate: hasItems ? Qt.createComponent("OrvEditorRow.qml") : null
+        // A fresh profile holds only its hint, which the list shows as the
+        // line an information row would. The rows' document, the largest of
+        // the window's with the value field's behind it, is loaded with the
+        // first configuration, not with the window. The list holds the
+        // component it is given.
+        delegate: editorPanel.profile.showsHint ? hintLine : Qt.createComponent("OrvEditorRow.qml")
+
+        Component {
+            id: hintLine
+            Row {
+                id: hintRow
+                required property var modelData
+                height: implicitHeight + 2
+                Label {
+                    objectName: "nameLabel"
+                    leftPadding: 15
+                    topPadding: 5
+                    bottomPadding: 5
+                    text: hintRow.modelData.menuName
+                }
+            }
+        }
 
         // Tab moves through the rows' controls; the list follows the focus,
         // so the rows below the screen are made and reached too.

@@ -96,6 +96,7 @@ WindowTestCase {
             expected["button" + key + ".enabled"] = ready })
         for (var name in expected)
             compare(control(name.split(".")[0])[name.split(".")[1]], expected[name], name)
+        compare(findChild(control("busyIndicator"), "busyDisc") !== null, !idle, "the red disc while the robot runs")
         if (data.running) {
             mouseClick(control("abortButton"))
             // Stopped once the device is back at its base menu.
