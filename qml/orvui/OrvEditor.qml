@@ -233,8 +233,10 @@ Rectangle {
         // line an information row would. The rows' document, the largest of
         // the window's with the value field's behind it, is loaded with the
         // first configuration, not with the window. The list holds the
-        // component it is given.
-        delegate: editorPanel.profile.showsHint ? hintLine : Qt.createComponent("OrvEditorRow.qml")
+        // component it is given, and is given another only when the hint
+        // comes or goes: a new delegate makes every row anew.
+        readonly property bool showsHint: editorPanel.profile.showsHint
+        delegate: showsHint ? hintLine : Qt.createComponent("OrvEditorRow.qml")
 
         Component {
             id: hintLine
