@@ -9,14 +9,15 @@ Item {
 
     property bool running: false
 
+    // The loader gives the disc its size, as the style's indicator would
+    // draw it, inside its padding.
     Loader {
         anchors.centerIn: parent
+        width: Math.min(indicator.width, indicator.height) - 12
+        height: width
         active: indicator.running
         sourceComponent: Rectangle {
             objectName: "busyDisc"
-            // As the style's indicator would draw it, inside its padding.
-            width: Math.min(indicator.width, indicator.height) - 12
-            height: width
             radius: width / 2
             color: "#ff0000"
             opacity: 0.5
