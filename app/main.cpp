@@ -11,7 +11,8 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QIcon>
-#include <QImageReader>
+#include <QFile>
+#include <QImage>
 #include <QPixmap>
 #include <QOpenGLContext>
 #include <QQuickWindow>
@@ -79,15 +80,23 @@ void chooseSceneGraphBackend()
 // title bar and a task switcher draw. Qt decodes every picture as it is
 // added and keeps it for the whole session (a 256-pixel picture alone is
 // 256 KiB), so the large ones stay with the icons the package installs for
-// menus and launchers. Each picture is read as the PNG it is: left to find
-// out the format itself, Qt would load every image format plugin to ask it.
+// menus and launchers. The pictures are carried as their raw pixels (RGBA,
+// 8 bits each, made from the PNGs by tools/make-icons.sh): a PNG would make
+// Qt load its image reader and the PNG library, some 150 KiB of memory kept
+// for the whole working day for four small pictures.
 QIcon lumWindowIcon()
 {
     QIcon icon;
     for (int size : { 16, 32, 48, 64 }) {
-        QImageReader picture(QStringLiteral(":/icons/lum-%1.png").arg(size), "png");
-        picture.setAutoDetectImageFormat(false);
-        icon.addPixmap(QPixmap::fromImage(picture.read()));
+        QFile picture(QStringLiteral(":/icons/lum-%1.rgba").arg(size));
+        if (!picture.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray pixels = picture.readAll();
+        if (pixels.size() != size * size * 4)
+            continue;
+        const QImage image(reinterpret_cast<const uchar *>(pixels.constData()), size, size,
+                           size * 4, QImage::Format_RGBA8888);
+        icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;
 }

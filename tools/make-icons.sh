@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the application icon's PNG sizes and the Windows icon from
-# app/icons/lum.svg. The results are committed, so a build needs neither the
+# Makes the application icon's PNG sizes, the window's raw pictures and the
+# Windows icon from app/icons/lum.svg. The results are committed, so a build needs neither the
 # tools nor this script; run it after changing the SVG.
 #   tools/make-icons.sh      (needs rsvg-convert from librsvg2-bin, and python3)
 set -euo pipefail
@@ -28,4 +28,42 @@ for data in images:
 with open(out, 'wb') as f:
     f.write(header + entries + b''.join(images))
 PYTHON
-echo "Made $(cd "$dir" && ls lum-*.png lum.ico | tr '\n' ' ')"
+# The window's own icon, in the sizes a title bar and a task switcher draw,
+# as raw pixels (RGBA, 8 bits each, rows top to bottom): the program then
+# needs no image reader for it. rsvg-convert writes 8-bit RGBA PNGs without
+# interlacing, which is all this decoder reads.
+python3 - "$dir" 16 32 48 64 <<'PYTHON'
+import struct, sys, zlib
+folder, sizes = sys.argv[1], sys.argv[2:]
+def paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+for size in sizes:
+    data = open(f"{folder}/lum-{size}.png", 'rb').read()
+    pos, idat, header = 8, b'', None
+    while pos < len(data):
+        length, kind = struct.unpack('>I4s', data[pos:pos + 8])
+        chunk = data[pos + 8:pos + 8 + length]
+        if kind == b'IHDR':
+            header = struct.unpack('>IIBBBBB', chunk)
+        elif kind == b'IDAT':
+            idat += chunk
+        pos += 12 + length
+    width, height, depth, colour, _, _, interlace = header
+    if (depth, colour, interlace) != (8, 6, 0):
+        sys.exit(f"lum-{size}.png is not an 8-bit RGBA PNG without interlacing")
+    raw, stride, rows, previous = zlib.decompress(idat), width * 4, [], bytearray(width * 4)
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        line = bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for x in range(stride):
+            left = line[x - 4] if x >= 4 else 0
+            up = previous[x]
+            corner = previous[x - 4] if x >= 4 else 0
+            line[x] = (line[x] + [0, left, up, (left + up) // 2, paeth(left, up, corner)][kind]) & 0xFF
+        rows.append(bytes(line))
+        previous = line
+    open(f"{folder}/lum-{size}.rgba", 'wb').write(b''.join(rows))
+PYTHON
+echo "Made $(cd "$dir" && ls lum-*.png lum-*.rgba lum.ico | tr '\n' ' ')"
