@@ -2,8 +2,8 @@ import QtQuick 2.12
 
 // A half-transparent red disc over the keypad while the menu robot runs.
 // A plain disc, made only while it shows: the window's first frame needs no
-// busy indicator of the style, and the scene keeps a picture of every round
-// shape it has drawn (170 pixels square here), hidden or not.
+// busy indicator of the style, and the software scene keeps a picture of
+// every round shape it holds, a hidden one too (170 pixels square here).
 Item {
     id: indicator
 
