@@ -114,7 +114,6 @@ Rectangle {
         anchors.centerIn: parent
         width: keybGrid.width * 0.618
         height: keybGrid.height * 0.618
-        opacity: 1
         running: keypadBlock.bot.isEnabled
     }
 
